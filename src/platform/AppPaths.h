@@ -1,0 +1,40 @@
+// Where the program keeps its data and its settings.
+//
+// Application directory (holds "Data" and "ATTACH"): --appdir, else SORAMI_HOME, else the
+// executable's directory when a "Data" folder stands beside it (portable mode), else
+// $XDG_DATA_HOME/sorami or ~/.local/share/sorami.
+// Configuration directory (the settings store and the encryption key): --config, else
+// SORAMI_CONFIG_HOME, else $XDG_CONFIG_HOME/sorami or ~/.config/sorami.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace sorami {
+
+struct AppPaths {
+  std::filesystem::path app_dir;
+  std::filesystem::path config_dir;
+  bool portable = false;
+
+  std::filesystem::path DataDir() const { return app_dir / "Data"; }
+  std::filesystem::path AttachDir() const { return app_dir / "ATTACH"; }
+  std::filesystem::path KeyFile() const { return config_dir / "master.key"; }
+};
+
+struct PathOptions {
+  std::optional<std::string> app_dir;
+  std::optional<std::string> config_dir;
+};
+
+using EnvLookup = std::function<std::optional<std::string>(const char*)>;
+std::optional<std::string> ProcessEnv(const char* name);
+
+AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path& exe_dir,
+                         const EnvLookup& env = ProcessEnv);
+// Directory of the running executable.
+std::filesystem::path ExecutableDir();
+
+}  // namespace sorami

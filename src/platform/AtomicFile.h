@@ -1,0 +1,41 @@
+// Crash-safe file writing: the data goes to a temporary file in the same directory, is
+// flushed to disk and then renamed over the target, so a failed or interrupted save leaves
+// the old file whole.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace sorami {
+
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter();  // abandons an uncommitted file
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // Creates the temporary file beside target; false when it cannot be created.
+  bool Open(const std::filesystem::path& target);
+  // Appends bytes; false once any write has failed.
+  bool Write(std::string_view bytes);
+  // Flushes, syncs and renames over the target; false (old file untouched) on any failure.
+  bool Commit();
+  // Removes the temporary file without touching the target.
+  void Abandon();
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// Writes a whole file atomically.
+bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes);
+// Reads a whole file; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
+
+}  // namespace sorami

@@ -1,0 +1,60 @@
+#include "platform/AppPaths.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace sorami {
+
+namespace {
+
+std::filesystem::path Absolute(const std::string& p) {
+  std::error_code ec;
+  auto abs = std::filesystem::absolute(p, ec);
+  return ec ? std::filesystem::path(p) : abs.lexically_normal();
+}
+
+std::filesystem::path XdgDir(const EnvLookup& env, const char* var, const char* fallback) {
+  if (auto v = env(var); v && !v->empty()) return std::filesystem::path(*v) / "sorami";
+  const auto home = env("HOME");
+  return std::filesystem::path(home && !home->empty() ? *home : "/tmp") / fallback / "sorami";
+}
+
+}  // namespace
+
+std::optional<std::string> ProcessEnv(const char* name) {
+  const char* v = std::getenv(name);
+  if (v == nullptr) return std::nullopt;
+  return std::string(v);
+}
+
+AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path& exe_dir,
+                         const EnvLookup& env) {
+  AppPaths paths;
+  if (options.app_dir && !options.app_dir->empty()) {
+    paths.app_dir = Absolute(*options.app_dir);
+  } else if (auto home = env("SORAMI_HOME"); home && !home->empty()) {
+    paths.app_dir = Absolute(*home);
+  } else if (std::error_code ec; !exe_dir.empty() &&
+                                 std::filesystem::is_directory(exe_dir / "Data", ec)) {
+    paths.app_dir = exe_dir;
+    paths.portable = true;
+  } else {
+    paths.app_dir = XdgDir(env, "XDG_DATA_HOME", ".local/share");
+  }
+  if (options.config_dir && !options.config_dir->empty()) {
+    paths.config_dir = Absolute(*options.config_dir);
+  } else if (auto cfg = env("SORAMI_CONFIG_HOME"); cfg && !cfg->empty()) {
+    paths.config_dir = Absolute(*cfg);
+  } else {
+    paths.config_dir = XdgDir(env, "XDG_CONFIG_HOME", ".config");
+  }
+  return paths;
+}
+
+std::filesystem::path ExecutableDir() {
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+}  // namespace sorami

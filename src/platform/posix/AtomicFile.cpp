@@ -1,0 +1,95 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace sorami {
+
+namespace {
+
+void SyncDirectory(const std::filesystem::path& dir) {
+  const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
+
+bool AtomicFileWriter::Open(const std::filesystem::path& target) {
+  Abandon();
+  target_ = target;
+  std::string pattern = target.parent_path().empty() ? "." : target.parent_path().string();
+  pattern.append("/.").append(target.filename().string()).append(".XXXXXX");
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) return false;
+  // A new file is private to the user (mkstemp creates it 0600: messages and passwords live
+  // in these files); a replaced file keeps the permissions it had.
+  struct stat old_stat;
+  if (::stat(target.c_str(), &old_stat) == 0) ::fchmod(fd, old_stat.st_mode & 07777);
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    ::close(fd);
+    ::unlink(pattern.c_str());
+    return false;
+  }
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+  temp_ = pattern;
+  failed_ = false;
+  return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view bytes) {
+  if (file_ == nullptr || failed_) return false;
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    failed_ = true;
+  }
+  return !failed_;
+}
+
+bool AtomicFileWriter::Commit() {
+  if (file_ == nullptr) return false;
+  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  ok = (std::fclose(file_) == 0) && ok;
+  file_ = nullptr;
+  if (ok && ::rename(temp_.c_str(), target_.c_str()) == 0) {
+    temp_.clear();
+    SyncDirectory(target_.parent_path());
+    return true;
+  }
+  Abandon();
+  return false;
+}
+
+void AtomicFileWriter::Abandon() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temp_.empty()) {
+    ::unlink(temp_.c_str());
+    temp_.clear();
+  }
+}
+
+bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes) {
+  AtomicFileWriter w;
+  return w.Open(target) && w.Write(bytes) && w.Commit();
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  return !in.bad();
+}
+
+}  // namespace sorami

@@ -1,0 +1,44 @@
+// Character-wise helpers for code page 932 (Shift_JIS) byte strings.
+//
+// A character is one byte, or two bytes when the first is a lead byte (0x81-0x9F, 0xE0-0xFC)
+// and is not the last byte of the text. Positions and lengths count characters from 1.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sorami {
+
+inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Byte length of the character starting at byte offset i of text (0 at the end).
+inline size_t MbCharLen(std::string_view text, size_t i) {
+  if (i >= text.size()) return 0;
+  return (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+}
+
+int MbLength(std::string_view text);
+std::string MbCopy(std::string_view text, int index, int count);
+// Position (in characters, from 1) of the first occurrence of part in text, 0 when none.
+int MbPos(std::string_view part, std::string_view text);
+// Byte offset of the first occurrence of part in text at a character boundary, or npos.
+// With fold_case, single-byte letters A-Z match their lower-case forms.
+size_t MbFind(std::string_view part, std::string_view text, bool fold_case = false);
+
+// Cuts text at the first occurrence of separator (Latin letters compared without case):
+// token := what stands before it, text := what follows it. Without a separator the whole
+// text becomes the token and the text becomes empty.
+void SplitToken(std::string_view separator, std::string& text, std::string& token);
+// The same on views, for hot loops that must not copy the remainder.
+void SplitToken(std::string_view separator, std::string_view& text, std::string_view& token);
+
+void ReplaceAll(std::string_view old_text, std::string_view new_text, std::string& text);
+
+// Field escaping of the master file: TAB <-> 0x0C 0x08, CR LF <-> 0x0C 0x0B.
+std::string EscapeField(std::string_view value);
+std::string UnescapeField(std::string_view value);
+
+// "%4.4d": at least four digits, zero-padded.
+std::string Format4d(long value);
+
+}  // namespace sorami
