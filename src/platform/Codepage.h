@@ -18,3 +18,15 @@ std::string Utf16ToCp932(std::u16string_view utf16);
 inline constexpr std::string_view kGetaMark = "\x81\xAC";
 
 }  // namespace sorami
+
+#include <filesystem>
+
+namespace sorami {
+
+// A file-system path as code page 932 text (for messages and the log), and back.
+inline std::string PathText(const std::filesystem::path& p) { return Utf8ToCp932(p.string()); }
+inline std::filesystem::path FsPath(std::string_view cp932) {
+  return std::filesystem::path(Cp932ToUtf8(cp932));
+}
+
+}  // namespace sorami

@@ -1,0 +1,48 @@
+#include "shell/Startup.h"
+
+namespace sorami {
+
+bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options,
+                       std::string& error) {
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::optional<std::string>* target = nullptr;
+    std::string name;
+    if (a == "--appdir" || a.rfind("--appdir=", 0) == 0) {
+      target = &options.paths.app_dir;
+      name = "--appdir";
+    } else if (a == "--config" || a.rfind("--config=", 0) == 0) {
+      target = &options.paths.config_dir;
+      name = "--config";
+    }
+    if (target == nullptr) {
+      rest.push_back(a);
+      continue;
+    }
+    if (a.size() > name.size()) {
+      *target = a.substr(name.size() + 1);
+    } else if (i + 1 < args.size()) {
+      *target = args[++i];
+    } else {
+      error = name + " needs a directory";
+      return false;
+    }
+    if ((*target)->empty()) {
+      error = name + " needs a directory";
+      return false;
+    }
+  }
+  args = std::move(rest);
+  return true;
+}
+
+std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
+  AppPaths paths = ResolveAppPaths(options.paths, ExecutableDir());
+  auto crypto = MakeSodiumFileCrypto(paths.KeyFile());
+  auto st = std::make_unique<AppState>(std::move(paths), std::move(crypto));
+  st->LoadCoreSettings();
+  return st;
+}
+
+}  // namespace sorami

@@ -1,0 +1,81 @@
+#include "store/MastStore.h"
+
+#include <functional>
+
+#include "shell/MbText.h"
+
+namespace sorami {
+
+uint64_t TArMastd::KeyHash(std::string_view date, std::string_view sender) {
+  const uint64_t a = std::hash<std::string_view>{}(date);
+  const uint64_t b = std::hash<std::string_view>{}(sender);
+  return a ^ (b + 0x9E3779B97F4A7C15ull + (a << 6) + (a >> 2));
+}
+
+void TArMastd::IndexAdd(int32_t row) {
+  index_.emplace(KeyHash(Get(row, kColDate), Get(row, kColSender)), row);
+}
+
+void TArMastd::IndexRemove(int32_t row) {
+  auto [it, end] = index_.equal_range(KeyHash(Get(row, kColDate), Get(row, kColSender)));
+  for (; it != end; ++it) {
+    if (it->second == row) {
+      index_.erase(it);
+      return;
+    }
+  }
+}
+
+void TArMastd::Set(int32_t row, int col, std::string_view value) {
+  const bool keyed = (col == kColDate || col == kColSender) && row < ct_master_;
+  if (keyed) IndexRemove(row);
+  rows_[static_cast<size_t>(row)].Set(col, value);
+  if (keyed) IndexAdd(row);
+}
+
+int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumns>& cols) {
+  const int32_t row = ct_master_;
+  const std::string number = Format4d(row);
+  auto with_number = cols;
+  with_number[kColNumber] = number;
+  rows_[static_cast<size_t>(row)].Assign(with_number);
+  ++ct_master_;
+  IndexAdd(row);
+  if (ct_master_ >= capacity_) {
+    capacity_ += kCapacityStep;
+    rows_.resize(static_cast<size_t>(capacity_) + 1);
+  }
+  return row;
+}
+
+void TArMastd::Clear() {
+  for (auto& r : rows_) r.Clear();
+  ct_master_ = 0;
+  index_.clear();
+}
+
+void TArMastd::Reset() {
+  rows_.clear();
+  rows_.shrink_to_fit();
+  capacity_ = kInitialCapacity;
+  rows_.resize(static_cast<size_t>(capacity_) + 1);
+  ct_master_ = 0;
+  index_.clear();
+  glix = 0;
+}
+
+void TArMastd::SetCapacity(int32_t capacity) {
+  if (capacity <= capacity_) return;
+  capacity_ = capacity;
+  rows_.resize(static_cast<size_t>(capacity_) + 1);
+}
+
+bool TArMastd::Exists(std::string_view date, std::string_view sender) const {
+  auto [it, end] = index_.equal_range(KeyHash(date, sender));
+  for (; it != end; ++it) {
+    if (Get(it->second, kColDate) == date && Get(it->second, kColSender) == sender) return true;
+  }
+  return false;
+}
+
+}  // namespace sorami

@@ -1,0 +1,60 @@
+// The message store: the table of records with its count of rows in use (CtMaster), the
+// capacity rule, and an index of (date, sender) kept in step with the records so the
+// duplicate test of a fetch does not scan the store.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "store/MastRecord.h"
+
+namespace sorami {
+
+class TArMastd {
+ public:
+  static constexpr int32_t kInitialCapacity = 2000;
+  static constexpr int32_t kCapacityStep = 100;
+
+  TArMastd() { Reset(); }
+
+  // Rows 0 .. CtMaster()-1 are the records; rows beyond are empty.
+  int32_t CtMaster() const { return ct_master_; }
+  int32_t MastCapacity() const { return capacity_; }
+  // Rows of the table: MastCapacity() + 1.
+  size_t RowCount() const { return rows_.size(); }
+  const TArMastData& Row(int32_t row) const { return rows_[static_cast<size_t>(row)]; }
+  std::string_view Get(int32_t row, int col) const { return rows_[static_cast<size_t>(row)][col]; }
+
+  // Changes one column of a record.
+  void Set(int32_t row, int col, std::string_view value);
+  // Appends a record into row CtMaster(): columns as given, column 1 := the row index
+  // ("%4.4d"); grows the table by the capacity rule. Returns the row.
+  int32_t Append(const std::array<std::string_view, TArMastData::kColumns>& cols);
+  // Empties every row and sets CtMaster to 0; the table keeps its size.
+  void Clear();
+  // Back to the start state: 2001 empty rows.
+  void Reset();
+  // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
+  void SetCapacity(int32_t capacity);
+
+  // Whether a record with this date (column 5) and sender (column 7) exists.
+  bool Exists(std::string_view date, std::string_view sender) const;
+
+  // The list row last clicked, shown by the debug menu.
+  int32_t glix = 0;
+
+ private:
+  static uint64_t KeyHash(std::string_view date, std::string_view sender);
+  void IndexAdd(int32_t row);
+  void IndexRemove(int32_t row);
+
+  std::vector<TArMastData> rows_;
+  int32_t ct_master_ = 0;
+  int32_t capacity_ = kInitialCapacity;
+  std::unordered_multimap<uint64_t, int32_t> index_;  // hash of (date, sender) -> row
+};
+
+}  // namespace sorami

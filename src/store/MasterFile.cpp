@@ -1,0 +1,338 @@
+#include "store/MasterFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "platform/AtomicFile.h"
+#include "platform/Codepage.h"
+#include "shell/MbText.h"
+#include "store/Folders.h"
+
+namespace sorami {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string CurrentDirText() {
+  std::error_code ec;
+  return fs::current_path(ec).string();
+}
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+void Remove(const fs::path& p) {
+  std::error_code ec;
+  fs::remove(p, ec);
+}
+
+// Moves a master file that could not be read out of the way, so that the save does not
+// overwrite the only copy of the user's messages: "Master.enc" -> "Master.enc.unread-<time>".
+void KeepUnreadFile(AppState& st, const fs::path& p) {
+  if (!Exists(p)) return;
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+  fs::path kept = p;
+  kept += std::string(".unread-") + stamp;
+  std::error_code ec;
+  fs::rename(p, kept, ec);
+  st.log.Log((ec ? "Keep failed : " : "Kept : ") + PathText(kept));
+}
+
+// Reads a file line by line in blocks, so a large master file is never held whole.
+class LineReader {
+ public:
+  explicit LineReader(std::FILE* f) : f_(f), buf_(1 << 20) {}
+  // Next line without its LF (and a CR before it); false at the end or on a read error.
+  bool Next(std::string_view& line) {
+    for (;;) {
+      const char* start = buf_.data() + pos_;
+      const void* lf = std::memchr(start, '\n', len_ - pos_);
+      if (lf != nullptr) {
+        const size_t n = static_cast<const char*>(lf) - start;
+        line = std::string_view(start, n);
+        pos_ += n + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return true;
+      }
+      if (eof_) {
+        if (pos_ == len_) return false;
+        line = std::string_view(start, len_ - pos_);
+        pos_ = len_;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return true;
+      }
+      Fill();
+    }
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  void Fill() {
+    const size_t rest = len_ - pos_;
+    if (pos_ > 0) std::memmove(buf_.data(), buf_.data() + pos_, rest);
+    pos_ = 0;
+    len_ = rest;
+    if (len_ == buf_.size()) buf_.resize(buf_.size() * 2);  // a line longer than the block
+    const size_t n = std::fread(buf_.data() + len_, 1, buf_.size() - len_, f_);
+    len_ += n;
+    if (n == 0) {
+      eof_ = true;
+      failed_ = std::ferror(f_) != 0;
+    }
+  }
+
+  std::FILE* f_;
+  std::vector<char> buf_;
+  size_t pos_ = 0;
+  size_t len_ = 0;
+  bool eof_ = false;
+  bool failed_ = false;
+};
+
+// Fills cols[2..23] from one file line (the sequence number before the first TAB is
+// dropped). Unescaped values that differ from the line's bytes are kept in scratch.
+void ParseMasterLine(std::string_view line,
+                     std::array<std::string_view, TArMastData::kColumns>& cols,
+                     std::array<std::string, TArMastData::kColumns>& scratch) {
+  cols.fill({});
+  size_t tab = line.find('\t');
+  if (tab == std::string_view::npos) return;
+  line.remove_prefix(tab + 1);
+  for (int col = 2; col <= 23; ++col) {
+    tab = line.find('\t');
+    std::string_view field = line.substr(0, tab);
+    if (field.find('\x0C') != std::string_view::npos) {
+      scratch[col] = UnescapeField(field);
+      field = scratch[col];
+    }
+    cols[col] = field;
+    if (tab == std::string_view::npos) break;
+    line.remove_prefix(tab + 1);
+  }
+}
+
+// Whether a line is long enough to be written: at least 8 characters once the bytes at or
+// below the space are taken off both ends.
+bool WorthWriting(std::string_view line) {
+  while (!line.empty() && static_cast<unsigned char>(line.front()) <= 0x20) line.remove_prefix(1);
+  while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.remove_suffix(1);
+  return line.size() >= 16 || MbLength(line) >= 8;
+}
+
+}  // namespace
+
+fs::path MasterPath(const AppState& st) { return st.paths.DataDir() / "Master.dat"; }
+
+bool AngoukaDecodeMaster(AppState& st, const std::string& current_dir, std::string& msg,
+                         fs::path& path) {
+  st.log.Log(".AngoukaDecodeMaster: " + PathText(path));
+  fs::path enc = path;
+  enc.replace_extension(".enc");
+  fs::path tmp = path;
+  tmp.replace_extension(".tmpppppp");
+  const bool has_enc = Exists(enc);
+  const bool has_plain = Exists(path);
+  if (!has_enc && !has_plain) {
+    msg = Utf8ToCp932("メッセージファイル無し :") + PathText(path);
+    return false;
+  }
+  if (has_enc && has_plain) {
+    msg = "Delete : " + PathText(path);
+    Remove(path);  // the encrypted copy wins
+  }
+  if (!has_enc) {
+    msg = Utf8ToCp932(" 暗号化ファイル無し");
+    if (st.crypto->EncryptFile(path.c_str(), enc.c_str(), current_dir.c_str()) != 0) {
+      msg += " False(EncryptFile) :" + PathText(path);
+      return false;
+    }
+    return true;
+  }
+  if (st.crypto->DecryptFile(enc.c_str(), tmp.c_str(), current_dir.c_str()) != 0) {
+    msg = Utf8ToCp932("暗号復号失敗");
+    st.master.unread_file_on_disk = true;
+    return false;
+  }
+  path = tmp;
+  msg = " end(AngoukaDecodeMaster)";
+  return true;
+}
+
+bool ReadMaster(AppState& st, std::string& msg) {
+  st.log.Log("ReadMaster");
+  const fs::path plain = MasterPath(st);
+  fs::path path = plain;
+  st.log.Log(PathText(path));
+  const bool encrypt = st.angouka;
+  bool read_decrypted = false;
+  bool encrypted_now = false;
+  st.master.unread_file_on_disk = false;
+  if (encrypt) {
+    try {
+      std::string amsg;
+      const bool ok = AngoukaDecodeMaster(st, CurrentDirText(), amsg, path);
+      st.log.Log(ok ? amsg : "False : " + amsg);
+      read_decrypted = ok && path != plain;
+      encrypted_now = ok && path == plain;
+      st.log.Log("fname: " + PathText(path));
+    } catch (...) {
+      st.log.Log(Utf8ToCp932("暗号化エラー"));
+    }
+  }
+  if (!Exists(path)) {
+    msg = "Not Found : " + PathText(path);
+    return false;
+  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                      &std::fclose);
+  if (!file) {
+    msg = "Cannot Read : " + PathText(path);
+    st.master.unread_file_on_disk = true;
+    return false;
+  }
+  // Read into a fresh table so a failed read leaves the store as it was.
+  TArMastd fresh;
+  fresh.SetCapacity(st.store.MastCapacity());
+  LineReader reader(file.get());
+  std::array<std::string_view, TArMastData::kColumns> cols;
+  std::array<std::string, TArMastData::kColumns> scratch;
+  std::string_view line;
+  while (reader.Next(line)) {
+    ParseMasterLine(line, cols, scratch);
+    if (IsDeletedFolder(cols[kColFolder])) continue;
+    fresh.Append(cols);
+  }
+  if (reader.failed()) {
+    msg = "Cannot Read : " + PathText(path);
+    st.master.unread_file_on_disk = true;
+    if (read_decrypted) Remove(path);
+    return false;
+  }
+  file.reset();
+  if (read_decrypted || encrypted_now) Remove(path);
+  fresh.glix = st.store.glix;
+  st.store = std::move(fresh);
+  msg = Utf8ToCp932("読込完了 :") + std::to_string(st.store.CtMaster()) + Utf8ToCp932(" 件");
+  st.log.Log(msg);
+  return true;
+}
+
+std::string MakeMasterLine(const TArMastd& store, int32_t row) {
+  std::string line = Format4d(static_cast<long>(row) + 1);
+  const TArMastData& rec = store.Row(row);
+  for (int col = 2; col <= 23; ++col) {
+    line += '\t';
+    const std::string_view v = rec[col];
+    if (v.find('\t') == std::string_view::npos && v.find('\r') == std::string_view::npos) {
+      line.append(v);
+    } else {
+      line += EscapeField(v);
+    }
+  }
+  return line;
+}
+
+bool AngoukaMaster(AppState& st, const fs::path& path, std::string& msg) {
+  st.log.Log(".AngoukaMaster: " + PathText(path));
+  fs::path enc = path;
+  enc.replace_extension(".enc");
+  if (st.master.unread_file_on_disk) {
+    KeepUnreadFile(st, enc);
+    st.master.unread_file_on_disk = false;
+  }
+  Remove(enc);
+  if (st.crypto->EncryptFile(path.c_str(), enc.c_str(), CurrentDirText().c_str()) != 0) {
+    msg = Utf8ToCp932("暗号化失敗");
+    return false;
+  }
+  Remove(path);
+  return true;
+}
+
+bool SaveMasterAs(AppState& st, bool encrypt, std::string& msg) {
+  st.log.Log("SaveMaster");
+  std::error_code ec;
+  fs::create_directories(st.paths.DataDir(), ec);
+  const fs::path path = MasterPath(st);
+  st.log.Log(PathText(path));
+  if (st.master.unread_file_on_disk) {
+    KeepUnreadFile(st, path);
+    if (!encrypt) {
+      fs::path enc = path;
+      KeepUnreadFile(st, enc.replace_extension(".enc"));
+      st.master.unread_file_on_disk = false;
+    }
+  }
+  AtomicFileWriter out;
+  if (!out.Open(path)) {
+    msg = "Cannot Write : " + PathText(path);
+    return false;
+  }
+  long count = 0;
+  std::string line;
+  for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
+    if (IsDeletedFolder(st.store.Get(row, kColFolder))) continue;
+    line = MakeMasterLine(st.store, row);
+    if (!WorthWriting(line)) continue;
+    line += "\r\n";
+    out.Write(line);
+    ++count;
+  }
+  if (!out.Commit()) {
+    msg = "Cannot Write : " + PathText(path);
+    return false;
+  }
+  msg = Utf8ToCp932("保存完了 :") + std::to_string(count) + Utf8ToCp932(" 件");
+  st.log.Log(msg);
+  if (!encrypt) return true;
+  try {
+    std::string amsg;
+    if (!AngoukaMaster(st, path, amsg)) {
+      msg = amsg;
+      return false;
+    }
+  } catch (...) {
+    st.log.Log(Utf8ToCp932("暗号化エラー"));
+  }
+  return true;
+}
+
+bool SaveMaster(AppState& st, std::string& msg) { return SaveMasterAs(st, st.angouka, msg); }
+
+void AddMaster(AppState& st, bool /*flag*/, const MastFields& fields) {
+  st.log.Log(".AddMaster");
+  std::array<std::string_view, TArMastData::kColumns> cols{};
+  for (int col = 1; col <= 23; ++col) cols[col] = fields[col];
+  st.store.Append(cols);
+}
+
+bool ExistsMaster(AppState& st, const MastFields& fields) {
+  if (!st.store.Exists(fields[kColDate], fields[kColSender])) return false;
+  st.log.Log(Utf8ToCp932("取得済み ") + fields[kColDate]);
+  return true;
+}
+
+void MastDisp(AppState& st) {
+  st.log.Log("CtMaster:" + std::to_string(st.store.CtMaster()));
+  char head[48];
+  for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
+    st.log.Log("");
+    for (int col = 0; col <= 23; ++col) {
+      std::snprintf(head, sizeof head, "ArMast[%2.2d,%2.2d]:", row, col);
+      st.log.Log(head + std::string(st.store.Get(row, col)));
+    }
+  }
+}
+
+}  // namespace sorami
