@@ -1,1 +1,64 @@
-int main() { return 0; }
+// sorami-cli: the headless front end of ソラミメッセージ on the same core as the windows.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "platform/Codepage.h"
+#include "shell/Startup.h"
+
+namespace sorami::cli {
+
+void PrintLine(std::string_view cp932) { std::puts(Cp932ToUtf8(cp932).c_str()); }
+void PrintError(std::string_view cp932) {
+  std::fprintf(stderr, "%s\n", Cp932ToUtf8(cp932).c_str());
+}
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: sorami-cli [--appdir DIR] [--config DIR] COMMAND ...\n"
+    "commands:\n"
+    "  master stats     read the message store and print its counts as JSON\n"
+    "  master resave    read the message store and save it again\n"
+    "  master dump      print every record as one JSON line\n";
+
+struct Command {
+  const char* name;
+  int (*run)(AppState&, const std::vector<std::string>&);
+};
+
+constexpr Command kCommands[] = {
+    {"master", CliMaster},
+};
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  CommonOptions options;
+  std::string error;
+  if (!TakeCommonOptions(args, options, error)) {
+    std::fprintf(stderr, "sorami-cli: %s\n%s", error.c_str(), kUsage);
+    return kExitUsage;
+  }
+  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+    std::fputs(kUsage, args.empty() ? stderr : stdout);
+    return args.empty() ? kExitUsage : kExitOk;
+  }
+  for (const Command& c : kCommands) {
+    if (args[0] != c.name) continue;
+    auto st = MakeAppState(options);
+    st->log.Attach();
+    const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));
+    if (rc == kExitUsage) std::fputs(kUsage, stderr);
+    return rc;
+  }
+  std::fprintf(stderr, "sorami-cli: unknown command %s\n%s", args[0].c_str(), kUsage);
+  return kExitUsage;
+}
+
+}  // namespace sorami::cli
+
+int main(int argc, char** argv) { return sorami::cli::Main(argc, argv); }

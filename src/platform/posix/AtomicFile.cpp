@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace sorami {
 
@@ -86,10 +84,16 @@ bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return !in.bad();
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  bytes.clear();
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  if (!ok) bytes.clear();
+  return ok;
 }
 
 }  // namespace sorami

@@ -1,0 +1,23 @@
+// The command groups of sorami-cli. Each returns the exit status: 0 success, 1 the
+// operation failed (its message printed), 2 usage error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/AppState.h"
+
+namespace sorami::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// master stats | resave | dump
+int CliMaster(AppState& st, const std::vector<std::string>& args);
+
+// Prints code page 932 text as a UTF-8 line on stdout / stderr.
+void PrintLine(std::string_view cp932);
+void PrintError(std::string_view cp932);
+
+}  // namespace sorami::cli

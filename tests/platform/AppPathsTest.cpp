@@ -1,0 +1,54 @@
+#include "platform/AppPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/Scratch.h"
+
+namespace sorami {
+namespace {
+
+EnvLookup Env(std::map<std::string, std::string> vars) {
+  return [vars](const char* name) -> std::optional<std::string> {
+    auto it = vars.find(name);
+    if (it == vars.end()) return std::nullopt;
+    return it->second;
+  };
+}
+
+TEST(AppPaths, OptionsWinOverTheEnvironmentWhichWinsOverPortableAndUserDirectories) {
+  test::ScratchDir exe;
+  std::filesystem::create_directory(exe / "Data");
+  const auto env = Env({{"SORAMI_HOME", "/home-env"},
+                        {"SORAMI_CONFIG_HOME", "/cfg-env"},
+                        {"HOME", "/home/u"},
+                        {"XDG_DATA_HOME", "/xdg-data"}});
+
+  PathOptions opts{"/opt-app", "/opt-cfg"};
+  AppPaths p = ResolveAppPaths(opts, exe.path(), env);
+  EXPECT_EQ(p.app_dir, "/opt-app");
+  EXPECT_EQ(p.config_dir, "/opt-cfg");
+  EXPECT_EQ(p.DataDir(), "/opt-app/Data");
+
+  p = ResolveAppPaths({}, exe.path(), env);
+  EXPECT_EQ(p.app_dir, "/home-env");
+  EXPECT_EQ(p.config_dir, "/cfg-env");
+  EXPECT_FALSE(p.portable);
+
+  p = ResolveAppPaths({}, exe.path(), Env({{"HOME", "/home/u"}}));
+  EXPECT_EQ(p.app_dir, exe.path());  // a Data folder beside the program: portable mode
+  EXPECT_TRUE(p.portable);
+  EXPECT_EQ(p.config_dir, "/home/u/.config/sorami");
+
+  p = ResolveAppPaths({}, exe / "Data" / "nowhere",
+                      Env({{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/xdg-data"}}));
+  EXPECT_EQ(p.app_dir, "/xdg-data/sorami");
+  p = ResolveAppPaths({}, exe / "Data" / "nowhere",
+                      Env({{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/xdg-cfg"}}));
+  EXPECT_EQ(p.app_dir, "/home/u/.local/share/sorami");
+  EXPECT_EQ(p.config_dir, "/xdg-cfg/sorami");
+}
+
+}  // namespace
+}  // namespace sorami
