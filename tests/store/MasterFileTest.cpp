@@ -1,0 +1,171 @@
+#include "store/MasterFile.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/MbText.h"
+#include "store/Folders.h"
+#include "store/StoreFixture.h"
+
+namespace sorami {
+namespace {
+
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+class MasterFile : public test::StoreTest {};
+
+std::string Line(const std::string& number, std::vector<std::pair<int, std::string>> cols) {
+  std::string line = number;
+  for (int c = 2; c <= 23; ++c) {
+    line += '\t';
+    for (auto& [col, v] : cols) {
+      if (col == c) line += v;
+    }
+  }
+  return line + "\r\n";
+}
+
+TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
+  Add("a", "first", "受信箱");
+  Add("b", "second", "削除済み");
+  Add("c", "third", "既読");
+  ASSERT_TRUE(SaveMaster(*st, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "保存完了 :2 件");
+  const std::string inbox = Utf8ToCp932("受信箱");
+  const std::string read = Utf8ToCp932("既読");
+  EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")),
+            Line("0001", {{2, "a"}, {3, "first"}, {13, inbox}}) +
+                Line("0003", {{2, "c"}, {3, "third"}, {13, read}}));
+
+  Remake();
+  ASSERT_TRUE(ReadMaster(*st, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :2 件");
+  ASSERT_EQ(st->store.CtMaster(), 2);
+  EXPECT_EQ(st->store.Get(0, kColNumber), "0000");
+  EXPECT_EQ(st->store.Get(1, kColNumber), "0001");
+  EXPECT_EQ(st->store.Get(1, kColTitle), "third");
+}
+
+TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
+  const int32_t row = Add("to", "ti\ttle", "受信箱", "a\r\nb");
+  st->store.Set(row, kColReplyTo, "last\tcolumn");
+  ASSERT_TRUE(SaveMaster(*st, msg));
+  const std::string file = ReadFileBytes(DataFile("Master.dat"));
+  EXPECT_NE(file.find("ti\x0C\x08tle\ta\x0C\x0B" "b\t"), std::string::npos);
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\t'), 22);  // always 22 TABs a line
+
+  Remake();
+  ASSERT_TRUE(ReadMaster(*st, msg));
+  EXPECT_EQ(st->store.Get(0, kColTitle), "ti\ttle");
+  EXPECT_EQ(st->store.Get(0, kColBody), "a\r\nb");
+  EXPECT_EQ(st->store.Get(0, kColReplyTo), "last\tcolumn");
+  EXPECT_EQ(st->store.Get(0, kColFolder), Utf8ToCp932("受信箱"));
+}
+
+TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharacters) {
+  Add("abc", "", "");
+  Add("ab", "", "");
+  Add("", "", "");
+  Add("\x83\x5C", "", "");  // "0004" TAB ソ: 6 characters
+  ASSERT_TRUE(SaveMaster(*st, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "保存完了 :1 件");
+  EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), Line("0001", {{2, "abc"}}));
+}
+
+TEST_F(MasterFile, AllDeletedSavesAnEmptyFileThatReadsAsNoRecords) {
+  Add("a", "x", "削除済み");
+  ASSERT_TRUE(SaveMaster(*st, msg));
+  EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), "");
+  ASSERT_TRUE(ReadMaster(*st, msg));
+  EXPECT_EQ(st->store.CtMaster(), 0);
+  EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :0 件");
+}
+
+TEST_F(MasterFile, ReadsShortLongAndOddLinesAsFarAsTheyGo) {
+  std::string file = "0001\tonly-to\r\n";                 // fewer than 22 fields
+  file += Line("0002", {{3, "t"}}).substr(0, 12);  // cut short after the title
+  file.insert(file.size(), "\r\n");
+  std::string many = "0003";
+  for (int i = 2; i <= 30; ++i) many += "\tf" + std::to_string(i);  // fields beyond column 23
+  file += many + "\n";                                    // LF alone
+  file += std::string("0004\t\x83", 6) + "\tafter-lead\r\n";  // lone lead byte before a TAB
+  file += std::string("\0\xFF\t\x0C", 4) + "\r\n";
+  WriteFileBytes(DataFile("Master.dat"), file);
+  ASSERT_TRUE(ReadMaster(*st, msg));
+  ASSERT_EQ(st->store.CtMaster(), 5);
+  EXPECT_EQ(st->store.Get(0, kColTo), "only-to");
+  EXPECT_EQ(st->store.Get(0, kColTitle), "");
+  EXPECT_EQ(st->store.Get(1, kColTitle), "t");
+  EXPECT_EQ(st->store.Get(2, kColReplyTo), "f23");
+  EXPECT_EQ(st->store.Get(2, 24), "");
+  EXPECT_EQ(st->store.Get(3, kColTitle), "after-lead");
+  EXPECT_EQ(st->store.Get(4, kColTo), "\x0C");
+}
+
+TEST_F(MasterFile, ReadingTwoThousandLinesGrowsTheTableOnceAndKeepsEveryRecord) {
+  std::string file;
+  for (int i = 1; i <= 2000; ++i) file += Line(Format4d(i), {{2, "to" + std::to_string(i)}});
+  WriteFileBytes(DataFile("Master.dat"), file);
+  EXPECT_EQ(st->store.RowCount(), 2001u);
+  ASSERT_TRUE(ReadMaster(*st, msg));
+  EXPECT_EQ(st->store.CtMaster(), 2000);
+  EXPECT_EQ(st->store.MastCapacity(), 2100);
+  EXPECT_EQ(st->store.RowCount(), 2101u);
+  EXPECT_EQ(st->store.Get(1999, kColTo), "to2000");
+  EXPECT_EQ(st->store.Get(1999, kColNumber), "1999");
+}
+
+TEST_F(MasterFile, MissingFileLeavesTheStoreAndReportsNotFound) {
+  Add("kept", "x", "受信箱");
+  EXPECT_FALSE(ReadMaster(*st, msg));
+  EXPECT_EQ(msg, "Not Found : " + DataFile("Master.dat").string());
+  EXPECT_EQ(st->store.CtMaster(), 1);
+}
+
+TEST_F(MasterFile, UnreadableAndUnwritableFilesReportWithoutTouchingTheStore) {
+  Add("kept", "x", "受信箱");
+  std::filesystem::create_directories(DataFile("Master.dat"));  // exists, cannot be read
+  EXPECT_FALSE(ReadMaster(*st, msg));
+  EXPECT_EQ(msg, "Cannot Read : " + DataFile("Master.dat").string());
+  EXPECT_EQ(st->store.CtMaster(), 1);
+
+  std::filesystem::remove_all(dir / "app" / "Data");
+  WriteFileBytes(dir / "app" / "Data", "a file where the data directory should be");
+  EXPECT_FALSE(SaveMaster(*st, msg));
+  EXPECT_EQ(msg, "Cannot Write : " + DataFile("Master.dat").string());
+}
+
+TEST_F(MasterFile, MakeMasterLineAndTheDebugDump) {
+  Add("to", "title", "受信箱");
+  EXPECT_EQ(MakeMasterLine(st->store, 0) + "\r\n",
+            Line("0001", {{2, "to"}, {3, "title"}, {13, Utf8ToCp932("受信箱")}}));
+  st->log.Clear();
+  MastDisp(*st);
+  const auto& lines = st->log.lines();
+  ASSERT_EQ(lines.size(), 1u + 1u + 24u);
+  EXPECT_EQ(lines[0].substr(15), "CtMaster:1");
+  EXPECT_EQ(lines[1].size(), 15u);  // the empty line before each row, with its time prefix
+  EXPECT_EQ(lines[2 + 1].substr(15), "ArMast[00,01]:0000");
+  EXPECT_EQ(lines[2 + 3].substr(15), "ArMast[00,03]:title");
+}
+
+TEST_F(MasterFile, ExistsMasterMatchesDateAndSenderTogether) {
+  Add("", "a", "受信箱", "", "2026/12/01 10:00:00", "taro");
+  MastFields f;
+  f[kColDate] = "2026/12/01 10:00:00";
+  f[kColSender] = Utf8ToCp932("taro");
+  EXPECT_TRUE(ExistsMaster(*st, f));
+  f[kColSender] = "hanako";
+  EXPECT_FALSE(ExistsMaster(*st, f));
+  f[kColSender] = "Taro";  // case-sensitive
+  EXPECT_FALSE(ExistsMaster(*st, f));
+  f[kColSender] = "taro";
+  f[kColDate] = "2026/12/01 10:00:01";
+  EXPECT_FALSE(ExistsMaster(*st, f));
+  // Changing a record keeps the look-up in step.
+  st->store.Set(0, kColDate, "2026/12/01 10:00:01");
+  EXPECT_TRUE(ExistsMaster(*st, f));
+}
+
+}  // namespace
+}  // namespace sorami
