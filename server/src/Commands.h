@@ -1,0 +1,49 @@
+// The commands of the site service. Each takes the request's fields and the database and
+// returns the answer, or throws Refused with the Japanese text of the refusal.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "Answer.h"
+#include "Db.h"
+#include "Form.h"
+
+namespace sorami::site {
+
+struct Config {
+  std::string dbPath;
+  std::string publicHost;  // "host:port" this instance is reached at; empty: serves every site
+  std::string smtpRelay;   // "host:port" of the SMTP relay; empty: SENDSMTP is refused
+};
+
+struct Request {
+  Db& db;
+  const Config& config;
+  const Form& form;
+};
+
+// The value of a field that must not be empty.
+const std::string& Required(const Form& form, const char* name);
+
+// Directory server (WbMessage.exe, WbUpdate.exe, WbClaim.exe).
+Answer GetHost(const Request& r);
+Answer SiteList(const Request& r);
+Answer GetDyn(const Request& r);
+Answer Claim(const Request& r);
+
+// A site's host: the account check, fetching and sending.
+Answer Check(const Request& r);
+Answer Fetch(const Request& r, bool remove);
+Answer SendWin(const Request& r);
+Answer SendSmtp(const Request& r);
+
+// Read receipts: given to the sender's host, deposited with the directory server, collected.
+Answer Feedback(const Request& r);
+Answer Deposit(const Request& r);
+Answer GetFeedback(const Request& r);
+
+// WbTenpu.exe: the bytes of one attachment, or nullopt when there is no such attachment.
+std::optional<std::string> Attachment(Db& db, const TenpuQuery& query);
+
+}  // namespace sorami::site

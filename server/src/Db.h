@@ -1,0 +1,72 @@
+// A small SQLite layer: one connection per request or command (so several server processes
+// and threads can share one database file in WAL mode), prepared statements and write
+// transactions. Every text is bound and read as a BLOB, so code page 932 bytes are stored
+// exactly as received and compare byte for byte.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sorami::site {
+
+class Stmt {
+ public:
+  Stmt(sqlite3* db, const char* sql);
+  ~Stmt();
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+
+  Stmt& Bind(int index, std::string_view bytes);
+  Stmt& Bind(int index, std::int64_t value);
+  Stmt& BindNull(int index);
+  // Runs one step; true while it yields a row.
+  bool Step();
+  // Runs the statement to its end.
+  void Run();
+  std::string Text(int column) const;
+  std::int64_t Int(int column) const;
+  bool IsNull(int column) const;
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Db {
+ public:
+  explicit Db(const std::string& path);
+  ~Db();
+  Db(const Db&) = delete;
+  Db& operator=(const Db&) = delete;
+
+  void Exec(const char* sql);
+  Stmt Prepare(const char* sql) { return Stmt(db_, sql); }
+  std::int64_t LastId() const { return sqlite3_last_insert_rowid(db_); }
+  int Changes() const { return sqlite3_changes(db_); }
+  // Creates the tables when they are missing and switches the file to WAL.
+  void CreateSchema();
+  // Whether the file holds the service's tables (an uninitialised file is refused).
+  bool HasSchema();
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// A write transaction (BEGIN IMMEDIATE): rolled back unless Commit() was called.
+class Transaction {
+ public:
+  explicit Transaction(Db& db);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  void Commit();
+
+ private:
+  Db& db_;
+  bool done_ = false;
+};
+
+}  // namespace sorami::site

@@ -1,0 +1,55 @@
+// The directory server's commands: where a site lives, the public sites, the current host of a
+// dynamic-host key, and claim reports.
+#include "Commands.h"
+#include "Sites.h"
+#include "Text.h"
+
+namespace sorami::site {
+
+const std::string& Required(const Form& form, const char* name) {
+  const std::string& v = form.Get(name);
+  if (v.empty()) throw Refused(Sj("項目がありません : ") + name);
+  return v;
+}
+
+Answer GetHost(const Request& r) {
+  Site site = RequireSiteByName(r.db, Required(r.form, "TOSITE"));
+  Answer a = Success("GETHOST", "ホスト取得完了");
+  std::string items = "TOHOST=" + site.host + "\tTOUSER=" + site.sysuser;
+  if (!site.dynkey.empty()) items += "\tDYNAMIC=" + site.dynkey;
+  a.lines.push_back(items);
+  return a;
+}
+
+Answer SiteList(const Request& r) {
+  std::vector<std::string> names;
+  for (const Site& site : AllSites(r.db)) {
+    if (site.isPublic) names.push_back(site.name);
+  }
+  Answer a = Success("SITELIST", "公開サイト " + std::to_string(names.size()) + " 件");
+  a.lines = std::move(names);
+  return a;
+}
+
+Answer GetDyn(const Request& r) {
+  const std::string& key = Required(r.form, "HOST");
+  std::optional<Site> site = FindSiteByDynName(r.db, key);
+  if (!site) throw Refused(Sj("動的ホストキーが見つかりません : ") + key);
+  Answer a = Success("GETDYN", "動的ホスト取得完了");
+  a.lines.push_back(site->host);
+  return a;
+}
+
+Answer Claim(const Request& r) {
+  Required(r.form, "CLAIM");
+  Required(r.form, "FROMNAME");
+  // The report is kept as it came: its fields as NAME=value lines.
+  std::string fields;
+  for (const auto& [name, value] : r.form.fields()) fields += name + "=" + value + "\r\n";
+  Stmt s = r.db.Prepare("INSERT INTO claim(received, fields) VALUES (?1, ?2)");
+  s.Bind(1, Now()).Bind(2, fields).Run();
+  // The client reads a claim answer as accepted only when it begins with "OK(PGM)".
+  return Success(std::string(kOkMark), "報告受付完了");
+}
+
+}  // namespace sorami::site

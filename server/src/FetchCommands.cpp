@@ -1,0 +1,112 @@
+// A site host's account check and message fetch, and the attachment download.
+#include <charconv>
+#include <map>
+
+#include "Commands.h"
+#include "Sites.h"
+#include "Text.h"
+
+namespace sorami::site {
+namespace {
+
+std::string NoticeLine(Db& db) {
+  Stmt s = db.Prepare("SELECT text FROM notice WHERE id = 1");
+  if (!s.Step() || s.Text(0).empty()) return {};
+  return "SYS\t" + EscapeField(s.Text(0));
+}
+
+std::string AttachmentList(Db& db, std::int64_t letterId) {
+  Stmt s = db.Prepare("SELECT name FROM attachment WHERE letter_id = ?1 ORDER BY seq");
+  s.Bind(1, letterId);
+  std::string list;
+  while (s.Step()) list += (list.empty() ? "" : ",") + s.Text(0);
+  return list;
+}
+
+}  // namespace
+
+Answer Check(const Request& r) {
+  Site site = RequireSiteByUser(r.db, Required(r.form, "FROMUSER"));
+  RequireServedHere(site, r.config.publicHost);
+  Authenticate(r.db, site, Required(r.form, "FROMNAME"), r.form.Get("USERPASS"));
+  return Success("CHECK", "アカウント確認ＯＫ");
+}
+
+Answer Fetch(const Request& r, bool remove) {
+  Site site = RequireSiteByName(r.db, Required(r.form, "TOSITE"));
+  RequireServedHere(site, r.config.publicHost);
+  Member me = Authenticate(r.db, site, Required(r.form, "TONAME"), r.form.Get("USERPASS"));
+
+  // GETDEL answers and removes in one transaction, so two fetches never both deliver a line.
+  std::optional<Transaction> tx;
+  if (remove) tx.emplace(r.db);
+  Stmt s = r.db.Prepare(
+      "SELECT d.id, l.id, l.sender_id, l.received, l.fromdate, l.toname, l.tolist, l.cc, "
+      "l.replyto, l.title, l.honbun, l.kankei, l.shubetsu FROM delivery d "
+      "JOIN letter l ON l.id = d.letter_id WHERE d.member_id = ?1 AND d.taken = 0 ORDER BY d.id");
+  s.Bind(1, me.id);
+  std::vector<std::string> lines;
+  std::map<std::int64_t, Member> senders;
+  while (s.Step()) {
+    std::int64_t senderId = s.Int(2);
+    if (!senders.count(senderId)) {
+      std::optional<Member> m = FindMemberById(r.db, senderId);
+      if (!m) continue;
+      senders.emplace(senderId, *m);
+    }
+    const Member& from = senders.at(senderId);
+    // The 23 fields of a message line, in order. Bcc recipients are not disclosed.
+    const std::string fields[23] = {std::to_string(lines.size() + 1),
+                                    s.Text(5),
+                                    s.Text(9),
+                                    s.Text(10),
+                                    s.Text(4),
+                                    std::to_string(s.Int(0)),
+                                    from.nick,
+                                    s.Text(3),
+                                    "",
+                                    s.Text(4),
+                                    from.site.name,
+                                    from.site.host,
+                                    Sj("受信箱"),
+                                    from.site.sysuser,
+                                    s.Text(6),
+                                    site.sysuser,
+                                    s.Text(11),
+                                    s.Text(12),
+                                    from.site.dynkey,
+                                    AttachmentList(r.db, s.Int(1)),
+                                    s.Text(7),
+                                    "",
+                                    s.Text(8)};
+    std::string line;
+    for (const std::string& f : fields) line += (line.empty() ? "" : "\t") + EscapeField(f);
+    lines.push_back(std::move(line));
+  }
+  if (remove) {
+    Stmt del = r.db.Prepare("UPDATE delivery SET taken = 1 WHERE member_id = ?1 AND taken = 0");
+    del.Bind(1, me.id).Run();
+    tx->Commit();
+  }
+  Answer a = Success(remove ? "GETDEL" : "GET", "新着 " + std::to_string(lines.size()) + " 件");
+  if (std::string notice = NoticeLine(r.db); !notice.empty()) a.lines.push_back(notice);
+  for (std::string& line : lines) a.lines.push_back(std::move(line));
+  return a;
+}
+
+std::optional<std::string> Attachment(Db& db, const TenpuQuery& q) {
+  std::int64_t number = 0;
+  auto [end, ec] = std::from_chars(q.number.data(), q.number.data() + q.number.size(), number);
+  if (ec != std::errc() || end != q.number.data() + q.number.size()) return std::nullopt;
+  for (const std::string& name : {q.file, q.fileRaw}) {
+    Stmt s = db.Prepare(
+        "SELECT a.data FROM delivery d JOIN member m ON m.id = d.member_id "
+        "JOIN site t ON t.id = m.site_id JOIN attachment a ON a.letter_id = d.letter_id "
+        "WHERE d.id = ?1 AND t.sysuser = ?2 AND a.name = ?3");
+    s.Bind(1, number).Bind(2, q.user).Bind(3, name);
+    if (s.Step()) return s.Text(0);
+  }
+  return std::nullopt;
+}
+
+}  // namespace sorami::site

@@ -1,0 +1,148 @@
+#include "Service.h"
+
+#include "RequestBody.h"
+#include "RequestLog.h"
+#include "Text.h"
+
+namespace sorami::site {
+namespace {
+
+constexpr const char* kAnswerType = "text/plain; charset=Shift_JIS";
+
+Answer DispatchMessage(const Request& r) {
+  const std::string& c = r.form.Get("COMMAND");
+  if (r.form.Get("OPTION") == "AZUKARI") return Deposit(r);
+  if (c == "GETHOST") return GetHost(r);
+  if (c == "SITELIST") return SiteList(r);
+  if (c == "CHECK") return Check(r);
+  if (c == "GET") return Fetch(r, false);
+  if (c == "GETDEL") return Fetch(r, true);
+  if (c == "SENDWIN") return SendWin(r);
+  if (c == "SENDSMTP") return SendSmtp(r);
+  if (c == "FEEDBACK") return Feedback(r);
+  if (c == "GETFEEDBACK") return GetFeedback(r);
+  if (c.empty()) throw Refused(Sj("コマンドが指定されていません"));
+  throw Refused(Sj("不明なコマンドです : ") + c);
+}
+
+Answer DispatchUpdate(const Request& r) {
+  if (r.form.Get("COMMAND") == "GETDYN") return GetDyn(r);
+  throw Refused(Sj("不明なコマンドです : ") + r.form.Get("COMMAND"));
+}
+
+Answer DispatchClaim(const Request& r) {
+  if (r.form.Get("COMMAND") == "CLAIM") return Claim(r);
+  throw Refused(Sj("不明なコマンドです : ") + r.form.Get("COMMAND"));
+}
+
+// Who the request is about, for the log: the member as the request names it.
+std::string LogMember(const Form& f) {
+  const std::string& c = f.Get("COMMAND");
+  if (c == "GET" || c == "GETDEL") return f.Get("TONAME") + "%" + f.Get("TOSITE");
+  if (c == "FEEDBACK") return f.Get("TONAME") + "%" + f.Get("TOUSER");
+  if (c == "CHECK") return f.Get("FROMNAME") + "%" + f.Get("FROMUSER");
+  if (!f.Get("FROMNAME").empty()) return f.Get("FROMNAME") + "%" + f.Get("FROMSITE");
+  return "-";
+}
+
+std::string Outcome(const Answer& a) {
+  return a.ok() ? "OK " + a.status.substr(kOkMark.size()) : "NG " + a.status;
+}
+
+std::string Program(const httplib::Request& req) {
+  std::size_t slash = req.path.rfind('/');
+  return slash == std::string::npos ? req.path : req.path.substr(slash + 1);
+}
+
+}  // namespace
+
+Service::Service(Config config) : config_(std::move(config)) {
+  http_.new_task_queue = [] { return new httplib::ThreadPool(8); };
+  http_.set_payload_max_length(kMaxRequestBytes);
+  AddPostProgram("WbMessage.exe", DispatchMessage);
+  AddPostProgram("WbUpdate.exe", DispatchUpdate);
+  AddPostProgram("WbClaim.exe", DispatchClaim);
+  AddAttachmentProgram();
+  // Errors that httplib answers itself: oversized or unreadable requests, unknown paths.
+  // An answer that already carries its text (a missing attachment) is left alone.
+  http_.set_error_handler(
+      httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        std::string text = res.status == 413   ? Sj("要求が大きすぎます (上限 32 MiB)")
+                           : res.status == 404 ? Sj("見つかりません")
+                                               : Sj("要求の形式が正しくありません");
+        res.set_content(Refusal("NG", text).Body(), kAnswerType);
+        LogRequest(Program(req), "-", "-", "NG HTTP " + std::to_string(res.status) + " " + text);
+        return httplib::Server::HandlerResponse::Handled;
+      }));
+}
+
+void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(const Request&)) {
+  http_.Post("/bn/" + program, [this, program, dispatch](const httplib::Request& req,
+                                                         httplib::Response& res,
+                                                         const httplib::ContentReader& reader) {
+    Body body = ReadBody(req, reader);
+    if (body.status != BodyStatus::kOk) {
+      // The error handler writes the answer and the log line.
+      // httplib may already have set the status (413 for a declared length over the limit).
+      if (res.status < 400) res.status = body.status == BodyStatus::kTooLarge ? 413 : 400;
+      return;
+    }
+    Answer answer;
+    try {
+      Db db(config_.dbPath);
+      answer = dispatch(Request{db, config_, body.form});
+    } catch (const Refused& e) {
+      answer = Refusal("NG", e.message());
+    } catch (const std::exception& e) {
+      LogRequest(program, body.form.Get("COMMAND"), "-", std::string("error: ") + e.what());
+      answer = Refusal("NG", Sj("サーバー内部エラー"));
+    }
+    std::string command = body.form.Get("COMMAND");
+    if (body.form.Get("OPTION") == "AZUKARI") command += "/AZUKARI";
+    LogRequest(program, command, LogMember(body.form), Outcome(answer));
+    res.set_content(answer.Body(), kAnswerType);
+  });
+}
+
+void Service::AddAttachmentProgram() {
+  http_.Get("/bn/WbTenpu.exe", [this](const httplib::Request& req, httplib::Response& res) {
+    std::size_t q = req.target.find('?');
+    std::optional<TenpuQuery> query =
+        ParseTenpuQuery(q == std::string::npos ? "" : std::string_view(req.target).substr(q + 1));
+    std::optional<std::string> data;
+    try {
+      Db db(config_.dbPath);
+      if (query) data = Attachment(db, *query);
+    } catch (const std::exception& e) {
+      LogRequest("WbTenpu.exe", "FILE", "-", std::string("error: ") + e.what());
+    }
+    std::string member = query ? query->file + " " + query->user + " " + query->number : "-";
+    if (!data) {
+      std::string text = Sj("添付ファイルが見つかりません");
+      res.status = 404;
+      res.set_content(Refusal("NG", text).Body(), kAnswerType);
+      LogRequest("WbTenpu.exe", "FILE", member, "NG " + text);
+      return;
+    }
+    LogRequest("WbTenpu.exe", "FILE", member, "OK " + std::to_string(data->size()) + " bytes");
+    res.set_content(std::move(*data), "application/octet-stream");
+  });
+}
+
+int Service::Bind(const std::string& host, int port) {
+  if (port == 0) return http_.bind_to_any_port(host);
+  return http_.bind_to_port(host, port) ? port : -1;
+}
+
+void Service::SetBoundPort(int port) {
+  const std::string suffix = ":0";
+  std::string& p = config_.publicHost;
+  if (p.size() > suffix.size() && p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0) {
+    p = p.substr(0, p.size() - 1) + std::to_string(port);
+  }
+}
+
+bool Service::Run() { return http_.listen_after_bind(); }
+
+}  // namespace sorami::site

@@ -1,0 +1,32 @@
+// The HTTP side of the site service: the four server programs under /bn/, each request on its
+// own database connection, answers in code page 932, one log line per request.
+#pragma once
+
+#include <httplib.h>
+
+#include <string>
+
+#include "Commands.h"
+
+namespace sorami::site {
+
+class Service {
+ public:
+  explicit Service(Config config);
+  // Binds to host:port (port 0: a free port); returns the bound port, or -1.
+  int Bind(const std::string& host, int port);
+  // Serves until Stop(); false when the server could not run.
+  bool Run();
+  void Stop() { http_.stop(); }
+  // The public host may name port 0: it then takes the port that was bound.
+  void SetBoundPort(int port);
+
+ private:
+  void AddPostProgram(const std::string& program, Answer (*dispatch)(const Request&));
+  void AddAttachmentProgram();
+
+  Config config_;
+  httplib::Server http_;
+};
+
+}  // namespace sorami::site

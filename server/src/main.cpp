@@ -1,0 +1,91 @@
+// sorami-site-server: the reference site service of ソラミメッセージ (directory server and
+// site hosts in one program) and its administration commands.
+#include <csignal>
+#include <iostream>
+#include <thread>
+
+#include "Admin.h"
+#include "Args.h"
+#include "Db.h"
+#include "Service.h"
+
+namespace {
+
+using namespace sorami::site;
+
+const char* const kUsage =
+    "usage:\n"
+    "  sorami-site-server serve --db FILE --listen 127.0.0.1:PORT [--public-host HOST:PORT]\n"
+    "                           [--smtp-relay HOST:PORT]\n"
+    "  sorami-site-server init --db FILE\n"
+    "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic KEY] [--public] --db "
+    "FILE\n"
+    "  sorami-site-server adduser SITE NICK PASS --db FILE\n"
+    "  sorami-site-server setdyn KEY H:P --db FILE\n"
+    "  sorami-site-server notice TEXT --db FILE\n"
+    "  sorami-site-server list --db FILE\n"
+    "PORT 0 picks a free port. With --public-host, this instance serves only the sites whose\n"
+    "host is that address (port 0 there means the bound port).\n";
+
+int Serve(const Args& args) {
+  Config config{args.Option("db"), args.Option("public-host"), args.Option("smtp-relay")};
+  std::string host;
+  int port = 0;
+  if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true)) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  try {
+    Db db(config.dbPath);
+    if (!db.HasSchema()) {
+      std::cerr << "serve: " << config.dbPath << " is not initialised; run init first\n";
+      return 1;
+    }
+  } catch (const std::exception& e) {
+    std::cerr << "serve: " << e.what() << "\n";
+    return 1;
+  }
+  // SIGINT and SIGTERM end the server cleanly; they are taken by a thread of their own.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  Service service(config);
+  int bound = service.Bind(host, port);
+  if (bound < 0) {
+    std::cerr << "serve: cannot listen on " << args.Option("listen") << "\n";
+    return 1;
+  }
+  service.SetBoundPort(bound);
+  std::cout << "sorami-site-server listening on " << host << ":" << bound << std::endl;
+  std::thread stopper([&] {
+    int sig = 0;
+    sigwait(&stopSignals, &sig);
+    service.Stop();
+  });
+  bool ok = service.Run();
+  if (ok) {
+    stopper.join();
+  } else {
+    stopper.detach();
+  }
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  std::optional<Args> args = ParseArgs(argc, argv, error);
+  if (!args) {
+    std::cerr << error << "\n" << kUsage;
+    return 2;
+  }
+  if (args->command == "serve") return Serve(*args);
+  if (IsAdminCommand(args->command)) return RunAdmin(*args, std::cout, std::cerr);
+  std::cerr << kUsage;
+  return 2;
+}
