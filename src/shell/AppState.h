@@ -56,7 +56,7 @@ class AppState {
   std::vector<std::string> send_attachments;  // files to upload with the next site send
   std::vector<std::string> history;           // navigation history of shown records
   int history_pos = 0;
-  std::array<int16_t, 7> folder_counts{};
+  std::array<int32_t, 7> folder_counts{};  // per folder; 32-bit: stores exceed 32767
   bool save_on_exit = true;  // SaveOnExit
   bool angouka = true;       // keep the master file encrypted on disk (CkAngouka)
 };

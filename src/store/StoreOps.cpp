@@ -1,0 +1,70 @@
+#include "store/StoreOps.h"
+
+#include "platform/Codepage.h"
+#include "store/Folders.h"
+
+namespace sorami {
+
+namespace {
+
+bool IsRecord(const AppState& st, int32_t row) { return row >= 0 && row < st.store.CtMaster(); }
+
+}  // namespace
+
+bool SakujoMessage(AppState& st, const std::vector<int32_t>& rows, std::string& msg,
+                   std::vector<int32_t>* deleted) {
+  st.log.Log(".SakujoMessage");
+  long count = 0;
+  const std::string_view wastebasket = FolderNames[kFolderDeleted];
+  for (const int32_t row : rows) {
+    if (!IsRecord(st, row)) {
+      st.log.Log("ERROR " + std::to_string(row));
+      continue;
+    }
+    if (IsDeletedFolder(st.store.Get(row, kColFolder))) {
+      for (int col = 0; col <= 23; ++col) st.store.Set(row, col, "");
+    }
+    st.store.Set(row, kColFolder, wastebasket);
+    if (deleted) deleted->push_back(row);
+    ++count;
+  }
+  if (count > 0) {
+    msg = Utf8ToCp932("削除完了 :") + std::to_string(count) + Utf8ToCp932(" 件");
+    return true;
+  }
+  msg = Utf8ToCp932("削除失敗");
+  return false;
+}
+
+bool ChangeFolder(AppState& st, int32_t row, std::string_view folder) {
+  st.log.Log("ChangeFolder:" + std::string(folder));
+  if (!IsRecord(st, row)) return false;
+  if (st.store.Get(row, kColFolder) == folder) return false;
+  st.store.Set(row, kColFolder, folder);
+  if (folder == FolderNames[kFolderInbox]) st.store.Set(row, kColReadDate, kUnreadMark);
+  return true;
+}
+
+std::string NowText(std::time_t now) {
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &tm);
+  return buf;
+}
+
+bool SetKakuninbi(AppState& st, int32_t row, const std::string& now,
+                  const FeedbackHook& send_feedback) {
+  if (!IsRecord(st, row)) return false;
+  const std::string_view read_date = st.store.Get(row, kColReadDate);
+  st.log.Log(".SetKakuninbi :" + std::string(read_date));
+  if (!read_date.empty() && read_date != kUnreadMark) return false;
+  st.store.Set(row, kColReadDate, now);
+  st.store.Set(row, kColFolder, FolderNames[kFolderRead]);
+  if (st.store.Get(row, kColCategory) != kMailCategory && send_feedback) {
+    st.log.Log(send_feedback(st, row));
+  }
+  return true;
+}
+
+}  // namespace sorami

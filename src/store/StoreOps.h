@@ -1,0 +1,37 @@
+// Changes the user makes to records from the main window: deleting, moving to a folder,
+// marking read. They change the store in memory; the next save writes them.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/AppState.h"
+
+namespace sorami {
+
+// Deletes the records of the selected list rows (given last to first, as the list walks
+// them): a record moves to "削除済み"; one already there has its columns 0..23 erased first.
+// A row that is not a record of the store logs "ERROR " and is skipped. msg "削除完了 :N 件",
+// or "削除失敗" (false) when nothing was deleted. `deleted` receives the rows deleted.
+bool SakujoMessage(AppState& st, const std::vector<int32_t>& rows, std::string& msg,
+                   std::vector<int32_t>* deleted = nullptr);
+
+// Moves a record to a folder; moving to "受信箱" makes it unread again. False (nothing
+// changed) when the row is not a record or the record is already in that folder.
+bool ChangeFolder(AppState& st, int32_t row, std::string_view folder);
+
+// The current local time "yyyy/mm/dd hh:nn:ss".
+std::string NowText(std::time_t now = std::time(nullptr));
+
+// Sends the read receipt of a record; filled in by the read-receipt feature.
+using FeedbackHook = std::function<std::string(AppState&, int32_t row)>;
+
+// Marks a record read when it is not yet: read date := now, folder := "既読", and a read
+// receipt for a site message (not for mail). True when it was marked just now.
+bool SetKakuninbi(AppState& st, int32_t row, const std::string& now,
+                  const FeedbackHook& send_feedback);
+
+}  // namespace sorami

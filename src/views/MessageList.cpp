@@ -1,0 +1,139 @@
+#include "views/MessageList.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "shell/MbText.h"
+#include "store/Folders.h"
+
+namespace sorami {
+
+namespace {
+
+constexpr std::array<ListColumnInfo, kListColumns> kColumns = {{
+    {"\x91\x97\x90\x4D\x8E\xD2", 80},  // 送信者
+    {"\x95\x5C\x91\xE8", 100},         // 表題
+    {"\x91\x97\x90\x4D\x93\xFA", 100},  // 送信日
+    {"\x8A\x6D\x94\x46\x93\xFA", 100},  // 確認日
+    {"\x96\x7B\x95\xB6", 100},         // 本文
+    {"\x91\x97\x90\x4D\x90\xE6", 40},   // 送信先
+    {"\x8A\xD6\x8C\x57", 50},          // 関係
+    {"\x8E\xED\x95\xCA", 50},          // 種別
+    {"Index", 1},
+    {"Folder", 40},
+}};
+
+// Store column shown in each list column (the body and the index are made, not copied).
+constexpr std::array<int, kListColumns> kSource = {
+    kColSender, kColTitle,    kColDate,     kColReadDate, kColBody,
+    kColTo,     kColRelation, kColCategory, -1,           kColFolder};
+
+// A column value prepared once per sort: its text and, when it is a decimal integer, its
+// value.
+struct SortKey {
+  std::string text;
+  bool numeric = false;
+  long long number = 0;
+};
+
+bool ParseDecimal(std::string_view s, long long& v) {
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (s.empty()) return false;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  return ec == std::errc() && end == s.data() + s.size() && v >= INT32_MIN && v <= INT32_MAX;
+}
+
+// The list's comparison: 1 places a after b, 0 keeps their order.
+int Compare(int col, bool desc, const SortKey& a, const SortKey& b) {
+  const int d = desc ? 1 : 0;
+  if (col == 0) return a.text > b.text ? 1 - d : d;
+  if (a.numeric && b.numeric) return a.number > b.number ? 1 - d : d;
+  return a.text <= b.text ? 1 - d : d;
+}
+
+// Bottom-up merge sort driven by Compare: an item moves after another only when the
+// comparison says so. Safe whatever the comparison answers (mixed numeric and text values
+// need not form a consistent order).
+void MergeSort(std::vector<int32_t>& rows, std::vector<SortKey>& keys, int col, bool desc) {
+  const size_t n = rows.size();
+  std::vector<size_t> idx(n), tmp(n);
+  for (size_t i = 0; i < n; ++i) idx[i] = i;
+  for (size_t width = 1; width < n; width *= 2) {
+    for (size_t lo = 0; lo < n; lo += 2 * width) {
+      const size_t mid = std::min(lo + width, n);
+      const size_t hi = std::min(lo + 2 * width, n);
+      size_t i = lo, j = mid, k = lo;
+      while (i < mid && j < hi) {
+        tmp[k++] = Compare(col, desc, keys[idx[i]], keys[idx[j]]) == 1 ? idx[j++] : idx[i++];
+      }
+      while (i < mid) tmp[k++] = idx[i++];
+      while (j < hi) tmp[k++] = idx[j++];
+    }
+    idx.swap(tmp);
+  }
+  std::vector<int32_t> sorted(n);
+  for (size_t i = 0; i < n; ++i) sorted[i] = rows[idx[i]];
+  rows.swap(sorted);
+}
+
+}  // namespace
+
+const ListColumnInfo& ListColumn(int col) { return kColumns[static_cast<size_t>(col)]; }
+
+std::string NodeFolder(std::string_view node_text) {
+  std::string text(node_text);
+  std::string token;
+  SplitToken("(", text, token);
+  return token;
+}
+
+std::string ListText(const TArMastd& store, int32_t row, int col) {
+  if (col == kListIndex) return std::to_string(row);
+  if (col == kListBody) return MbCopy(store.Get(row, kColBody), 1, 10);
+  return std::string(store.Get(row, kSource[static_cast<size_t>(col)]));
+}
+
+void MessageList::Fill(const TArMastd& store, int node, std::string_view folder) {
+  rows_.clear();
+  const int32_t n = store.CtMaster();
+  for (int32_t row = 0; row < n; ++row) {
+    const std::string_view f = store.Get(row, kColFolder);
+    if (node == 0 ? !IsDeletedFolder(f) : f == folder) rows_.push_back(row);
+  }
+}
+
+std::optional<int32_t> MessageList::RecordOf(int64_t i) const {
+  if (i < 0 || static_cast<size_t>(i) >= rows_.size()) return std::nullopt;
+  return rows_[static_cast<size_t>(i)];
+}
+
+std::string MessageList::Text(const TArMastd& store, size_t i, int col) const {
+  return ListText(store, rows_[i], col);
+}
+
+void MessageList::ColumnClick(const TArMastd& store, int c) {
+  if (c == last_clicked_) descending_ = !descending_;
+  last_clicked_ = c;
+  sort_column_ = c;
+  std::vector<SortKey> keys(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    keys[i].text = ListText(store, rows_[i], c);
+    if (c != 0) keys[i].numeric = ParseDecimal(keys[i].text, keys[i].number);
+  }
+  MergeSort(rows_, keys, c, descending_);
+}
+
+void MessageList::RemoveRows(std::vector<size_t> list_rows) {
+  std::vector<bool> drop(rows_.size(), false);
+  for (size_t r : list_rows) {
+    if (r < rows_.size()) drop[r] = true;
+  }
+  size_t out = 0;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (!drop[i]) rows_[out++] = rows_[i];
+  }
+  rows_.resize(out);
+}
+
+}  // namespace sorami

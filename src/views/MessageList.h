@@ -1,0 +1,73 @@
+// The message list: which records of the store are shown, in which order, and the texts of
+// its ten columns. Rows hold store row indices only; column texts are made when asked for,
+// so a list of a hundred thousand records costs one integer a row.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/MastStore.h"
+
+namespace sorami {
+
+// Columns of the list, in order.
+enum ListCol : int {
+  kListSender = 0,    // "送信者"
+  kListTitle = 1,     // "表題"
+  kListDate = 2,      // "送信日"
+  kListReadDate = 3,  // "確認日"
+  kListBody = 4,      // "本文": the first 10 characters
+  kListTo = 5,        // "送信先"
+  kListRelation = 6,  // "関係"
+  kListCategory = 7,  // "種別"
+  kListIndex = 8,     // "Index": the record's row in the store
+  kListFolder = 9,    // "Folder"
+  kListColumns = 10,
+};
+
+struct ListColumnInfo {
+  std::string_view caption;  // code page 932
+  int width;                 // design width in pixels
+};
+// Captions and design widths of the ten columns ("関係" and "種別" have none of their own).
+const ListColumnInfo& ListColumn(int col);
+
+// The folder a tree node stands for: its text up to the first "(".
+std::string NodeFolder(std::string_view node_text);
+
+class MessageList {
+ public:
+  // Fills the list for tree node `node` showing `folder`: node 0 takes every record not in
+  // "削除済み", any other node the records whose folder equals `folder`; store order.
+  void Fill(const TArMastd& store, int node, std::string_view folder);
+
+  size_t size() const { return rows_.size(); }
+  // The store row behind list row i; none when i is not a row of the list.
+  std::optional<int32_t> RecordOf(int64_t i) const;
+  const std::vector<int32_t>& rows() const { return rows_; }
+
+  // Text of column `col` of list row i.
+  std::string Text(const TArMastd& store, size_t i, int col) const;
+
+  // A click on column c: inverts the order when c was clicked last, then sorts.
+  void ColumnClick(const TArMastd& store, int c);
+  bool descending() const { return descending_; }
+
+  // Removes list rows (indices into the list, any order) in one pass.
+  void RemoveRows(std::vector<size_t> list_rows);
+  void Clear() { rows_.clear(); }
+
+ private:
+  std::vector<int32_t> rows_;
+  int last_clicked_ = 0;
+  int sort_column_ = 0;
+  bool descending_ = false;
+};
+
+// Column text of a store row as the list shows it.
+std::string ListText(const TArMastd& store, int32_t row, int col);
+
+}  // namespace sorami
