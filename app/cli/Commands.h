@@ -15,6 +15,10 @@ inline constexpr int kExitUsage = 2;
 
 // master stats | resave | dump
 int CliMaster(AppState& st, const std::vector<std::string>& args);
+// list FOLDER [--sort COLUMN]...: the rows the message list shows, as JSON lines
+int CliList(AppState& st, const std::vector<std::string>& args);
+// show N: the message pane's header labels and body of record N, as JSON
+int CliShow(AppState& st, const std::vector<std::string>& args);
 
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);

@@ -22,7 +22,11 @@ constexpr const char* kUsage =
     "commands:\n"
     "  master stats     read the message store and print its counts as JSON\n"
     "  master resave    read the message store and save it again\n"
-    "  master dump      print every record as one JSON line\n";
+    "  master dump      print every record as one JSON line\n"
+    "  list FOLDER [--sort COLUMN]...\n"
+    "                   the rows the message list shows for a tree node (text or index),\n"
+    "                   after clicking each column (caption or number) in turn\n"
+    "  show N           the message pane's labels and body of record N\n";
 
 struct Command {
   const char* name;
@@ -31,6 +35,8 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"master", CliMaster},
+    {"list", CliList},
+    {"show", CliShow},
 };
 
 }  // namespace

@@ -1,0 +1,141 @@
+// sorami-cli list / show: what the message list and the message pane would show, read from
+// the master file without changing anything.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "platform/Codepage.h"
+#include "shell/MbText.h"
+#include "store/MasterFile.h"
+#include "views/FolderTree.h"
+#include "views/History.h"
+#include "views/MessageList.h"
+
+namespace sorami::cli {
+
+namespace {
+
+bool ParseIndex(const std::string& s, long& v) {
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  v = std::stol(s);
+  return true;
+}
+
+// A tree node from its text (as shown, or the folder it stands for) or its index.
+bool ResolveNode(const std::string& arg, int& node, std::string& folder) {
+  const auto nodes = SystemNodeTexts();
+  long index = 0;
+  if (ParseIndex(arg, index)) {
+    if (index >= static_cast<long>(nodes.size())) return false;
+    node = static_cast<int>(index);
+    folder = NodeFolder(nodes[static_cast<size_t>(index)]);
+    return true;
+  }
+  const std::string text = Utf8ToCp932(arg);
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    if (text == nodes[i] || text == NodeFolder(nodes[i])) {
+      node = static_cast<int>(i);
+      folder = NodeFolder(nodes[i]);
+      return true;
+    }
+  }
+  node = static_cast<int>(nodes.size());  // a user folder
+  folder = NodeFolder(text);
+  return !folder.empty();
+}
+
+// A column from its caption or its number.
+bool ResolveColumn(const std::string& arg, int& col) {
+  long index = 0;
+  if (ParseIndex(arg, index)) {
+    col = static_cast<int>(index);
+    return index < kListColumns;
+  }
+  const std::string text = Utf8ToCp932(arg);
+  for (int c = 0; c < kListColumns; ++c) {
+    if (ListColumn(c).caption == text) {
+      col = c;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Read(AppState& st) {
+  std::string msg;
+  if (ReadMaster(st, msg)) return true;
+  PrintError(msg);
+  return false;
+}
+
+}  // namespace
+
+int CliList(AppState& st, const std::vector<std::string>& args) {
+  if (args.empty()) return kExitUsage;
+  int node = 0;
+  std::string folder;
+  if (!ResolveNode(args[0], node, folder)) return kExitUsage;
+  std::vector<int> sorts;
+  for (size_t i = 1; i < args.size(); ++i) {
+    int col = 0;
+    if (args[i] != "--sort" || i + 1 >= args.size() || !ResolveColumn(args[i + 1], col)) {
+      return kExitUsage;
+    }
+    sorts.push_back(col);
+    ++i;
+  }
+  if (!Read(st)) return kExitFailed;
+  MessageList list;
+  list.Fill(st.store, node, folder);
+  for (int col : sorts) list.ColumnClick(st.store, col);
+  std::string out;
+  for (size_t i = 0; i < list.size(); ++i) {
+    out = "{\"index\": " + std::to_string(*list.RecordOf(static_cast<int64_t>(i))) +
+          ", \"cols\": [";
+    for (int c = 0; c < kListColumns; ++c) {
+      if (c > 0) out += ", ";
+      out += JsonText(list.Text(st.store, i, c));
+    }
+    out += "]}\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+  }
+  return kExitOk;
+}
+
+int CliShow(AppState& st, const std::vector<std::string>& args) {
+  long row = 0;
+  if (args.size() != 1 || !ParseIndex(args[0], row)) return kExitUsage;
+  if (!Read(st)) return kExitFailed;
+  if (row >= st.store.CtMaster()) {
+    PrintError(Utf8ToCp932("エラー(HyoujiMessage)"));
+    return kExitFailed;
+  }
+  const auto r = static_cast<int32_t>(row);
+  const TArMastd& s = st.store;
+  const std::pair<const char*, std::string> labels[] = {
+      {"LabelFromID", std::string(s.Get(r, kColSender))},
+      {"LabelTitle", std::string(s.Get(r, kColTitle))},
+      {"LabelToName", SetToName(st, s.Get(r, kColTo), s.Get(r, kColToList))},
+      {"LabelFromDate", std::string(s.Get(r, kColDate))},
+      {"LabelUptime", std::string(s.Get(r, kColReadDate))},
+      {"LabelFolder", std::string(s.Get(r, kColFolder))},
+      {"LabelCC", std::string(s.Get(r, kColCc))},
+      {"LabelBcc", std::string(s.Get(r, kColBcc))},
+      // The displayed kind: "メール" or "メッセージ".
+      {"kind", std::string(s.Get(r, kColCategory) == kMailCategory ? kMailCategory
+                                                                    : FolderNames[kFolderRoot])},
+      {"body", UnescapeField(s.Get(r, kColBody))},
+  };
+  std::string out = "{";
+  for (const auto& [name, value] : labels) {
+    if (out.size() > 1) out += ", ";
+    out += JsonUtf8(name) + ": " + JsonText(value);
+  }
+  out += "}";
+  std::puts(out.c_str());
+  return kExitOk;
+}
+
+}  // namespace sorami::cli
