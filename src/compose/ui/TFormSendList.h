@@ -1,0 +1,18 @@
+// The address list window (TFormSendList). Created once at start and kept for the whole run;
+// its controls come with the features that use them.
+#pragma once
+
+#include "shell/ui/PersistedWindow.h"
+
+namespace sorami {
+
+class TFormSendList : public PersistedWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr WindowGeometry kDesignGeometry{6, 194, 442, 341};
+
+  explicit TFormSendList(AppState& st, QWidget* parent = nullptr);
+};
+
+}  // namespace sorami

@@ -1,0 +1,18 @@
+// The signature window (TFormShomei). Created once at start and kept for the whole run;
+// its controls come with the features that use them.
+#pragma once
+
+#include "shell/ui/PersistedWindow.h"
+
+namespace sorami {
+
+class TFormShomei : public PersistedWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr WindowGeometry kDesignGeometry{215, 89, 361, 180};
+
+  explicit TFormShomei(AppState& st, QWidget* parent = nullptr);
+};
+
+}  // namespace sorami

@@ -1,0 +1,48 @@
+#include "shell/ui/AppWindows.h"
+
+#include "attach/ui/TFormTenpu.h"
+#include "compose/ui/TFormClaim.h"
+#include "compose/ui/TFormNewMsg.h"
+#include "compose/ui/TFormSendList.h"
+#include "compose/ui/TFormShomei.h"
+#include "settings/ui/TFormSettei.h"
+#include "shell/ui/TFormMain.h"
+#include "shell/ui/TFormMemo.h"
+#include "shell/ui/TFormVersion.h"
+#include "site/ui/TFormMessage.h"
+#include "views/ui/TFormKensaku.h"
+
+namespace sorami {
+
+AppWindows::AppWindows(AppState& st) {
+  main = std::make_unique<TFormMain>(st);
+  settei = std::make_unique<TFormSettei>(st);
+  new_msg = std::make_unique<TFormNewMsg>(st);
+  message = std::make_unique<TFormMessage>(st);
+  send_list = std::make_unique<TFormSendList>(st);
+  memo = std::make_unique<TFormMemo>(st);
+  tenpu = std::make_unique<TFormTenpu>(st);
+  claim = std::make_unique<TFormClaim>(st);
+  shomei = std::make_unique<TFormShomei>(st);
+  kensaku = std::make_unique<TFormKensaku>(st);
+  version = std::make_unique<TFormVersion>();
+  main->SetPeers(this);
+}
+
+// The main window goes last: the others may still refer to the state it shows.
+AppWindows::~AppWindows() {
+  version.reset();
+  kensaku.reset();
+  shomei.reset();
+  claim.reset();
+  tenpu.reset();
+  memo.reset();
+  send_list.reset();
+  message.reset();
+  new_msg.reset();
+  settei.reset();
+  main->SetPeers(nullptr);
+  main.reset();
+}
+
+}  // namespace sorami

@@ -1,0 +1,44 @@
+// The eleven windows of a run, created once at start in a fixed order: the main window first
+// (so nothing it logs while being created is kept, and it touches no other window), then the
+// settings, compose, progress, address list, log, attachment, claim, signature, search and
+// version windows. Closing the main window ends the run; the others are only shown and hidden.
+#pragma once
+
+#include <memory>
+
+#include "shell/AppState.h"
+
+namespace sorami {
+
+class TFormMain;
+class TFormSettei;
+class TFormNewMsg;
+class TFormMessage;
+class TFormSendList;
+class TFormMemo;
+class TFormTenpu;
+class TFormClaim;
+class TFormShomei;
+class TFormKensaku;
+class TFormVersion;
+
+struct AppWindows {
+  explicit AppWindows(AppState& st);
+  ~AppWindows();
+  AppWindows(const AppWindows&) = delete;
+  AppWindows& operator=(const AppWindows&) = delete;
+
+  std::unique_ptr<TFormMain> main;
+  std::unique_ptr<TFormSettei> settei;
+  std::unique_ptr<TFormNewMsg> new_msg;
+  std::unique_ptr<TFormMessage> message;
+  std::unique_ptr<TFormSendList> send_list;
+  std::unique_ptr<TFormMemo> memo;
+  std::unique_ptr<TFormTenpu> tenpu;
+  std::unique_ptr<TFormClaim> claim;
+  std::unique_ptr<TFormShomei> shomei;
+  std::unique_ptr<TFormKensaku> kensaku;
+  std::unique_ptr<TFormVersion> version;
+};
+
+}  // namespace sorami

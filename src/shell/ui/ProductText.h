@@ -1,0 +1,13 @@
+// The product's name and version as the windows show them.
+#pragma once
+
+#include <QString>
+
+namespace sorami {
+
+inline QString ProductTitle() { return QStringLiteral("ソラミメッセージ for Windows"); }
+inline QString VersionText() { return QStringLiteral("(Ver 1.105)"); }
+// The main window's caption: the title, two spaces, the version.
+inline QString MainCaption() { return ProductTitle() + QStringLiteral("  ") + VersionText(); }
+
+}  // namespace sorami

@@ -1,0 +1,266 @@
+// The controls of the main window: tool bar, left column (folder tree over the account, timer
+// and count tabs), right column (message list over the message or help pane), status bar.
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <climits>
+
+#include "shell/MainSettings.h"
+#include "shell/ui/QtText.h"
+#include "shell/ui/TFormMain.h"
+#include "store/Folders.h"
+
+namespace sorami {
+
+namespace {
+
+template <typename T>
+T* Named(T* w, const char* name) {
+  w->setObjectName(QString::fromLatin1(name));
+  return w;
+}
+
+QVBoxLayout* TightColumn(QWidget* w) {
+  auto* l = new QVBoxLayout(w);
+  l->setContentsMargins(0, 0, 0, 0);
+  l->setSpacing(0);
+  return l;
+}
+
+}  // namespace
+
+void TFormMain::BuildToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+  bar->setObjectName(QStringLiteral("ToolBar1"));
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  auto add = [this, bar](const char* name, const QString& caption) {
+    auto* b = Named(new QPushButton(caption, this), name);
+    b->setFocusPolicy(Qt::TabFocus);
+    bar->addWidget(b);
+    return b;
+  };
+  bt_new_ = add("BtNew", QStringLiteral("送信画面(&N)"));
+  bt_henshin_ = add("BtHenshin", QStringLiteral("返信(&R)"));
+  bt_all_ = add("BtAll", QStringLiteral("全員に返信"));
+  bt_sakujo_ = add("BtSakujo", QStringLiteral("削除(&D)"));
+  bt_get_ = add("BtGet", QStringLiteral("最新取得(&G)"));
+  bt_claim_ = add("BtClaim", QStringLiteral("ｸﾚｰﾑ報告"));
+  bt_kensaku_ = add("ToolButton2", QStringLiteral("検索"));
+  bar->addSeparator();
+  bt_back_ = add("BtBack", QStringLiteral("戻る"));
+  bt_forward_ = add("BtForward", QStringLiteral("進む"));
+}
+
+QWidget* TFormMain::BuildLeftColumn() {
+  split_left_ = Named(new QSplitter(Qt::Vertical), "SplitterLeft");
+  split_left_->setChildrenCollapsible(false);
+
+  auto* panel_tree = Named(new QWidget, "PanelTree");
+  tree_ = Named(new QTreeWidget(panel_tree), "TreeV");
+  tree_->setHeaderHidden(true);
+  tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  const QIcon folder = style()->standardIcon(QStyle::SP_DirIcon);
+  auto* root = new QTreeWidgetItem(tree_, {Qs(FolderNames[kFolderRoot])});
+  root->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
+  for (int i = kFolderInbox; i <= kFolderDeleted; ++i) {
+    std::string text(FolderNames[i]);
+    if (i == kFolderInbox) text += kUnreadMark;  // "受信箱(未読)"
+    auto* node = new QTreeWidgetItem(root, {Qs(text)});
+    node->setIcon(0, folder);
+  }
+  TightColumn(panel_tree)->addWidget(tree_);
+
+  page_con_ = Named(new QTabWidget, "PageCon");
+
+  // "設定": the account of the connection check.
+  auto* tab_settei = Named(new QWidget, "TabSettei");
+  auto* group_kairo = Named(new QGroupBox(QStringLiteral("カイロ設定"), tab_settei), "GroupKairo");
+  ed_site_ = Named(new QLineEdit(group_kairo), "EdSiteName");
+  ed_nick_ = Named(new QLineEdit(group_kairo), "EdNickname");
+  ed_pass_ = Named(new QLineEdit(group_kairo), "EdPassword");
+  bt_setsuzoku_ = Named(new QPushButton(QStringLiteral("接続確認"), group_kairo), "BtSetsuzoku");
+  auto* form = new QFormLayout(group_kairo);
+  form->addRow(QStringLiteral("サイト名"), ed_site_);
+  form->addRow(QStringLiteral("ニックネーム"), ed_nick_);
+  form->addRow(QStringLiteral("パスワード"), ed_pass_);
+  form->addRow(bt_setsuzoku_);
+  auto* settei_layout = new QVBoxLayout(tab_settei);
+  settei_layout->addWidget(group_kairo);
+  settei_layout->addStretch();
+  page_con_->addTab(tab_settei, QStringLiteral("設定"));
+
+  // "取得": last check time, the polling timer, leave-on-site.
+  auto* tab_shutoku = Named(new QWidget, "TabShutoku");
+  label_jikoku_ = Named(new QLabel(tab_shutoku), "LabelJikoku");
+  auto* group_timer =
+      Named(new QGroupBox(QStringLiteral("タイマー取得"), tab_shutoku), "GroupTimer");
+  ck_stop_ = Named(new QCheckBox(QStringLiteral("停止"), group_timer), "CkStop");
+  ck_stop_->setChecked(true);  // design state
+  sp_interval_ = Named(new QSpinBox(group_timer), "SpInterval");
+  sp_interval_->setRange(INT_MIN, INT_MAX);  // the interval box has no bounds
+  sp_interval_->setValue(0);
+  auto* timer_row = new QHBoxLayout;
+  timer_row->addWidget(sp_interval_);
+  timer_row->addWidget(new QLabel(QStringLiteral("分置き"), group_timer));
+  timer_row->addStretch();
+  auto* timer_layout = new QVBoxLayout(group_timer);
+  timer_layout->addWidget(ck_stop_);
+  timer_layout->addLayout(timer_row);
+  ck_nokosu_ = Named(new QCheckBox(QStringLiteral("サイトに残す"), tab_shutoku), "CkNokosu");
+  auto* shutoku_layout = new QVBoxLayout(tab_shutoku);
+  shutoku_layout->addWidget(new QLabel(QStringLiteral("最終チェック時刻"), tab_shutoku));
+  shutoku_layout->addWidget(label_jikoku_);
+  shutoku_layout->addWidget(group_timer);
+  shutoku_layout->addWidget(new QLabel(QStringLiteral("取得時にメッセージを"), tab_shutoku));
+  shutoku_layout->addWidget(ck_nokosu_);
+  shutoku_layout->addStretch();
+  page_con_->addTab(tab_shutoku, QStringLiteral("取得"));
+
+  // "件数": the folder counts.
+  auto* tab_kensuu = Named(new QWidget, "TabKensuu");
+  list_v_ = Named(new QTreeWidget(tab_kensuu), "ListV");
+  list_v_->setRootIsDecorated(false);
+  list_v_->setColumnCount(2);
+  list_v_->setHeaderLabels({QStringLiteral("フォルダー"), QStringLiteral("件数")});
+  list_v_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+  list_v_->header()->setStretchLastSection(false);
+  list_v_->setColumnWidth(0, 70);
+  list_v_->setColumnWidth(1, 60);
+  list_v_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_v_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  auto* kensuu_layout = new QVBoxLayout(tab_kensuu);
+  kensuu_layout->addWidget(list_v_);
+  page_con_->addTab(tab_kensuu, QStringLiteral("件数"));
+
+  split_left_->addWidget(panel_tree);
+  split_left_->addWidget(page_con_);
+  split_left_->setStretchFactor(0, 0);
+  split_left_->setStretchFactor(1, 1);
+  return split_left_;
+}
+
+QWidget* TFormMain::BuildRightColumn() {
+  split_right_ = Named(new QSplitter(Qt::Vertical), "SplitterRight");
+  split_right_->setChildrenCollapsible(false);
+
+  auto* panel_list = Named(new QWidget, "PanelList");
+  lview_ = Named(new QTreeView(panel_list), "LViewData");
+  lview_model_ = new QStandardItemModel(0, kListColumnCount, lview_);
+  lview_model_->setHorizontalHeaderLabels({QStringLiteral("送信者"), QStringLiteral("表題"),
+                                           QStringLiteral("送信日"), QStringLiteral("確認日"),
+                                           QStringLiteral("本文"), QStringLiteral("送信先"),
+                                           QStringLiteral("関係"), QStringLiteral("種別"),
+                                           QStringLiteral("Index"), QStringLiteral("Folder")});
+  lview_->setModel(lview_model_);
+  lview_->setRootIsDecorated(false);
+  lview_->setUniformRowHeights(true);
+  lview_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lview_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Column widths are the user's and are stored: no section stretches with the window.
+  lview_->header()->setStretchLastSection(false);
+  lview_->header()->setMinimumSectionSize(0);
+  for (int c = 0; c < kListColumnCount; ++c) {
+    lview_->header()->resizeSection(c, static_cast<int>(kDesignColumnWidths[c]));
+  }
+  TightColumn(panel_list)->addWidget(lview_);
+
+  auto* bottom = Named(new QWidget, "PanelBottom");
+  auto* bottom_layout = TightColumn(bottom);
+  bottom_layout->addWidget(BuildMessagePane());
+  bottom_layout->addWidget(BuildHelpPane());
+
+  split_right_->addWidget(panel_list);
+  split_right_->addWidget(bottom);
+  split_right_->setStretchFactor(0, 0);
+  split_right_->setStretchFactor(1, 1);
+  return split_right_;
+}
+
+QWidget* TFormMain::BuildMessagePane() {
+  panel_honbun_ = Named(new QWidget, "PanelHonbun");
+  auto* panel_msg = Named(new QWidget(panel_honbun_), "PanelMsg");
+  auto* grid = new QGridLayout(panel_msg);
+  grid->setContentsMargins(4, 2, 4, 2);
+  grid->setVerticalSpacing(1);
+  struct Row {
+    const char* caption_name;
+    QString caption;
+    const char* value_name;
+  };
+  const Row rows[] = {
+      {"LabelCapFrom", QStringLiteral("送信者"), "LabelFromID"},
+      {"LabelCapTitle", QStringLiteral("表題"), "LabelTitle"},
+      {"LabelCapTo", QStringLiteral("送信先"), "LabelToName"},
+      {"Labelsoushin", QStringLiteral("送信時刻"), "LabelFromDate"},
+      {"LabelCapUptime", QStringLiteral("確認時刻"), "LabelUptime"},
+      {"LabelCapFolder", QStringLiteral("フォルダー"), "LabelFolder"},
+      {"LabelCapCC", QStringLiteral("CC:"), "LabelCC"},
+      {"LabelCapBcc", QStringLiteral("Bcc:"), "LabelBcc"},
+  };
+  int r = 0;
+  for (const Row& row : rows) {
+    grid->addWidget(Named(new QLabel(row.caption, panel_msg), row.caption_name), r, 0);
+    auto* value = Named(new QLabel(panel_msg), row.value_name);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(value, r, 1);
+    header_values_.append(value);
+    ++r;
+  }
+  QFont bold = header_values_.front()->font();
+  bold.setBold(true);
+  header_values_.front()->setFont(bold);  // the sender
+  grid->setColumnStretch(1, 1);
+  bt_tenpu_ = Named(new QPushButton(QStringLiteral("添付ﾌｧｲﾙ"), panel_msg), "BtTenpu");
+  bt_tenpu_->hide();
+  grid->addWidget(bt_tenpu_, 0, 2);
+
+  memo_rich_ = Named(new QTextEdit(panel_honbun_), "MemoRich");
+  memo_rich_->setAcceptRichText(false);
+  memo_rich_->setLineWrapMode(QTextEdit::NoWrap);
+
+  auto* layout = TightColumn(panel_honbun_);
+  layout->addWidget(panel_msg);
+  layout->addWidget(memo_rich_, 1);
+  return panel_honbun_;
+}
+
+QWidget* TFormMain::BuildHelpPane() {
+  panel_help_ = Named(new QWidget, "PanelHelp");
+  auto* caption = Named(new QLabel(QStringLiteral("ヘルプ(操作説明)"), panel_help_), "LabelHelp");
+  auto* topics = Named(new QTreeWidget(panel_help_), "LvHelp");
+  topics->setRootIsDecorated(false);
+  topics->setHeaderLabels({QStringLiteral("項目")});
+  topics->setColumnWidth(0, 110);
+  topics->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  topics->setMaximumWidth(150);
+  auto* text = Named(new QTextEdit(panel_help_), "RichHelp");
+  text->setReadOnly(true);
+  auto* row = new QHBoxLayout;
+  row->addWidget(topics);
+  row->addWidget(text, 1);
+  auto* layout = TightColumn(panel_help_);
+  layout->addWidget(caption);
+  layout->addLayout(row, 1);
+  return panel_help_;
+}
+
+}  // namespace sorami

@@ -1,0 +1,111 @@
+// The main menu. Commands whose features are not there yet are present and do nothing.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "settings/ui/TFormSettei.h"
+#include "shell/ui/AppWindows.h"
+#include "shell/ui/QtText.h"
+#include "shell/ui/TFormMain.h"
+#include "shell/ui/TFormMemo.h"
+#include "shell/ui/TFormVersion.h"
+#include "store/MasterFile.h"
+
+namespace sorami {
+
+QAction* TFormMain::AddAction(QMenu* menu, const char* name, const QString& caption) {
+  QAction* a = menu->addAction(caption);
+  a->setObjectName(QString::fromLatin1(name));
+  return a;
+}
+
+// A submenu (or a menu of the menu bar when parent is null); its action carries the name too,
+// so that it can be shown and hidden like an item.
+QMenu* TFormMain::AddMenu(QMenu* parent, const char* name, const QString& caption) {
+  QMenu* m = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+  m->setObjectName(QString::fromLatin1(name));
+  m->menuAction()->setObjectName(QString::fromLatin1(name));
+  return m;
+}
+
+void TFormMain::BuildMenus() {
+  menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+
+  QMenu* file = AddMenu(nullptr, "F1", QStringLiteral("ファイル(&F)"));
+  connect(AddAction(file, "S5", QStringLiteral("テキストファイルで保存(&S)")), &QAction::triggered,
+          this, [this] { SaveMasterToStatus(true); });
+  file->addSeparator();
+  connect(AddAction(file, "X1", QStringLiteral("終了(&X)")), &QAction::triggered, this,
+          &QWidget::close);
+  connect(AddAction(file, "C1", QStringLiteral("保存しないで終了(&C)")), &QAction::triggered, this,
+          [this] {
+            st_.save_on_exit = false;
+            close();
+          });
+
+  QMenu* option = AddMenu(nullptr, "O1", QStringLiteral("オプション(&O)"));
+  connect(AddAction(option, "S1", QStringLiteral("設定(&S)")), &QAction::triggered, this,
+          [this] { ShowPeer(peers_ ? peers_->settei.get() : nullptr); });
+
+  QMenu* body = AddMenu(nullptr, "M1", QStringLiteral("本文(&M)"));
+  AddAction(body, "MenuUPD", QStringLiteral("変更(&U)"));
+  AddAction(body, "E1", QStringLiteral("消去(&E)"));
+  henkan_ = AddAction(body, "MenuHenkan", QStringLiteral("改行コード変換(&H)"));
+
+  QMenu* sites = AddMenu(nullptr, "S3", QStringLiteral("サイト一覧(&S)"));
+  AddAction(sites, "G1", QStringLiteral("取得(&G)"));
+
+  QAction* select_all = menuBar()->addAction(QStringLiteral("リスト全選択(&A)"));
+  select_all->setObjectName(QStringLiteral("A1"));
+
+  QMenu* help = AddMenu(nullptr, "H1", QStringLiteral("ヘルプ(&H)"));
+  connect(AddAction(help, "V1", QStringLiteral("バージョン情報(&V)")), &QAction::triggered, this,
+          [this] { ShowPeer(peers_ ? peers_->version.get() : nullptr); });
+  QMenu* topics = AddMenu(help, "S4", QStringLiteral("操作説明(&S)"));
+  AddAction(topics, "MenuGaiyou", QStringLiteral("概要"));
+  AddAction(topics, "N16", QStringLiteral("メイン画面"));
+  AddAction(topics, "N1", QStringLiteral("用語説明"));
+  AddAction(topics, "N13", QStringLiteral("カイロＩＤの設定"));
+  AddAction(topics, "N12", QStringLiteral("カイロＩＤの入力"));
+  AddAction(topics, "N14", QStringLiteral("メッセージ送信"));
+  AddAction(topics, "N15", QStringLiteral("メッセージ受信"));
+  AddAction(topics, "N19", QStringLiteral("宛先リスト"));
+  AddAction(topics, "N17", QStringLiteral("クレーム報告"));
+  AddAction(topics, "N18", QStringLiteral("サイト一覧"));
+  QMenu* topic_settings = AddMenu(topics, "S6", QStringLiteral("設定(&S)"));
+  AddAction(topic_settings, "N20", QStringLiteral("アカウント設定"));
+  AddAction(topic_settings, "N21", QStringLiteral("メール"));
+  AddAction(topic_settings, "N22", QStringLiteral("送受信ログ"));
+  AddAction(topic_settings, "N23", QStringLiteral("フォルダ設定"));
+
+  QMenu* debug = AddMenu(nullptr, "B1", QStringLiteral("デバッグ(&B)"));
+  debug_menu_ = debug->menuAction();
+  connect(AddAction(debug, "L1", QStringLiteral("ログ(&L)")), &QAction::triggered, this, [this] {
+    if (peers_ && peers_->memo) peers_->memo->ShowLog();
+  });
+  connect(AddAction(debug, "MastDispM1", QStringLiteral("MastDisp(&M)")), &QAction::triggered, this,
+          [this] { MastDisp(st_); });
+  connect(AddAction(debug, "S2", QStringLiteral("上書保存(&S)")), &QAction::triggered, this,
+          [this] { SaveMasterToStatus(false); });
+  connect(AddAction(debug, "MasterReadR1", QStringLiteral("MasterRead(&R)")), &QAction::triggered,
+          this, [this] {
+            std::string msg;
+            ReadMasterAndShow(msg);
+            SetStatus(Qs(msg));
+          });
+  connect(AddAction(debug, "glixG1", QStringLiteral("glix(&G)")), &QAction::triggered, this,
+          [this] { SetStatus(QStringLiteral("glix:%1").arg(st_.store.glix)); });
+  AddAction(debug, "FeedBackF1", QStringLiteral("FeedBack(&F)"));
+}
+
+void TFormMain::SaveMasterToStatus(bool plain_text) {
+  std::string msg;
+  if (plain_text) {
+    SaveMasterAs(st_, false, msg);
+  } else {
+    SaveMaster(st_, msg);
+  }
+  SetStatus(Qs(msg));
+}
+
+}  // namespace sorami

@@ -1,0 +1,99 @@
+#include "shell/ui/TFormMemo.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "shell/LogWindowSettings.h"
+#include "shell/ui/QtText.h"
+#include "shell/ui/WindowPlacement.h"
+
+namespace sorami {
+
+TFormMemo::TFormMemo(AppState& st, QWidget* parent) : QMainWindow(parent), st_(st) {
+  setObjectName(QStringLiteral("fmFormMemo"));
+  setWindowTitle(QStringLiteral("ログ"));
+
+  page_ = new QTabWidget(this);
+  page_->setObjectName(QStringLiteral("PageControl1"));
+  memo_ = new QPlainTextEdit(page_);
+  memo_->setObjectName(QStringLiteral("MemoLog"));
+  memo_->setReadOnly(true);
+  memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  page_->addTab(memo_, QStringLiteral("LOG"));
+  setCentralWidget(page_);
+
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("StatusPanel"));
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  statusBar()->addWidget(status_, 1);
+
+  BuildMenu();
+
+  LogWindowSettings s;
+  s.Load(st_.registry.Open(kMemoKey));
+  ApplyGeometry(*this, s.window);
+  yokushi_->setChecked(s.yokushi);
+  st_.log.SetSuspended(s.yokushi);
+
+  for (const std::string& line : st_.log.lines()) memo_->appendPlainText(Qs(line));
+  st_.log.SetListener({
+      .appended = [this](const std::string& line) { memo_->appendPlainText(Qs(line)); },
+      .reset = [this] { memo_->clear(); },
+  });
+  st_.log.Attach();
+}
+
+TFormMemo::~TFormMemo() { st_.log.SetListener({}); }
+
+void TFormMemo::BuildMenu() {
+  QMenuBar* bar = menuBar();
+  auto add = [this](QMenuBar* m, const char* name, const QString& caption) {
+    QAction* a = m->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+  };
+  connect(add(bar, "C1", QStringLiteral("閉じる(&C)")), &QAction::triggered, this, &QWidget::close);
+  connect(add(bar, "E1", QStringLiteral("消去(&E)")), &QAction::triggered, this,
+          [this] { st_.log.Clear(); });
+  connect(add(bar, "S1", QStringLiteral("ログ保存(&S)")), &QAction::triggered, this,
+          &TFormMemo::SaveLog);
+  QMenu* rec = bar->addMenu(QStringLiteral("ログ記録(&L)"));
+  rec->setObjectName(QStringLiteral("L1"));
+  rec->menuAction()->setObjectName(QStringLiteral("L1"));
+  yokushi_ = rec->addAction(QStringLiteral("抑止(&Y)"));
+  yokushi_->setObjectName(QStringLiteral("MenuYokushi"));
+  yokushi_->setCheckable(true);
+  connect(yokushi_, &QAction::toggled, this, [this](bool on) { st_.log.SetSuspended(on); });
+}
+
+void TFormMemo::ShowLog() {
+  page_->setCurrentWidget(memo_);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TFormMemo::SaveLog() {
+  std::string status;
+  st_.log.SaveTo("Logfile.log", status);
+  SetStatus(Qs(status));
+}
+
+void TFormMemo::SetStatus(const QString& text) { status_->setText(text); }
+
+void TFormMemo::closeEvent(QCloseEvent* event) {
+  IniStore ini = st_.registry.Open(kMemoKey);
+  LogWindowSettings s;
+  s.window = CurrentGeometry(*this);
+  s.yokushi = yokushi_->isChecked();
+  s.Save(ini);
+  if (!ini.Save()) st_.log.Log("Cannot Write : " + PathText(ini.path()));
+  event->accept();
+}
+
+}  // namespace sorami

@@ -1,0 +1,44 @@
+// The log window (TFormMemo): the diagnostic log on its tab "LOG", with commands to clear it,
+// save it to "Logfile.log" in the current directory and suspend logging. Its geometry and the
+// suspend switch are kept under the settings key "Sorami", read when the window is created and
+// written when the user closes it.
+#pragma once
+
+#include <QMainWindow>
+
+#include "shell/AppState.h"
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+
+namespace sorami {
+
+class TFormMemo : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Creating the window starts the log: lines logged from here on are kept.
+  explicit TFormMemo(AppState& st, QWidget* parent = nullptr);
+  ~TFormMemo() override;
+
+  // Shows the window with its "LOG" tab in front.
+  void ShowLog();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void SaveLog();
+  void SetStatus(const QString& text);
+
+  AppState& st_;
+  QTabWidget* page_ = nullptr;
+  QPlainTextEdit* memo_ = nullptr;
+  QAction* yokushi_ = nullptr;
+  QLabel* status_ = nullptr;
+};
+
+}  // namespace sorami

@@ -1,0 +1,40 @@
+#include "site/ui/TFormMessage.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace sorami {
+
+TFormMessage::TFormMessage(AppState& st, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), st_(st) {
+  setObjectName(QStringLiteral("fmMessage"));
+  setWindowTitle(QStringLiteral("検索実行中"));
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(255, 255, 0));
+  setPalette(pal);
+
+  auto* label = new QLabel(QStringLiteral("しばらく お待ち下さい.．．．．．．"), this);
+  label->setObjectName(QStringLiteral("Label1"));
+  QFont f = label->font();
+  f.setBold(true);
+  label->setFont(f);
+  QPalette lp = label->palette();
+  lp.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  label->setPalette(lp);
+  label->setAlignment(Qt::AlignCenter);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label);
+  resize(300, 80);
+}
+
+void TFormMessage::showEvent(QShowEvent* event) {
+  if (const QScreen* screen = this->screen()) {
+    const QRect r = screen->availableGeometry();
+    move(r.center() - rect().center());
+  }
+  QWidget::showEvent(event);
+}
+
+}  // namespace sorami

@@ -1,0 +1,115 @@
+// A run of the windows in a scratch directory: application directory "app", configuration
+// directory "config", settings written before the windows are created.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/Codepage.h"
+#include "platform/FileCrypto.h"
+#include "platform/IniStore.h"
+#include "shell/AppState.h"
+#include "shell/ui/AppWindows.h"
+#include "shell/ui/TFormMain.h"
+#include "support/Scratch.h"
+
+namespace sorami::test {
+
+class GuiFixture : public ::testing::Test {
+ protected:
+  GuiFixture() {
+    std::filesystem::create_directories(dir_ / "app");
+    std::filesystem::create_directories(dir_ / "config");
+  }
+  ~GuiFixture() override {
+    windows.reset();
+    st.reset();
+  }
+
+  AppPaths Paths() const {
+    AppPaths p;
+    p.app_dir = dir_ / "app";
+    p.config_dir = dir_ / "config";
+    return p;
+  }
+  Registry Reg() const { return Registry(dir_ / "config"); }
+  // The settings file of a key, as the program left it.
+  IniStore Stored(std::string_view key) const { return Reg().Open(key); }
+  bool StoredFileExists(std::string_view key) const {
+    return std::filesystem::exists(Reg().PathOf(key));
+  }
+  // Writes values of "\SoftWare\HKW\Common" before the run starts.
+  template <typename F>
+  void Preset(std::string_view key, F&& write) {
+    IniStore ini = Reg().Open(key);
+    write(ini);
+    ASSERT_TRUE(ini.Save());
+  }
+  // Keeps the master file plain on disk, so tests can look at Master.dat.
+  void PlainMasterFile() {
+    Preset(kCommonKey,
+           [](IniStore& i) { i.WriteBool("Setting", "fmKairoSettei.CkAngouka", false); });
+  }
+  std::filesystem::path MasterDat() const { return dir_ / "app" / "Data" / "Master.dat"; }
+  std::filesystem::path MasterEnc() const { return dir_ / "app" / "Data" / "Master.enc"; }
+
+  // Creates the state and the eleven windows, as the program does at start.
+  void Start() {
+    st = std::make_unique<AppState>(Paths(), MakeSodiumFileCrypto(Paths().KeyFile()));
+    st->LoadCoreSettings();
+    windows = std::make_unique<AppWindows>(*st);
+    main = windows->main.get();
+    main->polling().fetch = [this] { ++fetches; };
+  }
+  // Start() and show the main window (its first showing reads the store).
+  void StartAndShow() {
+    Start();
+    main->show();
+    QCoreApplication::sendPostedEvents();
+  }
+  // Ends the run as the next start would see it: windows and state gone.
+  void EndRun() {
+    windows.reset();
+    st.reset();
+    main = nullptr;
+  }
+
+  template <typename T>
+  T* Find(QWidget* w, const char* name) {
+    T* found = w->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QAction* Action(QWidget* w, const char* name) { return Find<QAction>(w, name); }
+  static void Key(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+  }
+  // Text of the log as lines (code page 932 bytes converted).
+  std::string LogText() const {
+    std::string all;
+    for (const auto& l : st->log.lines()) all += Cp932ToUtf8(l) + "\n";
+    return all;
+  }
+
+  ScratchDir dir_;
+  std::unique_ptr<AppState> st;
+  std::unique_ptr<AppWindows> windows;
+  TFormMain* main = nullptr;
+  int fetches = 0;
+};
+
+// Code page 932 bytes of a UTF-8 literal.
+inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
+
+}  // namespace sorami::test
