@@ -28,14 +28,14 @@ std::string AttachmentList(Db& db, std::int64_t letterId) {
 Answer Check(const Request& r) {
   Site site = RequireSiteByUser(r.db, Required(r.form, "FROMUSER"));
   RequireServedHere(site, r.config.publicHost);
-  Authenticate(r.db, site, Required(r.form, "FROMNAME"), r.form.Get("USERPASS"));
+  Authenticate(r.db, site, r.form, "FROMNAME");
   return Success("CHECK", "アカウント確認ＯＫ");
 }
 
 Answer Fetch(const Request& r, bool remove) {
   Site site = RequireSiteByName(r.db, Required(r.form, "TOSITE"));
   RequireServedHere(site, r.config.publicHost);
-  Member me = Authenticate(r.db, site, Required(r.form, "TONAME"), r.form.Get("USERPASS"));
+  Member me = Authenticate(r.db, site, r.form, "TONAME");
 
   // GETDEL answers and removes in one transaction, so two fetches never both deliver a line.
   std::optional<Transaction> tx;

@@ -27,6 +27,8 @@ class Form {
   const std::vector<std::pair<std::string, std::string>>& fields() const { return fields_; }
 
   std::vector<UploadedFile> files;
+  // Sent as multipart: the client then writes every "%" of every value as the full-width "％".
+  bool multipart = false;
 
  private:
   std::vector<std::pair<std::string, std::string>> fields_;

@@ -68,7 +68,7 @@ Answer Deposit(const Request& r) {
 Answer GetFeedback(const Request& r) {
   Site site = RequireSiteByName(r.db, Required(r.form, "FROMSITE"));
   RequireServedHere(site, r.config.publicHost);
-  Member me = Authenticate(r.db, site, Required(r.form, "FROMNAME"), r.form.Get("USERPASS"));
+  Member me = Authenticate(r.db, site, r.form, "FROMNAME");
   Transaction tx(r.db);
   Stmt s = r.db.Prepare("SELECT fromdate, confirmed FROM receipt WHERE member_id = ?1 ORDER BY id");
   s.Bind(1, me.id);

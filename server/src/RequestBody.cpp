@@ -47,6 +47,7 @@ Body ReadBody(const httplib::Request& req, const httplib::ContentReader& reader,
       if (body.status == BodyStatus::kOk) body.status = BodyStatus::kMalformed;
       return body;
     }
+    body.form.multipart = true;
     for (Part& p : parts) {
       if (p.isFile) {
         body.form.files.push_back(UploadedFile{p.name, p.filename, std::move(p.data)});

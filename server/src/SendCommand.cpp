@@ -32,7 +32,7 @@ Answer SendWin(const Request& r) {
   const Form& f = r.form;
   Site site = RequireSiteByName(r.db, Required(f, "FROMSITE"));
   RequireServedHere(site, r.config.publicHost);
-  Member from = Authenticate(r.db, site, Required(f, "FROMNAME"), f.Get("USERPASS"));
+  Member from = Authenticate(r.db, site, f, "FROMNAME");
   // The send date is half of the key by which clients recognise a message and match receipts.
   const std::string& fromdate = Required(f, "FROMDATE");
 

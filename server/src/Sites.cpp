@@ -88,14 +88,20 @@ void RequireServedHere(const Site& site, const std::string& publicHost) {
   throw Refused(Sj("このホストのサイトではありません : ") + site.name);
 }
 
-Member Authenticate(Db& db, const Site& site, std::string_view nick, std::string_view password) {
+Member Authenticate(Db& db, const Site& site, const Form& form, const char* nickField) {
+  const std::string& nick = form.Get(nickField);
+  if (nick.empty()) throw Refused(Sj("項目がありません : ") + nickField);
+  const std::string& password = form.Get("USERPASS");
   Stmt s = db.Prepare("SELECT id, passhash FROM member WHERE site_id = ?1 AND nick = ?2");
   s.Bind(1, site.id).Bind(2, nick);
-  // The same text for an unknown nickname and a wrong password.
-  if (nick.empty() || !s.Step() || !VerifyPassword(s.Text(1), password)) {
-    throw Refused(Sj("ニックネームまたはパスワードが違います"));
+  bool found = s.Step();
+  bool ok = found && VerifyPassword(s.Text(1), password);
+  if (found && !ok && form.multipart && password.find("\x81\x93") != std::string::npos) {
+    ok = VerifyPassword(s.Text(1), ReplaceChars(password, "\x81\x93", "%"));
   }
-  return Member{s.Int(0), std::string(nick), site};
+  // The same text for an unknown nickname and a wrong password.
+  if (!ok) throw Refused(Sj("ニックネームまたはパスワードが違います"));
+  return Member{s.Int(0), nick, site};
 }
 
 }  // namespace sorami::site

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Db.h"
+#include "Form.h"
 
 namespace sorami::site {
 
@@ -45,6 +46,8 @@ Site RequireSiteByUser(Db& db, std::string_view sysuser);
 // Refuses a site that has moved to another host when this instance knows its own public host
 // (publicHost empty: this instance serves every site).
 void RequireServedHere(const Site& site, const std::string& publicHost);
-Member Authenticate(Db& db, const Site& site, std::string_view nick, std::string_view password);
+// Checks the member named by the field nickField against the password in USERPASS. In a
+// multipart request a password holding "%" arrives with "％" in its place; both are tried.
+Member Authenticate(Db& db, const Site& site, const Form& form, const char* nickField);
 
 }  // namespace sorami::site

@@ -118,7 +118,7 @@ Answer SendSmtp(const Request& r) {
   const Form& f = r.form;
   Site site = RequireSiteByName(r.db, Required(f, "FROMSITE"));
   RequireServedHere(site, r.config.publicHost);
-  Authenticate(r.db, site, Required(f, "FROMNAME"), f.Get("USERPASS"));
+  Authenticate(r.db, site, f, "FROMNAME");
   if (r.config.smtpRelay.empty()) throw Refused(Sj("SMTP中継ホスト未設定"));
   std::vector<std::string> from = MailAddresses(Required(f, "SMTPFROM"));
   if (from.size() != 1)

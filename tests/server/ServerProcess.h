@@ -1,0 +1,47 @@
+// Runs sorami-site-server for the tests: administrative commands to completion, and `serve`
+// as a background process whose bound address is read from its first line of output.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sorami::sitetest {
+
+// The server program under test (from SORAMI_SITE_SERVER).
+std::string ServerProgram();
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the server program with the arguments and waits for it; output is captured through
+// files in `scratch`.
+CommandResult RunServerCommand(const std::vector<std::string>& args,
+                               const std::filesystem::path& scratch);
+
+class ServerProcess {
+ public:
+  // Starts `serve` with the arguments; stderr (the request log) goes to logFile.
+  ServerProcess(const std::vector<std::string>& args, const std::filesystem::path& logFile);
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  // "127.0.0.1:PORT" as the server announced it.
+  const std::string& address() const { return address_; }
+  int port() const;
+  // Ends the process at once (as a crashed or unplugged host would).
+  void Kill();
+  bool Running();
+
+ private:
+  pid_t pid_ = -1;
+  std::string address_;
+};
+
+}  // namespace sorami::sitetest
