@@ -9,21 +9,28 @@
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/TFormMain.h"
 
+namespace {
+
+int Usage(const std::string& error) {
+  std::fprintf(stderr, "sorami: %s\nusage: sorami [--appdir DIR] [--config DIR]\n", error.c_str());
+  return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);  // takes the options of Qt itself out of argv
-  std::vector<std::string> args(argv + 1, argv + argc);
+  // A malformed option is reported before any window system is needed.
   sorami::CommonOptions options;
   std::string error;
-  if (!sorami::TakeCommonOptions(args, options, error)) {
-    std::fprintf(stderr, "sorami: %s\n", error.c_str());
-    return 2;
-  }
-  if (!args.empty()) {
-    std::fprintf(stderr,
-                 "sorami: unknown argument: %s\nusage: sorami [--appdir DIR] [--config DIR]\n",
-                 args.front().c_str());
-    return 2;
-  }
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!sorami::TakeCommonOptions(args, options, error)) return Usage(error);
+
+  QApplication app(argc, argv);  // takes the options of Qt itself out of argv
+  std::vector<std::string> rest(argv + 1, argv + argc);
+  sorami::CommonOptions unused;
+  sorami::TakeCommonOptions(rest, unused, error);
+  if (!rest.empty()) return Usage("unknown argument: " + rest.front());
+
   auto st = sorami::MakeAppState(options);
   sorami::AppWindows windows(*st);
   // Closing the main window ends the run, also while other windows are still shown.

@@ -178,7 +178,8 @@ void TFormMain::FormClose() {
   m.Save(ini);
   if (!ini.Save()) st_.log.Log("Cannot Write : " + PathText(ini.path()));
 
-  if (st_.save_on_exit) {
+  // A window that was never shown never read the store: saving it would empty the master file.
+  if (st_.save_on_exit && shown_once_) {
     std::string msg;
     SaveMaster(st_, msg);
     st_.log.Log(msg);

@@ -23,7 +23,7 @@ TFormMemo::TFormMemo(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   memo_ = new QPlainTextEdit(page_);
   memo_->setObjectName(QStringLiteral("MemoLog"));
   memo_->setReadOnly(true);
-  memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   page_->addTab(memo_, QStringLiteral("LOG"));
   setCentralWidget(page_);
 
