@@ -20,6 +20,13 @@ int CliList(AppState& st, const std::vector<std::string>& args);
 // show N: the message pane's header labels and body of record N, as JSON
 int CliShow(AppState& st, const std::vector<std::string>& args);
 
+// account add SITE NICK PASS: check the account and record it as enabled
+int CliAccount(AppState& st, const std::vector<std::string>& args);
+// check: the account test for the current account
+int CliCheck(AppState& st, const std::vector<std::string>& args);
+// fetch [--row N]: fetch new site messages, then save the store
+int CliFetch(AppState& st, const std::vector<std::string>& args);
+
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);
 void PrintError(std::string_view cp932);

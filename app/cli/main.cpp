@@ -1,4 +1,5 @@
 // sorami-cli: the headless front end of ソラミメッセージ on the same core as the windows.
+#include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -6,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "platform/Codepage.h"
+#include "settings/Settei.h"
 #include "shell/Startup.h"
 
 namespace sorami::cli {
@@ -26,7 +28,13 @@ constexpr const char* kUsage =
     "  list FOLDER [--sort COLUMN]...\n"
     "                   the rows the message list shows for a tree node (text or index),\n"
     "                   after clicking each column (caption or number) in turn\n"
-    "  show N           the message pane's labels and body of record N\n";
+    "  show N           the message pane's labels and body of record N\n"
+    "  account add SITE NICK PASS\n"
+    "                   check an account on the site service and record it as enabled\n"
+    "  check            check the current account\n"
+    "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N), then save\n"
+    "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
+    "         directory server of the site service\n";
 
 struct Command {
   const char* name;
@@ -37,6 +45,9 @@ constexpr Command kCommands[] = {
     {"master", CliMaster},
     {"list", CliList},
     {"show", CliShow},
+    {"account", CliAccount},
+    {"check", CliCheck},
+    {"fetch", CliFetch},
 };
 
 }  // namespace
@@ -57,6 +68,7 @@ int Main(int argc, char** argv) {
     if (args[0] != c.name) continue;
     auto st = MakeAppState(options);
     st->log.Attach();
+    LoadSettei(*st);
     const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));
     if (rc == kExitUsage) std::fputs(kUsage, stderr);
     return rc;
@@ -67,4 +79,7 @@ int Main(int argc, char** argv) {
 
 }  // namespace sorami::cli
 
-int main(int argc, char** argv) { return sorami::cli::Main(argc, argv); }
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);  // the HTTP client's event loop
+  return sorami::cli::Main(argc, argv);
+}

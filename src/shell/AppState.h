@@ -11,7 +11,10 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileCrypto.h"
+#include "platform/HttpClient.h"
 #include "platform/IniStore.h"
+#include "settings/AccountLog.h"
+#include "settings/Settei.h"
 #include "shell/DiagLog.h"
 #include "store/MastStore.h"
 
@@ -31,6 +34,14 @@ struct CurrentAccount {
 // file that exists but could not be read (a wrong key, a damaged or unreadable file).
 struct MasterFileState {
   bool unread_file_on_disk = false;
+};
+
+// The progress window shown while a site request waits.
+class SiteProgress {
+ public:
+  virtual ~SiteProgress() = default;
+  virtual void Show(const std::string& caption) = 0;
+  virtual void Hide() = 0;
 };
 
 inline constexpr const char* kDefaultDirectoryHost = "directory.sorami.example";
@@ -59,6 +70,16 @@ class AppState {
   std::array<int32_t, 7> folder_counts{};  // per folder; 32-bit: stores exceed 32767
   bool save_on_exit = true;  // SaveOnExit
   bool angouka = true;       // keep the master file encrypted on disk (CkAngouka)
+
+  Settei settei;     // the settings window's values and account list
+  AccountLog aclog;  // the account log ("送受信ログ")
+
+  // Site requests: the HTTP client, the progress window, and the guard that lets only one
+  // request (a fetch, a check, a send) run at a time.
+  std::unique_ptr<HttpClient> http;
+  std::unique_ptr<SiteProgress> progress;
+  bool site_busy = false;
+  bool leave_on_site = false;  // "サイトに残す": fetch with "GET" instead of "GETDEL"
 };
 
 }  // namespace sorami

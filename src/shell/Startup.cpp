@@ -15,6 +15,9 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options,
     } else if (a == "--config" || a.rfind("--config=", 0) == 0) {
       target = &options.paths.config_dir;
       name = "--config";
+    } else if (a == "--directory-host" || a.rfind("--directory-host=", 0) == 0) {
+      target = &options.directory_host;
+      name = "--directory-host";
     }
     if (target == nullptr) {
       rest.push_back(a);
@@ -25,11 +28,11 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options,
     } else if (i + 1 < args.size()) {
       *target = args[++i];
     } else {
-      error = name + " needs a directory";
+      error = name + " needs a value";
       return false;
     }
     if ((*target)->empty()) {
-      error = name + " needs a directory";
+      error = name + " needs a value";
       return false;
     }
   }
@@ -41,6 +44,12 @@ std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
   AppPaths paths = ResolveAppPaths(options.paths, ExecutableDir());
   auto crypto = MakeSodiumFileCrypto(paths.KeyFile());
   auto st = std::make_unique<AppState>(std::move(paths), std::move(crypto));
+  if (options.directory_host) {
+    st->directory_host = *options.directory_host;
+  } else if (auto env = ProcessEnv("SORAMI_DIRECTORY_HOST"); env && !env->empty()) {
+    st->directory_host = *env;
+  }
+  st->http = MakeQtHttpClient();
   st->LoadCoreSettings();
   return st;
 }

@@ -13,16 +13,19 @@
 namespace sorami {
 
 struct CommonOptions {
-  PathOptions paths;  // --appdir DIR, --config DIR
+  PathOptions paths;                          // --appdir DIR, --config DIR
+  std::optional<std::string> directory_host;  // --directory-host HOST[:PORT]
 };
 
-// Takes the common options (--appdir DIR, --config DIR, also as --appdir=DIR) out of args,
+// Takes the common options (--appdir DIR, --config DIR, --directory-host HOST, also written
+// --appdir=DIR) out of args,
 // leaving the rest in order. False with an error text on a malformed option.
 bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options,
                        std::string& error);
 
-// The state of a run: paths resolved, the encryption key beside the settings, core settings
-// read.
+// The state of a run: paths resolved, the encryption key beside the settings, the directory
+// host (--directory-host, else SORAMI_DIRECTORY_HOST, else the built-in name), the HTTP
+// client, core settings read.
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options);
 
 }  // namespace sorami

@@ -1,0 +1,87 @@
+// sorami-cli account add / check / fetch: the site requests of the connection check and the
+// fetch, with the messages the windows would show.
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "platform/Codepage.h"
+#include "site/Fetch.h"
+#include "site/HostLookup.h"
+#include "store/MasterFile.h"
+
+namespace sorami::cli {
+
+namespace {
+
+// The connection check: the given site, nickname and password become the current account,
+// are checked, and on success recorded as an enabled account and saved.
+int AccountAdd(AppState& st, const std::vector<std::string>& args) {
+  if (args.size() != 4) return kExitUsage;
+  SetEditKairo(st, Utf8ToCp932(args[1]));
+  SetEditAccount(st, Utf8ToCp932(args[2]));
+  SetEditPassword(st, Utf8ToCp932(args[3]));
+  std::string msg;
+  if (!ExecTest(st, msg)) {
+    PrintError(msg);
+    return kExitFailed;
+  }
+  RecordCheckedAccount(st);
+  std::string save_msg;
+  if (!SetteiHozon(st, save_msg)) {
+    PrintError(save_msg);
+    return kExitFailed;
+  }
+  PrintLine(msg);
+  return kExitOk;
+}
+
+int Check(AppState& st) {
+  std::string msg;
+  const bool ok = ExecTest(st, msg);
+  (ok ? PrintLine : PrintError)(msg);
+  return ok ? kExitOk : kExitFailed;
+}
+
+int Fetch(AppState& st, const std::vector<std::string>& args) {
+  int row = -1;
+  if (args.size() == 2 && args[0] == "--row") {
+    try {
+      row = std::stoi(args[1]);
+    } catch (...) {
+      return kExitUsage;
+    }
+    if (row < 0) return kExitUsage;
+  } else if (!args.empty()) {
+    return kExitUsage;
+  }
+  std::string msg;
+  if (!ReadMaster(st, msg) && st.master.unread_file_on_disk) {
+    PrintError(msg);  // never fetch into a store whose file could not be read
+    return kExitFailed;
+  }
+  st.leave_on_site =
+      st.registry.Open(kCommonKey).ReadBool("Setting", "fmKairo.CkNokosu", false);
+  const FetchOutcome out = SaishinShutoku(st, row);
+  PrintLine(out.status);
+  if (!SaveMaster(st, msg)) {
+    PrintError(msg);
+    return kExitFailed;
+  }
+  PrintLine(msg);
+  return out.failed > 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+int CliAccount(AppState& st, const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "add") return AccountAdd(st, args);
+  return kExitUsage;
+}
+
+int CliCheck(AppState& st, const std::vector<std::string>& args) {
+  return args.empty() ? Check(st) : kExitUsage;
+}
+
+int CliFetch(AppState& st, const std::vector<std::string>& args) { return Fetch(st, args); }
+
+}  // namespace sorami::cli

@@ -1,0 +1,41 @@
+// The HTTP client under the site requests: one POST (or GET) at a time, blocking the caller
+// while the user interface keeps running. Every request has time-outs: connecting, and
+// waiting for data; a closed connection ends the wait.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sorami {
+
+struct HttpRequest {
+  std::string method = "POST";
+  std::string url;
+  std::string content_type;  // empty for a request without a body
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;
+};
+
+struct HttpResponse {
+  bool ok = false;  // the exchange completed with a success status
+  int status = 0;   // HTTP status, 0 when there was no answer
+  std::string body;
+  std::string error;  // what went wrong, for the log
+};
+
+struct HttpTimeouts {
+  int connect_ms = 15000;  // to establish the connection
+  int idle_ms = 60000;     // without any data arriving
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  virtual HttpResponse Send(const HttpRequest& request) = 0;
+};
+
+// QtNetwork, waiting in a local event loop so windows repaint and timers tick.
+std::unique_ptr<HttpClient> MakeQtHttpClient(HttpTimeouts timeouts = {});
+
+}  // namespace sorami

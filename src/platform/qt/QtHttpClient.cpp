@@ -1,0 +1,93 @@
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+#include "platform/HttpClient.h"
+
+namespace sorami {
+
+namespace {
+
+class QtHttpClient : public HttpClient {
+ public:
+  explicit QtHttpClient(HttpTimeouts t) : timeouts_(t) {}
+
+  HttpResponse Send(const HttpRequest& request) override {
+    HttpResponse out;
+    const QUrl url(QString::fromLatin1(request.url.data(), static_cast<int>(request.url.size())));
+    if (!url.isValid() || url.host().isEmpty()) {
+      out.error = "invalid URL";
+      return out;
+    }
+    // A new manager per request: no connection, cookie or cache survives a call.
+    QNetworkAccessManager manager;
+    manager.setProxy(QNetworkProxy::NoProxy);
+    QNetworkRequest req(url);
+    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                     QNetworkRequest::ManualRedirectPolicy);
+    req.setRawHeader("Accept", "text/html, */*");
+    req.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
+    if (!request.content_type.empty()) {
+      req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray::fromStdString(request.content_type));
+    }
+    for (const auto& [name, value] : request.headers) {
+      req.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
+    }
+    const QByteArray body = QByteArray::fromStdString(request.body);
+    QNetworkReply* reply =
+        request.method == "GET" ? manager.get(req)
+                                : manager.sendCustomRequest(req, QByteArray::fromStdString(request.method), body);
+
+    QEventLoop loop;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    bool connected = false;
+    bool timed_out = false;
+    auto restart = [&] { watchdog.start(connected ? timeouts_.idle_ms : timeouts_.connect_ms); };
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+      timed_out = true;
+      reply->abort();
+    });
+    auto progress = [&](qint64, qint64) {
+      connected = true;
+      restart();
+    };
+    QObject::connect(reply, &QNetworkReply::uploadProgress, progress);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, progress);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, [&] { progress(0, 0); });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    restart();
+    if (!reply->isFinished()) loop.exec();  // windows keep running while we wait
+
+    out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray data = reply->readAll();
+    out.body.assign(data.constData(), static_cast<size_t>(data.size()));
+    if (timed_out) {
+      out.error = "time-out";
+    } else if (reply->error() != QNetworkReply::NoError) {
+      out.error = reply->errorString().toStdString();
+    } else if (out.status < 200 || out.status > 299) {
+      out.error = "HTTP status " + std::to_string(out.status);
+    } else {
+      out.ok = true;
+    }
+    delete reply;
+    return out;
+  }
+
+ private:
+  HttpTimeouts timeouts_;
+};
+
+}  // namespace
+
+std::unique_ptr<HttpClient> MakeQtHttpClient(HttpTimeouts timeouts) {
+  return std::make_unique<QtHttpClient>(timeouts);
+}
+
+}  // namespace sorami

@@ -1,0 +1,84 @@
+#include "site/SiteWire.h"
+
+#include "platform/Codepage.h"
+#include "shell/MbText.h"
+
+namespace sorami {
+
+std::string SiteUrl(std::string_view kind, std::string_view host) {
+  const std::string_view program = kind == "GETDYN" ? "WbUpdate.exe?" : "WbMessage.exe?";
+  return "http://" + std::string(host) + "/bn/" + std::string(program);
+}
+
+std::string UrlEncodeValue(std::string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(value.size() * 3);
+  for (const char ch : value) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+      out += ch;
+    } else if (c == ' ') {
+      out += '+';
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0x0F];
+    }
+  }
+  return out;
+}
+
+std::string UrlEncodedBody(const std::vector<std::string>& fields) {
+  std::string body;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const size_t eq = fields[i].find('=');
+    if (eq == std::string::npos) {
+      body += fields[i];
+    } else {
+      body += fields[i].substr(0, eq + 1);
+      body += UrlEncodeValue(std::string_view(fields[i]).substr(eq + 1));
+    }
+    if (fields.size() >= 2) body += '&';
+  }
+  return body;
+}
+
+std::string MultipartBody(const std::vector<std::string>& fields,
+                          const std::vector<MultipartFile>& files, std::string_view boundary) {
+  const std::string dash = "--" + std::string(boundary);
+  const std::string zen_percent = Utf8ToCp932("％");
+  std::string body;
+  for (const std::string& line : fields) {
+    std::string value = line;
+    std::string name;
+    SplitToken("=", value, name);
+    ReplaceAll("%", zen_percent, value);
+    body += dash + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n";
+    body += value + "\r\n";
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    body += dash + "\r\nContent-Disposition: form-data; name=\"FILE" + std::to_string(i) +
+            "\"; filename=\"" + files[i].path + "\"\r\n";
+    body += "Content-Type: application/octet-stream\r\n\r\n";
+    body += files[i].bytes + "\r\n";
+  }
+  body += dash + "--\r\n";
+  return body;
+}
+
+bool GetResult(std::string_view body, std::string& value, std::string& msg) {
+  std::string rest(body);
+  std::string status;
+  SplitToken("\r\n", rest, status);
+  std::string before_tab;
+  msg = status;
+  SplitToken("\t", msg, before_tab);  // without a TAB the message is empty
+  value = rest;
+  const size_t at = MbFind(kOkPgm, msg, true);
+  if (at == std::string::npos) return false;
+  msg = msg.substr(at + kOkPgm.size());
+  return true;
+}
+
+}  // namespace sorami

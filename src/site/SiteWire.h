@@ -1,0 +1,36 @@
+// The bytes of a site request: the URL, the url-encoded and the multipart bodies, and the
+// reading of an answer. The service relies on these bytes exactly.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorami {
+
+// "http://HOST/bn/WbUpdate.exe?" for the kind "GETDYN", "http://HOST/bn/WbMessage.exe?" else.
+std::string SiteUrl(std::string_view kind, std::string_view host);
+
+// One value url-encoded: letters and digits stay, a blank becomes "+", every other byte
+// "%XX" with upper-case hex.
+std::string UrlEncodeValue(std::string_view value);
+// The url-encoded body of NAME=value lines: joined by "&", and with two or more fields a "&"
+// after the last one too.
+std::string UrlEncodedBody(const std::vector<std::string>& fields);
+
+struct MultipartFile {
+  std::string path;   // the full local path, sent as the file name
+  std::string bytes;  // the file's contents
+};
+// The multipart/form-data body: one part per field (its value raw, "%" replaced by "％"),
+// then FILE0, FILE1 ... with "application/octet-stream".
+std::string MultipartBody(const std::vector<std::string>& fields,
+                          const std::vector<MultipartFile>& files, std::string_view boundary);
+
+// Splits an answer: status line (text after its first TAB is the message), then the value.
+// True when the message holds "OK(PGM)"; the message is then what follows it.
+bool GetResult(std::string_view body, std::string& value, std::string& msg);
+
+inline constexpr std::string_view kOkPgm = "OK(PGM)";
+
+}  // namespace sorami

@@ -1,0 +1,28 @@
+// An HTTP client that records the requests and answers from a script, for tests of the
+// request logic without a network.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "platform/HttpClient.h"
+
+namespace sorami::test {
+
+class FakeHttp : public HttpClient {
+ public:
+  HttpResponse Send(const HttpRequest& request) override {
+    sent.push_back(request);
+    if (answers.empty()) return HttpResponse{false, 0, "", "no answer scripted"};
+    HttpResponse r = answers.front();
+    answers.pop_front();
+    return r;
+  }
+  void Answer(const std::string& body) { answers.push_back(HttpResponse{true, 200, body, ""}); }
+  void Fail() { answers.push_back(HttpResponse{false, 0, "", "connection refused"}); }
+
+  std::vector<HttpRequest> sent;
+  std::deque<HttpResponse> answers;
+};
+
+}  // namespace sorami::test

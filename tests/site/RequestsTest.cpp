@@ -1,0 +1,154 @@
+// Host look-up, account check and fetch against scripted answers: what is sent, and what the
+// answers do to the current account, the account list and the store.
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "site/Fetch.h"
+#include "site/FakeHttp.h"
+#include "site/HostLookup.h"
+#include "site/SendHttp.h"
+#include "store/Folders.h"
+#include "store/StoreFixture.h"
+
+namespace sorami {
+namespace {
+
+class Requests : public test::StoreTest {
+ protected:
+  Requests() {
+    auto fake = std::make_unique<test::FakeHttp>();
+    http = fake.get();
+    st->http = std::move(fake);
+    st->directory_host = "dir:1";
+  }
+  void AddAccount(const std::string& site, const std::string& nick, const std::string& host,
+                  const std::string& enabled, const std::string& dyn = "") {
+    st->settei.rows.push_back({{site, nick, "pw", "", host, "sys", enabled, dyn}});
+  }
+  static std::string Line(const std::string& n, const std::string& date,
+                          const std::string& sender, const std::string& title) {
+    std::string fields[23];
+    fields[0] = n;
+    fields[2] = title;
+    fields[4] = date;
+    fields[6] = sender;
+    fields[12] = "elsewhere";
+    std::string line;
+    for (int i = 0; i < 23; ++i) line += (i ? "\t" : "") + fields[i];
+    return line;
+  }
+  test::FakeHttp* http;
+};
+
+TEST_F(Requests, HostAnswersNeedBothHostAndUser) {
+  EXPECT_FALSE(GetKairoSiteID(*st, "TOHOST=h1", msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+  EXPECT_EQ(st->cur.host, "");
+  ASSERT_TRUE(GetKairoSiteID(*st, "X=1\tTOUSER=u\tOTHER=2\tTOHOST=h1\tTOHOST=h2\tDYNAMIC=p$k",
+                             msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "接続ＯＫ");
+  EXPECT_EQ(st->cur.host, "h2");  // a later item wins
+  EXPECT_EQ(st->cur.user, "u");
+  EXPECT_EQ(st->settei.v.lb_dyn, "p$k");
+  EXPECT_EQ(st->cur.dyn, "");  // carried by the persisted label to the next start
+}
+
+TEST_F(Requests, TheAccountTestResolvesThenChecksWithTheHostInFromSite) {
+  st->cur = {"site", "nick", "pw", "", "", ""};
+  http->Answer("x\tOK(PGM)\r\nTOHOST=h:9\tTOUSER=sys");
+  http->Answer("x\tOK(PGM)checked");
+  ASSERT_TRUE(ExecTest(*st, msg));
+  EXPECT_EQ(msg, "checked");
+  ASSERT_EQ(http->sent.size(), 2u);
+  EXPECT_EQ(http->sent[0].url, "http://dir:1/bn/WbMessage.exe?");
+  EXPECT_EQ(http->sent[0].body, "COMMAND=GETHOST&TOSITE=site&");
+  EXPECT_EQ(http->sent[1].url, "http://h:9/bn/WbMessage.exe?");
+  EXPECT_EQ(http->sent[1].body,
+            "COMMAND=CHECK&FROMSITE=h%3A9&FROMUSER=sys&FROMNAME=nick&USERPASS=pw&");
+}
+
+TEST_F(Requests, DynamicKeysSendWhatFollowsTheFirstDollarAndMoveMatchingAccounts) {
+  AddAccount("s", "a", "old", "on", "$k$2");
+  AddAccount("s", "b", "old", "on", "x$k$2");
+  http->Answer("x\tOK(PGM)\r\n  new:8  \r\n");
+  std::string host = "old";
+  ASSERT_TRUE(GetDynamicHost(*st, "p$k$2", host, msg));
+  EXPECT_EQ(http->sent[0].url, "http://dir:1/bn/WbUpdate.exe?");
+  EXPECT_EQ(http->sent[0].body, "COMMAND=GETDYN&HOST=k%242&");
+  EXPECT_EQ(host, "new:8");
+  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "new:8");
+  EXPECT_EQ(st->settei.rows[1].Get(AccountRow::kHost), "old");  // something before its "$"
+  EXPECT_TRUE(std::filesystem::exists(dir / "app" / "Data" / "KRList.dat"));  // saved
+}
+
+TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDelivered) {
+  AddAccount("s1", "off", "h0", " ");
+  AddAccount("s2", "me", "h1", "on");
+  const std::string escaped_body = "a\x0C\x0B" "b\x0C\x08" "c";
+  std::string long_line = Line("2", "2026/01/02 00:00:00", "bob", "two");
+  for (int i = 24; i <= 26; ++i) long_line += "\tf" + std::to_string(i);
+  http->Answer("x\tOK(PGM)\r\nSYS\tnotice\r\n" + Line("1", "2026/01/01 00:00:00", "ann", "one") +
+               "\r\n" + long_line + "\r\n  " +
+               Line("3", "2026/01/01 00:00:00", "ann", "dup") + "  \r\nshort\r\n");
+  st->store.Set(st->store.Append({}), kColTitle, "existing");
+  auto out = SaishinShutoku(*st, -1);
+  ASSERT_EQ(http->sent.size(), 1u);  // the disabled row sent nothing
+  EXPECT_EQ(http->sent[0].body, "COMMAND=GETDEL&TOSITE=s2&TOUSER=sys&TONAME=me&USERPASS=pw&"
+                                "FROMHOST=h1&FROMUSER=sys&");
+  EXPECT_TRUE(out.any_new);
+  ASSERT_EQ(st->store.CtMaster(), 3);  // "dup" has the date and sender of "one"
+  EXPECT_EQ(st->store.Get(1, kColTitle), "one");
+  EXPECT_EQ(st->store.Get(1, kColNumber), "0001");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, kColFolder)), "受信箱");
+  EXPECT_EQ(st->store.Get(2, kColReplyTo), "");  // fields after the 23rd are dropped
+  EXPECT_NE(out.checked_at, "");
+
+  st->leave_on_site = true;
+  http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/02/01 00:00:00", "c", escaped_body));
+  out = SaishinShutoku(*st, 1);
+  EXPECT_EQ(http->sent.back().body.substr(0, 12), "COMMAND=GET&");
+  EXPECT_EQ(st->store.Get(3, kColTitle), escaped_body);  // stored as delivered
+}
+
+TEST_F(Requests, NothingEnabledMeansNoRequestAndTheNothingNewText) {
+  AddAccount("s", "a", "h", " ");
+  const auto out = SaishinShutoku(*st, -1);
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_FALSE(out.any_new);
+  EXPECT_EQ(Cp932ToUtf8(out.status), "新着メッセージ無し");
+}
+
+TEST_F(Requests, AFailingAccountDoesNotStopTheOthersAndShowsInTheSummary) {
+  AddAccount("s", "a", "down", "on");
+  AddAccount("s", "b", "up", "on");
+  http->Fail();
+  http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/03/01 00:00:00", "z", "t"));
+  const auto out = SaishinShutoku(*st, -1);
+  EXPECT_TRUE(out.any_new);
+  EXPECT_EQ(out.failed, 1);
+  EXPECT_EQ(st->store.CtMaster(), 1);
+  EXPECT_NE(Cp932ToUtf8(out.status).find("取得できなかったアカウント : 1 件"), std::string::npos);
+}
+
+TEST_F(Requests, AFailedHostWithADynamicKeyIsLookedUpAndAskedAgain) {
+  AddAccount("s", "a", "gone", "on", "$key");
+  http->Fail();
+  http->Answer("x\tOK(PGM)\r\nmoved:1");
+  http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/04/01 00:00:00", "z", "t"));
+  const auto out = SaishinShutoku(*st, -1);
+  ASSERT_EQ(http->sent.size(), 3u);
+  EXPECT_EQ(http->sent[2].url, "http://moved:1/bn/WbMessage.exe?");
+  EXPECT_TRUE(out.any_new);
+  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "moved:1");
+}
+
+TEST_F(Requests, ASecondFetchWhileOneWaitsIsRefused) {
+  SiteGuard running(*st);
+  AddAccount("s", "a", "h", "on");
+  const auto out = SaishinShutoku(*st, -1);
+  EXPECT_TRUE(out.refused);
+  EXPECT_TRUE(http->sent.empty());
+}
+
+}  // namespace
+}  // namespace sorami
