@@ -146,8 +146,10 @@ bool ReadKairoIDList(AppState& st, std::string& msg) {
   std::string_view rest = bytes;
   std::string_view line;
   while (!rest.empty()) {
-    SplitToken("\r\n", rest, line);
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);  // LF-only files
+    const size_t lf = rest.find('\n');  // CR LF, or LF alone
+    line = rest.substr(0, lf);
+    rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     AccountRow row;
     std::string_view field;
