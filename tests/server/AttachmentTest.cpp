@@ -8,8 +8,7 @@ namespace {
 
 class Attachments : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { world = new World(); }
-  static void TearDownTestSuite() { delete world; }
+  static void SetUpTestSuite() { world = &SharedWorld(); }
   void SetUp() override { Drain(*world, kHanako); }
   static World* world;
 };

@@ -8,8 +8,7 @@ namespace {
 
 class Messaging : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { world = new World(); }
-  static void TearDownTestSuite() { delete world; }
+  static void SetUpTestSuite() { world = &SharedWorld(); }
   void SetUp() override {
     for (const Account* a : {&kHanako, &kTaro, &kJiro, &kSohyo}) Drain(*world, *a);
   }

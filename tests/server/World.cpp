@@ -37,6 +37,11 @@ CommandResult World::Admin(std::vector<std::string> args) const {
 
 std::string World::Log() const { return test::ReadFileBytes(dir_ / "server.log"); }
 
+World& SharedWorld() {
+  static World world;
+  return world;
+}
+
 bool IsDateTime(const std::string& s) {
   const std::string pattern = "dddd/dd/dd dd:dd:dd";
   if (s.size() != pattern.size()) return false;

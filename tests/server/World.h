@@ -50,6 +50,10 @@ class World {
 
 // Whether s has the form "yyyy/mm/dd hh:nn:ss".
 bool IsDateTime(const std::string& s);
+// The world most suites share (a server without SMTP relay or public host). Tests using it
+// drain the mailboxes they look at before they start.
+World& SharedWorld();
+
 // A fresh send date (distinct for every call), "yyyy/mm/dd hh:nn:ss".
 std::string NextDate();
 
@@ -66,7 +70,8 @@ Fields FeedbackFields(const Account& reader, const std::string& readerHost,
                       const std::vector<std::string>& line);
 Fields GetFeedbackFields(const Account& a, const std::string& host);
 
-// Fetches with GETDEL until nothing is left; returns the message lines (notice lines dropped).
+// Fetches with GETDEL, which removes everything waiting; returns the message lines split at
+// TAB (notice lines dropped).
 std::vector<std::vector<std::string>> Drain(const World& w, const Account& a);
 
 }  // namespace sorami::sitetest

@@ -1,0 +1,135 @@
+// Bad input, oversized requests, concurrent clients and the request log.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <thread>
+
+#include "World.h"
+
+namespace sorami::sitetest {
+namespace {
+
+class Robustness : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { world = &SharedWorld(); }
+  void SetUp() override { Drain(*world, kHanako); }
+  static bool StillAnswers() {
+    return world->Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("広場")}}).ok;
+  }
+  static World* world;
+};
+World* Robustness::world = nullptr;
+
+TEST_F(Robustness, RequestsOverThirtyTwoMebibytesAreRefusedAndNothingIsStored) {
+  const std::string big(32u * 1024 * 1024 + 1, 'A');
+  Reply plain = PostRaw(world->address(), "WbMessage.exe", "COMMAND=GETHOST&TOSITE=" + big,
+                        "application/x-www-form-urlencoded");
+  EXPECT_EQ(plain.httpStatus, 413);
+  EXPECT_EQ(Utf(plain.status), "要求が大きすぎます (上限 32 MiB)");
+
+  Fields f = SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "big", "b", ""});
+  Reply upload = PostMultipart(world->address(), f, {{"C:\\big.bin", big}});
+  EXPECT_EQ(upload.httpStatus, 413);
+  EXPECT_FALSE(upload.ok);
+  EXPECT_TRUE(Drain(*world, kHanako).empty());
+
+  // Just under the limit is fine.
+  Reply fits = PostMultipart(world->address(), f, {{"C:\\fits.bin", std::string(31u << 20, 'B')}});
+  EXPECT_TRUE(fits.ok) << Utf(fits.status);
+  EXPECT_EQ(Drain(*world, kHanako).size(), 1u);
+  EXPECT_TRUE(StillAnswers());
+}
+
+TEST_F(Robustness, MalformedBodiesAreAnsweredAndHarmNothing) {
+  ASSERT_TRUE(
+      world->Message(SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "keep", "b", ""}))
+          .ok);
+  const std::vector<std::string> seeds = {
+      UrlEncoded(SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "t", "b", ""})),
+      UrlEncoded(FetchFields(kHanako, "GET", world->address())),
+      Multipart(SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "t", "b", ""}),
+                {{"C:\\x.txt", "xyz"}}, "B0UND"),
+      "COMMAND=GET%ZZ&",
+      "=x&",
+      "COMMAND&&&",
+      "%",
+      "COMMAND=%E"};
+  std::mt19937 rng(20240601);
+  int answered = 0;
+  for (int i = 0; i < 300; ++i) {
+    std::string body = seeds[rng() % seeds.size()];
+    // Mutate: cut it, flip bytes, insert random bytes.
+    if (rng() % 2 && !body.empty()) body.resize(rng() % body.size());
+    for (int k = rng() % 8; k > 0 && !body.empty(); --k)
+      body[rng() % body.size()] = static_cast<char>(rng());
+    for (int k = rng() % 4; k > 0; --k)
+      body.insert(rng() % (body.size() + 1), 1, static_cast<char>(rng()));
+    const bool multipart = rng() % 3 == 0;
+    Reply r = PostRaw(
+        world->address(), "WbMessage.exe", body,
+        multipart ? "multipart/form-data; boundary=B0UND" : "application/x-www-form-urlencoded");
+    if (r.httpStatus == 200 || r.httpStatus == 400) ++answered;
+    EXPECT_FALSE(r.httpStatus == 200 && r.status.empty()) << "an answer without status text";
+  }
+  EXPECT_EQ(answered, 300);
+  EXPECT_TRUE(StillAnswers());
+  // The message sent before the noise is still there, once.
+  auto lines = Drain(*world, kHanako);
+  std::size_t kept = 0;
+  for (const auto& line : lines) kept += line[2] == "keep";
+  EXPECT_EQ(kept, 1u);
+  EXPECT_NE(world->Admin({"list"}).out.find("sites:"), std::string::npos);
+}
+
+TEST_F(Robustness, ConcurrentSendersAllGetThroughWithDistinctServerNumbers) {
+  constexpr int kThreads = 6, kEach = 5;
+  std::vector<std::thread> threads;
+  std::atomic<int> ok{0};
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) {
+        Letter l{"はなこ%広場", "", "", "t" + std::to_string(t), "b", ""};
+        l.date = "2031/02/03 04:" + std::to_string(10 + t) + ":" + std::to_string(10 + i);
+        ok += world->Message(SendFields(kTaro, world->address(), l)).ok;
+        ok += world->Message(FetchFields(kJiro, "GET", world->address())).ok;
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(ok, 2 * kThreads * kEach);
+  std::set<std::string> numbers;
+  for (const auto& line : Drain(*world, kHanako)) numbers.insert(line[5]);
+  EXPECT_EQ(numbers.size(), static_cast<std::size_t>(kThreads * kEach));
+}
+
+TEST_F(Robustness, EveryRequestIsOneLineOfTheLog) {
+  world->Message(FetchFields(kHanako, "GET", world->address()));
+  Account wrong = kJiro;
+  wrong.pass = "x";
+  world->Message(FetchFields(wrong, "GETDEL", world->address()));
+  GetAttachment(world->address(), "none.txt", "hiroba", "1");
+  const std::string log = world->Log();
+  EXPECT_NE(log.find(" WbMessage.exe GET はなこ%広場 OK 新着 0 件\n"), std::string::npos) << log;
+  EXPECT_NE(
+      log.find(" WbMessage.exe GETDEL じろう%別館 NG ニックネームまたはパスワードが違います\n"),
+      std::string::npos);
+  EXPECT_NE(log.find(" WbTenpu.exe FILE none.txt hiroba 1 NG 添付ファイルが見つかりません\n"),
+            std::string::npos);
+  // Each line starts with the time.
+  for (std::size_t p = 0; p < log.size(); p = log.find('\n', p) + 1) {
+    EXPECT_TRUE(IsDateTime(log.substr(p, 19))) << log.substr(p, 40);
+  }
+}
+
+TEST_F(Robustness, SendsmtpWithoutARelayIsRefused) {
+  Fields f = SendFields(kHanako, world->address(), {"a@example.jp", "", "", "t", "b", ""});
+  f[2].second = "SENDSMTP";
+  f.push_back({"SMTPFROM", "hanako@example.jp"});
+  Reply r = world->Message(f);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(Utf(r.status), "SMTP中継ホスト未設定");
+}
+
+}  // namespace
+}  // namespace sorami::sitetest
