@@ -1,0 +1,191 @@
+// The client's site requests against the real site service on a loopback port: account
+// check, sending, fetching with "GET" and "GETDEL", notices, attachments uploaded byte for
+// byte, a dynamic host that moves to another instance, and a dead host.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/Codepage.h"
+#include "server/ServerProcess.h"
+#include "site/Fetch.h"
+#include "site/HostLookup.h"
+#include "site/SendHttp.h"
+#include "store/Folders.h"
+#include "store/StoreFixture.h"
+
+namespace sorami {
+namespace {
+
+using sitetest::RunServerCommand;
+using sitetest::ServerProcess;
+
+class LiveServer : public test::StoreTest {
+ protected:
+  void SetUp() override {
+    db_ = (dir / "site.db").string();
+    Admin({"init"});
+    server_ = std::make_unique<ServerProcess>(
+        std::vector<std::string>{"--db", db_, "--listen", "127.0.0.1:0"}, dir / "server.log");
+    Admin({"addsite", "広場", "--host", server_->address(), "--user", "hiroba", "--public"});
+    Admin({"adduser", "広場", "たろう", "taro pw%"});
+    Admin({"adduser", "広場", "はなこ", "hana"});
+    st->http = MakeQtHttpClient({3000, 5000});
+    st->directory_host = server_->address();
+  }
+
+  void Admin(std::vector<std::string> args) {
+    args.push_back("--db");
+    args.push_back(db_);
+    const auto r = RunServerCommand(args, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
+  }
+
+  // Checks the account as the connection check does and records it as enabled.
+  void Login(const char* nick, const char* pass) {
+    SetEditKairo(*st, Utf8ToCp932("広場"));
+    SetEditAccount(*st, Utf8ToCp932(nick));
+    SetEditPassword(*st, Utf8ToCp932(pass));
+    ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
+    RecordCheckedAccount(*st);
+  }
+
+  // Sends a message from the current account (url-encoded, or multipart with files).
+  bool Send(const std::string& to, const std::string& title, const std::string& body,
+            const std::string& date) {
+    const std::vector<std::string> fields = {
+        "COMMAND=SENDWIN",         "FROMSITE=" + st->cur.site,
+        "FROMNAME=" + st->cur.account, "USERPASS=" + st->cur.pass,
+        "TONAME=" + Utf8ToCp932(to),    "TITLE=" + Utf8ToCp932(title),
+        "HONBUN=" + Utf8ToCp932(body),  "FROMDATE=" + date};
+    std::string value;
+    return SendHTTP(*st, "SENDWIN", st->cur.host, fields, value, msg);
+  }
+
+  std::string db_;
+  std::unique_ptr<ServerProcess> server_;
+};
+
+TEST_F(LiveServer, CheckResolvesTheHostAndRefusesAWrongPassword) {
+  Login("たろう", "taro pw%");
+  EXPECT_EQ(st->cur.host, server_->address());
+  EXPECT_EQ(st->cur.user, "hiroba");
+  EXPECT_EQ(st->settei.rows.size(), 1u);
+
+  SetEditPassword(*st, "wrong");
+  EXPECT_FALSE(ExecTest(*st, msg));
+  EXPECT_FALSE(msg.empty());
+  SetEditKairo(*st, Utf8ToCp932("無い"));
+  EXPECT_FALSE(ExecTest(*st, msg));
+}
+
+TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThem) {
+  Login("はなこ", "hana");
+  ASSERT_TRUE(Send("たろう%広場", "件名\tタブ", "一行目\r\n二行目", "2030/01/01 10:00:00"))
+      << Cp932ToUtf8(msg);
+  Admin({"notice", "お知らせです"});
+  Login("たろう", "taro pw%");
+  ShowAccountRow(*st, 1);
+
+  st->leave_on_site = true;
+  FetchOutcome out = SaishinShutoku(*st, -1);
+  ASSERT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
+  ASSERT_EQ(st->store.CtMaster(), 1);  // the notice line is not a message
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColSender)), "はなこ");
+  EXPECT_EQ(st->store.Get(0, kColDate), "2030/01/01 10:00:00");
+  // Escaped TAB and CR LF are stored as delivered.
+  EXPECT_EQ(st->store.Get(0, kColTitle), Utf8ToCp932("件名") + "\x0C\x08" + Utf8ToCp932("タブ"));
+  EXPECT_EQ(st->store.Get(0, kColBody),
+            Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColFolder)), "受信箱");
+
+  out = SaishinShutoku(*st, -1);  // still on the site, recognised as fetched
+  EXPECT_FALSE(out.any_new);
+  EXPECT_EQ(st->store.CtMaster(), 1);
+
+  st->leave_on_site = false;
+  st->store.Clear();
+  out = SaishinShutoku(*st, -1);  // GETDEL delivers it once more and removes it
+  EXPECT_TRUE(out.any_new);
+  st->store.Clear();
+  out = SaishinShutoku(*st, -1);
+  EXPECT_FALSE(out.any_new);
+  EXPECT_EQ(st->store.CtMaster(), 0);
+}
+
+TEST_F(LiveServer, AttachmentsUploadByteForByte) {
+  Login("はなこ", "hana");
+  std::string bytes;
+  for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 31);
+  test::WriteFileBytes(dir / "photo.bin", bytes);
+  st->send_attachments = {(dir / "photo.bin").string()};
+  ASSERT_TRUE(Send("たろう%広場", "50%", "添付", "2030/01/02 10:00:00")) << Cp932ToUtf8(msg);
+  st->send_attachments.clear();
+
+  Login("たろう", "taro pw%");
+  ShowAccountRow(*st, 1);
+  ASSERT_TRUE(SaishinShutoku(*st, -1).any_new);
+  EXPECT_EQ(st->store.Get(0, kColAttachments), "photo.bin");
+  EXPECT_EQ(st->store.Get(0, kColTitle), Utf8ToCp932("50％"));  // "%" travels as "％"
+
+  HttpRequest get;
+  get.method = "GET";
+  get.url = "http://" + server_->address() + "/bn/WbTenpu.exe?FILE=photo.bin&TOUSER=" +
+            std::string(st->store.Get(0, kColRecipientUser)) +
+            "&TONO=" + std::string(st->store.Get(0, kColServerNo));
+  const HttpResponse r = st->http->Send(get);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.body, bytes);
+}
+
+TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
+  // A second instance on the same database; the site lives first on a host that then dies.
+  ServerProcess moved({"--db", db_, "--listen", "127.0.0.1:0"}, dir / "moved.log");
+  ServerProcess doomed({"--db", db_, "--listen", "127.0.0.1:0"}, dir / "doomed.log");
+  Admin({"addsite", "移動", "--host", doomed.address(), "--user", "idou", "--dynamic", "$idou"});
+  Admin({"adduser", "移動", "じろう", "jiro"});
+  SetEditKairo(*st, Utf8ToCp932("移動"));
+  SetEditAccount(*st, Utf8ToCp932("じろう"));
+  SetEditPassword(*st, "jiro");
+  ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
+  EXPECT_EQ(st->settei.v.lb_dyn, "$idou");
+  RecordCheckedAccount(*st);
+  ASSERT_TRUE(Send("じろう%移動", "dyn", "body", "2030/01/03 10:00:00")) << Cp932ToUtf8(msg);
+
+  doomed.Kill();
+  Admin({"setdyn", "$idou", moved.address()});
+  const FetchOutcome out = SaishinShutoku(*st, -1);
+  EXPECT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
+  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), moved.address());
+  EXPECT_EQ(st->cur.host, moved.address());
+}
+
+TEST_F(LiveServer, ADeadHostGivesTheConnectionError) {
+  server_->Kill();
+  std::string value;
+  EXPECT_FALSE(SendHTTP(*st, "CHECK", server_->address(), {"COMMAND=CHECK"}, value, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+}
+
+// A host that takes the connection and never answers ends the request after the idle time.
+TEST_F(LiveServer, AHostThatNeverAnswersTimesOut) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);  // connections complete in the kernel; nobody reads them
+  socklen_t len = sizeof addr;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  st->http = MakeQtHttpClient({1000, 1000});
+  std::string value;
+  EXPECT_FALSE(SendHTTP(*st, "CHECK", "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)),
+                        {"COMMAND=CHECK"}, value, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+  ::close(fd);
+}
+
+}  // namespace
+}  // namespace sorami
