@@ -1,0 +1,66 @@
+#include "site/ConnectionCheck.h"
+
+#include "shell/MbText.h"
+#include "site/HostLookup.h"
+#include "site/SendHttp.h"
+#include "site/SiteWire.h"
+
+namespace sorami {
+
+namespace {
+
+CheckOutcome Refused() {
+  CheckOutcome out;
+  out.refused = true;
+  out.msg = out.status = BusyMessage();
+  return out;
+}
+
+void SaveSettings(AppState& st) {
+  std::string msg;
+  if (!SetteiHozon(st, msg)) st.log.Log(msg);
+}
+
+}  // namespace
+
+CheckOutcome SetsuzokuKakunin(AppState& st, const std::string& site, const std::string& nick,
+                              const std::string& pass_box) {
+  SiteGuard guard(st);
+  if (!guard.acquired()) return Refused();
+  CheckOutcome out;
+  // The host and user are the look-up's to find; the boxes become the current account.
+  st.settei.v.lb_host.clear();
+  st.settei.v.lb_sys_user.clear();
+  SetEditKairo(st, site);
+  SetEditAccount(st, nick);
+  SetEditPassword(st, pass_box);
+
+  out.ok = ExecTest(st, out.msg);
+  if (out.ok) {
+    const bool masked = pass_box == PasswordMask();
+    SetEditPassword(st, masked ? st.cur.pass : pass_box);
+    RecordCheckedAccount(st);
+    if (!masked) st.cur.pass = pass_box;
+    SaveSettings(st);
+  } else {
+    st.log.Log("False :" + out.msg);
+  }
+  st.log.Log("MSG:" + out.msg);
+
+  out.status = out.msg;
+  const size_t at = MbFind(kOkPgm, out.status);
+  if (at != std::string::npos) out.status.erase(0, at + kOkPgm.size());
+  return out;
+}
+
+CheckOutcome KakuninAccount(AppState& st) {
+  SiteGuard guard(st);
+  if (!guard.acquired()) return Refused();
+  CheckOutcome out;
+  out.ok = ExecTest(st, out.msg);
+  out.status = out.msg;
+  if (out.ok) SaveSettings(st);
+  return out;
+}
+
+}  // namespace sorami

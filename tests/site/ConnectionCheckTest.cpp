@@ -1,0 +1,138 @@
+// The connection check of the main window and of the settings window against scripted
+// answers: which password is sent, what is recorded and saved, what each status bar shows.
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "site/ConnectionCheck.h"
+#include "site/FakeHttp.h"
+#include "site/SendHttp.h"
+#include "store/StoreFixture.h"
+
+namespace sorami {
+namespace {
+
+constexpr const char* kHostAnswer = "x\tOK(PGM)\r\nTOHOST=h:9\tTOUSER=sys\tDYNAMIC=p$k";
+
+class ConnectionCheck : public test::StoreTest {
+ protected:
+  ConnectionCheck() {
+    auto fake = std::make_unique<test::FakeHttp>();
+    http = fake.get();
+    st->http = std::move(fake);
+    st->directory_host = "dir:1";
+  }
+  bool ListSaved() { return Has("KRList.dat"); }
+  std::string Stored(const char* field) {
+    return st->registry.Open(kCommonKey).ReadString("Setting", field, "<absent>");
+  }
+  bool Logged(const std::string& text) {
+    for (const std::string& line : st->log.lines()) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  test::FakeHttp* http;
+};
+
+TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) {
+  st->cur.pass = "stored";
+  st->settei.v.lb_host = "stale-host";
+  st->settei.rows.push_back({{"site", "nick", "old", "", "old-host", "u", " ", ""}});
+  http->Answer(kHostAnswer);
+  http->Answer("x\tOK(PGM)checked");
+  const CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", PasswordMask());
+  ASSERT_TRUE(out.ok) << out.msg;
+  EXPECT_EQ(out.msg, "checked");
+  EXPECT_EQ(out.status, "checked");
+  ASSERT_EQ(http->sent.size(), 2u);
+  EXPECT_EQ(http->sent[0].body, "COMMAND=GETHOST&TOSITE=site&");
+  EXPECT_EQ(http->sent[1].body,
+            "COMMAND=CHECK&FROMSITE=h%3A9&FROMUSER=sys&FROMNAME=nick&USERPASS=stored&");
+  // The row of the same site and nickname is brought up to date and enabled, not doubled.
+  ASSERT_EQ(st->settei.rows.size(), 1u);
+  EXPECT_EQ(st->settei.rows[0].cols,
+            (std::vector<std::string>{"site", "nick", "stored", "", "h:9", "sys", "on", "p$k"}));
+  EXPECT_EQ(st->settei.v.ed_password, "stored");
+  EXPECT_EQ(test::ReadFileBytes(DataFile("KRList.dat")),
+            "site\tnick\tstored\t\th:9\tsys\ton\tp$k\r\n");
+  EXPECT_EQ(Stored("fmKairoSettei.LbHost"), "h:9");
+  EXPECT_EQ(Stored("fmKairoSettei.EdPassword"), "stored");
+}
+
+TEST_F(ConnectionCheck, ATypedPasswordIsUsedAtOnceAndStaysWhenTheCheckFails) {
+  st->cur.pass = "stored";
+  st->settei.v.lb_host = "stale-host";
+  st->settei.v.lb_sys_user = "stale-user";
+  http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the site cannot be used
+  CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "typed");
+  EXPECT_FALSE(out.ok);
+  EXPECT_EQ(Cp932ToUtf8(out.status), "接続エラー");
+  EXPECT_EQ(st->cur.pass, "typed");
+  EXPECT_EQ(st->cur.site, "site");
+  EXPECT_EQ(st->settei.v.lb_host, "");  // the stale host is not kept
+  EXPECT_EQ(st->settei.v.lb_sys_user, "");
+  EXPECT_TRUE(st->settei.rows.empty());
+  EXPECT_FALSE(ListSaved());
+  EXPECT_TRUE(Logged(Utf8ToCp932("False :接続エラー")));
+
+  // A wrong password: the service's own text reaches both status bars.
+  http->Answer(kHostAnswer);
+  http->Answer("x\tNG password\r\n");
+  out = SetsuzokuKakunin(*st, "site", "nick", "wrong");
+  EXPECT_FALSE(out.ok);
+  EXPECT_NE(http->sent.back().body.find("USERPASS=wrong&"), std::string::npos);
+  EXPECT_EQ(out.msg, "NG password");
+  EXPECT_EQ(out.status, "NG password");
+  EXPECT_EQ(st->cur.pass, "wrong");
+  EXPECT_FALSE(ListSaved());
+}
+
+TEST_F(ConnectionCheck, TheMainStatusDropsEverythingUpToTheFirstOkPgm) {
+  http->Answer(kHostAnswer);
+  http->Answer("x\tOK(PGM)head OK(PGM)tail");
+  const CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "pw");
+  ASSERT_TRUE(out.ok);
+  EXPECT_EQ(out.msg, "head OK(PGM)tail");
+  EXPECT_EQ(out.status, "tail");
+}
+
+TEST_F(ConnectionCheck, ACheckWhileAnotherRequestWaitsIsRefusedAndChangesNothing) {
+  st->cur = {"site0", "nick0", "pw0", "h0", "u0", ""};
+  st->settei.v.lb_host = "h0";
+  SiteGuard waiting(*st);  // a fetch is waiting for its answer
+  CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "pw");
+  EXPECT_TRUE(out.refused);
+  EXPECT_FALSE(out.ok);
+  EXPECT_EQ(out.status, BusyMessage());
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_EQ(st->cur.site, "site0");
+  EXPECT_EQ(st->cur.pass, "pw0");
+  EXPECT_EQ(st->settei.v.lb_host, "h0");
+
+  out = KakuninAccount(*st);
+  EXPECT_TRUE(out.refused);
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_TRUE(st->site_busy);  // the refused check leaves the waiting request's guard alone
+}
+
+TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
+  st->cur = {"site", "nick", "pw", "", "", ""};
+  http->Answer(kHostAnswer);
+  http->Answer("x\tNG\r\nNG");
+  CheckOutcome out = KakuninAccount(*st);
+  EXPECT_FALSE(out.ok);
+  EXPECT_FALSE(ListSaved());
+  EXPECT_FALSE(st->site_busy);
+
+  http->Answer(kHostAnswer);
+  http->Answer("x\tOK(PGM)fine");
+  out = KakuninAccount(*st);
+  EXPECT_TRUE(out.ok);
+  EXPECT_EQ(out.status, "fine");
+  EXPECT_TRUE(ListSaved());
+  EXPECT_EQ(Stored("fmKairoSettei.LbSysUser"), "sys");
+  EXPECT_TRUE(st->settei.rows.empty());  // this check records no row; "登録" does
+}
+
+}  // namespace
+}  // namespace sorami
