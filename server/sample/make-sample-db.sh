@@ -26,7 +26,10 @@ admin adduser ソラミ別館 たろう taro
 tmp=$(mktemp -d)
 server_pid=
 cleanup() {
-  [ -z "$server_pid" ] || { kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true; }
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null || true
+  fi
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -38,7 +41,11 @@ for _ in $(seq 100); do
   [ -n "$addr" ] && break
   sleep 0.05
 done
-[ -n "$addr" ] || { echo "make-sample-db: the server did not start" >&2; cat "$tmp/log" >&2; exit 1; }
+if [ -z "$addr" ]; then
+  echo "make-sample-db: the server did not start" >&2
+  cat "$tmp/log" >&2
+  exit 1
+fi
 
 sj() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 sj 'ソラミ広場' >"$tmp/FROMSITE"
@@ -62,4 +69,5 @@ case $answer in
   *'OK(PGM)'*) ;;
   *) echo "make-sample-db: the welcome message was refused: $answer" >&2; exit 1 ;;
 esac
-echo "sample database $db ready: sites ソラミ広場, ソラミ別館 at $host; members 事務局 (jimu), はなこ (hanako), たろう (taro)"
+echo "sample database $db ready: sites ソラミ広場, ソラミ別館 at $host;" \
+  "members 事務局 (jimu), はなこ (hanako), たろう (taro)"

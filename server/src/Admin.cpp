@@ -1,5 +1,6 @@
 #include "Admin.h"
 
+#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 
@@ -155,8 +156,12 @@ int RunAdmin(const Args& a, std::ostream& out, std::ostream& err) {
     err << a.command << ": --db FILE is needed\n";
     return 2;
   }
+  if (a.command != "init" && !std::filesystem::exists(path)) {
+    err << a.command << ": no database at " << path << "; run init first\n";
+    return 2;
+  }
   try {
-    Db db(path);
+    Db db(path, a.command == "init");
     if (a.command == "init") {
       db.CreateSchema();
       out << "database " << path << " ready\n";

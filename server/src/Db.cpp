@@ -109,9 +109,9 @@ std::int64_t Stmt::Int(int column) const { return sqlite3_column_int64(stmt_, co
 
 bool Stmt::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
-Db::Db(const std::string& path) {
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK) {
+Db::Db(const std::string& path, bool create) {
+  int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     throw std::runtime_error("cannot open database " + path + ": " + msg);

@@ -37,7 +37,8 @@ class Stmt {
 
 class Db {
  public:
-  explicit Db(const std::string& path);
+  // Opens an existing database; with `create`, makes the file when it is missing.
+  explicit Db(const std::string& path, bool create = false);
   ~Db();
   Db(const Db&) = delete;
   Db& operator=(const Db&) = delete;

@@ -43,9 +43,11 @@ Answer GetDyn(const Request& r) {
 Answer Claim(const Request& r) {
   Required(r.form, "CLAIM");
   Required(r.form, "FROMNAME");
-  // The report is kept as it came: its fields as NAME=value lines.
+  // The report is kept as it came: its fields as NAME=value lines, values in escaped form.
   std::string fields;
-  for (const auto& [name, value] : r.form.fields()) fields += name + "=" + value + "\r\n";
+  for (const auto& [name, value] : r.form.fields()) {
+    fields += name + "=" + EscapeField(value) + "\r\n";
+  }
   Stmt s = r.db.Prepare("INSERT INTO claim(received, fields) VALUES (?1, ?2)");
   s.Bind(1, Now()).Bind(2, fields).Run();
   // The client reads a claim answer as accepted only when it begins with "OK(PGM)".

@@ -78,31 +78,34 @@ Service::Service(Config config) : config_(std::move(config)) {
 }
 
 void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(const Request&)) {
-  http_.Post("/bn/" + program, [this, program, dispatch](const httplib::Request& req,
-                                                         httplib::Response& res,
-                                                         const httplib::ContentReader& reader) {
-    Body body = ReadBody(req, reader);
-    if (body.status != BodyStatus::kOk) {
-      // The error handler writes the answer and the log line.
-      // httplib may already have set the status (413 for a declared length over the limit).
-      if (res.status < 400) res.status = body.status == BodyStatus::kTooLarge ? 413 : 400;
-      return;
-    }
-    Answer answer;
-    try {
-      Db db(config_.dbPath);
-      answer = dispatch(Request{db, config_, body.form});
-    } catch (const Refused& e) {
-      answer = Refusal("NG", e.message());
-    } catch (const std::exception& e) {
-      LogRequest(program, body.form.Get("COMMAND"), "-", std::string("error: ") + e.what());
-      answer = Refusal("NG", Sj("サーバー内部エラー"));
-    }
-    std::string command = body.form.Get("COMMAND");
-    if (body.form.Get("OPTION") == "AZUKARI") command += "/AZUKARI";
-    LogRequest(program, command, LogMember(body.form), Outcome(answer));
-    res.set_content(answer.Body(), kAnswerType);
-  });
+  http_.Post("/bn/" + program,
+             [this, program, dispatch](const httplib::Request& req, httplib::Response& res,
+                                       const httplib::ContentReader& reader) {
+               Body body = ReadBody(req, reader);
+               if (body.status != BodyStatus::kOk) {
+                 // The error handler writes the answer and the log line.
+                 // httplib may already have set the status (413 for a declared length over the
+                 // limit).
+                 if (res.status < 400)
+                   res.status = body.status == BodyStatus::kTooLarge ? 413 : 400;
+                 return;
+               }
+               Answer answer;
+               std::string failure;  // what went wrong inside, for the log only
+               try {
+                 Db db(config_.dbPath);
+                 answer = dispatch(Request{db, config_, body.form});
+               } catch (const Refused& e) {
+                 answer = Refusal("NG", e.message());
+               } catch (const std::exception& e) {
+                 answer = Refusal("NG", Sj("サーバー内部エラー"));
+                 failure = std::string(" (") + e.what() + ")";
+               }
+               std::string command = body.form.Get("COMMAND");
+               if (body.form.Get("OPTION") == "AZUKARI") command += "/AZUKARI";
+               LogRequest(program, command, LogMember(body.form), Outcome(answer) + failure);
+               res.set_content(answer.Body(), kAnswerType);
+             });
 }
 
 void Service::AddAttachmentProgram() {
@@ -111,18 +114,19 @@ void Service::AddAttachmentProgram() {
     std::optional<TenpuQuery> query =
         ParseTenpuQuery(q == std::string::npos ? "" : std::string_view(req.target).substr(q + 1));
     std::optional<std::string> data;
+    std::string failure;
     try {
       Db db(config_.dbPath);
       if (query) data = Attachment(db, *query);
     } catch (const std::exception& e) {
-      LogRequest("WbTenpu.exe", "FILE", "-", std::string("error: ") + e.what());
+      failure = std::string(" (") + e.what() + ")";
     }
     std::string member = query ? query->file + " " + query->user + " " + query->number : "-";
     if (!data) {
       std::string text = Sj("添付ファイルが見つかりません");
       res.status = 404;
       res.set_content(Refusal("NG", text).Body(), kAnswerType);
-      LogRequest("WbTenpu.exe", "FILE", member, "NG " + text);
+      LogRequest("WbTenpu.exe", "FILE", member, "NG " + text + failure);
       return;
     }
     LogRequest("WbTenpu.exe", "FILE", member, "OK " + std::to_string(data->size()) + " bytes");

@@ -1,6 +1,7 @@
 // sorami-site-server: the reference site service of ソラミメッセージ (directory server and
 // site hosts in one program) and its administration commands.
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <thread>
 
@@ -18,8 +19,8 @@ const char* const kUsage =
     "  sorami-site-server serve --db FILE --listen 127.0.0.1:PORT [--public-host HOST:PORT]\n"
     "                           [--smtp-relay HOST:PORT]\n"
     "  sorami-site-server init --db FILE\n"
-    "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic KEY] [--public] --db "
-    "FILE\n"
+    "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic PREFIX$KEY]\n"
+    "                             [--public] --db FILE\n"
     "  sorami-site-server adduser SITE NICK PASS --db FILE\n"
     "  sorami-site-server setdyn KEY H:P --db FILE\n"
     "  sorami-site-server notice TEXT --db FILE\n"
@@ -36,6 +37,10 @@ int Serve(const Args& args) {
     return 2;
   }
   try {
+    if (!std::filesystem::exists(config.dbPath)) {
+      std::cerr << "serve: no database at " << config.dbPath << "; run init first\n";
+      return 1;
+    }
     Db db(config.dbPath);
     if (!db.HasSchema()) {
       std::cerr << "serve: " << config.dbPath << " is not initialised; run init first\n";

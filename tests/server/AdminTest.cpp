@@ -76,17 +76,20 @@ TEST_F(Admin, BadArgumentsAreRefusedAndChangeNothing) {
   EXPECT_EQ(RunServerCommand({"list"}, world->dir().path()).exitCode, 2);  // no --db
 }
 
-TEST(AdminDatabase, AnUninitialisedDatabaseIsRefused) {
+TEST(AdminDatabase, AMissingOrUninitialisedDatabaseIsRefused) {
   test::ScratchDir dir;
-  const std::string db = (dir / "empty.db").string();
-  for (std::vector<std::string> args : {std::vector<std::string>{"list"},
-                                        {"adduser", "a", "b", "c"},
-                                        {"serve", "--listen", "127.0.0.1:0"}}) {
-    args.insert(args.end(), {"--db", db});
-    CommandResult r = RunServerCommand(args, dir.path());
-    EXPECT_EQ(r.exitCode, args[0] == "serve" ? 1 : 2) << args[0];
-    EXPECT_NE(r.err.find("init"), std::string::npos) << r.err;
+  test::WriteFileBytes(dir / "empty.db", "");
+  for (const std::string& db : {(dir / "missing.db").string(), (dir / "empty.db").string()}) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"list"},
+                                          {"adduser", "a", "b", "c"},
+                                          {"serve", "--listen", "127.0.0.1:0"}}) {
+      args.insert(args.end(), {"--db", db});
+      CommandResult r = RunServerCommand(args, dir.path());
+      EXPECT_EQ(r.exitCode, args[0] == "serve" ? 1 : 2) << args[0];
+      EXPECT_NE(r.err.find("init"), std::string::npos) << r.err;
+    }
   }
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));  // not made by a typo
 }
 
 TEST(SampleDatabase, HoldsTheWelcomeMessageWithItsAttachment) {
