@@ -57,7 +57,8 @@ std::string Program(const httplib::Request& req) {
 }  // namespace
 
 Service::Service(Config config) : config_(std::move(config)) {
-  http_.new_task_queue = [] { return new httplib::ThreadPool(8); };
+  // Clients keep their connection open between requests; each open connection holds a thread.
+  http_.new_task_queue = [] { return new httplib::ThreadPool(16); };
   http_.set_payload_max_length(kMaxRequestBytes);
   AddPostProgram("WbMessage.exe", DispatchMessage);
   AddPostProgram("WbUpdate.exe", DispatchUpdate);

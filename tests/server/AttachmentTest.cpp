@@ -70,14 +70,5 @@ TEST_F(Attachments, OnlyTheRecipientsUserAndNumberOpenAnAttachment) {
   }
 }
 
-TEST_F(Attachments, AnUrlEncodedSendCarriesNoAttachment) {
-  ASSERT_TRUE(
-      world->Message(SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "t", "b", ""}))
-          .ok);
-  auto lines = Drain(*world, kHanako);
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0][19], "");
-}
-
 }  // namespace
 }  // namespace sorami::sitetest
