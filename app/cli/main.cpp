@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/MailCommands.h"
 #include "platform/Codepage.h"
 #include "settings/Settei.h"
 #include "shell/Startup.h"
@@ -33,6 +34,8 @@ constexpr const char* kUsage =
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
     "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N), then save\n"
+    "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
+    "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
     "         directory server of the site service\n";
 
@@ -48,6 +51,8 @@ constexpr Command kCommands[] = {
     {"account", CliAccount},
     {"check", CliCheck},
     {"fetch", CliFetch},
+    {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
+    {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };
 
 }  // namespace

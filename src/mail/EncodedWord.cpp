@@ -62,12 +62,19 @@ bool ReadWord(std::string_view s, size_t at, Word& w) {
   return true;
 }
 
-// Replaces control characters of decoded header text: a tab by a blank, the others go.
+// Appends decoded header text without its control characters (a tab becomes a blank). A lead
+// byte whose second byte is no second byte of code page 932 is no character: it shows as "〓".
 void AppendClean(std::string& out, std::string_view text) {
-  for (size_t i = 0; i < text.size(); i += MbCharLen(text, i)) {
+  for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (MbCharLen(text, i) == 2) {
-      out.append(text.substr(i, 2));
+    if (IsLeadByte(c)) {
+      const unsigned char t = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+      if (t >= 0x40 && t <= 0xFC && t != 0x7F) {
+        out.append(text.substr(i, 2));
+        ++i;
+      } else {
+        out.append("\x81\xAC");
+      }
     } else if (c == '\t') {
       out += ' ';
     } else if (c >= 0x20 && c != 0x7F) {

@@ -10,7 +10,6 @@ namespace sorami {
 
 namespace {
 
-constexpr char kEsc = 0x1B;
 constexpr std::string_view kToKanji = "\x1B$B";
 constexpr std::string_view kToRoman = "\x1B(J";
 

@@ -1,6 +1,7 @@
 #include "shell/MbText.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace sorami {
 
@@ -133,26 +134,27 @@ std::string EscapeField(std::string_view value) {
 }
 
 std::string UnescapeField(std::string_view value) {
-  if (value.find('\x0C') == std::string_view::npos) return std::string(value);
-  // Two passes, as the file format defines: first the TAB escapes, then the CR LF escapes.
-  std::string tabs;
-  tabs.reserve(value.size());
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\x0C' && i + 1 < value.size() && value[i + 1] == '\x08') {
-      tabs += '\t';
-      ++i;
-    } else {
-      tabs += value[i];
-    }
-  }
+  // One pass gives what the two passes of the file format give (TAB escapes first, then CR
+  // LF escapes): a replacement never makes a new 0x0C, and the two escapes cannot overlap.
   std::string out;
-  out.reserve(tabs.size());
-  for (size_t i = 0; i < tabs.size(); ++i) {
-    if (tabs[i] == '\x0C' && i + 1 < tabs.size() && tabs[i + 1] == '\x0B') {
+  out.reserve(value.size() + 8);
+  size_t i = 0;
+  while (i < value.size()) {
+    const void* hit = std::memchr(value.data() + i, '\x0C', value.size() - i);
+    const size_t at = hit ? static_cast<size_t>(static_cast<const char*>(hit) - value.data())
+                          : value.size();
+    out.append(value.data() + i, at - i);
+    if (at >= value.size()) break;
+    const char next = at + 1 < value.size() ? value[at + 1] : '\0';
+    if (next == '\x08') {
+      out += '\t';
+      i = at + 2;
+    } else if (next == '\x0B') {
       out += "\r\n";
-      ++i;
+      i = at + 2;
     } else {
-      out += tabs[i];
+      out += '\x0C';
+      i = at + 1;
     }
   }
   return out;

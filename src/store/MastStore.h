@@ -37,6 +37,8 @@ class TArMastd {
   void Clear();
   // Back to the start state: 2001 empty rows.
   void Reset();
+  // Prepares the duplicate index for about n records (a read of a large file).
+  void ReserveIndex(size_t n) { index_.reserve(n); }
   // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
   void SetCapacity(int32_t capacity);
 

@@ -204,6 +204,9 @@ bool ReadMaster(AppState& st, std::string& msg) {
   // Read into a fresh table so a failed read leaves the store as it was.
   TArMastd fresh;
   fresh.SetCapacity(st.store.MastCapacity());
+  std::error_code size_ec;
+  const auto file_size = fs::file_size(path, size_ec);
+  if (!size_ec) fresh.ReserveIndex(static_cast<size_t>(file_size / 256));
   LineReader reader(file.get());
   std::array<std::string_view, TArMastData::kColumns> cols;
   std::array<std::string, TArMastData::kColumns> scratch;

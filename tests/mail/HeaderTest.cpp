@@ -60,6 +60,8 @@ TEST(DecodeHeader, ReadsRawJapaneseAndLeavesMalformedWordsAlone) {
   EXPECT_EQ(DecodeHeader("=?UTF-8?X?abc?= =?broken"), "=?UTF-8?X?abc?= =?broken");
   EXPECT_EQ(DecodeHeader("1+1=?2"), "1+1=?2");
   EXPECT_EQ(DecodeHeader("=?UTF-8?Q?line=0D=0Abreak=09tab=00?="), "linebreak tab");
+  // A lead byte before a control byte is no character and lets no control byte through.
+  EXPECT_EQ(U8(DecodeHeader("=?ISO-2022-JP?Q?=9F=00x?=")), "〓x");
 }
 
 TEST(DecodeJisHeader, ReplacesWordsByJisBytesWithARomanEscape) {

@@ -1,0 +1,142 @@
+#include "cli/MailCommands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string_view>
+
+#include "cli/Json.h"
+#include "mail/KanjiCode.h"
+#include "mail/MailDate.h"
+#include "mail/ReceivedMail.h"
+#include "platform/Digest.h"
+
+namespace sorami::cli {
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsageError = 2;
+
+bool ReadAll(const std::string& path, std::string& out) {
+  if (path == "-") {
+    out.assign(std::istreambuf_iterator<char>(std::cin), {});
+    return !std::cin.bad();
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), {});
+  return !in.bad();
+}
+
+void WriteAll(std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+std::string Field(const char* name, std::string_view cp932) {
+  return std::string("\"") + name + "\":" + JsonText(cp932);
+}
+
+int MimeParse(const std::string& path) {
+  std::string raw;
+  if (!ReadAll(path, raw)) {
+    std::fprintf(stderr, "sorami-cli: cannot read %s\n", path.c_str());
+    return kFailed;
+  }
+  TVexPOP parser;
+  TVexMsg msg;
+  msg.CharSet = "ISO-2022-JP";
+  msg.Lines.AssignText(std::move(raw));
+  if (!ParseReceivedMail(parser, msg)) {
+    std::fprintf(stderr, "sorami-cli: %s could not be read completely\n", path.c_str());
+  }
+  // A missing or unreadable date is stored as the time of receipt.
+  const MailDateTime date = msg.DateValue < 10000 ? MailDateTimeNow() : msg.DateValue;
+
+  std::string out = "{";
+  out += Field("subject", msg.Subject) + ",";
+  out += Field("from", msg.From) + ",";
+  out += Field("sender", msg.Sender) + ",";
+  out += Field("to", msg.SendTo) + ",";
+  out += Field("cc", msg.CC) + ",";
+  out += Field("reply_to", msg.ReplyTo) + ",";
+  out += Field("date_text", msg.DateText) + ",";
+  out += Field("date", FormatMailDateTime(date)) + ",";
+  out += Field("message_id", msg.MessageId) + ",";
+  out += Field("content_type", msg.ContentType) + ",";
+  out += Field("encoding", msg.Encoding) + ",";
+  out += Field("body", msg.BodyText()) + ",";
+  out += "\"attachments\":[";
+  bool first = true;
+  for (const TAttachedFile& a : msg.Attachments) {
+    if (a.BodyAlternative) continue;  // the HTML rendering of the body is not a file
+    if (!first) out += ",";
+    first = false;
+    out += "{" + Field("name", a.Name) + ",\"size\":" + std::to_string(a.Data.size()) + "," +
+           Field("sha256", Sha256Hex(a.Data)) + "," + Field("content_type", a.ContentType) + "}";
+  }
+  out += "]}\n";
+  WriteAll(out);
+  return kOk;
+}
+
+}  // namespace
+
+int CliMime(const std::vector<std::string>& args) {
+  if (args.size() != 2 || args[0] != "parse") {
+    std::fputs("usage: sorami-cli mime parse FILE   (FILE - reads stdin)\n", stderr);
+    return kUsageError;
+  }
+  return MimeParse(args[1]);
+}
+
+int CliKanji(const std::vector<std::string>& args) {
+  auto usage = [] {
+    std::fputs(
+        "usage: sorami-cli kanji detect | to-jis | to-sjis | to-euc [--from CODE] | widen [MODE]\n"
+        "  reads stdin, writes stdout; codes: 2 JIS, 3 old JIS, 4 EUC-JP, 5 Shift_JIS;\n"
+        "  widen modes: 1 ASCII, 2 half-width katakana, 0 both (default)\n",
+        stderr);
+    return kUsageError;
+  };
+  if (args.empty()) return usage();
+  const std::string& op = args[0];
+  int target = 0;
+  if (op == "to-jis") target = kCodeJis;
+  if (op == "to-sjis") target = kCodeSjis;
+  if (op == "to-euc") target = kCodeEuc;
+  if (op != "detect" && op != "widen" && target == 0) return usage();
+
+  int from = -1, mode = 0;
+  if (target != 0 && args.size() == 3 && args[1] == "--from") {
+    try {
+      from = std::stoi(args[2]);
+    } catch (const std::exception&) {
+      return usage();
+    }
+  } else if (op == "widen" && args.size() == 2) {
+    if (args[1] != "0" && args[1] != "1" && args[1] != "2") return usage();
+    mode = args[1][0] - '0';
+  } else if (args.size() != 1) {
+    return usage();
+  }
+
+  std::string in;
+  if (!ReadAll("-", in)) {
+    std::fputs("sorami-cli: cannot read stdin\n", stderr);
+    return kFailed;
+  }
+  if (op == "detect") {
+    WriteAll(std::to_string(DetectKanjiCode(in)) + "\n");
+  } else if (op == "widen") {
+    WriteAll(HankakuToZenkakuSjis(in, mode));
+  } else {
+    WriteAll(from < 0 ? ConvertKanji(in, target) : ConvertKanjiFrom(in, from, target));
+  }
+  return kOk;
+}
+
+}  // namespace sorami::cli
