@@ -108,6 +108,12 @@ std::optional<int32_t> MessageList::RecordOf(int64_t i) const {
   return rows_[static_cast<size_t>(i)];
 }
 
+std::optional<size_t> MessageList::RowOf(int32_t record) const {
+  const auto it = std::find(rows_.begin(), rows_.end(), record);
+  if (it == rows_.end()) return std::nullopt;
+  return static_cast<size_t>(it - rows_.begin());
+}
+
 std::string MessageList::Text(const TArMastd& store, size_t i, int col) const {
   return ListText(store, rows_[i], col);
 }

@@ -47,6 +47,8 @@ class MessageList {
   size_t size() const { return rows_.size(); }
   // The store row behind list row i; none when i is not a row of the list.
   std::optional<int32_t> RecordOf(int64_t i) const;
+  // The list row showing a record; none when the record is not listed.
+  std::optional<size_t> RowOf(int32_t record) const;
   const std::vector<int32_t>& rows() const { return rows_; }
 
   // Text of column `col` of list row i.

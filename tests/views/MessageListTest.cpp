@@ -106,5 +106,17 @@ TEST_F(MessageListTest, RemovingRowsWorksOnListPositionsAfterSorting) {
   EXPECT_FALSE(list.RecordOf(-1).has_value());
 }
 
+TEST_F(MessageListTest, RowOfFindsARecordAfterSortingAndNotAfterRemoval) {
+  for (const char* t : {"a", "b", "c"}) Add("", t, "受信箱");
+  list.Fill(st->store, 1, Utf8ToCp932("受信箱"));
+  list.ColumnClick(st->store, kListTitle);  // c b a
+  EXPECT_EQ(list.RowOf(0), 2u);
+  EXPECT_EQ(list.RowOf(2), 0u);
+  list.RemoveRows({0});
+  EXPECT_FALSE(list.RowOf(2).has_value());
+  EXPECT_EQ(list.RowOf(0), 1u);
+  EXPECT_FALSE(list.RowOf(-1).has_value());
+}
+
 }  // namespace
 }  // namespace sorami

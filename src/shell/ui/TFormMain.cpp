@@ -24,6 +24,7 @@
 #include "shell/ui/WindowPlacement.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
+#include "views/ui/MessagePane.h"
 
 namespace sorami {
 
@@ -82,6 +83,7 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   });
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { TreeVClick(); });
   ed_site_->installEventFilter(this);
+  ConnectBrowse();
 
   FormCreate();
 }
@@ -199,6 +201,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
       SetStatus(Qs(st_.cur.pass));
     }
   }
+  if (BrowseKeyFilter(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -239,7 +242,7 @@ void TFormMain::ShowDebugMenus(bool on) {
 bool TFormMain::DebugMenusVisible() const { return debug_menu_->isVisible(); }
 
 void TFormMain::ClearDisplay() {
-  for (QLabel* l : header_values_) l->clear();
+  panel_honbun_->Clear();
   EnableMsgButtons(false);
 }
 
@@ -247,7 +250,8 @@ void TFormMain::EnableMsgButtons(bool on) {
   bt_all_->setEnabled(on);
   bt_henshin_->setEnabled(on);
   bt_sakujo_->setEnabled(on);
-  bt_claim_->setEnabled(on);
+  // A claim report is about a site message, never a mail.
+  bt_claim_->setEnabled(on && shown_kind_ == kMessageKind);
 }
 
 void TFormMain::ShowPeer(QWidget* w) {

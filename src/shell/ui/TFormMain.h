@@ -12,6 +12,8 @@
 #include "shell/AppState.h"
 #include "shell/DebugSwitch.h"
 #include "shell/Polling.h"
+#include "store/StoreOps.h"
+#include "views/BodyEdit.h"
 
 class QAction;
 class QCheckBox;
@@ -21,17 +23,20 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QSplitter;
-class QStandardItemModel;
 class QTabWidget;
 class QTextEdit;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+class QModelIndex;
 
 namespace sorami {
 
 struct AppWindows;
+class FolderCountModel;
+class MessageListModel;
+class MessagePane;
 class QtPollTimer;
 
 class TFormMain : public QMainWindow {
@@ -51,6 +56,14 @@ class TFormMain : public QMainWindow {
     std::function<void(std::string& msg)> save_address_list;
     // The connection check of the button "接続確認".
     std::function<void()> setsuzoku;
+    // Sends the read receipt of a record marked read (site messages only).
+    FeedbackHook send_feedback;
+    // Lists a site message's attachments; true when every one is present (shows BtTenpu).
+    std::function<bool(int32_t row)> show_tenpu;
+    // Shows the details of a mail record.
+    std::function<void(int32_t row)> show_mail_info;
+    // Shows a help topic from the history.
+    std::function<void(const std::string& topic)> show_help;
   };
 
   explicit TFormMain(AppState& st, QWidget* parent = nullptr);
@@ -67,6 +80,16 @@ class TFormMain : public QMainWindow {
   QString StatusText() const;
   // Shows the help pane (true) or the message pane (false) in the lower right.
   void ShowPanel(bool help);
+
+  // Browsing (TFormMainBrowse.cpp). Shows a record: a list row (direct false) or a store
+  // row (direct true); true when showing it has just marked it read.
+  bool HyoujiMessage(bool direct, int index, std::string& msg);
+  // Fills the message list from the first selected folder node.
+  void ShowListMessages();
+  // Rebuilds the count list.
+  void CountKensuu();
+  // Writes the folder summary to the status bar.
+  bool SetDisplay();
 
  signals:
   // The main window has been closed: the run ends.
@@ -104,6 +127,25 @@ class TFormMain : public QMainWindow {
   void EnableMsgButtons(bool on);
   void ShowPeer(QWidget* w);
 
+  // Browsing and store operations (TFormMainBrowse*.cpp).
+  void ConnectBrowse();
+  void BuildListMenu();
+  void MessageListHyouji(int node, const std::string& folder);
+  bool TreeNodeSelected(int index) const;
+  int ClickedListRow() const;
+  void LViewDataClick();
+  void LViewDataColumnClick(int column);
+  void ListVClick();
+  void A1Click();
+  void ShowHonbun();
+  void BtBackClick();
+  void BtForwardClick();
+  void BtSakujoClick();
+  void PMenuJushinClick(const QAction* item);
+  void MenuUPDClick();
+  void MenuHenkanClick();
+  bool BrowseKeyFilter(QObject* watched, QEvent* event);
+
   AppState& st_;
   AppWindows* peers_ = nullptr;
   std::unique_ptr<QtPollTimer> timer_;
@@ -134,17 +176,20 @@ class TFormMain : public QMainWindow {
   QCheckBox* ck_stop_ = nullptr;
   QSpinBox* sp_interval_ = nullptr;
   QCheckBox* ck_nokosu_ = nullptr;
-  QTreeWidget* list_v_ = nullptr;
+  QTreeView* list_v_ = nullptr;
+  FolderCountModel* count_model_ = nullptr;
   QTreeView* lview_ = nullptr;
-  QStandardItemModel* lview_model_ = nullptr;
-  QWidget* panel_honbun_ = nullptr;
+  MessageListModel* lview_model_ = nullptr;
+  QMenu* pmenu_folder_ = nullptr;
+  MessagePane* panel_honbun_ = nullptr;
   QWidget* panel_help_ = nullptr;
-  QList<QLabel*> header_values_;
-  QPushButton* bt_tenpu_ = nullptr;
-  QTextEdit* memo_rich_ = nullptr;
   QLabel* status_ = nullptr;
   QAction* debug_menu_ = nullptr;  // "デバッグ(&B)"
   QAction* henkan_ = nullptr;      // "改行コード変換(&H)"
+
+  // The kind of the shown record, "メッセージ" or "メール" (the claim button needs it).
+  std::string shown_kind_;
+  BodyEdit body_edit_;
 };
 
 }  // namespace sorami

@@ -2,7 +2,6 @@
 // and count tabs), right column (message list over the message or help pane), status bar.
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,7 +10,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -26,6 +24,9 @@
 #include "shell/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
+#include "views/ui/FolderCountModel.h"
+#include "views/ui/MessageListModel.h"
+#include "views/ui/MessagePane.h"
 
 namespace sorami {
 
@@ -136,11 +137,11 @@ QWidget* TFormMain::BuildLeftColumn() {
 
   // "件数": the folder counts.
   auto* tab_kensuu = Named(new QWidget, "TabKensuu");
-  list_v_ = Named(new QTreeWidget(tab_kensuu), "ListV");
+  list_v_ = Named(new QTreeView(tab_kensuu), "ListV");
+  count_model_ = new FolderCountModel(list_v_);
+  list_v_->setModel(count_model_);
   list_v_->setRootIsDecorated(false);
-  list_v_->setColumnCount(2);
-  list_v_->setHeaderLabels({QStringLiteral("フォルダー"), QStringLiteral("件数")});
-  list_v_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+  list_v_->setUniformRowHeights(true);
   list_v_->header()->setStretchLastSection(false);
   list_v_->setColumnWidth(0, 70);
   list_v_->setColumnWidth(1, 60);
@@ -163,12 +164,7 @@ QWidget* TFormMain::BuildRightColumn() {
 
   auto* panel_list = Named(new QWidget, "PanelList");
   lview_ = Named(new QTreeView(panel_list), "LViewData");
-  lview_model_ = new QStandardItemModel(0, kListColumnCount, lview_);
-  lview_model_->setHorizontalHeaderLabels({QStringLiteral("送信者"), QStringLiteral("表題"),
-                                           QStringLiteral("送信日"), QStringLiteral("確認日"),
-                                           QStringLiteral("本文"), QStringLiteral("送信先"),
-                                           QStringLiteral("関係"), QStringLiteral("種別"),
-                                           QStringLiteral("Index"), QStringLiteral("Folder")});
+  lview_model_ = new MessageListModel(st_.store, lview_);
   lview_->setModel(lview_model_);
   lview_->setRootIsDecorated(false);
   lview_->setUniformRowHeights(true);
@@ -179,7 +175,7 @@ QWidget* TFormMain::BuildRightColumn() {
   lview_->header()->setStretchLastSection(false);
   lview_->header()->setMinimumSectionSize(0);
   for (int c = 0; c < kListColumnCount; ++c) {
-    lview_->header()->resizeSection(c, static_cast<int>(kDesignColumnWidths[c]));
+    lview_->header()->resizeSection(c, MessageListModel::DesignWidth(c));
   }
   TightColumn(panel_list)->addWidget(lview_);
 
@@ -196,50 +192,7 @@ QWidget* TFormMain::BuildRightColumn() {
 }
 
 QWidget* TFormMain::BuildMessagePane() {
-  panel_honbun_ = Named(new QWidget, "PanelHonbun");
-  auto* panel_msg = Named(new QWidget(panel_honbun_), "PanelMsg");
-  auto* grid = new QGridLayout(panel_msg);
-  grid->setContentsMargins(4, 2, 4, 2);
-  grid->setVerticalSpacing(1);
-  struct Row {
-    const char* caption_name;
-    QString caption;
-    const char* value_name;
-  };
-  const Row rows[] = {
-      {"LabelCapFrom", QStringLiteral("送信者"), "LabelFromID"},
-      {"LabelCapTitle", QStringLiteral("表題"), "LabelTitle"},
-      {"LabelCapTo", QStringLiteral("送信先"), "LabelToName"},
-      {"Labelsoushin", QStringLiteral("送信時刻"), "LabelFromDate"},
-      {"LabelCapUptime", QStringLiteral("確認時刻"), "LabelUptime"},
-      {"LabelCapFolder", QStringLiteral("フォルダー"), "LabelFolder"},
-      {"LabelCapCC", QStringLiteral("CC:"), "LabelCC"},
-      {"LabelCapBcc", QStringLiteral("Bcc:"), "LabelBcc"},
-  };
-  int r = 0;
-  for (const Row& row : rows) {
-    grid->addWidget(Named(new QLabel(row.caption, panel_msg), row.caption_name), r, 0);
-    auto* value = Named(new QLabel(panel_msg), row.value_name);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(value, r, 1);
-    header_values_.append(value);
-    ++r;
-  }
-  QFont bold = header_values_.front()->font();
-  bold.setBold(true);
-  header_values_.front()->setFont(bold);  // the sender
-  grid->setColumnStretch(1, 1);
-  bt_tenpu_ = Named(new QPushButton(QStringLiteral("添付ﾌｧｲﾙ"), panel_msg), "BtTenpu");
-  bt_tenpu_->hide();
-  grid->addWidget(bt_tenpu_, 0, 2);
-
-  memo_rich_ = Named(new QTextEdit(panel_honbun_), "MemoRich");
-  memo_rich_->setAcceptRichText(false);
-  memo_rich_->setLineWrapMode(QTextEdit::NoWrap);
-
-  auto* layout = TightColumn(panel_honbun_);
-  layout->addWidget(panel_msg);
-  layout->addWidget(memo_rich_, 1);
+  panel_honbun_ = new MessagePane;
   return panel_honbun_;
 }
 

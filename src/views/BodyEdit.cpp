@@ -1,0 +1,42 @@
+#include "views/BodyEdit.h"
+
+#include "platform/Codepage.h"
+#include "shell/MbText.h"
+
+namespace sorami {
+
+bool BodyEdit::Store(AppState& st, std::string_view box_text, std::string& msg) {
+  if (edited_ < 0) return false;
+  if (edited_ >= st.store.CtMaster()) {
+    st.log.Log("ERROR " + std::to_string(edited_));
+    edited_ = -1;
+    return false;
+  }
+  st.store.Set(edited_, kColBody, BodyFromBox(box_text));
+  msg = Utf8ToCp932("本文変更完了");
+  edited_ = -1;
+  return true;
+}
+
+std::string BodyFromBox(std::string_view box_text) {
+  std::string out;
+  out.reserve(box_text.size() + box_text.size() / 16);
+  for (size_t i = 0; i < box_text.size(); ++i) {
+    const char c = box_text[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < box_text.size() && box_text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string ConvertBrTags(std::string_view text) {
+  std::string out(text);
+  ReplaceAll("<BR>", "\r\n", out);
+  return out;
+}
+
+}  // namespace sorami

@@ -1,0 +1,35 @@
+// Editing the body of the shown message: the box remembers which record the user typed
+// into, and "変更(&U)" stores the box's text there. The record keeps CR LF line ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "shell/AppState.h"
+
+namespace sorami {
+
+class BodyEdit {
+ public:
+  // A key was pressed in the body box while `shown_record` was shown (-1: none).
+  void Typed(int32_t shown_record) { edited_ = shown_record; }
+  // The record typed into since the last store, or -1.
+  int32_t edited() const { return edited_; }
+
+  // "変更(&U)": stores the box text as the body of the record typed into and forgets it;
+  // msg "本文変更完了". False, changing nothing, when nothing was typed since the last store
+  // or the record no longer exists.
+  bool Store(AppState& st, std::string_view box_text, std::string& msg);
+
+ private:
+  int32_t edited_ = -1;
+};
+
+// Box text (line breaks of any kind) with CR LF line ends, as a record keeps its body.
+std::string BodyFromBox(std::string_view box_text);
+
+// "改行コード変換": every "<BR>" (upper case, as written by the site) becomes CR LF.
+std::string ConvertBrTags(std::string_view text);
+
+}  // namespace sorami

@@ -1,0 +1,90 @@
+#include "views/ui/MessageListModel.h"
+
+#include <algorithm>
+
+#include "shell/ui/QtText.h"
+
+namespace sorami {
+
+MessageListModel::MessageListModel(const TArMastd& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store) {}
+
+int MessageListModel::DesignWidth(int column) { return ListColumn(column).width; }
+
+void MessageListModel::Fill(int node, std::string_view folder) {
+  beginResetModel();
+  list_.Fill(store_, node, folder);
+  endResetModel();
+}
+
+void MessageListModel::ColumnClick(int column) {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<int32_t> records;
+  records.reserve(static_cast<size_t>(before.size()));
+  for (const QModelIndex& i : before) records.push_back(list_.RecordOf(i.row()).value_or(-1));
+
+  list_.ColumnClick(store_, column);
+
+  // Where each record stands now, for the indexes the views hold (selection, current row).
+  int32_t top = -1;
+  for (int32_t r : list_.rows()) top = std::max(top, r);
+  std::vector<int> where(static_cast<size_t>(top + 1), -1);
+  for (size_t i = 0; i < list_.size(); ++i) where[static_cast<size_t>(list_.rows()[i])] = static_cast<int>(i);
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (qsizetype k = 0; k < before.size(); ++k) {
+    const int32_t r = records[static_cast<size_t>(k)];
+    const int row = r >= 0 && r <= top ? where[static_cast<size_t>(r)] : -1;
+    after.append(row < 0 ? QModelIndex() : index(row, before[k].column()));
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void MessageListModel::RemoveRows(std::vector<size_t> rows) {
+  if (rows.empty()) return;
+  beginResetModel();
+  list_.RemoveRows(std::move(rows));
+  endResetModel();
+}
+
+void MessageListModel::RecordChanged(int32_t record) {
+  for (size_t i = 0; i < list_.size(); ++i) {
+    if (list_.rows()[i] != record) continue;
+    const int row = static_cast<int>(i);
+    emit dataChanged(index(row, 0), index(row, kListColumns - 1), {Qt::DisplayRole});
+  }
+}
+
+int MessageListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(list_.size());
+}
+
+int MessageListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kListColumns;
+}
+
+QVariant MessageListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.parent().isValid()) return {};
+  const auto record = list_.RecordOf(index.row());
+  if (!record || index.column() < 0 || index.column() >= kListColumns) return {};
+  if (role == kRecordRole) return *record;
+  if (role != Qt::DisplayRole) return {};
+  // A record the store no longer holds (the store was read again) shows nothing.
+  if (*record >= store_.CtMaster()) return {};
+  return Qs(list_.Text(store_, static_cast<size_t>(index.row()), index.column()));
+}
+
+QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= kListColumns) return {};
+  if (role == Qt::DisplayRole) return Qs(ListColumn(section).caption);
+  return {};
+}
+
+Qt::ItemFlags MessageListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+}  // namespace sorami

@@ -1,0 +1,49 @@
+// The message pane PanelHonbun: a header of caption and value labels (PanelMsg) with the
+// attachment button, above the body box MemoRich. It shows one record at a time and knows
+// which one.
+#pragma once
+
+#include <QList>
+#include <QWidget>
+#include <cstdint>
+#include <string_view>
+
+#include "shell/AppState.h"
+
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+namespace sorami {
+
+// The displayed kind of a site message ("メッセージ"); a mail shows as "メール".
+inline constexpr std::string_view kMessageKind = "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57";
+
+class MessagePane : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MessagePane(QWidget* parent = nullptr);
+
+  // Fills the header labels and the body box from a record of the store: "送信先" made by
+  // SetToName, the body unescaped. Remembers the record as the one shown.
+  void ShowRecord(AppState& st, int32_t row);
+  // Empties the eight value labels.
+  void Clear();
+  // The record last shown, or -1.
+  int32_t record() const { return record_; }
+
+  // The caption "送信時刻" (hidden for mail, which shows its own details).
+  void SetSentCaptionVisible(bool on);
+  QPushButton* tenpu() const { return bt_tenpu_; }
+  QTextEdit* memo() const { return memo_rich_; }
+
+ private:
+  QList<QLabel*> values_;
+  QLabel* cap_soushin_ = nullptr;
+  QPushButton* bt_tenpu_ = nullptr;
+  QTextEdit* memo_rich_ = nullptr;
+  int32_t record_ = -1;
+};
+
+}  // namespace sorami

@@ -1,0 +1,52 @@
+#include "views/BodyEdit.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "store/StoreFixture.h"
+
+namespace sorami {
+namespace {
+
+class BodyEditTest : public test::StoreTest {
+ protected:
+  BodyEdit edit;
+};
+
+TEST_F(BodyEditTest, StoresOnlyAfterTypingAndOnlyOnce) {
+  const int32_t a = Add("", "a", "受信箱", "old");
+  EXPECT_FALSE(edit.Store(*st, "nothing typed", msg));
+  EXPECT_EQ(st->store.Get(a, kColBody), "old");
+  EXPECT_EQ(msg, "");
+
+  edit.Typed(a);
+  ASSERT_TRUE(edit.Store(*st, Utf8ToCp932("一行目\n二行目"), msg));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "一行目\r\n二行目");
+  EXPECT_EQ(Cp932ToUtf8(msg), "本文変更完了");
+  EXPECT_EQ(edit.edited(), -1);
+
+  // Storing again without typing leaves the record alone.
+  EXPECT_FALSE(edit.Store(*st, "other", msg));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "一行目\r\n二行目");
+}
+
+TEST_F(BodyEditTest, ARecordThatNoLongerExistsIsNotWritten) {
+  Add("", "a", "受信箱", "old");
+  edit.Typed(5);
+  EXPECT_FALSE(edit.Store(*st, "x", msg));
+  EXPECT_EQ(edit.edited(), -1);
+  EXPECT_EQ(st->store.Get(5, kColBody), "");
+  EXPECT_EQ(st->store.CtMaster(), 1);
+}
+
+TEST_F(BodyEditTest, LineBreaksOfTheBoxBecomeCrLfAndBrTagsConvert) {
+  EXPECT_EQ(BodyFromBox("a\nb\r\nc\rd\n"), "a\r\nb\r\nc\r\nd\r\n");
+  EXPECT_EQ(BodyFromBox(""), "");
+  // A double-byte character whose second byte is 0x5C stays whole.
+  EXPECT_EQ(BodyFromBox(Utf8ToCp932("ソ\n表")), Utf8ToCp932("ソ\r\n表"));
+  EXPECT_EQ(ConvertBrTags("one<BR>two<BR><BR>"), "one\r\ntwo\r\n\r\n");
+  EXPECT_EQ(ConvertBrTags("<br>kept"), "<br>kept");
+}
+
+}  // namespace
+}  // namespace sorami
