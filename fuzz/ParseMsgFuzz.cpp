@@ -14,7 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sorami::ParseReceivedMail(parser, msg);
   // Every attachment has a name that cannot leave the attachment directory.
   for (const sorami::TAttachedFile& a : msg.Attachments) {
-    if (a.Name.empty() || a.Name.find('/') != std::string::npos) __builtin_trap();
+    if (a.Name.empty() || a.Name.find('/') != std::string::npos ||
+        a.Name.find_first_not_of('.') == std::string::npos) {
+      __builtin_trap();
+    }
   }
   return 0;
 }

@@ -45,8 +45,9 @@ std::string CodePointToSjis(unsigned long cp) {
 // The text of a character reference at html[i] ("&amp;", "&#12354;", "&#x3042;"), and its
 // length; 0 when it is not one.
 size_t ReadEntity(std::string_view html, size_t i, std::string& text) {
-  const size_t semi = html.find(';', i);
-  if (semi == std::string_view::npos || semi - i > 10) return 0;
+  const size_t semi_at = html.substr(i, 12).find(';');  // names are short: look no further
+  if (semi_at == std::string_view::npos) return 0;
+  const size_t semi = i + semi_at;
   const std::string_view name = html.substr(i + 1, semi - i - 1);
   if (name.size() >= 2 && name[0] == '#') {
     unsigned long cp = 0;

@@ -70,6 +70,8 @@ std::string SanitizeFileName(std::string_view name) {
     out.append(name.substr(i, len));
     i += len;
   }
+  // A name of dots alone ("..") would name a directory, not a file.
+  if (out.find_first_not_of(". ") == std::string::npos) return {};
   return std::string(TrimView(out));
 }
 
@@ -212,22 +214,28 @@ void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
     LinesView body = lines;
     StripHeaderLines(body);
     // uuencoded files inside the text become attachments; their "end" lines stay.
-    std::vector<std::string_view> rest(body.begin(), body.end());
+    std::vector<std::string_view> rest;
+    rest.reserve(body.size());
+    size_t i = 0;
     size_t at = 0;
     std::string uu_name;
-    while (FindUUBegin(rest, at, uu_name)) {
+    while (i < body.size() && FindUUBegin(body.subspan(i), at, uu_name)) {
+      rest.insert(rest.end(), body.begin() + static_cast<std::ptrdiff_t>(i),
+                  body.begin() + static_cast<std::ptrdiff_t>(i + at));
       std::vector<std::string_view> block;
-      size_t j = at;
-      for (; j < rest.size() && !IsEndLine(rest[j]); ++j) {
-        if (!rest[j].empty()) block.push_back(rest[j]);
+      size_t j = i + at;
+      for (; j < body.size() && !IsEndLine(body[j]); ++j) {
+        if (!body[j].empty()) block.push_back(body[j]);
       }
-      rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(at),
-                 rest.begin() + static_cast<std::ptrdiff_t>(j));
       PartHeaders uh;
       uh.type = "APPLICATION/OCTET-STREAM";
       uh.encoding = "X-UUENCODE";
       uh.name = GuessToSjis(uu_name);
       Attach(ctx, block, uh, false);
+      i = j;
+    }
+    if (i < body.size()) {
+      rest.insert(rest.end(), body.begin() + static_cast<std::ptrdiff_t>(i), body.end());
     }
     AppendTextBody(ctx, rest, h);
     return;

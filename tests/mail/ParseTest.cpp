@@ -110,9 +110,11 @@ TEST(ParseMsg, FileNamesLoseWhatCouldLeaveTheAttachmentDirectory) {
                  "Content-Type: application/octet-stream; name=\"a:b?.txt\"", "", "one", "--b",
                  "Content-Type: application/octet-stream; name=\"..\\\\..\\\\" + Sj("ソ表") +
                      "/x|*.txt\"",
-                 "", "two", "--b", "", "untyped part after a named one", "--b--"}),
+                 "", "two", "--b", "Content-Type: application/octet-stream; name=\". .\"", "",
+                 "three", "--b", "", "untyped part after a named one", "--b--"}),
            msg);
-  ASSERT_EQ(msg.Attachments.Count(), 2u);
+  ASSERT_EQ(msg.Attachments.Count(), 3u);
+  EXPECT_EQ(msg.Attachments[2].Name, "noname.dat");  // dots alone name no file
   EXPECT_EQ(msg.Attachments[0].Name, "ab.txt");
   EXPECT_EQ(msg.Attachments[0].Data, "one");
   EXPECT_EQ(U8(msg.Attachments[1].Name), "....ソ表x.txt");
