@@ -76,9 +76,10 @@ void TFormMain::BuildListMenu() {
 }
 
 void TFormMain::BtSakujoClick() {
-  const int r = ClickedListRow();
   const MessageList& list = lview_model_->list();
   const std::vector<size_t> rows = SelectedRowsDescending(*lview_->selectionModel());
+  // The first selected row: after the delete, the row standing there is selected.
+  const int r = rows.empty() ? -1 : static_cast<int>(rows.back());
   std::vector<int32_t> records;
   records.reserve(rows.size());
   for (size_t row : rows) records.push_back(list.RecordOf(static_cast<int64_t>(row)).value_or(-1));

@@ -1,0 +1,231 @@
+// The main window as a message browser: tree, list, pane, counts and history.
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextEdit>
+
+#include "gui/BrowseFixture.h"
+#include "store/Folders.h"
+#include "views/ui/FolderCountModel.h"
+
+namespace sorami::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+using BrowseTest = BrowseFixture;
+
+TEST_F(BrowseTest, AStoredStoreOpensOnTheInboxWithItsCounts) {
+  Add({.title = "in1"});
+  Add({.title = "old", .folder = "既読"});
+  Add({.title = "in2"});
+  Add({.title = "gone", .folder = "削除済み"});
+  main->close();  // saves the store
+  EndRun();
+
+  StartAndShow();
+  EXPECT_EQ(Tree()->currentItem()->text(0), QStringLiteral("受信箱(未読)"));
+  EXPECT_EQ(Titles(), (Strings{"in1", "in2"}));
+  // The deleted record is not written at exit, so the wastebasket starts empty.
+  EXPECT_EQ(CountTexts(), (Strings{"受信箱=2 件", "既読=1 件", "送信箱=0 件", "草稿=0 件",
+                                   "重要=0 件", "削除済み=0 件"}));
+  EXPECT_FALSE(Find<QPushButton>(main, "BtSakujo")->isEnabled());
+}
+
+TEST_F(BrowseTest, TreeNodesListTheirFoldersAndTheRootLeavesOutTheWastebasket) {
+  Add({.title = "in", .body = "漢字漢字漢abcdefghij"});
+  Add({.title = "gone", .folder = "削除済み"});
+  Add({.title = "user", .folder = "友達"});
+  Add({.title = "none", .folder = ""});
+  Add({.title = "read", .folder = "既読"});
+  Refresh(0);
+  EXPECT_EQ(Titles(), (Strings{"in", "user", "none", "read"}));
+  EXPECT_EQ(Column(kListIndex), (Strings{"0", "2", "3", "4"}));
+  EXPECT_EQ(Column(kListBody).front(), "漢字漢字漢abcde");
+  EXPECT_EQ(Column(kListFolder), (Strings{"受信箱", "友達", "", "既読"}));
+
+  ClickNode(1);
+  EXPECT_EQ(Titles(), Strings{"in"});
+  ClickNode(6);
+  EXPECT_EQ(Titles(), Strings{"gone"});
+  ClickNode(3);
+  EXPECT_EQ(Titles(), Strings{});
+  EXPECT_NE(LogText().find("MessageListHyouji 6 削除済み"), std::string::npos);
+}
+
+TEST_F(BrowseTest, ClickingARowShowsTheRecordInThePane) {
+  Add({.title = "first"});
+  Add({.title = "件名",
+       .sender = "taro%site",
+       .date = "2026/03/04 05:06:07",
+       .read_date = "2026/03/05 00:00:00",
+       .body = "line1\r\nline2\x0C\x08tab",
+       .to = "bob％site、Alice%site",
+       .to_list = "ALICE%SITE,carol%site",
+       .cc = "cc@example.com",
+       .bcc = "bcc@example.com"});
+  Refresh(1);
+  ClickRow(1);
+
+  EXPECT_EQ(Label("LabelFromID"), "taro%site");
+  EXPECT_TRUE(Find<QLabel>(main, "LabelFromID")->font().bold());
+  EXPECT_EQ(Label("LabelTitle"), "件名");
+  EXPECT_EQ(Label("LabelToName"), "Alice%site,bob%site,carol%site");
+  EXPECT_EQ(Label("LabelFromDate"), "2026/03/04 05:06:07");
+  EXPECT_EQ(Label("LabelUptime"), "2026/03/05 00:00:00");
+  EXPECT_EQ(Label("LabelFolder"), "受信箱");
+  EXPECT_EQ(Label("LabelCC"), "cc@example.com");
+  EXPECT_EQ(Label("LabelBcc"), "bcc@example.com");
+  EXPECT_EQ(Find<QTextEdit>(main, "MemoRich")->toPlainText(), QStringLiteral("line1\nline2\ttab"));
+  EXPECT_EQ(st->store.glix, 1);
+  for (const char* b : {"BtSakujo", "BtHenshin", "BtAll", "BtClaim", "BtBack", "BtForward"}) {
+    EXPECT_TRUE(Find<QPushButton>(main, b)->isEnabled()) << b;
+  }
+  EXPECT_TRUE(Find<QLabel>(main, "Labelsoushin")->isVisible());
+  EXPECT_FALSE(Find<QWidget>(main, "BtTenpu")->isVisible());
+
+  // A mail hides the caption "送信時刻", and no claim report can be made about it.
+  Add({.title = "mail", .read_date = "2026/01/01 00:00:00", .category = "メール"});
+  Refresh(1);
+  EXPECT_FALSE(Find<QPushButton>(main, "BtSakujo")->isEnabled());  // listing disables them
+  ClickRow(2);
+  EXPECT_EQ(Label("LabelTitle"), "mail");
+  EXPECT_FALSE(Find<QLabel>(main, "Labelsoushin")->isVisible());
+  EXPECT_FALSE(Find<QPushButton>(main, "BtClaim")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(main, "BtSakujo")->isEnabled());
+}
+
+TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) {
+  const int32_t site = Add({.title = "site"});
+  const int32_t mail = Add({.title = "mail", .category = "メール"});
+  Add({.title = "old", .folder = "既読", .read_date = "2026/01/01 00:00:00"});
+  std::vector<int32_t> receipts;
+  main->hooks.send_feedback = [&](AppState&, int32_t row) {
+    receipts.push_back(row);
+    return std::string("fed back");
+  };
+  Refresh(1);
+  ASSERT_EQ(CountTexts()[0], "受信箱=2 件");
+
+  ClickRow(0);
+  EXPECT_EQ(Folder(site), "既読");
+  const std::string read_at = Cp932ToUtf8(st->store.Get(site, kColReadDate));
+  EXPECT_EQ(read_at.size(), 19u);
+  EXPECT_EQ(Column(kListReadDate)[0], read_at);  // the list row shows the new read date
+  EXPECT_EQ(Titles(), (Strings{"site", "mail"}));  // and stays until the inbox is listed again
+  EXPECT_EQ(CountTexts()[0], "受信箱=1 件");
+  EXPECT_EQ(CountTexts()[1], "既読=2 件");
+  ClickRow(0);  // already read: nothing moves
+  EXPECT_EQ(CountTexts()[0], "受信箱=1 件");
+
+  // A count text that is not a number reads as 0.
+  auto* counts = qobject_cast<FolderCountModel*>(Counts()->model());
+  ASSERT_NE(counts, nullptr);
+  auto rows = counts->rows();
+  rows[0].count = J("なし");
+  counts->SetRows(rows);
+  ClickRow(1);
+  EXPECT_EQ(Folder(mail), "既読");
+  EXPECT_EQ(CountTexts()[0], "受信箱=-1 件");
+  EXPECT_EQ(CountTexts()[1], "既読=3 件");
+  EXPECT_EQ(receipts, std::vector<int32_t>{site});  // mail gets no receipt
+}
+
+TEST_F(BrowseTest, ShowingAnUnreadMessageOutsideTheInboxAndRootLeavesItUnread) {
+  const int32_t r = Add({.title = "unread but filed", .folder = "重要"});
+  Refresh(5);
+  ClickRow(0);
+  EXPECT_EQ(Label("LabelTitle"), "unread but filed");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, kColReadDate)), "(未読)");
+  EXPECT_EQ(Folder(r), "重要");
+
+  Refresh(0);  // the root marks read too
+  ClickRow(0);
+  EXPECT_EQ(Folder(r), "既読");
+}
+
+TEST_F(BrowseTest, HeaderClicksSortAndTheSelectionStaysOnItsRecord) {
+  Add({.title = "b", .sender = "y"});
+  Add({.title = "c", .sender = "x"});
+  Add({.title = "a", .sender = "z"});
+  Refresh(1);
+  ClickRow(0);  // "b"
+  ClickHeader(kListTitle);
+  EXPECT_EQ(Titles(), (Strings{"c", "b", "a"}));
+  ClickHeader(kListTitle);
+  EXPECT_EQ(Titles(), (Strings{"a", "b", "c"}));
+  ClickHeader(kListTitle);
+  EXPECT_EQ(Titles(), (Strings{"c", "b", "a"}));
+  ClickHeader(kListSender);  // another column keeps the flag, clear: senders ascending
+  EXPECT_EQ(Column(kListSender), (Strings{"x", "y", "z"}));
+  EXPECT_EQ(SelectedTitles(), Strings{"b"});
+  EXPECT_EQ(st->store.glix, 1);  // the last clicked row moved with its record
+}
+
+TEST_F(BrowseTest, KeysInTheListShowEachMessageAndTheCountListOpensAFolder) {
+  Inbox({"one", "two", "three"});
+  ClickRow(0);
+  QTest::keyClick(List(), Qt::Key_Down);
+  EXPECT_EQ(Label("LabelTitle"), "two");
+  QTest::keyClick(List(), Qt::Key_Down);
+  EXPECT_EQ(Label("LabelTitle"), "three");
+  EXPECT_EQ(st->history.size(), 3u);
+
+  Add({.title = "draft", .folder = "草稿"});
+  main->CountKensuu();
+  Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);  // the tab "件数"
+  ClickCountRow(3);  // row k stands for tree node k + 1
+  EXPECT_EQ(Tree()->currentItem()->text(0), QStringLiteral("草稿"));
+  EXPECT_EQ(Titles(), Strings{"draft"});
+  Counts()->setCurrentIndex(Counts()->model()->index(0, 0));
+  QTest::keyClick(Counts(), Qt::Key_Down);  // a key in the count list acts as a click
+  EXPECT_EQ(Tree()->currentItem()->text(0), QStringLiteral("既読"));
+}
+
+TEST_F(BrowseTest, BackAndForwardMoveThroughTheHistoryInACircle) {
+  Inbox({"a", "b", "c"});
+  auto* back = Find<QPushButton>(main, "BtBack");
+  auto* forward = Find<QPushButton>(main, "BtForward");
+  EXPECT_FALSE(back->isEnabled());
+  ClickRow(0);
+  ClickRow(1);
+  ClickRow(2);
+  ASSERT_EQ(st->history, (Strings{"M\t0", "M\t1", "M\t2"}));
+  EXPECT_EQ(st->history_pos, 2);
+
+  forward->click();  // from the last entry to the first
+  EXPECT_EQ(Label("LabelTitle"), "a");
+  back->click();  // and back round to the last
+  EXPECT_EQ(Label("LabelTitle"), "c");
+  back->click();
+  EXPECT_EQ(Label("LabelTitle"), "b");
+  EXPECT_EQ(st->history.size(), 3u);
+  EXPECT_EQ(st->history_pos, 1);
+
+  // The same message three times is three entries.
+  for (int i = 0; i < 3; ++i) ClickRow(0);
+  EXPECT_EQ(st->history.size(), 6u);
+  EXPECT_EQ(st->history_pos, 5);
+
+  // A help entry goes to the help viewer; a record that is gone leaves the pane as it was.
+  std::vector<std::string> topics;
+  main->hooks.show_help = [&](const std::string& t) { topics.push_back(t); };
+  st->history.push_back("\tmain");
+  st->history.push_back("M\t99");
+  forward->click();
+  EXPECT_EQ(topics, Strings{"main"});
+  forward->click();
+  EXPECT_EQ(Label("LabelTitle"), "a");
+  EXPECT_EQ(st->history_pos, 7);
+}
+
+TEST_F(BrowseTest, AListRowWhoseRecordIsGoneEndsTheDisplayWithTheError) {
+  Inbox({"a"});
+  ClickRow(0);
+  st->store.Clear();  // the list still shows row 0
+  ClickRow(0);
+  EXPECT_EQ(main->StatusText(), QStringLiteral("エラー(HyoujiMessage)"));
+  EXPECT_EQ(Label("LabelTitle"), "a");  // what was shown stays
+  EXPECT_EQ(st->history.size(), 1u);
+}
+
+}  // namespace
+}  // namespace sorami::test

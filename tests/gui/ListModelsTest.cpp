@@ -1,0 +1,104 @@
+// The models of the message list and the count list under QAbstractItemModelTester, which
+// checks every signal and index they hand to the views while they are filled, sorted and
+// shrunk.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QTreeView>
+
+#include "store/StoreFixture.h"
+#include "views/ui/FolderCountModel.h"
+#include "views/ui/MessageListModel.h"
+
+namespace sorami::test {
+namespace {
+
+// Counts the tester's complaints (it reports through qWarning in this mode).
+int g_failures = 0;
+void CountFailures(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type != QtDebugMsg && text.contains(QStringLiteral("FAIL"))) ++g_failures;
+}
+
+class ListModelsTest : public StoreTest {
+ protected:
+  ListModelsTest() {
+    g_failures = 0;
+    previous_ = qInstallMessageHandler(CountFailures);
+  }
+  ~ListModelsTest() override { qInstallMessageHandler(previous_); }
+
+  QtMessageHandler previous_ = nullptr;
+};
+
+TEST_F(ListModelsTest, TheMessageListModelStaysConsistentThroughFillSortAndRemove) {
+  for (const char* t : {"b", "d", "a", "c", "e"}) Add("", t, "受信箱", "body of " + std::string(t));
+  Add("", "gone", "削除済み");
+  MessageListModel model(st->store);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+  QTreeView view;
+  view.setModel(&model);
+  view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+  model.Fill(0, "");
+  ASSERT_EQ(model.rowCount(), 5);
+  EXPECT_EQ(model.columnCount(), 10);
+  EXPECT_EQ(model.headerData(8, Qt::Horizontal).toString(), QStringLiteral("Index"));
+  EXPECT_EQ(model.index(2, kListTitle).data().toString(), QStringLiteral("a"));
+  EXPECT_EQ(model.index(2, 0).data(MessageListModel::kRecordRole).toInt(), 2);
+  EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+
+  // Selected "a" and "c"; after the sort they are still the selected records.
+  view.selectionModel()->select(model.index(2, 0),
+                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  view.selectionModel()->select(model.index(3, 0),
+                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  view.selectionModel()->setCurrentIndex(model.index(3, 0), QItemSelectionModel::NoUpdate);
+  model.ColumnClick(kListTitle);  // e d c b a
+  EXPECT_EQ(model.index(0, kListTitle).data().toString(), QStringLiteral("e"));
+  QStringList selected;
+  for (const QModelIndex& i : view.selectionModel()->selectedRows(kListTitle)) {
+    selected << i.data().toString();
+  }
+  selected.sort();
+  EXPECT_EQ(selected.join(','), QStringLiteral("a,c"));
+  EXPECT_EQ(view.currentIndex().row(), 2);  // "c"
+
+  model.RemoveRows({4, 0, 2});
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.index(0, kListTitle).data().toString(), QStringLiteral("d"));
+  EXPECT_EQ(model.index(1, kListTitle).data().toString(), QStringLiteral("b"));
+  st->store.Set(1, kColTitle, "D");
+  model.RecordChanged(1);
+  EXPECT_EQ(model.index(0, kListTitle).data().toString(), QStringLiteral("D"));
+
+  // Read again into a smaller store, a listed record that is gone shows nothing.
+  st->store.Clear();
+  EXPECT_EQ(model.index(0, kListTitle).data(), QVariant());
+  model.Fill(1, "x");
+  EXPECT_EQ(model.rowCount(), 0);
+  EXPECT_EQ(g_failures, 0);
+}
+
+TEST_F(ListModelsTest, TheCountModelShowsCountsRightAlignedAndMovesOneOnReading) {
+  FolderCountModel model;
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+  model.SetRows({{Utf8ToCp932("受信箱"), Utf8ToCp932("3 件")},
+                 {Utf8ToCp932("既読"), Utf8ToCp932("1 件")},
+                 {Utf8ToCp932("送信箱"), Utf8ToCp932("0 件")}});
+  ASSERT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("フォルダー"));
+  EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("件数"));
+  EXPECT_TRUE(model.index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+              Qt::AlignRight);
+  model.MidokuToKidoku(*st);
+  EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("2 件"));
+  EXPECT_EQ(model.index(1, 1).data().toString(), QStringLiteral("2 件"));
+  EXPECT_EQ(model.index(2, 1).data().toString(), QStringLiteral("0 件"));
+  model.SetRows({});
+  model.MidokuToKidoku(*st);  // no rows: nothing to move
+  EXPECT_EQ(model.rowCount(), 0);
+  EXPECT_EQ(g_failures, 0);
+}
+
+}  // namespace
+}  // namespace sorami::test
