@@ -19,7 +19,11 @@ class LogWindowTest : public GuiFixture {
   ~LogWindowTest() override { std::filesystem::current_path(old_cwd_); }
 
   TFormMemo* Memo() { return windows->memo.get(); }
-  QString MemoText() { return Find<QPlainTextEdit>(Memo(), "MemoLog")->toPlainText(); }
+  // What the user sees: the log window shown (a hidden window refills its memo when shown).
+  QString MemoText() {
+    Memo()->ShowLog();
+    return Find<QPlainTextEdit>(Memo(), "MemoLog")->toPlainText();
+  }
   QString MemoStatus() {
     return Find<QStatusBar>(Memo(), "StatusBar")->findChild<QLabel*>()->text();
   }

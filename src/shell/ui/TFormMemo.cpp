@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextCursor>
 
 #include "shell/LogWindowSettings.h"
 #include "shell/ui/QtText.h"
@@ -40,15 +41,40 @@ TFormMemo::TFormMemo(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   yokushi_->setChecked(s.yokushi);
   st_.log.SetSuspended(s.yokushi);
 
-  for (const std::string& line : st_.log.lines()) memo_->appendPlainText(Qs(line));
+  Refill();
   st_.log.SetListener({
-      .appended = [this](const std::string& line) { memo_->appendPlainText(Qs(line)); },
-      .reset = [this] { memo_->clear(); },
+      .appended =
+          [this](const std::string& line) {
+            if (isVisible()) {
+              memo_->appendPlainText(Qs(line));
+            } else {
+              stale_ = true;
+            }
+          },
+      .reset =
+          [this] {
+            memo_->clear();
+            stale_ = false;
+          },
   });
   st_.log.Attach();
 }
 
 TFormMemo::~TFormMemo() { st_.log.SetListener({}); }
+
+void TFormMemo::Refill() {
+  QStringList all;
+  all.reserve(static_cast<qsizetype>(st_.log.lines().size()));
+  for (const std::string& line : st_.log.lines()) all << Qs(line);
+  memo_->setPlainText(all.join(QLatin1Char('\n')));
+  memo_->moveCursor(QTextCursor::End);
+  stale_ = false;
+}
+
+void TFormMemo::showEvent(QShowEvent* event) {
+  if (stale_) Refill();
+  QMainWindow::showEvent(event);
+}
 
 void TFormMemo::BuildMenu() {
   QMenuBar* bar = menuBar();

@@ -28,6 +28,7 @@ class TFormMemo : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildMenu();
@@ -37,6 +38,10 @@ class TFormMemo : public QMainWindow {
   AppState& st_;
   QTabWidget* page_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
+  // While the window is hidden new lines only mark the memo stale; it is refilled when the
+  // window is shown, so a fetch of thousands of lines costs no text layout.
+  bool stale_ = false;
+  void Refill();
   QAction* yokushi_ = nullptr;
   QLabel* status_ = nullptr;
 };
