@@ -18,8 +18,8 @@ TEST_F(BrowseOpsTest, DeleteKeyMovesTheSelectedRecordsEvenAfterSorting) {
   const int32_t c = Add({.title = "c"});
   const int32_t d = Add({.title = "d"});
   Refresh(1);
-  ClickHeader(kListTitle);  // d c b a
-  ClickRow(1);              // "c"
+  ClickHeader(kListTitle);           // d c b a
+  ClickRow(1);                       // "c"
   ClickRow(3, Qt::ControlModifier);  // and "a"
   ASSERT_EQ(SelectedTitles(), (Strings{"c", "a"}));
   QTest::keyClick(List(), Qt::Key_Delete);
@@ -86,8 +86,10 @@ TEST_F(BrowseOpsTest, ThePopUpMenuHasItsItemsAndTheFolderSubmenu) {
     if (a->isSeparator()) {
       folders << QStringLiteral("-");
     } else {
-      folders << QStringLiteral("%1:%2%3").arg(a->text()).arg(a->data().toInt()).arg(
-                     a->isVisible() ? "" : "(hidden)");
+      folders << QStringLiteral("%1:%2%3")
+                     .arg(a->text())
+                     .arg(a->data().toInt())
+                     .arg(a->isVisible() ? "" : "(hidden)");
     }
   }
   EXPECT_EQ(folders.mid(0, 7).join(','),

@@ -28,6 +28,10 @@ TEST_F(BrowseTest, AStoredStoreOpensOnTheInboxWithItsCounts) {
   EXPECT_EQ(CountTexts(), (Strings{"受信箱=2 件", "既読=1 件", "送信箱=0 件", "草稿=0 件",
                                    "重要=0 件", "削除済み=0 件"}));
   EXPECT_FALSE(Find<QPushButton>(main, "BtSakujo")->isEnabled());
+
+  EXPECT_TRUE(main->SetDisplay());
+  EXPECT_EQ(Status(),
+            " 受信箱 : 2 件 既読 : 1 件 送信箱 : 0 件 草稿 : 0 件 重要 : 0 件 削除済み : 0 件");
 }
 
 TEST_F(BrowseTest, TreeNodesListTheirFoldersAndTheRootLeavesOutTheWastebasket) {
@@ -109,7 +113,7 @@ TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) 
   EXPECT_EQ(Folder(site), "既読");
   const std::string read_at = Cp932ToUtf8(st->store.Get(site, kColReadDate));
   EXPECT_EQ(read_at.size(), 19u);
-  EXPECT_EQ(Column(kListReadDate)[0], read_at);  // the list row shows the new read date
+  EXPECT_EQ(Column(kListReadDate)[0], read_at);    // the list row shows the new read date
   EXPECT_EQ(Titles(), (Strings{"site", "mail"}));  // and stays until the inbox is listed again
   EXPECT_EQ(CountTexts()[0], "受信箱=1 件");
   EXPECT_EQ(CountTexts()[1], "既読=2 件");
@@ -172,7 +176,7 @@ TEST_F(BrowseTest, KeysInTheListShowEachMessageAndTheCountListOpensAFolder) {
   Add({.title = "draft", .folder = "草稿"});
   main->CountKensuu();
   Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);  // the tab "件数"
-  ClickCountRow(3);  // row k stands for tree node k + 1
+  ClickCountRow(3);                                       // row k stands for tree node k + 1
   EXPECT_EQ(Tree()->currentItem()->text(0), QStringLiteral("草稿"));
   EXPECT_EQ(Titles(), Strings{"draft"});
   Counts()->setCurrentIndex(Counts()->model()->index(0, 0));

@@ -1,9 +1,8 @@
-#include "views/BodyEdit.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
 #include "store/StoreFixture.h"
+#include "views/BodyEdit.h"
 
 namespace sorami {
 namespace {

@@ -195,8 +195,7 @@ bool TFormMain::HyoujiMessage(bool direct, int index, std::string& msg) {
   } else {
     panel_honbun_->SetSentCaptionVisible(true);
     shown_kind_ = kMessageKind;
-    if (!st_.store.Get(row, kColAttachments).empty() && hooks.show_tenpu &&
-        hooks.show_tenpu(row)) {
+    if (!st_.store.Get(row, kColAttachments).empty() && hooks.show_tenpu && hooks.show_tenpu(row)) {
       panel_honbun_->tenpu()->show();
     }
   }

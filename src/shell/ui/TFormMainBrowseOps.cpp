@@ -45,8 +45,8 @@ void TFormMain::BuildListMenu() {
   AddAction(pmenu_folder_, "MenuSaisoushin", QStringLiteral("再送信"));
   QMenu* move = AddMenu(pmenu_folder_, "MenuHenkou", QStringLiteral("フォルダ変更"));
   // Tags 1 to 5: the system folders after the root, captioned as their tree nodes.
-  const char* const system_names[] = {"PMenuJushin", "PMenuKidoku", "PMenuSoushin",
-                                      "PMenuSoukou", "PMenuJuuyou"};
+  const char* const system_names[] = {"PMenuJushin", "PMenuKidoku", "PMenuSoushin", "PMenuSoukou",
+                                      "PMenuJuuyou"};
   const std::vector<std::string> nodes = SystemNodeTexts();
   auto add_folder = [this, move](const char* name, const QString& caption, int tag) {
     QAction* a = AddAction(move, name, caption);
@@ -103,8 +103,7 @@ void TFormMain::BtSakujoClick() {
   }
   if (r >= 0 && r < lview_model_->rowCount()) {
     lview_->selectionModel()->setCurrentIndex(
-        lview_model_->index(r, 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        lview_model_->index(r, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
   CountKensuu();
   SetStatus(Qs(msg));

@@ -30,7 +30,8 @@ void MessageListModel::ColumnClick(int column) {
   int32_t top = -1;
   for (int32_t r : list_.rows()) top = std::max(top, r);
   std::vector<int> where(static_cast<size_t>(top + 1), -1);
-  for (size_t i = 0; i < list_.size(); ++i) where[static_cast<size_t>(list_.rows()[i])] = static_cast<int>(i);
+  for (size_t i = 0; i < list_.size(); ++i)
+    where[static_cast<size_t>(list_.rows()[i])] = static_cast<int>(i);
   QModelIndexList after;
   after.reserve(before.size());
   for (qsizetype k = 0; k < before.size(); ++k) {
