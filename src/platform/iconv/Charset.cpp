@@ -1,9 +1,9 @@
 #include "platform/Charset.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <new>
 #include <string>
+
+#include "platform/iconv/Iconv.h"
 
 namespace sorami {
 
@@ -32,31 +32,10 @@ std::string IconvName(std::string_view label) {
 bool CharsetToUtf8(std::string_view bytes, std::string_view charset, std::string& out) {
   const std::string name = IconvName(charset);
   if (name.empty()) return false;
-  iconv_t cd = iconv_open("UTF-8", name.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string result;
-  result.reserve(bytes.size() * 2 + 16);
-  char* src = const_cast<char*>(bytes.data());
-  size_t src_left = bytes.size();
-  char buf[4096];
-  while (src_left > 0) {
-    char* dst = buf;
-    size_t dst_left = sizeof buf;
-    const size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
-    result.append(buf, static_cast<size_t>(dst - buf));
-    if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    // An invalid or incomplete sequence: one replacement character for its first byte.
-    result.append("\xEF\xBF\xBD");
-    ++src;
-    --src_left;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  char* dst = buf;
-  size_t dst_left = sizeof buf;
-  iconv(cd, nullptr, nullptr, &dst, &dst_left);
-  result.append(buf, static_cast<size_t>(dst - buf));
-  iconv_close(cd);
-  out = std::move(result);
+  detail::Iconv cv("UTF-8", name.c_str(), std::nothrow);
+  if (!cv.Opened()) return false;
+  // An invalid or incomplete sequence: one replacement character for its first byte.
+  out = cv.Run(bytes, [](std::string_view, size_t) -> size_t { return 1; }, "\xEF\xBF\xBD");
   return true;
 }
 
