@@ -1,5 +1,6 @@
 // sorami: the desktop client. Options: --appdir DIR (application directory, holding Data and
-// ATTACH) and --config DIR (where the settings and the encryption key live).
+// ATTACH), --config DIR (where the settings and the encryption key live) and
+// --directory-host HOST[:PORT] (the directory server of the site service).
 #include <QApplication>
 #include <cstdio>
 #include <string>
@@ -12,7 +13,10 @@
 namespace {
 
 int Usage(const std::string& error) {
-  std::fprintf(stderr, "sorami: %s\nusage: sorami [--appdir DIR] [--config DIR]\n", error.c_str());
+  std::fprintf(
+      stderr,
+      "sorami: %s\nusage: sorami [--appdir DIR] [--config DIR] [--directory-host HOST[:PORT]]\n",
+      error.c_str());
   return 2;
 }
 

@@ -1,12 +1,126 @@
 #include "settings/ui/TFormSettei.h"
 
+#include <QCheckBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "settings/Settei.h"
+#include "shell/ui/QtText.h"
+#include "shell/ui/WindowPlacement.h"
+
 namespace sorami {
 
 TFormSettei::TFormSettei(AppState& st, QWidget* parent)
     : PersistedWindow(st, "fmKairoSettei", kDesignGeometry, Persist::kPositionOnly, parent) {
   // Only the position is read back; the geometry is written with the window's other
-  // settings, not on close.
+  // settings (Hozon), not on close.
   setWindowTitle(QStringLiteral("設定"));
+
+  auto* central = new QWidget(this);
+  pages_ = new QTabWidget(central);
+  pages_->setObjectName(QStringLiteral("PageControl1"));
+  auto empty_page = [](const char* name) {
+    auto* w = new QWidget;
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+  };
+  pages_->addTab(BuildAccountPage(), QStringLiteral("アカウント設定"));
+  pages_->addTab(empty_page("TabMail"), QStringLiteral("メール"));
+  page_system_ = BuildSystemPage();
+  pages_->addTab(page_system_, QStringLiteral("System"));
+  page_http_ = BuildHttpPage();
+  pages_->addTab(page_http_, QStringLiteral("HTTP"));
+  pages_->addTab(BuildLogPage(), QStringLiteral("送受信ログ"));
+  pages_->addTab(empty_page("TabFolder"), QStringLiteral("フォルダ設定"));
+
+  auto* ok = new QPushButton(QStringLiteral("ＯＫ"), central);
+  ok->setObjectName(QStringLiteral("Button1"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("キャンセル(&C)"), central);
+  cancel->setObjectName(QStringLiteral("Button2"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(pages_, 1);
+  layout->addLayout(buttons);
+  setCentralWidget(central);
+
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("StatusPanel"));
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  statusBar()->addWidget(status_, 1);
+
+  connect(ok, &QPushButton::clicked, this, [this] {
+    Hozon();
+    hide();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QWidget::hide);  // nothing is saved
+
+  // The stored values, the current account they restore and the account list.
+  st_.settei.v.left = kDesignGeometry.left;
+  st_.settei.v.top = kDesignGeometry.top;
+  LoadSettei(st_);
+  KeepGeometry();
+  FollowAccountLog();
+  ShowValues();
+}
+
+TFormSettei::~TFormSettei() {
+  st_.aclog.on_append = nullptr;
+  st_.aclog.on_clear = nullptr;
+}
+
+void TFormSettei::ShowValues() {
+  ShowFields();
+  ShowList();
+}
+
+bool TFormSettei::Hozon() {
+  KeepGeometry();
+  std::string msg;
+  const bool ok = SetteiHozon(st_, msg);
+  if (!ok) st_.log.Log(msg);
+  return ok;
+}
+
+void TFormSettei::SetStatus(const QString& text) { status_->setText(text); }
+
+QString TFormSettei::StatusText() const { return status_->text(); }
+
+void TFormSettei::showEvent(QShowEvent* event) {
+  // The System and HTTP pages belong to the debug switch, asked each time the window shows.
+  const bool debug = hooks.debug_armed && hooks.debug_armed();
+  pages_->setTabVisible(pages_->indexOf(page_system_), debug);
+  pages_->setTabVisible(pages_->indexOf(page_http_), debug);
+  PersistedWindow::showEvent(event);
+}
+
+// The saved geometry is where the window is now, also when a routine saves the settings.
+void TFormSettei::moveEvent(QMoveEvent* event) {
+  PersistedWindow::moveEvent(event);
+  KeepGeometry();
+}
+
+void TFormSettei::resizeEvent(QResizeEvent* event) {
+  PersistedWindow::resizeEvent(event);
+  KeepGeometry();
+}
+
+void TFormSettei::KeepGeometry() {
+  const WindowGeometry g = CurrentGeometry(*this);
+  SetteiValues& v = st_.settei.v;
+  v.left = static_cast<int>(g.left);
+  v.top = static_cast<int>(g.top);
+  v.width = static_cast<int>(g.width);
+  v.height = static_cast<int>(g.height);
 }
 
 }  // namespace sorami

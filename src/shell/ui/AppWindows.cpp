@@ -6,9 +6,11 @@
 #include "compose/ui/TFormSendList.h"
 #include "compose/ui/TFormShomei.h"
 #include "settings/ui/TFormSettei.h"
+#include "shell/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
+#include "site/Fetch.h"
 #include "site/ui/TFormMessage.h"
 #include "views/ui/TFormKensaku.h"
 
@@ -27,6 +29,11 @@ AppWindows::AppWindows(AppState& st) {
   kensaku = std::make_unique<TFormKensaku>(st);
   version = std::make_unique<TFormVersion>();
   main->SetPeers(this);
+
+  TFormMain* m = main.get();
+  settei->hooks.fetch_row = [m](int row) { return Qs(m->SiteFetch(row).status); };
+  settei->hooks.show_current_account = [m] { m->ShowCurrentAccount(); };
+  settei->hooks.debug_armed = [m] { return m->DebugArmed(); };
 }
 
 // The main window goes last: the others may still refer to the state it shows.

@@ -83,6 +83,7 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   });
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { TreeVClick(); });
   ed_site_->installEventFilter(this);
+  InstallSiteHandlers();
   ConnectBrowse();
 
   FormCreate();

@@ -34,6 +34,7 @@ class QModelIndex;
 namespace sorami {
 
 struct AppWindows;
+struct FetchOutcome;
 class FolderCountModel;
 class MessageListModel;
 class MessagePane;
@@ -81,6 +82,17 @@ class TFormMain : public QMainWindow {
   // Shows the help pane (true) or the message pane (false) in the lower right.
   void ShowPanel(bool help);
 
+  // Site requests (TFormMainSite.cpp). The fetch of "最新取得(&G)" and of the timer.
+  void BtGetClick();
+  // Fetches new messages for one account row (-1: every enabled row) and shows the outcome.
+  FetchOutcome SiteFetch(int row);
+  // The connection check of "接続確認".
+  void BtSetsuzokuClick();
+  // The account boxes show the current account, the password as the mask.
+  void ShowCurrentAccount();
+  // The hidden debug switch is armed (the settings window shows its System page then).
+  bool DebugArmed() const { return debug_switch_.armed(); }
+
   // Browsing (TFormMainBrowse.cpp). Shows a record: a list row (direct false) or a store
   // row (direct true); true when showing it has just marked it read.
   bool HyoujiMessage(bool direct, int index, std::string& msg);
@@ -126,6 +138,8 @@ class TFormMain : public QMainWindow {
   void ClearDisplay();
   void EnableMsgButtons(bool on);
   void ShowPeer(QWidget* w);
+  void InstallSiteHandlers();
+  void ApplyFetchOutcome(const FetchOutcome& out);
 
   // Browsing and store operations (TFormMainBrowse*.cpp).
   void ConnectBrowse();

@@ -1,15 +1,36 @@
 #include "site/ui/TFormMessage.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "shell/ui/QtText.h"
+
 namespace sorami {
+
+namespace {
+
+// The state owns its progress sink; the window outlives it only by its own destructor, which
+// takes the sink back out first.
+class ProgressOf : public SiteProgress {
+ public:
+  explicit ProgressOf(TFormMessage* window) : window_(window) {}
+  void Show(const std::string& caption) override { window_->Show(caption); }
+  void Hide() override { window_->Hide(); }
+  const TFormMessage* window() const { return window_; }
+
+ private:
+  TFormMessage* window_;
+};
+
+}  // namespace
 
 TFormMessage::TFormMessage(AppState& st, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), st_(st) {
   setObjectName(QStringLiteral("fmMessage"));
   setWindowTitle(QStringLiteral("検索実行中"));
+  setWindowModality(Qt::NonModal);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(255, 255, 0));
@@ -27,7 +48,24 @@ TFormMessage::TFormMessage(AppState& st, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label);
   resize(300, 80);
+
+  st_.progress = std::make_unique<ProgressOf>(this);
 }
+
+TFormMessage::~TFormMessage() {
+  const auto* mine = dynamic_cast<const ProgressOf*>(st_.progress.get());
+  if (mine != nullptr && mine->window() == this) st_.progress.reset();
+}
+
+void TFormMessage::Show(const std::string& caption) {
+  setWindowTitle(Qs(caption));
+  show();
+  raise();
+  // Painted before the request blocks the handler that started it.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TFormMessage::Hide() { hide(); }
 
 void TFormMessage::showEvent(QShowEvent* event) {
   if (const QScreen* screen = this->screen()) {

@@ -1,19 +1,26 @@
 // The small progress window shown while a site request waits (TFormMessage): yellow, a dialog
-// border without border buttons, centred on the desktop, asking the user to wait. It keeps
-// no settings.
+// border without border buttons, centred on the desktop, asking the user to wait. Modeless:
+// the other windows keep working during the wait. It is the run's SiteProgress from its
+// creation to its end. It keeps no settings.
 #pragma once
 
 #include <QWidget>
+#include <string>
 
 #include "shell/AppState.h"
 
 namespace sorami {
 
-class TFormMessage : public QWidget {
+class TFormMessage : public QWidget, public SiteProgress {
   Q_OBJECT
 
  public:
   explicit TFormMessage(AppState& st, QWidget* parent = nullptr);
+  ~TFormMessage() override;
+
+  // SiteProgress: shown with the caption the request gives, hidden when it ends.
+  void Show(const std::string& caption) override;
+  void Hide() override;
 
  protected:
   void showEvent(QShowEvent* event) override;
