@@ -19,7 +19,9 @@ struct AccountRow {
 };
 
 struct SetteiValues {
-  int left = 0, top = 0, width = 0, height = 0;  // window placement (design values by default)
+  // The settings window's placement; the design values until read or moved, so a save made
+  // without the window (the command line) writes a usable place.
+  int left = 190, top = 110, width = 520, height = 420;
   std::string ed_server;   // "サーバー名": persisted, read by no request
   std::string ed_kairo;    // site name, default "パブリック"
   std::string ed_account;  // nickname

@@ -65,8 +65,6 @@ TFormSettei::TFormSettei(AppState& st, QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, &QWidget::hide);  // nothing is saved
 
   // The stored values, the current account they restore and the account list.
-  st_.settei.v.left = kDesignGeometry.left;
-  st_.settei.v.top = kDesignGeometry.top;
   LoadSettei(st_);
   KeepGeometry();
   FollowAccountLog();
