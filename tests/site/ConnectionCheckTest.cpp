@@ -13,14 +13,8 @@ namespace {
 
 constexpr const char* kHostAnswer = "x\tOK(PGM)\r\nTOHOST=h:9\tTOUSER=sys\tDYNAMIC=p$k";
 
-class ConnectionCheck : public test::StoreTest {
+class ConnectionCheck : public test::FakeSiteTest {
  protected:
-  ConnectionCheck() {
-    auto fake = std::make_unique<test::FakeHttp>();
-    http = fake.get();
-    st->http = std::move(fake);
-    st->directory_host = "dir:1";
-  }
   bool ListSaved() { return Has("KRList.dat"); }
   std::string Stored(const char* field) {
     return st->registry.Open(kCommonKey).ReadString("Setting", field, "<absent>");
@@ -31,7 +25,6 @@ class ConnectionCheck : public test::StoreTest {
     }
     return false;
   }
-  test::FakeHttp* http;
 };
 
 TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) {

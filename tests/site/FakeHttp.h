@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/HttpClient.h"
+#include "store/StoreFixture.h"
 
 namespace sorami::test {
 
@@ -23,6 +24,18 @@ class FakeHttp : public HttpClient {
 
   std::vector<HttpRequest> sent;
   std::deque<HttpResponse> answers;
+};
+
+// A run's state whose site requests go to a FakeHttp, with the directory server "dir:1".
+class FakeSiteTest : public StoreTest {
+ protected:
+  FakeSiteTest() {
+    auto fake = std::make_unique<FakeHttp>();
+    http = fake.get();
+    st->http = std::move(fake);
+    st->directory_host = "dir:1";
+  }
+  FakeHttp* http;
 };
 
 }  // namespace sorami::test

@@ -13,14 +13,8 @@
 namespace sorami {
 namespace {
 
-class Requests : public test::StoreTest {
+class Requests : public test::FakeSiteTest {
  protected:
-  Requests() {
-    auto fake = std::make_unique<test::FakeHttp>();
-    http = fake.get();
-    st->http = std::move(fake);
-    st->directory_host = "dir:1";
-  }
   void AddAccount(const std::string& site, const std::string& nick, const std::string& host,
                   const std::string& enabled, const std::string& dyn = "") {
     st->settei.rows.push_back({{site, nick, "pw", "", host, "sys", enabled, dyn}});
@@ -37,7 +31,6 @@ class Requests : public test::StoreTest {
     for (int i = 0; i < 23; ++i) line += (i ? "\t" : "") + fields[i];
     return line;
   }
-  test::FakeHttp* http;
 };
 
 TEST_F(Requests, HostAnswersNeedBothHostAndUser) {

@@ -61,14 +61,8 @@ TEST(SiteWire, GetResultSplitsStatusMessageAndValue) {
   EXPECT_FALSE(GetResult("", value, msg));
 }
 
-class SendHttpTest : public test::StoreTest {
+class SendHttpTest : public test::FakeSiteTest {
  protected:
-  SendHttpTest() {
-    auto fake = std::make_unique<test::FakeHttp>();
-    http = fake.get();
-    st->http = std::move(fake);
-  }
-  test::FakeHttp* http;
   std::string value = "unchanged";
 };
 
