@@ -15,18 +15,13 @@
 
 #include "settings/Settei.h"
 #include "settings/ui/TFormSettei.h"
+#include "shell/ui/Named.h"
 #include "shell/ui/QtText.h"
 #include "site/ConnectionCheck.h"
 
 namespace sorami {
 
 namespace {
-
-template <typename T>
-T* Named(T* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 struct ListColumn {
   const char* caption;

@@ -14,19 +14,10 @@
 
 #include "settings/ui/TFormSettei.h"
 #include "shell/ui/ProductText.h"
+#include "shell/ui/Named.h"
 #include "shell/ui/QtText.h"
 
 namespace sorami {
-
-namespace {
-
-template <typename T>
-T* Named(T* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
-
-}  // namespace
 
 QWidget* TFormSettei::BuildSystemPage() {
   auto* page = Named(new QWidget, "TabSystem");

@@ -21,6 +21,7 @@
 #include <climits>
 
 #include "shell/MainSettings.h"
+#include "shell/ui/Named.h"
 #include "shell/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
@@ -31,12 +32,6 @@
 namespace sorami {
 
 namespace {
-
-template <typename T>
-T* Named(T* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 QVBoxLayout* TightColumn(QWidget* w) {
   auto* l = new QVBoxLayout(w);
