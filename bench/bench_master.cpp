@@ -72,6 +72,21 @@ void BM_SaveMasterEncrypted(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveMasterEncrypted)->Unit(benchmark::kMillisecond);
 
+void BM_ReadMasterEncrypted(benchmark::State& state) {
+  Fixture& f = Shared();
+  std::string msg;
+  f.st->angouka = false;
+  if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
+  f.st->angouka = true;
+  if (!SaveMaster(*f.st, msg)) state.SkipWithError("save failed");  // leaves Master.enc
+  for (auto _ : state) {
+    if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
+  }
+  f.st->angouka = false;
+  SaveMaster(*f.st, msg);  // back to the plain file for the other benchmarks
+}
+BENCHMARK(BM_ReadMasterEncrypted)->Unit(benchmark::kMillisecond);
+
 void BM_CopyWithCp(benchmark::State& state) {
   Fixture& f = Shared();
   const std::string src = (f.st->paths.DataDir() / "Master.dat").string();
