@@ -406,12 +406,48 @@ void TVexPOP::ProcessAttach(TVexMsg& msg, LinesView part, std::string file_name,
   }
 }
 
+namespace {
+
+// The progress of decoding one attachment: the start, a step each time the done share passes
+// the next threshold, a chance for the user interface to breathe whenever the share changes,
+// and the end at 100 percent.
+class DecodeProgress {
+ public:
+  DecodeProgress(DecodeEvents* events, int step, std::string_view name, size_t count)
+      : events_(events), step_(step), threshold_(step), count_(count) {
+    if (events_) events_->OnDecodeStart(name, count);
+  }
+  // Line li (from 0) of count_ is done.
+  void Line(size_t li) {
+    const int now = static_cast<int>(((li + 1) * 100 + count_ / 2) / count_);
+    if (now == percent_) return;
+    percent_ = now;
+    if (percent_ >= threshold_) {
+      if (events_) events_->OnDecodeProgress(percent_);
+      threshold_ += step_;
+    }
+    if (events_) events_->ProcessEvents();
+  }
+  void Finish() {
+    if (!events_) return;
+    if (percent_ < 100) events_->OnDecodeProgress(100);
+    events_->OnDecodeEnd();
+  }
+
+ private:
+  DecodeEvents* events_;
+  int step_;
+  int threshold_;
+  size_t count_;
+  int percent_ = 0;
+};
+
+}  // namespace
+
 void TVexPOP::DecodeBase64Attachment(TAttachedFile& item) {
   const LinesView lines = item.Lines;
   const size_t count = lines.size();
-  if (Events) Events->OnDecodeStart(item.Name, count);
-  int threshold = DecodeProgressStep;
-  int percent = 0;
+  DecodeProgress progress(Events, DecodeProgressStep, item.Name, count);
   size_t total = 0;
   for (std::string_view l : lines) total += l.size();
   std::string& out = item.Data;
@@ -448,29 +484,16 @@ void TVexPOP::DecodeBase64Attachment(TAttachedFile& item) {
       }
       // Any other character (a blank, a stray mark) is no part of the data.
     }
-    const int now = static_cast<int>(((li + 1) * 100 + count / 2) / count);
-    if (now != percent) {
-      percent = now;
-      if (percent >= threshold) {
-        if (Events) Events->OnDecodeProgress(percent);
-        threshold += DecodeProgressStep;
-      }
-      if (Events) Events->ProcessEvents();
-    }
+    progress.Line(li);
   }
   flush();  // a truncated last group still gives what it holds
-  if (Events) {
-    if (percent < 100) Events->OnDecodeProgress(100);
-    Events->OnDecodeEnd();
-  }
+  progress.Finish();
 }
 
 void TVexPOP::DecodeUUAttachment(TAttachedFile& item) {
   const LinesView lines = item.Lines;
   const size_t count = lines.size();
-  if (Events) Events->OnDecodeStart(item.Name, count);
-  int threshold = DecodeProgressStep;
-  int percent = 0;
+  DecodeProgress progress(Events, DecodeProgressStep, item.Name, count);
   std::string& out = item.Data;
   out.clear();
   for (size_t li = 1; li < count; ++li) {
@@ -503,20 +526,9 @@ void TVexPOP::DecodeUUAttachment(TAttachedFile& item) {
     }
     const size_t take = std::min<size_t>({static_cast<size_t>(n), produced, 45});
     out.append(reinterpret_cast<const char*>(block), take);
-    const int now = static_cast<int>(((li + 1) * 100 + count / 2) / count);
-    if (now != percent) {
-      percent = now;
-      if (percent >= threshold) {
-        if (Events) Events->OnDecodeProgress(percent);
-        threshold += DecodeProgressStep;
-      }
-      if (Events) Events->ProcessEvents();
-    }
+    progress.Line(li);
   }
-  if (Events) {
-    if (percent < 100) Events->OnDecodeProgress(100);
-    Events->OnDecodeEnd();
-  }
+  progress.Finish();
 }
 
 bool TVexPOP::FindUUBegin(LinesView lines, size_t& index, std::string& file_name) {
