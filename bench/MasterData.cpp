@@ -4,7 +4,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "store/Folders.h"
 
 namespace sorami::bench {

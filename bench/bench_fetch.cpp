@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "MasterData.h"
+#include "shell/AppState.h"
 #include "site/Fetch.h"
 
 namespace sorami::bench {
@@ -30,10 +31,10 @@ void BM_DispMessages(benchmark::State& state) {
   AppPaths paths{dir / "app", dir / "cfg", false};
   WriteSyntheticMaster(paths.DataDir() / "Master.dat", store_size);
   AppState st(paths, MakeSodiumFileCrypto(paths.KeyFile()));
-  st.angouka = false;
+  st.master.encrypt = false;
   st.log.Attach();
   std::string msg;
-  ReadMaster(st, msg);
+  ReadMaster(st.master, st.store, msg);
   const TArMastd loaded = st.store;
   // New lines: dates and senders beyond those of the stored records.
   const std::string value = Answer(lines, store_size * 2);
@@ -42,7 +43,7 @@ void BM_DispMessages(benchmark::State& state) {
     st.store = loaded;
     st.log.Clear();
     state.ResumeTiming();
-    DispMessages(st, value, {}, msg);
+    DispMessages(st.site, st.store, value, {}, msg);
   }
   state.counters["added"] = st.store.CtMaster() - loaded.CtMaster();
   std::filesystem::remove_all(dir);

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "mail/Base64.h"
-#include "mail/KanjiCode.h"
-#include "mail/ReceivedMail.h"
+#include "mail/mime/Base64.h"
+#include "mail/mime/KanjiCode.h"
+#include "mail/mime/ReceivedMail.h"
 #include "platform/Codepage.h"
 
 // Heap accounting: every allocation of the process goes through these, so the peak of a

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "MasterData.h"
+#include "shell/AppState.h"
 #include "store/MasterFile.h"
 
 namespace sorami::bench {
@@ -23,7 +24,7 @@ struct Fixture {
     AppPaths paths{dir / "app", dir / "cfg", false};
     file_size = WriteSyntheticMaster(paths.DataDir() / "Master.dat", kRecords);
     st = std::make_unique<AppState>(paths, MakeSodiumFileCrypto(paths.KeyFile()));
-    st->angouka = false;
+    st->master.encrypt = false;
   }
   ~Fixture() { std::filesystem::remove_all(dir); }
   std::filesystem::path dir;
@@ -40,7 +41,7 @@ void BM_ReadMaster(benchmark::State& state) {
   Fixture& f = Shared();
   std::string msg;
   for (auto _ : state) {
-    if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
+    if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.file_size));
   state.counters["records"] = f.st->store.CtMaster();
@@ -50,9 +51,9 @@ BENCHMARK(BM_ReadMaster)->Unit(benchmark::kMillisecond);
 void BM_SaveMaster(benchmark::State& state) {
   Fixture& f = Shared();
   std::string msg;
-  if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
+  if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
   for (auto _ : state) {
-    if (!SaveMaster(*f.st, msg)) state.SkipWithError("save failed");
+    if (!SaveMaster(f.st->master, f.st->store, msg)) state.SkipWithError("save failed");
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.file_size));
 }
@@ -61,29 +62,29 @@ BENCHMARK(BM_SaveMaster)->Unit(benchmark::kMillisecond);
 void BM_SaveMasterEncrypted(benchmark::State& state) {
   Fixture& f = Shared();
   std::string msg;
-  f.st->angouka = false;
-  if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
-  f.st->angouka = true;
+  f.st->master.encrypt = false;
+  if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
+  f.st->master.encrypt = true;
   for (auto _ : state) {
-    if (!SaveMaster(*f.st, msg)) state.SkipWithError("save failed");
+    if (!SaveMaster(f.st->master, f.st->store, msg)) state.SkipWithError("save failed");
   }
-  f.st->angouka = false;
-  SaveMaster(*f.st, msg);  // leave the plain file for the other benchmarks
+  f.st->master.encrypt = false;
+  SaveMaster(f.st->master, f.st->store, msg);  // leave the plain file for the other benchmarks
 }
 BENCHMARK(BM_SaveMasterEncrypted)->Unit(benchmark::kMillisecond);
 
 void BM_ReadMasterEncrypted(benchmark::State& state) {
   Fixture& f = Shared();
   std::string msg;
-  f.st->angouka = false;
-  if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
-  f.st->angouka = true;
-  if (!SaveMaster(*f.st, msg)) state.SkipWithError("save failed");  // leaves Master.enc
+  f.st->master.encrypt = false;
+  if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
+  f.st->master.encrypt = true;
+  if (!SaveMaster(f.st->master, f.st->store, msg)) state.SkipWithError("save failed");  // leaves Master.enc
   for (auto _ : state) {
-    if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
+    if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
   }
-  f.st->angouka = false;
-  SaveMaster(*f.st, msg);  // back to the plain file for the other benchmarks
+  f.st->master.encrypt = false;
+  SaveMaster(f.st->master, f.st->store, msg);  // back to the plain file for the other benchmarks
 }
 BENCHMARK(BM_ReadMasterEncrypted)->Unit(benchmark::kMillisecond);
 
@@ -100,7 +101,7 @@ BENCHMARK(BM_CopyWithCp)->Unit(benchmark::kMillisecond);
 void BM_ExistsMaster10k(benchmark::State& state) {
   Fixture& f = Shared();
   std::string msg;
-  if (!ReadMaster(*f.st, msg)) state.SkipWithError("read failed");
+  if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
   f.st->log.SetSuspended(true);
   MastFields fields;
   int found = 0;
@@ -109,7 +110,7 @@ void BM_ExistsMaster10k(benchmark::State& state) {
       const int k = i * 13 % (kRecords * 2);  // half of them present
       fields[kColDate] = SyntheticDate(k);
       fields[kColSender] = SyntheticSender(k);
-      found += ExistsMaster(*f.st, fields) ? 1 : 0;
+      found += ExistsMaster(f.st->store, f.st->log, fields) ? 1 : 0;
     }
   }
   benchmark::DoNotOptimize(found);
@@ -126,7 +127,7 @@ int MemoryReport() {
   Fixture& f = Shared();
   const long before = PeakRssKb();
   std::string msg;
-  if (!ReadMaster(*f.st, msg)) return 1;
+  if (!ReadMaster(f.st->master, f.st->store, msg)) return 1;
   const long after = PeakRssKb();
   std::printf("file %.1f MB, %d records; peak RSS before %.1f MB, after ReadMaster %.1f MB; "
               "growth = %.2f x file size\n",

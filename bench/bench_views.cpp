@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "MasterData.h"
+#include "shell/AppState.h"
 #include "store/MasterFile.h"
 #include "store/StoreOps.h"
 #include "views/FolderCounts.h"
@@ -19,11 +20,11 @@ struct Fixture {
     AppPaths paths{dir / "app", dir / "cfg", false};
     WriteSyntheticMaster(paths.DataDir() / "Master.dat", 100000);
     st = std::make_unique<AppState>(paths, MakeSodiumFileCrypto(paths.KeyFile()));
-    st->angouka = false;
+    st->master.encrypt = false;
     st->log.Attach();
     st->log.SetSuspended(true);
     std::string msg;
-    ReadMaster(*st, msg);
+    ReadMaster(st->master, st->store, msg);
   }
   ~Fixture() { std::filesystem::remove_all(dir); }
   std::filesystem::path dir;
@@ -72,7 +73,7 @@ void BM_Delete10kSelected(benchmark::State& state) {
     }
     state.ResumeTiming();
     std::string msg;
-    SakujoMessage(st, rows, msg);
+    SakujoMessage(st.store, st.log, rows, msg);
     list.RemoveRows(selected);
     state.PauseTiming();
     st.store = std::move(saved);
@@ -84,7 +85,7 @@ BENCHMARK(BM_Delete10kSelected)->Unit(benchmark::kMillisecond);
 void BM_CountKensuu(benchmark::State& state) {
   Fixture& f = Shared();
   const auto nodes = SystemNodeTexts();
-  for (auto _ : state) benchmark::DoNotOptimize(CountKensuu(*f.st, nodes));
+  for (auto _ : state) benchmark::DoNotOptimize(CountKensuu(f.st->store, f.st->log, nodes));
 }
 BENCHMARK(BM_CountKensuu)->Unit(benchmark::kMillisecond);
 

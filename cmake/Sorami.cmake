@@ -1,25 +1,20 @@
 # Helpers shared by the CMake files of the project.
 
-# sorami_subsystem(NAME DEPS...): a static library of the plain C++ files of src/NAME
-# (everything outside ui/), linked against the given libraries. These libraries make up
-# sorami_core and include no Qt header.
-function(sorami_subsystem name)
-  file(GLOB _srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+# sorami_library(NAME DIR DEPS...): a static library of the plain C++ files of src/DIR
+# (its own folder only: not ui/ nor deeper folders), linked against the floors below it.
+# These libraries include no Qt header.
+function(sorami_library name dir)
+  file(GLOB _srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
   if(_srcs)
-    add_library(sorami_${name} STATIC ${_srcs})
+    add_library(${name} STATIC ${_srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
   else()
-    add_library(sorami_${name} INTERFACE)
-  endif()
-  get_target_property(_type sorami_${name} TYPE)
-  if(_type STREQUAL "INTERFACE_LIBRARY")
-    target_include_directories(sorami_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(sorami_${name} INTERFACE ${ARGN})
-  else()
-    target_include_directories(sorami_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(sorami_${name} PUBLIC ${ARGN})
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
   endif()
 endfunction()
-
 # sorami_test(NAME DIR LIBS...): one GoogleTest executable from tests/DIR/*.cpp, run by CTest.
 # Tests run with the configuration and data directories pointed at a scratch folder.
 function(sorami_test name dir)

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "mail/Base64.h"
-#include "mail/EncodedWord.h"
-#include "mail/KanjiCode.h"
-#include "mail/MailAddress.h"
-#include "mail/MailDate.h"
-#include "mail/MailHeader.h"
+#include "mail/mime/Base64.h"
+#include "mail/mime/EncodedWord.h"
+#include "mail/mime/KanjiCode.h"
+#include "mail/mime/MailAddress.h"
+#include "mail/mime/MailDate.h"
+#include "mail/mime/MailHeader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

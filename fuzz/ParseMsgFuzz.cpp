@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "mail/ReceivedMail.h"
-#include "mail/VexMsg.h"
-#include "mail/VexPop.h"
+#include "mail/mime/ReceivedMail.h"
+#include "mail/mime/VexMsg.h"
+#include "mail/mime/VexPop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sorami::TVexPOP parser;

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "cli/Json.h"
-#include "mail/KanjiCode.h"
-#include "mail/MailDate.h"
-#include "mail/ReceivedMail.h"
+#include "mail/mime/KanjiCode.h"
+#include "mail/mime/MailDate.h"
+#include "mail/mime/ReceivedMail.h"
 #include "platform/Digest.h"
 
 namespace sorami::cli {

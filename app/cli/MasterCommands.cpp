@@ -14,7 +14,7 @@ namespace {
 
 int Stats(AppState& st) {
   std::string msg;
-  if (!ReadMaster(st, msg)) {
+  if (!ReadMaster(st.master, st.store, msg)) {
     PrintError(msg);
     return kExitFailed;
   }
@@ -43,19 +43,19 @@ int Stats(AppState& st) {
 
 int Resave(AppState& st) {
   std::string msg;
-  if (!ReadMaster(st, msg)) {
+  if (!ReadMaster(st.master, st.store, msg)) {
     PrintError(msg);  // nothing is saved over a master file that was not read
     return kExitFailed;
   }
   PrintLine(msg);
-  const bool saved = SaveMaster(st, msg);
+  const bool saved = SaveMaster(st.master, st.store, msg);
   (saved ? PrintLine : PrintError)(msg);
   return saved ? kExitOk : kExitFailed;
 }
 
 int Dump(AppState& st) {
   std::string msg;
-  if (!ReadMaster(st, msg)) {
+  if (!ReadMaster(st.master, st.store, msg)) {
     PrintError(msg);
     return kExitFailed;
   }

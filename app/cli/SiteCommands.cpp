@@ -5,8 +5,8 @@
 
 #include "cli/Commands.h"
 #include "platform/Codepage.h"
-#include "site/Fetch.h"
-#include "site/HostLookup.h"
+#include "shell/ConnectionCheck.h"
+#include "shell/SiteFetch.h"
 #include "store/MasterFile.h"
 
 namespace sorami::cli {
@@ -17,17 +17,17 @@ namespace {
 // are checked, and on success recorded as an enabled account and saved.
 int AccountAdd(AppState& st, const std::vector<std::string>& args) {
   if (args.size() != 4) return kExitUsage;
-  SetEditKairo(st, Utf8ToCp932(args[1]));
-  SetEditAccount(st, Utf8ToCp932(args[2]));
-  SetEditPassword(st, Utf8ToCp932(args[3]));
+  SetEditKairo(st.settei, Utf8ToCp932(args[1]));
+  SetEditAccount(st.settei, Utf8ToCp932(args[2]));
+  SetEditPassword(st.settei, Utf8ToCp932(args[3]));
   std::string msg;
   if (!ExecTest(st, msg)) {
     PrintError(msg);
     return kExitFailed;
   }
-  RecordCheckedAccount(st);
+  RecordCheckedAccount(st.settei, st.log);
   std::string save_msg;
-  if (!SetteiHozon(st, save_msg)) {
+  if (!SetteiHozon(st.settei, st.SetteiPlace(), save_msg)) {
     PrintError(save_msg);
     return kExitFailed;
   }
@@ -55,15 +55,15 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
     return kExitUsage;
   }
   std::string msg;
-  if (!ReadMaster(st, msg) && st.master.unread_file_on_disk) {
+  if (!ReadMaster(st.master, st.store, msg) && st.master.unread_file_on_disk) {
     PrintError(msg);  // never fetch into a store whose file could not be read
     return kExitFailed;
   }
-  st.leave_on_site =
+  st.site.leave_on_site =
       st.registry.Open(kCommonKey).ReadBool("Setting", "fmKairo.CkNokosu", false);
-  const FetchOutcome out = SaishinShutoku(st, row);
+  const FetchReport out = FetchNewMessages(st, row);
   PrintLine(out.status);
-  if (!SaveMaster(st, msg)) {
+  if (!SaveMaster(st.master, st.store, msg)) {
     PrintError(msg);
     return kExitFailed;
   }

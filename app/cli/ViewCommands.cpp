@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "store/MasterFile.h"
 #include "views/FolderTree.h"
 #include "views/History.h"
@@ -65,7 +65,7 @@ bool ResolveColumn(const std::string& arg, int& col) {
 
 bool Read(AppState& st) {
   std::string msg;
-  if (ReadMaster(st, msg)) return true;
+  if (ReadMaster(st.master, st.store, msg)) return true;
   PrintError(msg);
   return false;
 }
@@ -117,7 +117,7 @@ int CliShow(AppState& st, const std::vector<std::string>& args) {
   const std::pair<const char*, std::string> labels[] = {
       {"LabelFromID", std::string(s.Get(r, kColSender))},
       {"LabelTitle", std::string(s.Get(r, kColTitle))},
-      {"LabelToName", SetToName(st, s.Get(r, kColTo), s.Get(r, kColToList))},
+      {"LabelToName", SetToName(st.log, s.Get(r, kColTo), s.Get(r, kColToList))},
       {"LabelFromDate", std::string(s.Get(r, kColDate))},
       {"LabelUptime", std::string(s.Get(r, kColReadDate))},
       {"LabelFolder", std::string(s.Get(r, kColFolder))},

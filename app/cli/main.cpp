@@ -73,7 +73,7 @@ int Main(int argc, char** argv) {
     if (args[0] != c.name) continue;
     auto st = MakeAppState(options);
     st->log.Attach();
-    LoadSettei(*st);
+    LoadSettei(st->settei, st->SetteiPlace());
     const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));
     if (rc == kExitUsage) std::fputs(kUsage, stderr);
     return rc;

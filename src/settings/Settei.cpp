@@ -4,8 +4,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "shell/AppState.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 
 namespace sorami {
 
@@ -14,7 +13,7 @@ namespace {
 constexpr std::string_view kSection = "Setting";
 constexpr std::string_view kWindow = "Window";
 
-std::filesystem::path ListPath(const AppState& st) { return st.paths.DataDir() / "KRList.dat"; }
+std::filesystem::path ListPath(const SetteiStore& where) { return where.data_dir / "KRList.dat"; }
 
 std::string Name(std::string_view field) { return "fmKairoSettei." + std::string(field); }
 
@@ -30,33 +29,33 @@ const std::string& PasswordMask() {
   return mask;
 }
 
-void SetEditKairo(AppState& st, const std::string& text) {
-  st.settei.v.ed_kairo = text;
-  st.cur.site = text;
+void SetEditKairo(Settei& s, const std::string& text) {
+  s.v.ed_kairo = text;
+  s.cur.site = text;
 }
 
-void SetEditAccount(AppState& st, const std::string& text) {
-  st.settei.v.ed_account = text;
-  st.cur.account = text;
+void SetEditAccount(Settei& s, const std::string& text) {
+  s.v.ed_account = text;
+  s.cur.account = text;
 }
 
-void SetEditPassword(AppState& st, const std::string& text) {
-  st.settei.v.ed_password = text;
-  if (text != PasswordMask()) st.cur.pass = text;
+void SetEditPassword(Settei& s, const std::string& text) {
+  s.v.ed_password = text;
+  if (text != PasswordMask()) s.cur.pass = text;
 }
 
-void LoadSettei(AppState& st) {
-  SetteiValues& v = st.settei.v;
-  const IniStore ini = st.registry.Open(kCommonKey);
+void LoadSettei(Settei& s, const SetteiStore& where) {
+  SetteiValues& v = s.v;
+  const IniStore ini = where.registry.Open(kCommonKey);
   auto text = [&](std::string_view field, std::string_view def) {
     return ini.ReadString(kSection, Name(field), def);
   };
   v.left = static_cast<int>(ini.ReadInteger(kWindow, Name("Left"), v.left));
   v.top = static_cast<int>(ini.ReadInteger(kWindow, Name("Top"), v.top));
-  SetEditKairo(st, text("EdKairo", Utf8ToCp932("パブリック")));
-  SetEditAccount(st, text("EdAccount", ""));
-  SetEditPassword(st, text("EdPassword", ""));
-  v.ed_server = text("EdServer", st.directory_host);
+  SetEditKairo(s, text("EdKairo", Utf8ToCp932("パブリック")));
+  SetEditAccount(s, text("EdAccount", ""));
+  SetEditPassword(s, text("EdPassword", ""));
+  v.ed_server = text("EdServer", where.directory_host);
   v.ed_smtp = text("EdSMTP", "");
   v.ed_user = text("EdUser", "");
   v.ed_address = text("EdAddress", "");
@@ -70,23 +69,23 @@ void LoadSettei(AppState& st) {
   v.lb_sys_user = text("LbSysUser", "");
   v.lb_url = text("LbURL", "");
   v.lb_dyn = text("LbDyn", "");
-  st.angouka = ini.ReadBool(kSection, Name("CkAngouka"), true);
+  where.angouka = ini.ReadBool(kSection, Name("CkAngouka"), true);
   v.ck_pop = ini.ReadBool(kSection, Name("CkPop"), true);
   v.ck_nokosu = ini.ReadBool(kSection, Name("CkNokosu"), false);
   v.ck_server = ini.ReadBool(kSection, Name("CkServer"), false);
-  st.cur.host = v.lb_host;
-  st.cur.user = v.lb_sys_user;
-  st.cur.dyn = v.lb_dyn;
-  st.settei.label_jikoku.clear();
-  st.aclog.Clear();
+  s.cur.host = v.lb_host;
+  s.cur.user = v.lb_sys_user;
+  s.cur.dyn = v.lb_dyn;
+  s.label_jikoku.clear();
+  where.aclog.Clear();
   std::string msg;
-  ReadKairoIDList(st, msg);
-  st.log.Log(msg);
+  ReadKairoIDList(s, where, msg);
+  where.log.Log(msg);
 }
 
-bool SetteiHozon(AppState& st, std::string& msg) {
-  const SetteiValues& v = st.settei.v;
-  IniStore ini = st.registry.Open(kCommonKey);
+bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg) {
+  const SetteiValues& v = s.v;
+  IniStore ini = where.registry.Open(kCommonKey);
   ini.WriteInteger(kWindow, Name("Left"), v.left);
   ini.WriteInteger(kWindow, Name("Top"), v.top);
   ini.WriteInteger(kWindow, Name("Width"), v.width);
@@ -101,22 +100,22 @@ bool SetteiHozon(AppState& st, std::string& msg) {
   for (const auto& [field, value] : texts) ini.WriteString(kSection, Name(field), *value);
   ini.WriteInteger(kSection, Name("CbSMTP"), v.cb_smtp);
   ini.WriteInteger(kSection, Name("CbPop"), v.cb_pop);
-  ini.WriteBool(kSection, Name("CkAngouka"), st.angouka);
+  ini.WriteBool(kSection, Name("CkAngouka"), where.angouka);
   ini.WriteBool(kSection, Name("CkPop"), v.ck_pop);
   ini.WriteBool(kSection, Name("CkNokosu"), v.ck_nokosu);
   ini.WriteBool(kSection, Name("CkServer"), v.ck_server);
   const bool saved = ini.Save();
-  const bool listed = SaveKairoIDList(st, msg);
+  const bool listed = SaveKairoIDList(s, where, msg);
   if (!saved) msg = "Cannot Write : " + PathText(ini.path());
   return saved && listed;
 }
 
-bool SaveKairoIDList(AppState& st, std::string& msg) {
-  const auto path = ListPath(st);
-  st.log.Log("SaveKairoIDList");
-  st.log.Log(PathText(path));
+bool SaveKairoIDList(const Settei& s, const SetteiStore& where, std::string& msg) {
+  const auto path = ListPath(where);
+  where.log.Log("SaveKairoIDList");
+  where.log.Log(PathText(path));
   std::string bytes;
-  for (const AccountRow& row : st.settei.rows) {
+  for (const AccountRow& row : s.rows) {
     for (size_t c = 0; c < row.cols.size(); ++c) {
       if (c > 0) bytes += '\t';
       bytes += row.cols[c];
@@ -133,16 +132,16 @@ bool SaveKairoIDList(AppState& st, std::string& msg) {
   return true;
 }
 
-bool ReadKairoIDList(AppState& st, std::string& msg) {
-  const auto path = ListPath(st);
-  st.log.Log("ReadKairoIDList");
-  st.log.Log(PathText(path));
+bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg) {
+  const auto path = ListPath(where);
+  where.log.Log("ReadKairoIDList");
+  where.log.Log(PathText(path));
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     msg = "Cannot Read : " + PathText(path);
     return false;
   }
-  st.settei.rows.clear();
+  s.rows.clear();
   std::string_view rest = bytes;
   std::string_view line;
   while (!rest.empty()) {
@@ -157,19 +156,19 @@ bool ReadKairoIDList(AppState& st, std::string& msg) {
       SplitToken("\t", line, field);
       row.cols.emplace_back(field);
     }
-    st.settei.rows.push_back(std::move(row));
+    s.rows.push_back(std::move(row));
   }
   msg.clear();
   return true;
 }
 
-bool UpdateAcList(AppState& st, bool is_new, int index) {
-  st.log.Log("UpdateAcList");
-  const SetteiValues& v = st.settei.v;
+bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index) {
+  log.Log("UpdateAcList");
+  const SetteiValues& v = s.v;
   AccountRow row;
   row.cols = {v.ed_kairo, v.ed_account, v.ed_password, "", v.lb_host, v.lb_sys_user,
-              st.settei.ck_yuukou ? "on" : " ", v.lb_dyn};
-  auto& rows = st.settei.rows;
+              s.ck_yuukou ? "on" : " ", v.lb_dyn};
+  auto& rows = s.rows;
   if (!is_new && !rows.empty() && index >= 0 && static_cast<size_t>(index) < rows.size()) {
     rows[static_cast<size_t>(index)] = std::move(row);
   } else {
@@ -178,59 +177,60 @@ bool UpdateAcList(AppState& st, bool is_new, int index) {
   return true;
 }
 
-void RecordCheckedAccount(AppState& st) {
-  st.settei.ck_yuukou = true;
-  const auto& rows = st.settei.rows;
+void RecordCheckedAccount(Settei& s, DiagLog& log) {
+  s.ck_yuukou = true;
+  const auto& rows = s.rows;
   for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].Get(AccountRow::kSite) == st.settei.v.ed_kairo &&
-        rows[i].Get(AccountRow::kAccount) == st.settei.v.ed_account) {
-      UpdateAcList(st, false, static_cast<int>(i));
+    if (rows[i].Get(AccountRow::kSite) == s.v.ed_kairo &&
+        rows[i].Get(AccountRow::kAccount) == s.v.ed_account) {
+      UpdateAcList(s, log, false, static_cast<int>(i));
       return;
     }
   }
-  UpdateAcList(st, true, 0);
+  UpdateAcList(s, log, true, 0);
 }
 
-void ShowAccountRow(AppState& st, int index) {
-  if (index < 0 || static_cast<size_t>(index) >= st.settei.rows.size()) return;
-  const AccountRow& row = st.settei.rows[static_cast<size_t>(index)];
-  SetteiValues& v = st.settei.v;
+void ShowAccountRow(Settei& s, int index) {
+  if (index < 0 || static_cast<size_t>(index) >= s.rows.size()) return;
+  const AccountRow& row = s.rows[static_cast<size_t>(index)];
+  SetteiValues& v = s.v;
   v.lb_dyn.clear();
-  SetEditKairo(st, row.Get(AccountRow::kSite));
-  SetEditAccount(st, row.Get(AccountRow::kAccount));
-  SetEditPassword(st, row.Get(AccountRow::kPassword));
-  st.settei.label_jikoku = row.Get(AccountRow::kLastCheck);
+  SetEditKairo(s, row.Get(AccountRow::kSite));
+  SetEditAccount(s, row.Get(AccountRow::kAccount));
+  SetEditPassword(s, row.Get(AccountRow::kPassword));
+  s.label_jikoku = row.Get(AccountRow::kLastCheck);
   v.lb_host = row.Get(AccountRow::kHost);
   v.lb_sys_user = row.Get(AccountRow::kUser);
-  st.settei.ck_yuukou = row.Enabled();
-  st.cur.host = v.lb_host;
-  st.cur.user = v.lb_sys_user;
-  st.cur.dyn = v.lb_dyn;
+  s.ck_yuukou = row.Enabled();
+  s.cur.host = v.lb_host;
+  s.cur.user = v.lb_sys_user;
+  s.cur.dyn = v.lb_dyn;
   v.lb_dyn = row.Get(AccountRow::kDyn);
 }
 
-void DeleteClickedRow(AppState& st) {
-  const int i = st.settei.clicked_row;
-  if (i < 0 || static_cast<size_t>(i) >= st.settei.rows.size()) return;
-  st.settei.rows.erase(st.settei.rows.begin() + i);
+void DeleteClickedRow(Settei& s) {
+  const int i = s.clicked_row;
+  if (i < 0 || static_cast<size_t>(i) >= s.rows.size()) return;
+  s.rows.erase(s.rows.begin() + i);
 }
 
-void SetForDynamic(AppState& st, const std::string& key, const std::string& host) {
-  st.log.Log(".SetForDynamic : " + key + "/" + host);
+void SetForDynamic(Settei& s, const SetteiStore& where, const std::string& key,
+                   const std::string& host) {
+  where.log.Log(".SetForDynamic : " + key + "/" + host);
   const std::string k = "$" + key;
-  if (st.settei.v.lb_dyn == k) {
-    st.settei.v.lb_host = host;
-    st.cur.host = host;
+  if (s.v.lb_dyn == k) {
+    s.v.lb_host = host;
+    s.cur.host = host;
   }
   bool changed = false;
-  for (AccountRow& row : st.settei.rows) {
+  for (AccountRow& row : s.rows) {
     if (row.Get(AccountRow::kDyn) != k) continue;
     if (row.cols.size() <= AccountRow::kHost) row.cols.resize(AccountRow::kHost + 1);
     row.cols[AccountRow::kHost] = host;
     changed = true;
   }
   std::string msg;
-  if (changed && !SetteiHozon(st, msg)) st.log.Log(msg);
+  if (changed && !SetteiHozon(s, where, msg)) where.log.Log(msg);
 }
 
 }  // namespace sorami

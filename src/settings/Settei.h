@@ -2,12 +2,25 @@
 // persisted value, as plain data the window copies into and out of its controls.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/AccountLog.h"
+#include "base/DiagLog.h"
+#include "platform/IniStore.h"
+
 namespace sorami {
 
-class AppState;
+// The account that site requests act for (curSite ... curDyn): the account page's account.
+struct CurrentAccount {
+  std::string site;     // curSite
+  std::string account;  // curAccount
+  std::string pass;     // curPass
+  std::string host;     // curHost
+  std::string user;     // curUser
+  std::string dyn;      // curDyn: prefix "$" key, empty for a fixed host
+};
 
 // One row of the account list: the site name, then its sub-items.
 struct AccountRow {
@@ -29,7 +42,7 @@ struct SetteiValues {
   std::string lb_host, lb_sys_user, lb_url, lb_dyn;
   std::string ed_smtp, ed_user, ed_address, ed_name, ed_pop, ed_pop_user, ed_mail_pass;
   long cb_smtp = 0, cb_pop = 0;
-  bool ck_pop = true, ck_nokosu = false, ck_server = false;  // CkAngouka lives in AppState
+  bool ck_pop = true, ck_nokosu = false, ck_server = false;  // CkAngouka: MasterFiles::encrypt
 };
 
 struct Settei {
@@ -38,34 +51,48 @@ struct Settei {
   bool ck_yuukou = false;        // "有効" of the account page
   int clicked_row = -1;          // the row last clicked; -1: none
   std::string label_jikoku;      // last check time of the shown row
+  CurrentAccount cur;
+};
+
+// Where the settings are kept and who hears of them: the settings store, the data directory
+// (KRList.dat), the logs, the encryption switch of the master file (saved with the settings)
+// and the directory server (the design value of "サーバー名").
+struct SetteiStore {
+  Registry& registry;
+  std::filesystem::path data_dir;
+  DiagLog& log;
+  AccountLog& aclog;
+  bool& angouka;
+  const std::string& directory_host;
 };
 
 // The settings window's creation: persisted values read (design defaults when absent),
 // the current account restored from them, the account list read. Logs what it does.
-void LoadSettei(AppState& st);
+void LoadSettei(Settei& s, const SetteiStore& where);
 // Saves every persisted value and the account list; false when something was not written.
-bool SetteiHozon(AppState& st, std::string& msg);
+bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg);
 
-bool SaveKairoIDList(AppState& st, std::string& msg);
-bool ReadKairoIDList(AppState& st, std::string& msg);
+bool SaveKairoIDList(const Settei& s, const SetteiStore& where, std::string& msg);
+bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg);
 
 // The edit boxes of the account page changed: copy into the current account (the password
 // only when it is not the mask "＊＊＊＊＊").
-void SetEditKairo(AppState& st, const std::string& text);
-void SetEditAccount(AppState& st, const std::string& text);
-void SetEditPassword(AppState& st, const std::string& text);
+void SetEditKairo(Settei& s, const std::string& text);
+void SetEditAccount(Settei& s, const std::string& text);
+void SetEditPassword(Settei& s, const std::string& text);
 
 // Records the account page as a row: a new row, or over row `index` when not new.
-bool UpdateAcList(AppState& st, bool is_new, int index);
+bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index);
 // Records the checked current account as an enabled row: over the row of the same site and
 // nickname when there is one, else as a new row.
-void RecordCheckedAccount(AppState& st);
+void RecordCheckedAccount(Settei& s, DiagLog& log);
 // Shows row `index` on the account page and makes it the current account.
-void ShowAccountRow(AppState& st, int index);
+void ShowAccountRow(Settei& s, int index);
 // Deletes the row last clicked (the remembered index stays).
-void DeleteClickedRow(AppState& st);
+void DeleteClickedRow(Settei& s);
 // A dynamic host moved: every row with the key "$"+key gets the host; saves when changed.
-void SetForDynamic(AppState& st, const std::string& key, const std::string& host);
+void SetForDynamic(Settei& s, const SetteiStore& where, const std::string& key,
+                   const std::string& host);
 
 // "＊＊＊＊＊": the password box text that keeps the stored password.
 const std::string& PasswordMask();

@@ -7,11 +7,21 @@ AppState::AppState(AppPaths p, std::unique_ptr<FileCrypto> c, DiagLog::Clock clo
       registry(paths.config_dir),
       crypto(std::move(c)),
       log(std::move(clock)),
-      doc_root((paths.app_dir / "Help").string()) {}
+      master{paths.DataDir(), crypto.get(), log},
+      site(log, aclog),
+      doc_root((paths.app_dir / "Help").string()) {
+  site.on_dynamic_host = [this](const std::string& key, const std::string& host) {
+    SetForDynamic(settei, SetteiPlace(), key, host);
+  };
+}
 
 void AppState::LoadCoreSettings() {
   const IniStore ini = registry.Open(kCommonKey);
-  angouka = ini.ReadBool("Setting", "fmKairoSettei.CkAngouka", true);
+  master.encrypt = ini.ReadBool("Setting", "fmKairoSettei.CkAngouka", true);
+}
+
+SetteiStore AppState::SetteiPlace() {
+  return {registry, paths.DataDir(), log, aclog, master.encrypt, site.directory_host};
 }
 
 }  // namespace sorami

@@ -3,10 +3,14 @@
 // in "Setting").
 #pragma once
 
+#include <filesystem>
+#include <string>
 #include <string_view>
 
+#include "base/DiagLog.h"
+#include "platform/AtomicFile.h"
 #include "platform/IniStore.h"
-#include "shell/WindowGeometry.h"
+#include "platform/WindowGeometry.h"
 
 namespace sorami {
 
@@ -26,5 +30,14 @@ struct LogWindowSettings {
     ini.WriteBool(kSettingSection, "fmFormMemo.Yokushi", yokushi);
   }
 };
+
+// Writes every line of the log, each ended by CR LF, replacing the file. The status text is
+// "OK " or "ERR " followed by the file name.
+inline bool SaveDiagLog(const DiagLog& log, const std::filesystem::path& file,
+                        std::string& status) {
+  const bool ok = WriteFileAtomic(file, log.Text());
+  status = (ok ? "OK " : "ERR ") + file.filename().string();
+  return ok;
+}
 
 }  // namespace sorami

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/MbText.h"
+#include "base/MbText.h"
 
 namespace sorami {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/IniStore.h"
-#include "shell/WindowGeometry.h"
+#include "platform/WindowGeometry.h"
 
 namespace sorami {
 

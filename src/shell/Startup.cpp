@@ -45,11 +45,11 @@ std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
   auto crypto = MakeSodiumFileCrypto(paths.KeyFile());
   auto st = std::make_unique<AppState>(std::move(paths), std::move(crypto));
   if (options.directory_host) {
-    st->directory_host = *options.directory_host;
+    st->site.directory_host = *options.directory_host;
   } else if (auto env = ProcessEnv("SORAMI_DIRECTORY_HOST"); env && !env->empty()) {
-    st->directory_host = *env;
+    st->site.directory_host = *env;
   }
-  st->http = MakeQtHttpClient();
+  st->site.http = MakeQtHttpClient();
   st->LoadCoreSettings();
   return st;
 }

@@ -3,12 +3,11 @@
 #include <charconv>
 
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
 #include "store/StoreOps.h"
-#include "views/FolderCounts.h"
 
 namespace sorami {
 
@@ -29,16 +28,16 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
-bool DispMessages(AppState& st, const std::string& value, const FetchHooks& hooks,
-                  std::string& msg) {
-  st.log.Log(".DispMessages :" + value.substr(0, 40));
+int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
+                 const FetchHooks& hooks, std::string& msg) {
+  ss.log.Log(".DispMessages :" + value.substr(0, 40));
   int count = 0;
   std::string_view rest = value;
   std::string_view raw;
   while (!rest.empty()) {
     SplitToken("\r\n", rest, raw);
     std::string_view line = Trim(raw);
-    st.log.Log("LN:" + std::string(line));
+    ss.log.Log("LN:" + std::string(line));
     // A fresh work row for every line: a short line never inherits an earlier line's fields.
     MastFields row;
     std::string_view field;
@@ -47,95 +46,83 @@ bool DispMessages(AppState& st, const std::string& value, const FetchHooks& hook
       row[static_cast<size_t>(k)] = std::string(field);
     }
     if (!IsInteger(row[1])) continue;
-    if (ExistsMaster(st, row)) continue;
-    st.log.Log("Arline[1]:" + row[1] + " ArLine[2]:" + row[2]);
+    if (ExistsMaster(store, ss.log, row)) continue;
+    ss.log.Log("Arline[1]:" + row[1] + " ArLine[2]:" + row[2]);
     ++count;
-    st.log.Log(row[1] + " " + row[3]);
+    ss.log.Log(row[1] + " " + row[3]);
     row[kColFolder] = std::string(FolderNames[kFolderInbox]);
-    AddMaster(st, false, row);
+    AddMaster(store, ss.log, false, row);
     if (!row[kColAttachments].empty()) {
-      st.log.Log(Utf8ToCp932("添付 : ") + row[kColAttachments]);
+      ss.log.Log(Utf8ToCp932("添付 : ") + row[kColAttachments]);
       std::string tmsg;
       if (hooks.download_tenpu) {
-        hooks.download_tenpu(st, st.cur.host, row[kColRecipientUser], row[kColServerNo],
-                             row[kColAttachments], tmsg);
+        hooks.download_tenpu(row[kColRecipientUser], row[kColServerNo], row[kColAttachments],
+                             tmsg);
       }
-      st.log.Log(tmsg);
+      ss.log.Log(tmsg);
     }
   }
   msg = count > 0 ? Utf8ToCp932("新着メッセージ : ") + std::to_string(count) + Utf8ToCp932(" 件")
                   : Utf8ToCp932("新着メッセージなし");
-  return count > 0;
+  return count;
 }
 
-bool GetMessage(AppState& st, const FetchAccount& a, bool leave_on_site, const FetchHooks& hooks,
-                std::string& msg) {
-  st.log.Log(".GetMessage :" + a.site);
+FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a,
+                       bool leave_on_site, const FetchHooks& hooks, std::string& msg) {
+  ss.log.Log(".GetMessage :" + a.site);
   const std::string command = leave_on_site ? "GET" : "GETDEL";
   const std::vector<std::string> fields = {
       "COMMAND=" + command, "TOSITE=" + a.site, "TOUSER=" + a.user, "TONAME=" + a.nickname,
       "USERPASS=" + a.password, "FROMHOST=" + a.host, "FROMUSER=" + a.user};
   std::string value;
-  if (!SendHTTP(st, command, a.host, fields, value, msg)) {
-    if (a.dyn.empty()) return false;
-    st.log.Log("DynamicHost : " + a.dyn);
+  if (!SendHTTP(ss, command, a.host, fields, value, msg)) {
+    if (a.dyn.empty()) return FetchResult::kFailed;
+    ss.log.Log("DynamicHost : " + a.dyn);
     std::string host = a.host;
     std::string dmsg;
-    if (GetDynamicHost(st, a.dyn, host, dmsg)) {
-      if (!SendHTTP(st, command, host, fields, value, msg)) return false;
+    if (GetDynamicHost(ss, a.dyn, host, dmsg)) {
+      if (!SendHTTP(ss, command, host, fields, value, msg)) return FetchResult::kFailed;
     }
   }
-  const bool result = DispMessages(st, value, hooks, msg);
-  st.log.Log(msg);
-  return result;
+  const int count = DispMessages(ss, store, value, hooks, msg);
+  ss.log.Log(msg);
+  return count > 0 ? FetchResult::kNew : FetchResult::kNothingNew;
 }
 
-FetchOutcome SaishinShutoku(AppState& st, int row, const FetchHooks& hooks) {
+FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
+                            const std::vector<FetchAccount>& accounts, int row,
+                            const FetchHooks& hooks) {
   FetchOutcome out;
-  SiteGuard guard(st);
+  SiteGuard guard(ss);
   if (!guard.acquired()) {
     out.refused = true;
-    out.status = BusyMessage();
     return out;
   }
-  st.log.Log("SaishinShutoku :" + std::to_string(row));
+  ss.log.Log("SaishinShutoku :" + std::to_string(row));
   out.checked_at = NowText();
-  const auto& rows = st.settei.rows;
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (size_t i = 0; i < accounts.size(); ++i) {
     if (row >= 0 && static_cast<size_t>(row) != i) continue;
     try {
-      const AccountRow& r = rows[i];
-      st.log.Log(Utf8ToCp932("●") + r.Get(AccountRow::kSite));
-      if (!r.Enabled()) {
-        st.log.Log(Utf8ToCp932("無効"));
+      const FetchAccount& a = accounts[i];
+      ss.log.Log(Utf8ToCp932("●") + a.site);
+      if (!a.enabled) {
+        ss.log.Log(Utf8ToCp932("無効"));
         continue;
       }
-      const FetchAccount a{r.Get(AccountRow::kAccount), r.Get(AccountRow::kSite),
-                           r.Get(AccountRow::kPassword), r.Get(AccountRow::kHost),
-                           r.Get(AccountRow::kDyn), r.Get(AccountRow::kUser)};
       std::string msg;
-      const bool got = GetMessage(st, a, st.leave_on_site, hooks, msg);
-      if (got) out.any_new = true;
-      if (!got && msg != Utf8ToCp932("新着メッセージなし")) ++out.failed;
-      st.log.Log(msg);
-      st.aclog.AddLogLine("GET ", a.nickname, a.site, a.host, a.user, msg);
+      const FetchResult got = GetMessage(ss, store, a, ss.leave_on_site, hooks, msg);
+      if (got == FetchResult::kNew) out.any_new = true;
+      if (got == FetchResult::kFailed) ++out.failed;
+      ss.log.Log(msg);
+      ss.aclog.AddLogLine("GET ", a.nickname, a.site, a.host, a.user, msg);
       std::string fmsg;
-      if (hooks.get_feedback) hooks.get_feedback(st, a, fmsg);
-      st.log.Log(fmsg);
-      st.aclog.AddLogLine("FEED", a.nickname, a.site, a.host, a.user, fmsg);
+      if (hooks.get_feedback) hooks.get_feedback(a, fmsg);
+      ss.log.Log(fmsg);
+      ss.aclog.AddLogLine("FEED", a.nickname, a.site, a.host, a.user, fmsg);
     } catch (...) {
-      st.log.Log("ERROR");
+      ss.log.Log("ERROR");
       ++out.failed;
     }
-  }
-  if (out.any_new) {
-    SetDisplay(st, out.status);
-  } else {
-    out.status = Utf8ToCp932("新着メッセージ無し");
-  }
-  if (out.failed > 0) {
-    out.status += Utf8ToCp932("（取得できなかったアカウント : ") + std::to_string(out.failed) +
-                  Utf8ToCp932(" 件）");
   }
   return out;
 }

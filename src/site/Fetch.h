@@ -5,8 +5,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "shell/AppState.h"
+#include "site/SiteSession.h"
 #include "store/MasterFile.h"
 
 namespace sorami {
@@ -14,34 +15,39 @@ namespace sorami {
 // The account values a fetch works with (one row of the account list).
 struct FetchAccount {
   std::string nickname, site, password, host, dyn, user;
+  bool enabled = true;
 };
 
 // Work done for a fetch by other features: downloading a message's attachments and
 // collecting read receipts. Empty hooks are skipped.
 struct FetchHooks {
-  std::function<bool(AppState&, const std::string& host, const std::string& user,
-                     const std::string& server_no, const std::string& files, std::string& msg)>
+  std::function<bool(const std::string& user, const std::string& server_no,
+                     const std::string& files, std::string& msg)>
       download_tenpu;
-  std::function<bool(AppState&, const FetchAccount&, std::string& msg)> get_feedback;
+  std::function<bool(const FetchAccount&, std::string& msg)> get_feedback;
 };
+
+// What one account's request brought.
+enum class FetchResult { kNew, kNothingNew, kFailed };
 
 struct FetchOutcome {
   bool refused = false;  // another site request was running
   bool any_new = false;  // at least one account brought new messages
   int failed = 0;        // accounts whose request failed
   std::string checked_at;  // the last-check time "yyyy/mm/dd hh:nn:ss"
-  std::string status;      // what the main status bar shows at the end
 };
 
 // The fetch loop over the account list: row -1 for all rows, else that row only.
-FetchOutcome SaishinShutoku(AppState& st, int row, const FetchHooks& hooks = {});
+FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
+                            const std::vector<FetchAccount>& accounts, int row,
+                            const FetchHooks& hooks = {});
 
-// One account: true when at least one new message was stored. Follows a moved dynamic host.
-bool GetMessage(AppState& st, const FetchAccount& account, bool leave_on_site,
-                const FetchHooks& hooks, std::string& msg);
+// One account. Follows a moved dynamic host. msg is the status text of the account.
+FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& account,
+                       bool leave_on_site, const FetchHooks& hooks, std::string& msg);
 
-// Reads the message lines of an answer into the store; true when one was new.
-bool DispMessages(AppState& st, const std::string& value, const FetchHooks& hooks,
-                  std::string& msg);
+// Reads the message lines of an answer into the store; the number of new records.
+int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
+                 const FetchHooks& hooks, std::string& msg);
 
 }  // namespace sorami

@@ -1,31 +1,33 @@
 #include "site/HostLookup.h"
 
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "site/SendHttp.h"
 
 namespace sorami {
 
-bool GetKairoHost(AppState& st, std::string& msg) {
-  st.log.Log("GetKairoHost");
-  const std::vector<std::string> fields = {"COMMAND=GETHOST", "TOSITE=" + st.cur.site};
+bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found,
+                  std::string& msg) {
+  ss.log.Log("GetKairoHost");
+  const std::vector<std::string> fields = {"COMMAND=GETHOST", "TOSITE=" + site};
   std::string value;
-  if (!SendHTTP(st, "GETHOST", st.directory_host, fields, value, msg)) {
-    st.log.Log("ng:SendHTTP");
+  if (!SendHTTP(ss, "GETHOST", ss.directory_host, fields, value, msg)) {
+    ss.log.Log("ng:SendHTTP");
     return false;
   }
-  st.log.Log("OK(SendHTTP)");
-  return GetKairoSiteID(st, value, msg);
+  ss.log.Log("OK(SendHTTP)");
+  return GetKairoSiteID(ss.log, value, found, msg);
 }
 
-bool GetKairoSiteID(AppState& st, const std::string& value, std::string& msg) {
-  st.log.Log(".GetKairoSiteID :" + value);
+bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found,
+                    std::string& msg) {
+  log.Log(".GetKairoSiteID :" + value);
   std::string rest = value;
   std::string item, name, host, user, dyn;
   while (!rest.empty()) {
     SplitToken("\t", rest, item);
     SplitToken("=", item, name);
-    st.log.Log("parm:" + name + " val:" + item);
+    log.Log("parm:" + name + " val:" + item);
     if (name == "TOHOST") host = item;
     if (name == "TOUSER") user = item;
     if (name == "DYNAMIC") dyn = item;
@@ -34,49 +36,39 @@ bool GetKairoSiteID(AppState& st, const std::string& value, std::string& msg) {
     msg = Utf8ToCp932("接続エラー");
     return false;
   }
-  st.settei.v.lb_host = host;
-  st.settei.v.lb_sys_user = user;
-  st.settei.v.lb_dyn = dyn;
-  st.cur.host = host;
-  st.cur.user = user;
+  found = {host, user, dyn};
   msg = Utf8ToCp932("接続ＯＫ");
   return true;
 }
 
-bool KakuninKairoID(AppState& st, std::string& msg) {
-  st.log.Log("KakuninKairoID");
-  const std::vector<std::string> fields = {"COMMAND=CHECK", "FROMSITE=" + st.cur.host,
-                                           "FROMUSER=" + st.cur.user,
-                                           "FROMNAME=" + st.cur.account,
-                                           "USERPASS=" + st.cur.pass};
+bool KakuninKairoID(SiteSession& ss, const SiteLogin& login, std::string& msg) {
+  ss.log.Log("KakuninKairoID");
+  const std::vector<std::string> fields = {"COMMAND=CHECK", "FROMSITE=" + login.host,
+                                           "FROMUSER=" + login.user,
+                                           "FROMNAME=" + login.account,
+                                           "USERPASS=" + login.pass};
   std::string value;
-  const bool ok = SendHTTP(st, "CHECK", st.cur.host, fields, value, msg);
-  st.log.Log("val:" + value);
-  st.log.Log("msg:" + msg);
+  const bool ok = SendHTTP(ss, "CHECK", login.host, fields, value, msg);
+  ss.log.Log("val:" + value);
+  ss.log.Log("msg:" + msg);
   return ok;
 }
 
-bool ExecTest(AppState& st, std::string& msg) {
-  st.log.Log("ExecTest");
-  if (!GetKairoHost(st, msg)) return false;
-  return KakuninKairoID(st, msg);
-}
-
-bool GetDynamicHost(AppState& st, const std::string& key, std::string& host, std::string& msg) {
-  st.log.Log(".GetDynamicHost : " + key);
+bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, std::string& msg) {
+  ss.log.Log(".GetDynamicHost : " + key);
   std::string after = key;
   std::string before;
   SplitToken("$", after, before);
   if (MbFind("$", key) == std::string::npos) after.clear();  // a key without "$" is empty
   const std::vector<std::string> fields = {"COMMAND=GETDYN", "HOST=" + after};
   std::string value;
-  if (!SendHTTP(st, "GETDYN", st.directory_host, fields, value, msg)) return false;
+  if (!SendHTTP(ss, "GETDYN", ss.directory_host, fields, value, msg)) return false;
   const size_t b = value.find_first_not_of(" \t\r\n");
   const size_t e = value.find_last_not_of(" \t\r\n");
   host = b == std::string::npos ? std::string() : value.substr(b, e - b + 1);
-  st.log.Log("host: " + host);
-  st.log.Log("msg : " + msg);
-  SetForDynamic(st, after, host);
+  ss.log.Log("host: " + host);
+  ss.log.Log("msg : " + msg);
+  if (ss.on_dynamic_host) ss.on_dynamic_host(after, host);
   return true;
 }
 

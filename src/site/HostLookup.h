@@ -4,21 +4,22 @@
 
 #include <string>
 
-#include "shell/AppState.h"
+#include "site/SiteSession.h"
 
 namespace sorami {
 
-// GetKairoHost, then KakuninKairoID when it succeeded.
-bool ExecTest(AppState& st, std::string& msg);
-// Asks the directory server where curSite lives.
-bool GetKairoHost(AppState& st, std::string& msg);
-// Reads "TOHOST=..", "TOUSER=..", "DYNAMIC=.." items into the current account and the
-// settings window's labels; "接続エラー" when host or user is missing.
-bool GetKairoSiteID(AppState& st, const std::string& value, std::string& msg);
-// Checks curAccount / curPass on curHost.
-bool KakuninKairoID(AppState& st, std::string& msg);
+// Asks the directory server where a site lives.
+bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found,
+                  std::string& msg);
+// Reads the "TOHOST=..", "TOUSER=..", "DYNAMIC=.." items of the directory server's answer;
+// "接続エラー" when host or user is missing.
+bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found,
+                    std::string& msg);
+// Checks the login's nickname and password on its host.
+bool KakuninKairoID(SiteSession& ss, const SiteLogin& login, std::string& msg);
 // Asks the directory server for the current host of a dynamic-host key ("prefix$key");
-// updates host and every account row with that key.
-bool GetDynamicHost(AppState& st, const std::string& key, std::string& host, std::string& msg);
+// updates host and tells the session's listener, so every account row with that key follows.
+bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host,
+                    std::string& msg);
 
 }  // namespace sorami

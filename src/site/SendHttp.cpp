@@ -4,7 +4,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "site/SiteWire.h"
 
 namespace sorami {
@@ -27,15 +27,15 @@ std::string MakeBoundary() {
 // Hides the progress window however the request ends.
 class ProgressShown {
  public:
-  ProgressShown(AppState& st, bool show) : st_(st), shown_(show && st.progress) {
-    if (shown_) st_.progress->Show(Utf8ToCp932("実行中　しばらくお待ちください"));
+  ProgressShown(SiteSession& ss, bool show) : ss_(ss), shown_(show && ss.progress) {
+    if (shown_) ss_.progress->Show(Utf8ToCp932("実行中　しばらくお待ちください"));
   }
   ~ProgressShown() {
-    if (shown_) st_.progress->Hide();
+    if (shown_) ss_.progress->Hide();
   }
 
  private:
-  AppState& st_;
+  SiteSession& ss_;
   bool shown_;
 };
 
@@ -43,33 +43,33 @@ class ProgressShown {
 
 std::string BusyMessage() { return Utf8ToCp932("他の通信が終わるまでお待ちください"); }
 
-bool SendHTTP(AppState& st, std::string_view kind, std::string_view host,
+bool SendHTTP(SiteSession& ss, std::string_view kind, std::string_view host,
               const std::vector<std::string>& fields, std::string& value, std::string& msg) {
-  st.log.Log(".SendHTTP " + std::string(kind) + " " + std::string(host));
+  ss.log.Log(".SendHTTP " + std::string(kind) + " " + std::string(host));
   if (host.empty()) {
     msg = Utf8ToCp932("HOST未設定");
-    st.log.Log(msg);
+    ss.log.Log(msg);
     return false;
   }
-  const bool multipart = kind == "SENDWIN" && !st.send_attachments.empty();
-  if (multipart) st.log.Log(Utf8ToCp932("添付ファイル有り"));
+  const bool multipart = kind == "SENDWIN" && !ss.send_attachments.empty();
+  if (multipart) ss.log.Log(Utf8ToCp932("添付ファイル有り"));
   HttpRequest req;
   req.url = SiteUrl(kind, host);
-  st.log.Log("url:" + req.url);
-  ProgressShown progress(st, ShowsProgress(kind));
+  ss.log.Log("url:" + req.url);
+  ProgressShown progress(ss, ShowsProgress(kind));
 
   if (multipart) {
     for (const std::string& line : fields) {
       std::string v = line;
       std::string name;
       SplitToken("=", v, name);
-      st.log.Log("val:" + name + " str:" + v.substr(0, 40));
+      ss.log.Log("val:" + name + " str:" + v.substr(0, 40));
     }
     std::vector<MultipartFile> files;
-    for (const std::string& path : st.send_attachments) {
+    for (const std::string& path : ss.send_attachments) {
       MultipartFile f{path, {}};
       if (!ReadWholeFile(FsPath(path), f.bytes)) {
-        st.log.Log("errorrr");  // what could be read is sent
+        ss.log.Log("errorrr");  // what could be read is sent
         continue;
       }
       files.push_back(std::move(f));
@@ -78,36 +78,36 @@ bool SendHTTP(AppState& st, std::string_view kind, std::string_view host,
     req.content_type = "multipart/form-data; boundary=" + boundary;
     req.body = MultipartBody(fields, files, boundary);
   } else {
-    for (const std::string& line : fields) st.log.Log(line);
+    for (const std::string& line : fields) ss.log.Log(line);
     req.content_type = "application/x-www-form-urlencoded";
     req.body = UrlEncodedBody(fields);
   }
 
-  st.log.Log("Http2 Post");
-  const HttpResponse resp = st.http ? st.http->Send(req) : HttpResponse{};
+  ss.log.Log("Http2 Post");
+  const HttpResponse resp = ss.http ? ss.http->Send(req) : HttpResponse{};
   bool result = false;
   if (!resp.ok) {
     msg = Utf8ToCp932("接続エラー");
     value = msg;
-    st.log.Log(msg + (resp.error.empty() ? "" : " (" + resp.error + ")"));
-    st.aclog.AddLogText(msg);
+    ss.log.Log(msg + (resp.error.empty() ? "" : " (" + resp.error + ")"));
+    ss.aclog.AddLogText(msg);
   } else {
-    st.log.Log(resp.body.substr(0, 40));
+    ss.log.Log(resp.body.substr(0, 40));
     if (kind == "SENDSMTP") {
       const size_t at = resp.body.find(kOkPgm);
       if (at != std::string::npos) {
-        st.log.Log("OK");
+        ss.log.Log("OK");
         value = resp.body.substr(0, at);
         msg = resp.body.substr(at + kOkPgm.size());
       }
     } else {
       result = GetResult(resp.body, value, msg);
-      st.log.Log("msg:" + msg);
-      st.log.Log("value:" + value);
-      if (!result) st.aclog.AddLogText(value);
+      ss.log.Log("msg:" + msg);
+      ss.log.Log("value:" + value);
+      if (!result) ss.aclog.AddLogText(value);
     }
   }
-  st.log.Log("end(SendHTTP)");
+  ss.log.Log("end(SendHTTP)");
   return result;
 }
 

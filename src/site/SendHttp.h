@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/AppState.h"
+#include "site/SiteSession.h"
 
 namespace sorami {
 
@@ -14,16 +14,16 @@ namespace sorami {
 // the progress window shows, the body form ("SENDWIN" with files to send: multipart) and
 // the answer handling ("SENDSMTP": split at "OK(PGM)", result always false).
 // Fields are "NAME=value" lines in code page 932.
-bool SendHTTP(AppState& st, std::string_view kind, std::string_view host,
+bool SendHTTP(SiteSession& ss, std::string_view kind, std::string_view host,
               const std::vector<std::string>& fields, std::string& value, std::string& msg);
 
 // Lets one site request (a fetch, a check, a send) run at a time: a second one started while
 // the first waits (a click or a timer tick arrives during the wait) is refused.
 class SiteGuard {
  public:
-  explicit SiteGuard(AppState& st) : st_(st), owner_(!st.site_busy) { st_.site_busy = true; }
+  explicit SiteGuard(SiteSession& ss) : ss_(ss), owner_(!ss.busy) { ss_.busy = true; }
   ~SiteGuard() {
-    if (owner_) st_.site_busy = false;
+    if (owner_) ss_.busy = false;
   }
   SiteGuard(const SiteGuard&) = delete;
   SiteGuard& operator=(const SiteGuard&) = delete;
@@ -31,7 +31,7 @@ class SiteGuard {
   bool acquired() const { return owner_; }
 
  private:
-  AppState& st_;
+  SiteSession& ss_;
   bool owner_;
 };
 

@@ -1,7 +1,7 @@
 #include "site/SiteWire.h"
 
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 
 namespace sorami {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "shell/MbText.h"
+#include "base/MbText.h"
 
 namespace sorami {
 

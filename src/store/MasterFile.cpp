@@ -9,9 +9,9 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "store/Folders.h"
-#include "store/LineReader.h"
+#include "base/LineReader.h"
 
 namespace sorami {
 
@@ -36,7 +36,7 @@ void Remove(const fs::path& p) {
 
 // Moves a master file that could not be read out of the way, so that the save does not
 // overwrite the only copy of the user's messages: "Master.enc" -> "Master.enc.unread-<time>".
-void KeepUnreadFile(AppState& st, const fs::path& p) {
+void KeepUnreadFile(DiagLog& log, const fs::path& p) {
   if (!Exists(p)) return;
   char stamp[32];
   const std::time_t now = std::time(nullptr);
@@ -47,7 +47,7 @@ void KeepUnreadFile(AppState& st, const fs::path& p) {
   kept += std::string(".unread-") + stamp;
   std::error_code ec;
   fs::rename(p, kept, ec);
-  st.log.Log((ec ? "Keep failed : " : "Kept : ") + PathText(kept));
+  log.Log((ec ? "Keep failed : " : "Kept : ") + PathText(kept));
 }
 
 // Fills cols[2..23] from one file line (the sequence number before the first TAB is
@@ -82,11 +82,11 @@ bool WorthWriting(std::string_view line) {
 
 }  // namespace
 
-fs::path MasterPath(const AppState& st) { return st.paths.DataDir() / "Master.dat"; }
+fs::path MasterPath(const MasterFiles& mf) { return mf.data_dir / "Master.dat"; }
 
-bool AngoukaDecodeMaster(AppState& st, const std::string& current_dir, std::string& msg,
+bool AngoukaDecodeMaster(MasterFiles& mf, const std::string& current_dir, std::string& msg,
                          fs::path& path) {
-  st.log.Log(".AngoukaDecodeMaster: " + PathText(path));
+  mf.log.Log(".AngoukaDecodeMaster: " + PathText(path));
   fs::path enc = path;
   enc.replace_extension(".enc");
   fs::path tmp = path;
@@ -103,15 +103,15 @@ bool AngoukaDecodeMaster(AppState& st, const std::string& current_dir, std::stri
   }
   if (!has_enc) {
     msg = Utf8ToCp932(" 暗号化ファイル無し");
-    if (st.crypto->EncryptFile(path.c_str(), enc.c_str(), current_dir.c_str()) != 0) {
+    if (mf.crypto->EncryptFile(path.c_str(), enc.c_str(), current_dir.c_str()) != 0) {
       msg += " False(EncryptFile) :" + PathText(path);
       return false;
     }
     return true;
   }
-  if (st.crypto->DecryptFile(enc.c_str(), tmp.c_str(), current_dir.c_str()) != 0) {
+  if (mf.crypto->DecryptFile(enc.c_str(), tmp.c_str(), current_dir.c_str()) != 0) {
     msg = Utf8ToCp932("暗号復号失敗");
-    st.master.unread_file_on_disk = true;
+    mf.unread_file_on_disk = true;
     return false;
   }
   path = tmp;
@@ -119,25 +119,25 @@ bool AngoukaDecodeMaster(AppState& st, const std::string& current_dir, std::stri
   return true;
 }
 
-bool ReadMaster(AppState& st, std::string& msg) {
-  st.log.Log("ReadMaster");
-  const fs::path plain = MasterPath(st);
+bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
+  mf.log.Log("ReadMaster");
+  const fs::path plain = MasterPath(mf);
   fs::path path = plain;
-  st.log.Log(PathText(path));
-  const bool encrypt = st.angouka;
+  mf.log.Log(PathText(path));
+  const bool encrypt = mf.encrypt;
   bool read_decrypted = false;
   bool encrypted_now = false;
-  st.master.unread_file_on_disk = false;
+  mf.unread_file_on_disk = false;
   if (encrypt) {
     try {
       std::string amsg;
-      const bool ok = AngoukaDecodeMaster(st, CurrentDirText(), amsg, path);
-      st.log.Log(ok ? amsg : "False : " + amsg);
+      const bool ok = AngoukaDecodeMaster(mf, CurrentDirText(), amsg, path);
+      mf.log.Log(ok ? amsg : "False : " + amsg);
       read_decrypted = ok && path != plain;
       encrypted_now = ok && path == plain;
-      st.log.Log("fname: " + PathText(path));
+      mf.log.Log("fname: " + PathText(path));
     } catch (...) {
-      st.log.Log(Utf8ToCp932("暗号化エラー"));
+      mf.log.Log(Utf8ToCp932("暗号化エラー"));
     }
   }
   if (!Exists(path)) {
@@ -148,12 +148,12 @@ bool ReadMaster(AppState& st, std::string& msg) {
                                                       &std::fclose);
   if (!file) {
     msg = "Cannot Read : " + PathText(path);
-    st.master.unread_file_on_disk = true;
+    mf.unread_file_on_disk = true;
     return false;
   }
   // Read into a fresh table so a failed read leaves the store as it was.
   TArMastd fresh;
-  fresh.SetCapacity(st.store.MastCapacity());
+  fresh.SetCapacity(store.MastCapacity());
   std::error_code size_ec;
   const auto file_size = fs::file_size(path, size_ec);
   if (!size_ec) fresh.ReserveIndex(static_cast<size_t>(file_size / 256));
@@ -168,16 +168,16 @@ bool ReadMaster(AppState& st, std::string& msg) {
   }
   if (reader.failed()) {
     msg = "Cannot Read : " + PathText(path);
-    st.master.unread_file_on_disk = true;
+    mf.unread_file_on_disk = true;
     if (read_decrypted) Remove(path);
     return false;
   }
   file.reset();
   if (read_decrypted || encrypted_now) Remove(path);
-  fresh.glix = st.store.glix;
-  st.store = std::move(fresh);
-  msg = Utf8ToCp932("読込完了 :") + std::to_string(st.store.CtMaster()) + Utf8ToCp932(" 件");
-  st.log.Log(msg);
+  fresh.glix = store.glix;
+  store = std::move(fresh);
+  msg = Utf8ToCp932("読込完了 :") + std::to_string(store.CtMaster()) + Utf8ToCp932(" 件");
+  mf.log.Log(msg);
   return true;
 }
 
@@ -196,16 +196,16 @@ std::string MakeMasterLine(const TArMastd& store, int32_t row) {
   return line;
 }
 
-bool AngoukaMaster(AppState& st, const fs::path& path, std::string& msg) {
-  st.log.Log(".AngoukaMaster: " + PathText(path));
+bool AngoukaMaster(MasterFiles& mf, const fs::path& path, std::string& msg) {
+  mf.log.Log(".AngoukaMaster: " + PathText(path));
   fs::path enc = path;
   enc.replace_extension(".enc");
-  if (st.master.unread_file_on_disk) {
-    KeepUnreadFile(st, enc);
-    st.master.unread_file_on_disk = false;
+  if (mf.unread_file_on_disk) {
+    KeepUnreadFile(mf.log, enc);
+    mf.unread_file_on_disk = false;
   }
   Remove(enc);
-  if (st.crypto->EncryptFile(path.c_str(), enc.c_str(), CurrentDirText().c_str()) != 0) {
+  if (mf.crypto->EncryptFile(path.c_str(), enc.c_str(), CurrentDirText().c_str()) != 0) {
     msg = Utf8ToCp932("暗号化失敗");
     return false;
   }
@@ -213,18 +213,18 @@ bool AngoukaMaster(AppState& st, const fs::path& path, std::string& msg) {
   return true;
 }
 
-bool SaveMasterAs(AppState& st, bool encrypt, std::string& msg) {
-  st.log.Log("SaveMaster");
+bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::string& msg) {
+  mf.log.Log("SaveMaster");
   std::error_code ec;
-  fs::create_directories(st.paths.DataDir(), ec);
-  const fs::path path = MasterPath(st);
-  st.log.Log(PathText(path));
-  if (st.master.unread_file_on_disk) {
-    KeepUnreadFile(st, path);
+  fs::create_directories(mf.data_dir, ec);
+  const fs::path path = MasterPath(mf);
+  mf.log.Log(PathText(path));
+  if (mf.unread_file_on_disk) {
+    KeepUnreadFile(mf.log, path);
     if (!encrypt) {
       fs::path enc = path;
-      KeepUnreadFile(st, enc.replace_extension(".enc"));
-      st.master.unread_file_on_disk = false;
+      KeepUnreadFile(mf.log, enc.replace_extension(".enc"));
+      mf.unread_file_on_disk = false;
     }
   }
   AtomicFileWriter out;
@@ -234,9 +234,9 @@ bool SaveMasterAs(AppState& st, bool encrypt, std::string& msg) {
   }
   long count = 0;
   std::string line;
-  for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
-    if (IsDeletedFolder(st.store.Get(row, kColFolder))) continue;
-    line = MakeMasterLine(st.store, row);
+  for (int32_t row = 0; row < store.CtMaster(); ++row) {
+    if (IsDeletedFolder(store.Get(row, kColFolder))) continue;
+    line = MakeMasterLine(store, row);
     if (!WorthWriting(line)) continue;
     line += "\r\n";
     out.Write(line);
@@ -247,43 +247,45 @@ bool SaveMasterAs(AppState& st, bool encrypt, std::string& msg) {
     return false;
   }
   msg = Utf8ToCp932("保存完了 :") + std::to_string(count) + Utf8ToCp932(" 件");
-  st.log.Log(msg);
+  mf.log.Log(msg);
   if (!encrypt) return true;
   try {
     std::string amsg;
-    if (!AngoukaMaster(st, path, amsg)) {
+    if (!AngoukaMaster(mf, path, amsg)) {
       msg = amsg;
       return false;
     }
   } catch (...) {
-    st.log.Log(Utf8ToCp932("暗号化エラー"));
+    mf.log.Log(Utf8ToCp932("暗号化エラー"));
   }
   return true;
 }
 
-bool SaveMaster(AppState& st, std::string& msg) { return SaveMasterAs(st, st.angouka, msg); }
-
-void AddMaster(AppState& st, bool /*flag*/, const MastFields& fields) {
-  st.log.Log(".AddMaster");
-  std::array<std::string_view, TArMastData::kColumns> cols{};
-  for (int col = 1; col <= 23; ++col) cols[col] = fields[col];
-  st.store.Append(cols);
+bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg) {
+  return SaveMasterAs(mf, store, mf.encrypt, msg);
 }
 
-bool ExistsMaster(AppState& st, const MastFields& fields) {
-  if (!st.store.Exists(fields[kColDate], fields[kColSender])) return false;
-  st.log.Log(Utf8ToCp932("取得済み ") + fields[kColDate]);
+void AddMaster(TArMastd& store, DiagLog& log, bool /*flag*/, const MastFields& fields) {
+  log.Log(".AddMaster");
+  std::array<std::string_view, TArMastData::kColumns> cols{};
+  for (int col = 1; col <= 23; ++col) cols[col] = fields[col];
+  store.Append(cols);
+}
+
+bool ExistsMaster(const TArMastd& store, DiagLog& log, const MastFields& fields) {
+  if (!store.Exists(fields[kColDate], fields[kColSender])) return false;
+  log.Log(Utf8ToCp932("取得済み ") + fields[kColDate]);
   return true;
 }
 
-void MastDisp(AppState& st) {
-  st.log.Log("CtMaster:" + std::to_string(st.store.CtMaster()));
+void MastDisp(const TArMastd& store, DiagLog& log) {
+  log.Log("CtMaster:" + std::to_string(store.CtMaster()));
   char head[48];
-  for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
-    st.log.Log("");
+  for (int32_t row = 0; row < store.CtMaster(); ++row) {
+    log.Log("");
     for (int col = 0; col <= 23; ++col) {
       std::snprintf(head, sizeof head, "ArMast[%2.2d,%2.2d]:", row, col);
-      st.log.Log(head + std::string(st.store.Get(row, col)));
+      log.Log(head + std::string(store.Get(row, col)));
     }
   }
 }

@@ -7,24 +7,24 @@ namespace sorami {
 
 namespace {
 
-bool IsRecord(const AppState& st, int32_t row) { return row >= 0 && row < st.store.CtMaster(); }
+bool IsRecord(const TArMastd& store, int32_t row) { return row >= 0 && row < store.CtMaster(); }
 
 }  // namespace
 
-bool SakujoMessage(AppState& st, const std::vector<int32_t>& rows, std::string& msg,
+bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& rows, std::string& msg,
                    std::vector<int32_t>* deleted) {
-  st.log.Log(".SakujoMessage");
+  log.Log(".SakujoMessage");
   long count = 0;
   const std::string_view wastebasket = FolderNames[kFolderDeleted];
   for (const int32_t row : rows) {
-    if (!IsRecord(st, row)) {
-      st.log.Log("ERROR " + std::to_string(row));
+    if (!IsRecord(store, row)) {
+      log.Log("ERROR " + std::to_string(row));
       continue;
     }
-    if (IsDeletedFolder(st.store.Get(row, kColFolder))) {
-      for (int col = 0; col <= 23; ++col) st.store.Set(row, col, "");
+    if (IsDeletedFolder(store.Get(row, kColFolder))) {
+      for (int col = 0; col <= 23; ++col) store.Set(row, col, "");
     }
-    st.store.Set(row, kColFolder, wastebasket);
+    store.Set(row, kColFolder, wastebasket);
     if (deleted) deleted->push_back(row);
     ++count;
   }
@@ -36,12 +36,12 @@ bool SakujoMessage(AppState& st, const std::vector<int32_t>& rows, std::string& 
   return false;
 }
 
-bool ChangeFolder(AppState& st, int32_t row, std::string_view folder) {
-  st.log.Log("ChangeFolder:" + std::string(folder));
-  if (!IsRecord(st, row)) return false;
-  if (st.store.Get(row, kColFolder) == folder) return false;
-  st.store.Set(row, kColFolder, folder);
-  if (folder == FolderNames[kFolderInbox]) st.store.Set(row, kColReadDate, kUnreadMark);
+bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view folder) {
+  log.Log("ChangeFolder:" + std::string(folder));
+  if (!IsRecord(store, row)) return false;
+  if (store.Get(row, kColFolder) == folder) return false;
+  store.Set(row, kColFolder, folder);
+  if (folder == FolderNames[kFolderInbox]) store.Set(row, kColReadDate, kUnreadMark);
   return true;
 }
 
@@ -53,16 +53,16 @@ std::string NowText(std::time_t now) {
   return buf;
 }
 
-bool SetKakuninbi(AppState& st, int32_t row, const std::string& now,
+bool SetKakuninbi(TArMastd& store, DiagLog& log, int32_t row, const std::string& now,
                   const FeedbackHook& send_feedback) {
-  if (!IsRecord(st, row)) return false;
-  const std::string_view read_date = st.store.Get(row, kColReadDate);
-  st.log.Log(".SetKakuninbi :" + std::string(read_date));
+  if (!IsRecord(store, row)) return false;
+  const std::string_view read_date = store.Get(row, kColReadDate);
+  log.Log(".SetKakuninbi :" + std::string(read_date));
   if (!read_date.empty() && read_date != kUnreadMark) return false;
-  st.store.Set(row, kColReadDate, now);
-  st.store.Set(row, kColFolder, FolderNames[kFolderRead]);
-  if (st.store.Get(row, kColCategory) != kMailCategory && send_feedback) {
-    st.log.Log(send_feedback(st, row));
+  store.Set(row, kColReadDate, now);
+  store.Set(row, kColFolder, FolderNames[kFolderRead]);
+  if (store.Get(row, kColCategory) != kMailCategory && send_feedback) {
+    log.Log(send_feedback(row));
   }
   return true;
 }

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/AppState.h"
+#include "base/DiagLog.h"
+#include "store/MastStore.h"
 
 namespace sorami {
 
@@ -16,22 +17,22 @@ namespace sorami {
 // them): a record moves to "削除済み"; one already there has its columns 0..23 erased first.
 // A row that is not a record of the store logs "ERROR " and is skipped. msg "削除完了 :N 件",
 // or "削除失敗" (false) when nothing was deleted. `deleted` receives the rows deleted.
-bool SakujoMessage(AppState& st, const std::vector<int32_t>& rows, std::string& msg,
+bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& rows, std::string& msg,
                    std::vector<int32_t>* deleted = nullptr);
 
 // Moves a record to a folder; moving to "受信箱" makes it unread again. False (nothing
 // changed) when the row is not a record or the record is already in that folder.
-bool ChangeFolder(AppState& st, int32_t row, std::string_view folder);
+bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view folder);
 
 // The current local time "yyyy/mm/dd hh:nn:ss".
 std::string NowText(std::time_t now = std::time(nullptr));
 
 // Sends the read receipt of a record; filled in by the read-receipt feature.
-using FeedbackHook = std::function<std::string(AppState&, int32_t row)>;
+using FeedbackHook = std::function<std::string(int32_t row)>;
 
 // Marks a record read when it is not yet: read date := now, folder := "既読", and a read
 // receipt for a site message (not for mail). True when it was marked just now.
-bool SetKakuninbi(AppState& st, int32_t row, const std::string& now,
+bool SetKakuninbi(TArMastd& store, DiagLog& log, int32_t row, const std::string& now,
                   const FeedbackHook& send_feedback);
 
 }  // namespace sorami

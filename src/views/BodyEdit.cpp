@@ -1,18 +1,18 @@
 #include "views/BodyEdit.h"
 
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 
 namespace sorami {
 
-bool BodyEdit::Store(AppState& st, std::string_view box_text, std::string& msg) {
+bool BodyEdit::Store(TArMastd& store, DiagLog& log, std::string_view box_text, std::string& msg) {
   if (edited_ < 0) return false;
-  if (edited_ >= st.store.CtMaster()) {
-    st.log.Log("ERROR " + std::to_string(edited_));
+  if (edited_ >= store.CtMaster()) {
+    log.Log("ERROR " + std::to_string(edited_));
     edited_ = -1;
     return false;
   }
-  st.store.Set(edited_, kColBody, BodyFromBox(box_text));
+  store.Set(edited_, kColBody, BodyFromBox(box_text));
   msg = Utf8ToCp932("本文変更完了");
   edited_ = -1;
   return true;

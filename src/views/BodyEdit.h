@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "shell/AppState.h"
+#include "base/DiagLog.h"
+#include "store/MastStore.h"
 
 namespace sorami {
 
@@ -20,7 +21,7 @@ class BodyEdit {
   // "変更(&U)": stores the box text as the body of the record typed into and forgets it;
   // msg "本文変更完了". False, changing nothing, when nothing was typed since the last store
   // or the record no longer exists.
-  bool Store(AppState& st, std::string_view box_text, std::string& msg);
+  bool Store(TArMastd& store, DiagLog& log, std::string_view box_text, std::string& msg);
 
  private:
   int32_t edited_ = -1;

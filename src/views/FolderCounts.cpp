@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "store/Folders.h"
 
 namespace sorami {
@@ -21,19 +21,19 @@ bool CheckFolder(std::string_view folder, const std::vector<std::string>& names,
   return false;
 }
 
-std::vector<CountRow> CountKensuu(AppState& st, const std::vector<std::string>& node_texts) {
-  st.log.Log(".CountKensuu");
+std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log, const std::vector<std::string>& node_texts) {
+  log.Log(".CountKensuu");
   std::vector<std::string> names(node_texts);
   if (names.size() > 1) names[1] = std::string(FolderNames[kFolderInbox]);
   // The first node of each name takes the records, as a search in tree order would.
   std::unordered_map<std::string_view, size_t> first_node;
   for (size_t i = 0; i < names.size(); ++i) {
-    st.log.Log("ArFolder[" + std::to_string(i) + "]:" + names[i]);
+    log.Log("ArFolder[" + std::to_string(i) + "]:" + names[i]);
     first_node.emplace(names[i], i);
   }
   std::vector<long> counts(names.size(), 0);
-  for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
-    const auto it = first_node.find(st.store.Get(row, kColFolder));
+  for (int32_t row = 0; row < store.CtMaster(); ++row) {
+    const auto it = first_node.find(store.Get(row, kColFolder));
     if (it != first_node.end()) ++counts[it->second];
   }
   std::vector<CountRow> rows;
@@ -51,22 +51,23 @@ std::string AdjustCountText(std::string_view count_text, long delta) {
   return CountText(n + delta);
 }
 
-void MidokuToKidoku(AppState& st, std::vector<CountRow>& rows) {
-  st.log.Log(".MidokuToKidoku");
+void MidokuToKidoku(DiagLog& log, std::vector<CountRow>& rows) {
+  log.Log(".MidokuToKidoku");
   if (rows.size() > 0) rows[0].count = AdjustCountText(rows[0].count, -1);
   if (rows.size() > 1) rows[1].count = AdjustCountText(rows[1].count, +1);
 }
 
-bool SetDisplay(AppState& st, std::string& summary) {
-  st.log.Log("SetDisplay");
-  st.folder_counts.fill(0);
-  for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
-    ++st.folder_counts[static_cast<size_t>(FolderIndex(st.store.Get(row, kColFolder)))];
+bool SetDisplay(const TArMastd& store, DiagLog& log, FolderCountArray& counts,
+                std::string& summary) {
+  log.Log("SetDisplay");
+  counts.fill(0);
+  for (int32_t row = 0; row < store.CtMaster(); ++row) {
+    ++counts[static_cast<size_t>(FolderIndex(store.Get(row, kColFolder)))];
   }
   summary.clear();
   for (int i = 1; i <= 6; ++i) {
     summary += " " + std::string(FolderNames[static_cast<size_t>(i)]) + " : " +
-               CountText(st.folder_counts[static_cast<size_t>(i)]);
+               CountText(counts[static_cast<size_t>(i)]);
   }
   return true;
 }

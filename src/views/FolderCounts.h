@@ -1,11 +1,14 @@
 // Folder counts: the count list of the "件数" tab and the status-bar summary.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "shell/AppState.h"
+#include "base/DiagLog.h"
+#include "store/MastStore.h"
 
 namespace sorami {
 
@@ -20,7 +23,7 @@ std::string CountText(long n);
 // The count list for the tree's node texts (node 0 the root): one row per node from 1 on,
 // captioned "受信箱" for node 1 and the node text for the others, counting the records whose
 // folder equals that name exactly.
-std::vector<CountRow> CountKensuu(AppState& st, const std::vector<std::string>& node_texts);
+std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log, const std::vector<std::string>& node_texts);
 
 // The index of folder in names, when present.
 bool CheckFolder(std::string_view folder, const std::vector<std::string>& names, int& index);
@@ -30,10 +33,12 @@ bool CheckFolder(std::string_view folder, const std::vector<std::string>& names,
 std::string AdjustCountText(std::string_view count_text, long delta);
 
 // Moves one from the inbox row (0) to the "既読" row (1) of the count list.
-void MidokuToKidoku(AppState& st, std::vector<CountRow>& rows);
+void MidokuToKidoku(DiagLog& log, std::vector<CountRow>& rows);
 
 // The status-bar summary " 受信箱 : n 件 既読 : n 件 ..." over the six system folders;
-// fills st.folder_counts.
-bool SetDisplay(AppState& st, std::string& summary);
+// fills counts (per folder; 32-bit: stores exceed 32767).
+using FolderCountArray = std::array<int32_t, 7>;
+bool SetDisplay(const TArMastd& store, DiagLog& log, FolderCountArray& counts,
+                std::string& summary);
 
 }  // namespace sorami

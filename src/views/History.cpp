@@ -4,18 +4,18 @@
 #include <vector>
 
 #include "platform/Codepage.h"
-#include "shell/MbText.h"
+#include "base/MbText.h"
 
 namespace sorami {
 
-void AddHistory(AppState& st, bool message, std::string_view key) {
-  st.history.push_back((message ? "M\t" : "\t") + std::string(key));
+void AddHistory(History& h, bool message, std::string_view key) {
+  h.entries.push_back((message ? "M\t" : "\t") + std::string(key));
 }
 
-HistoryEntry CurrentHistoryEntry(const AppState& st) {
+HistoryEntry CurrentHistoryEntry(const History& h) {
   HistoryEntry e;
-  if (st.history_pos < 0 || static_cast<size_t>(st.history_pos) >= st.history.size()) return e;
-  std::string text = st.history[static_cast<size_t>(st.history_pos)];
+  if (h.pos < 0 || static_cast<size_t>(h.pos) >= h.entries.size()) return e;
+  std::string text = h.entries[static_cast<size_t>(h.pos)];
   std::string kind;
   SplitToken("\t", text, kind);
   e.message = kind == "M";
@@ -23,15 +23,15 @@ HistoryEntry CurrentHistoryEntry(const AppState& st) {
   return e;
 }
 
-bool HistoryBack(AppState& st) {
-  if (st.history.empty()) return false;
-  if (--st.history_pos < 0) st.history_pos = static_cast<int>(st.history.size()) - 1;
+bool HistoryBack(History& h) {
+  if (h.entries.empty()) return false;
+  if (--h.pos < 0) h.pos = static_cast<int>(h.entries.size()) - 1;
   return true;
 }
 
-bool HistoryForward(AppState& st) {
-  if (st.history.empty()) return false;
-  if (++st.history_pos >= static_cast<int>(st.history.size())) st.history_pos = 0;
+bool HistoryForward(History& h) {
+  if (h.entries.empty()) return false;
+  if (++h.pos >= static_cast<int>(h.entries.size())) h.pos = 0;
   return true;
 }
 
@@ -49,8 +49,8 @@ std::string FoldKey(std::string_view s) {
 
 }  // namespace
 
-std::string SetToName(AppState& st, std::string_view to, std::string_view to_list) {
-  st.log.Log(".SetToName :" + std::string(to) + "," + std::string(to_list));
+std::string SetToName(DiagLog& log, std::string_view to, std::string_view to_list) {
+  log.Log(".SetToName :" + std::string(to) + "," + std::string(to_list));
   std::string text = std::string(to) + "," + std::string(to_list);
   ReplaceAll(Utf8ToCp932("％"), "%", text);
   ReplaceAll(Utf8ToCp932("、"), ",", text);

@@ -4,7 +4,7 @@
 #include <array>
 #include <charconv>
 
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "store/Folders.h"
 
 namespace sorami {

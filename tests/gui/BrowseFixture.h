@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gui/GuiFixture.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "store/MasterFile.h"
 #include "views/MessageList.h"
 
@@ -50,7 +50,7 @@ class BrowseFixture : public GuiFixture {
     f[kColCategory] = J(r.category);
     f[kColCc] = J(r.cc);
     f[kColBcc] = J(r.bcc);
-    AddMaster(*st, false, f);
+    AddMaster(st->store, st->log, false, f);
     return st->store.CtMaster() - 1;
   }
   // Records with these titles in the inbox, then the inbox listed and the counts rebuilt.

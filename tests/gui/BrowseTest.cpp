@@ -102,7 +102,7 @@ TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) 
   const int32_t mail = Add({.title = "mail", .category = "メール"});
   Add({.title = "old", .folder = "既読", .read_date = "2026/01/01 00:00:00"});
   std::vector<int32_t> receipts;
-  main->hooks.send_feedback = [&](AppState&, int32_t row) {
+  main->hooks.send_feedback = [&](int32_t row) {
     receipts.push_back(row);
     return std::string("fed back");
   };
@@ -171,7 +171,7 @@ TEST_F(BrowseTest, KeysInTheListShowEachMessageAndTheCountListOpensAFolder) {
   EXPECT_EQ(Label("LabelTitle"), "two");
   QTest::keyClick(List(), Qt::Key_Down);
   EXPECT_EQ(Label("LabelTitle"), "three");
-  EXPECT_EQ(st->history.size(), 3u);
+  EXPECT_EQ(st->history.entries.size(), 3u);
 
   Add({.title = "draft", .folder = "草稿"});
   main->CountKensuu();
@@ -192,8 +192,8 @@ TEST_F(BrowseTest, BackAndForwardMoveThroughTheHistoryInACircle) {
   ClickRow(0);
   ClickRow(1);
   ClickRow(2);
-  ASSERT_EQ(st->history, (Strings{"M\t0", "M\t1", "M\t2"}));
-  EXPECT_EQ(st->history_pos, 2);
+  ASSERT_EQ(st->history.entries, (Strings{"M\t0", "M\t1", "M\t2"}));
+  EXPECT_EQ(st->history.pos, 2);
 
   forward->click();  // from the last entry to the first
   EXPECT_EQ(Label("LabelTitle"), "a");
@@ -201,24 +201,24 @@ TEST_F(BrowseTest, BackAndForwardMoveThroughTheHistoryInACircle) {
   EXPECT_EQ(Label("LabelTitle"), "c");
   back->click();
   EXPECT_EQ(Label("LabelTitle"), "b");
-  EXPECT_EQ(st->history.size(), 3u);
-  EXPECT_EQ(st->history_pos, 1);
+  EXPECT_EQ(st->history.entries.size(), 3u);
+  EXPECT_EQ(st->history.pos, 1);
 
   // The same message three times is three entries.
   for (int i = 0; i < 3; ++i) ClickRow(0);
-  EXPECT_EQ(st->history.size(), 6u);
-  EXPECT_EQ(st->history_pos, 5);
+  EXPECT_EQ(st->history.entries.size(), 6u);
+  EXPECT_EQ(st->history.pos, 5);
 
   // A help entry goes to the help viewer; a record that is gone leaves the pane as it was.
   std::vector<std::string> topics;
   main->hooks.show_help = [&](const std::string& t) { topics.push_back(t); };
-  st->history.push_back("\tmain");
-  st->history.push_back("M\t99");
+  st->history.entries.push_back("\tmain");
+  st->history.entries.push_back("M\t99");
   forward->click();
   EXPECT_EQ(topics, Strings{"main"});
   forward->click();
   EXPECT_EQ(Label("LabelTitle"), "a");
-  EXPECT_EQ(st->history_pos, 7);
+  EXPECT_EQ(st->history.pos, 7);
 }
 
 TEST_F(BrowseTest, AListRowWhoseRecordIsGoneEndsTheDisplayWithTheError) {
@@ -228,7 +228,7 @@ TEST_F(BrowseTest, AListRowWhoseRecordIsGoneEndsTheDisplayWithTheError) {
   ClickRow(0);
   EXPECT_EQ(main->StatusText(), QStringLiteral("エラー(HyoujiMessage)"));
   EXPECT_EQ(Label("LabelTitle"), "a");  // what was shown stays
-  EXPECT_EQ(st->history.size(), 1u);
+  EXPECT_EQ(st->history.entries.size(), 1u);
 }
 
 }  // namespace

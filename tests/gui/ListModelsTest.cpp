@@ -6,7 +6,7 @@
 #include <QAbstractItemModelTester>
 #include <QTreeView>
 
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 #include "views/ui/FolderCountModel.h"
 #include "views/ui/MessageListModel.h"
 
@@ -19,7 +19,7 @@ void CountFailures(QtMsgType type, const QMessageLogContext&, const QString& tex
   if (type != QtDebugMsg && text.contains(QStringLiteral("FAIL"))) ++g_failures;
 }
 
-class ListModelsTest : public StoreTest {
+class ListModelsTest : public AppTest {
  protected:
   ListModelsTest() {
     g_failures = 0;
@@ -90,12 +90,12 @@ TEST_F(ListModelsTest, TheCountModelShowsCountsRightAlignedAndMovesOneOnReading)
   EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("件数"));
   EXPECT_TRUE(model.index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
               Qt::AlignRight);
-  model.MidokuToKidoku(*st);
+  model.MidokuToKidoku(st->log);
   EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("2 件"));
   EXPECT_EQ(model.index(1, 1).data().toString(), QStringLiteral("2 件"));
   EXPECT_EQ(model.index(2, 1).data().toString(), QStringLiteral("0 件"));
   model.SetRows({});
-  model.MidokuToKidoku(*st);  // no rows: nothing to move
+  model.MidokuToKidoku(st->log);  // no rows: nothing to move
   EXPECT_EQ(model.rowCount(), 0);
   EXPECT_EQ(g_failures, 0);
 }

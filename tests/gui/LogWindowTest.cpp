@@ -3,7 +3,7 @@
 #include <QTabWidget>
 
 #include "gui/GuiFixture.h"
-#include "shell/WindowGeometry.h"
+#include "platform/WindowGeometry.h"
 #include "shell/ui/TFormMemo.h"
 
 namespace sorami::test {

@@ -372,7 +372,7 @@ TEST_F(MainWindowTest, DebugMenuStoreCommandsReportInTheStatusBar) {
 
 TEST_F(MainWindowTest, SaveAsTextFileLeavesAPlainMasterFileEvenWithEncryptionOn) {
   StartAndShow();
-  ASSERT_TRUE(st->angouka);
+  ASSERT_TRUE(st->master.encrypt);
   std::array<std::string_view, 25> cols{};
   cols[3] = "title";
   st->store.Append(cols);
@@ -380,7 +380,7 @@ TEST_F(MainWindowTest, SaveAsTextFileLeavesAPlainMasterFileEvenWithEncryptionOn)
   EXPECT_EQ(main->StatusText(), QStringLiteral("保存完了 :1 件"));
   EXPECT_TRUE(std::filesystem::exists(MasterDat()));
   EXPECT_FALSE(std::filesystem::exists(MasterEnc()));
-  EXPECT_TRUE(st->angouka);
+  EXPECT_TRUE(st->master.encrypt);
 
   // The debug save honours the switch: the plain file becomes Master.enc.
   Action(main, "S2")->trigger();

@@ -15,7 +15,7 @@
 
 #include "gui/GuiFixture.h"
 #include "settings/ui/TFormSettei.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "site/FakeHttp.h"
 #include "site/ui/TFormMessage.h"
 
@@ -59,7 +59,7 @@ class SettingsWindowTest : public GuiFixture {
   FakeHttp* FakeNetwork() {
     auto fake = std::make_unique<FakeHttp>();
     FakeHttp* f = fake.get();
-    st->http = std::move(fake);
+    st->site.http = std::move(fake);
     return f;
   }
   static void AnswerCheck(FakeHttp* http, const std::string& host, const std::string& user) {
@@ -290,7 +290,7 @@ TEST_F(SettingsWindowTest, OkSavesTheListAndEveryValueAndTheNextStartRestoresThe
   EXPECT_EQ(Find<QLineEdit>(settei, "EditAccount")->text(), QStringLiteral("たろう"));
   EXPECT_EQ(Find<QLineEdit>(settei, "EditServer")->text(), QStringLiteral("dir.example:81"));
   EXPECT_FALSE(Find<QCheckBox>(settei, "CkAngouka")->isChecked());
-  EXPECT_FALSE(st->angouka);
+  EXPECT_FALSE(st->master.encrypt);
   EXPECT_EQ(Find<QTreeWidget>(settei, "ListU")->topLevelItemCount(), 2);
   EXPECT_EQ(settei->pos(), QPoint(33, 44));
   const CurrentAccount& c = st->cur;
@@ -336,7 +336,7 @@ TEST_F(SettingsWindowTest, TheSystemPageResetsTheHostAndShowsTheCurrentAccount) 
   StartSettings();
   ClickRow(0);
   Find<QCheckBox>(settei, "CkAngouka")->setChecked(false);
-  EXPECT_FALSE(st->angouka);
+  EXPECT_FALSE(st->master.encrypt);
 
   Button("BtReset")->click();
   EXPECT_EQ(Label("LabelHost")->text(), QString());
@@ -376,17 +376,17 @@ TEST_F(SettingsWindowTest, TheAccountLogPageFollowsTheLogAndItsButtonClearsIt) {
 TEST_F(SettingsWindowTest, TheProgressWindowIsTheRunsSiteProgress) {
   Start();
   TFormMessage* progress = windows->message.get();
-  ASSERT_NE(st->progress, nullptr);
-  st->progress->Show(J("実行中　しばらくお待ちください"));
+  ASSERT_NE(st->site.progress, nullptr);
+  st->site.progress->Show(J("実行中　しばらくお待ちください"));
   EXPECT_TRUE(progress->isVisible());
   EXPECT_EQ(progress->windowModality(), Qt::NonModal);
   EXPECT_EQ(progress->windowTitle(), QStringLiteral("実行中　しばらくお待ちください"));
   EXPECT_EQ(Find<QLabel>(progress, "Label1")->text(),
             QStringLiteral("しばらく お待ち下さい.．．．．．．"));
-  st->progress->Hide();
+  st->site.progress->Hide();
   EXPECT_FALSE(progress->isVisible());
   windows.reset();  // the state no longer reaches a window that is gone
-  EXPECT_TRUE(st->progress == nullptr);
+  EXPECT_TRUE(st->site.progress == nullptr);
 }
 
 }  // namespace

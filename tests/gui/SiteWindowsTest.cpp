@@ -17,7 +17,7 @@
 #include "gui/GuiFixture.h"
 #include "server/ServerProcess.h"
 #include "settings/ui/TFormSettei.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "site/SendHttp.h"
 #include "site/ui/TFormMessage.h"
 #include "store/Folders.h"
@@ -40,8 +40,8 @@ class SiteWindowsTest : public GuiFixture {
     Admin({"adduser", "広場", "たろう", "taro"});
 
     StartAndShow();
-    st->http = MakeQtHttpClient({3000, 5000});
-    st->directory_host = server_->address();
+    st->site.http = MakeQtHttpClient({3000, 5000});
+    st->site.directory_host = server_->address();
     main->polling().fetch = [this] { main->BtGetClick(); };  // the run's own fetch
     settei = windows->settei.get();
   }
@@ -73,7 +73,7 @@ class SiteWindowsTest : public GuiFixture {
                                              "HONBUN=" + J("本文"),
                                              "FROMDATE=" + date};
     std::string value, msg;
-    ASSERT_TRUE(SendHTTP(*st, "SENDWIN", server_->address(), fields, value, msg))
+    ASSERT_TRUE(SendHTTP(st->site, "SENDWIN", server_->address(), fields, value, msg))
         << Cp932ToUtf8(msg);
   }
 
@@ -245,7 +245,7 @@ TEST_F(SiteWindowsTest, ARequestStartedWhileAnotherWaitsIsRefused) {
             QStringLiteral("新着メッセージ無し（取得できなかったアカウント : 1 件）"));
   EXPECT_FALSE(windows->message->isVisible());
   EXPECT_TRUE(AccountLog().contains(QStringLiteral("接続エラー")));
-  EXPECT_FALSE(st->site_busy);
+  EXPECT_FALSE(st->site.busy);
   EXPECT_TRUE(Titles().empty());
 }
 

@@ -9,7 +9,7 @@
 #include "compose/ui/TFormShomei.h"
 #include "gui/GuiFixture.h"
 #include "settings/ui/TFormSettei.h"
-#include "shell/WindowGeometry.h"
+#include "platform/WindowGeometry.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
 #include "site/ui/TFormMessage.h"

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "settings/Settei.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
 
-using SetteiPlacementTest = test::StoreTest;
+using SetteiPlacementTest = test::AppTest;
 
 // Saved without the window (sorami-cli account add), the place of the settings window is its
 // design place, not the corner of the screen with no size.
 TEST_F(SetteiPlacementTest, ASaveWithoutTheWindowWritesTheDesignPlacement) {
-  LoadSettei(*st);
-  ASSERT_TRUE(SetteiHozon(*st, msg));
+  LoadSettei(st->settei, st->SetteiPlace());
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
   const IniStore ini = st->registry.Open(kCommonKey);
   EXPECT_EQ(ini.ReadInteger("Window", "fmKairoSettei.Left", -1), 190);
   EXPECT_EQ(ini.ReadInteger("Window", "fmKairoSettei.Top", -1), 110);
@@ -25,8 +25,8 @@ TEST_F(SetteiPlacementTest, ASaveWithoutTheWindowWritesTheDesignPlacement) {
   moved.WriteInteger("Window", "fmKairoSettei.Width", 999);
   ASSERT_TRUE(moved.Save());
   Remake();
-  LoadSettei(*st);
-  ASSERT_TRUE(SetteiHozon(*st, msg));
+  LoadSettei(st->settei, st->SetteiPlace());
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
   const IniStore again = st->registry.Open(kCommonKey);
   EXPECT_EQ(again.ReadInteger("Window", "fmKairoSettei.Left", -1), 7);
   EXPECT_EQ(again.ReadInteger("Window", "fmKairoSettei.Width", -1), 520);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
@@ -11,73 +11,73 @@ namespace {
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-class SetteiTest : public test::StoreTest {
+class SetteiTest : public test::AppTest {
  protected:
   std::filesystem::path ListFile() { return dir / "app" / "Data" / "KRList.dat"; }
 };
 
 TEST_F(SetteiTest, FirstStartHasTheDesignDefaultsAndAnEmptyList) {
-  LoadSettei(*st);
+  LoadSettei(st->settei, st->SetteiPlace());
   EXPECT_EQ(Cp932ToUtf8(st->settei.v.ed_kairo), "パブリック");
   EXPECT_EQ(st->cur.site, st->settei.v.ed_kairo);
   EXPECT_EQ(st->settei.v.ed_account, "");
   EXPECT_EQ(st->cur.pass, "");
-  EXPECT_TRUE(st->angouka);
+  EXPECT_TRUE(st->master.encrypt);
   EXPECT_TRUE(st->settei.v.ck_pop);
   EXPECT_FALSE(st->settei.v.ck_nokosu);
-  EXPECT_EQ(st->settei.v.ed_server, st->directory_host);
+  EXPECT_EQ(st->settei.v.ed_server, st->site.directory_host);
   EXPECT_TRUE(st->settei.rows.empty());
 }
 
 TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
-  LoadSettei(*st);
-  SetEditKairo(*st, Utf8ToCp932("広場"));
-  SetEditAccount(*st, "taro");
-  SetEditPassword(*st, "pw");
+  LoadSettei(st->settei, st->SetteiPlace());
+  SetEditKairo(st->settei, Utf8ToCp932("広場"));
+  SetEditAccount(st->settei, "taro");
+  SetEditPassword(st->settei, "pw");
   st->settei.v.lb_host = "h:80";
   st->settei.v.lb_sys_user = "sys";
   st->settei.v.lb_dyn = "$k";
   st->settei.ck_yuukou = true;
-  ASSERT_TRUE(UpdateAcList(*st, true, 0));
+  ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
   st->settei.ck_yuukou = false;
   st->settei.v.lb_dyn = "";
-  ASSERT_TRUE(UpdateAcList(*st, true, 0));
-  st->angouka = false;
-  ASSERT_TRUE(SetteiHozon(*st, msg));
+  ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
+  st->master.encrypt = false;
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
   const std::string site = Utf8ToCp932("広場");
   EXPECT_EQ(ReadFileBytes(ListFile()), site + "\ttaro\tpw\t\th:80\tsys\ton\t$k\r\n" + site +
                                            "\ttaro\tpw\t\th:80\tsys\t \t\r\n");
 
   Remake();
-  LoadSettei(*st);
+  LoadSettei(st->settei, st->SetteiPlace());
   EXPECT_EQ(st->cur.site, site);
   EXPECT_EQ(st->cur.pass, "pw");
   EXPECT_EQ(st->cur.host, "h:80");
   EXPECT_EQ(st->cur.user, "sys");
-  EXPECT_FALSE(st->angouka);
+  EXPECT_FALSE(st->master.encrypt);
   ASSERT_EQ(st->settei.rows.size(), 2u);
   EXPECT_EQ(st->settei.rows[0].cols.size(), 8u);
   EXPECT_EQ(st->settei.rows[1].cols.size(), 7u);  // a trailing empty field is not restored
   EXPECT_TRUE(st->settei.rows[0].Enabled());
   EXPECT_FALSE(st->settei.rows[1].Enabled());
-  ASSERT_TRUE(SaveKairoIDList(*st, msg));  // written back byte for byte
+  ASSERT_TRUE(SaveKairoIDList(st->settei, st->SetteiPlace(), msg));  // written back byte for byte
   EXPECT_EQ(ReadFileBytes(ListFile()), site + "\ttaro\tpw\t\th:80\tsys\ton\t$k\r\n" + site +
                                            "\ttaro\tpw\t\th:80\tsys\t \r\n");
 }
 
 TEST_F(SetteiTest, ThePasswordMaskKeepsTheStoredPassword) {
-  SetEditPassword(*st, "secret");
-  SetEditPassword(*st, PasswordMask());
+  SetEditPassword(st->settei, "secret");
+  SetEditPassword(st->settei, PasswordMask());
   EXPECT_EQ(st->cur.pass, "secret");
-  SetEditPassword(*st, "");
+  SetEditPassword(st->settei, "");
   EXPECT_EQ(st->cur.pass, "");
 }
 
 TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   WriteFileBytes(ListFile(), "s1\ta\tp1\t\th1\tu1\ton\t$d1\r\n\r\ns2\tb\tp2\nshort\r\n");
-  ASSERT_TRUE(ReadKairoIDList(*st, msg));
+  ASSERT_TRUE(ReadKairoIDList(st->settei, st->SetteiPlace(), msg));
   ASSERT_EQ(st->settei.rows.size(), 3u);  // LF and empty lines read too
-  ShowAccountRow(*st, 0);
+  ShowAccountRow(st->settei, 0);
   EXPECT_EQ(st->cur.site, "s1");
   EXPECT_EQ(st->cur.pass, "p1");
   EXPECT_EQ(st->cur.host, "h1");
@@ -86,20 +86,20 @@ TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   EXPECT_TRUE(st->settei.ck_yuukou);
 
   st->settei.clicked_row = 0;
-  DeleteClickedRow(*st);
-  DeleteClickedRow(*st);  // the row that moved into index 0
+  DeleteClickedRow(st->settei);
+  DeleteClickedRow(st->settei);  // the row that moved into index 0
   ASSERT_EQ(st->settei.rows.size(), 1u);
   EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kSite), "short");
   EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "");  // missing columns read as empty
 }
 
 TEST_F(SetteiTest, RecordingACheckedAccountUpdatesItsRowInsteadOfAddingASecond) {
-  SetEditKairo(*st, "s");
-  SetEditAccount(*st, "a");
+  SetEditKairo(st->settei, "s");
+  SetEditAccount(st->settei, "a");
   st->settei.v.lb_host = "h1";
-  RecordCheckedAccount(*st);
+  RecordCheckedAccount(st->settei, st->log);
   st->settei.v.lb_host = "h2";
-  RecordCheckedAccount(*st);
+  RecordCheckedAccount(st->settei, st->log);
   ASSERT_EQ(st->settei.rows.size(), 1u);
   EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "h2");
   EXPECT_TRUE(st->settei.rows[0].Enabled());
@@ -107,7 +107,7 @@ TEST_F(SetteiTest, RecordingACheckedAccountUpdatesItsRowInsteadOfAddingASecond) 
 
 TEST_F(SetteiTest, AMissingListFileIsReportedAndLeavesTheList) {
   st->settei.rows.push_back({{"kept"}});
-  EXPECT_FALSE(ReadKairoIDList(*st, msg));
+  EXPECT_FALSE(ReadKairoIDList(st->settei, st->SetteiPlace(), msg));
   EXPECT_EQ(msg, "Cannot Read : " + ListFile().string());
   EXPECT_EQ(st->settei.rows.size(), 1u);
 }

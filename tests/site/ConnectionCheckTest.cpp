@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
-#include "site/ConnectionCheck.h"
+#include "shell/ConnectionCheck.h"
 #include "site/FakeHttp.h"
 #include "site/SendHttp.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
@@ -92,7 +92,7 @@ TEST_F(ConnectionCheck, TheMainStatusDropsEverythingUpToTheFirstOkPgm) {
 TEST_F(ConnectionCheck, ACheckWhileAnotherRequestWaitsIsRefusedAndChangesNothing) {
   st->cur = {"site0", "nick0", "pw0", "h0", "u0", ""};
   st->settei.v.lb_host = "h0";
-  SiteGuard waiting(*st);  // a fetch is waiting for its answer
+  SiteGuard waiting(st->site);  // a fetch is waiting for its answer
   CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "pw");
   EXPECT_TRUE(out.refused);
   EXPECT_FALSE(out.ok);
@@ -105,7 +105,7 @@ TEST_F(ConnectionCheck, ACheckWhileAnotherRequestWaitsIsRefusedAndChangesNothing
   out = KakuninAccount(*st);
   EXPECT_TRUE(out.refused);
   EXPECT_TRUE(http->sent.empty());
-  EXPECT_TRUE(st->site_busy);  // the refused check leaves the waiting request's guard alone
+  EXPECT_TRUE(st->site.busy);  // the refused check leaves the waiting request's guard alone
 }
 
 TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
@@ -115,7 +115,7 @@ TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
   CheckOutcome out = KakuninAccount(*st);
   EXPECT_FALSE(out.ok);
   EXPECT_FALSE(ListSaved());
-  EXPECT_FALSE(st->site_busy);
+  EXPECT_FALSE(st->site.busy);
 
   http->Answer(kHostAnswer);
   http->Answer("x\tOK(PGM)fine");

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/HttpClient.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami::test {
 
@@ -27,13 +27,13 @@ class FakeHttp : public HttpClient {
 };
 
 // A run's state whose site requests go to a FakeHttp, with the directory server "dir:1".
-class FakeSiteTest : public StoreTest {
+class FakeSiteTest : public AppTest {
  protected:
   FakeSiteTest() {
     auto fake = std::make_unique<FakeHttp>();
     http = fake.get();
-    st->http = std::move(fake);
-    st->directory_host = "dir:1";
+    st->site.http = std::move(fake);
+    st->site.directory_host = "dir:1";
   }
   FakeHttp* http;
 };

@@ -9,11 +9,13 @@
 
 #include "platform/Codepage.h"
 #include "server/ServerProcess.h"
+#include "shell/ConnectionCheck.h"
+#include "shell/SiteFetch.h"
 #include "site/Fetch.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
@@ -21,7 +23,7 @@ namespace {
 using sitetest::RunServerCommand;
 using sitetest::ServerProcess;
 
-class LiveServer : public test::StoreTest {
+class LiveServer : public test::AppTest {
  protected:
   void SetUp() override {
     db_ = (dir / "site.db").string();
@@ -31,8 +33,8 @@ class LiveServer : public test::StoreTest {
     Admin({"addsite", "広場", "--host", server_->address(), "--user", "hiroba", "--public"});
     Admin({"adduser", "広場", "たろう", "taro pw%"});
     Admin({"adduser", "広場", "はなこ", "hana"});
-    st->http = MakeQtHttpClient({3000, 5000});
-    st->directory_host = server_->address();
+    st->site.http = MakeQtHttpClient({3000, 5000});
+    st->site.directory_host = server_->address();
   }
 
   void Admin(std::vector<std::string> args) {
@@ -44,11 +46,11 @@ class LiveServer : public test::StoreTest {
 
   // Checks the account as the connection check does and records it as enabled.
   void Login(const char* nick, const char* pass) {
-    SetEditKairo(*st, Utf8ToCp932("広場"));
-    SetEditAccount(*st, Utf8ToCp932(nick));
-    SetEditPassword(*st, Utf8ToCp932(pass));
+    SetEditKairo(st->settei, Utf8ToCp932("広場"));
+    SetEditAccount(st->settei, Utf8ToCp932(nick));
+    SetEditPassword(st->settei, Utf8ToCp932(pass));
     ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
-    RecordCheckedAccount(*st);
+    RecordCheckedAccount(st->settei, st->log);
   }
 
   // Sends a message from the current account (url-encoded, or multipart with files).
@@ -60,7 +62,7 @@ class LiveServer : public test::StoreTest {
         "TONAME=" + Utf8ToCp932(to),    "TITLE=" + Utf8ToCp932(title),
         "HONBUN=" + Utf8ToCp932(body),  "FROMDATE=" + date};
     std::string value;
-    return SendHTTP(*st, "SENDWIN", st->cur.host, fields, value, msg);
+    return SendHTTP(st->site, "SENDWIN", st->cur.host, fields, value, msg);
   }
 
   std::string db_;
@@ -73,10 +75,10 @@ TEST_F(LiveServer, CheckResolvesTheHostAndRefusesAWrongPassword) {
   EXPECT_EQ(st->cur.user, "hiroba");
   EXPECT_EQ(st->settei.rows.size(), 1u);
 
-  SetEditPassword(*st, "wrong");
+  SetEditPassword(st->settei, "wrong");
   EXPECT_FALSE(ExecTest(*st, msg));
   EXPECT_FALSE(msg.empty());
-  SetEditKairo(*st, Utf8ToCp932("無い"));
+  SetEditKairo(st->settei, Utf8ToCp932("無い"));
   EXPECT_FALSE(ExecTest(*st, msg));
 }
 
@@ -86,10 +88,10 @@ TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThe
       << Cp932ToUtf8(msg);
   Admin({"notice", "お知らせです"});
   Login("たろう", "taro pw%");
-  ShowAccountRow(*st, 1);
+  ShowAccountRow(st->settei, 1);
 
-  st->leave_on_site = true;
-  FetchOutcome out = SaishinShutoku(*st, -1);
+  st->site.leave_on_site = true;
+  FetchReport out = FetchNewMessages(*st, -1);
   ASSERT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
   ASSERT_EQ(st->store.CtMaster(), 1);  // the notice line is not a message
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColSender)), "はなこ");
@@ -100,16 +102,16 @@ TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThe
             Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColFolder)), "受信箱");
 
-  out = SaishinShutoku(*st, -1);  // still on the site, recognised as fetched
+  out = FetchNewMessages(*st, -1);  // still on the site, recognised as fetched
   EXPECT_FALSE(out.any_new);
   EXPECT_EQ(st->store.CtMaster(), 1);
 
-  st->leave_on_site = false;
+  st->site.leave_on_site = false;
   st->store.Clear();
-  out = SaishinShutoku(*st, -1);  // GETDEL delivers it once more and removes it
+  out = FetchNewMessages(*st, -1);  // GETDEL delivers it once more and removes it
   EXPECT_TRUE(out.any_new);
   st->store.Clear();
-  out = SaishinShutoku(*st, -1);
+  out = FetchNewMessages(*st, -1);
   EXPECT_FALSE(out.any_new);
   EXPECT_EQ(st->store.CtMaster(), 0);
 }
@@ -119,13 +121,13 @@ TEST_F(LiveServer, AttachmentsUploadByteForByte) {
   std::string bytes;
   for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 31);
   test::WriteFileBytes(dir / "photo.bin", bytes);
-  st->send_attachments = {(dir / "photo.bin").string()};
+  st->site.send_attachments = {(dir / "photo.bin").string()};
   ASSERT_TRUE(Send("たろう%広場", "50%", "添付", "2030/01/02 10:00:00")) << Cp932ToUtf8(msg);
-  st->send_attachments.clear();
+  st->site.send_attachments.clear();
 
   Login("たろう", "taro pw%");
-  ShowAccountRow(*st, 1);
-  ASSERT_TRUE(SaishinShutoku(*st, -1).any_new);
+  ShowAccountRow(st->settei, 1);
+  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
   EXPECT_EQ(st->store.Get(0, kColAttachments), "photo.bin");
   EXPECT_EQ(st->store.Get(0, kColTitle), Utf8ToCp932("50％"));  // "%" travels as "％"
 
@@ -134,7 +136,7 @@ TEST_F(LiveServer, AttachmentsUploadByteForByte) {
   get.url = "http://" + server_->address() + "/bn/WbTenpu.exe?FILE=photo.bin&TOUSER=" +
             std::string(st->store.Get(0, kColRecipientUser)) +
             "&TONO=" + std::string(st->store.Get(0, kColServerNo));
-  const HttpResponse r = st->http->Send(get);
+  const HttpResponse r = st->site.http->Send(get);
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(r.body, bytes);
 }
@@ -145,17 +147,17 @@ TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
   ServerProcess doomed({"--db", db_, "--listen", "127.0.0.1:0"}, dir / "doomed.log");
   Admin({"addsite", "移動", "--host", doomed.address(), "--user", "idou", "--dynamic", "$idou"});
   Admin({"adduser", "移動", "じろう", "jiro"});
-  SetEditKairo(*st, Utf8ToCp932("移動"));
-  SetEditAccount(*st, Utf8ToCp932("じろう"));
-  SetEditPassword(*st, "jiro");
+  SetEditKairo(st->settei, Utf8ToCp932("移動"));
+  SetEditAccount(st->settei, Utf8ToCp932("じろう"));
+  SetEditPassword(st->settei, "jiro");
   ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
   EXPECT_EQ(st->settei.v.lb_dyn, "$idou");
-  RecordCheckedAccount(*st);
+  RecordCheckedAccount(st->settei, st->log);
   ASSERT_TRUE(Send("じろう%移動", "dyn", "body", "2030/01/03 10:00:00")) << Cp932ToUtf8(msg);
 
   doomed.Kill();
   Admin({"setdyn", "$idou", moved.address()});
-  const FetchOutcome out = SaishinShutoku(*st, -1);
+  const FetchReport out = FetchNewMessages(*st, -1);
   EXPECT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
   EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), moved.address());
   EXPECT_EQ(st->cur.host, moved.address());
@@ -164,7 +166,7 @@ TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
 TEST_F(LiveServer, ADeadHostGivesTheConnectionError) {
   server_->Kill();
   std::string value;
-  EXPECT_FALSE(SendHTTP(*st, "CHECK", server_->address(), {"COMMAND=CHECK"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, "CHECK", server_->address(), {"COMMAND=CHECK"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
 }
 
@@ -179,9 +181,9 @@ TEST_F(LiveServer, AHostThatNeverAnswersTimesOut) {
   ASSERT_EQ(::listen(fd, 4), 0);  // connections complete in the kernel; nobody reads them
   socklen_t len = sizeof addr;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  st->http = MakeQtHttpClient({1000, 1000});
+  st->site.http = MakeQtHttpClient({1000, 1000});
   std::string value;
-  EXPECT_FALSE(SendHTTP(*st, "CHECK", "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)),
+  EXPECT_FALSE(SendHTTP(st->site, "CHECK", "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)),
                         {"COMMAND=CHECK"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
   ::close(fd);

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
+#include "shell/ConnectionCheck.h"
+#include "shell/SiteFetch.h"
 #include "site/Fetch.h"
 #include "site/FakeHttp.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
@@ -34,16 +36,16 @@ class Requests : public test::FakeSiteTest {
 };
 
 TEST_F(Requests, HostAnswersNeedBothHostAndUser) {
-  EXPECT_FALSE(GetKairoSiteID(*st, "TOHOST=h1", msg));
+  SiteHostInfo found;
+  EXPECT_FALSE(GetKairoSiteID(st->log, "TOHOST=h1", found, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
-  EXPECT_EQ(st->cur.host, "");
-  ASSERT_TRUE(GetKairoSiteID(*st, "X=1\tTOUSER=u\tOTHER=2\tTOHOST=h1\tTOHOST=h2\tDYNAMIC=p$k",
-                             msg));
+  EXPECT_EQ(found.host, "");
+  ASSERT_TRUE(GetKairoSiteID(
+      st->log, "X=1\tTOUSER=u\tOTHER=2\tTOHOST=h1\tTOHOST=h2\tDYNAMIC=p$k", found, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続ＯＫ");
-  EXPECT_EQ(st->cur.host, "h2");  // a later item wins
-  EXPECT_EQ(st->cur.user, "u");
-  EXPECT_EQ(st->settei.v.lb_dyn, "p$k");
-  EXPECT_EQ(st->cur.dyn, "");  // carried by the persisted label to the next start
+  EXPECT_EQ(found.host, "h2");  // a later item wins
+  EXPECT_EQ(found.user, "u");
+  EXPECT_EQ(found.dyn, "p$k");
 }
 
 TEST_F(Requests, TheAccountTestResolvesThenChecksWithTheHostInFromSite) {
@@ -65,7 +67,7 @@ TEST_F(Requests, DynamicKeysSendWhatFollowsTheFirstDollarAndMoveMatchingAccounts
   AddAccount("s", "b", "old", "on", "x$k$2");
   http->Answer("x\tOK(PGM)\r\n  new:8  \r\n");
   std::string host = "old";
-  ASSERT_TRUE(GetDynamicHost(*st, "p$k$2", host, msg));
+  ASSERT_TRUE(GetDynamicHost(st->site, "p$k$2", host, msg));
   EXPECT_EQ(http->sent[0].url, "http://dir:1/bn/WbUpdate.exe?");
   EXPECT_EQ(http->sent[0].body, "COMMAND=GETDYN&HOST=k%242&");
   EXPECT_EQ(host, "new:8");
@@ -84,7 +86,7 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
                "\r\n" + long_line + "\r\n  " +
                Line("3", "2026/01/01 00:00:00", "ann", "dup") + "  \r\nshort\r\n");
   st->store.Set(st->store.Append({}), kColTitle, "existing");
-  auto out = SaishinShutoku(*st, -1);
+  auto out = FetchNewMessages(*st, -1);
   ASSERT_EQ(http->sent.size(), 1u);  // the disabled row sent nothing
   EXPECT_EQ(http->sent[0].body, "COMMAND=GETDEL&TOSITE=s2&TOUSER=sys&TONAME=me&USERPASS=pw&"
                                 "FROMHOST=h1&FROMUSER=sys&");
@@ -96,16 +98,16 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
   EXPECT_EQ(st->store.Get(2, kColReplyTo), "");  // fields after the 23rd are dropped
   EXPECT_NE(out.checked_at, "");
 
-  st->leave_on_site = true;
+  st->site.leave_on_site = true;
   http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/02/01 00:00:00", "c", escaped_body));
-  out = SaishinShutoku(*st, 1);
+  out = FetchNewMessages(*st, 1);
   EXPECT_EQ(http->sent.back().body.substr(0, 12), "COMMAND=GET&");
   EXPECT_EQ(st->store.Get(3, kColTitle), escaped_body);  // stored as delivered
 }
 
 TEST_F(Requests, NothingEnabledMeansNoRequestAndTheNothingNewText) {
   AddAccount("s", "a", "h", " ");
-  const auto out = SaishinShutoku(*st, -1);
+  const auto out = FetchNewMessages(*st, -1);
   EXPECT_TRUE(http->sent.empty());
   EXPECT_FALSE(out.any_new);
   EXPECT_EQ(Cp932ToUtf8(out.status), "新着メッセージ無し");
@@ -116,7 +118,7 @@ TEST_F(Requests, AFailingAccountDoesNotStopTheOthersAndShowsInTheSummary) {
   AddAccount("s", "b", "up", "on");
   http->Fail();
   http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/03/01 00:00:00", "z", "t"));
-  const auto out = SaishinShutoku(*st, -1);
+  const auto out = FetchNewMessages(*st, -1);
   EXPECT_TRUE(out.any_new);
   EXPECT_EQ(out.failed, 1);
   EXPECT_EQ(st->store.CtMaster(), 1);
@@ -128,7 +130,7 @@ TEST_F(Requests, AFailedHostWithADynamicKeyIsLookedUpAndAskedAgain) {
   http->Fail();
   http->Answer("x\tOK(PGM)\r\nmoved:1");
   http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/04/01 00:00:00", "z", "t"));
-  const auto out = SaishinShutoku(*st, -1);
+  const auto out = FetchNewMessages(*st, -1);
   ASSERT_EQ(http->sent.size(), 3u);
   EXPECT_EQ(http->sent[2].url, "http://moved:1/bn/WbMessage.exe?");
   EXPECT_TRUE(out.any_new);
@@ -136,9 +138,9 @@ TEST_F(Requests, AFailedHostWithADynamicKeyIsLookedUpAndAskedAgain) {
 }
 
 TEST_F(Requests, ASecondFetchWhileOneWaitsIsRefused) {
-  SiteGuard running(*st);
+  SiteGuard running(st->site);
   AddAccount("s", "a", "h", "on");
-  const auto out = SaishinShutoku(*st, -1);
+  const auto out = FetchNewMessages(*st, -1);
   EXPECT_TRUE(out.refused);
   EXPECT_TRUE(http->sent.empty());
 }

@@ -5,7 +5,7 @@
 #include "platform/Codepage.h"
 #include "site/FakeHttp.h"
 #include "site/SendHttp.h"
-#include "store/StoreFixture.h"
+#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
@@ -67,7 +67,7 @@ class SendHttpTest : public test::FakeSiteTest {
 };
 
 TEST_F(SendHttpTest, EmptyHostSendsNothing) {
-  EXPECT_FALSE(SendHTTP(*st, "GET", "", {"COMMAND=GET"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, "GET", "", {"COMMAND=GET"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "HOST未設定");
   EXPECT_EQ(value, "unchanged");
   EXPECT_TRUE(http->sent.empty());
@@ -75,14 +75,14 @@ TEST_F(SendHttpTest, EmptyHostSendsNothing) {
 
 TEST_F(SendHttpTest, HeadersBodyFormAndConnectionErrors) {
   http->Answer("x\tOK(PGM)fine\r\nv");
-  ASSERT_TRUE(SendHTTP(*st, "CHECK", "h:81", {"COMMAND=CHECK", "FROMNAME=a b"}, value, msg));
+  ASSERT_TRUE(SendHTTP(st->site, "CHECK", "h:81", {"COMMAND=CHECK", "FROMNAME=a b"}, value, msg));
   ASSERT_EQ(http->sent.size(), 1u);
   EXPECT_EQ(http->sent[0].url, "http://h:81/bn/WbMessage.exe?");
   EXPECT_EQ(http->sent[0].content_type, "application/x-www-form-urlencoded");
   EXPECT_EQ(http->sent[0].body, "COMMAND=CHECK&FROMNAME=a+b&");
 
   http->Fail();
-  EXPECT_FALSE(SendHTTP(*st, "GET", "h", {"COMMAND=GET"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, "GET", "h", {"COMMAND=GET"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
   EXPECT_EQ(Cp932ToUtf8(value), "接続エラー");
   ASSERT_FALSE(st->aclog.lines().empty());
@@ -92,10 +92,10 @@ TEST_F(SendHttpTest, HeadersBodyFormAndConnectionErrors) {
 TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   test::WriteFileBytes(dir / "f0", "zero");
   test::WriteFileBytes(dir / "f1", "one");
-  st->send_attachments = {(dir / "f0").string(), (dir / "missing").string(),
+  st->site.send_attachments = {(dir / "f0").string(), (dir / "missing").string(),
                           (dir / "f1").string()};
   http->Answer("x\tOK(PGM)sent");
-  ASSERT_TRUE(SendHTTP(*st, "SENDWIN", "h", {"COMMAND=SENDWIN", "TITLE=1%"}, value, msg));
+  ASSERT_TRUE(SendHTTP(st->site, "SENDWIN", "h", {"COMMAND=SENDWIN", "TITLE=1%"}, value, msg));
   const HttpRequest& r = http->sent[0];
   EXPECT_EQ(r.content_type.rfind("multipart/form-data; boundary=", 0), 0u);
   EXPECT_NE(r.body.find("name=\"FILE0\"; filename=\"" + (dir / "f0").string()), std::string::npos);
@@ -103,25 +103,25 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   EXPECT_NE(r.body.find("1" + Utf8ToCp932("％")), std::string::npos);
 
   http->Answer("abc" "OK(PGM)" + Utf8ToCp932("送信完了"));
-  EXPECT_FALSE(SendHTTP(*st, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
   EXPECT_EQ(value, "abc");
   EXPECT_EQ(Cp932ToUtf8(msg), "送信完了");
   value = "kept";
   msg = "kept";
   http->Answer("refused");
-  EXPECT_FALSE(SendHTTP(*st, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
   EXPECT_EQ(value, "kept");
   EXPECT_EQ(msg, "kept");
 }
 
 TEST_F(SendHttpTest, OnlyOneSiteRequestAtATime) {
-  SiteGuard first(*st);
+  SiteGuard first(st->site);
   ASSERT_TRUE(first.acquired());
   {
-    SiteGuard second(*st);
+    SiteGuard second(st->site);
     EXPECT_FALSE(second.acquired());
   }
-  EXPECT_TRUE(st->site_busy);  // the refused second guard leaves the first one's mark
+  EXPECT_TRUE(st->site.busy);  // the refused second guard leaves the first one's mark
 }
 
 }  // namespace

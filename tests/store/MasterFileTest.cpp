@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/MbText.h"
+#include "base/MbText.h"
 #include "store/Folders.h"
 #include "store/StoreFixture.h"
 
@@ -29,7 +29,7 @@ TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
   Add("a", "first", "受信箱");
   Add("b", "second", "削除済み");
   Add("c", "third", "既読");
-  ASSERT_TRUE(SaveMaster(*st, msg));
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "保存完了 :2 件");
   const std::string inbox = Utf8ToCp932("受信箱");
   const std::string read = Utf8ToCp932("既読");
@@ -38,7 +38,7 @@ TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
                 Line("0003", {{2, "c"}, {3, "third"}, {13, read}}));
 
   Remake();
-  ASSERT_TRUE(ReadMaster(*st, msg));
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :2 件");
   ASSERT_EQ(st->store.CtMaster(), 2);
   EXPECT_EQ(st->store.Get(0, kColNumber), "0000");
@@ -49,13 +49,13 @@ TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
 TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
   const int32_t row = Add("to", "ti\ttle", "受信箱", "a\r\nb");
   st->store.Set(row, kColReplyTo, "last\tcolumn");
-  ASSERT_TRUE(SaveMaster(*st, msg));
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   const std::string file = ReadFileBytes(DataFile("Master.dat"));
   EXPECT_NE(file.find("ti\x0C\x08tle\ta\x0C\x0B" "b\t"), std::string::npos);
   EXPECT_EQ(std::count(file.begin(), file.end(), '\t'), 22);  // always 22 TABs a line
 
   Remake();
-  ASSERT_TRUE(ReadMaster(*st, msg));
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(st->store.Get(0, kColTitle), "ti\ttle");
   EXPECT_EQ(st->store.Get(0, kColBody), "a\r\nb");
   EXPECT_EQ(st->store.Get(0, kColReplyTo), "last\tcolumn");
@@ -67,16 +67,16 @@ TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharacters) {
   Add("ab", "", "");
   Add("", "", "");
   Add("\x83\x5C", "", "");  // "0004" TAB ソ: 6 characters
-  ASSERT_TRUE(SaveMaster(*st, msg));
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "保存完了 :1 件");
   EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), Line("0001", {{2, "abc"}}));
 }
 
 TEST_F(MasterFile, AllDeletedSavesAnEmptyFileThatReadsAsNoRecords) {
   Add("a", "x", "削除済み");
-  ASSERT_TRUE(SaveMaster(*st, msg));
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), "");
-  ASSERT_TRUE(ReadMaster(*st, msg));
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(st->store.CtMaster(), 0);
   EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :0 件");
 }
@@ -91,7 +91,7 @@ TEST_F(MasterFile, ReadsShortLongAndOddLinesAsFarAsTheyGo) {
   file += std::string("0004\t\x83", 6) + "\tafter-lead\r\n";  // lone lead byte before a TAB
   file += std::string("\0\xFF\t\x0C", 4) + "\r\n";
   WriteFileBytes(DataFile("Master.dat"), file);
-  ASSERT_TRUE(ReadMaster(*st, msg));
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   ASSERT_EQ(st->store.CtMaster(), 5);
   EXPECT_EQ(st->store.Get(0, kColTo), "only-to");
   EXPECT_EQ(st->store.Get(0, kColTitle), "");
@@ -107,7 +107,7 @@ TEST_F(MasterFile, ReadingTwoThousandLinesGrowsTheTableOnceAndKeepsEveryRecord) 
   for (int i = 1; i <= 2000; ++i) file += Line(Format4d(i), {{2, "to" + std::to_string(i)}});
   WriteFileBytes(DataFile("Master.dat"), file);
   EXPECT_EQ(st->store.RowCount(), 2001u);
-  ASSERT_TRUE(ReadMaster(*st, msg));
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(st->store.CtMaster(), 2000);
   EXPECT_EQ(st->store.MastCapacity(), 2100);
   EXPECT_EQ(st->store.RowCount(), 2101u);
@@ -117,7 +117,7 @@ TEST_F(MasterFile, ReadingTwoThousandLinesGrowsTheTableOnceAndKeepsEveryRecord) 
 
 TEST_F(MasterFile, MissingFileLeavesTheStoreAndReportsNotFound) {
   Add("kept", "x", "受信箱");
-  EXPECT_FALSE(ReadMaster(*st, msg));
+  EXPECT_FALSE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(msg, "Not Found : " + DataFile("Master.dat").string());
   EXPECT_EQ(st->store.CtMaster(), 1);
 }
@@ -125,13 +125,13 @@ TEST_F(MasterFile, MissingFileLeavesTheStoreAndReportsNotFound) {
 TEST_F(MasterFile, UnreadableAndUnwritableFilesReportWithoutTouchingTheStore) {
   Add("kept", "x", "受信箱");
   std::filesystem::create_directories(DataFile("Master.dat"));  // exists, cannot be read
-  EXPECT_FALSE(ReadMaster(*st, msg));
+  EXPECT_FALSE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(msg, "Cannot Read : " + DataFile("Master.dat").string());
   EXPECT_EQ(st->store.CtMaster(), 1);
 
   std::filesystem::remove_all(dir / "app" / "Data");
   WriteFileBytes(dir / "app" / "Data", "a file where the data directory should be");
-  EXPECT_FALSE(SaveMaster(*st, msg));
+  EXPECT_FALSE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(msg, "Cannot Write : " + DataFile("Master.dat").string());
 }
 
@@ -140,7 +140,7 @@ TEST_F(MasterFile, MakeMasterLineAndTheDebugDump) {
   EXPECT_EQ(MakeMasterLine(st->store, 0) + "\r\n",
             Line("0001", {{2, "to"}, {3, "title"}, {13, Utf8ToCp932("受信箱")}}));
   st->log.Clear();
-  MastDisp(*st);
+  MastDisp(st->store, st->log);
   const auto& lines = st->log.lines();
   ASSERT_EQ(lines.size(), 1u + 1u + 24u);
   EXPECT_EQ(lines[0].substr(15), "CtMaster:1");
@@ -154,17 +154,17 @@ TEST_F(MasterFile, ExistsMasterMatchesDateAndSenderTogether) {
   MastFields f;
   f[kColDate] = "2026/12/01 10:00:00";
   f[kColSender] = Utf8ToCp932("taro");
-  EXPECT_TRUE(ExistsMaster(*st, f));
+  EXPECT_TRUE(ExistsMaster(st->store, st->log, f));
   f[kColSender] = "hanako";
-  EXPECT_FALSE(ExistsMaster(*st, f));
+  EXPECT_FALSE(ExistsMaster(st->store, st->log, f));
   f[kColSender] = "Taro";  // case-sensitive
-  EXPECT_FALSE(ExistsMaster(*st, f));
+  EXPECT_FALSE(ExistsMaster(st->store, st->log, f));
   f[kColSender] = "taro";
   f[kColDate] = "2026/12/01 10:00:01";
-  EXPECT_FALSE(ExistsMaster(*st, f));
+  EXPECT_FALSE(ExistsMaster(st->store, st->log, f));
   // Changing a record keeps the look-up in step.
   st->store.Set(0, kColDate, "2026/12/01 10:00:01");
-  EXPECT_TRUE(ExistsMaster(*st, f));
+  EXPECT_TRUE(ExistsMaster(st->store, st->log, f));
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
-// A run's state on a scratch application and configuration directory, for store tests.
+// The store's parts on a scratch data directory, for tests of the store and the views.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "base/DiagLog.h"
 #include "platform/Codepage.h"
-#include "shell/AppState.h"
 #include "store/MasterFile.h"
 #include "support/Scratch.h"
+#include "views/FolderCounts.h"
+#include "views/History.h"
 
 namespace sorami::test {
 
@@ -20,17 +22,28 @@ class FailingCrypto : public FileCrypto {
   int calls = 0;
 };
 
+// What the store routines work on, named as the application state names them.
+struct StoreParts {
+  StoreParts(const std::filesystem::path& data_dir, std::unique_ptr<FileCrypto> c)
+      : crypto(std::move(c)), master{data_dir, crypto.get(), log} {}
+  std::unique_ptr<FileCrypto> crypto;
+  DiagLog log;
+  TArMastd store;
+  MasterFiles master;
+  History history;
+  FolderCountArray folder_counts{};
+};
+
 class StoreTest : public ::testing::Test {
  protected:
   StoreTest() { Remake(); }
 
   // A new run on the same directories (as after a restart).
   void Remake(std::unique_ptr<FileCrypto> crypto = nullptr) {
-    AppPaths paths{dir / "app", dir / "cfg", false};
-    if (!crypto) crypto = MakeSodiumFileCrypto(paths.KeyFile());
-    st = std::make_unique<AppState>(paths, std::move(crypto));
+    if (!crypto) crypto = MakeSodiumFileCrypto(dir / "cfg" / "master.key");
+    st = std::make_unique<StoreParts>(dir / "app" / "Data", std::move(crypto));
     st->log.Attach();
-    st->angouka = false;
+    st->master.encrypt = false;
   }
 
   std::filesystem::path DataFile(const char* name) { return dir / "app" / "Data" / name; }
@@ -47,12 +60,12 @@ class StoreTest : public ::testing::Test {
     f[kColDate] = date;
     f[kColSender] = Utf8ToCp932(sender);
     f[kColFolder] = Utf8ToCp932(folder);
-    AddMaster(*st, false, f);
+    AddMaster(st->store, st->log, false, f);
     return st->store.CtMaster() - 1;
   }
 
   ScratchDir dir;
-  std::unique_ptr<AppState> st;
+  std::unique_ptr<StoreParts> st;
   std::string msg;
 };
 

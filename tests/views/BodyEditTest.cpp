@@ -14,25 +14,25 @@ class BodyEditTest : public test::StoreTest {
 
 TEST_F(BodyEditTest, StoresOnlyAfterTypingAndOnlyOnce) {
   const int32_t a = Add("", "a", "受信箱", "old");
-  EXPECT_FALSE(edit.Store(*st, "nothing typed", msg));
+  EXPECT_FALSE(edit.Store(st->store, st->log, "nothing typed", msg));
   EXPECT_EQ(st->store.Get(a, kColBody), "old");
   EXPECT_EQ(msg, "");
 
   edit.Typed(a);
-  ASSERT_TRUE(edit.Store(*st, Utf8ToCp932("一行目\n二行目"), msg));
+  ASSERT_TRUE(edit.Store(st->store, st->log, Utf8ToCp932("一行目\n二行目"), msg));
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "一行目\r\n二行目");
   EXPECT_EQ(Cp932ToUtf8(msg), "本文変更完了");
   EXPECT_EQ(edit.edited(), -1);
 
   // Storing again without typing leaves the record alone.
-  EXPECT_FALSE(edit.Store(*st, "other", msg));
+  EXPECT_FALSE(edit.Store(st->store, st->log, "other", msg));
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "一行目\r\n二行目");
 }
 
 TEST_F(BodyEditTest, ARecordThatNoLongerExistsIsNotWritten) {
   Add("", "a", "受信箱", "old");
   edit.Typed(5);
-  EXPECT_FALSE(edit.Store(*st, "x", msg));
+  EXPECT_FALSE(edit.Store(st->store, st->log, "x", msg));
   EXPECT_EQ(edit.edited(), -1);
   EXPECT_EQ(st->store.Get(5, kColBody), "");
   EXPECT_EQ(st->store.CtMaster(), 1);

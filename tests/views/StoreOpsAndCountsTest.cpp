@@ -25,12 +25,12 @@ class Ops : public test::StoreTest {
 TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
   const int32_t a = Add("to", "a", "受信箱", "body", "2026/01/01 00:00:00", "x");
   const int32_t b = Add("to", "b", "受信箱");
-  ASSERT_TRUE(SakujoMessage(*st, {b, a}, msg));
+  ASSERT_TRUE(SakujoMessage(st->store, st->log, {b, a}, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "削除完了 :2 件");
   EXPECT_EQ(Folder(a), "削除済み");
   EXPECT_EQ(st->store.Get(a, kColTitle), "a");
 
-  ASSERT_TRUE(SakujoMessage(*st, {a}, msg));
+  ASSERT_TRUE(SakujoMessage(st->store, st->log, {a}, msg));
   EXPECT_EQ(Folder(a), "削除済み");
   for (int col : {kColNumber, kColTo, kColTitle, kColBody, kColDate, kColSender}) {
     EXPECT_EQ(st->store.Get(a, col), "") << col;
@@ -38,23 +38,23 @@ TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
   MastFields f;
   f[kColDate] = "2026/01/01 00:00:00";
   f[kColSender] = "x";
-  EXPECT_FALSE(ExistsMaster(*st, f));  // the erased record no longer counts as fetched
+  EXPECT_FALSE(ExistsMaster(st->store, st->log, f));  // the erased record no longer counts as fetched
 
-  EXPECT_FALSE(SakujoMessage(*st, {}, msg));
+  EXPECT_FALSE(SakujoMessage(st->store, st->log, {}, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "削除失敗");
-  EXPECT_FALSE(SakujoMessage(*st, {99}, msg));  // not a record: logged and skipped
+  EXPECT_FALSE(SakujoMessage(st->store, st->log, {99}, msg));  // not a record: logged and skipped
 }
 
 TEST_F(Ops, MovingToTheInboxMakesUnreadAndMovingInPlaceDoesNothing) {
   const int32_t r = Add("", "t", "既読");
   st->store.Set(r, kColReadDate, "2026/01/01 00:00:00");
-  EXPECT_FALSE(ChangeFolder(*st, r, Utf8ToCp932("既読")));
+  EXPECT_FALSE(ChangeFolder(st->store, st->log, r, Utf8ToCp932("既読")));
   EXPECT_EQ(st->store.Get(r, kColReadDate), "2026/01/01 00:00:00");
-  EXPECT_TRUE(ChangeFolder(*st, r, Utf8ToCp932("重要")));
+  EXPECT_TRUE(ChangeFolder(st->store, st->log, r, Utf8ToCp932("重要")));
   EXPECT_EQ(st->store.Get(r, kColReadDate), "2026/01/01 00:00:00");
-  EXPECT_TRUE(ChangeFolder(*st, r, FolderNames[kFolderInbox]));
+  EXPECT_TRUE(ChangeFolder(st->store, st->log, r, FolderNames[kFolderInbox]));
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, kColReadDate)), "(未読)");
-  EXPECT_FALSE(ChangeFolder(*st, 5, FolderNames[kFolderInbox]));
+  EXPECT_FALSE(ChangeFolder(st->store, st->log, 5, FolderNames[kFolderInbox]));
 }
 
 TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
@@ -63,16 +63,16 @@ TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
   st->store.Set(mail, kColCategory, kMailCategory);
   st->store.Set(mail, kColReadDate, kUnreadMark);
   std::vector<int32_t> receipts;
-  FeedbackHook hook = [&](AppState&, int32_t row) {
+  FeedbackHook hook = [&](int32_t row) {
     receipts.push_back(row);
     return std::string("sent");
   };
-  EXPECT_TRUE(SetKakuninbi(*st, site, "2026/02/03 04:05:06", hook));
+  EXPECT_TRUE(SetKakuninbi(st->store, st->log, site, "2026/02/03 04:05:06", hook));
   EXPECT_EQ(Folder(site), "既読");
   EXPECT_EQ(st->store.Get(site, kColReadDate), "2026/02/03 04:05:06");
-  EXPECT_FALSE(SetKakuninbi(*st, site, "2026/02/03 09:09:09", hook));  // already read
+  EXPECT_FALSE(SetKakuninbi(st->store, st->log, site, "2026/02/03 09:09:09", hook));  // already read
   EXPECT_EQ(st->store.Get(site, kColReadDate), "2026/02/03 04:05:06");
-  EXPECT_TRUE(SetKakuninbi(*st, mail, "2026/02/03 04:05:07", hook));
+  EXPECT_TRUE(SetKakuninbi(st->store, st->log, mail, "2026/02/03 04:05:07", hook));
   EXPECT_EQ(receipts, std::vector<int32_t>{site});
 }
 
@@ -82,7 +82,7 @@ TEST_F(Ops, CountsFollowTheTreeAndTheQuickUnreadToReadMove) {
   Add("", "", "既読");
   Add("", "", "削除済み");
   Add("", "", "unknown");
-  auto rows = CountKensuu(*st, NodeTexts());
+  auto rows = CountKensuu(st->store, st->log, NodeTexts());
   ASSERT_EQ(rows.size(), 6u);
   EXPECT_EQ(Cp932ToUtf8(rows[0].caption), "受信箱");
   EXPECT_EQ(Cp932ToUtf8(rows[0].count), "2 件");
@@ -90,43 +90,43 @@ TEST_F(Ops, CountsFollowTheTreeAndTheQuickUnreadToReadMove) {
   EXPECT_EQ(Cp932ToUtf8(rows[5].caption), "削除済み");
   EXPECT_EQ(Cp932ToUtf8(rows[5].count), "1 件");
 
-  MidokuToKidoku(*st, rows);
+  MidokuToKidoku(st->log, rows);
   EXPECT_EQ(Cp932ToUtf8(rows[0].count), "1 件");
   EXPECT_EQ(Cp932ToUtf8(rows[1].count), "2 件");
   rows[0].count = Utf8ToCp932("なし");
   rows[1].count = "";
-  MidokuToKidoku(*st, rows);
+  MidokuToKidoku(st->log, rows);
   EXPECT_EQ(Cp932ToUtf8(rows[0].count), "-1 件");
   EXPECT_EQ(Cp932ToUtf8(rows[1].count), "1 件");
 
   std::string summary;
-  EXPECT_TRUE(SetDisplay(*st, summary));
+  EXPECT_TRUE(SetDisplay(st->store, st->log, st->folder_counts, summary));
   EXPECT_EQ(Cp932ToUtf8(summary),
             " 受信箱 : 2 件 既読 : 1 件 送信箱 : 0 件 草稿 : 0 件 重要 : 0 件 削除済み : 1 件");
   EXPECT_EQ(st->folder_counts[0], 1);  // the unknown folder counts under the root
 }
 
 TEST_F(Ops, HistoryMovesInACircle) {
-  EXPECT_FALSE(HistoryBack(*st));
-  for (const char* k : {"3", "7", "9"}) AddHistory(*st, true, k);
-  AddHistory(*st, false, "topic");
-  st->history_pos = 3;
-  EXPECT_FALSE(CurrentHistoryEntry(*st).message);
-  EXPECT_EQ(CurrentHistoryEntry(*st).key, "topic");
-  ASSERT_TRUE(HistoryForward(*st));
-  EXPECT_EQ(st->history_pos, 0);
-  EXPECT_EQ(CurrentHistoryEntry(*st).key, "3");
-  EXPECT_TRUE(CurrentHistoryEntry(*st).message);
-  ASSERT_TRUE(HistoryBack(*st));
-  EXPECT_EQ(st->history_pos, 3);
-  EXPECT_EQ(st->history.size(), 4u);  // moving adds nothing
+  EXPECT_FALSE(HistoryBack(st->history));
+  for (const char* k : {"3", "7", "9"}) AddHistory(st->history, true, k);
+  AddHistory(st->history, false, "topic");
+  st->history.pos = 3;
+  EXPECT_FALSE(CurrentHistoryEntry(st->history).message);
+  EXPECT_EQ(CurrentHistoryEntry(st->history).key, "topic");
+  ASSERT_TRUE(HistoryForward(st->history));
+  EXPECT_EQ(st->history.pos, 0);
+  EXPECT_EQ(CurrentHistoryEntry(st->history).key, "3");
+  EXPECT_TRUE(CurrentHistoryEntry(st->history).message);
+  ASSERT_TRUE(HistoryBack(st->history));
+  EXPECT_EQ(st->history.pos, 3);
+  EXPECT_EQ(st->history.entries.size(), 4u);  // moving adds nothing
 }
 
 TEST_F(Ops, SetToNameJoinsSortedNamesOnceEach) {
   const std::string to = Utf8ToCp932("bob％site、Alice%site");
   const std::string list = Utf8ToCp932("ALICE%SITE,carol%site,,");
-  EXPECT_EQ(Cp932ToUtf8(SetToName(*st, to, list)), "Alice%site,bob%site,carol%site");
-  EXPECT_EQ(SetToName(*st, "", ""), "");
+  EXPECT_EQ(Cp932ToUtf8(SetToName(st->log, to, list)), "Alice%site,bob%site,carol%site");
+  EXPECT_EQ(SetToName(st->log, "", ""), "");
 }
 
 }  // namespace

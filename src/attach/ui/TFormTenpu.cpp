@@ -2,8 +2,8 @@
 
 namespace sorami {
 
-TFormTenpu::TFormTenpu(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmTenpu", kDesignGeometry, Persist::kGeometry, parent) {
+TFormTenpu::TFormTenpu(Registry& registry, DiagLog& log, QWidget* parent)
+    : PersistedWindow(registry, log, "fmTenpu", kDesignGeometry, Persist::kGeometry, parent) {
   setWindowTitle(QStringLiteral("添付ファイル"));
 }
 

@@ -2,7 +2,7 @@
 // at start and kept for the whole run; its controls come with the features that use them.
 #pragma once
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
 
 namespace sorami {
 
@@ -12,7 +12,7 @@ class TFormTenpu : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{210, 140, 402, 332};
 
-  explicit TFormTenpu(AppState& st, QWidget* parent = nullptr);
+  TFormTenpu(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 };
 
 }  // namespace sorami

@@ -2,8 +2,8 @@
 
 namespace sorami {
 
-TFormClaim::TFormClaim(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmClaim", kDesignGeometry, Persist::kGeometry, parent) {
+TFormClaim::TFormClaim(Registry& registry, DiagLog& log, QWidget* parent)
+    : PersistedWindow(registry, log, "fmClaim", kDesignGeometry, Persist::kGeometry, parent) {
   setWindowTitle(QStringLiteral("クレーム報告"));
 }
 

@@ -2,7 +2,7 @@
 // its controls come with the features that use them.
 #pragma once
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
 
 namespace sorami {
 
@@ -12,7 +12,7 @@ class TFormClaim : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{208, 101, 430, 420};
 
-  explicit TFormClaim(AppState& st, QWidget* parent = nullptr);
+  TFormClaim(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 };
 
 }  // namespace sorami

@@ -2,8 +2,8 @@
 
 namespace sorami {
 
-TFormNewMsg::TFormNewMsg(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmKrNew", kDesignGeometry, Persist::kGeometry, parent) {
+TFormNewMsg::TFormNewMsg(Registry& registry, DiagLog& log, QWidget* parent)
+    : PersistedWindow(registry, log, "fmKrNew", kDesignGeometry, Persist::kGeometry, parent) {
   setWindowTitle(QStringLiteral("新規メッセージ作成"));
 }
 

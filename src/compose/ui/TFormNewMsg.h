@@ -2,7 +2,7 @@
 // its controls come with the features that use them.
 #pragma once
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
 
 namespace sorami {
 
@@ -12,7 +12,7 @@ class TFormNewMsg : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{15, 284, 514, 365};
 
-  explicit TFormNewMsg(AppState& st, QWidget* parent = nullptr);
+  TFormNewMsg(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 };
 
 }  // namespace sorami

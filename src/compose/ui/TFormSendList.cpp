@@ -2,8 +2,8 @@
 
 namespace sorami {
 
-TFormSendList::TFormSendList(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmSendList", kDesignGeometry, Persist::kGeometry, parent) {
+TFormSendList::TFormSendList(Registry& registry, DiagLog& log, QWidget* parent)
+    : PersistedWindow(registry, log, "fmSendList", kDesignGeometry, Persist::kGeometry, parent) {
   setWindowTitle(QStringLiteral("送信先リスト"));
 }
 

@@ -2,7 +2,7 @@
 // its controls come with the features that use them.
 #pragma once
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
 
 namespace sorami {
 
@@ -12,7 +12,7 @@ class TFormSendList : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{6, 194, 442, 341};
 
-  explicit TFormSendList(AppState& st, QWidget* parent = nullptr);
+  TFormSendList(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 };
 
 }  // namespace sorami

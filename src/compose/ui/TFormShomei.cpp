@@ -2,8 +2,8 @@
 
 namespace sorami {
 
-TFormShomei::TFormShomei(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmShomei", kDesignGeometry, Persist::kGeometry, parent) {
+TFormShomei::TFormShomei(Registry& registry, DiagLog& log, QWidget* parent)
+    : PersistedWindow(registry, log, "fmShomei", kDesignGeometry, Persist::kGeometry, parent) {
   setWindowTitle(QStringLiteral("署名"));
 }
 

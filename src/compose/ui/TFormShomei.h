@@ -2,7 +2,7 @@
 // its controls come with the features that use them.
 #pragma once
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
 
 namespace sorami {
 
@@ -12,7 +12,7 @@ class TFormShomei : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{215, 89, 361, 180};
 
-  explicit TFormShomei(AppState& st, QWidget* parent = nullptr);
+  TFormShomei(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 };
 
 }  // namespace sorami

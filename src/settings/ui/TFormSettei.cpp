@@ -11,13 +11,16 @@
 #include <QVBoxLayout>
 
 #include "settings/Settei.h"
-#include "shell/ui/QtText.h"
-#include "shell/ui/WindowPlacement.h"
+#include "base/ui/QtText.h"
+#include "base/ui/WindowPlacement.h"
 
 namespace sorami {
 
-TFormSettei::TFormSettei(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmKairoSettei", kDesignGeometry, Persist::kPositionOnly, parent) {
+TFormSettei::TFormSettei(Settei& settei, SetteiStore where, QWidget* parent)
+    : PersistedWindow(where.registry, where.log, "fmKairoSettei", kDesignGeometry,
+                      Persist::kPositionOnly, parent),
+      s_(settei),
+      where_(where) {
   // Only the position is read back; the geometry is written with the window's other
   // settings (Hozon), not on close.
   setWindowTitle(QStringLiteral("設定"));
@@ -65,15 +68,15 @@ TFormSettei::TFormSettei(AppState& st, QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, &QWidget::hide);  // nothing is saved
 
   // The stored values, the current account they restore and the account list.
-  LoadSettei(st_);
+  LoadSettei(s_, where_);
   KeepGeometry();
   FollowAccountLog();
   ShowValues();
 }
 
 TFormSettei::~TFormSettei() {
-  st_.aclog.on_append = nullptr;
-  st_.aclog.on_clear = nullptr;
+  where_.aclog.on_append = nullptr;
+  where_.aclog.on_clear = nullptr;
 }
 
 void TFormSettei::ShowValues() {
@@ -84,8 +87,8 @@ void TFormSettei::ShowValues() {
 bool TFormSettei::Hozon() {
   KeepGeometry();
   std::string msg;
-  const bool ok = SetteiHozon(st_, msg);
-  if (!ok) st_.log.Log(msg);
+  const bool ok = SetteiHozon(s_, where_, msg);
+  if (!ok) where_.log.Log(msg);
   return ok;
 }
 
@@ -114,7 +117,7 @@ void TFormSettei::resizeEvent(QResizeEvent* event) {
 
 void TFormSettei::KeepGeometry() {
   const WindowGeometry g = CurrentGeometry(*this);
-  SetteiValues& v = st_.settei.v;
+  SetteiValues& v = s_.v;
   v.left = static_cast<int>(g.left);
   v.top = static_cast<int>(g.top);
   v.width = static_cast<int>(g.width);

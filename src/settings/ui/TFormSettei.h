@@ -2,14 +2,15 @@
 // "アカウント設定"), the mail servers ("メール"), the system values ("System"), "HTTP", the
 // account log ("送受信ログ") and the user folders ("フォルダ設定"). Created once at start, where
 // it reads the persisted values and the account list and restores the current account; kept
-// for the whole run. Its values live in AppState::settei: the controls show them and write
-// every change back at once, and the core routines work on them.
+// for the whole run. Its values live in a Settei: the controls show them and write every
+// change back at once, and the core routines work on them.
 #pragma once
 
 #include <QString>
 #include <functional>
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
+#include "settings/Settei.h"
 
 class QCheckBox;
 class QLabel;
@@ -36,9 +37,12 @@ class TFormSettei : public PersistedWindow {
     // Whether the main window's debug switch is armed: the System and HTTP pages show only
     // then.
     std::function<bool()> debug_armed;
+    // "接続確認": tests the current account (the settings are saved when it is valid); gives
+    // the message for the status bar. Without it the button does nothing.
+    std::function<bool(std::string& msg)> check_account;
   };
 
-  explicit TFormSettei(AppState& st, QWidget* parent = nullptr);
+  TFormSettei(Settei& settei, SetteiStore where, QWidget* parent = nullptr);
   ~TFormSettei() override;
 
   Hooks hooks;
@@ -81,6 +85,8 @@ class TFormSettei : public PersistedWindow {
   void BtResetClick();
   void Button3Click();
 
+  Settei& s_;
+  SetteiStore where_;
   QTabWidget* pages_ = nullptr;
   QWidget* page_system_ = nullptr;
   QWidget* page_http_ = nullptr;

@@ -15,9 +15,8 @@
 
 #include "settings/Settei.h"
 #include "settings/ui/TFormSettei.h"
-#include "shell/ui/Named.h"
-#include "shell/ui/QtText.h"
-#include "site/ConnectionCheck.h"
+#include "base/ui/Named.h"
+#include "base/ui/QtText.h"
 
 namespace sorami {
 
@@ -122,18 +121,18 @@ QWidget* TFormSettei::BuildAccountPage() {
 
   // An edit makes the shown account current; it has to be checked again before "登録".
   connect(edit_kairo_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    SetEditKairo(st_, Sj(t));
+    SetEditKairo(s_, Sj(t));
     bt_touroku_->setEnabled(false);
   });
   connect(edit_account_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    SetEditAccount(st_, Sj(t));
+    SetEditAccount(s_, Sj(t));
     bt_touroku_->setEnabled(false);
   });
   connect(edit_password_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    SetEditPassword(st_, Sj(t));
+    SetEditPassword(s_, Sj(t));
     bt_touroku_->setEnabled(false);
   });
-  connect(ck_yuukou_, &QCheckBox::toggled, this, [this](bool on) { st_.settei.ck_yuukou = on; });
+  connect(ck_yuukou_, &QCheckBox::toggled, this, [this](bool on) { s_.ck_yuukou = on; });
   connect(list_u_, &QTreeWidget::itemClicked, this, [this] { ListUClick(); });
   connect(bt_kakunin_, &QPushButton::clicked, this, [this] { BtKakuninClick(); });
   connect(bt_touroku_, &QPushButton::clicked, this, [this] { BtTourokuClick(); });
@@ -144,7 +143,7 @@ QWidget* TFormSettei::BuildAccountPage() {
 }
 
 void TFormSettei::ShowFields() {
-  const SetteiValues& v = st_.settei.v;
+  const SetteiValues& v = s_.v;
   // Their change handlers copy the texts back; the values are the same.
   SetTextIfChanged(edit_kairo_, v.ed_kairo);
   SetTextIfChanged(edit_account_, v.ed_account);
@@ -153,18 +152,18 @@ void TFormSettei::ShowFields() {
   label_sys_user_->setText(Qs(v.lb_sys_user));
   label_dynamic_->setText(Qs(v.lb_dyn));
   label_url_->setText(Qs(v.lb_url));
-  label_jikoku_->setText(Qs(st_.settei.label_jikoku));
-  ck_yuukou_->setChecked(st_.settei.ck_yuukou);
+  label_jikoku_->setText(Qs(s_.label_jikoku));
+  ck_yuukou_->setChecked(s_.ck_yuukou);
   SetTextIfChanged(edit_server_, v.ed_server);
-  ck_angouka_->setChecked(st_.angouka);
-  label_koukai_server_->setText(QStringLiteral("http://%1/").arg(Qs(st_.directory_host)));
+  ck_angouka_->setChecked(where_.angouka);
+  label_koukai_server_->setText(QStringLiteral("http://%1/").arg(Qs(where_.directory_host)));
 }
 
 void TFormSettei::ShowList() {
   const int current =
       list_u_->currentItem() ? list_u_->indexOfTopLevelItem(list_u_->currentItem()) : -1;
   list_u_->clear();
-  for (const AccountRow& row : st_.settei.rows) {
+  for (const AccountRow& row : s_.rows) {
     QStringList texts;
     for (int c = 0; c < AccountRow::kCount; ++c) texts << Qs(row.Get(c));
     list_u_->addTopLevelItem(new QTreeWidgetItem(texts));
@@ -180,8 +179,8 @@ void TFormSettei::ListUClick() {
   QTreeWidgetItem* item = list_u_->currentItem();
   if (item == nullptr || !item->isSelected()) return;
   const int row = list_u_->indexOfTopLevelItem(item);
-  st_.settei.clicked_row = row;
-  ShowAccountRow(st_, row);
+  s_.clicked_row = row;
+  ShowAccountRow(s_, row);
   ShowFields();
   if (hooks.show_current_account) hooks.show_current_account();
 }
@@ -189,28 +188,29 @@ void TFormSettei::ListUClick() {
 void TFormSettei::BtKakuninClick() {
   SetStatus(QString());
   KeepGeometry();
-  const CheckOutcome out = KakuninAccount(st_);
+  std::string msg;
+  const bool ok = hooks.check_account && hooks.check_account(msg);
   ShowFields();
-  SetStatus(Qs(out.msg));
-  if (out.ok) bt_touroku_->setEnabled(true);
+  SetStatus(Qs(msg));
+  if (ok) bt_touroku_->setEnabled(true);
 }
 
 void TFormSettei::BtTourokuClick() {
-  UpdateAcList(st_, /*is_new=*/true, 0);
+  UpdateAcList(s_, where_.log, /*is_new=*/true, 0);
   ShowList();
 }
 
 void TFormSettei::Button6Click() {
-  if (st_.settei.clicked_row < 0) return;
-  UpdateAcList(st_, /*is_new=*/false, st_.settei.clicked_row);
+  if (s_.clicked_row < 0) return;
+  UpdateAcList(s_, where_.log, /*is_new=*/false, s_.clicked_row);
   ShowList();
 }
 
 // No confirmation; the remembered index stays, so a second press deletes the row that moved
 // into its place.
 void TFormSettei::Button7Click() {
-  if (st_.settei.clicked_row < 0) return;
-  DeleteClickedRow(st_);
+  if (s_.clicked_row < 0) return;
+  DeleteClickedRow(s_);
   ShowList();
 }
 

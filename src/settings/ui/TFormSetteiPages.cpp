@@ -13,9 +13,9 @@
 #include <QVBoxLayout>
 
 #include "settings/ui/TFormSettei.h"
-#include "shell/ui/ProductText.h"
-#include "shell/ui/Named.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/ProductText.h"
+#include "base/ui/Named.h"
+#include "base/ui/QtText.h"
 
 namespace sorami {
 
@@ -47,8 +47,8 @@ QWidget* TFormSettei::BuildSystemPage() {
 
   // The server name is only kept; the requests use the directory host of the run.
   connect(edit_server_, &QLineEdit::textChanged, this,
-          [this](const QString& t) { st_.settei.v.ed_server = Sj(t); });
-  connect(ck_angouka_, &QCheckBox::toggled, this, [this](bool on) { st_.angouka = on; });
+          [this](const QString& t) { s_.v.ed_server = Sj(t); });
+  connect(ck_angouka_, &QCheckBox::toggled, this, [this](bool on) { where_.angouka = on; });
   connect(reset, &QPushButton::clicked, this, [this] { BtResetClick(); });
   connect(cur_info, &QPushButton::clicked, this, [this] { Button3Click(); });
   return page;
@@ -77,29 +77,29 @@ QWidget* TFormSettei::BuildLogPage() {
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(memo_ac_log_, 1);
   layout->addWidget(clear, 0, Qt::AlignLeft);
-  connect(clear, &QPushButton::clicked, this, [this] { st_.aclog.Clear(); });
+  connect(clear, &QPushButton::clicked, this, [this] { where_.aclog.Clear(); });
   return page;
 }
 
 // The memo shows the account log of the run and follows it.
 void TFormSettei::FollowAccountLog() {
   memo_ac_log_->clear();
-  for (const std::string& line : st_.aclog.lines()) memo_ac_log_->appendPlainText(Qs(line));
-  st_.aclog.on_append = [this](const std::string& line) {
+  for (const std::string& line : where_.aclog.lines()) memo_ac_log_->appendPlainText(Qs(line));
+  where_.aclog.on_append = [this](const std::string& line) {
     memo_ac_log_->appendPlainText(Qs(line));
   };
-  st_.aclog.on_clear = [this] { memo_ac_log_->clear(); };
+  where_.aclog.on_clear = [this] { memo_ac_log_->clear(); };
 }
 
 // "リセット": the host and system user are looked up again by the next check.
 void TFormSettei::BtResetClick() {
-  st_.settei.v.lb_host.clear();
-  st_.settei.v.lb_sys_user.clear();
+  s_.v.lb_host.clear();
+  s_.v.lb_sys_user.clear();
   ShowFields();
 }
 
 void TFormSettei::Button3Click() {
-  const CurrentAccount& c = st_.cur;
+  const CurrentAccount& c = s_.cur;
   const QString text =
       QStringLiteral("curSite :%1\ncurHost :%2\ncurUser :%3\ncurPass :%4\ncurID   :%5")
           .arg(Qs(c.site), Qs(c.host), Qs(c.user), Qs(c.pass), Qs(c.account));

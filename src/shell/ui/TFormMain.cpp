@@ -18,10 +18,10 @@
 #include <QTreeWidgetItemIterator>
 
 #include "shell/MainSettings.h"
-#include "shell/ui/ProductText.h"
+#include "base/ui/ProductText.h"
 #include "shell/ui/QtPollTimer.h"
-#include "shell/ui/QtText.h"
-#include "shell/ui/WindowPlacement.h"
+#include "base/ui/QtText.h"
+#include "base/ui/WindowPlacement.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
 #include "views/ui/MessagePane.h"
@@ -120,9 +120,9 @@ void TFormMain::FormCreate() {
   bt_forward_->setEnabled(false);
   ClearDisplay();
   st_.store.Reset();
-  st_.history.clear();
-  st_.history_pos = 0;
-  st_.send_attachments.clear();
+  st_.history.entries.clear();
+  st_.history.pos = 0;
+  st_.site.send_attachments.clear();
   st_.folder_counts.fill(0);
   tree_->expandAll();
   // The "Index" column only carries the row of the store; 1 pixel keeps it out of sight.
@@ -184,7 +184,7 @@ void TFormMain::FormClose() {
   // A window that was never shown never read the store: saving it would empty the master file.
   if (st_.save_on_exit && shown_once_) {
     std::string msg;
-    SaveMaster(st_, msg);
+    SaveMaster(st_.master, st_.store, msg);
     st_.log.Log(msg);
     if (hooks.save_address_list) {
       std::string list_msg;
@@ -207,7 +207,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormMain::ReadMasterAndShow(std::string& msg) {
-  if (!ReadMaster(st_, msg)) return;
+  if (!ReadMaster(st_.master, st_.store, msg)) return;
   SelectTreeNode(kFolderRoot);
   if (hooks.show_list) hooks.show_list();
   SetStatus(Qs(msg));

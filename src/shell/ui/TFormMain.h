@@ -34,7 +34,7 @@ class QModelIndex;
 namespace sorami {
 
 struct AppWindows;
-struct FetchOutcome;
+struct FetchReport;
 class FolderCountModel;
 class MessageListModel;
 class MessagePane;
@@ -85,7 +85,7 @@ class TFormMain : public QMainWindow {
   // Site requests (TFormMainSite.cpp). The fetch of "最新取得(&G)" and of the timer.
   void BtGetClick();
   // Fetches new messages for one account row (-1: every enabled row) and shows the outcome.
-  FetchOutcome SiteFetch(int row);
+  FetchReport SiteFetch(int row);
   // The connection check of "接続確認".
   void BtSetsuzokuClick();
   // The account boxes show the current account, the password as the mask.
@@ -139,7 +139,7 @@ class TFormMain : public QMainWindow {
   void EnableMsgButtons(bool on);
   void ShowPeer(QWidget* w);
   void InstallSiteHandlers();
-  void ApplyFetchOutcome(const FetchOutcome& out);
+  void ApplyFetchOutcome(const FetchReport& out);
 
   // Browsing and store operations (TFormMainBrowse*.cpp).
   void ConnectBrowse();

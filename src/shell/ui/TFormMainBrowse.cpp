@@ -13,7 +13,7 @@
 #include <charconv>
 
 #include "platform/Codepage.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
 #include "views/FolderCounts.h"
@@ -127,7 +127,7 @@ void TFormMain::LViewDataClick() {
   st_.store.glix = r;
   st_.log.Log("glix:" + std::to_string(r));
   std::string msg;
-  if (HyoujiMessage(false, r, msg)) count_model_->MidokuToKidoku(st_);
+  if (HyoujiMessage(false, r, msg)) count_model_->MidokuToKidoku(st_.log);
   if (!msg.empty()) {
     st_.log.Log(msg);
     SetStatus(Qs(msg));
@@ -162,12 +162,12 @@ void TFormMain::ListVClick() {
 void TFormMain::CountKensuu() {
   std::vector<std::string> nodes;
   for (QTreeWidgetItemIterator it(tree_); *it; ++it) nodes.push_back(Sj((*it)->text(0)));
-  count_model_->SetRows(sorami::CountKensuu(st_, nodes));
+  count_model_->SetRows(sorami::CountKensuu(st_.store, st_.log, nodes));
 }
 
 bool TFormMain::SetDisplay() {
   std::string summary;
-  const bool ok = sorami::SetDisplay(st_, summary);
+  const bool ok = sorami::SetDisplay(st_.store, st_.log, st_.folder_counts, summary);
   SetStatus(Qs(summary));
   return ok;
 }
@@ -181,10 +181,10 @@ bool TFormMain::HyoujiMessage(bool direct, int index, std::string& msg) {
     msg = Utf8ToCp932("エラー(HyoujiMessage)");
     return marked;
   }
-  panel_honbun_->ShowRecord(st_, row);
+  panel_honbun_->ShowRecord(st_.store, st_.log, row);
   // Reading from the inbox or the root marks read; any other folder changes nothing.
   if (TreeNodeSelected(kFolderInbox) || TreeNodeSelected(kFolderRoot)) {
-    marked = SetKakuninbi(st_, row, NowText(), hooks.send_feedback);
+    marked = SetKakuninbi(st_.store, st_.log, row, NowText(), hooks.send_feedback);
     if (marked) lview_model_->RecordChanged(row);
   }
   panel_honbun_->tenpu()->hide();
@@ -200,8 +200,8 @@ bool TFormMain::HyoujiMessage(bool direct, int index, std::string& msg) {
     }
   }
   if (!direct) {
-    AddHistory(st_, true, std::to_string(row));
-    st_.history_pos = static_cast<int>(st_.history.size()) - 1;
+    AddHistory(st_.history, true, std::to_string(row));
+    st_.history.pos = static_cast<int>(st_.history.entries.size()) - 1;
   }
   bt_back_->setEnabled(true);
   bt_forward_->setEnabled(true);
@@ -210,7 +210,7 @@ bool TFormMain::HyoujiMessage(bool direct, int index, std::string& msg) {
 
 void TFormMain::ShowHonbun() {
   st_.log.Log(".ShowHonbun");
-  const HistoryEntry entry = CurrentHistoryEntry(st_);
+  const HistoryEntry entry = CurrentHistoryEntry(st_.history);
   if (entry.message) {
     std::string msg;  // a record that is gone shows nothing; the history stays
     HyoujiMessage(true, HistoryRow(entry.key), msg);
@@ -220,11 +220,11 @@ void TFormMain::ShowHonbun() {
 }
 
 void TFormMain::BtBackClick() {
-  if (HistoryBack(st_)) ShowHonbun();
+  if (HistoryBack(st_.history)) ShowHonbun();
 }
 
 void TFormMain::BtForwardClick() {
-  if (HistoryForward(st_)) ShowHonbun();
+  if (HistoryForward(st_.history)) ShowHonbun();
 }
 
 }  // namespace sorami

@@ -9,7 +9,7 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
 #include "store/StoreOps.h"
@@ -86,7 +86,7 @@ void TFormMain::BtSakujoClick() {
 
   std::string msg;
   std::vector<int32_t> deleted;
-  if (!SakujoMessage(st_, records, msg, &deleted)) return;
+  if (!SakujoMessage(st_.store, st_.log, records, msg, &deleted)) return;
 
   // Only the rows whose record was deleted leave the list, all in one pass.
   std::vector<bool> gone(static_cast<size_t>(st_.store.CtMaster()), false);
@@ -116,7 +116,7 @@ void TFormMain::PMenuJushinClick(const QAction* item) {
                                                        : NodeFolder(Sj(item->text()));
   // ChangeFolder: only the record of the last clicked row moves.
   const int32_t record = lview_model_->list().RecordOf(glix).value_or(-1);
-  if (ChangeFolder(st_, record, folder)) {
+  if (ChangeFolder(st_.store, st_.log, record, folder)) {
     st_.log.Log("GLIX:" + std::to_string(glix));
     lview_model_->RemoveRows({static_cast<size_t>(glix)});
     st_.store.glix = -1;  // its row has left the list
@@ -127,7 +127,7 @@ void TFormMain::PMenuJushinClick(const QAction* item) {
 void TFormMain::MenuUPDClick() {
   const int32_t record = body_edit_.edited();
   std::string msg;
-  if (!body_edit_.Store(st_, Sj(panel_honbun_->memo()->toPlainText()), msg)) return;
+  if (!body_edit_.Store(st_.store, st_.log, Sj(panel_honbun_->memo()->toPlainText()), msg)) return;
   lview_model_->RecordChanged(record);
   SetStatus(Qs(msg));
 }

@@ -21,8 +21,8 @@
 #include <climits>
 
 #include "shell/MainSettings.h"
-#include "shell/ui/Named.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/Named.h"
+#include "base/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
 #include "views/ui/FolderCountModel.h"

@@ -5,7 +5,7 @@
 
 #include "settings/ui/TFormSettei.h"
 #include "shell/ui/AppWindows.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
@@ -84,7 +84,7 @@ void TFormMain::BuildMenus() {
     if (peers_ && peers_->memo) peers_->memo->ShowLog();
   });
   connect(AddAction(debug, "MastDispM1", QStringLiteral("MastDisp(&M)")), &QAction::triggered, this,
-          [this] { MastDisp(st_); });
+          [this] { MastDisp(st_.store, st_.log); });
   connect(AddAction(debug, "S2", QStringLiteral("上書保存(&S)")), &QAction::triggered, this,
           [this] { SaveMasterToStatus(false); });
   connect(AddAction(debug, "MasterReadR1", QStringLiteral("MasterRead(&R)")), &QAction::triggered,
@@ -101,9 +101,9 @@ void TFormMain::BuildMenus() {
 void TFormMain::SaveMasterToStatus(bool plain_text) {
   std::string msg;
   if (plain_text) {
-    SaveMasterAs(st_, false, msg);
+    SaveMasterAs(st_.master, st_.store, false, msg);
   } else {
-    SaveMaster(st_, msg);
+    SaveMaster(st_.master, st_.store, msg);
   }
   SetStatus(Qs(msg));
 }

@@ -11,10 +11,10 @@
 #include "settings/Settei.h"
 #include "settings/ui/TFormSettei.h"
 #include "shell/ui/AppWindows.h"
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
-#include "site/ConnectionCheck.h"
-#include "site/Fetch.h"
+#include "shell/ConnectionCheck.h"
+#include "shell/SiteFetch.h"
 #include "store/Folders.h"
 
 namespace sorami {
@@ -35,23 +35,23 @@ void TFormMain::InstallSiteHandlers() {
   polling_->fetch = [this] { BtGetClick(); };
   hooks.setsuzoku = [this] { BtSetsuzokuClick(); };
   // "サイトに残す" decides between "GET" and "GETDEL" for every fetch.
-  st_.leave_on_site = ck_nokosu_->isChecked();
-  connect(ck_nokosu_, &QCheckBox::toggled, this, [this](bool on) { st_.leave_on_site = on; });
+  st_.site.leave_on_site = ck_nokosu_->isChecked();
+  connect(ck_nokosu_, &QCheckBox::toggled, this, [this](bool on) { st_.site.leave_on_site = on; });
 }
 
 void TFormMain::BtGetClick() {
-  const FetchOutcome out = SiteFetch(-1);
+  const FetchReport out = SiteFetch(-1);
   // Receipts that arrived show at once when the sent folder is on screen.
   if (!out.refused && NodeSelected(tree_, kFolderSent)) TreeVClick();
 }
 
-FetchOutcome TFormMain::SiteFetch(int row) {
-  const FetchOutcome out = SaishinShutoku(st_, row);
+FetchReport TFormMain::SiteFetch(int row) {
+  const FetchReport out = FetchNewMessages(st_, row);
   ApplyFetchOutcome(out);
   return out;
 }
 
-void TFormMain::ApplyFetchOutcome(const FetchOutcome& out) {
+void TFormMain::ApplyFetchOutcome(const FetchReport& out) {
   if (out.refused) {
     SetStatus(Qs(out.status));
     return;

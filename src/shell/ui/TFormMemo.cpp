@@ -10,8 +10,8 @@
 #include <QTextCursor>
 
 #include "shell/LogWindowSettings.h"
-#include "shell/ui/QtText.h"
-#include "shell/ui/WindowPlacement.h"
+#include "base/ui/QtText.h"
+#include "base/ui/WindowPlacement.h"
 
 namespace sorami {
 
@@ -106,7 +106,7 @@ void TFormMemo::ShowLog() {
 
 void TFormMemo::SaveLog() {
   std::string status;
-  st_.log.SaveTo("Logfile.log", status);
+  SaveDiagLog(st_.log, "Logfile.log", status);
   SetStatus(Qs(status));
 }
 

@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "shell/ui/ProductText.h"
+#include "base/ui/ProductText.h"
 
 namespace sorami {
 

@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 
 namespace sorami {
 
@@ -26,8 +26,8 @@ class ProgressOf : public SiteProgress {
 
 }  // namespace
 
-TFormMessage::TFormMessage(AppState& st, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), st_(st) {
+TFormMessage::TFormMessage(SiteSession& ss, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), ss_(ss) {
   setObjectName(QStringLiteral("fmMessage"));
   setWindowTitle(QStringLiteral("検索実行中"));
   setWindowModality(Qt::NonModal);
@@ -49,12 +49,12 @@ TFormMessage::TFormMessage(AppState& st, QWidget* parent)
   layout->addWidget(label);
   resize(300, 80);
 
-  st_.progress = std::make_unique<ProgressOf>(this);
+  ss_.progress = std::make_unique<ProgressOf>(this);
 }
 
 TFormMessage::~TFormMessage() {
-  const auto* mine = dynamic_cast<const ProgressOf*>(st_.progress.get());
-  if (mine != nullptr && mine->window() == this) st_.progress.reset();
+  const auto* mine = dynamic_cast<const ProgressOf*>(ss_.progress.get());
+  if (mine != nullptr && mine->window() == this) ss_.progress.reset();
 }
 
 void TFormMessage::Show(const std::string& caption) {

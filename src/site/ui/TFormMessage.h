@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "shell/AppState.h"
+#include "site/SiteSession.h"
 
 namespace sorami {
 
@@ -15,7 +15,7 @@ class TFormMessage : public QWidget, public SiteProgress {
   Q_OBJECT
 
  public:
-  explicit TFormMessage(AppState& st, QWidget* parent = nullptr);
+  explicit TFormMessage(SiteSession& ss, QWidget* parent = nullptr);
   ~TFormMessage() override;
 
   // SiteProgress: shown with the caption the request gives, hidden when it ends.
@@ -26,7 +26,7 @@ class TFormMessage : public QWidget, public SiteProgress {
   void showEvent(QShowEvent* event) override;
 
  private:
-  AppState& st_;
+  SiteSession& ss_;
 };
 
 }  // namespace sorami

@@ -1,6 +1,6 @@
 #include "views/ui/FolderCountModel.h"
 
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 
 namespace sorami {
 
@@ -12,8 +12,8 @@ void FolderCountModel::SetRows(std::vector<CountRow> rows) {
   endResetModel();
 }
 
-void FolderCountModel::MidokuToKidoku(AppState& st) {
-  sorami::MidokuToKidoku(st, rows_);
+void FolderCountModel::MidokuToKidoku(DiagLog& log) {
+  sorami::MidokuToKidoku(log, rows_);
   if (rows_.empty()) return;
   const int last = rows_.size() > 1 ? 1 : 0;
   emit dataChanged(index(0, 1), index(last, 1), {Qt::DisplayRole});

@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "shell/AppState.h"
+#include "base/DiagLog.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
@@ -20,7 +20,7 @@ class FolderCountModel : public QAbstractTableModel {
   // Replaces every row (after a recount).
   void SetRows(std::vector<CountRow> rows);
   // A message of the inbox was read: one less in the inbox row, one more in "既読".
-  void MidokuToKidoku(AppState& st);
+  void MidokuToKidoku(DiagLog& log);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/ui/QtText.h"
+#include "base/ui/QtText.h"
 
 namespace sorami {
 

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <string>
 
-#include "shell/MbText.h"
-#include "shell/ui/QtText.h"
+#include "base/MbText.h"
+#include "base/ui/QtText.h"
 #include "views/History.h"
 
 namespace sorami {
@@ -78,12 +78,11 @@ MessagePane::MessagePane(QWidget* parent) : QWidget(parent) {
   layout->addWidget(memo_rich_, 1);
 }
 
-void MessagePane::ShowRecord(AppState& st, int32_t row) {
-  const TArMastd& s = st.store;
+void MessagePane::ShowRecord(const TArMastd& s, DiagLog& log, int32_t row) {
   const std::string values[] = {
       std::string(s.Get(row, kColSender)),
       std::string(s.Get(row, kColTitle)),
-      SetToName(st, s.Get(row, kColTo), s.Get(row, kColToList)),
+      SetToName(log, s.Get(row, kColTo), s.Get(row, kColToList)),
       std::string(s.Get(row, kColDate)),
       std::string(s.Get(row, kColReadDate)),
       std::string(s.Get(row, kColFolder)),

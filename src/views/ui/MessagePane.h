@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shell/AppState.h"
+#include "base/DiagLog.h"
+#include "store/MastStore.h"
 
 class QLabel;
 class QPushButton;
@@ -27,7 +28,7 @@ class MessagePane : public QWidget {
 
   // Fills the header labels and the body box from a record of the store: "送信先" made by
   // SetToName, the body unescaped. Remembers the record as the one shown.
-  void ShowRecord(AppState& st, int32_t row);
+  void ShowRecord(const TArMastd& store, DiagLog& log, int32_t row);
   // Empties the eight value labels.
   void Clear();
   // The record last shown, or -1.

@@ -2,8 +2,8 @@
 
 namespace sorami {
 
-TFormKensaku::TFormKensaku(AppState& st, QWidget* parent)
-    : PersistedWindow(st, "fmSorKensaku", kDesignGeometry, Persist::kGeometry, parent) {
+TFormKensaku::TFormKensaku(Registry& registry, DiagLog& log, QWidget* parent)
+    : PersistedWindow(registry, log, "fmSorKensaku", kDesignGeometry, Persist::kGeometry, parent) {
   setWindowTitle(QStringLiteral("検索"));
 }
 

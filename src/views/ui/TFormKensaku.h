@@ -2,7 +2,7 @@
 // its controls come with the features that use them.
 #pragma once
 
-#include "shell/ui/PersistedWindow.h"
+#include "base/ui/PersistedWindow.h"
 
 namespace sorami {
 
@@ -12,7 +12,7 @@ class TFormKensaku : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{150, 90, 280, 148};
 
-  explicit TFormKensaku(AppState& st, QWidget* parent = nullptr);
+  TFormKensaku(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 };
 
 }  // namespace sorami

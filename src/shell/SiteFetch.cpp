@@ -1,0 +1,40 @@
+#include "shell/SiteFetch.h"
+
+#include "platform/Codepage.h"
+#include "site/SendHttp.h"
+#include "views/FolderCounts.h"
+
+namespace sorami {
+
+std::vector<FetchAccount> FetchAccounts(const Settei& settei) {
+  std::vector<FetchAccount> out;
+  out.reserve(settei.rows.size());
+  for (const AccountRow& r : settei.rows) {
+    out.push_back({r.Get(AccountRow::kAccount), r.Get(AccountRow::kSite),
+                   r.Get(AccountRow::kPassword), r.Get(AccountRow::kHost),
+                   r.Get(AccountRow::kDyn), r.Get(AccountRow::kUser), r.Enabled()});
+  }
+  return out;
+}
+
+FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks) {
+  FetchReport report;
+  static_cast<FetchOutcome&>(report) =
+      SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, hooks);
+  if (report.refused) {
+    report.status = BusyMessage();
+    return report;
+  }
+  if (report.any_new) {
+    SetDisplay(st.store, st.log, st.folder_counts, report.status);
+  } else {
+    report.status = Utf8ToCp932("新着メッセージ無し");
+  }
+  if (report.failed > 0) {
+    report.status += Utf8ToCp932("（取得できなかったアカウント : ") +
+                     std::to_string(report.failed) + Utf8ToCp932(" 件）");
+  }
+  return report;
+}
+
+}  // namespace sorami

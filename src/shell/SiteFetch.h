@@ -1,0 +1,25 @@
+// The fetch of new site messages as the windows and the command line run it: the account
+// list handed to the site fetch, and its outcome turned into the status line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/AppState.h"
+#include "site/Fetch.h"
+
+namespace sorami {
+
+struct FetchReport : FetchOutcome {
+  std::string status;  // what the main status bar shows at the end
+};
+
+// The rows of the account list as the fetch takes them.
+std::vector<FetchAccount> FetchAccounts(const Settei& settei);
+
+// Fetches for row -1 (every enabled row) or one row. The status line: the folder summary when
+// something new came (the folder counts are refreshed), "新着メッセージ無し" otherwise, and the
+// number of accounts that failed; a refused fetch says another request is running.
+FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks = {});
+
+}  // namespace sorami

@@ -1,0 +1,58 @@
+// What every site request works with: the HTTP client, the progress window, the logs, the
+// directory server, the files to upload with the next send, and the guard that lets one
+// request run at a time. One session for the whole run, owned by the application state.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/AccountLog.h"
+#include "base/DiagLog.h"
+#include "platform/HttpClient.h"
+
+namespace sorami {
+
+// The progress window shown while a site request waits.
+class SiteProgress {
+ public:
+  virtual ~SiteProgress() = default;
+  virtual void Show(const std::string& caption) = 0;
+  virtual void Hide() = 0;
+};
+
+inline constexpr const char* kDefaultDirectoryHost = "directory.sorami.example";
+
+struct SiteSession {
+  SiteSession(DiagLog& l, AccountLog& a) : log(l), aclog(a) {}
+
+  DiagLog& log;
+  AccountLog& aclog;  // "送受信ログ": failures of requests are noted there
+  std::unique_ptr<HttpClient> http;
+  std::unique_ptr<SiteProgress> progress;
+  std::string directory_host = kDefaultDirectoryHost;
+  std::vector<std::string> send_attachments;  // files to upload with the next site send
+  bool busy = false;           // a site request is waiting for its answer
+  bool leave_on_site = false;  // "サイトに残す": fetch with "GET" instead of "GETDEL"
+  // A dynamic host moved: told the key (without "$") and the new host, so the account list
+  // follows. Empty: nobody listens.
+  std::function<void(const std::string& key, const std::string& host)> on_dynamic_host;
+};
+
+// The account a request acts for.
+struct SiteLogin {
+  std::string site;     // site name
+  std::string account;  // nickname
+  std::string pass;
+  std::string host;  // the site's host
+  std::string user;  // the site's system user
+  std::string dyn;   // "prefix$key" of a dynamic host, empty for a fixed host
+};
+
+// Where the directory server says a site lives.
+struct SiteHostInfo {
+  std::string host, user, dyn;
+};
+
+}  // namespace sorami

@@ -1,0 +1,133 @@
+#include "base/MbText.h"
+
+#include <gtest/gtest.h>
+
+namespace sorami {
+namespace {
+
+// Code page 932 bytes of some characters used below.
+const std::string kSo = "\x83\x5C";     // ソ: second byte is the backslash
+const std::string kHyo = "\x95\x5C";    // 表: second byte is the backslash
+const std::string kA = "\x83\x41";      // ア: second byte is 'A'
+const std::string kKan = "\x8A\xBF";    // 漢
+const std::string kJi = "\x8E\x9A";     // 字
+
+TEST(MbText, LengthCountsDoubleByteCharactersOnceAndALoneLeadByteAtTheEndAsOne) {
+  EXPECT_EQ(MbLength(""), 0);
+  EXPECT_EQ(MbLength("abc"), 3);
+  EXPECT_EQ(MbLength(kKan + kJi + "x"), 3);
+  EXPECT_EQ(MbLength("ab\x83"), 3);  // lead byte as the last byte is a character of its own
+  EXPECT_EQ(MbLength("\x83\x09"), 1);  // any byte after a lead byte belongs to it
+}
+
+TEST(MbText, CopyCountsCharacters) {
+  const std::string five_kanji = kKan + kJi + kKan + kJi + kKan;
+  const std::string text = five_kanji + "abcde" + "xyz";
+  EXPECT_EQ(MbCopy(text, 1, 10), five_kanji + "abcde");
+  EXPECT_EQ(MbCopy(text, 1, 10).size(), 15u);
+  EXPECT_EQ(MbCopy(text, 0, 2), kKan + kJi);  // index 0 counts as 1
+  EXPECT_EQ(MbCopy(text, 2, 1), kJi);
+  EXPECT_EQ(MbCopy(text, 6, 100), "abcdexyz");
+  EXPECT_EQ(MbCopy(text, 1, 0), "");
+  EXPECT_EQ(MbCopy(text, -1, 3), "");
+  EXPECT_EQ(MbCopy(text, 14, 3), "");  // starts beyond the end
+  EXPECT_EQ(MbCopy("", 1, 3), "");
+}
+
+TEST(MbText, PosNeverMatchesInsideADoubleByteCharacter) {
+  EXPECT_EQ(MbPos("\\", kSo + "\\"), 2);      // the 0x5C of ソ is not a backslash
+  EXPECT_EQ(MbPos("\\", kHyo + kSo), 0);
+  EXPECT_EQ(MbPos("A", kA + "A"), 2);         // the 'A' inside ア is not a letter
+  EXPECT_EQ(MbPos(kJi, kKan + kJi), 2);
+  EXPECT_EQ(MbPos("\x9A", kKan + kJi), 0);    // half of 字 never matches alone
+  EXPECT_EQ(MbPos("x\x83", "x\x83\x41"), 0);  // a lone lead byte does not pair with half of ア
+  EXPECT_EQ(MbPos("", "abc"), 0);
+  EXPECT_EQ(MbPos("a", ""), 0);
+  EXPECT_EQ(MbPos("bc", "abcbc"), 2);
+  EXPECT_EQ(MbPos("B", "abc"), 0);  // case-sensitive
+}
+
+TEST(MbText, SplitTokenWalksFieldsAndIgnoresLatinCase) {
+  std::string text = "a\tb";
+  std::string token = "stale";
+  SplitToken("\t", text, token);
+  EXPECT_EQ(token, "a");
+  EXPECT_EQ(text, "b");
+  SplitToken("\t", text, token);
+  EXPECT_EQ(token, "b");
+  EXPECT_EQ(text, "");
+  SplitToken("\t", text, token);
+  EXPECT_EQ(token, "");
+
+  text = "no paren";
+  SplitToken("(", text, token);
+  EXPECT_EQ(token, "no paren");
+  EXPECT_EQ(text, "");
+
+  text = "xxAyyaz";
+  SplitToken("a", text, token);
+  EXPECT_EQ(token, "xx");
+  EXPECT_EQ(text, "yyaz");
+
+  // Trailing separator: no empty last field; adjacent separators: an empty field between.
+  text = "1;;2;";
+  std::vector<std::string> fields;
+  while (!text.empty()) {
+    SplitToken(";", text, token);
+    fields.push_back(token);
+  }
+  EXPECT_EQ(fields, (std::vector<std::string>{"1", "", "2"}));
+}
+
+TEST(MbText, SplitTokenKeepsDoubleByteCharactersWhoseSecondByteLooksLikeTheSeparator) {
+  std::string text = kSo + kHyo + "\\rest";
+  std::string token;
+  SplitToken("\\", text, token);
+  EXPECT_EQ(token, kSo + kHyo);
+  EXPECT_EQ(text, "rest");
+
+  // Folding case changes single-byte letters only: ア (0x83 0x41) does not become 0x83 0x61.
+  text = kA + "a" + kA;
+  SplitToken("A", text, token);
+  EXPECT_EQ(token, kA);
+  EXPECT_EQ(text, kA);
+
+  text = std::string("\x83\x61") + "Z";  // ャ, second byte 'a'
+  SplitToken("a", text, token);
+  EXPECT_EQ(token, "\x83\x61Z");
+  EXPECT_EQ(text, "");
+}
+
+TEST(MbText, ReplaceAllReplacesEveryWholeCharacterOccurrenceWithoutOverlap) {
+  std::string text = "aaa";
+  ReplaceAll("aa", "b", text);
+  EXPECT_EQ(text, "ba");
+  text = kSo + "\\" + kSo;
+  ReplaceAll("\\", "/", text);
+  EXPECT_EQ(text, kSo + "/" + kSo);
+  text = "<BR>x<BR>";
+  ReplaceAll("<BR>", "\r\n", text);
+  EXPECT_EQ(text, "\r\nx\r\n");
+  text = "abc";
+  ReplaceAll("a", "aa", text);  // replacement text is not scanned again
+  EXPECT_EQ(text, "aabc");
+}
+
+TEST(MbText, FieldEscapingRoundTripsTabsAndLineBreaks) {
+  const std::string value = "t\tx\r\ny\rz\n";
+  const std::string escaped = EscapeField(value);
+  EXPECT_EQ(escaped, "t\x0C\x08x\x0C\x0By\rz\n");
+  EXPECT_EQ(UnescapeField(escaped), value);
+  // Tab escapes are undone first, so 0x0C 0x08 0x0B reads as TAB 0x0B.
+  EXPECT_EQ(UnescapeField("\x0C\x08\x0B"), "\t\x0B");
+  EXPECT_EQ(UnescapeField("a\x0C"), "a\x0C");
+}
+
+TEST(MbText, Format4dPadsToFourDigitsAndGrowsBeyond) {
+  EXPECT_EQ(Format4d(0), "0000");
+  EXPECT_EQ(Format4d(42), "0042");
+  EXPECT_EQ(Format4d(12345), "12345");
+}
+
+}  // namespace
+}  // namespace sorami

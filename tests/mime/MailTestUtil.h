@@ -1,0 +1,32 @@
+// Helpers of the mail tests: expected texts are written in UTF-8 in the test source and
+// compared as code page 932, the system's text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "mail/mime/ReceivedMail.h"
+#include "mail/mime/VexMsg.h"
+#include "mail/mime/VexPop.h"
+#include "platform/Codepage.h"
+#include "support/Scratch.h"
+
+namespace sorami::test {
+
+// UTF-8 text of the test source as code page 932.
+inline std::string Sj(std::string_view utf8) { return Utf8ToCp932(utf8); }
+// Code page 932 as UTF-8, for readable failure messages.
+inline std::string U8(std::string_view cp932) { return Cp932ToUtf8(cp932); }
+
+// Parses a whole message the way the receive does.
+inline void ReadMail(std::string raw, TVexMsg& msg, TVexPOP* parser = nullptr) {
+  TVexPOP own;
+  msg.Lines.AssignText(std::move(raw));
+  ParseReceivedMail(parser ? *parser : own, msg);
+}
+
+inline std::string MailData(const std::string& relative) {
+  return ReadFileBytes(DataFile("mail/" + relative));
+}
+
+}  // namespace sorami::test
