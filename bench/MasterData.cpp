@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "base/MbText.h"
 #include "store/Folders.h"
 
 namespace sorami::bench {
@@ -16,9 +16,7 @@ std::string SyntheticDate(int i) {
   return buf;
 }
 
-std::string SyntheticSender(int i) {
-  return Utf8ToCp932("会員") + std::to_string(i % 997);
-}
+std::string SyntheticSender(int i) { return Utf8ToCp932("会員") + std::to_string(i % 997); }
 
 size_t WriteSyntheticMaster(const std::filesystem::path& path, int n) {
   const std::string title = Utf8ToCp932("お知らせ：週末の集まりについて");
@@ -34,12 +32,28 @@ size_t WriteSyntheticMaster(const std::filesystem::path& path, int n) {
   std::string line;
   for (int i = 0; i < n; ++i) {
     line = Format4d(i + 1);
-    const std::string cols[22] = {
-        Utf8ToCp932("太郎%サイト"), title + std::to_string(i), body, SyntheticDate(i),
-        std::to_string(100000 + i), SyntheticSender(i), "", "2026/12/01 09:00:00",
-        SyntheticDate(i), Utf8ToCp932("サイト"), "host.example:80",
-        std::string(FolderNames[1 + i % 5]), "user", "", "recv", Utf8ToCp932("友人"),
-        Utf8ToCp932("一般"), "", "", "", "", ""};
+    const std::string cols[22] = {Utf8ToCp932("太郎%サイト"),
+                                  title + std::to_string(i),
+                                  body,
+                                  SyntheticDate(i),
+                                  std::to_string(100000 + i),
+                                  SyntheticSender(i),
+                                  "",
+                                  "2026/12/01 09:00:00",
+                                  SyntheticDate(i),
+                                  Utf8ToCp932("サイト"),
+                                  "host.example:80",
+                                  std::string(FolderNames[1 + i % 5]),
+                                  "user",
+                                  "",
+                                  "recv",
+                                  Utf8ToCp932("友人"),
+                                  Utf8ToCp932("一般"),
+                                  "",
+                                  "",
+                                  "",
+                                  "",
+                                  ""};
     for (const auto& c : cols) {
       line += '\t';
       line += c;

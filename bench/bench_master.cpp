@@ -79,7 +79,8 @@ void BM_ReadMasterEncrypted(benchmark::State& state) {
   f.st->master.encrypt = false;
   if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
   f.st->master.encrypt = true;
-  if (!SaveMaster(f.st->master, f.st->store, msg)) state.SkipWithError("save failed");  // leaves Master.enc
+  if (!SaveMaster(f.st->master, f.st->store, msg))
+    state.SkipWithError("save failed");  // leaves Master.enc
   for (auto _ : state) {
     if (!ReadMaster(f.st->master, f.st->store, msg)) state.SkipWithError("read failed");
   }
@@ -129,10 +130,11 @@ int MemoryReport() {
   std::string msg;
   if (!ReadMaster(f.st->master, f.st->store, msg)) return 1;
   const long after = PeakRssKb();
-  std::printf("file %.1f MB, %d records; peak RSS before %.1f MB, after ReadMaster %.1f MB; "
-              "growth = %.2f x file size\n",
-              f.file_size / 1e6, f.st->store.CtMaster(), before / 1e3, after / 1e3,
-              (after - before) * 1e3 / static_cast<double>(f.file_size));
+  std::printf(
+      "file %.1f MB, %d records; peak RSS before %.1f MB, after ReadMaster %.1f MB; "
+      "growth = %.2f x file size\n",
+      f.file_size / 1e6, f.st->store.CtMaster(), before / 1e3, after / 1e3,
+      (after - before) * 1e3 / static_cast<double>(f.file_size));
   return 0;
 }
 

@@ -51,7 +51,11 @@ void BM_SortClick(benchmark::State& state) {
   const int col = static_cast<int>(state.range(0));
   for (auto _ : state) list.ColumnClick(f.st->store, col);
 }
-BENCHMARK(BM_SortClick)->Arg(kListSender)->Arg(kListTitle)->Arg(kListDate)->Arg(kListIndex)
+BENCHMARK(BM_SortClick)
+    ->Arg(kListSender)
+    ->Arg(kListTitle)
+    ->Arg(kListDate)
+    ->Arg(kListIndex)
     ->Unit(benchmark::kMillisecond);
 
 void BM_Delete10kSelected(benchmark::State& state) {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "base/MbText.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "platform/Codepage.h"
-#include "base/MbText.h"
 #include "store/MasterFile.h"
 #include "views/FolderTree.h"
 #include "views/History.h"
@@ -92,8 +92,8 @@ int CliList(AppState& st, const std::vector<std::string>& args) {
   for (int col : sorts) list.ColumnClick(st.store, col);
   std::string out;
   for (size_t i = 0; i < list.size(); ++i) {
-    out = "{\"index\": " + std::to_string(*list.RecordOf(static_cast<int64_t>(i))) +
-          ", \"cols\": [";
+    out =
+        "{\"index\": " + std::to_string(*list.RecordOf(static_cast<int64_t>(i))) + ", \"cols\": [";
     for (int c = 0; c < kListColumns; ++c) {
       if (c > 0) out += ", ";
       out += JsonText(list.Text(st.store, i, c));
@@ -125,7 +125,7 @@ int CliShow(AppState& st, const std::vector<std::string>& args) {
       {"LabelBcc", std::string(s.Get(r, kColBcc))},
       // The displayed kind: "メール" or "メッセージ".
       {"kind", std::string(s.Get(r, kColCategory) == kMailCategory ? kMailCategory
-                                                                    : FolderNames[kFolderRoot])},
+                                                                   : FolderNames[kFolderRoot])},
       {"body", UnescapeField(s.Get(r, kColBody))},
   };
   std::string out = "{";

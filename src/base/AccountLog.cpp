@@ -31,8 +31,7 @@ void AccountLog::Append(std::string line) {
 
 void AccountLog::AddLogLine(std::string_view kind, std::string_view a, std::string_view b,
                             std::string_view c, std::string_view d, std::string_view e) {
-  const std::string who =
-      kind == "SEND" ? std::string(a) : std::string(a) + "%" + std::string(e);
+  const std::string who = kind == "SEND" ? std::string(a) : std::string(a) + "%" + std::string(e);
   Append(Stamp() + Pad(kind, 4, true) + " " + Pad(who, 26) + Pad(c, 8) + Pad(d, 4) +
          std::string(b));
 }

@@ -17,8 +17,8 @@ class AccountLog {
 
   // "hh:nn:ss " then "%4s %-26s%-8s%-4s%s" of kind, the account (A, or A "%" E unless the
   // kind is "SEND"), C, D and B.
-  void AddLogLine(std::string_view kind, std::string_view a, std::string_view b,
-                  std::string_view c, std::string_view d, std::string_view e);
+  void AddLogLine(std::string_view kind, std::string_view a, std::string_view b, std::string_view c,
+                  std::string_view d, std::string_view e);
   // "hh:nn:ss " then the text.
   void AddLogText(std::string_view text);
   void Clear();

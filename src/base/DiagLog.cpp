@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-
 namespace sorami {
 
 DiagLog::DiagLog(Clock clock) : clock_(std::move(clock)) {}
@@ -11,8 +10,8 @@ std::string DiagLog::TimePrefix(std::time_t t) {
   std::tm tm{};
   localtime_r(&t, &tm);
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d/%02d %02d:%02d:%02d ", tm.tm_mon + 1, tm.tm_mday,
-                tm.tm_hour, tm.tm_min, tm.tm_sec);
+  std::snprintf(buf, sizeof buf, "%02d/%02d %02d:%02d:%02d ", tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                tm.tm_min, tm.tm_sec);
   return buf;
 }
 

@@ -141,8 +141,8 @@ std::string UnescapeField(std::string_view value) {
   size_t i = 0;
   while (i < value.size()) {
     const void* hit = std::memchr(value.data() + i, '\x0C', value.size() - i);
-    const size_t at = hit ? static_cast<size_t>(static_cast<const char*>(hit) - value.data())
-                          : value.size();
+    const size_t at =
+        hit ? static_cast<size_t>(static_cast<const char*>(hit) - value.data()) : value.size();
     out.append(value.data() + i, at - i);
     if (at >= value.size()) break;
     const char next = at + 1 < value.size() ? value[at + 1] : '\0';

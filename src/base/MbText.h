@@ -9,7 +9,9 @@
 
 namespace sorami {
 
-inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Byte length of the character starting at byte offset i of text (0 at the end).
 inline size_t MbCharLen(std::string_view text, size_t i) {

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
+#include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "base/MbText.h"
 
 namespace sorami {
 
@@ -91,11 +91,13 @@ bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg) {
   ini.WriteInteger(kWindow, Name("Width"), v.width);
   ini.WriteInteger(kWindow, Name("Height"), v.height);
   const std::pair<const char*, const std::string*> texts[] = {
-      {"EdServer", &v.ed_server},   {"EdKairo", &v.ed_kairo},     {"EdAccount", &v.ed_account},
-      {"EdPassword", &v.ed_password}, {"LbHost", &v.lb_host},     {"LbSysUser", &v.lb_sys_user},
-      {"LbURL", &v.lb_url},         {"LbDyn", &v.lb_dyn},         {"EdSMTP", &v.ed_smtp},
-      {"EdUser", &v.ed_user},       {"EdAddress", &v.ed_address}, {"EdName", &v.ed_name},
-      {"EdPop", &v.ed_pop},         {"EdPopUser", &v.ed_pop_user},
+      {"EdServer", &v.ed_server},     {"EdKairo", &v.ed_kairo},
+      {"EdAccount", &v.ed_account},   {"EdPassword", &v.ed_password},
+      {"LbHost", &v.lb_host},         {"LbSysUser", &v.lb_sys_user},
+      {"LbURL", &v.lb_url},           {"LbDyn", &v.lb_dyn},
+      {"EdSMTP", &v.ed_smtp},         {"EdUser", &v.ed_user},
+      {"EdAddress", &v.ed_address},   {"EdName", &v.ed_name},
+      {"EdPop", &v.ed_pop},           {"EdPopUser", &v.ed_pop_user},
       {"EdMailPass", &v.ed_mail_pass}};
   for (const auto& [field, value] : texts) ini.WriteString(kSection, Name(field), *value);
   ini.WriteInteger(kSection, Name("CbSMTP"), v.cb_smtp);
@@ -166,8 +168,14 @@ bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index) {
   log.Log("UpdateAcList");
   const SetteiValues& v = s.v;
   AccountRow row;
-  row.cols = {v.ed_kairo, v.ed_account, v.ed_password, "", v.lb_host, v.lb_sys_user,
-              s.ck_yuukou ? "on" : " ", v.lb_dyn};
+  row.cols = {v.ed_kairo,
+              v.ed_account,
+              v.ed_password,
+              "",
+              v.lb_host,
+              v.lb_sys_user,
+              s.ck_yuukou ? "on" : " ",
+              v.lb_dyn};
   auto& rows = s.rows;
   if (!is_new && !rows.empty() && index >= 0 && static_cast<size_t>(index) < rows.size()) {
     rows[static_cast<size_t>(index)] = std::move(row);

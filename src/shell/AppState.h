@@ -13,8 +13,8 @@
 #include "platform/IniStore.h"
 #include "settings/Settei.h"
 #include "site/SiteSession.h"
-#include "store/MasterFile.h"
 #include "store/MastStore.h"
+#include "store/MasterFile.h"
 #include "views/FolderCounts.h"
 #include "views/History.h"
 
@@ -22,8 +22,9 @@ namespace sorami {
 
 class AppState {
  public:
-  AppState(AppPaths paths, std::unique_ptr<FileCrypto> crypto,
-           DiagLog::Clock clock = [] { return std::time(nullptr); });
+  AppState(
+      AppPaths paths, std::unique_ptr<FileCrypto> crypto,
+      DiagLog::Clock clock = [] { return std::time(nullptr); });
   AppState(const AppState&) = delete;
   AppState& operator=(const AppState&) = delete;
 

@@ -11,8 +11,8 @@ std::vector<FetchAccount> FetchAccounts(const Settei& settei) {
   out.reserve(settei.rows.size());
   for (const AccountRow& r : settei.rows) {
     out.push_back({r.Get(AccountRow::kAccount), r.Get(AccountRow::kSite),
-                   r.Get(AccountRow::kPassword), r.Get(AccountRow::kHost),
-                   r.Get(AccountRow::kDyn), r.Get(AccountRow::kUser), r.Enabled()});
+                   r.Get(AccountRow::kPassword), r.Get(AccountRow::kHost), r.Get(AccountRow::kDyn),
+                   r.Get(AccountRow::kUser), r.Enabled()});
   }
   return out;
 }

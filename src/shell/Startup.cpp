@@ -2,8 +2,7 @@
 
 namespace sorami {
 
-bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options,
-                       std::string& error) {
+bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, std::string& error) {
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -20,8 +20,7 @@ struct CommonOptions {
 // Takes the common options (--appdir DIR, --config DIR, --directory-host HOST, also written
 // --appdir=DIR) out of args,
 // leaving the rest in order. False with an error text on a malformed option.
-bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options,
-                       std::string& error);
+bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, std::string& error);
 
 // The state of a run: paths resolved, the encryption key beside the settings, the directory
 // host (--directory-host, else SORAMI_DIRECTORY_HOST, else the built-in name), the HTTP

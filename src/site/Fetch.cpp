@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "platform/Codepage.h"
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
@@ -56,8 +56,7 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
       ss.log.Log(Utf8ToCp932("添付 : ") + row[kColAttachments]);
       std::string tmsg;
       if (hooks.download_tenpu) {
-        hooks.download_tenpu(row[kColRecipientUser], row[kColServerNo], row[kColAttachments],
-                             tmsg);
+        hooks.download_tenpu(row[kColRecipientUser], row[kColServerNo], row[kColAttachments], tmsg);
       }
       ss.log.Log(tmsg);
     }
@@ -67,12 +66,12 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
   return count;
 }
 
-FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a,
-                       bool leave_on_site, const FetchHooks& hooks, std::string& msg) {
+FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a, bool leave_on_site,
+                       const FetchHooks& hooks, std::string& msg) {
   ss.log.Log(".GetMessage :" + a.site);
   const std::string command = leave_on_site ? "GET" : "GETDEL";
   const std::vector<std::string> fields = {
-      "COMMAND=" + command, "TOSITE=" + a.site, "TOUSER=" + a.user, "TONAME=" + a.nickname,
+      "COMMAND=" + command,     "TOSITE=" + a.site,   "TOUSER=" + a.user,  "TONAME=" + a.nickname,
       "USERPASS=" + a.password, "FROMHOST=" + a.host, "FROMUSER=" + a.user};
   std::string value;
   if (!SendHTTP(ss, command, a.host, fields, value, msg)) {

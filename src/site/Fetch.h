@@ -31,9 +31,9 @@ struct FetchHooks {
 enum class FetchResult { kNew, kNothingNew, kFailed };
 
 struct FetchOutcome {
-  bool refused = false;  // another site request was running
-  bool any_new = false;  // at least one account brought new messages
-  int failed = 0;        // accounts whose request failed
+  bool refused = false;    // another site request was running
+  bool any_new = false;    // at least one account brought new messages
+  int failed = 0;          // accounts whose request failed
   std::string checked_at;  // the last-check time "yyyy/mm/dd hh:nn:ss"
 };
 

@@ -1,13 +1,12 @@
 #include "site/HostLookup.h"
 
-#include "platform/Codepage.h"
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 #include "site/SendHttp.h"
 
 namespace sorami {
 
-bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found,
-                  std::string& msg) {
+bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found, std::string& msg) {
   ss.log.Log("GetKairoHost");
   const std::vector<std::string> fields = {"COMMAND=GETHOST", "TOSITE=" + site};
   std::string value;
@@ -19,8 +18,7 @@ bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found,
   return GetKairoSiteID(ss.log, value, found, msg);
 }
 
-bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found,
-                    std::string& msg) {
+bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found, std::string& msg) {
   log.Log(".GetKairoSiteID :" + value);
   std::string rest = value;
   std::string item, name, host, user, dyn;
@@ -44,8 +42,7 @@ bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found,
 bool KakuninKairoID(SiteSession& ss, const SiteLogin& login, std::string& msg) {
   ss.log.Log("KakuninKairoID");
   const std::vector<std::string> fields = {"COMMAND=CHECK", "FROMSITE=" + login.host,
-                                           "FROMUSER=" + login.user,
-                                           "FROMNAME=" + login.account,
+                                           "FROMUSER=" + login.user, "FROMNAME=" + login.account,
                                            "USERPASS=" + login.pass};
   std::string value;
   const bool ok = SendHTTP(ss, "CHECK", login.host, fields, value, msg);

@@ -2,9 +2,9 @@
 
 #include <random>
 
+#include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "base/MbText.h"
 #include "site/SiteWire.h"
 
 namespace sorami {

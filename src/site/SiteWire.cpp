@@ -1,7 +1,7 @@
 #include "site/SiteWire.h"
 
-#include "platform/Codepage.h"
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 
 namespace sorami {
 

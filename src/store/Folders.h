@@ -27,7 +27,7 @@ enum FolderIdx : int {
   kFolderDeleted = 6,
 };
 
-inline constexpr std::string_view kUnreadMark = "(\x96\xA2\x93\xC7)";  // "(未読)"
+inline constexpr std::string_view kUnreadMark = "(\x96\xA2\x93\xC7)";          // "(未読)"
 inline constexpr std::string_view kMailCategory = "\x83\x81\x81\x5B\x83\x8B";  // "メール"
 
 // Index of a folder name in FolderNames (exact comparison); 0 for any other name.

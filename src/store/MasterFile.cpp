@@ -7,11 +7,11 @@
 #include <system_error>
 #include <vector>
 
+#include "base/LineReader.h"
+#include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
-#include "base/MbText.h"
 #include "store/Folders.h"
-#include "base/LineReader.h"
 
 namespace sorami {
 
@@ -145,7 +145,7 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
     return false;
   }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                      &std::fclose);
+                                                       &std::fclose);
   if (!file) {
     msg = "Cannot Read : " + PathText(path);
     mf.unread_file_on_disk = true;

@@ -11,8 +11,8 @@ bool IsRecord(const TArMastd& store, int32_t row) { return row >= 0 && row < sto
 
 }  // namespace
 
-bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& rows, std::string& msg,
-                   std::vector<int32_t>* deleted) {
+bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& rows,
+                   std::string& msg, std::vector<int32_t>* deleted) {
   log.Log(".SakujoMessage");
   long count = 0;
   const std::string_view wastebasket = FolderNames[kFolderDeleted];

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <unordered_map>
 
-#include "platform/Codepage.h"
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 #include "store/Folders.h"
 
 namespace sorami {
@@ -21,7 +21,8 @@ bool CheckFolder(std::string_view folder, const std::vector<std::string>& names,
   return false;
 }
 
-std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log, const std::vector<std::string>& node_texts) {
+std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log,
+                                  const std::vector<std::string>& node_texts) {
   log.Log(".CountKensuu");
   std::vector<std::string> names(node_texts);
   if (names.size() > 1) names[1] = std::string(FolderNames[kFolderInbox]);

@@ -23,7 +23,8 @@ std::string CountText(long n);
 // The count list for the tree's node texts (node 0 the root): one row per node from 1 on,
 // captioned "受信箱" for node 1 and the node text for the others, counting the records whose
 // folder equals that name exactly.
-std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log, const std::vector<std::string>& node_texts);
+std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log,
+                                  const std::vector<std::string>& node_texts);
 
 // The index of folder in names, when present.
 bool CheckFolder(std::string_view folder, const std::vector<std::string>& names, int& index);

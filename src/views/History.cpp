@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Codepage.h"
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 
 namespace sorami {
 

@@ -12,14 +12,14 @@ namespace sorami {
 namespace {
 
 constexpr std::array<ListColumnInfo, kListColumns> kColumns = {{
-    {"\x91\x97\x90\x4D\x8E\xD2", 80},  // 送信者
-    {"\x95\x5C\x91\xE8", 100},         // 表題
+    {"\x91\x97\x90\x4D\x8E\xD2", 80},   // 送信者
+    {"\x95\x5C\x91\xE8", 100},          // 表題
     {"\x91\x97\x90\x4D\x93\xFA", 100},  // 送信日
     {"\x8A\x6D\x94\x46\x93\xFA", 100},  // 確認日
-    {"\x96\x7B\x95\xB6", 100},         // 本文
+    {"\x96\x7B\x95\xB6", 100},          // 本文
     {"\x91\x97\x90\x4D\x90\xE6", 40},   // 送信先
-    {"\x8A\xD6\x8C\x57", 50},          // 関係
-    {"\x8E\xED\x95\xCA", 50},          // 種別
+    {"\x8A\xD6\x8C\x57", 50},           // 関係
+    {"\x8E\xED\x95\xCA", 50},           // 種別
     {"Index", 1},
     {"Folder", 40},
 }};

@@ -1,6 +1,6 @@
-#include "base/AccountLog.h"
-
 #include <gtest/gtest.h>
+
+#include "base/AccountLog.h"
 
 namespace sorami {
 namespace {

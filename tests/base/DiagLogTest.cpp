@@ -1,7 +1,6 @@
-#include "base/DiagLog.h"
-
 #include <gtest/gtest.h>
 
+#include "base/DiagLog.h"
 #include "support/Scratch.h"
 
 namespace sorami {
@@ -49,7 +48,6 @@ TEST(DiagLog, LoggingNeverFailsTheCaller) {
   log.SetListener({[](const std::string&) { throw std::runtime_error("window gone"); }, nullptr});
   EXPECT_NO_THROW(log.Log("x"));
 }
-
 
 }  // namespace
 }  // namespace sorami

@@ -1,22 +1,22 @@
-#include "base/MbText.h"
-
 #include <gtest/gtest.h>
+
+#include "base/MbText.h"
 
 namespace sorami {
 namespace {
 
 // Code page 932 bytes of some characters used below.
-const std::string kSo = "\x83\x5C";     // ソ: second byte is the backslash
-const std::string kHyo = "\x95\x5C";    // 表: second byte is the backslash
-const std::string kA = "\x83\x41";      // ア: second byte is 'A'
-const std::string kKan = "\x8A\xBF";    // 漢
-const std::string kJi = "\x8E\x9A";     // 字
+const std::string kSo = "\x83\x5C";   // ソ: second byte is the backslash
+const std::string kHyo = "\x95\x5C";  // 表: second byte is the backslash
+const std::string kA = "\x83\x41";    // ア: second byte is 'A'
+const std::string kKan = "\x8A\xBF";  // 漢
+const std::string kJi = "\x8E\x9A";   // 字
 
 TEST(MbText, LengthCountsDoubleByteCharactersOnceAndALoneLeadByteAtTheEndAsOne) {
   EXPECT_EQ(MbLength(""), 0);
   EXPECT_EQ(MbLength("abc"), 3);
   EXPECT_EQ(MbLength(kKan + kJi + "x"), 3);
-  EXPECT_EQ(MbLength("ab\x83"), 3);  // lead byte as the last byte is a character of its own
+  EXPECT_EQ(MbLength("ab\x83"), 3);    // lead byte as the last byte is a character of its own
   EXPECT_EQ(MbLength("\x83\x09"), 1);  // any byte after a lead byte belongs to it
 }
 
@@ -35,9 +35,9 @@ TEST(MbText, CopyCountsCharacters) {
 }
 
 TEST(MbText, PosNeverMatchesInsideADoubleByteCharacter) {
-  EXPECT_EQ(MbPos("\\", kSo + "\\"), 2);      // the 0x5C of ソ is not a backslash
+  EXPECT_EQ(MbPos("\\", kSo + "\\"), 2);  // the 0x5C of ソ is not a backslash
   EXPECT_EQ(MbPos("\\", kHyo + kSo), 0);
-  EXPECT_EQ(MbPos("A", kA + "A"), 2);         // the 'A' inside ア is not a letter
+  EXPECT_EQ(MbPos("A", kA + "A"), 2);  // the 'A' inside ア is not a letter
   EXPECT_EQ(MbPos(kJi, kKan + kJi), 2);
   EXPECT_EQ(MbPos("\x9A", kKan + kJi), 0);    // half of 字 never matches alone
   EXPECT_EQ(MbPos("x\x83", "x\x83\x41"), 0);  // a lone lead byte does not pair with half of ア

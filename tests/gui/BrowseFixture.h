@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/GuiFixture.h"
 #include "base/ui/QtText.h"
+#include "gui/GuiFixture.h"
 #include "store/MasterFile.h"
 #include "views/MessageList.h"
 

@@ -13,9 +13,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "base/ui/QtText.h"
 #include "gui/GuiFixture.h"
 #include "settings/ui/TFormSettei.h"
-#include "base/ui/QtText.h"
 #include "site/FakeHttp.h"
 #include "site/ui/TFormMessage.h"
 

@@ -14,10 +14,10 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "base/ui/QtText.h"
 #include "gui/GuiFixture.h"
 #include "server/ServerProcess.h"
 #include "settings/ui/TFormSettei.h"
-#include "base/ui/QtText.h"
 #include "site/SendHttp.h"
 #include "site/ui/TFormMessage.h"
 #include "store/Folders.h"

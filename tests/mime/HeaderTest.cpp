@@ -6,12 +6,12 @@
 #include <regex>
 
 #include "MailTestUtil.h"
+#include "base/DiagLog.h"
 #include "mail/mime/EncodedWord.h"
 #include "mail/mime/MailAddress.h"
 #include "mail/mime/MailDate.h"
 #include "mail/mime/MailHeader.h"
 #include "mail/mime/MailUtil.h"
-#include "base/DiagLog.h"
 
 namespace sorami {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "MailTestUtil.h"
-#include "mail/mime/KanjiCode.h"
 #include "base/MbText.h"
+#include "mail/mime/KanjiCode.h"
 
 namespace sorami {
 namespace {

@@ -1,9 +1,8 @@
-#include "platform/AppPaths.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 
+#include "platform/AppPaths.h"
 #include "support/Scratch.h"
 
 namespace sorami {

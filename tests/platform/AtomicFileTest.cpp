@@ -1,7 +1,6 @@
-#include "platform/AtomicFile.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/AtomicFile.h"
 #include "support/Scratch.h"
 
 namespace sorami {

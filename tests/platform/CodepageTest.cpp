@@ -1,6 +1,6 @@
-#include "platform/Codepage.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
 
 namespace sorami {
 namespace {
@@ -15,16 +15,22 @@ TEST(Codepage, UsesTheWindowsCodePageNotPlainShiftJis) {
 }
 
 TEST(Codepage, CharactersCodePage932CannotHoldBecomeAVisibleMark) {
-  EXPECT_EQ(Utf8ToCp932("a😀b"), "a\x81\xAC" "b");
-  EXPECT_EQ(Utf8ToCp932("x\xFFy"), "x\x81\xACy");       // broken UTF-8
-  EXPECT_EQ(Utf8ToCp932("\xE3\x81"), "\x81\xAC");       // truncated sequence at the end
-  EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"), "a\x81\xAC" "b");  // surrogate pair: one mark
+  EXPECT_EQ(Utf8ToCp932("a😀b"),
+            "a\x81\xAC"
+            "b");
+  EXPECT_EQ(Utf8ToCp932("x\xFFy"), "x\x81\xACy");  // broken UTF-8
+  EXPECT_EQ(Utf8ToCp932("\xE3\x81"), "\x81\xAC");  // truncated sequence at the end
+  EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"),
+            "a\x81\xAC"
+            "b");  // surrogate pair: one mark
 }
 
 TEST(Codepage, InvalidCodePage932BytesBecomeReplacementCharacters) {
   EXPECT_EQ(Cp932ToUtf8("a\xA0z"), "a\xEF\xBF\xBDz");
   EXPECT_EQ(Cp932ToUtf8("a\x83"), "a\xEF\xBF\xBD");  // lone lead byte at the end
-  EXPECT_EQ(Cp932ToUtf16("\x83\x5C" "a"), u"ソa");
+  EXPECT_EQ(Cp932ToUtf16("\x83\x5C"
+                         "a"),
+            u"ソa");
 }
 
 TEST(Codepage, LongTextsRoundTrip) {

@@ -1,7 +1,6 @@
-#include "platform/FileCrypto.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/FileCrypto.h"
 #include "support/Scratch.h"
 
 namespace sorami {

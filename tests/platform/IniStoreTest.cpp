@@ -1,7 +1,6 @@
-#include "platform/IniStore.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/IniStore.h"
 #include "support/Scratch.h"
 
 namespace sorami {

@@ -1,8 +1,7 @@
-#include "settings/Settei.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
+#include "settings/Settei.h"
 #include "support/AppFixture.h"
 
 namespace sorami {
@@ -61,8 +60,8 @@ TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
   EXPECT_TRUE(st->settei.rows[0].Enabled());
   EXPECT_FALSE(st->settei.rows[1].Enabled());
   ASSERT_TRUE(SaveKairoIDList(st->settei, st->SetteiPlace(), msg));  // written back byte for byte
-  EXPECT_EQ(ReadFileBytes(ListFile()), site + "\ttaro\tpw\t\th:80\tsys\ton\t$k\r\n" + site +
-                                           "\ttaro\tpw\t\th:80\tsys\t \r\n");
+  EXPECT_EQ(ReadFileBytes(ListFile()),
+            site + "\ttaro\tpw\t\th:80\tsys\ton\t$k\r\n" + site + "\ttaro\tpw\t\th:80\tsys\t \r\n");
 }
 
 TEST_F(SetteiTest, ThePasswordMaskKeepsTheStoredPassword) {

@@ -186,7 +186,8 @@ TEST(LogWindow, SavingTheLogWritesEveryLineWithCrLfAndReportsTheOutcome) {
   std::string status;
   ASSERT_TRUE(SaveDiagLog(log, dir / "Logfile.log", status));
   EXPECT_EQ(status, "OK Logfile.log");
-  EXPECT_EQ(test::ReadFileBytes(dir / "Logfile.log"), "MemoLog\r\n" + DiagLog::TimePrefix(0) + "one\r\n");
+  EXPECT_EQ(test::ReadFileBytes(dir / "Logfile.log"),
+            "MemoLog\r\n" + DiagLog::TimePrefix(0) + "one\r\n");
 
   log.Clear();
   ASSERT_TRUE(SaveDiagLog(log, dir / "Logfile.log", status));  // saving again overwrites

@@ -56,11 +56,14 @@ class LiveServer : public test::AppTest {
   // Sends a message from the current account (url-encoded, or multipart with files).
   bool Send(const std::string& to, const std::string& title, const std::string& body,
             const std::string& date) {
-    const std::vector<std::string> fields = {
-        "COMMAND=SENDWIN",         "FROMSITE=" + st->cur.site,
-        "FROMNAME=" + st->cur.account, "USERPASS=" + st->cur.pass,
-        "TONAME=" + Utf8ToCp932(to),    "TITLE=" + Utf8ToCp932(title),
-        "HONBUN=" + Utf8ToCp932(body),  "FROMDATE=" + date};
+    const std::vector<std::string> fields = {"COMMAND=SENDWIN",
+                                             "FROMSITE=" + st->cur.site,
+                                             "FROMNAME=" + st->cur.account,
+                                             "USERPASS=" + st->cur.pass,
+                                             "TONAME=" + Utf8ToCp932(to),
+                                             "TITLE=" + Utf8ToCp932(title),
+                                             "HONBUN=" + Utf8ToCp932(body),
+                                             "FROMDATE=" + date};
     std::string value;
     return SendHTTP(st->site, "SENDWIN", st->cur.host, fields, value, msg);
   }
@@ -98,8 +101,7 @@ TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThe
   EXPECT_EQ(st->store.Get(0, kColDate), "2030/01/01 10:00:00");
   // Escaped TAB and CR LF are stored as delivered.
   EXPECT_EQ(st->store.Get(0, kColTitle), Utf8ToCp932("件名") + "\x0C\x08" + Utf8ToCp932("タブ"));
-  EXPECT_EQ(st->store.Get(0, kColBody),
-            Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
+  EXPECT_EQ(st->store.Get(0, kColBody), Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColFolder)), "受信箱");
 
   out = FetchNewMessages(*st, -1);  // still on the site, recognised as fetched

@@ -5,8 +5,8 @@
 #include "platform/Codepage.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
-#include "site/Fetch.h"
 #include "site/FakeHttp.h"
+#include "site/Fetch.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
@@ -21,8 +21,8 @@ class Requests : public test::FakeSiteTest {
                   const std::string& enabled, const std::string& dyn = "") {
     st->settei.rows.push_back({{site, nick, "pw", "", host, "sys", enabled, dyn}});
   }
-  static std::string Line(const std::string& n, const std::string& date,
-                          const std::string& sender, const std::string& title) {
+  static std::string Line(const std::string& n, const std::string& date, const std::string& sender,
+                          const std::string& title) {
     std::string fields[23];
     fields[0] = n;
     fields[2] = title;
@@ -40,8 +40,8 @@ TEST_F(Requests, HostAnswersNeedBothHostAndUser) {
   EXPECT_FALSE(GetKairoSiteID(st->log, "TOHOST=h1", found, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
   EXPECT_EQ(found.host, "");
-  ASSERT_TRUE(GetKairoSiteID(
-      st->log, "X=1\tTOUSER=u\tOTHER=2\tTOHOST=h1\tTOHOST=h2\tDYNAMIC=p$k", found, msg));
+  ASSERT_TRUE(GetKairoSiteID(st->log, "X=1\tTOUSER=u\tOTHER=2\tTOHOST=h1\tTOHOST=h2\tDYNAMIC=p$k",
+                             found, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続ＯＫ");
   EXPECT_EQ(found.host, "h2");  // a later item wins
   EXPECT_EQ(found.user, "u");
@@ -79,17 +79,21 @@ TEST_F(Requests, DynamicKeysSendWhatFollowsTheFirstDollarAndMoveMatchingAccounts
 TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDelivered) {
   AddAccount("s1", "off", "h0", " ");
   AddAccount("s2", "me", "h1", "on");
-  const std::string escaped_body = "a\x0C\x0B" "b\x0C\x08" "c";
+  const std::string escaped_body =
+      "a\x0C\x0B"
+      "b\x0C\x08"
+      "c";
   std::string long_line = Line("2", "2026/01/02 00:00:00", "bob", "two");
   for (int i = 24; i <= 26; ++i) long_line += "\tf" + std::to_string(i);
   http->Answer("x\tOK(PGM)\r\nSYS\tnotice\r\n" + Line("1", "2026/01/01 00:00:00", "ann", "one") +
-               "\r\n" + long_line + "\r\n  " +
-               Line("3", "2026/01/01 00:00:00", "ann", "dup") + "  \r\nshort\r\n");
+               "\r\n" + long_line + "\r\n  " + Line("3", "2026/01/01 00:00:00", "ann", "dup") +
+               "  \r\nshort\r\n");
   st->store.Set(st->store.Append({}), kColTitle, "existing");
   auto out = FetchNewMessages(*st, -1);
   ASSERT_EQ(http->sent.size(), 1u);  // the disabled row sent nothing
-  EXPECT_EQ(http->sent[0].body, "COMMAND=GETDEL&TOSITE=s2&TOUSER=sys&TONAME=me&USERPASS=pw&"
-                                "FROMHOST=h1&FROMUSER=sys&");
+  EXPECT_EQ(http->sent[0].body,
+            "COMMAND=GETDEL&TOSITE=s2&TOUSER=sys&TONAME=me&USERPASS=pw&"
+            "FROMHOST=h1&FROMUSER=sys&");
   EXPECT_TRUE(out.any_new);
   ASSERT_EQ(st->store.CtMaster(), 3);  // "dup" has the date and sender of "one"
   EXPECT_EQ(st->store.Get(1, kColTitle), "one");

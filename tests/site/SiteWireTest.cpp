@@ -1,10 +1,9 @@
-#include "site/SiteWire.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
 #include "site/FakeHttp.h"
 #include "site/SendHttp.h"
+#include "site/SiteWire.h"
 #include "support/AppFixture.h"
 
 namespace sorami {
@@ -93,7 +92,7 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   test::WriteFileBytes(dir / "f0", "zero");
   test::WriteFileBytes(dir / "f1", "one");
   st->site.send_attachments = {(dir / "f0").string(), (dir / "missing").string(),
-                          (dir / "f1").string()};
+                               (dir / "f1").string()};
   http->Answer("x\tOK(PGM)sent");
   ASSERT_TRUE(SendHTTP(st->site, "SENDWIN", "h", {"COMMAND=SENDWIN", "TITLE=1%"}, value, msg));
   const HttpRequest& r = http->sent[0];
@@ -102,7 +101,10 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   EXPECT_NE(r.body.find("name=\"FILE1\"; filename=\"" + (dir / "f1").string()), std::string::npos);
   EXPECT_NE(r.body.find("1" + Utf8ToCp932("％")), std::string::npos);
 
-  http->Answer("abc" "OK(PGM)" + Utf8ToCp932("送信完了"));
+  http->Answer(
+      "abc"
+      "OK(PGM)" +
+      Utf8ToCp932("送信完了"));
   EXPECT_FALSE(SendHTTP(st->site, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
   EXPECT_EQ(value, "abc");
   EXPECT_EQ(Cp932ToUtf8(msg), "送信完了");

@@ -1,9 +1,8 @@
-#include "store/MasterFile.h"
-
 #include <gtest/gtest.h>
 
 #include "base/MbText.h"
 #include "store/Folders.h"
+#include "store/MasterFile.h"
 #include "store/StoreFixture.h"
 
 namespace sorami {
@@ -51,7 +50,9 @@ TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
   st->store.Set(row, kColReplyTo, "last\tcolumn");
   ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   const std::string file = ReadFileBytes(DataFile("Master.dat"));
-  EXPECT_NE(file.find("ti\x0C\x08tle\ta\x0C\x0B" "b\t"), std::string::npos);
+  EXPECT_NE(file.find("ti\x0C\x08tle\ta\x0C\x0B"
+                      "b\t"),
+            std::string::npos);
   EXPECT_EQ(std::count(file.begin(), file.end(), '\t'), 22);  // always 22 TABs a line
 
   Remake();
@@ -82,13 +83,13 @@ TEST_F(MasterFile, AllDeletedSavesAnEmptyFileThatReadsAsNoRecords) {
 }
 
 TEST_F(MasterFile, ReadsShortLongAndOddLinesAsFarAsTheyGo) {
-  std::string file = "0001\tonly-to\r\n";                 // fewer than 22 fields
+  std::string file = "0001\tonly-to\r\n";          // fewer than 22 fields
   file += Line("0002", {{3, "t"}}).substr(0, 12);  // cut short after the title
   file.insert(file.size(), "\r\n");
   std::string many = "0003";
   for (int i = 2; i <= 30; ++i) many += "\tf" + std::to_string(i);  // fields beyond column 23
-  file += many + "\n";                                    // LF alone
-  file += std::string("0004\t\x83", 6) + "\tafter-lead\r\n";  // lone lead byte before a TAB
+  file += many + "\n";                                              // LF alone
+  file += std::string("0004\t\x83", 6) + "\tafter-lead\r\n";        // lone lead byte before a TAB
   file += std::string("\0\xFF\t\x0C", 4) + "\r\n";
   WriteFileBytes(DataFile("Master.dat"), file);
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));

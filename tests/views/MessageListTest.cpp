@@ -1,10 +1,9 @@
-#include "views/MessageList.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
 #include "store/Folders.h"
 #include "store/StoreFixture.h"
+#include "views/MessageList.h"
 
 namespace sorami {
 namespace {
@@ -13,7 +12,8 @@ class MessageListTest : public test::StoreTest {
  protected:
   std::vector<std::string> Column(int col) {
     std::vector<std::string> out;
-    for (size_t i = 0; i < list.size(); ++i) out.push_back(Cp932ToUtf8(list.Text(st->store, i, col)));
+    for (size_t i = 0; i < list.size(); ++i)
+      out.push_back(Cp932ToUtf8(list.Text(st->store, i, col)));
     return out;
   }
   MessageList list;
@@ -69,8 +69,8 @@ TEST_F(MessageListTest, TextColumnsGoDescendingAscendingDescendingAndNumbersSort
   for (int i = 3; i <= 10; ++i) Add("", "x", "受信箱");
   list.Fill(st->store, 0, "");
   list.ColumnClick(st->store, kListIndex);
-  EXPECT_EQ(Column(kListIndex), (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6",
-                                                          "7", "8", "9", "10"}));
+  EXPECT_EQ(Column(kListIndex),
+            (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
   list.ColumnClick(st->store, kListIndex);
   EXPECT_EQ(Column(kListIndex).front(), "10");
 }
@@ -81,9 +81,9 @@ TEST_F(MessageListTest, DatesSortAsTextAndMixedValuesNeverBreakTheSort) {
   Add("", "", "受信箱", "", "2026/01/10 00:00:00");
   list.Fill(st->store, 0, "");
   list.ColumnClick(st->store, kListDate);  // flag clear: text columns descending
-  EXPECT_EQ(Column(kListDate), (std::vector<std::string>{"2026/01/10 00:00:00",
-                                                         "2026/01/02 00:00:00",
-                                                         "2025/12/31 23:59:59"}));
+  EXPECT_EQ(Column(kListDate),
+            (std::vector<std::string>{"2026/01/10 00:00:00", "2026/01/02 00:00:00",
+                                      "2025/12/31 23:59:59"}));
   // Values whose numeric and text orders disagree ("2" < "10" < "1x" < "2") still sort
   // without harm and keep every row.
   for (const char* t : {"2", "10", "1x", "-3", "", "99999999999"}) Add("", t, "受信箱");
@@ -91,8 +91,8 @@ TEST_F(MessageListTest, DatesSortAsTextAndMixedValuesNeverBreakTheSort) {
   list.ColumnClick(st->store, kListTitle);
   auto titles = Column(kListTitle);
   std::sort(titles.begin(), titles.end());
-  EXPECT_EQ(titles, (std::vector<std::string>{"", "", "", "", "-3", "10", "1x", "2",
-                                              "99999999999"}));
+  EXPECT_EQ(titles,
+            (std::vector<std::string>{"", "", "", "", "-3", "10", "1x", "2", "99999999999"}));
 }
 
 TEST_F(MessageListTest, RemovingRowsWorksOnListPositionsAfterSorting) {

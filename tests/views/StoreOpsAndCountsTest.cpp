@@ -15,7 +15,8 @@ class Ops : public test::StoreTest {
   std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, kColFolder)); }
   std::vector<std::string> NodeTexts() {
     std::vector<std::string> n;
-    for (const char* t : {"メッセージ", "受信箱(未読)", "既読", "送信箱", "草稿", "重要", "削除済み"}) {
+    for (const char* t :
+         {"メッセージ", "受信箱(未読)", "既読", "送信箱", "草稿", "重要", "削除済み"}) {
       n.push_back(Utf8ToCp932(t));
     }
     return n;
@@ -38,7 +39,8 @@ TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
   MastFields f;
   f[kColDate] = "2026/01/01 00:00:00";
   f[kColSender] = "x";
-  EXPECT_FALSE(ExistsMaster(st->store, st->log, f));  // the erased record no longer counts as fetched
+  EXPECT_FALSE(
+      ExistsMaster(st->store, st->log, f));  // the erased record no longer counts as fetched
 
   EXPECT_FALSE(SakujoMessage(st->store, st->log, {}, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "削除失敗");
@@ -70,7 +72,8 @@ TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
   EXPECT_TRUE(SetKakuninbi(st->store, st->log, site, "2026/02/03 04:05:06", hook));
   EXPECT_EQ(Folder(site), "既読");
   EXPECT_EQ(st->store.Get(site, kColReadDate), "2026/02/03 04:05:06");
-  EXPECT_FALSE(SetKakuninbi(st->store, st->log, site, "2026/02/03 09:09:09", hook));  // already read
+  EXPECT_FALSE(
+      SetKakuninbi(st->store, st->log, site, "2026/02/03 09:09:09", hook));  // already read
   EXPECT_EQ(st->store.Get(site, kColReadDate), "2026/02/03 04:05:06");
   EXPECT_TRUE(SetKakuninbi(st->store, st->log, mail, "2026/02/03 04:05:07", hook));
   EXPECT_EQ(receipts, std::vector<int32_t>{site});

@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 
-#include "platform/Codepage.h"
 #include "base/ui/WindowPlacement.h"
+#include "platform/Codepage.h"
 
 namespace sorami {
 

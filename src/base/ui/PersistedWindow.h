@@ -25,8 +25,9 @@ class PersistedWindow : public QMainWindow {
     kPositionOnly,
   };
 
-  PersistedWindow(Registry& registry, DiagLog& log, std::string_view name, const WindowGeometry& design,
-                  Persist mode = Persist::kGeometry, QWidget* parent = nullptr);
+  PersistedWindow(Registry& registry, DiagLog& log, std::string_view name,
+                  const WindowGeometry& design, Persist mode = Persist::kGeometry,
+                  QWidget* parent = nullptr);
 
   const std::string& persistence_name() const { return name_; }
   // Writes the window's current geometry under its persistence name.

@@ -1,11 +1,11 @@
 #include "mail/mime/EncodedWord.h"
 
+#include "base/MbText.h"
 #include "mail/mime/Base64.h"
 #include "mail/mime/KanjiCode.h"
 #include "mail/mime/MailAddress.h"
 #include "mail/mime/MailCharset.h"
 #include "mail/mime/MailHeader.h"
-#include "base/MbText.h"
 
 namespace sorami {
 

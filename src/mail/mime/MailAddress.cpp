@@ -1,9 +1,9 @@
 #include "mail/mime/MailAddress.h"
 
-#include "mail/mime/EncodedWord.h"
-#include "mail/mime/MailHeader.h"
 #include "base/DiagLog.h"
 #include "base/MbText.h"
+#include "mail/mime/EncodedWord.h"
+#include "mail/mime/MailHeader.h"
 
 namespace sorami {
 

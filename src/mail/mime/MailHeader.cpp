@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <map>
 
+#include "base/MbText.h"
 #include "mail/mime/EncodedWord.h"
 #include "mail/mime/MailCharset.h"
-#include "base/MbText.h"
 
 namespace sorami {
 

@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "mail/mime/KanjiCode.h"
 #include "base/DiagLog.h"
+#include "mail/mime/KanjiCode.h"
 
 namespace sorami {
 

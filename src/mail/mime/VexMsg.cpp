@@ -2,9 +2,9 @@
 
 #include <fstream>
 
+#include "base/MbText.h"
 #include "mail/mime/KanjiCode.h"
 #include "platform/ContentType.h"
-#include "base/MbText.h"
 
 namespace sorami {
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <exception>
 
+#include "base/DiagLog.h"
+#include "base/MbText.h"
 #include "mail/mime/Base64.h"
 #include "mail/mime/EncodedWord.h"
 #include "mail/mime/HtmlText.h"
@@ -11,8 +13,6 @@
 #include "mail/mime/MailCharset.h"
 #include "mail/mime/MailDate.h"
 #include "mail/mime/MailHeader.h"
-#include "base/DiagLog.h"
-#include "base/MbText.h"
 
 namespace sorami {
 

@@ -35,7 +35,8 @@ bool CharsetToUtf8(std::string_view bytes, std::string_view charset, std::string
   detail::Iconv cv("UTF-8", name.c_str(), std::nothrow);
   if (!cv.Opened()) return false;
   // An invalid or incomplete sequence: one replacement character for its first byte.
-  out = cv.Run(bytes, [](std::string_view, size_t) -> size_t { return 1; }, "\xEF\xBF\xBD");
+  out = cv.Run(
+      bytes, [](std::string_view, size_t) -> size_t { return 1; }, "\xEF\xBF\xBD");
   return true;
 }
 

@@ -23,7 +23,8 @@ size_t Utf8SeqLen(std::string_view s, size_t i) {
 std::string Cp932ToUtf8(std::string_view cp932) {
   if (cp932.empty()) return {};
   Iconv cv("UTF-8", "CP932");
-  return cv.Run(cp932, [](std::string_view, size_t) -> size_t { return 1; }, "\xEF\xBF\xBD");
+  return cv.Run(
+      cp932, [](std::string_view, size_t) -> size_t { return 1; }, "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
@@ -36,8 +37,9 @@ std::u16string Cp932ToUtf16(std::string_view cp932) {
   const std::string le = [&] {
     if (cp932.empty()) return std::string();
     Iconv cv("UTF-16LE", "CP932");
-    return cv.Run(cp932, [](std::string_view, size_t) -> size_t { return 1; },
-                  std::string_view("\xFD\xFF", 2));
+    return cv.Run(
+        cp932, [](std::string_view, size_t) -> size_t { return 1; },
+        std::string_view("\xFD\xFF", 2));
   }();
   std::u16string out(le.size() / 2, u'\0');
   for (size_t i = 0; i < out.size(); ++i) {

@@ -50,8 +50,9 @@ class Iconv {
       if (errno == E2BIG) continue;
       // EILSEQ: not convertible; EINVAL: incomplete sequence at the end of the input.
       const size_t offset = in.size() - src_left;
-      const size_t skip =
-          errno == EINVAL ? src_left : std::max<size_t>(1, std::min(src_left, skip_unit(in, offset)));
+      const size_t skip = errno == EINVAL
+                              ? src_left
+                              : std::max<size_t>(1, std::min(src_left, skip_unit(in, offset)));
       src += skip;
       src_left -= skip;
       out.append(replacement);

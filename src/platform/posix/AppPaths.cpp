@@ -34,8 +34,8 @@ AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path
     paths.app_dir = Absolute(*options.app_dir);
   } else if (auto home = env("SORAMI_HOME"); home && !home->empty()) {
     paths.app_dir = Absolute(*home);
-  } else if (std::error_code ec; !exe_dir.empty() &&
-                                 std::filesystem::is_directory(exe_dir / "Data", ec)) {
+  } else if (std::error_code ec;
+             !exe_dir.empty() && std::filesystem::is_directory(exe_dir / "Data", ec)) {
     paths.app_dir = exe_dir;
     paths.portable = true;
   } else {

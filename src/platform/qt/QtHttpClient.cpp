@@ -33,15 +33,17 @@ class QtHttpClient : public HttpClient {
     req.setRawHeader("Accept", "text/html, */*");
     req.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
     if (!request.content_type.empty()) {
-      req.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray::fromStdString(request.content_type));
+      req.setHeader(QNetworkRequest::ContentTypeHeader,
+                    QByteArray::fromStdString(request.content_type));
     }
     for (const auto& [name, value] : request.headers) {
       req.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
     }
     const QByteArray body = QByteArray::fromStdString(request.body);
     QNetworkReply* reply =
-        request.method == "GET" ? manager.get(req)
-                                : manager.sendCustomRequest(req, QByteArray::fromStdString(request.method), body);
+        request.method == "GET"
+            ? manager.get(req)
+            : manager.sendCustomRequest(req, QByteArray::fromStdString(request.method), body);
 
     QEventLoop loop;
     QTimer watchdog;

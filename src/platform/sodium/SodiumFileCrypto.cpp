@@ -43,8 +43,8 @@ bool LoadOrCreateKey(const std::filesystem::path& key_file, unsigned char* key) 
   const int fd = ::mkstemp(temp.data());  // mode 0600
   if (fd < 0) return false;
   randombytes_buf(key, kKeyBytes);
-  const bool written = ::write(fd, key, kKeyBytes) == static_cast<ssize_t>(kKeyBytes) &&
-                       ::fsync(fd) == 0;
+  const bool written =
+      ::write(fd, key, kKeyBytes) == static_cast<ssize_t>(kKeyBytes) && ::fsync(fd) == 0;
   ::close(fd);
   // link() fails when another process created the key first; then that key is the one.
   const bool linked = written && ::link(temp.c_str(), key_file.c_str()) == 0;
@@ -113,8 +113,8 @@ class SodiumFileCrypto : public FileCrypto {
       if (std::ferror(in.get())) return 5;
       unsigned long long plen = 0;
       unsigned char tag = 0;
-      if (crypto_secretstream_xchacha20poly1305_pull(&st, plain.data(), &plen, &tag,
-                                                     cipher.data(), n, nullptr, 0) != 0) {
+      if (crypto_secretstream_xchacha20poly1305_pull(&st, plain.data(), &plen, &tag, cipher.data(),
+                                                     n, nullptr, 0) != 0) {
         return 9;  // wrong key, damaged or truncated
       }
       if (!out.Write(std::string_view(reinterpret_cast<char*>(plain.data()), plen))) return 6;

@@ -10,9 +10,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "settings/Settei.h"
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
+#include "settings/Settei.h"
 
 namespace sorami {
 

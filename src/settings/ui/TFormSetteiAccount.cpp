@@ -13,10 +13,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "settings/Settei.h"
-#include "settings/ui/TFormSettei.h"
 #include "base/ui/Named.h"
 #include "base/ui/QtText.h"
+#include "settings/Settei.h"
+#include "settings/ui/TFormSettei.h"
 
 namespace sorami {
 

@@ -12,10 +12,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "settings/ui/TFormSettei.h"
-#include "base/ui/ProductText.h"
 #include "base/ui/Named.h"
+#include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
+#include "settings/ui/TFormSettei.h"
 
 namespace sorami {
 

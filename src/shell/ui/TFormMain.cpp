@@ -17,11 +17,11 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-#include "shell/MainSettings.h"
 #include "base/ui/ProductText.h"
-#include "shell/ui/QtPollTimer.h"
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
+#include "shell/MainSettings.h"
+#include "shell/ui/QtPollTimer.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
 #include "views/ui/MessagePane.h"

@@ -12,8 +12,8 @@
 #include <QTreeWidgetItemIterator>
 #include <charconv>
 
-#include "platform/Codepage.h"
 #include "base/ui/QtText.h"
+#include "platform/Codepage.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
 #include "views/FolderCounts.h"

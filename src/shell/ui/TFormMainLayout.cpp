@@ -20,9 +20,9 @@
 #include <QVBoxLayout>
 #include <climits>
 
-#include "shell/MainSettings.h"
 #include "base/ui/Named.h"
 #include "base/ui/QtText.h"
+#include "shell/MainSettings.h"
 #include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
 #include "views/ui/FolderCountModel.h"

@@ -3,9 +3,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "base/ui/QtText.h"
 #include "settings/ui/TFormSettei.h"
 #include "shell/ui/AppWindows.h"
-#include "base/ui/QtText.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"

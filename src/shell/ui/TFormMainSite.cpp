@@ -8,13 +8,13 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include "base/ui/QtText.h"
 #include "settings/Settei.h"
 #include "settings/ui/TFormSettei.h"
-#include "shell/ui/AppWindows.h"
-#include "base/ui/QtText.h"
-#include "shell/ui/TFormMain.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
+#include "shell/ui/AppWindows.h"
+#include "shell/ui/TFormMain.h"
 #include "store/Folders.h"
 
 namespace sorami {

@@ -9,9 +9,9 @@
 #include <QTabWidget>
 #include <QTextCursor>
 
-#include "shell/LogWindowSettings.h"
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
+#include "shell/LogWindowSettings.h"
 
 namespace sorami {
 
