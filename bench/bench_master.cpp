@@ -109,8 +109,8 @@ void BM_ExistsMaster10k(benchmark::State& state) {
   for (auto _ : state) {
     for (int i = 0; i < 10000; ++i) {
       const int k = i * 13 % (kRecords * 2);  // half of them present
-      fields[kColDate] = SyntheticDate(k);
-      fields[kColSender] = SyntheticSender(k);
+      fields[MastCol::kDate] = SyntheticDate(k);
+      fields[MastCol::kSender] = SyntheticSender(k);
       found += ExistsMaster(f.st->store, f.st->log, fields) ? 1 : 0;
     }
   }

@@ -49,13 +49,13 @@ void BM_SortClick(benchmark::State& state) {
   MessageList list;
   list.Fill(f.st->store, 0, FolderNames[0]);
   const int col = static_cast<int>(state.range(0));
-  for (auto _ : state) list.ColumnClick(f.st->store, col);
+  for (auto _ : state) list.ColumnClick(f.st->store, static_cast<ListCol>(col));
 }
 BENCHMARK(BM_SortClick)
-    ->Arg(kListSender)
-    ->Arg(kListTitle)
-    ->Arg(kListDate)
-    ->Arg(kListIndex)
+    ->Arg(ListColIndex(ListCol::kSender))
+    ->Arg(ListColIndex(ListCol::kTitle))
+    ->Arg(ListColIndex(ListCol::kDate))
+    ->Arg(ListColIndex(ListCol::kIndex))
     ->Unit(benchmark::kMillisecond);
 
 void BM_Delete10kSelected(benchmark::State& state) {

@@ -21,7 +21,7 @@ int Stats(AppState& st) {
   // Folders in the order they first appear in the store.
   std::vector<std::pair<std::string_view, long>> folders;
   for (int32_t row = 0; row < st.store.CtMaster(); ++row) {
-    const std::string_view f = st.store.Get(row, kColFolder);
+    const std::string_view f = st.store.Get(row, MastCol::kFolder);
     auto it = folders.begin();
     while (it != folders.end() && it->first != f) ++it;
     if (it == folders.end()) {

@@ -55,7 +55,7 @@ bool ResolveColumn(const std::string& arg, int& col) {
   }
   const std::string text = Utf8ToCp932(arg);
   for (int c = 0; c < kListColumns; ++c) {
-    if (ListColumn(c).caption == text) {
+    if (ListColumn(static_cast<ListCol>(c)).caption == text) {
       col = c;
       return true;
     }
@@ -89,14 +89,14 @@ int CliList(AppState& st, const std::vector<std::string>& args) {
   if (!Read(st)) return kExitFailed;
   MessageList list;
   list.Fill(st.store, node, folder);
-  for (int col : sorts) list.ColumnClick(st.store, col);
+  for (int col : sorts) list.ColumnClick(st.store, static_cast<ListCol>(col));
   std::string out;
   for (size_t i = 0; i < list.size(); ++i) {
     out =
         "{\"index\": " + std::to_string(*list.RecordOf(static_cast<int64_t>(i))) + ", \"cols\": [";
     for (int c = 0; c < kListColumns; ++c) {
       if (c > 0) out += ", ";
-      out += JsonText(list.Text(st.store, i, c));
+      out += JsonText(list.Text(st.store, i, static_cast<ListCol>(c)));
     }
     out += "]}\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -115,18 +115,19 @@ int CliShow(AppState& st, const std::vector<std::string>& args) {
   const auto r = static_cast<int32_t>(row);
   const TArMastd& s = st.store;
   const std::pair<const char*, std::string> labels[] = {
-      {"LabelFromID", std::string(s.Get(r, kColSender))},
-      {"LabelTitle", std::string(s.Get(r, kColTitle))},
-      {"LabelToName", SetToName(st.log, s.Get(r, kColTo), s.Get(r, kColToList))},
-      {"LabelFromDate", std::string(s.Get(r, kColDate))},
-      {"LabelUptime", std::string(s.Get(r, kColReadDate))},
-      {"LabelFolder", std::string(s.Get(r, kColFolder))},
-      {"LabelCC", std::string(s.Get(r, kColCc))},
-      {"LabelBcc", std::string(s.Get(r, kColBcc))},
+      {"LabelFromID", std::string(s.Get(r, MastCol::kSender))},
+      {"LabelTitle", std::string(s.Get(r, MastCol::kTitle))},
+      {"LabelToName", SetToName(st.log, s.Get(r, MastCol::kTo), s.Get(r, MastCol::kToList))},
+      {"LabelFromDate", std::string(s.Get(r, MastCol::kDate))},
+      {"LabelUptime", std::string(s.Get(r, MastCol::kReadDate))},
+      {"LabelFolder", std::string(s.Get(r, MastCol::kFolder))},
+      {"LabelCC", std::string(s.Get(r, MastCol::kCc))},
+      {"LabelBcc", std::string(s.Get(r, MastCol::kBcc))},
       // The displayed kind: "メール" or "メッセージ".
-      {"kind", std::string(s.Get(r, kColCategory) == kMailCategory ? kMailCategory
-                                                                   : FolderNames[kFolderRoot])},
-      {"body", UnescapeField(s.Get(r, kColBody))},
+      {"kind",
+       std::string(s.Get(r, MastCol::kCategory) == kMailCategory ? kMailCategory
+                                                                 : FolderName(Folder::kRoot))},
+      {"body", UnescapeField(s.Get(r, MastCol::kBody))},
   };
   std::string out = "{";
   for (const auto& [name, value] : labels) {

@@ -10,14 +10,12 @@
 
 #include "platform/IniStore.h"
 #include "platform/WindowGeometry.h"
+#include "views/MessageList.h"
 
 namespace sorami {
 
-// The message list's ten columns: "送信者", "表題", "送信日", "確認日", "本文", "送信先",
-// "関係", "種別", "Index", "Folder".
-inline constexpr int kListColumnCount = 10;
-inline constexpr int kListIndexColumn = 8;
-using ListColumnWidths = std::array<long, kListColumnCount>;
+// Widths of the message list's ten columns.
+using ListColumnWidths = std::array<long, kListColumns>;
 inline constexpr ListColumnWidths kDesignColumnWidths = {80, 100, 100, 100, 100,
                                                          40, 50,  50,  50,  40};
 

@@ -50,13 +50,14 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
     ss.log.Log("Arline[1]:" + row[1] + " ArLine[2]:" + row[2]);
     ++count;
     ss.log.Log(row[1] + " " + row[3]);
-    row[kColFolder] = std::string(FolderNames[kFolderInbox]);
+    row[MastCol::kFolder] = std::string(FolderName(Folder::kInbox));
     AddMaster(store, ss.log, false, row);
-    if (!row[kColAttachments].empty()) {
-      ss.log.Log(Utf8ToCp932("添付 : ") + row[kColAttachments]);
+    if (!row[MastCol::kAttachments].empty()) {
+      ss.log.Log(Utf8ToCp932("添付 : ") + row[MastCol::kAttachments]);
       std::string tmsg;
       if (hooks.download_tenpu) {
-        hooks.download_tenpu(row[kColRecipientUser], row[kColServerNo], row[kColAttachments], tmsg);
+        hooks.download_tenpu(row[MastCol::kRecipientUser], row[MastCol::kServerNo],
+                             row[MastCol::kAttachments], tmsg);
       }
       ss.log.Log(tmsg);
     }
@@ -69,18 +70,19 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
 FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a, bool leave_on_site,
                        const FetchHooks& hooks, std::string& msg) {
   ss.log.Log(".GetMessage :" + a.site);
-  const std::string command = leave_on_site ? "GET" : "GETDEL";
+  const SiteRequest kind = leave_on_site ? SiteRequest::kGet : SiteRequest::kGetDel;
+  const std::string command(SiteRequestName(kind));
   const std::vector<std::string> fields = {
       "COMMAND=" + command,     "TOSITE=" + a.site,   "TOUSER=" + a.user,  "TONAME=" + a.nickname,
       "USERPASS=" + a.password, "FROMHOST=" + a.host, "FROMUSER=" + a.user};
   std::string value;
-  if (!SendHTTP(ss, command, a.host, fields, value, msg)) {
+  if (!SendHTTP(ss, kind, a.host, fields, value, msg)) {
     if (a.dyn.empty()) return FetchResult::kFailed;
     ss.log.Log("DynamicHost : " + a.dyn);
     std::string host = a.host;
     std::string dmsg;
     if (GetDynamicHost(ss, a.dyn, host, dmsg)) {
-      if (!SendHTTP(ss, command, host, fields, value, msg)) return FetchResult::kFailed;
+      if (!SendHTTP(ss, kind, host, fields, value, msg)) return FetchResult::kFailed;
     }
   }
   const int count = DispMessages(ss, store, value, hooks, msg);

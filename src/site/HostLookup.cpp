@@ -10,7 +10,7 @@ bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found,
   ss.log.Log("GetKairoHost");
   const std::vector<std::string> fields = {"COMMAND=GETHOST", "TOSITE=" + site};
   std::string value;
-  if (!SendHTTP(ss, "GETHOST", ss.directory_host, fields, value, msg)) {
+  if (!SendHTTP(ss, SiteRequest::kGetHost, ss.directory_host, fields, value, msg)) {
     ss.log.Log("ng:SendHTTP");
     return false;
   }
@@ -45,7 +45,7 @@ bool KakuninKairoID(SiteSession& ss, const SiteLogin& login, std::string& msg) {
                                            "FROMUSER=" + login.user, "FROMNAME=" + login.account,
                                            "USERPASS=" + login.pass};
   std::string value;
-  const bool ok = SendHTTP(ss, "CHECK", login.host, fields, value, msg);
+  const bool ok = SendHTTP(ss, SiteRequest::kCheck, login.host, fields, value, msg);
   ss.log.Log("val:" + value);
   ss.log.Log("msg:" + msg);
   return ok;
@@ -59,7 +59,7 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
   if (MbFind("$", key) == std::string::npos) after.clear();  // a key without "$" is empty
   const std::vector<std::string> fields = {"COMMAND=GETDYN", "HOST=" + after};
   std::string value;
-  if (!SendHTTP(ss, "GETDYN", ss.directory_host, fields, value, msg)) return false;
+  if (!SendHTTP(ss, SiteRequest::kGetDyn, ss.directory_host, fields, value, msg)) return false;
   const size_t b = value.find_first_not_of(" \t\r\n");
   const size_t e = value.find_last_not_of(" \t\r\n");
   host = b == std::string::npos ? std::string() : value.substr(b, e - b + 1);

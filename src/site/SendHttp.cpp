@@ -11,9 +11,10 @@ namespace sorami {
 
 namespace {
 
-bool ShowsProgress(std::string_view kind) {
-  return kind == "GET" || kind == "GETDEL" || kind == "GETHOST" || kind == "SENDSMTP" ||
-         kind == "SENDWIN";
+bool ShowsProgress(SiteRequest kind) {
+  return kind == SiteRequest::kGet || kind == SiteRequest::kGetDel ||
+         kind == SiteRequest::kGetHost || kind == SiteRequest::kSendSmtp ||
+         kind == SiteRequest::kSendWin;
 }
 
 std::string MakeBoundary() {
@@ -43,15 +44,15 @@ class ProgressShown {
 
 std::string BusyMessage() { return Utf8ToCp932("他の通信が終わるまでお待ちください"); }
 
-bool SendHTTP(SiteSession& ss, std::string_view kind, std::string_view host,
+bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
               const std::vector<std::string>& fields, std::string& value, std::string& msg) {
-  ss.log.Log(".SendHTTP " + std::string(kind) + " " + std::string(host));
+  ss.log.Log(".SendHTTP " + std::string(SiteRequestName(kind)) + " " + std::string(host));
   if (host.empty()) {
     msg = Utf8ToCp932("HOST未設定");
     ss.log.Log(msg);
     return false;
   }
-  const bool multipart = kind == "SENDWIN" && !ss.send_attachments.empty();
+  const bool multipart = kind == SiteRequest::kSendWin && !ss.send_attachments.empty();
   if (multipart) ss.log.Log(Utf8ToCp932("添付ファイル有り"));
   HttpRequest req;
   req.url = SiteUrl(kind, host);
@@ -93,7 +94,7 @@ bool SendHTTP(SiteSession& ss, std::string_view kind, std::string_view host,
     ss.aclog.AddLogText(msg);
   } else {
     ss.log.Log(resp.body.substr(0, 40));
-    if (kind == "SENDSMTP") {
+    if (kind == SiteRequest::kSendSmtp) {
       const size_t at = resp.body.find(kOkPgm);
       if (at != std::string::npos) {
         ss.log.Log("OK");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "site/SiteSession.h"
+#include "site/SiteWire.h"
 
 namespace sorami {
 
@@ -14,7 +15,7 @@ namespace sorami {
 // the progress window shows, the body form ("SENDWIN" with files to send: multipart) and
 // the answer handling ("SENDSMTP": split at "OK(PGM)", result always false).
 // Fields are "NAME=value" lines in code page 932.
-bool SendHTTP(SiteSession& ss, std::string_view kind, std::string_view host,
+bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
               const std::vector<std::string>& fields, std::string& value, std::string& msg);
 
 // Lets one site request (a fetch, a check, a send) run at a time: a second one started while

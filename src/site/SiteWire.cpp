@@ -5,8 +5,29 @@
 
 namespace sorami {
 
-std::string SiteUrl(std::string_view kind, std::string_view host) {
-  const std::string_view program = kind == "GETDYN" ? "WbUpdate.exe?" : "WbMessage.exe?";
+std::string_view SiteRequestName(SiteRequest kind) {
+  switch (kind) {
+    case SiteRequest::kGet:
+      return "GET";
+    case SiteRequest::kGetDel:
+      return "GETDEL";
+    case SiteRequest::kGetHost:
+      return "GETHOST";
+    case SiteRequest::kGetDyn:
+      return "GETDYN";
+    case SiteRequest::kCheck:
+      return "CHECK";
+    case SiteRequest::kSendWin:
+      return "SENDWIN";
+    case SiteRequest::kSendSmtp:
+      return "SENDSMTP";
+  }
+  return "";
+}
+
+std::string SiteUrl(SiteRequest kind, std::string_view host) {
+  const std::string_view program =
+      kind == SiteRequest::kGetDyn ? "WbUpdate.exe?" : "WbMessage.exe?";
   return "http://" + std::string(host) + "/bn/" + std::string(program);
 }
 

@@ -8,8 +8,15 @@
 
 namespace sorami {
 
-// "http://HOST/bn/WbUpdate.exe?" for the kind "GETDYN", "http://HOST/bn/WbMessage.exe?" else.
-std::string SiteUrl(std::string_view kind, std::string_view host);
+// The kinds of site request, by their COMMAND value.
+enum class SiteRequest { kGet, kGetDel, kGetHost, kGetDyn, kCheck, kSendWin, kSendSmtp };
+
+// The COMMAND value of a kind: "GET", "GETDEL", "GETHOST", "GETDYN", "CHECK", "SENDWIN",
+// "SENDSMTP".
+std::string_view SiteRequestName(SiteRequest kind);
+
+// "http://HOST/bn/WbUpdate.exe?" for "GETDYN", "http://HOST/bn/WbMessage.exe?" else.
+std::string SiteUrl(SiteRequest kind, std::string_view host);
 
 // One value url-encoded: letters and digits stay, a blank becomes "+", every other byte
 // "%XX" with upper-case hex.

@@ -17,15 +17,23 @@ inline constexpr std::array<std::string_view, 7> FolderNames = {
     "\x8D\xED\x8F\x9C\x8D\xCF\x82\xDD",          // 削除済み
 };
 
-enum FolderIdx : int {
-  kFolderRoot = 0,
-  kFolderInbox = 1,
-  kFolderRead = 2,
-  kFolderSent = 3,
-  kFolderDraft = 4,
-  kFolderImportant = 5,
-  kFolderDeleted = 6,
+// The system folders by their place in the tree.
+enum class Folder : int {
+  kRoot = 0,
+  kInbox = 1,
+  kRead = 2,
+  kSent = 3,
+  kDraft = 4,
+  kImportant = 5,
+  kDeleted = 6,
 };
+
+// The tree node of a system folder (node 0 the root; user folders follow the system ones).
+inline constexpr int FolderNode(Folder f) { return static_cast<int>(f); }
+
+inline constexpr std::string_view FolderName(Folder f) {
+  return FolderNames[static_cast<size_t>(f)];
+}
 
 inline constexpr std::string_view kUnreadMark = "(\x96\xA2\x93\xC7)";          // "(未読)"
 inline constexpr std::string_view kMailCategory = "\x83\x81\x81\x5B\x83\x8B";  // "メール"
@@ -38,6 +46,6 @@ inline int FolderIndex(std::string_view name) {
   return 0;
 }
 
-inline bool IsDeletedFolder(std::string_view name) { return name == FolderNames[kFolderDeleted]; }
+inline bool IsDeletedFolder(std::string_view name) { return name == FolderName(Folder::kDeleted); }
 
 }  // namespace sorami

@@ -11,32 +11,35 @@
 
 namespace sorami {
 
-// Column numbers of the record.
-enum MastCol : int {
-  kColNumber = 1,
-  kColTo = 2,
-  kColTitle = 3,
-  kColBody = 4,
-  kColDate = 5,
-  kColServerNo = 6,
-  kColSender = 7,
-  kColCarried = 8,
-  kColReadDate = 9,
-  kColSendDate = 10,
-  kColSenderSite = 11,
-  kColSenderHost = 12,
-  kColFolder = 13,
-  kColSenderUser = 14,
-  kColToList = 15,
-  kColRecipientUser = 16,
-  kColRelation = 17,
-  kColCategory = 18,
-  kColDynamicHost = 19,
-  kColAttachments = 20,
-  kColCc = 21,
-  kColBcc = 22,
-  kColReplyTo = 23,
+// Column numbers of the record (column 0 is unused; 24 is spare).
+enum class MastCol : int {
+  kNumber = 1,
+  kTo = 2,
+  kTitle = 3,
+  kBody = 4,
+  kDate = 5,
+  kServerNo = 6,
+  kSender = 7,
+  kCarried = 8,
+  kReadDate = 9,
+  kSendDate = 10,
+  kSenderSite = 11,
+  kSenderHost = 12,
+  kFolder = 13,
+  kSenderUser = 14,
+  kToList = 15,
+  kRecipientUser = 16,
+  kRelation = 17,
+  kCategory = 18,
+  kDynamicHost = 19,
+  kAttachments = 20,
+  kCc = 21,
+  kBcc = 22,
+  kReplyTo = 23,
 };
+
+// The array index of a column.
+constexpr size_t ColIndex(MastCol c) { return static_cast<size_t>(c); }
 
 class TArMastData {
  public:
@@ -45,8 +48,10 @@ class TArMastData {
   std::string_view operator[](int col) const {
     return std::string_view(buf_).substr(end_[col] - Len(col), Len(col));
   }
+  std::string_view operator[](MastCol col) const { return (*this)[static_cast<int>(col)]; }
   // Replaces one column's text.
   void Set(int col, std::string_view value);
+  void Set(MastCol col, std::string_view value) { Set(static_cast<int>(col), value); }
   // Replaces every column at once (index k is column k).
   void Assign(const std::array<std::string_view, kColumns>& cols);
   void Clear();

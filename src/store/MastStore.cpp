@@ -13,11 +13,12 @@ uint64_t TArMastd::KeyHash(std::string_view date, std::string_view sender) {
 }
 
 void TArMastd::IndexAdd(int32_t row) {
-  index_.emplace(KeyHash(Get(row, kColDate), Get(row, kColSender)), row);
+  index_.emplace(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)), row);
 }
 
 void TArMastd::IndexRemove(int32_t row) {
-  auto [it, end] = index_.equal_range(KeyHash(Get(row, kColDate), Get(row, kColSender)));
+  auto [it, end] =
+      index_.equal_range(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)));
   for (; it != end; ++it) {
     if (it->second == row) {
       index_.erase(it);
@@ -27,7 +28,9 @@ void TArMastd::IndexRemove(int32_t row) {
 }
 
 void TArMastd::Set(int32_t row, int col, std::string_view value) {
-  const bool keyed = (col == kColDate || col == kColSender) && row < ct_master_;
+  const bool keyed =
+      (col == static_cast<int>(MastCol::kDate) || col == static_cast<int>(MastCol::kSender)) &&
+      row < ct_master_;
   if (keyed) IndexRemove(row);
   rows_[static_cast<size_t>(row)].Set(col, value);
   if (keyed) IndexAdd(row);
@@ -37,7 +40,7 @@ int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumn
   const int32_t row = ct_master_;
   const std::string number = Format4d(row);
   auto with_number = cols;
-  with_number[kColNumber] = number;
+  with_number[ColIndex(MastCol::kNumber)] = number;
   rows_[static_cast<size_t>(row)].Assign(with_number);
   ++ct_master_;
   IndexAdd(row);
@@ -73,7 +76,8 @@ void TArMastd::SetCapacity(int32_t capacity) {
 bool TArMastd::Exists(std::string_view date, std::string_view sender) const {
   auto [it, end] = index_.equal_range(KeyHash(date, sender));
   for (; it != end; ++it) {
-    if (Get(it->second, kColDate) == date && Get(it->second, kColSender) == sender) return true;
+    if (Get(it->second, MastCol::kDate) == date && Get(it->second, MastCol::kSender) == sender)
+      return true;
   }
   return false;
 }

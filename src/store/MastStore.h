@@ -27,9 +27,13 @@ class TArMastd {
   size_t RowCount() const { return rows_.size(); }
   const TArMastData& Row(int32_t row) const { return rows_[static_cast<size_t>(row)]; }
   std::string_view Get(int32_t row, int col) const { return rows_[static_cast<size_t>(row)][col]; }
+  std::string_view Get(int32_t row, MastCol col) const { return Get(row, static_cast<int>(col)); }
 
   // Changes one column of a record.
   void Set(int32_t row, int col, std::string_view value);
+  void Set(int32_t row, MastCol col, std::string_view value) {
+    Set(row, static_cast<int>(col), value);
+  }
   // Appends a record into row CtMaster(): columns as given, column 1 := the row index
   // ("%4.4d"); grows the table by the capacity rule. Returns the row.
   int32_t Append(const std::array<std::string_view, TArMastData::kColumns>& cols);

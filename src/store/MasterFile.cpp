@@ -163,7 +163,7 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
   std::string_view line;
   while (reader.Next(line)) {
     ParseMasterLine(line, cols, scratch);
-    if (IsDeletedFolder(cols[kColFolder])) continue;
+    if (IsDeletedFolder(cols[ColIndex(MastCol::kFolder)])) continue;
     fresh.Append(cols);
   }
   if (reader.failed()) {
@@ -235,7 +235,7 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
   long count = 0;
   std::string line;
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
-    if (IsDeletedFolder(store.Get(row, kColFolder))) continue;
+    if (IsDeletedFolder(store.Get(row, MastCol::kFolder))) continue;
     line = MakeMasterLine(store, row);
     if (!WorthWriting(line)) continue;
     line += "\r\n";
@@ -273,8 +273,8 @@ void AddMaster(TArMastd& store, DiagLog& log, bool /*flag*/, const MastFields& f
 }
 
 bool ExistsMaster(const TArMastd& store, DiagLog& log, const MastFields& fields) {
-  if (!store.Exists(fields[kColDate], fields[kColSender])) return false;
-  log.Log(Utf8ToCp932("取得済み ") + fields[kColDate]);
+  if (!store.Exists(fields[MastCol::kDate], fields[MastCol::kSender])) return false;
+  log.Log(Utf8ToCp932("取得済み ") + fields[MastCol::kDate]);
   return true;
 }
 

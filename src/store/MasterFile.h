@@ -45,7 +45,12 @@ bool AngoukaDecodeMaster(MasterFiles& mf, const std::string& current_dir, std::s
 // Encrypts the plain master file at path into Master.enc and deletes the plain file.
 bool AngoukaMaster(MasterFiles& mf, const std::filesystem::path& path, std::string& msg);
 
-using MastFields = std::array<std::string, 25>;
+// The fields of a fetched record, indexed by column (0 .. 24).
+struct MastFields : std::array<std::string, TArMastData::kColumns> {
+  using std::array<std::string, TArMastData::kColumns>::operator[];
+  std::string& operator[](MastCol c) { return (*this)[ColIndex(c)]; }
+  const std::string& operator[](MastCol c) const { return (*this)[ColIndex(c)]; }
+};
 // Appends a fetched record (fields 1..23 taken; the flag is not used).
 void AddMaster(TArMastd& store, DiagLog& log, bool flag, const MastFields& fields);
 // Whether the store already holds a record with the same date and sender.

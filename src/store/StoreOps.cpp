@@ -15,16 +15,16 @@ bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& ro
                    std::string& msg, std::vector<int32_t>* deleted) {
   log.Log(".SakujoMessage");
   long count = 0;
-  const std::string_view wastebasket = FolderNames[kFolderDeleted];
+  const std::string_view wastebasket = FolderName(Folder::kDeleted);
   for (const int32_t row : rows) {
     if (!IsRecord(store, row)) {
       log.Log("ERROR " + std::to_string(row));
       continue;
     }
-    if (IsDeletedFolder(store.Get(row, kColFolder))) {
+    if (IsDeletedFolder(store.Get(row, MastCol::kFolder))) {
       for (int col = 0; col <= 23; ++col) store.Set(row, col, "");
     }
-    store.Set(row, kColFolder, wastebasket);
+    store.Set(row, MastCol::kFolder, wastebasket);
     if (deleted) deleted->push_back(row);
     ++count;
   }
@@ -39,9 +39,9 @@ bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& ro
 bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view folder) {
   log.Log("ChangeFolder:" + std::string(folder));
   if (!IsRecord(store, row)) return false;
-  if (store.Get(row, kColFolder) == folder) return false;
-  store.Set(row, kColFolder, folder);
-  if (folder == FolderNames[kFolderInbox]) store.Set(row, kColReadDate, kUnreadMark);
+  if (store.Get(row, MastCol::kFolder) == folder) return false;
+  store.Set(row, MastCol::kFolder, folder);
+  if (folder == FolderName(Folder::kInbox)) store.Set(row, MastCol::kReadDate, kUnreadMark);
   return true;
 }
 
@@ -56,12 +56,12 @@ std::string NowText(std::time_t now) {
 bool SetKakuninbi(TArMastd& store, DiagLog& log, int32_t row, const std::string& now,
                   const FeedbackHook& send_feedback) {
   if (!IsRecord(store, row)) return false;
-  const std::string_view read_date = store.Get(row, kColReadDate);
+  const std::string_view read_date = store.Get(row, MastCol::kReadDate);
   log.Log(".SetKakuninbi :" + std::string(read_date));
   if (!read_date.empty() && read_date != kUnreadMark) return false;
-  store.Set(row, kColReadDate, now);
-  store.Set(row, kColFolder, FolderNames[kFolderRead]);
-  if (store.Get(row, kColCategory) != kMailCategory && send_feedback) {
+  store.Set(row, MastCol::kReadDate, now);
+  store.Set(row, MastCol::kFolder, FolderName(Folder::kRead));
+  if (store.Get(row, MastCol::kCategory) != kMailCategory && send_feedback) {
     log.Log(send_feedback(row));
   }
   return true;

@@ -12,7 +12,7 @@ bool BodyEdit::Store(TArMastd& store, DiagLog& log, std::string_view box_text, s
     edited_ = -1;
     return false;
   }
-  store.Set(edited_, kColBody, BodyFromBox(box_text));
+  store.Set(edited_, MastCol::kBody, BodyFromBox(box_text));
   msg = Utf8ToCp932("本文変更完了");
   edited_ = -1;
   return true;

@@ -25,7 +25,7 @@ std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log,
                                   const std::vector<std::string>& node_texts) {
   log.Log(".CountKensuu");
   std::vector<std::string> names(node_texts);
-  if (names.size() > 1) names[1] = std::string(FolderNames[kFolderInbox]);
+  if (names.size() > 1) names[1] = std::string(FolderName(Folder::kInbox));
   // The first node of each name takes the records, as a search in tree order would.
   std::unordered_map<std::string_view, size_t> first_node;
   for (size_t i = 0; i < names.size(); ++i) {
@@ -34,7 +34,7 @@ std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log,
   }
   std::vector<long> counts(names.size(), 0);
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
-    const auto it = first_node.find(store.Get(row, kColFolder));
+    const auto it = first_node.find(store.Get(row, MastCol::kFolder));
     if (it != first_node.end()) ++counts[it->second];
   }
   std::vector<CountRow> rows;
@@ -63,7 +63,7 @@ bool SetDisplay(const TArMastd& store, DiagLog& log, FolderCountArray& counts,
   log.Log("SetDisplay");
   counts.fill(0);
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
-    ++counts[static_cast<size_t>(FolderIndex(store.Get(row, kColFolder)))];
+    ++counts[static_cast<size_t>(FolderIndex(store.Get(row, MastCol::kFolder)))];
   }
   summary.clear();
   for (int i = 1; i <= 6; ++i) {

@@ -11,7 +11,7 @@ namespace sorami {
 
 inline std::vector<std::string> SystemNodeTexts() {
   std::vector<std::string> nodes(FolderNames.begin(), FolderNames.end());
-  nodes[kFolderInbox] += kUnreadMark;
+  nodes[FolderNode(Folder::kInbox)] += kUnreadMark;
   return nodes;
 }
 

@@ -25,9 +25,16 @@ constexpr std::array<ListColumnInfo, kListColumns> kColumns = {{
 }};
 
 // Store column shown in each list column (the body and the index are made, not copied).
-constexpr std::array<int, kListColumns> kSource = {
-    kColSender, kColTitle,    kColDate,     kColReadDate, kColBody,
-    kColTo,     kColRelation, kColCategory, -1,           kColFolder};
+constexpr std::array<int, kListColumns> kSource = {static_cast<int>(MastCol::kSender),
+                                                   static_cast<int>(MastCol::kTitle),
+                                                   static_cast<int>(MastCol::kDate),
+                                                   static_cast<int>(MastCol::kReadDate),
+                                                   static_cast<int>(MastCol::kBody),
+                                                   static_cast<int>(MastCol::kTo),
+                                                   static_cast<int>(MastCol::kRelation),
+                                                   static_cast<int>(MastCol::kCategory),
+                                                   -1,
+                                                   static_cast<int>(MastCol::kFolder)};
 
 // A column value prepared once per sort: its text and, when it is a decimal integer, its
 // value.
@@ -79,7 +86,7 @@ void MergeSort(std::vector<int32_t>& rows, std::vector<SortKey>& keys, int col, 
 
 }  // namespace
 
-const ListColumnInfo& ListColumn(int col) { return kColumns[static_cast<size_t>(col)]; }
+const ListColumnInfo& ListColumn(ListCol col) { return kColumns[static_cast<size_t>(col)]; }
 
 std::string NodeFolder(std::string_view node_text) {
   std::string text(node_text);
@@ -88,9 +95,9 @@ std::string NodeFolder(std::string_view node_text) {
   return token;
 }
 
-std::string ListText(const TArMastd& store, int32_t row, int col) {
-  if (col == kListIndex) return std::to_string(row);
-  if (col == kListBody) return MbCopy(store.Get(row, kColBody), 1, 10);
+std::string ListText(const TArMastd& store, int32_t row, ListCol col) {
+  if (col == ListCol::kIndex) return std::to_string(row);
+  if (col == ListCol::kBody) return MbCopy(store.Get(row, MastCol::kBody), 1, 10);
   return std::string(store.Get(row, kSource[static_cast<size_t>(col)]));
 }
 
@@ -98,7 +105,7 @@ void MessageList::Fill(const TArMastd& store, int node, std::string_view folder)
   rows_.clear();
   const int32_t n = store.CtMaster();
   for (int32_t row = 0; row < n; ++row) {
-    const std::string_view f = store.Get(row, kColFolder);
+    const std::string_view f = store.Get(row, MastCol::kFolder);
     if (node == 0 ? !IsDeletedFolder(f) : f == folder) rows_.push_back(row);
   }
 }
@@ -114,17 +121,18 @@ std::optional<size_t> MessageList::RowOf(int32_t record) const {
   return static_cast<size_t>(it - rows_.begin());
 }
 
-std::string MessageList::Text(const TArMastd& store, size_t i, int col) const {
+std::string MessageList::Text(const TArMastd& store, size_t i, ListCol col) const {
   return ListText(store, rows_[i], col);
 }
 
-void MessageList::ColumnClick(const TArMastd& store, int c) {
+void MessageList::ColumnClick(const TArMastd& store, ListCol col) {
+  const int c = static_cast<int>(col);
   if (c == last_clicked_) descending_ = !descending_;
   last_clicked_ = c;
   sort_column_ = c;
   std::vector<SortKey> keys(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) {
-    keys[i].text = ListText(store, rows_[i], c);
+    keys[i].text = ListText(store, rows_[i], col);
     if (c != 0) keys[i].numeric = ParseDecimal(keys[i].text, keys[i].number);
   }
   MergeSort(rows_, keys, c, descending_);

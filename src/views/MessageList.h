@@ -14,26 +14,28 @@
 namespace sorami {
 
 // Columns of the list, in order.
-enum ListCol : int {
-  kListSender = 0,    // "送信者"
-  kListTitle = 1,     // "表題"
-  kListDate = 2,      // "送信日"
-  kListReadDate = 3,  // "確認日"
-  kListBody = 4,      // "本文": the first 10 characters
-  kListTo = 5,        // "送信先"
-  kListRelation = 6,  // "関係"
-  kListCategory = 7,  // "種別"
-  kListIndex = 8,     // "Index": the record's row in the store
-  kListFolder = 9,    // "Folder"
-  kListColumns = 10,
+enum class ListCol : int {
+  kSender = 0,    // "送信者"
+  kTitle = 1,     // "表題"
+  kDate = 2,      // "送信日"
+  kReadDate = 3,  // "確認日"
+  kBody = 4,      // "本文": the first 10 characters
+  kTo = 5,        // "送信先"
+  kRelation = 6,  // "関係"
+  kCategory = 7,  // "種別"
+  kIndex = 8,     // "Index": the record's row in the store
+  kFolder = 9,    // "Folder"
 };
+inline constexpr int kListColumns = 10;
+// The column number of a list column, as the list widget counts them.
+constexpr int ListColIndex(ListCol c) { return static_cast<int>(c); }
 
 struct ListColumnInfo {
   std::string_view caption;  // code page 932
   int width;                 // design width in pixels
 };
 // Captions and design widths of the ten columns ("関係" and "種別" have none of their own).
-const ListColumnInfo& ListColumn(int col);
+const ListColumnInfo& ListColumn(ListCol col);
 
 // The folder a tree node stands for: its text up to the first "(".
 std::string NodeFolder(std::string_view node_text);
@@ -52,10 +54,10 @@ class MessageList {
   const std::vector<int32_t>& rows() const { return rows_; }
 
   // Text of column `col` of list row i.
-  std::string Text(const TArMastd& store, size_t i, int col) const;
+  std::string Text(const TArMastd& store, size_t i, ListCol col) const;
 
   // A click on column c: inverts the order when c was clicked last, then sorts.
-  void ColumnClick(const TArMastd& store, int c);
+  void ColumnClick(const TArMastd& store, ListCol c);
   bool descending() const { return descending_; }
 
   // Removes list rows (indices into the list, any order) in one pass.
@@ -70,6 +72,6 @@ class MessageList {
 };
 
 // Column text of a store row as the list shows it.
-std::string ListText(const TArMastd& store, int32_t row, int col);
+std::string ListText(const TArMastd& store, int32_t row, ListCol col);
 
 }  // namespace sorami

@@ -39,17 +39,17 @@ class BrowseFixture : public GuiFixture {
 
   int32_t Add(const Rec& r) {
     MastFields f;
-    f[kColTitle] = J(r.title);
-    f[kColFolder] = J(r.folder);
-    f[kColSender] = J(r.sender);
-    f[kColDate] = r.date;
-    f[kColReadDate] = J(r.read_date);
-    f[kColBody] = J(r.body);
-    f[kColTo] = J(r.to);
-    f[kColToList] = J(r.to_list);
-    f[kColCategory] = J(r.category);
-    f[kColCc] = J(r.cc);
-    f[kColBcc] = J(r.bcc);
+    f[MastCol::kTitle] = J(r.title);
+    f[MastCol::kFolder] = J(r.folder);
+    f[MastCol::kSender] = J(r.sender);
+    f[MastCol::kDate] = r.date;
+    f[MastCol::kReadDate] = J(r.read_date);
+    f[MastCol::kBody] = J(r.body);
+    f[MastCol::kTo] = J(r.to);
+    f[MastCol::kToList] = J(r.to_list);
+    f[MastCol::kCategory] = J(r.category);
+    f[MastCol::kCc] = J(r.cc);
+    f[MastCol::kBcc] = J(r.bcc);
     AddMaster(st->store, st->log, false, f);
     return st->store.CtMaster() - 1;
   }
@@ -84,7 +84,8 @@ class BrowseFixture : public GuiFixture {
     List()->scrollTo(at);
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, mods, List()->visualRect(at).center());
   }
-  void ClickHeader(int column) {
+  void ClickHeader(ListCol c) {
+    const int column = ListColIndex(c);
     QHeaderView* h = List()->header();
     const QPoint at(h->sectionViewportPosition(column) + h->sectionSize(column) / 2,
                     h->height() / 2);
@@ -97,7 +98,8 @@ class BrowseFixture : public GuiFixture {
   }
 
   // The texts of one list column, top to bottom.
-  std::vector<std::string> Column(int col) {
+  std::vector<std::string> Column(ListCol c) {
+    const int col = ListColIndex(c);
     std::vector<std::string> out;
     const auto* m = List()->model();
     for (int r = 0; r < m->rowCount(); ++r) {
@@ -105,14 +107,14 @@ class BrowseFixture : public GuiFixture {
     }
     return out;
   }
-  std::vector<std::string> Titles() { return Column(kListTitle); }
+  std::vector<std::string> Titles() { return Column(ListCol::kTitle); }
   // The selected list rows' titles, top to bottom.
   std::vector<std::string> SelectedTitles() {
     std::vector<std::string> out;
     const auto* m = List()->model();
     for (int r = 0; r < m->rowCount(); ++r) {
       if (List()->selectionModel()->isRowSelected(r, {})) {
-        out.push_back(m->index(r, kListTitle).data().toString().toStdString());
+        out.push_back(m->index(r, ListColIndex(ListCol::kTitle)).data().toString().toStdString());
       }
     }
     return out;
@@ -128,7 +130,7 @@ class BrowseFixture : public GuiFixture {
     return out;
   }
   std::string Label(const char* name) { return Find<QLabel>(main, name)->text().toStdString(); }
-  std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, kColFolder)); }
+  std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, MastCol::kFolder)); }
   std::string Status() { return main->StatusText().toStdString(); }
 };
 

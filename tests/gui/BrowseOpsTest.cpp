@@ -18,7 +18,7 @@ TEST_F(BrowseOpsTest, DeleteKeyMovesTheSelectedRecordsEvenAfterSorting) {
   const int32_t c = Add({.title = "c"});
   const int32_t d = Add({.title = "d"});
   Refresh(1);
-  ClickHeader(kListTitle);           // d c b a
+  ClickHeader(ListCol::kTitle);      // d c b a
   ClickRow(1);                       // "c"
   ClickRow(3, Qt::ControlModifier);  // and "a"
   ASSERT_EQ(SelectedTitles(), (Strings{"c", "a"}));
@@ -47,14 +47,14 @@ TEST_F(BrowseOpsTest, DeletingInTheWastebasketErasesTheRecord) {
   ClickRow(0);
   Find<QPushButton>(main, "BtSakujo")->click();
   EXPECT_EQ(Folder(r), "削除済み");
-  for (int col : {kColTitle, kColBody, kColSender, kColReadDate}) {
-    EXPECT_EQ(st->store.Get(r, col), "") << col;
+  for (MastCol col : {MastCol::kTitle, MastCol::kBody, MastCol::kSender, MastCol::kReadDate}) {
+    EXPECT_EQ(st->store.Get(r, col), "") << static_cast<int>(col);
   }
   EXPECT_EQ(Titles(), Strings{});
   ClickNode(6);  // listed again: an item whose texts are empty
   EXPECT_EQ(Titles(), Strings{""});
-  EXPECT_EQ(Column(kListIndex), Strings{"0"});
-  EXPECT_EQ(Column(kListFolder), Strings{"削除済み"});
+  EXPECT_EQ(Column(ListCol::kIndex), Strings{"0"});
+  EXPECT_EQ(Column(ListCol::kFolder), Strings{"削除済み"});
 }
 
 TEST_F(BrowseOpsTest, SelectAllThenDeleteEmptiesTheFolderAtOnce) {
@@ -115,7 +115,7 @@ TEST_F(BrowseOpsTest, MovingTakesOnlyTheLastClickedRowAndTheInboxMakesUnread) {
   EXPECT_EQ(st->store.glix, 0);
   Action(main, "PMenuJushin")->trigger();
   EXPECT_EQ(Folder(a), "受信箱");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColReadDate)), "(未読)");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, MastCol::kReadDate)), "(未読)");
   EXPECT_EQ(Folder(b), "既読");
   EXPECT_EQ(Titles(), Strings{"b"});
   EXPECT_EQ(CountTexts()[0], "受信箱=1 件");
@@ -125,16 +125,16 @@ TEST_F(BrowseOpsTest, MovingTakesOnlyTheLastClickedRowAndTheInboxMakesUnread) {
   ClickRow(0);
   Action(main, "PMenuKidoku")->trigger();
   EXPECT_EQ(Titles(), Strings{"b"});
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, kColReadDate)), "2026/01/02 00:00:00");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, MastCol::kReadDate)), "2026/01/02 00:00:00");
   Action(main, "PMenuJuuyou")->trigger();
   EXPECT_EQ(Folder(b), "重要");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, kColReadDate)), "2026/01/02 00:00:00");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, MastCol::kReadDate)), "2026/01/02 00:00:00");
 
   // Shown again from the inbox, the message moved back there is read once more.
   ClickNode(1);
   ClickRow(0);
   EXPECT_EQ(Folder(a), "既読");
-  EXPECT_NE(Cp932ToUtf8(st->store.Get(a, kColReadDate)), "(未読)");
+  EXPECT_NE(Cp932ToUtf8(st->store.Get(a, MastCol::kReadDate)), "(未読)");
 }
 
 TEST_F(BrowseOpsTest, TheBodyIsStoredOnlyAfterTypingIntoIt) {
@@ -147,18 +147,18 @@ TEST_F(BrowseOpsTest, TheBodyIsStoredOnlyAfterTypingIntoIt) {
   Action(main, "E1")->trigger();  // empties the box only
   EXPECT_EQ(memo->toPlainText(), QString());
   store->trigger();  // nothing typed: nothing stored
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "old a");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, MastCol::kBody)), "old a");
   EXPECT_EQ(Status(), "");
 
   QTest::keyClicks(memo, "new");
   QTest::keyClick(memo, Qt::Key_Return);
   QTest::keyClicks(memo, "line");
-  ClickHeader(kListTitle);  // the list order changes; the typed record does not
+  ClickHeader(ListCol::kTitle);  // the list order changes; the typed record does not
   store->trigger();
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "new\r\nline");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, kColBody)), "old b");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, MastCol::kBody)), "new\r\nline");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, MastCol::kBody)), "old b");
   EXPECT_EQ(Status(), "本文変更完了");
-  EXPECT_EQ(Column(kListBody)[1], "new\r\nline");
+  EXPECT_EQ(Column(ListCol::kBody)[1], "new\r\nline");
   EXPECT_EQ(memo->toPlainText(), QStringLiteral("new\nline"));
 
   // The hidden conversion turns "<BR>" into line breaks and stores at once.
@@ -166,7 +166,7 @@ TEST_F(BrowseOpsTest, TheBodyIsStoredOnlyAfterTypingIntoIt) {
   memo->setPlainText(QStringLiteral("one<BR>two"));
   Action(main, "MenuHenkan")->trigger();
   EXPECT_EQ(memo->toPlainText(), QStringLiteral("one\ntwo"));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, kColBody)), "one\r\ntwo");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(b, MastCol::kBody)), "one\r\ntwo");
 }
 
 }  // namespace

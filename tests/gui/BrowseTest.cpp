@@ -42,9 +42,9 @@ TEST_F(BrowseTest, TreeNodesListTheirFoldersAndTheRootLeavesOutTheWastebasket) {
   Add({.title = "read", .folder = "既読"});
   Refresh(0);
   EXPECT_EQ(Titles(), (Strings{"in", "user", "none", "read"}));
-  EXPECT_EQ(Column(kListIndex), (Strings{"0", "2", "3", "4"}));
-  EXPECT_EQ(Column(kListBody).front(), "漢字漢字漢abcde");
-  EXPECT_EQ(Column(kListFolder), (Strings{"受信箱", "友達", "", "既読"}));
+  EXPECT_EQ(Column(ListCol::kIndex), (Strings{"0", "2", "3", "4"}));
+  EXPECT_EQ(Column(ListCol::kBody).front(), "漢字漢字漢abcde");
+  EXPECT_EQ(Column(ListCol::kFolder), (Strings{"受信箱", "友達", "", "既読"}));
 
   ClickNode(1);
   EXPECT_EQ(Titles(), Strings{"in"});
@@ -111,10 +111,10 @@ TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) 
 
   ClickRow(0);
   EXPECT_EQ(Folder(site), "既読");
-  const std::string read_at = Cp932ToUtf8(st->store.Get(site, kColReadDate));
+  const std::string read_at = Cp932ToUtf8(st->store.Get(site, MastCol::kReadDate));
   EXPECT_EQ(read_at.size(), 19u);
-  EXPECT_EQ(Column(kListReadDate)[0], read_at);    // the list row shows the new read date
-  EXPECT_EQ(Titles(), (Strings{"site", "mail"}));  // and stays until the inbox is listed again
+  EXPECT_EQ(Column(ListCol::kReadDate)[0], read_at);  // the list row shows the new read date
+  EXPECT_EQ(Titles(), (Strings{"site", "mail"}));     // and stays until the inbox is listed again
   EXPECT_EQ(CountTexts()[0], "受信箱=1 件");
   EXPECT_EQ(CountTexts()[1], "既読=2 件");
   ClickRow(0);  // already read: nothing moves
@@ -138,7 +138,7 @@ TEST_F(BrowseTest, ShowingAnUnreadMessageOutsideTheInboxAndRootLeavesItUnread) {
   Refresh(5);
   ClickRow(0);
   EXPECT_EQ(Label("LabelTitle"), "unread but filed");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, kColReadDate)), "(未読)");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, MastCol::kReadDate)), "(未読)");
   EXPECT_EQ(Folder(r), "重要");
 
   Refresh(0);  // the root marks read too
@@ -152,14 +152,14 @@ TEST_F(BrowseTest, HeaderClicksSortAndTheSelectionStaysOnItsRecord) {
   Add({.title = "a", .sender = "z"});
   Refresh(1);
   ClickRow(0);  // "b"
-  ClickHeader(kListTitle);
+  ClickHeader(ListCol::kTitle);
   EXPECT_EQ(Titles(), (Strings{"c", "b", "a"}));
-  ClickHeader(kListTitle);
+  ClickHeader(ListCol::kTitle);
   EXPECT_EQ(Titles(), (Strings{"a", "b", "c"}));
-  ClickHeader(kListTitle);
+  ClickHeader(ListCol::kTitle);
   EXPECT_EQ(Titles(), (Strings{"c", "b", "a"}));
-  ClickHeader(kListSender);  // another column keeps the flag, clear: senders ascending
-  EXPECT_EQ(Column(kListSender), (Strings{"x", "y", "z"}));
+  ClickHeader(ListCol::kSender);  // another column keeps the flag, clear: senders ascending
+  EXPECT_EQ(Column(ListCol::kSender), (Strings{"x", "y", "z"}));
   EXPECT_EQ(SelectedTitles(), Strings{"b"});
   EXPECT_EQ(st->store.glix, 1);  // the last clicked row moved with its record
 }

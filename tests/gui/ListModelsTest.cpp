@@ -43,7 +43,7 @@ TEST_F(ListModelsTest, TheMessageListModelStaysConsistentThroughFillSortAndRemov
   ASSERT_EQ(model.rowCount(), 5);
   EXPECT_EQ(model.columnCount(), 10);
   EXPECT_EQ(model.headerData(8, Qt::Horizontal).toString(), QStringLiteral("Index"));
-  EXPECT_EQ(model.index(2, kListTitle).data().toString(), QStringLiteral("a"));
+  EXPECT_EQ(model.index(2, ListColIndex(ListCol::kTitle)).data().toString(), QStringLiteral("a"));
   EXPECT_EQ(model.index(2, 0).data(MessageListModel::kRecordRole).toInt(), 2);
   EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
 
@@ -53,10 +53,10 @@ TEST_F(ListModelsTest, TheMessageListModelStaysConsistentThroughFillSortAndRemov
   view.selectionModel()->select(model.index(3, 0),
                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
   view.selectionModel()->setCurrentIndex(model.index(3, 0), QItemSelectionModel::NoUpdate);
-  model.ColumnClick(kListTitle);  // e d c b a
-  EXPECT_EQ(model.index(0, kListTitle).data().toString(), QStringLiteral("e"));
+  model.ColumnClick(ListColIndex(ListCol::kTitle));  // e d c b a
+  EXPECT_EQ(model.index(0, ListColIndex(ListCol::kTitle)).data().toString(), QStringLiteral("e"));
   QStringList selected;
-  for (const QModelIndex& i : view.selectionModel()->selectedRows(kListTitle)) {
+  for (const QModelIndex& i : view.selectionModel()->selectedRows(ListColIndex(ListCol::kTitle))) {
     selected << i.data().toString();
   }
   selected.sort();
@@ -65,15 +65,15 @@ TEST_F(ListModelsTest, TheMessageListModelStaysConsistentThroughFillSortAndRemov
 
   model.RemoveRows({4, 0, 2});
   EXPECT_EQ(model.rowCount(), 2);
-  EXPECT_EQ(model.index(0, kListTitle).data().toString(), QStringLiteral("d"));
-  EXPECT_EQ(model.index(1, kListTitle).data().toString(), QStringLiteral("b"));
-  st->store.Set(1, kColTitle, "D");
+  EXPECT_EQ(model.index(0, ListColIndex(ListCol::kTitle)).data().toString(), QStringLiteral("d"));
+  EXPECT_EQ(model.index(1, ListColIndex(ListCol::kTitle)).data().toString(), QStringLiteral("b"));
+  st->store.Set(1, MastCol::kTitle, "D");
   model.RecordChanged(1);
-  EXPECT_EQ(model.index(0, kListTitle).data().toString(), QStringLiteral("D"));
+  EXPECT_EQ(model.index(0, ListColIndex(ListCol::kTitle)).data().toString(), QStringLiteral("D"));
 
   // Read again into a smaller store, a listed record that is gone shows nothing.
   st->store.Clear();
-  EXPECT_EQ(model.index(0, kListTitle).data(), QVariant());
+  EXPECT_EQ(model.index(0, ListColIndex(ListCol::kTitle)).data(), QVariant());
   model.Fill(1, "x");
   EXPECT_EQ(model.rowCount(), 0);
   EXPECT_EQ(g_failures, 0);

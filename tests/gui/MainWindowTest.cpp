@@ -36,7 +36,7 @@ std::string MasterLine(int number, const std::string& title, const std::string& 
 
 std::vector<int> ColumnWidths(QTreeView* list) {
   std::vector<int> w;
-  for (int c = 0; c < kListColumnCount; ++c) w.push_back(list->columnWidth(c));
+  for (int c = 0; c < kListColumns; ++c) w.push_back(list->columnWidth(c));
   return w;
 }
 
@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, ExitSavesTheMasterFile) {
   StartAndShow();
   std::array<std::string_view, 25> cols{};
   cols[3] = "new one";
-  cols[13] = FolderNames[kFolderInbox];
+  cols[13] = FolderName(Folder::kInbox);
   st->store.Append(cols);
   Action(main, "X1")->trigger();
   const std::string saved = ReadFileBytes(MasterDat());

@@ -73,7 +73,7 @@ class SiteWindowsTest : public GuiFixture {
                                              "HONBUN=" + J("本文"),
                                              "FROMDATE=" + date};
     std::string value, msg;
-    ASSERT_TRUE(SendHTTP(st->site, "SENDWIN", server_->address(), fields, value, msg))
+    ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kSendWin, server_->address(), fields, value, msg))
         << Cp932ToUtf8(msg);
   }
 
@@ -90,7 +90,7 @@ class SiteWindowsTest : public GuiFixture {
   std::vector<std::string> Titles() const {
     std::vector<std::string> titles;
     for (int32_t i = 0; i < st->store.CtMaster(); ++i) {
-      titles.push_back(Cp932ToUtf8(st->store.Get(i, kColTitle)));
+      titles.push_back(Cp932ToUtf8(st->store.Get(i, MastCol::kTitle)));
     }
     return titles;
   }
@@ -140,8 +140,8 @@ TEST_F(SiteWindowsTest, FetchByButtonStoresTheMessageAndShowsTheInbox) {
   Send("たろう", "taro", "はなこ", "こんにちは", "2030/01/02 03:04:05");
   ClickGet();
   ASSERT_EQ(Titles(), std::vector<std::string>{"こんにちは"});
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColSender)), "たろう");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColFolder)), "受信箱");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kSender)), "たろう");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kFolder)), "受信箱");
   EXPECT_TRUE(main->StatusText().startsWith(QStringLiteral(" 受信箱 : 1 件")))
       << main->StatusText().toStdString();
   EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$"))

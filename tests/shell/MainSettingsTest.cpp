@@ -23,7 +23,7 @@ TEST(ColumnWidths, StoredEntriesReplaceOnlyTheFirstColumnsAndExtraEntriesAreIgno
   const ListColumnWidths two = ApplyColumnWidths({11, 22});
   EXPECT_EQ(two[0], 11);
   EXPECT_EQ(two[1], 22);
-  for (int i = 2; i < kListColumnCount; ++i) EXPECT_EQ(two[i], kDesignColumnWidths[i]) << i;
+  for (int i = 2; i < kListColumns; ++i) EXPECT_EQ(two[i], kDesignColumnWidths[i]) << i;
 
   std::vector<long> twelve(12, 9);
   const ListColumnWidths all = ApplyColumnWidths(twelve);

@@ -65,7 +65,7 @@ class LiveServer : public test::AppTest {
                                              "HONBUN=" + Utf8ToCp932(body),
                                              "FROMDATE=" + date};
     std::string value;
-    return SendHTTP(st->site, "SENDWIN", st->cur.host, fields, value, msg);
+    return SendHTTP(st->site, SiteRequest::kSendWin, st->cur.host, fields, value, msg);
   }
 
   std::string db_;
@@ -97,12 +97,14 @@ TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThe
   FetchReport out = FetchNewMessages(*st, -1);
   ASSERT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
   ASSERT_EQ(st->store.CtMaster(), 1);  // the notice line is not a message
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColSender)), "はなこ");
-  EXPECT_EQ(st->store.Get(0, kColDate), "2030/01/01 10:00:00");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kSender)), "はなこ");
+  EXPECT_EQ(st->store.Get(0, MastCol::kDate), "2030/01/01 10:00:00");
   // Escaped TAB and CR LF are stored as delivered.
-  EXPECT_EQ(st->store.Get(0, kColTitle), Utf8ToCp932("件名") + "\x0C\x08" + Utf8ToCp932("タブ"));
-  EXPECT_EQ(st->store.Get(0, kColBody), Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, kColFolder)), "受信箱");
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle),
+            Utf8ToCp932("件名") + "\x0C\x08" + Utf8ToCp932("タブ"));
+  EXPECT_EQ(st->store.Get(0, MastCol::kBody),
+            Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kFolder)), "受信箱");
 
   out = FetchNewMessages(*st, -1);  // still on the site, recognised as fetched
   EXPECT_FALSE(out.any_new);
@@ -130,14 +132,14 @@ TEST_F(LiveServer, AttachmentsUploadByteForByte) {
   Login("たろう", "taro pw%");
   ShowAccountRow(st->settei, 1);
   ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
-  EXPECT_EQ(st->store.Get(0, kColAttachments), "photo.bin");
-  EXPECT_EQ(st->store.Get(0, kColTitle), Utf8ToCp932("50％"));  // "%" travels as "％"
+  EXPECT_EQ(st->store.Get(0, MastCol::kAttachments), "photo.bin");
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), Utf8ToCp932("50％"));  // "%" travels as "％"
 
   HttpRequest get;
   get.method = "GET";
   get.url = "http://" + server_->address() + "/bn/WbTenpu.exe?FILE=photo.bin&TOUSER=" +
-            std::string(st->store.Get(0, kColRecipientUser)) +
-            "&TONO=" + std::string(st->store.Get(0, kColServerNo));
+            std::string(st->store.Get(0, MastCol::kRecipientUser)) +
+            "&TONO=" + std::string(st->store.Get(0, MastCol::kServerNo));
   const HttpResponse r = st->site.http->Send(get);
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(r.body, bytes);
@@ -168,7 +170,8 @@ TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
 TEST_F(LiveServer, ADeadHostGivesTheConnectionError) {
   server_->Kill();
   std::string value;
-  EXPECT_FALSE(SendHTTP(st->site, "CHECK", server_->address(), {"COMMAND=CHECK"}, value, msg));
+  EXPECT_FALSE(
+      SendHTTP(st->site, SiteRequest::kCheck, server_->address(), {"COMMAND=CHECK"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
 }
 
@@ -185,8 +188,9 @@ TEST_F(LiveServer, AHostThatNeverAnswersTimesOut) {
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
   st->site.http = MakeQtHttpClient({1000, 1000});
   std::string value;
-  EXPECT_FALSE(SendHTTP(st->site, "CHECK", "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)),
-                        {"COMMAND=CHECK"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kCheck,
+                        "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)), {"COMMAND=CHECK"},
+                        value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
   ::close(fd);
 }

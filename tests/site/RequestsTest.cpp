@@ -88,7 +88,7 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
   http->Answer("x\tOK(PGM)\r\nSYS\tnotice\r\n" + Line("1", "2026/01/01 00:00:00", "ann", "one") +
                "\r\n" + long_line + "\r\n  " + Line("3", "2026/01/01 00:00:00", "ann", "dup") +
                "  \r\nshort\r\n");
-  st->store.Set(st->store.Append({}), kColTitle, "existing");
+  st->store.Set(st->store.Append({}), MastCol::kTitle, "existing");
   auto out = FetchNewMessages(*st, -1);
   ASSERT_EQ(http->sent.size(), 1u);  // the disabled row sent nothing
   EXPECT_EQ(http->sent[0].body,
@@ -96,17 +96,17 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
             "FROMHOST=h1&FROMUSER=sys&");
   EXPECT_TRUE(out.any_new);
   ASSERT_EQ(st->store.CtMaster(), 3);  // "dup" has the date and sender of "one"
-  EXPECT_EQ(st->store.Get(1, kColTitle), "one");
-  EXPECT_EQ(st->store.Get(1, kColNumber), "0001");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, kColFolder)), "受信箱");
-  EXPECT_EQ(st->store.Get(2, kColReplyTo), "");  // fields after the 23rd are dropped
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "one");
+  EXPECT_EQ(st->store.Get(1, MastCol::kNumber), "0001");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kFolder)), "受信箱");
+  EXPECT_EQ(st->store.Get(2, MastCol::kReplyTo), "");  // fields after the 23rd are dropped
   EXPECT_NE(out.checked_at, "");
 
   st->site.leave_on_site = true;
   http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/02/01 00:00:00", "c", escaped_body));
   out = FetchNewMessages(*st, 1);
   EXPECT_EQ(http->sent.back().body.substr(0, 12), "COMMAND=GET&");
-  EXPECT_EQ(st->store.Get(3, kColTitle), escaped_body);  // stored as delivered
+  EXPECT_EQ(st->store.Get(3, MastCol::kTitle), escaped_body);  // stored as delivered
 }
 
 TEST_F(Requests, NothingEnabledMeansNoRequestAndTheNothingNewText) {

@@ -21,8 +21,9 @@ TEST(SiteWire, UrlEncodedBodiesByteForByte) {
 }
 
 TEST(SiteWire, UrlsNameTheServerProgramByKind) {
-  EXPECT_EQ(SiteUrl("GETDYN", "dir.example:8080"), "http://dir.example:8080/bn/WbUpdate.exe?");
-  EXPECT_EQ(SiteUrl("CHECK", "h"), "http://h/bn/WbMessage.exe?");
+  EXPECT_EQ(SiteUrl(SiteRequest::kGetDyn, "dir.example:8080"),
+            "http://dir.example:8080/bn/WbUpdate.exe?");
+  EXPECT_EQ(SiteUrl(SiteRequest::kCheck, "h"), "http://h/bn/WbMessage.exe?");
 }
 
 TEST(SiteWire, MultipartBodyCarriesRawValuesFullWidthPercentAndNumberedFiles) {
@@ -66,7 +67,7 @@ class SendHttpTest : public test::FakeSiteTest {
 };
 
 TEST_F(SendHttpTest, EmptyHostSendsNothing) {
-  EXPECT_FALSE(SendHTTP(st->site, "GET", "", {"COMMAND=GET"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kGet, "", {"COMMAND=GET"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "HOST未設定");
   EXPECT_EQ(value, "unchanged");
   EXPECT_TRUE(http->sent.empty());
@@ -74,14 +75,15 @@ TEST_F(SendHttpTest, EmptyHostSendsNothing) {
 
 TEST_F(SendHttpTest, HeadersBodyFormAndConnectionErrors) {
   http->Answer("x\tOK(PGM)fine\r\nv");
-  ASSERT_TRUE(SendHTTP(st->site, "CHECK", "h:81", {"COMMAND=CHECK", "FROMNAME=a b"}, value, msg));
+  ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kCheck, "h:81", {"COMMAND=CHECK", "FROMNAME=a b"},
+                       value, msg));
   ASSERT_EQ(http->sent.size(), 1u);
   EXPECT_EQ(http->sent[0].url, "http://h:81/bn/WbMessage.exe?");
   EXPECT_EQ(http->sent[0].content_type, "application/x-www-form-urlencoded");
   EXPECT_EQ(http->sent[0].body, "COMMAND=CHECK&FROMNAME=a+b&");
 
   http->Fail();
-  EXPECT_FALSE(SendHTTP(st->site, "GET", "h", {"COMMAND=GET"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kGet, "h", {"COMMAND=GET"}, value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
   EXPECT_EQ(Cp932ToUtf8(value), "接続エラー");
   ASSERT_FALSE(st->aclog.lines().empty());
@@ -94,7 +96,8 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   st->site.send_attachments = {(dir / "f0").string(), (dir / "missing").string(),
                                (dir / "f1").string()};
   http->Answer("x\tOK(PGM)sent");
-  ASSERT_TRUE(SendHTTP(st->site, "SENDWIN", "h", {"COMMAND=SENDWIN", "TITLE=1%"}, value, msg));
+  ASSERT_TRUE(
+      SendHTTP(st->site, SiteRequest::kSendWin, "h", {"COMMAND=SENDWIN", "TITLE=1%"}, value, msg));
   const HttpRequest& r = http->sent[0];
   EXPECT_EQ(r.content_type.rfind("multipart/form-data; boundary=", 0), 0u);
   EXPECT_NE(r.body.find("name=\"FILE0\"; filename=\"" + (dir / "f0").string()), std::string::npos);
@@ -105,13 +108,13 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
       "abc"
       "OK(PGM)" +
       Utf8ToCp932("送信完了"));
-  EXPECT_FALSE(SendHTTP(st->site, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"}, value, msg));
   EXPECT_EQ(value, "abc");
   EXPECT_EQ(Cp932ToUtf8(msg), "送信完了");
   value = "kept";
   msg = "kept";
   http->Answer("refused");
-  EXPECT_FALSE(SendHTTP(st->site, "SENDSMTP", "h", {"COMMAND=SENDSMTP"}, value, msg));
+  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"}, value, msg));
   EXPECT_EQ(value, "kept");
   EXPECT_EQ(msg, "kept");
 }

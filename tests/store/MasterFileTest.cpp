@@ -40,14 +40,14 @@ TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :2 件");
   ASSERT_EQ(st->store.CtMaster(), 2);
-  EXPECT_EQ(st->store.Get(0, kColNumber), "0000");
-  EXPECT_EQ(st->store.Get(1, kColNumber), "0001");
-  EXPECT_EQ(st->store.Get(1, kColTitle), "third");
+  EXPECT_EQ(st->store.Get(0, MastCol::kNumber), "0000");
+  EXPECT_EQ(st->store.Get(1, MastCol::kNumber), "0001");
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "third");
 }
 
 TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
   const int32_t row = Add("to", "ti\ttle", "受信箱", "a\r\nb");
-  st->store.Set(row, kColReplyTo, "last\tcolumn");
+  st->store.Set(row, MastCol::kReplyTo, "last\tcolumn");
   ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   const std::string file = ReadFileBytes(DataFile("Master.dat"));
   EXPECT_NE(file.find("ti\x0C\x08tle\ta\x0C\x0B"
@@ -57,10 +57,10 @@ TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
 
   Remake();
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
-  EXPECT_EQ(st->store.Get(0, kColTitle), "ti\ttle");
-  EXPECT_EQ(st->store.Get(0, kColBody), "a\r\nb");
-  EXPECT_EQ(st->store.Get(0, kColReplyTo), "last\tcolumn");
-  EXPECT_EQ(st->store.Get(0, kColFolder), Utf8ToCp932("受信箱"));
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "ti\ttle");
+  EXPECT_EQ(st->store.Get(0, MastCol::kBody), "a\r\nb");
+  EXPECT_EQ(st->store.Get(0, MastCol::kReplyTo), "last\tcolumn");
+  EXPECT_EQ(st->store.Get(0, MastCol::kFolder), Utf8ToCp932("受信箱"));
 }
 
 TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharacters) {
@@ -94,13 +94,13 @@ TEST_F(MasterFile, ReadsShortLongAndOddLinesAsFarAsTheyGo) {
   WriteFileBytes(DataFile("Master.dat"), file);
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   ASSERT_EQ(st->store.CtMaster(), 5);
-  EXPECT_EQ(st->store.Get(0, kColTo), "only-to");
-  EXPECT_EQ(st->store.Get(0, kColTitle), "");
-  EXPECT_EQ(st->store.Get(1, kColTitle), "t");
-  EXPECT_EQ(st->store.Get(2, kColReplyTo), "f23");
+  EXPECT_EQ(st->store.Get(0, MastCol::kTo), "only-to");
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "");
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "t");
+  EXPECT_EQ(st->store.Get(2, MastCol::kReplyTo), "f23");
   EXPECT_EQ(st->store.Get(2, 24), "");
-  EXPECT_EQ(st->store.Get(3, kColTitle), "after-lead");
-  EXPECT_EQ(st->store.Get(4, kColTo), "\x0C");
+  EXPECT_EQ(st->store.Get(3, MastCol::kTitle), "after-lead");
+  EXPECT_EQ(st->store.Get(4, MastCol::kTo), "\x0C");
 }
 
 TEST_F(MasterFile, ReadingTwoThousandLinesGrowsTheTableOnceAndKeepsEveryRecord) {
@@ -112,8 +112,8 @@ TEST_F(MasterFile, ReadingTwoThousandLinesGrowsTheTableOnceAndKeepsEveryRecord) 
   EXPECT_EQ(st->store.CtMaster(), 2000);
   EXPECT_EQ(st->store.MastCapacity(), 2100);
   EXPECT_EQ(st->store.RowCount(), 2101u);
-  EXPECT_EQ(st->store.Get(1999, kColTo), "to2000");
-  EXPECT_EQ(st->store.Get(1999, kColNumber), "1999");
+  EXPECT_EQ(st->store.Get(1999, MastCol::kTo), "to2000");
+  EXPECT_EQ(st->store.Get(1999, MastCol::kNumber), "1999");
 }
 
 TEST_F(MasterFile, MissingFileLeavesTheStoreAndReportsNotFound) {
@@ -153,18 +153,18 @@ TEST_F(MasterFile, MakeMasterLineAndTheDebugDump) {
 TEST_F(MasterFile, ExistsMasterMatchesDateAndSenderTogether) {
   Add("", "a", "受信箱", "", "2026/12/01 10:00:00", "taro");
   MastFields f;
-  f[kColDate] = "2026/12/01 10:00:00";
-  f[kColSender] = Utf8ToCp932("taro");
+  f[MastCol::kDate] = "2026/12/01 10:00:00";
+  f[MastCol::kSender] = Utf8ToCp932("taro");
   EXPECT_TRUE(ExistsMaster(st->store, st->log, f));
-  f[kColSender] = "hanako";
+  f[MastCol::kSender] = "hanako";
   EXPECT_FALSE(ExistsMaster(st->store, st->log, f));
-  f[kColSender] = "Taro";  // case-sensitive
+  f[MastCol::kSender] = "Taro";  // case-sensitive
   EXPECT_FALSE(ExistsMaster(st->store, st->log, f));
-  f[kColSender] = "taro";
-  f[kColDate] = "2026/12/01 10:00:01";
+  f[MastCol::kSender] = "taro";
+  f[MastCol::kDate] = "2026/12/01 10:00:01";
   EXPECT_FALSE(ExistsMaster(st->store, st->log, f));
   // Changing a record keeps the look-up in step.
-  st->store.Set(0, kColDate, "2026/12/01 10:00:01");
+  st->store.Set(0, MastCol::kDate, "2026/12/01 10:00:01");
   EXPECT_TRUE(ExistsMaster(st->store, st->log, f));
 }
 

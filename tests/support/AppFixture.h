@@ -35,12 +35,12 @@ class AppTest : public ::testing::Test {
               const std::string& body = "", const std::string& date = "",
               const std::string& sender = "") {
     MastFields f;
-    f[kColTo] = Utf8ToCp932(to);
-    f[kColTitle] = Utf8ToCp932(title);
-    f[kColBody] = Utf8ToCp932(body);
-    f[kColDate] = date;
-    f[kColSender] = Utf8ToCp932(sender);
-    f[kColFolder] = Utf8ToCp932(folder);
+    f[MastCol::kTo] = Utf8ToCp932(to);
+    f[MastCol::kTitle] = Utf8ToCp932(title);
+    f[MastCol::kBody] = Utf8ToCp932(body);
+    f[MastCol::kDate] = date;
+    f[MastCol::kSender] = Utf8ToCp932(sender);
+    f[MastCol::kFolder] = Utf8ToCp932(folder);
     AddMaster(st->store, st->log, false, f);
     return st->store.CtMaster() - 1;
   }

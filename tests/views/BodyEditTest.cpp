@@ -15,18 +15,18 @@ class BodyEditTest : public test::StoreTest {
 TEST_F(BodyEditTest, StoresOnlyAfterTypingAndOnlyOnce) {
   const int32_t a = Add("", "a", "受信箱", "old");
   EXPECT_FALSE(edit.Store(st->store, st->log, "nothing typed", msg));
-  EXPECT_EQ(st->store.Get(a, kColBody), "old");
+  EXPECT_EQ(st->store.Get(a, MastCol::kBody), "old");
   EXPECT_EQ(msg, "");
 
   edit.Typed(a);
   ASSERT_TRUE(edit.Store(st->store, st->log, Utf8ToCp932("一行目\n二行目"), msg));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "一行目\r\n二行目");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, MastCol::kBody)), "一行目\r\n二行目");
   EXPECT_EQ(Cp932ToUtf8(msg), "本文変更完了");
   EXPECT_EQ(edit.edited(), -1);
 
   // Storing again without typing leaves the record alone.
   EXPECT_FALSE(edit.Store(st->store, st->log, "other", msg));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, kColBody)), "一行目\r\n二行目");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(a, MastCol::kBody)), "一行目\r\n二行目");
 }
 
 TEST_F(BodyEditTest, ARecordThatNoLongerExistsIsNotWritten) {
@@ -34,7 +34,7 @@ TEST_F(BodyEditTest, ARecordThatNoLongerExistsIsNotWritten) {
   edit.Typed(5);
   EXPECT_FALSE(edit.Store(st->store, st->log, "x", msg));
   EXPECT_EQ(edit.edited(), -1);
-  EXPECT_EQ(st->store.Get(5, kColBody), "");
+  EXPECT_EQ(st->store.Get(5, MastCol::kBody), "");
   EXPECT_EQ(st->store.CtMaster(), 1);
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 class MessageListTest : public test::StoreTest {
  protected:
-  std::vector<std::string> Column(int col) {
+  std::vector<std::string> Column(ListCol col) {
     std::vector<std::string> out;
     for (size_t i = 0; i < list.size(); ++i)
       out.push_back(Cp932ToUtf8(list.Text(st->store, i, col)));
@@ -26,21 +26,22 @@ TEST_F(MessageListTest, TheRootListsEverythingButTheWastebasketAndNodesCutAtTheP
   Add("", "nofolder", "");
   Add("", "read", "既読");
   list.Fill(st->store, 0, FolderNames[0]);
-  EXPECT_EQ(Column(kListTitle), (std::vector<std::string>{"inbox", "user", "nofolder", "read"}));
-  EXPECT_EQ(Column(kListIndex), (std::vector<std::string>{"0", "2", "3", "4"}));
+  EXPECT_EQ(Column(ListCol::kTitle),
+            (std::vector<std::string>{"inbox", "user", "nofolder", "read"}));
+  EXPECT_EQ(Column(ListCol::kIndex), (std::vector<std::string>{"0", "2", "3", "4"}));
 
   EXPECT_EQ(Cp932ToUtf8(NodeFolder(Utf8ToCp932("受信箱(未読)"))), "受信箱");
   EXPECT_EQ(Cp932ToUtf8(NodeFolder(Utf8ToCp932("友達(仕事)"))), "友達");
   list.Fill(st->store, 7, NodeFolder(Utf8ToCp932("友達(仕事)")));
-  EXPECT_EQ(Column(kListTitle), std::vector<std::string>{"user"});
-  list.Fill(st->store, 6, FolderNames[kFolderDeleted]);
-  EXPECT_EQ(Column(kListTitle), std::vector<std::string>{"gone"});
+  EXPECT_EQ(Column(ListCol::kTitle), std::vector<std::string>{"user"});
+  list.Fill(st->store, 6, FolderName(Folder::kDeleted));
+  EXPECT_EQ(Column(ListCol::kTitle), std::vector<std::string>{"gone"});
 }
 
 TEST_F(MessageListTest, BodyColumnShowsTenCharactersCountedTheShiftJisWay) {
   Add("", "t", "受信箱", "漢字漢字漢abcdefghij");
   list.Fill(st->store, 0, "");
-  EXPECT_EQ(Column(kListBody), std::vector<std::string>{"漢字漢字漢abcde"});
+  EXPECT_EQ(Column(ListCol::kBody), std::vector<std::string>{"漢字漢字漢abcde"});
 }
 
 TEST_F(MessageListTest, FirstClickOnSenderSortsDescendingAndRepeatedClicksReverse) {
@@ -48,31 +49,31 @@ TEST_F(MessageListTest, FirstClickOnSenderSortsDescendingAndRepeatedClicksRevers
   Add("", "2", "受信箱", "", "", "a");
   Add("", "3", "受信箱", "", "", "c");
   list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, kListSender);
-  EXPECT_EQ(Column(kListSender), (std::vector<std::string>{"c", "b", "a"}));
-  list.ColumnClick(st->store, kListSender);
-  EXPECT_EQ(Column(kListSender), (std::vector<std::string>{"a", "b", "c"}));
+  list.ColumnClick(st->store, ListCol::kSender);
+  EXPECT_EQ(Column(ListCol::kSender), (std::vector<std::string>{"c", "b", "a"}));
+  list.ColumnClick(st->store, ListCol::kSender);
+  EXPECT_EQ(Column(ListCol::kSender), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(MessageListTest, TextColumnsGoDescendingAscendingDescendingAndNumbersSortAsNumbers) {
   for (const char* t : {"b", "c", "a"}) Add("", t, "受信箱");
   list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, kListTitle);
-  EXPECT_EQ(Column(kListTitle), (std::vector<std::string>{"c", "b", "a"}));
-  list.ColumnClick(st->store, kListTitle);
-  EXPECT_EQ(Column(kListTitle), (std::vector<std::string>{"a", "b", "c"}));
-  list.ColumnClick(st->store, kListTitle);
-  EXPECT_EQ(Column(kListTitle), (std::vector<std::string>{"c", "b", "a"}));
+  list.ColumnClick(st->store, ListCol::kTitle);
+  EXPECT_EQ(Column(ListCol::kTitle), (std::vector<std::string>{"c", "b", "a"}));
+  list.ColumnClick(st->store, ListCol::kTitle);
+  EXPECT_EQ(Column(ListCol::kTitle), (std::vector<std::string>{"a", "b", "c"}));
+  list.ColumnClick(st->store, ListCol::kTitle);
+  EXPECT_EQ(Column(ListCol::kTitle), (std::vector<std::string>{"c", "b", "a"}));
 
   // Another column keeps the flag (clear again after three clicks): numbers ascend, so "9"
   // comes before "10"; a second click reverses.
   for (int i = 3; i <= 10; ++i) Add("", "x", "受信箱");
   list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, kListIndex);
-  EXPECT_EQ(Column(kListIndex),
+  list.ColumnClick(st->store, ListCol::kIndex);
+  EXPECT_EQ(Column(ListCol::kIndex),
             (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
-  list.ColumnClick(st->store, kListIndex);
-  EXPECT_EQ(Column(kListIndex).front(), "10");
+  list.ColumnClick(st->store, ListCol::kIndex);
+  EXPECT_EQ(Column(ListCol::kIndex).front(), "10");
 }
 
 TEST_F(MessageListTest, DatesSortAsTextAndMixedValuesNeverBreakTheSort) {
@@ -80,16 +81,16 @@ TEST_F(MessageListTest, DatesSortAsTextAndMixedValuesNeverBreakTheSort) {
   Add("", "", "受信箱", "", "2025/12/31 23:59:59");
   Add("", "", "受信箱", "", "2026/01/10 00:00:00");
   list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, kListDate);  // flag clear: text columns descending
-  EXPECT_EQ(Column(kListDate),
+  list.ColumnClick(st->store, ListCol::kDate);  // flag clear: text columns descending
+  EXPECT_EQ(Column(ListCol::kDate),
             (std::vector<std::string>{"2026/01/10 00:00:00", "2026/01/02 00:00:00",
                                       "2025/12/31 23:59:59"}));
   // Values whose numeric and text orders disagree ("2" < "10" < "1x" < "2") still sort
   // without harm and keep every row.
   for (const char* t : {"2", "10", "1x", "-3", "", "99999999999"}) Add("", t, "受信箱");
   list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, kListTitle);
-  auto titles = Column(kListTitle);
+  list.ColumnClick(st->store, ListCol::kTitle);
+  auto titles = Column(ListCol::kTitle);
   std::sort(titles.begin(), titles.end());
   EXPECT_EQ(titles,
             (std::vector<std::string>{"", "", "", "", "-3", "10", "1x", "2", "99999999999"}));
@@ -98,10 +99,10 @@ TEST_F(MessageListTest, DatesSortAsTextAndMixedValuesNeverBreakTheSort) {
 TEST_F(MessageListTest, RemovingRowsWorksOnListPositionsAfterSorting) {
   for (const char* t : {"a", "b", "c", "d"}) Add("", t, "受信箱");
   list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, kListTitle);  // d c b a
+  list.ColumnClick(st->store, ListCol::kTitle);  // d c b a
   ASSERT_EQ(*list.RecordOf(0), 3);
   list.RemoveRows({2, 0, 7});  // "b" and "d"; 7 is no row
-  EXPECT_EQ(Column(kListTitle), (std::vector<std::string>{"c", "a"}));
+  EXPECT_EQ(Column(ListCol::kTitle), (std::vector<std::string>{"c", "a"}));
   EXPECT_FALSE(list.RecordOf(2).has_value());
   EXPECT_FALSE(list.RecordOf(-1).has_value());
 }
@@ -109,7 +110,7 @@ TEST_F(MessageListTest, RemovingRowsWorksOnListPositionsAfterSorting) {
 TEST_F(MessageListTest, RowOfFindsARecordAfterSortingAndNotAfterRemoval) {
   for (const char* t : {"a", "b", "c"}) Add("", t, "受信箱");
   list.Fill(st->store, 1, Utf8ToCp932("受信箱"));
-  list.ColumnClick(st->store, kListTitle);  // c b a
+  list.ColumnClick(st->store, ListCol::kTitle);  // c b a
   EXPECT_EQ(list.RowOf(0), 2u);
   EXPECT_EQ(list.RowOf(2), 0u);
   list.RemoveRows({0});

@@ -12,7 +12,7 @@ namespace {
 
 class Ops : public test::StoreTest {
  protected:
-  std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, kColFolder)); }
+  std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, MastCol::kFolder)); }
   std::vector<std::string> NodeTexts() {
     std::vector<std::string> n;
     for (const char* t :
@@ -29,16 +29,17 @@ TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
   ASSERT_TRUE(SakujoMessage(st->store, st->log, {b, a}, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "削除完了 :2 件");
   EXPECT_EQ(Folder(a), "削除済み");
-  EXPECT_EQ(st->store.Get(a, kColTitle), "a");
+  EXPECT_EQ(st->store.Get(a, MastCol::kTitle), "a");
 
   ASSERT_TRUE(SakujoMessage(st->store, st->log, {a}, msg));
   EXPECT_EQ(Folder(a), "削除済み");
-  for (int col : {kColNumber, kColTo, kColTitle, kColBody, kColDate, kColSender}) {
-    EXPECT_EQ(st->store.Get(a, col), "") << col;
+  for (MastCol col : {MastCol::kNumber, MastCol::kTo, MastCol::kTitle, MastCol::kBody,
+                      MastCol::kDate, MastCol::kSender}) {
+    EXPECT_EQ(st->store.Get(a, col), "") << static_cast<int>(col);
   }
   MastFields f;
-  f[kColDate] = "2026/01/01 00:00:00";
-  f[kColSender] = "x";
+  f[MastCol::kDate] = "2026/01/01 00:00:00";
+  f[MastCol::kSender] = "x";
   EXPECT_FALSE(
       ExistsMaster(st->store, st->log, f));  // the erased record no longer counts as fetched
 
@@ -49,21 +50,21 @@ TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
 
 TEST_F(Ops, MovingToTheInboxMakesUnreadAndMovingInPlaceDoesNothing) {
   const int32_t r = Add("", "t", "既読");
-  st->store.Set(r, kColReadDate, "2026/01/01 00:00:00");
+  st->store.Set(r, MastCol::kReadDate, "2026/01/01 00:00:00");
   EXPECT_FALSE(ChangeFolder(st->store, st->log, r, Utf8ToCp932("既読")));
-  EXPECT_EQ(st->store.Get(r, kColReadDate), "2026/01/01 00:00:00");
+  EXPECT_EQ(st->store.Get(r, MastCol::kReadDate), "2026/01/01 00:00:00");
   EXPECT_TRUE(ChangeFolder(st->store, st->log, r, Utf8ToCp932("重要")));
-  EXPECT_EQ(st->store.Get(r, kColReadDate), "2026/01/01 00:00:00");
-  EXPECT_TRUE(ChangeFolder(st->store, st->log, r, FolderNames[kFolderInbox]));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, kColReadDate)), "(未読)");
-  EXPECT_FALSE(ChangeFolder(st->store, st->log, 5, FolderNames[kFolderInbox]));
+  EXPECT_EQ(st->store.Get(r, MastCol::kReadDate), "2026/01/01 00:00:00");
+  EXPECT_TRUE(ChangeFolder(st->store, st->log, r, FolderName(Folder::kInbox)));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, MastCol::kReadDate)), "(未読)");
+  EXPECT_FALSE(ChangeFolder(st->store, st->log, 5, FolderName(Folder::kInbox)));
 }
 
 TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
   const int32_t site = Add("", "s", "受信箱");
   const int32_t mail = Add("", "m", "受信箱");
-  st->store.Set(mail, kColCategory, kMailCategory);
-  st->store.Set(mail, kColReadDate, kUnreadMark);
+  st->store.Set(mail, MastCol::kCategory, kMailCategory);
+  st->store.Set(mail, MastCol::kReadDate, kUnreadMark);
   std::vector<int32_t> receipts;
   FeedbackHook hook = [&](int32_t row) {
     receipts.push_back(row);
@@ -71,10 +72,10 @@ TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
   };
   EXPECT_TRUE(SetKakuninbi(st->store, st->log, site, "2026/02/03 04:05:06", hook));
   EXPECT_EQ(Folder(site), "既読");
-  EXPECT_EQ(st->store.Get(site, kColReadDate), "2026/02/03 04:05:06");
+  EXPECT_EQ(st->store.Get(site, MastCol::kReadDate), "2026/02/03 04:05:06");
   EXPECT_FALSE(
       SetKakuninbi(st->store, st->log, site, "2026/02/03 09:09:09", hook));  // already read
-  EXPECT_EQ(st->store.Get(site, kColReadDate), "2026/02/03 04:05:06");
+  EXPECT_EQ(st->store.Get(site, MastCol::kReadDate), "2026/02/03 04:05:06");
   EXPECT_TRUE(SetKakuninbi(st->store, st->log, mail, "2026/02/03 04:05:07", hook));
   EXPECT_EQ(receipts, std::vector<int32_t>{site});
 }

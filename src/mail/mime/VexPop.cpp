@@ -16,6 +16,23 @@
 
 namespace sorami {
 
+TransferEncoding TransferEncodingOf(std::string_view upper) {
+  if (upper == "BASE64") return TransferEncoding::kBase64;
+  if (upper == "QUOTED-PRINTABLE") return TransferEncoding::kQuotedPrintable;
+  if (upper == "X-UUENCODE") return TransferEncoding::kUuencode;
+  return TransferEncoding::kAsIs;
+}
+
+MediaType MediaTypeOf(std::string_view upper) {
+  if (upper == "TEXT/PLAIN") return MediaType::kTextPlain;
+  if (upper == "TEXT/HTML") return MediaType::kTextHtml;
+  if (upper.starts_with("TEXT/")) return MediaType::kTextOther;
+  if (upper == "MULTIPART/ALTERNATIVE") return MediaType::kMultipartAlternative;
+  if (upper.starts_with("MULTIPART/")) return MediaType::kMultipartOther;
+  if (upper == "MESSAGE/RFC822") return MediaType::kMessageRfc822;
+  return MediaType::kOther;
+}
+
 namespace {
 
 // Deeper nesting than this (of multiparts and enclosed messages) is read as plain lines:
@@ -200,17 +217,17 @@ void TVexPOP::ParseMsg(TVexMsg& msg, LinesView lines) {
 
 void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
   const PartHeaders h = ReadPartHeaders(lines);
-  if (depth < kMaxDepth && h.type.starts_with("MULTIPART/")) {
+  if (depth < kMaxDepth && IsMultipart(h.media())) {
     ParseMultipart(ctx, lines, depth);
     return;
   }
-  if (depth < kMaxDepth && h.type == "MESSAGE/RFC822") {
+  if (depth < kMaxDepth && h.media() == MediaType::kMessageRfc822) {
     LinesView inner = lines;
     StripHeaderLines(inner);
     Parse(ctx, inner, depth + 1);
     return;
   }
-  if (h.type.starts_with("TEXT/") || depth >= kMaxDepth) {
+  if (IsText(h.media()) || depth >= kMaxDepth) {
     LinesView body = lines;
     StripHeaderLines(body);
     // uuencoded files inside the text become attachments; their "end" lines stay.
@@ -241,8 +258,7 @@ void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
     return;
   }
   const LinesView body = SkipHeaderBlock(lines);
-  const bool encoded =
-      h.encoding == "BASE64" || h.encoding == "QUOTED-PRINTABLE" || h.encoding == "X-UUENCODE";
+  const bool encoded = h.transfer() != TransferEncoding::kAsIs;
   if (encoded || !h.name.empty() || h.attachment) {
     Attach(ctx, body, h, false);
   } else {
@@ -256,8 +272,8 @@ void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
   Extract(leaves, lines, depth, -1, groups);
 
   auto is_text_body = [](const PartHeaders& h) {
-    return h.type.starts_with("TEXT/") && h.type != "TEXT/HTML" && h.encoding != "X-UUENCODE" &&
-           h.name.empty() && !h.attachment;
+    return IsText(h.media()) && h.media() != MediaType::kTextHtml &&
+           h.transfer() != TransferEncoding::kUuencode && h.name.empty() && !h.attachment;
   };
   std::vector<PartHeaders> headers;
   headers.reserve(leaves.size());
@@ -265,7 +281,7 @@ void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
   for (const MimeLeaf& leaf : leaves) {
     headers.push_back(leaf.headerless ? PartHeaders{} : ReadPartHeaders(leaf.lines));
     const PartHeaders& h = headers.back();
-    if (leaf.alternative >= 0 && is_text_body(h) && h.type == "TEXT/PLAIN") {
+    if (leaf.alternative >= 0 && is_text_body(h) && h.media() == MediaType::kTextPlain) {
       group_has_plain[static_cast<size_t>(leaf.alternative)] = 1;
     }
   }
@@ -274,11 +290,11 @@ void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
     const MimeLeaf& leaf = leaves[i];
     const PartHeaders& h = headers[i];
     const LinesView body = leaf.headerless ? leaf.lines : SkipHeaderBlock(leaf.lines);
-    if (h.type == "MESSAGE/RFC822") {
+    if (h.media() == MediaType::kMessageRfc822) {
       Parse(ctx, body, depth + 1);
       continue;
     }
-    if (h.type.starts_with("MULTIPART/")) {
+    if (IsMultipart(h.media())) {
       AppendTextBody(ctx, body, PartHeaders{});  // nested beyond the limit: plain lines
       continue;
     }
@@ -286,13 +302,14 @@ void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
       if (leaf.alternative >= 0) {
         // One rendering of an alternative is the body: the plain text when there is one.
         const size_t g = static_cast<size_t>(leaf.alternative);
-        if (group_has_plain[g] && (h.type != "TEXT/PLAIN" || group_plain_used[g])) continue;
-        if (h.type == "TEXT/PLAIN") group_plain_used[g] = 1;
+        if (group_has_plain[g] && (h.media() != MediaType::kTextPlain || group_plain_used[g]))
+          continue;
+        if (h.media() == MediaType::kTextPlain) group_plain_used[g] = 1;
       }
       AppendTextBody(ctx, body, h);
       continue;
     }
-    const bool html = h.type == "TEXT/HTML";
+    const bool html = h.media() == MediaType::kTextHtml;
     Attach(ctx, body, h, html && (h.name.empty() || leaf.alternative >= 0));
   }
 }
@@ -311,7 +328,7 @@ void TVexPOP::Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, i
   }
   const std::string_view value = HeaderValue(line);
   const std::string type = MainValueUpper(value);
-  if (!type.starts_with("MULTIPART/")) {
+  if (!IsMultipart(MediaTypeOf(type))) {
     parts.push_back({text, alternative, false});
     return;
   }
@@ -324,7 +341,8 @@ void TVexPOP::Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, i
   }
   const std::string open = "--" + boundary;
   const std::string close = open + "--";
-  const int group = type == "MULTIPART/ALTERNATIVE" ? next_group++ : alternative;
+  const int group =
+      MediaTypeOf(type) == MediaType::kMultipartAlternative ? next_group++ : alternative;
 
   size_t i = 0;
   while (i < body.size() && TrimRight(body[i]) != open) {
@@ -357,15 +375,15 @@ void TVexPOP::Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, i
 void TVexPOP::AppendTextBody(Context& ctx, LinesView body, const PartHeaders& h) {
   body = DropLeadingEmpty(body);
   std::string bytes;
-  if (h.encoding == "BASE64") {
+  if (h.transfer() == TransferEncoding::kBase64) {
     Base64DecodeLines(body, bytes);
-  } else if (h.encoding == "QUOTED-PRINTABLE") {
+  } else if (h.transfer() == TransferEncoding::kQuotedPrintable) {
     bytes = DecodeQuotedPrintable(body);
   } else {
     bytes = JoinLines(body);
   }
   std::string text = CharsetToSjis(bytes, h.charset);
-  if (h.type == "TEXT/HTML") text = HtmlToText(text);
+  if (h.media() == MediaType::kTextHtml) text = HtmlToText(text);
   std::replace(text.begin(), text.end(), '\0', ' ');
   for (std::string& l : SplitLines(text)) ctx.msg.Text.push_back(std::move(l));
 }
@@ -373,9 +391,9 @@ void TVexPOP::AppendTextBody(Context& ctx, LinesView body, const PartHeaders& h)
 void TVexPOP::Attach(Context& ctx, LinesView part, const PartHeaders& h, bool body_alternative) {
   ProcessAttach(ctx.msg, part, h.name, h.encoding, h.type);
   TAttachedFile& item = ctx.msg.Attachments.back();
-  if (h.type == "TEXT/HTML" && h.name.empty()) body_alternative = true;
+  if (h.media() == MediaType::kTextHtml && h.name.empty()) body_alternative = true;
   item.BodyAlternative = body_alternative;
-  if (body_alternative && h.type == "TEXT/HTML" && ctx.html_text.empty()) {
+  if (body_alternative && h.media() == MediaType::kTextHtml && ctx.html_text.empty()) {
     ctx.html_text = HtmlToText(CharsetToSjis(item.Data, h.charset));
     std::replace(ctx.html_text.begin(), ctx.html_text.end(), '\0', ' ');
   }
@@ -391,15 +409,16 @@ void TVexPOP::ProcessAttach(TVexMsg& msg, LinesView part, std::string file_name,
     name = SanitizeFileName(ChangeExtension(subject, ExtensionOfType(content_type)));
   }
   TAttachedFile& item = msg.Attachments.AddReceived(name, LowerAscii(content_type));
-  if (encoding == "BASE64") {
+  const TransferEncoding transfer = TransferEncodingOf(encoding);
+  if (transfer == TransferEncoding::kBase64) {
     item.Lines = part;
     DecodeBase64Attachment(item);
     item.Lines = {};
-  } else if (encoding == "X-UUENCODE") {
+  } else if (transfer == TransferEncoding::kUuencode) {
     item.Lines = part;
     DecodeUUAttachment(item);
     item.Lines = {};
-  } else if (encoding == "QUOTED-PRINTABLE") {
+  } else if (transfer == TransferEncoding::kQuotedPrintable) {
     item.Data = DecodeQuotedPrintable(part);
   } else {
     item.Data = JoinLines(part);

@@ -37,6 +37,31 @@ struct MimeLeaf {
   bool headerless = false;
 };
 
+// The transfer encodings the parser decodes; any other is taken as it stands.
+enum class TransferEncoding { kAsIs, kBase64, kQuotedPrintable, kUuencode };
+// Of an upper-case Content-Transfer-Encoding value ("BASE64", "QUOTED-PRINTABLE",
+// "X-UUENCODE" for the uuencoded blocks found in a body).
+TransferEncoding TransferEncodingOf(std::string_view upper);
+
+// The media types the parser tells apart.
+enum class MediaType {
+  kTextPlain,
+  kTextHtml,
+  kTextOther,
+  kMultipartAlternative,
+  kMultipartOther,
+  kMessageRfc822,
+  kOther
+};
+// Of an upper-case type without parameters ("TEXT/PLAIN", "MULTIPART/MIXED" ...).
+MediaType MediaTypeOf(std::string_view upper);
+inline bool IsText(MediaType t) {
+  return t == MediaType::kTextPlain || t == MediaType::kTextHtml || t == MediaType::kTextOther;
+}
+inline bool IsMultipart(MediaType t) {
+  return t == MediaType::kMultipartAlternative || t == MediaType::kMultipartOther;
+}
+
 // The headers of a MIME part that the parser acts on.
 struct PartHeaders {
   std::string type = "TEXT/PLAIN";  // upper case, without parameters
@@ -44,6 +69,9 @@ struct PartHeaders {
   std::string encoding = "7BIT";    // upper case
   std::string charset;              // as declared, empty when none
   bool attachment = false;          // Content-Disposition: attachment
+
+  MediaType media() const { return MediaTypeOf(type); }
+  TransferEncoding transfer() const { return TransferEncodingOf(encoding); }
 };
 
 class TVexPOP {

@@ -109,9 +109,9 @@ void TFormMain::FormCreate() {
   ck_nokosu_->setChecked(m.ck_nokosu);
   debug_switch_.set_armed(m.debug);
   ListColumnWidths widths{};
-  for (int c = 0; c < kListColumnCount; ++c) widths[c] = lview_->columnWidth(c);
+  for (int c = 0; c < kListColumns; ++c) widths[c] = lview_->columnWidth(c);
   widths = ApplyColumnWidths(m.column_widths, widths);
-  for (int c = 0; c < kListColumnCount; ++c) {
+  for (int c = 0; c < kListColumns; ++c) {
     lview_->header()->resizeSection(c, static_cast<int>(std::max<long>(widths[c], 0)));
   }
 
@@ -126,7 +126,7 @@ void TFormMain::FormCreate() {
   st_.folder_counts.fill(0);
   tree_->expandAll();
   // The "Index" column only carries the row of the store; 1 pixel keeps it out of sight.
-  lview_->header()->resizeSection(kListIndexColumn, 1);
+  lview_->header()->resizeSection(static_cast<int>(ListCol::kIndex), 1);
   st_.save_on_exit = true;
   ShowDebugMenus(false);
   SetStatus(QString());
@@ -146,7 +146,7 @@ void TFormMain::FormShow() {
   ReadMasterAndShow(msg);
   st_.log.Log(msg);
   if (hooks.read_address_list) hooks.read_address_list();
-  SelectTreeNode(kFolderInbox);
+  SelectTreeNode(FolderNode(Folder::kInbox));
   TreeVClick();
   polling_->Timer1Timer();
   if (debug_switch_.armed()) ShowDebugMenus(true);
@@ -170,7 +170,7 @@ void TFormMain::FormClose() {
   m.page_con = page_con_->currentIndex();
   m.label_jikoku = Sj(label_jikoku_->text());
   m.column_widths.clear();
-  for (int c = 0; c < kListColumnCount; ++c) m.column_widths.push_back(lview_->columnWidth(c));
+  for (int c = 0; c < kListColumns; ++c) m.column_widths.push_back(lview_->columnWidth(c));
   m.host = st_.cur.host;
   m.site = st_.cur.site;
   m.account = st_.cur.account;
@@ -208,7 +208,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TFormMain::ReadMasterAndShow(std::string& msg) {
   if (!ReadMaster(st_.master, st_.store, msg)) return;
-  SelectTreeNode(kFolderRoot);
+  SelectTreeNode(FolderNode(Folder::kRoot));
   if (hooks.show_list) hooks.show_list();
   SetStatus(Qs(msg));
   if (hooks.count_kensuu) hooks.count_kensuu();

@@ -183,19 +183,20 @@ bool TFormMain::HyoujiMessage(bool direct, int index, std::string& msg) {
   }
   panel_honbun_->ShowRecord(st_.store, st_.log, row);
   // Reading from the inbox or the root marks read; any other folder changes nothing.
-  if (TreeNodeSelected(kFolderInbox) || TreeNodeSelected(kFolderRoot)) {
+  if (TreeNodeSelected(FolderNode(Folder::kInbox)) || TreeNodeSelected(FolderNode(Folder::kRoot))) {
     marked = SetKakuninbi(st_.store, st_.log, row, NowText(), hooks.send_feedback);
     if (marked) lview_model_->RecordChanged(row);
   }
   panel_honbun_->tenpu()->hide();
-  if (st_.store.Get(row, kColCategory) == kMailCategory) {
+  if (st_.store.Get(row, MastCol::kCategory) == kMailCategory) {
     shown_kind_ = kMailCategory;
     panel_honbun_->SetSentCaptionVisible(false);
     if (hooks.show_mail_info) hooks.show_mail_info(row);
   } else {
     panel_honbun_->SetSentCaptionVisible(true);
     shown_kind_ = kMessageKind;
-    if (!st_.store.Get(row, kColAttachments).empty() && hooks.show_tenpu && hooks.show_tenpu(row)) {
+    if (!st_.store.Get(row, MastCol::kAttachments).empty() && hooks.show_tenpu &&
+        hooks.show_tenpu(row)) {
       panel_honbun_->tenpu()->show();
     }
   }

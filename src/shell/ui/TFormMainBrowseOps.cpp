@@ -112,7 +112,7 @@ void TFormMain::BtSakujoClick() {
 void TFormMain::PMenuJushinClick(const QAction* item) {
   const int glix = st_.store.glix;
   if (glix < 0) return;
-  const std::string folder = item->data().toInt() == 1 ? std::string(FolderNames[kFolderInbox])
+  const std::string folder = item->data().toInt() == 1 ? std::string(FolderName(Folder::kInbox))
                                                        : NodeFolder(Sj(item->text()));
   // ChangeFolder: only the record of the last clicked row moves.
   const int32_t record = lview_model_->list().RecordOf(glix).value_or(-1);

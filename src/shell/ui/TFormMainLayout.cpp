@@ -74,11 +74,11 @@ QWidget* TFormMain::BuildLeftColumn() {
   tree_->setHeaderHidden(true);
   tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   const QIcon folder = style()->standardIcon(QStyle::SP_DirIcon);
-  auto* root = new QTreeWidgetItem(tree_, {Qs(FolderNames[kFolderRoot])});
+  auto* root = new QTreeWidgetItem(tree_, {Qs(FolderName(Folder::kRoot))});
   root->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
-  for (int i = kFolderInbox; i <= kFolderDeleted; ++i) {
+  for (int i = FolderNode(Folder::kInbox); i <= FolderNode(Folder::kDeleted); ++i) {
     std::string text(FolderNames[i]);
-    if (i == kFolderInbox) text += kUnreadMark;  // "受信箱(未読)"
+    if (i == FolderNode(Folder::kInbox)) text += kUnreadMark;  // "受信箱(未読)"
     auto* node = new QTreeWidgetItem(root, {Qs(text)});
     node->setIcon(0, folder);
   }
@@ -169,7 +169,7 @@ QWidget* TFormMain::BuildRightColumn() {
   // Column widths are the user's and are stored: no section stretches with the window.
   lview_->header()->setStretchLastSection(false);
   lview_->header()->setMinimumSectionSize(0);
-  for (int c = 0; c < kListColumnCount; ++c) {
+  for (int c = 0; c < kListColumns; ++c) {
     lview_->header()->resizeSection(c, MessageListModel::DesignWidth(c));
   }
   TightColumn(panel_list)->addWidget(lview_);

@@ -42,7 +42,7 @@ void TFormMain::InstallSiteHandlers() {
 void TFormMain::BtGetClick() {
   const FetchReport out = SiteFetch(-1);
   // Receipts that arrived show at once when the sent folder is on screen.
-  if (!out.refused && NodeSelected(tree_, kFolderSent)) TreeVClick();
+  if (!out.refused && NodeSelected(tree_, FolderNode(Folder::kSent))) TreeVClick();
 }
 
 FetchReport TFormMain::SiteFetch(int row) {
@@ -58,7 +58,7 @@ void TFormMain::ApplyFetchOutcome(const FetchReport& out) {
   }
   label_jikoku_->setText(Qs(out.checked_at));
   if (out.any_new) {
-    SelectTreeNode(kFolderInbox);
+    SelectTreeNode(FolderNode(Folder::kInbox));
     TreeVClick();
     if (hooks.count_kensuu) hooks.count_kensuu();
   }

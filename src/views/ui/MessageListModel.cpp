@@ -9,7 +9,9 @@ namespace sorami {
 MessageListModel::MessageListModel(const TArMastd& store, QObject* parent)
     : QAbstractTableModel(parent), store_(store) {}
 
-int MessageListModel::DesignWidth(int column) { return ListColumn(column).width; }
+int MessageListModel::DesignWidth(int column) {
+  return ListColumn(static_cast<ListCol>(column)).width;
+}
 
 void MessageListModel::Fill(int node, std::string_view folder) {
   beginResetModel();
@@ -24,7 +26,7 @@ void MessageListModel::ColumnClick(int column) {
   records.reserve(static_cast<size_t>(before.size()));
   for (const QModelIndex& i : before) records.push_back(list_.RecordOf(i.row()).value_or(-1));
 
-  list_.ColumnClick(store_, column);
+  list_.ColumnClick(store_, static_cast<ListCol>(column));
 
   // Where each record stands now, for the indexes the views hold (selection, current row).
   int32_t top = -1;
@@ -74,12 +76,13 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole) return {};
   // A record the store no longer holds (the store was read again) shows nothing.
   if (*record >= store_.CtMaster()) return {};
-  return Qs(list_.Text(store_, static_cast<size_t>(index.row()), index.column()));
+  return Qs(
+      list_.Text(store_, static_cast<size_t>(index.row()), static_cast<ListCol>(index.column())));
 }
 
 QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= kListColumns) return {};
-  if (role == Qt::DisplayRole) return Qs(ListColumn(section).caption);
+  if (role == Qt::DisplayRole) return Qs(ListColumn(static_cast<ListCol>(section)).caption);
   return {};
 }
 

@@ -80,17 +80,17 @@ MessagePane::MessagePane(QWidget* parent) : QWidget(parent) {
 
 void MessagePane::ShowRecord(const TArMastd& s, DiagLog& log, int32_t row) {
   const std::string values[] = {
-      std::string(s.Get(row, kColSender)),
-      std::string(s.Get(row, kColTitle)),
-      SetToName(log, s.Get(row, kColTo), s.Get(row, kColToList)),
-      std::string(s.Get(row, kColDate)),
-      std::string(s.Get(row, kColReadDate)),
-      std::string(s.Get(row, kColFolder)),
-      std::string(s.Get(row, kColCc)),
-      std::string(s.Get(row, kColBcc)),
+      std::string(s.Get(row, MastCol::kSender)),
+      std::string(s.Get(row, MastCol::kTitle)),
+      SetToName(log, s.Get(row, MastCol::kTo), s.Get(row, MastCol::kToList)),
+      std::string(s.Get(row, MastCol::kDate)),
+      std::string(s.Get(row, MastCol::kReadDate)),
+      std::string(s.Get(row, MastCol::kFolder)),
+      std::string(s.Get(row, MastCol::kCc)),
+      std::string(s.Get(row, MastCol::kBcc)),
   };
   for (qsizetype i = 0; i < values_.size(); ++i) values_[i]->setText(Qs(values[i]));
-  memo_rich_->setPlainText(Qs(UnescapeField(s.Get(row, kColBody))));
+  memo_rich_->setPlainText(Qs(UnescapeField(s.Get(row, MastCol::kBody))));
   record_ = row;
 }
 
