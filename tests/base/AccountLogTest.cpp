@@ -5,19 +5,16 @@
 namespace sorami {
 namespace {
 
-std::time_t At(int h, int m, int s) {
+// The local time written "yyyy-mm-dd hh:nn:ss".
+std::time_t At(const char* when) {
   std::tm tm{};
-  tm.tm_year = 126;
-  tm.tm_mday = 1;
-  tm.tm_hour = h;
-  tm.tm_min = m;
-  tm.tm_sec = s;
+  strptime(when, "%Y-%m-%d %H:%M:%S", &tm);
   tm.tm_isdst = -1;
   return std::mktime(&tm);
 }
 
 TEST(AccountLog, LinesAreAlignedColumnsAfterTheTime) {
-  AccountLog log([] { return At(9, 8, 7); });
+  AccountLog log([] { return At("2026-01-01 09:08:07"); });
   log.AddLogLine("GET ", "taro", "site", "host:80", "usr", "new 1");
   log.AddLogLine("SEND", "taro", "site", "h", "u", "ignored");
   log.AddLogLine("FEED", std::string(30, 'x'), "s", "long-host-name", "users", "e");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "base/MbText.h"
 
 namespace sorami {
@@ -12,19 +14,16 @@ const std::string kA = "\x83\x41";    // ア: second byte is 'A'
 const std::string kKan = "\x8A\xBF";  // 漢
 const std::string kJi = "\x8E\x9A";   // 字
 
-TEST(MbText, LengthCountsDoubleByteCharactersOnceAndALoneLeadByteAtTheEndAsOne) {
+TEST(MbText, LengthCopyAndPosCountDoubleByteCharactersOnceAndALoneLeadByteAtTheEndAsOne) {
   EXPECT_EQ(MbLength(""), 0);
   EXPECT_EQ(MbLength("abc"), 3);
   EXPECT_EQ(MbLength(kKan + kJi + "x"), 3);
   EXPECT_EQ(MbLength("ab\x83"), 3);    // lead byte as the last byte is a character of its own
   EXPECT_EQ(MbLength("\x83\x09"), 1);  // any byte after a lead byte belongs to it
-}
 
-TEST(MbText, CopyCountsCharacters) {
   const std::string five_kanji = kKan + kJi + kKan + kJi + kKan;
   const std::string text = five_kanji + "abcde" + "xyz";
   EXPECT_EQ(MbCopy(text, 1, 10), five_kanji + "abcde");
-  EXPECT_EQ(MbCopy(text, 1, 10).size(), 15u);
   EXPECT_EQ(MbCopy(text, 0, 2), kKan + kJi);  // index 0 counts as 1
   EXPECT_EQ(MbCopy(text, 2, 1), kJi);
   EXPECT_EQ(MbCopy(text, 6, 100), "abcdexyz");
@@ -32,9 +31,7 @@ TEST(MbText, CopyCountsCharacters) {
   EXPECT_EQ(MbCopy(text, -1, 3), "");
   EXPECT_EQ(MbCopy(text, 14, 3), "");  // starts beyond the end
   EXPECT_EQ(MbCopy("", 1, 3), "");
-}
-
-TEST(MbText, PosNeverMatchesInsideADoubleByteCharacter) {
+  // Pos never matches inside a double-byte character.
   EXPECT_EQ(MbPos("\\", kSo + "\\"), 2);  // the 0x5C of ソ is not a backslash
   EXPECT_EQ(MbPos("\\", kHyo + kSo), 0);
   EXPECT_EQ(MbPos("A", kA + "A"), 2);  // the 'A' inside ア is not a letter
@@ -47,30 +44,28 @@ TEST(MbText, PosNeverMatchesInsideADoubleByteCharacter) {
   EXPECT_EQ(MbPos("B", "abc"), 0);  // case-sensitive
 }
 
-TEST(MbText, SplitTokenWalksFieldsAndIgnoresLatinCase) {
-  std::string text = "a\tb";
-  std::string token = "stale";
-  SplitToken("\t", text, token);
-  EXPECT_EQ(token, "a");
-  EXPECT_EQ(text, "b");
-  SplitToken("\t", text, token);
-  EXPECT_EQ(token, "b");
-  EXPECT_EQ(text, "");
-  SplitToken("\t", text, token);
-  EXPECT_EQ(token, "");
-
-  text = "no paren";
-  SplitToken("(", text, token);
-  EXPECT_EQ(token, "no paren");
-  EXPECT_EQ(text, "");
-
-  text = "xxAyyaz";
-  SplitToken("a", text, token);
-  EXPECT_EQ(token, "xx");
-  EXPECT_EQ(text, "yyaz");
-
+TEST(MbText, SplitTokenCutsAtWholeCharactersAndIgnoresLatinCase) {
+  struct Case {
+    std::string separator, text, token, rest;
+  };
+  const std::vector<Case> cases = {
+      {"\t", "a\tb", "a", "b"},
+      {"\t", "", "", ""},
+      {"(", "no paren", "no paren", ""},
+      {"a", "xxAyyaz", "xx", "yyaz"},
+      {"\\", kSo + kHyo + "\\rest", kSo + kHyo, "rest"},  // second bytes 0x5C are no separator
+      // Folding case changes single-byte letters only: ア (0x83 0x41) does not become 0x83 0x61.
+      {"A", kA + "a" + kA, kA, kA},
+      {"a", "\x83\x61Z", "\x83\x61Z", ""},  // ャ, second byte 'a'
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text, token = "stale";
+    SplitToken(c.separator, text, token);
+    EXPECT_EQ(token, c.token) << c.text;
+    EXPECT_EQ(text, c.rest) << c.text;
+  }
   // Trailing separator: no empty last field; adjacent separators: an empty field between.
-  text = "1;;2;";
+  std::string text = "1;;2;", token;
   std::vector<std::string> fields;
   while (!text.empty()) {
     SplitToken(";", text, token);
@@ -79,38 +74,17 @@ TEST(MbText, SplitTokenWalksFieldsAndIgnoresLatinCase) {
   EXPECT_EQ(fields, (std::vector<std::string>{"1", "", "2"}));
 }
 
-TEST(MbText, SplitTokenKeepsDoubleByteCharactersWhoseSecondByteLooksLikeTheSeparator) {
-  std::string text = kSo + kHyo + "\\rest";
-  std::string token;
-  SplitToken("\\", text, token);
-  EXPECT_EQ(token, kSo + kHyo);
-  EXPECT_EQ(text, "rest");
-
-  // Folding case changes single-byte letters only: ア (0x83 0x41) does not become 0x83 0x61.
-  text = kA + "a" + kA;
-  SplitToken("A", text, token);
-  EXPECT_EQ(token, kA);
-  EXPECT_EQ(text, kA);
-
-  text = std::string("\x83\x61") + "Z";  // ャ, second byte 'a'
-  SplitToken("a", text, token);
-  EXPECT_EQ(token, "\x83\x61Z");
-  EXPECT_EQ(text, "");
-}
-
 TEST(MbText, ReplaceAllReplacesEveryWholeCharacterOccurrenceWithoutOverlap) {
-  std::string text = "aaa";
-  ReplaceAll("aa", "b", text);
-  EXPECT_EQ(text, "ba");
-  text = kSo + "\\" + kSo;
-  ReplaceAll("\\", "/", text);
-  EXPECT_EQ(text, kSo + "/" + kSo);
-  text = "<BR>x<BR>";
-  ReplaceAll("<BR>", "\r\n", text);
-  EXPECT_EQ(text, "\r\nx\r\n");
-  text = "abc";
-  ReplaceAll("a", "aa", text);  // replacement text is not scanned again
-  EXPECT_EQ(text, "aabc");
+  const std::vector<std::array<std::string, 4>> cases = {
+      {"aa", "b", "aaa", "ba"},
+      {"\\", "/", kSo + "\\" + kSo, kSo + "/" + kSo},
+      {"<BR>", "\r\n", "<BR>x<BR>", "\r\nx\r\n"},
+      {"a", "aa", "abc", "aabc"},  // the replacement text is not scanned again
+  };
+  for (auto [from, to, text, expected] : cases) {
+    ReplaceAll(from, to, text);
+    EXPECT_EQ(text, expected) << from;
+  }
 }
 
 TEST(MbText, FieldEscapingRoundTripsTabsAndLineBreaks) {

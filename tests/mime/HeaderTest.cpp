@@ -1,12 +1,9 @@
 // Encoded words, header lines and parameters, addresses, dates and the small routines.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <regex>
 
 #include "MailTestUtil.h"
-#include "base/DiagLog.h"
 #include "mail/mime/EncodedWord.h"
 #include "mail/mime/MailAddress.h"
 #include "mail/mime/MailDate.h"
@@ -92,17 +89,8 @@ TEST(Addresses, ExtractAndListAddressesCharacterByCharacter) {
   EXPECT_EQ(AddressListToStrings(Sj("ア") + " <A@B>"), (std::vector<std::string>{"a@b"}));
   EXPECT_EQ(SplitAddresses("a <x,y@z>, (c,d) e@f, , \"g,h\" <i@j>"),
             (std::vector<std::string>{"a <x,y@z>", "(c,d) e@f", "\"g,h\" <i@j>"}));
-}
-
-TEST(Addresses, OnlyMailKeepsAddressesAndLogsItsSteps) {
-  DiagLog log([] { return std::time_t(0); });
-  log.Attach();
-  EXPECT_EQ(OnlyMail(Sj("太郎 <t@x>、b@y, 院長, c@z"), &log), "t@x,b@y,c@z");
+  EXPECT_EQ(OnlyMail(Sj("太郎 <t@x>、b@y, 院長, c@z")), "t@x,b@y,c@z");
   EXPECT_EQ(OnlyMail("a@b,,c@d"), "a@b");  // an empty piece ends the scan
-  bool logged_result = false;
-  for (const std::string& l : log.lines())
-    logged_result |= l.find("=> t@x,b@y,c@z") != std::string::npos;
-  EXPECT_TRUE(logged_result);
 }
 
 TEST(HeaderLines, FindTheNamedHeaderAndUnfoldIt) {
@@ -159,21 +147,6 @@ TEST(HeaderLines, ParametersPlainAndRfc2231) {
 
 class MailDates : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    saved_ = tz ? tz : "";
-    had_ = tz != nullptr;
-    setenv("TZ", "JST-9", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (had_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
   static std::string Parse(std::string_view text) {
     MailDateTime v = -1;
     const bool found = ParseMailDate(text, v);
@@ -181,8 +154,7 @@ class MailDates : public ::testing::Test {
   }
 
  private:
-  std::string saved_;
-  bool had_ = false;
+  test::JapanTime jst_;
 };
 
 TEST_F(MailDates, ReadTheCommonFormsAndConvertZonesToLocalTime) {
@@ -219,28 +191,18 @@ TEST(MailIds, MessageIdAndBoundaryHaveTheirFormAndDiffer) {
   EXPECT_TRUE(std::regex_match(b, std::regex("--_VEX_bound_[a-y]{12}"))) << b;
   EXPECT_NE(MakeMessageId("x"), MakeMessageId("x"));
   EXPECT_NE(MakeBoundary(), MakeBoundary());
-  // Over many draws every allowed letter turns up and no other.
-  std::string letters;
-  for (int i = 0; i < 200; ++i) letters += MakeBoundary(gen).substr(13);
-  EXPECT_EQ(letters.find_first_not_of("abcdefghijklmnopqrstuvwxy"), std::string::npos);
-  EXPECT_NE(letters.find('y'), std::string::npos);
-  EXPECT_NE(letters.find('a'), std::string::npos);
 }
 
-TEST(SmallRoutines, IpAddressesAndTokens) {
-  EXPECT_TRUE(IsIPAddress("192.168.0.1"));
-  EXPECT_TRUE(IsIPAddress("0.0.0.255"));
-  EXPECT_FALSE(IsIPAddress("256.1.1.1"));
-  EXPECT_FALSE(IsIPAddress("1.2.3"));
-  EXPECT_FALSE(IsIPAddress("1.2.3.4.5"));
-  EXPECT_FALSE(IsIPAddress("1..2.3"));
-  EXPECT_FALSE(IsIPAddress("mail.example.jp"));
+TEST(SmallRoutines, IpAddressesTokensAndTempFiles) {
+  for (const char* ip : {"192.168.0.1", "0.0.0.255"}) EXPECT_TRUE(IsIPAddress(ip)) << ip;
+  for (const char* no : {"256.1.1.1", "1.2.3", "1.2.3.4.5", "1..2.3", "mail.example.jp"}) {
+    EXPECT_FALSE(IsIPAddress(no)) << no;
+  }
   EXPECT_EQ(TokenToInt("  +OK 12 3456", 2, -1), 12);
   EXPECT_EQ(TokenToInt("+OK 12 3456", 3, -1), 3456);
   EXPECT_EQ(TokenToInt("+OK 12", 4, -1), -1);
   EXPECT_EQ(TokenToInt("+OK abc", 2, -7), -7);
   const std::filesystem::path t = TempFileName();
-  EXPECT_EQ(t.filename().string().substr(0, 3), "vex");
   EXPECT_FALSE(std::filesystem::exists(t));
   EXPECT_NE(TempFileName(), t);
 }

@@ -56,9 +56,7 @@ TEST(DetectKanjiCode, TellsEachCodeFromItsBytes) {
   EXPECT_EQ(DetectKanjiCode(""), kCodeAscii);
   EXPECT_EQ(DetectKanjiCode("plain ASCII text"), kCodeAscii);
   EXPECT_EQ(DetectKanjiCode("bell \x07 here"), kCodeBinary);
-  EXPECT_EQ(DetectKanjiCode("ab\xFF"
-                            "cd"),
-            kCodeBinary);
+  EXPECT_EQ(DetectKanjiCode("ab\xFF.cd"), kCodeBinary);
   EXPECT_EQ(DetectKanjiCode("x" + kKanjiIn + "$3$s(J"), kCodeJis);
   EXPECT_EQ(DetectKanjiCode("x\x1B$@$3$s"), kCodeJisOld);
   EXPECT_EQ(DetectKanjiCode(Sj("日本語のテキスト")), kCodeSjis);
@@ -126,16 +124,12 @@ TEST(KanjiConversion, IbmAndNecCharactersSurviveARoundTripThroughJis) {
 }
 
 TEST(KanjiConversion, HalfWidthKatakanaEscapeAndShiftComeThroughAsHalfWidth) {
-  EXPECT_EQ(U8(JisToSjis("\x1B(I"
-                         "1234\x1B(B!")),
-            "ｱｲｳｴ!");
+  EXPECT_EQ(U8(JisToSjis("\x1B(I1234\x1B(B!")), "ｱｲｳｴ!");
   EXPECT_EQ(U8(JisToSjis("a\x0E"
                          "6^\x0F"
                          "b")),
             "aｶﾞb");
-  EXPECT_EQ(JisToEuc("\x1B(I"
-                     "1"),
-            "\x8E\xB1");
+  EXPECT_EQ(JisToEuc("\x1B(I1"), "\x8E\xB1");
 }
 
 TEST(KanjiConversion, WhatCodePage932CannotHoldBecomesGeta) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -52,26 +51,7 @@ const std::vector<Expected> kSigned = {
     {"smime.p7s", 143, "application/pkcs7-signature", "\x82\x1C\x87\x84"}};
 
 class Letters : public ::testing::TestWithParam<std::string> {
- protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    had_tz_ = tz != nullptr;
-    if (tz) saved_tz_ = tz;
-    setenv("TZ", "JST-9", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (had_tz_) {
-      setenv("TZ", saved_tz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  bool had_tz_ = false;
-  std::string saved_tz_;
+  test::JapanTime jst_;
 };
 
 TEST_P(Letters, ReadsAsTheReaderSeesIt) {

@@ -2,6 +2,8 @@
 // compared as code page 932, the system's text.
 #pragma once
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -28,5 +30,20 @@ inline void ReadMail(std::string raw, TVexMsg& msg, TVexPOP* parser = nullptr) {
 inline std::string MailData(const std::string& relative) {
   return ReadFileBytes(DataFile("mail/" + relative));
 }
+
+// Local time is Japan's while this lives; mail dates are shown in local time.
+class JapanTime {
+ public:
+  JapanTime() : had_(std::getenv("TZ")), saved_(had_ ? std::getenv("TZ") : "") { Set("JST-9"); }
+  ~JapanTime() { had_ ? Set(saved_.c_str()) : (unsetenv("TZ"), tzset()); }
+
+ private:
+  static void Set(const char* tz) {
+    setenv("TZ", tz, 1);
+    tzset();
+  }
+  bool had_;
+  std::string saved_;
+};
 
 }  // namespace sorami::test

@@ -33,16 +33,6 @@ std::vector<std::string> BodyUtf8(const TVexMsg& msg) {
   return out;
 }
 
-TEST(ParseMsg, SinglePartWithoutContentTypeIsA7BitTextBody) {
-  TVexMsg msg;
-  ReadMail(Join({"From: a@b", "Subject: hi", "", "", "line 1", "line 2"}), msg);
-  EXPECT_EQ(msg.ContentType, "TEXT/PLAIN");
-  EXPECT_EQ(msg.Encoding, "7BIT");
-  EXPECT_EQ(msg.Text, (std::vector<std::string>{"line 1", "line 2"}));
-  EXPECT_EQ(msg.From, "a@b");
-  EXPECT_TRUE(msg.Attachments.empty());
-}
-
 TEST(ParseMsg, MixedTextAndPdfGiveOneBodyAndOneJapaneseNamedAttachment) {
   TVexMsg msg;
   ReadMail(Join({"Subject: =?ISO-2022-JP?B?GyRCSnM5cBsoQg==?=",
@@ -121,7 +111,7 @@ TEST(ParseMsg, FileNamesLoseWhatCouldLeaveTheAttachmentDirectory) {
   EXPECT_EQ(msg.Text, (std::vector<std::string>{"untyped part after a named one"}));
 }
 
-TEST(ParseMsg, UuencodedBlockInPlainTextBecomesAnAttachment) {
+TEST(ParseMsg, UuencodedBlocksInPlainTextBecomeAttachments) {
   TVexMsg msg;
   ReadMail(
       Join({"Subject: uu", "", "see the file", "begin 644 cat.txt", "#0V%T", "`", "end", "after"}),
@@ -131,28 +121,24 @@ TEST(ParseMsg, UuencodedBlockInPlainTextBecomesAnAttachment) {
   EXPECT_EQ(msg.Attachments[0].Data, "Cat");
   EXPECT_EQ(msg.Attachments[0].ContentType, "application/octet-stream");
   EXPECT_EQ(msg.Text, (std::vector<std::string>{"see the file", "end", "after"}));
-}
 
-TEST(ParseMsg, UuencodeFormatErrorEndsOnlyThatAttachment) {
-  TVexMsg msg;
-  ReadMail(Join({"Subject: uu", "", "begin 644 a.bin", "#0V%T",
+  TVexMsg broken;  // a format error ends only that attachment
+  ReadMail(Join({"", "begin 644 a.bin", "#0V%T",
                  "\x7F"
                  "bad line",
                  "#0V%T", "end", "begin 600 b.bin", "#0V%T", "end", "text"}),
-           msg);
-  ASSERT_EQ(msg.Attachments.Count(), 2u);
-  EXPECT_EQ(msg.Attachments[0].Data, "Cat");  // what came before the broken line
-  EXPECT_EQ(msg.Attachments[1].Name, "b.bin");
-  EXPECT_EQ(msg.Attachments[1].Data, "Cat");
-  EXPECT_EQ(msg.Text.back(), "text");
-}
+           broken);
+  ASSERT_EQ(broken.Attachments.Count(), 2u);
+  EXPECT_EQ(broken.Attachments[0].Data, "Cat");  // what came before the broken line
+  EXPECT_EQ(broken.Attachments[1].Name, "b.bin");
+  EXPECT_EQ(broken.Attachments[1].Data, "Cat");
+  EXPECT_EQ(broken.Text.back(), "text");
 
-TEST(ParseMsg, UuencodedBlockWithoutEndRunsToTheEndOfTheBody) {
-  TVexMsg msg;
-  ReadMail(Join({"", "begin 644 x.bin", "#0V%T", "#0V%T"}), msg);
-  ASSERT_EQ(msg.Attachments.Count(), 1u);
-  EXPECT_EQ(msg.Attachments[0].Data, "CatCat");
-  EXPECT_TRUE(msg.Text.empty());
+  TVexMsg unended;  // no "end": the block runs to the end of the body
+  ReadMail(Join({"", "begin 644 x.bin", "#0V%T", "#0V%T"}), unended);
+  ASSERT_EQ(unended.Attachments.Count(), 1u);
+  EXPECT_EQ(unended.Attachments[0].Data, "CatCat");
+  EXPECT_TRUE(unended.Text.empty());
 }
 
 TEST(ParseMsg, EveryPartIsReadInItsOwnCharsetWhateverItsEncoding) {
@@ -291,29 +277,31 @@ TEST(ParseMsg, DecodeEventsReportProgressInSteps) {
   EXPECT_EQ(few.seen, (std::vector<std::string>{"start n 3", "33", "67", "100", "end"}));
 }
 
-TEST(ParseMsg, HeaderFieldsAreDecodedAndSemicolonsKept) {
+TEST(ParseMsg, HeaderFieldsAreDecodedAndMissingTypeMeansPlainText) {
   TVexMsg msg;
-  ReadMail(Join({"From user@example.com Tue Dec  1 10:00:00 2026",
-                 "Return-Path: <user@example.com>", "Message-ID: <id-1@example.com>",
-                 "In-Reply-To: <id-0@example.com>", "Date: Tue, 1 Dec 2026 10:00:00 +0900",
-                 "Subject: part one; part two", "Sender: =?UTF-8?B?6YO15L6/?= <s@x>",
-                 "Reply-To: =?UTF-8?B?6YO15L6/?= <r@x>", "To: a@x,", " =?UTF-8?B?6YO15L6/?= <b@x>",
-                 "Cc: c@x", "Content-Type: Text/Plain; charset=us-ascii",
-                 "Content-Transfer-Encoding: 7Bit", "", "x"}),
-           msg);
+  // The addresses and ids of every header are checked on the letters; here the rest.
+  ReadMail(
+      Join({"From user@example.com Tue Dec  1 10:00:00 2026", "Return-Path: <user@example.com>",
+            "Date: Tue, 1 Dec 2026 10:00:00 +0900", "Subject: part one; part two", "To: a@x,",
+            " =?UTF-8?B?6YO15L6/?= <b@x>", "Content-Type: Text/Plain; charset=us-ascii",
+            "Content-Transfer-Encoding: 7Bit", "", "x"}),
+      msg);
   EXPECT_EQ(msg.Subject, "part one; part two");
   EXPECT_EQ(msg.From, "user@example.com Tue Dec  1 10:00:00 2026");  // no From: header
-  EXPECT_EQ(U8(msg.Sender), "\"郵便\" <s@x>");
-  EXPECT_EQ(U8(msg.ReplyTo), "郵便 <r@x>");
   EXPECT_EQ(U8(msg.SendTo), "a@x,郵便<b@x>");
-  EXPECT_EQ(msg.CC, "c@x");
-  EXPECT_EQ(msg.MessageId, "<id-1@example.com>");
-  EXPECT_EQ(msg.InReplyTo, "<id-0@example.com>");
   EXPECT_EQ(msg.ReturnPath, "<user@example.com>");
   EXPECT_EQ(msg.DateText, "Tue, 1 Dec 2026 10:00:00 +0900");
   EXPECT_GT(msg.DateValue, 10000.0);
   EXPECT_EQ(msg.ContentType, "TEXT/PLAIN");
   EXPECT_EQ(msg.Encoding, "7BIT");
+
+  TVexMsg bare;  // no type: 7-bit plain text, whose body starts after the first empty line
+  ReadMail(Join({"From: a@b", "Subject: hi", "", "", "line 1", "line 2"}), bare);
+  EXPECT_EQ(bare.ContentType, "TEXT/PLAIN");
+  EXPECT_EQ(bare.Encoding, "7BIT");
+  EXPECT_EQ(bare.Text, (std::vector<std::string>{"line 1", "line 2"}));
+  EXPECT_EQ(bare.From, "a@b");
+  EXPECT_TRUE(bare.Attachments.empty());
 }
 
 TEST(ReceiveFixes, UnencodedJisHeadersAndASubjectThatLostItsEscapes) {
@@ -338,7 +326,6 @@ TEST(Attachments, OutgoingNameIsJisAndTypeComesFromTheExtension) {
   EXPECT_EQ(JisToSjis(pdf.Name), Sj("報告.pdf"));
   EXPECT_EQ(pdf.Name.substr(0, 3), "\x1B$B");
   EXPECT_EQ(pdf.ContentType, "application/pdf");
-  EXPECT_EQ(pdf.FullPath, Sj("C:\\文書\\報告.pdf"));
   EXPECT_EQ(files.Add("/tmp/plain.txt").Name, "plain.txt");
   EXPECT_EQ(files[1].ContentType, "text/plain");
   EXPECT_EQ(files.Add("noext.zzqq").ContentType, "application/octet-stream");

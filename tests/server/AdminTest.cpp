@@ -25,17 +25,11 @@ std::vector<std::string> Column(const std::string& db, const char* sql) {
   return out;
 }
 
-class Admin : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { world = &SharedWorld(); }
-  static World* world;
-};
-World* Admin::world = nullptr;
-
-TEST_F(Admin, NamesAreStoredAsCodePage932AndPasswordsOnlyAsHashes) {
-  EXPECT_EQ(Column(world->db(), "SELECT name FROM site ORDER BY id"),
+TEST(Admin, NamesAreStoredAsCodePage932AndPasswordsOnlyAsHashes) {
+  const World& w = SharedWorld();
+  EXPECT_EQ(Column(w.db(), "SELECT name FROM site ORDER BY id"),
             (std::vector<std::string>{Sj("広場"), Sj("別館"), Sj("秘密")}));
-  std::vector<std::string> hashes = Column(world->db(), "SELECT passhash FROM member");
+  std::vector<std::string> hashes = Column(w.db(), "SELECT passhash FROM member");
   ASSERT_EQ(hashes.size(), 4u);
   for (const std::string& h : hashes) {
     EXPECT_TRUE(h.starts_with("$argon2id$")) << h;
@@ -43,13 +37,14 @@ TEST_F(Admin, NamesAreStoredAsCodePage932AndPasswordsOnlyAsHashes) {
       EXPECT_EQ(h.find(Sj(a->pass)), std::string::npos);
     }
   }
-  const std::string list = world->Admin({"list"}).out;
+  const std::string list = w.Admin({"list"}).out;
   EXPECT_NE(list.find("ソ表%秘密"), std::string::npos) << list;
   EXPECT_NE(list.find("dynamic=DYN$bekkan"), std::string::npos);
 }
 
-TEST_F(Admin, BadArgumentsAreRefusedAndChangeNothing) {
-  const std::string before = world->Admin({"list"}).out;
+TEST(Admin, BadArgumentsAreRefusedAndChangeNothing) {
+  const World& w = SharedWorld();
+  const std::string before = w.Admin({"list"}).out;
   const std::vector<std::vector<std::string>> bad = {
       {"addsite", "新", "--host", "nohost", "--user", "shin"},
       {"addsite", "新", "--host", "h:99999", "--user", "shin"},
@@ -67,16 +62,16 @@ TEST_F(Admin, BadArgumentsAreRefusedAndChangeNothing) {
       {"setdyn", "XYZ$bekkan", "h:1"},
       {"notice"}};
   for (std::vector<std::string> args : bad) {
-    args.insert(args.end(), {"--db", world->db()});
-    CommandResult r = RunServerCommand(args, world->dir().path());
+    args.insert(args.end(), {"--db", w.db()});
+    CommandResult r = RunServerCommand(args, w.dir().path());
     EXPECT_NE(r.exitCode, 0) << args[0] << " " << args[1];
     EXPECT_FALSE(r.err.empty());
   }
-  EXPECT_EQ(world->Admin({"list"}).out, before);
-  EXPECT_EQ(RunServerCommand({"list"}, world->dir().path()).exitCode, 2);  // no --db
+  EXPECT_EQ(w.Admin({"list"}).out, before);
+  EXPECT_EQ(RunServerCommand({"list"}, w.dir().path()).exitCode, 2);  // no --db
 }
 
-TEST(AdminDatabase, AMissingOrUninitialisedDatabaseIsRefused) {
+TEST(Admin, AMissingOrUninitialisedDatabaseIsRefused) {
   test::ScratchDir dir;
   test::WriteFileBytes(dir / "empty.db", "");
   for (const std::string& db : {(dir / "missing.db").string(), (dir / "empty.db").string()}) {
@@ -92,28 +87,27 @@ TEST(AdminDatabase, AMissingOrUninitialisedDatabaseIsRefused) {
   EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));  // not made by a typo
 }
 
-TEST(SampleDatabase, HoldsTheWelcomeMessageWithItsAttachment) {
-  const std::string script = SORAMI_SITE_SAMPLE_SCRIPT;
+TEST(Admin, TheSampleDatabaseHoldsTheWelcomeMessageWithItsAttachment) {
   test::ScratchDir dir;
   const std::string db = (dir / "sample.db").string();
   setenv("SORAMI_SITE_SERVER", ServerProgram().c_str(), 0);
-  ASSERT_EQ(std::system(("'" + script + "' '" + db + "' >/dev/null").c_str()), 0);
+  ASSERT_EQ(std::system(("'" SORAMI_SITE_SAMPLE_SCRIPT "' '" + db + "' >/dev/null").c_str()), 0);
   ServerProcess server({"--db", db, "--listen", "127.0.0.1:0"}, dir / "log");
-  const Account hanako{"ソラミ広場", "はなこ", "hanako", "hiroba"};
-  const Account taro{"ソラミ別館", "たろう", "taro", "bekkan"};
-  for (const Account& a : {hanako, taro}) {
-    Reply r = Post(server.address(), "WbMessage.exe", FetchFields(a, "GET", server.address()));
+  const std::string& host = server.address();
+  for (const Account& a : {Account{"ソラミ広場", "はなこ", "hanako", "hiroba"},
+                           Account{"ソラミ別館", "たろう", "taro", "bekkan"}}) {
+    Reply r = Post(host, "WbMessage.exe", FetchFields(a, "GET", host));
     ASSERT_EQ(r.lines.size(), 1u) << a.nick << " " << Utf(r.status);
     std::vector<std::string> line = SplitTabs(r.lines[0]);
     EXPECT_EQ(Utf(line[6]), "事務局");
     EXPECT_EQ(Utf(line[19]), "はじめに.txt");
-    Reply file = GetAttachment(server.address(), line[19], line[15], line[5]);
+    Reply file = GetAttachment(host, line[19], line[15], line[5]);
     EXPECT_EQ(file.httpStatus, 200);
     EXPECT_TRUE(Utf(file.body).starts_with("はじめに\r\n"));
   }
-  EXPECT_TRUE(Post(server.address(), "WbMessage.exe",
-                   CheckFields({"ソラミ広場", "事務局", "jimu", "hiroba"}, server.address()))
-                  .ok);
+  EXPECT_TRUE(
+      Post(host, "WbMessage.exe", CheckFields({"ソラミ広場", "事務局", "jimu", "hiroba"}, host))
+          .ok);
 }
 
 }  // namespace

@@ -6,60 +6,59 @@
 namespace sorami::sitetest {
 namespace {
 
-class Directory : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { world = &SharedWorld(); }
-  static Reply Update(const Fields& f) { return Post(world->address(), "WbUpdate.exe", f); }
-  static Reply Claim(const Fields& f) { return Post(world->address(), "WbClaim.exe", f); }
-  static World* world;
-};
-World* Directory::world = nullptr;
+Reply Update(const World& w, const std::string& command, const std::string& key) {
+  return Post(w.address(), "WbUpdate.exe", {{"COMMAND", command}, {"HOST", key}});
+}
 
-TEST_F(Directory, GethostNamesHostUserAndDynamicKey) {
-  Reply dyn = world->Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("別館")}});
+TEST(Directory, GethostAndSitelistAnswerAndUnknownRequestsAreRefusedInJapanese) {
+  const World& w = SharedWorld();
+  auto gethost = [&](const std::string& site) {
+    return w.Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj(site)}});
+  };
+  Reply dyn = gethost("別館");
   ASSERT_TRUE(dyn.ok) << Utf(dyn.status);
-  ASSERT_EQ(dyn.lines.size(), 1u);
-  EXPECT_EQ(SplitTabs(dyn.lines[0]),
-            (std::vector<std::string>{"TOHOST=" + world->address(), "TOUSER=bekkan",
-                                      "DYNAMIC=DYN$bekkan"}));
-  Reply fixed = world->Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("広場")}});
-  ASSERT_EQ(fixed.lines.size(), 1u);
-  EXPECT_EQ(fixed.lines[0], "TOHOST=" + world->address() + "\tTOUSER=hiroba");
-
-  Reply unknown = world->Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("無いサイト")}});
+  EXPECT_EQ(dyn.lines, std::vector<std::string>{"TOHOST=" + w.address() +
+                                                "\tTOUSER=bekkan\tDYNAMIC=DYN$bekkan"});
+  EXPECT_EQ(gethost("広場").lines,
+            std::vector<std::string>{"TOHOST=" + w.address() + "\tTOUSER=hiroba"});
+  Reply unknown = gethost("無いサイト");
   EXPECT_FALSE(unknown.ok);
   EXPECT_TRUE(unknown.lines.empty());
   EXPECT_NE(Utf(unknown.status).find("無いサイト"), std::string::npos);
-}
 
-TEST_F(Directory, SitelistHoldsOnlyThePublicSites) {
-  Reply r =
-      world->Message({{"COMMAND", "SITELIST"}, {"FROMNAME", Sj("はなこ")}, {"FROMUSER", "hiroba"}});
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.lines, (std::vector<std::string>{Sj("広場"), Sj("別館")}));
-}
+  Reply sites =
+      w.Message({{"COMMAND", "SITELIST"}, {"FROMNAME", Sj("はなこ")}, {"FROMUSER", "hiroba"}});
+  ASSERT_TRUE(sites.ok);
+  EXPECT_EQ(sites.lines, (std::vector<std::string>{Sj("広場"), Sj("別館")}));  // not 秘密
 
-TEST_F(Directory, GetdynFollowsTheKeyToItsCurrentHost) {
-  Reply before = Update({{"COMMAND", "GETDYN"}, {"HOST", "bekkan"}});
-  ASSERT_TRUE(before.ok) << Utf(before.status);
-  EXPECT_EQ(before.lines, std::vector<std::string>{world->address()});
-
-  world->Admin({"setdyn", "DYN$bekkan", "192.0.2.7:8080"});
-  Reply after = Update({{"COMMAND", "GETDYN"}, {"HOST", "bekkan"}});
-  EXPECT_EQ(after.lines, std::vector<std::string>{"192.0.2.7:8080"});
-  Reply host = world->Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("別館")}});
-  EXPECT_EQ(SplitTabs(host.lines.at(0))[0], "TOHOST=192.0.2.7:8080");
-  world->Admin({"setdyn", "bekkan", world->address()});  // the key without its prefix works too
-  EXPECT_EQ(Update({{"COMMAND", "GETDYN"}, {"HOST", "bekkan"}}).lines.at(0), world->address());
-
-  for (const char* key : {"nokey", "DYN$bekkan", ""}) {
-    Reply r = Update({{"COMMAND", "GETDYN"}, {"HOST", key}});
-    EXPECT_FALSE(r.ok) << key;
+  const std::vector<std::pair<Fields, std::string>> refused = {
+      {{{"COMMAND", "DELETEALL"}}, "不明なコマンドです : DELETEALL"},
+      {{{"TOSITE", Sj("広場")}}, "コマンドが指定されていません"},
+      {{{"COMMAND", "GETHOST"}}, "項目がありません : TOSITE"}};
+  for (const auto& [fields, status] : refused) {
+    Reply r = w.Message(fields);
+    EXPECT_EQ(r.httpStatus, 200);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(Utf(r.status), status);
   }
-  EXPECT_FALSE(Update({{"COMMAND", "GET"}, {"HOST", "bekkan"}}).ok);
 }
 
-TEST_F(Directory, ClaimsAreStoredAndAnsweredWithOkAtTheStart) {
+TEST(Directory, GetdynFollowsTheKeyToItsCurrentHost) {
+  const World& w = SharedWorld();
+  EXPECT_EQ(Update(w, "GETDYN", "bekkan").lines, std::vector<std::string>{w.address()});
+  w.Admin({"setdyn", "DYN$bekkan", "192.0.2.7:8080"});
+  EXPECT_EQ(Update(w, "GETDYN", "bekkan").lines, std::vector<std::string>{"192.0.2.7:8080"});
+  Reply host = w.Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("別館")}});
+  EXPECT_EQ(SplitTabs(host.lines.at(0))[0], "TOHOST=192.0.2.7:8080");
+  w.Admin({"setdyn", "bekkan", w.address()});  // the key without its prefix works too
+  EXPECT_EQ(Update(w, "GETDYN", "bekkan").lines, std::vector<std::string>{w.address()});
+
+  for (const char* key : {"nokey", "DYN$bekkan", ""}) EXPECT_FALSE(Update(w, "GETDYN", key).ok);
+  EXPECT_FALSE(Update(w, "GET", "bekkan").ok);
+}
+
+TEST(Directory, ClaimsAreStoredAndAnsweredWithOkAtTheStart) {
+  const World& w = SharedWorld();
   Fields claim = {{"COMMAND", "CLAIM"},         {"TOLIST", ""},
                   {"TOUSER", "hiroba"},         {"TONAME", Sj("はなこ%広場")},
                   {"FROMSITE", Sj("別館")},     {"FROMNAME", Sj("じろう")},
@@ -67,32 +66,19 @@ TEST_F(Directory, ClaimsAreStoredAndAnsweredWithOkAtTheStart) {
                   {"HONBUN", Sj("本文")},       {"KANKEI", Sj("知人")},
                   {"SHUBETSU", Sj("一般連絡")}, {"CLAIM", "\t" + Sj("種別不正")},
                   {"COMMENT", Sj("広告でした")}};
-  auto claims = [] {
-    const std::string list = world->Admin({"list"}).out;
+  auto claims = [&] {
+    const std::string list = w.Admin({"list"}).out;
     return std::stoi(list.substr(list.find("claims: ") + 8));
   };
   const int before = claims();
-  Reply r = Claim(claim);
+  Reply r = Post(w.address(), "WbClaim.exe", claim);
   EXPECT_EQ(r.body.rfind("OK(PGM)", 0), 0u) << Utf(r.body);
   EXPECT_TRUE(r.ok);
-
-  claim[11].second = "";
-  Reply empty = Claim(claim);
+  claim[11].second = "";  // no reason given
+  Reply empty = Post(w.address(), "WbClaim.exe", claim);
   EXPECT_NE(empty.body.rfind("OK(PGM)", 0), 0u);
   EXPECT_FALSE(empty.ok);
   EXPECT_EQ(claims(), before + 1);
-}
-
-TEST_F(Directory, UnknownAndMissingCommandsAreRefusedInJapanese) {
-  Reply unknown = world->Message({{"COMMAND", "DELETEALL"}});
-  EXPECT_EQ(unknown.httpStatus, 200);
-  EXPECT_FALSE(unknown.ok);
-  EXPECT_EQ(Utf(unknown.status), "不明なコマンドです : DELETEALL");
-  Reply none = world->Message({{"TOSITE", Sj("広場")}});
-  EXPECT_FALSE(none.ok);
-  EXPECT_EQ(Utf(none.status), "コマンドが指定されていません");
-  Reply missing = world->Message({{"COMMAND", "GETHOST"}});
-  EXPECT_EQ(Utf(missing.status), "項目がありません : TOSITE");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include "Form.h"
 #include "Names.h"
-#include "Text.h"
 #include "Wire.h"
 
 namespace sorami::site {
@@ -50,15 +49,10 @@ TEST(CleanAttachmentName, NamesWithinOneMessageAreMadeUnique) {
 TEST(ParseSiteAddresses, ReadsTheFormsClientsSend) {
   std::vector<SiteAddress> a =
       ParseSiteAddresses(Sj("はなこ%広場/2, たろう ,, じろう％別館/-1、x/y%z,w%v/"), Sj("自分"));
-  ASSERT_EQ(a.size(), 5u);
-  std::vector<std::pair<std::string, std::string>> got;
-  for (const SiteAddress& s : a) got.emplace_back(s.nick, s.site);
-  EXPECT_EQ(got, (std::vector<std::pair<std::string, std::string>>{{Sj("はなこ"), Sj("広場")},
-                                                                   {Sj("たろう"), Sj("自分")},
-                                                                   {Sj("じろう"), Sj("別館")},
-                                                                   {"x/y", "z"},
-                                                                   {"w", "v/"}}));
-  EXPECT_EQ(a[0].text, Sj("はなこ%広場/2"));
+  std::string got;
+  for (const SiteAddress& s : a) got += s.nick + "@" + s.site + " ";
+  EXPECT_EQ(got, Sj("はなこ@広場 たろう@自分 じろう@別館 x/y@z w@v/ "));
+  EXPECT_EQ(a.at(0).text, Sj("はなこ%広場/2"));
   EXPECT_TRUE(ParseSiteAddresses(" , ,", "s").empty());
 }
 
@@ -93,17 +87,6 @@ TEST(ParseTenpuQuery, FindsTheFieldsFromTheEnd) {
        {"", "FILE=a", "TOUSER=u&TONO=1", "FILE=a&TONO=1", "X=a&TOUSER=u&TONO=1"}) {
     EXPECT_FALSE(ParseTenpuQuery(bad)) << bad;
   }
-}
-
-TEST(EscapeField, TabAndCrLfOnlyAndReversibly) {
-  const std::string raw = "a\tb\r\nc\rd\ne\t\r\n";
-  const std::string escaped = EscapeField(raw);
-  EXPECT_EQ(escaped,
-            "a\x0C\x08"
-            "b\x0C\x0B"
-            "c\rd\ne\x0C\x08\x0C\x0B");
-  EXPECT_EQ(UnescapeField(escaped), raw);
-  EXPECT_EQ(EscapeField(Sj("表示")), Sj("表示"));
 }
 
 }  // namespace

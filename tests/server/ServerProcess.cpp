@@ -100,17 +100,11 @@ ServerProcess::~ServerProcess() {
   }
 }
 
-int ServerProcess::port() const {
-  return std::atoi(address_.substr(address_.rfind(':') + 1).c_str());
-}
-
 void ServerProcess::Kill() {
   if (pid_ <= 0) return;
   kill(pid_, SIGKILL);
   waitpid(pid_, nullptr, 0);
   pid_ = -1;
 }
-
-bool ServerProcess::Running() { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
 
 }  // namespace sorami::sitetest

@@ -34,10 +34,8 @@ class ServerProcess {
 
   // "127.0.0.1:PORT" as the server announced it.
   const std::string& address() const { return address_; }
-  int port() const;
   // Ends the process at once (as a crashed or unplugged host would).
   void Kill();
-  bool Running();
 
  private:
   pid_t pid_ = -1;

@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <iconv.h>
 
+#include <cctype>
 #include <stdexcept>
 
 namespace sorami::sitetest {
@@ -21,15 +22,29 @@ std::string Iconv(const char* to, const char* from, std::string_view in) {
   return out;
 }
 
-httplib::Client MakeClient(const std::string& address) {
+// Form values (url): only ASCII letters and digits kept, a blank as "+", upper-case hex.
+// Attachment queries: only bytes >= 0x80 escaped, lower-case hex.
+std::string Percent(std::string_view s, bool url) {
+  const char* hex = url ? "0123456789ABCDEF" : "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : s) {
+    if (url ? c < 0x80 && std::isalnum(c) : c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (url && c == ' ') {
+      out += '+';
+    } else {
+      out += {'%', hex[c >> 4], hex[c & 15]};
+    }
+  }
+  return out;
+}
+
+Reply FromResult(const httplib::Result& r) { return r ? ReadReply(r->status, r->body) : Reply{}; }
+
+httplib::Client Client(const std::string& address) {
   httplib::Client c("http://" + address);
   c.set_read_timeout(30, 0);
   return c;
-}
-
-Reply FromResult(const httplib::Result& r) {
-  if (!r) return Reply{};
-  return ReadReply(r->status, r->body);
 }
 
 }  // namespace
@@ -38,22 +53,9 @@ std::string Sj(std::string_view utf8) { return Iconv("CP932", "UTF-8", utf8); }
 std::string Utf(std::string_view cp932) { return Iconv("UTF-8", "CP932", cp932); }
 
 std::string UrlEncoded(const Fields& fields) {
-  static const char* hex = "0123456789ABCDEF";
   std::string body;
   for (const auto& [name, value] : fields) {
-    body += name + "=";
-    for (unsigned char c : value) {
-      if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-        body += static_cast<char>(c);
-      } else if (c == ' ') {
-        body += '+';
-      } else {
-        body += '%';
-        body += hex[c >> 4];
-        body += hex[c & 15];
-      }
-    }
-    if (fields.size() > 1) body += '&';
+    body += name + "=" + Percent(value, true) + (fields.size() > 1 ? "&" : "");
   }
   return body;
 }
@@ -79,17 +81,16 @@ Reply ReadReply(int httpStatus, std::string body) {
   Reply r;
   r.httpStatus = httpStatus;
   r.body = std::move(body);
-  std::size_t crlf = r.body.find("\r\n");
-  std::string statusLine = r.body.substr(0, crlf);
-  std::size_t tab = statusLine.find('\t');
+  const std::size_t crlf = r.body.find("\r\n");
+  const std::string statusLine = r.body.substr(0, crlf);
+  const std::size_t tab = statusLine.find('\t');
   r.status = tab == std::string::npos ? "" : statusLine.substr(tab + 1);
-  std::size_t ok = r.status.find("OK(PGM)");
+  const std::size_t ok = r.status.find("OK(PGM)");
   r.ok = ok != std::string::npos;
   r.message = r.ok ? r.status.substr(ok + 7) : r.status;
   for (std::size_t pos = crlf; pos != std::string::npos;) {
-    std::size_t next = r.body.find("\r\n", pos + 2);
-    r.lines.push_back(
-        r.body.substr(pos + 2, next == std::string::npos ? std::string::npos : next - pos - 2));
+    const std::size_t next = r.body.find("\r\n", pos + 2);
+    r.lines.push_back(r.body.substr(pos + 2, next == std::string::npos ? next : next - pos - 2));
     pos = next;
   }
   return r;
@@ -101,8 +102,7 @@ Reply Post(const std::string& address, const std::string& program, const Fields&
 
 Reply PostRaw(const std::string& address, const std::string& program, const std::string& body,
               const std::string& contentType) {
-  httplib::Client c = MakeClient(address);
-  return FromResult(c.Post("/bn/" + program + "?", body, contentType));
+  return FromResult(Client(address).Post("/bn/" + program + "?", body, contentType));
 }
 
 Reply PostMultipart(const std::string& address, const Fields& fields,
@@ -114,19 +114,8 @@ Reply PostMultipart(const std::string& address, const Fields& fields,
 
 Reply GetAttachment(const std::string& address, const std::string& file, const std::string& user,
                     const std::string& number) {
-  std::string query;
-  for (unsigned char c : "FILE=" + file + "&TOUSER=" + user + "&TONO=" + number) {
-    static const char* hex = "0123456789abcdef";
-    if (c >= 0x80) {
-      query += '%';
-      query += hex[c >> 4];
-      query += hex[c & 15];
-    } else {
-      query += static_cast<char>(c);
-    }
-  }
-  httplib::Client c = MakeClient(address);
-  return FromResult(c.Get("/bn/WbTenpu.exe?" + query));
+  const std::string query = "FILE=" + file + "&TOUSER=" + user + "&TONO=" + number;
+  return FromResult(Client(address).Get("/bn/WbTenpu.exe?" + Percent(query, false)));
 }
 
 std::vector<std::string> SplitTabs(const std::string& line) {

@@ -16,7 +16,7 @@ using Fields = std::vector<std::pair<std::string, std::string>>;
 std::string Sj(std::string_view utf8);
 std::string Utf(std::string_view cp932);
 
-// NAME=value lines, every value byte other than A-Z a-z 0-9 as %XX, a blank as "+", joined by
+// NAME=value, every value byte other than A-Z a-z 0-9 as %XX and a blank as "+", joined by
 // "&" with a trailing "&" when there are two or more fields.
 std::string UrlEncoded(const Fields& fields);
 
