@@ -5,6 +5,7 @@
 #include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
+#include "platform/SettingsTable.h"
 
 namespace sorami {
 
@@ -14,8 +15,6 @@ constexpr std::string_view kSection = "Setting";
 constexpr std::string_view kWindow = "Window";
 
 std::filesystem::path ListPath(const SetteiStore& where) { return where.data_dir / "KRList.dat"; }
-
-std::string Name(std::string_view field) { return "fmKairoSettei." + std::string(field); }
 
 }  // namespace
 
@@ -44,35 +43,59 @@ void SetEditPassword(Settei& s, const std::string& text) {
   if (text != PasswordMask()) s.cur.pass = text;
 }
 
+namespace {
+
+using Field = SettingField<SetteiValues>;
+
+// The window's place: the position is read back, the size only written.
+constexpr Field kWindowFields[] = {
+    {"Left", &SetteiValues::left},
+    {"Top", &SetteiValues::top},
+    {"Width", &SetteiValues::width, false},
+    {"Height", &SetteiValues::height, false},
+};
+
+// In the order SetteiHozon writes them.
+constexpr Field kSettingFields[] = {
+    {"EdServer", &SetteiValues::ed_server},
+    {"EdKairo", &SetteiValues::ed_kairo},
+    {"EdAccount", &SetteiValues::ed_account},
+    {"EdPassword", &SetteiValues::ed_password},
+    {"LbHost", &SetteiValues::lb_host},
+    {"LbSysUser", &SetteiValues::lb_sys_user},
+    {"LbURL", &SetteiValues::lb_url},
+    {"LbDyn", &SetteiValues::lb_dyn},
+    {"EdSMTP", &SetteiValues::ed_smtp},
+    {"EdUser", &SetteiValues::ed_user},
+    {"EdAddress", &SetteiValues::ed_address},
+    {"EdName", &SetteiValues::ed_name},
+    {"EdPop", &SetteiValues::ed_pop},
+    {"EdPopUser", &SetteiValues::ed_pop_user},
+    {"EdMailPass", &SetteiValues::ed_mail_pass},
+    {"CbSMTP", &SetteiValues::cb_smtp},
+    {"CbPop", &SetteiValues::cb_pop},
+    {"CkAngouka", &SetteiValues::ck_angouka},
+    {"CkPop", &SetteiValues::ck_pop},
+    {"CkNokosu", &SetteiValues::ck_nokosu},
+    {"CkServer", &SetteiValues::ck_server},
+};
+
+constexpr std::string_view kPrefix = "fmKairoSettei";
+
+}  // namespace
+
 void LoadSettei(Settei& s, const SetteiStore& where) {
   SetteiValues& v = s.v;
   const IniStore ini = where.registry.Open(kCommonKey);
-  auto text = [&](std::string_view field, std::string_view def) {
-    return ini.ReadString(kSection, Name(field), def);
-  };
-  v.left = static_cast<int>(ini.ReadInteger(kWindow, Name("Left"), v.left));
-  v.top = static_cast<int>(ini.ReadInteger(kWindow, Name("Top"), v.top));
-  SetEditKairo(s, text("EdKairo", Utf8ToCp932("パブリック")));
-  SetEditAccount(s, text("EdAccount", ""));
-  SetEditPassword(s, text("EdPassword", ""));
-  v.ed_server = text("EdServer", where.directory_host);
-  v.ed_smtp = text("EdSMTP", "");
-  v.ed_user = text("EdUser", "");
-  v.ed_address = text("EdAddress", "");
-  v.ed_name = text("EdName", "");
-  v.ed_pop = text("EdPop", "");
-  v.ed_pop_user = text("EdPopUser", "");
-  v.ed_mail_pass = text("EdMailPass", "");
-  v.cb_smtp = ini.ReadInteger(kSection, Name("CbSMTP"), 0);
-  v.cb_pop = ini.ReadInteger(kSection, Name("CbPop"), 0);
-  v.lb_host = text("LbHost", "");
-  v.lb_sys_user = text("LbSysUser", "");
-  v.lb_url = text("LbURL", "");
-  v.lb_dyn = text("LbDyn", "");
-  where.angouka = ini.ReadBool(kSection, Name("CkAngouka"), true);
-  v.ck_pop = ini.ReadBool(kSection, Name("CkPop"), true);
-  v.ck_nokosu = ini.ReadBool(kSection, Name("CkNokosu"), false);
-  v.ck_server = ini.ReadBool(kSection, Name("CkServer"), false);
+  SetteiValues defaults;
+  defaults.ed_server = where.directory_host;
+  ReadSettings<SetteiValues>(ini, kWindow, kPrefix, kWindowFields, defaults, v);
+  ReadSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, defaults, v);
+  where.angouka = v.ck_angouka;
+  // The account boxes make the current account.
+  SetEditKairo(s, v.ed_kairo);
+  SetEditAccount(s, v.ed_account);
+  SetEditPassword(s, v.ed_password);
   s.cur.host = v.lb_host;
   s.cur.user = v.lb_sys_user;
   s.cur.dyn = v.lb_dyn;
@@ -84,28 +107,11 @@ void LoadSettei(Settei& s, const SetteiStore& where) {
 }
 
 bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg) {
-  const SetteiValues& v = s.v;
+  SetteiValues v = s.v;
+  v.ck_angouka = where.angouka;
   IniStore ini = where.registry.Open(kCommonKey);
-  ini.WriteInteger(kWindow, Name("Left"), v.left);
-  ini.WriteInteger(kWindow, Name("Top"), v.top);
-  ini.WriteInteger(kWindow, Name("Width"), v.width);
-  ini.WriteInteger(kWindow, Name("Height"), v.height);
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"EdServer", &v.ed_server},     {"EdKairo", &v.ed_kairo},
-      {"EdAccount", &v.ed_account},   {"EdPassword", &v.ed_password},
-      {"LbHost", &v.lb_host},         {"LbSysUser", &v.lb_sys_user},
-      {"LbURL", &v.lb_url},           {"LbDyn", &v.lb_dyn},
-      {"EdSMTP", &v.ed_smtp},         {"EdUser", &v.ed_user},
-      {"EdAddress", &v.ed_address},   {"EdName", &v.ed_name},
-      {"EdPop", &v.ed_pop},           {"EdPopUser", &v.ed_pop_user},
-      {"EdMailPass", &v.ed_mail_pass}};
-  for (const auto& [field, value] : texts) ini.WriteString(kSection, Name(field), *value);
-  ini.WriteInteger(kSection, Name("CbSMTP"), v.cb_smtp);
-  ini.WriteInteger(kSection, Name("CbPop"), v.cb_pop);
-  ini.WriteBool(kSection, Name("CkAngouka"), where.angouka);
-  ini.WriteBool(kSection, Name("CkPop"), v.ck_pop);
-  ini.WriteBool(kSection, Name("CkNokosu"), v.ck_nokosu);
-  ini.WriteBool(kSection, Name("CkServer"), v.ck_server);
+  WriteSettings<SetteiValues>(ini, kWindow, kPrefix, kWindowFields, v);
+  WriteSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, v);
   const bool saved = ini.Save();
   const bool listed = SaveKairoIDList(s, where, msg);
   if (!saved) msg = "Cannot Write : " + PathText(ini.path());

@@ -3,19 +3,9 @@
 #include <algorithm>
 
 #include "base/MbText.h"
+#include "platform/SettingsTable.h"
 
 namespace sorami {
-
-namespace {
-
-std::string Name(std::string_view field) {
-  std::string v(MainSettings::kName);
-  v += '.';
-  v += field;
-  return v;
-}
-
-}  // namespace
 
 std::vector<long> ParseColumnWidths(std::string_view text) {
   std::vector<long> widths;
@@ -45,43 +35,50 @@ ListColumnWidths ApplyColumnWidths(const std::vector<long>& stored, ListColumnWi
   return widths;
 }
 
+namespace {
+
+using Field = SettingField<MainSettings>;
+
+// "fmKairo.LViewWidth": the stored entries when read; every column's width when written.
+constexpr SettingCodec<MainSettings> kColumnWidths{
+    [](const IniStore& ini, std::string_view section, std::string_view name, const MainSettings&,
+       MainSettings& m) { m.column_widths = ParseColumnWidths(ini.ReadString(section, name, "")); },
+    [](IniStore& ini, std::string_view section, std::string_view name, const MainSettings& m) {
+      ini.WriteString(section, name, FormatColumnWidths(ApplyColumnWidths(m.column_widths)));
+    }};
+
+// In the order the main window writes them. "PageCOn" is read as "PageCon" too: value names
+// are compared without regard to case.
+constexpr Field kFields[] = {
+    {"CkStop", &MainSettings::ck_stop},
+    {"CkNokosu", &MainSettings::ck_nokosu},
+    {"Debug", &MainSettings::debug},
+    {"SpInterval", &MainSettings::sp_interval},
+    {"PanelList", &MainSettings::panel_list},
+    {"PanelTree", &MainSettings::panel_tree},
+    {"PageCOn", &MainSettings::page_con},
+    {"LabelJikoku", &MainSettings::label_jikoku},
+    {"LViewWidth", kColumnWidths},
+    {"curHost", &MainSettings::host, false},
+    {"curSite", &MainSettings::site},
+    {"curAccount", &MainSettings::account},
+    {"curPass", &MainSettings::pass, false},
+    {"curUser", &MainSettings::user, false},
+    {"glDocRoot", &MainSettings::doc_root},
+};
+
+}  // namespace
+
 void MainSettings::Load(const IniStore& ini, std::string_view default_doc_root) {
-  const std::string_view s = kSettingSection;
-  doc_root = ini.ReadString(s, Name("glDocRoot"), default_doc_root);
+  MainSettings defaults;
+  defaults.doc_root = default_doc_root;
   window = ReadWindowGeometry(ini, kName, kDesignGeometry);
-  ck_stop = ini.ReadBool(s, Name("CkStop"), true);
-  sp_interval = ini.ReadInteger(s, Name("SpInterval"), 0);
-  panel_list = ini.ReadInteger(s, Name("PanelList"), 180);
-  panel_tree = ini.ReadInteger(s, Name("PanelTree"), 136);
-  page_con = ini.ReadInteger(s, Name("PageCon"), 0);
-  label_jikoku = ini.ReadString(s, Name("LabelJikoku"), "");
-  site = ini.ReadString(s, Name("curSite"), "");
-  account = ini.ReadString(s, Name("curAccount"), "");
-  ck_nokosu = ini.ReadBool(s, Name("CkNokosu"), false);
-  debug = ini.ReadBool(s, Name("Debug"), true);
-  column_widths = ParseColumnWidths(ini.ReadString(s, Name("LViewWidth"), ""));
+  ReadSettings<MainSettings>(ini, kSettingSection, kName, kFields, defaults, *this);
 }
 
 void MainSettings::Save(IniStore& ini) const {
-  const std::string_view s = kSettingSection;
   WriteWindowGeometry(ini, kName, window);
-  ini.WriteBool(s, Name("CkStop"), ck_stop);
-  ini.WriteBool(s, Name("CkNokosu"), ck_nokosu);
-  ini.WriteBool(s, Name("Debug"), debug);
-  ini.WriteInteger(s, Name("SpInterval"), sp_interval);
-  ini.WriteInteger(s, Name("PanelList"), panel_list);
-  ini.WriteInteger(s, Name("PanelTree"), panel_tree);
-  // Read as "PageCon", written as "PageCOn": value names are compared without regard to
-  // case, so both name the same value.
-  ini.WriteInteger(s, Name("PageCOn"), page_con);
-  ini.WriteString(s, Name("LabelJikoku"), label_jikoku);
-  ini.WriteString(s, Name("LViewWidth"), FormatColumnWidths(ApplyColumnWidths(column_widths)));
-  ini.WriteString(s, Name("curHost"), host);
-  ini.WriteString(s, Name("curSite"), site);
-  ini.WriteString(s, Name("curAccount"), account);
-  ini.WriteString(s, Name("curPass"), pass);
-  ini.WriteString(s, Name("curUser"), user);
-  ini.WriteString(s, Name("glDocRoot"), doc_root);
+  WriteSettings<MainSettings>(ini, kSettingSection, kName, kFields, *this);
 }
 
 }  // namespace sorami
