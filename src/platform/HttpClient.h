@@ -21,7 +21,7 @@ struct HttpResponse {
   bool ok = false;  // the exchange completed with a success status
   int status = 0;   // HTTP status, 0 when there was no answer
   std::string body;
-  std::string error;  // what went wrong, for the log
+  std::string error;  // what went wrong, for the log (code page 932)
 };
 
 struct HttpTimeouts {

@@ -10,6 +10,7 @@
 #include "base/DiagLog.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniStore.h"
+#include "platform/SettingsTable.h"
 #include "platform/WindowGeometry.h"
 
 namespace sorami {
@@ -21,13 +22,16 @@ struct LogWindowSettings {
   WindowGeometry window = kDesignGeometry;
   bool yokushi = false;  // logging suspended
 
+  static constexpr SettingField<LogWindowSettings> kFields[] = {
+      {"Yokushi", &LogWindowSettings::yokushi}};
+
   void Load(const IniStore& ini) {
     window = ReadWindowGeometry(ini, kName, kDesignGeometry);
-    yokushi = ini.ReadBool(kSettingSection, "fmFormMemo.Yokushi", false);
+    ReadSettings<LogWindowSettings>(ini, kSettingSection, kName, kFields, {}, *this);
   }
   void Save(IniStore& ini) const {
     WriteWindowGeometry(ini, kName, window);
-    ini.WriteBool(kSettingSection, "fmFormMemo.Yokushi", yokushi);
+    WriteSettings<LogWindowSettings>(ini, kSettingSection, kName, kFields, *this);
   }
 };
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "platform/Codepage.h"
 #include "platform/HttpClient.h"
 
 namespace sorami {
@@ -72,7 +73,10 @@ class QtHttpClient : public HttpClient {
     if (timed_out) {
       out.error = "time-out";
     } else if (reply->error() != QNetworkReply::NoError) {
-      out.error = reply->errorString().toStdString();
+      // Qt's text is UTF-16; the log and every other system text are code page 932.
+      const QString e = reply->errorString();
+      out.error = Utf16ToCp932(
+          std::u16string_view(reinterpret_cast<const char16_t*>(e.utf16()), e.size()));
     } else if (out.status < 200 || out.status > 299) {
       out.error = "HTTP status " + std::to_string(out.status);
     } else {

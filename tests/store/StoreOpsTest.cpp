@@ -4,9 +4,6 @@
 #include "store/Folders.h"
 #include "store/StoreFixture.h"
 #include "store/StoreOps.h"
-#include "views/FolderCounts.h"
-#include "views/History.h"
-
 namespace sorami {
 namespace {
 
@@ -78,59 +75,6 @@ TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
   EXPECT_EQ(st->store.Get(site, MastCol::kReadDate), "2026/02/03 04:05:06");
   EXPECT_TRUE(SetKakuninbi(st->store, st->log, mail, "2026/02/03 04:05:07", hook));
   EXPECT_EQ(receipts, std::vector<int32_t>{site});
-}
-
-TEST_F(Ops, CountsFollowTheTreeAndTheQuickUnreadToReadMove) {
-  Add("", "", "受信箱");
-  Add("", "", "受信箱");
-  Add("", "", "既読");
-  Add("", "", "削除済み");
-  Add("", "", "unknown");
-  auto rows = CountKensuu(st->store, st->log, NodeTexts());
-  ASSERT_EQ(rows.size(), 6u);
-  EXPECT_EQ(Cp932ToUtf8(rows[0].caption), "受信箱");
-  EXPECT_EQ(Cp932ToUtf8(rows[0].count), "2 件");
-  EXPECT_EQ(Cp932ToUtf8(rows[1].count), "1 件");
-  EXPECT_EQ(Cp932ToUtf8(rows[5].caption), "削除済み");
-  EXPECT_EQ(Cp932ToUtf8(rows[5].count), "1 件");
-
-  MidokuToKidoku(st->log, rows);
-  EXPECT_EQ(Cp932ToUtf8(rows[0].count), "1 件");
-  EXPECT_EQ(Cp932ToUtf8(rows[1].count), "2 件");
-  rows[0].count = Utf8ToCp932("なし");
-  rows[1].count = "";
-  MidokuToKidoku(st->log, rows);
-  EXPECT_EQ(Cp932ToUtf8(rows[0].count), "-1 件");
-  EXPECT_EQ(Cp932ToUtf8(rows[1].count), "1 件");
-
-  std::string summary;
-  EXPECT_TRUE(SetDisplay(st->store, st->log, st->folder_counts, summary));
-  EXPECT_EQ(Cp932ToUtf8(summary),
-            " 受信箱 : 2 件 既読 : 1 件 送信箱 : 0 件 草稿 : 0 件 重要 : 0 件 削除済み : 1 件");
-  EXPECT_EQ(st->folder_counts[0], 1);  // the unknown folder counts under the root
-}
-
-TEST_F(Ops, HistoryMovesInACircle) {
-  EXPECT_FALSE(HistoryBack(st->history));
-  for (const char* k : {"3", "7", "9"}) AddHistory(st->history, true, k);
-  AddHistory(st->history, false, "topic");
-  st->history.pos = 3;
-  EXPECT_FALSE(CurrentHistoryEntry(st->history).message);
-  EXPECT_EQ(CurrentHistoryEntry(st->history).key, "topic");
-  ASSERT_TRUE(HistoryForward(st->history));
-  EXPECT_EQ(st->history.pos, 0);
-  EXPECT_EQ(CurrentHistoryEntry(st->history).key, "3");
-  EXPECT_TRUE(CurrentHistoryEntry(st->history).message);
-  ASSERT_TRUE(HistoryBack(st->history));
-  EXPECT_EQ(st->history.pos, 3);
-  EXPECT_EQ(st->history.entries.size(), 4u);  // moving adds nothing
-}
-
-TEST_F(Ops, SetToNameJoinsSortedNamesOnceEach) {
-  const std::string to = Utf8ToCp932("bob％site、Alice%site");
-  const std::string list = Utf8ToCp932("ALICE%SITE,carol%site,,");
-  EXPECT_EQ(Cp932ToUtf8(SetToName(st->log, to, list)), "Alice%site,bob%site,carol%site");
-  EXPECT_EQ(SetToName(st->log, "", ""), "");
 }
 
 }  // namespace
