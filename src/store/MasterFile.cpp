@@ -63,7 +63,7 @@ void ParseMasterLine(std::string_view line,
     tab = line.find('\t');
     std::string_view field = line.substr(0, tab);
     if (field.find('\x0C') != std::string_view::npos) {
-      scratch[col] = UnescapeField(field);
+      scratch[col] = UnescapeMasterField(field);
       field = scratch[col];
     }
     cols[col] = field;
@@ -80,7 +80,73 @@ bool WorthWriting(std::string_view line) {
   return line.size() >= 16 || MbLength(line) >= 8;
 }
 
+// The bytes a field cannot hold as they are.
+constexpr std::string_view kEscaped("\t\r\n\x0C", 4);
+
 }  // namespace
+
+std::string EscapeMasterField(std::string_view value) {
+  std::string out;
+  out.reserve(value.size() + 8);
+  for (size_t i = 0; i < value.size(); ++i) {
+    switch (const char c = value[i]) {
+      case '\t':
+        out += "\x0C\x08";
+        break;
+      case '\r':
+        if (i + 1 < value.size() && value[i + 1] == '\n') {
+          out += "\x0C\x0B";
+          ++i;
+        } else {
+          out += "\x0C\x0E";
+        }
+        break;
+      case '\n':
+        out += "\x0C\x0F";
+        break;
+      case '\x0C':
+        out += "\x0C\x0C";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string UnescapeMasterField(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
+  size_t i = 0;
+  while (i < field.size()) {
+    const size_t at = field.find('\x0C', i);
+    out.append(field.substr(i, at == std::string_view::npos ? std::string_view::npos : at - i));
+    if (at == std::string_view::npos) break;
+    const char next = at + 1 < field.size() ? field[at + 1] : '\0';
+    i = at + 2;
+    switch (next) {
+      case '\x08':
+        out += '\t';
+        break;
+      case '\x0B':
+        out += "\r\n";
+        break;
+      case '\x0E':
+        out += '\r';
+        break;
+      case '\x0F':
+        out += '\n';
+        break;
+      case '\x0C':
+        out += '\x0C';
+        break;
+      default:  // not an escape: the byte stays
+        out += '\x0C';
+        i = at + 1;
+    }
+  }
+  return out;
+}
 
 fs::path MasterPath(const MasterFiles& mf) { return mf.data_dir / "Master.dat"; }
 
@@ -187,10 +253,10 @@ std::string MakeMasterLine(const TArMastd& store, int32_t row) {
   for (int col = 2; col <= 23; ++col) {
     line += '\t';
     const std::string_view v = rec[col];
-    if (v.find('\t') == std::string_view::npos && v.find('\r') == std::string_view::npos) {
+    if (v.find_first_of(kEscaped) == std::string_view::npos) {
       line.append(v);
     } else {
-      line += EscapeField(v);
+      line += EscapeMasterField(v);
     }
   }
   return line;

@@ -39,6 +39,13 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
 // after a TAB, escaped.
 std::string MakeMasterLine(const TArMastd& store, int32_t row);
 
+// A value as a field of the master file and back, byte for byte: TAB -> 0x0C 0x08, CR LF ->
+// 0x0C 0x0B (the escapes files have always had), and so that no value can break a line or be
+// misread: a lone CR -> 0x0C 0x0E, a lone LF -> 0x0C 0x0F, 0x0C itself -> 0x0C 0x0C. Any other
+// byte after 0x0C reads as it stands, as files written before kept it.
+std::string EscapeMasterField(std::string_view value);
+std::string UnescapeMasterField(std::string_view field);
+
 // Finds the file to read when encryption is on; may point path at the decrypted copy.
 bool AngoukaDecodeMaster(MasterFiles& mf, const std::string& current_dir, std::string& msg,
                          std::filesystem::path& path);

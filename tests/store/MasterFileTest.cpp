@@ -63,6 +63,44 @@ TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
   EXPECT_EQ(st->store.Get(0, MastCol::kFolder), Utf8ToCp932("受信箱"));
 }
 
+TEST_F(MasterFile, EveryByteOfAValueRoundTripsAndOldFilesStillRead) {
+  // A lone LF or CR, a form feed and what looks like an escape, in the middle and at the ends.
+  const std::vector<std::string> values = {"line1\nline2", "\nstart",      "end\n",
+                                           "cr\ronly",     "\r",           "ff\x0C\x08raw",
+                                           "\x0C",         "\r\n\n\r\r\n", "\t\x0C\x0B"};
+  for (const std::string& v : values) {
+    const int32_t row = Add("to", "title", "受信箱", v, "2026/01/01 00:00:00", "sender");
+    st->store.Set(row, MastCol::kReplyTo, v);
+  }
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+  const std::string file = ReadFileBytes(DataFile("Master.dat"));
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), static_cast<long>(values.size()));
+
+  Remake();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  ASSERT_EQ(st->store.CtMaster(), static_cast<int32_t>(values.size()));
+  for (size_t i = 0; i < values.size(); ++i) {
+    const int32_t row = static_cast<int32_t>(i);
+    EXPECT_EQ(st->store.Get(row, MastCol::kBody), values[i]) << i;
+    EXPECT_EQ(st->store.Get(row, MastCol::kReplyTo), values[i]) << i;
+    EXPECT_EQ(st->store.Get(row, MastCol::kDate), "2026/01/01 00:00:00") << i;
+  }
+
+  // A file of an earlier version: a form feed that starts no escape is kept as it is.
+  WriteFileBytes(DataFile("Master.dat"), Line("0001", {{3,
+                                                        "a\x0C"
+                                                        "b\x0C"},
+                                                       {4,
+                                                        "x\x0C\x0B"
+                                                        "y"}}));
+  Remake();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle),
+            "a\x0C"
+            "b\x0C");
+  EXPECT_EQ(st->store.Get(0, MastCol::kBody), "x\r\ny");
+}
+
 TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharacters) {
   Add("abc", "", "");
   Add("ab", "", "");
