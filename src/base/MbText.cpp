@@ -160,6 +160,23 @@ std::string UnescapeField(std::string_view value) {
   return out;
 }
 
+std::string_view TrimBytes(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
+  return s;
+}
+
+void CutBytes(std::string_view separator, std::string_view& text, std::string_view& token) {
+  const size_t at = text.find(separator);
+  if (at == std::string_view::npos) {
+    token = text;
+    text = {};
+    return;
+  }
+  token = text.substr(0, at);
+  text.remove_prefix(at + separator.size());
+}
+
 std::string Format4d(long value) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%4.4ld", value);

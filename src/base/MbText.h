@@ -36,6 +36,17 @@ void SplitToken(std::string_view separator, std::string_view& text, std::string_
 
 void ReplaceAll(std::string_view old_text, std::string_view new_text, std::string& text);
 
+// The text without the bytes at or below the space (control bytes and blanks) at both ends,
+// as the system's Trim does. Works on bytes: the trail byte of a double-byte character is
+// never below 0x40, so no character is cut.
+std::string_view TrimBytes(std::string_view s);
+
+// Byte-wise SplitToken: token := the bytes before the first separator (all of text when there
+// is none), text := the bytes after it. A lead byte just before the separator stays in the
+// token; the separator is never taken for a character's second byte. For the fixed TAB and
+// CR LF layouts of answers and files.
+void CutBytes(std::string_view separator, std::string_view& text, std::string_view& token);
+
 // Field escaping of the master file: TAB <-> 0x0C 0x08, CR LF <-> 0x0C 0x0B.
 std::string EscapeField(std::string_view value);
 std::string UnescapeField(std::string_view value);

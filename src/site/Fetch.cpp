@@ -20,12 +20,6 @@ bool IsInteger(std::string_view s) {
   return !s.empty() && ec == std::errc() && end == s.data() + s.size();
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
@@ -35,14 +29,16 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
   std::string_view rest = value;
   std::string_view raw;
   while (!rest.empty()) {
-    SplitToken("\r\n", rest, raw);
-    std::string_view line = Trim(raw);
+    // Lines and fields are cut as bytes: a stray lead byte at the end of a field must not
+    // take the TAB or CR after it for its second byte and swallow the next message.
+    CutBytes("\r\n", rest, raw);
+    std::string_view line = TrimBytes(raw);
     ss.log.Log("LN:" + std::string(line));
     // A fresh work row for every line: a short line never inherits an earlier line's fields.
     MastFields row;
     std::string_view field;
     for (int k = 1; k <= 23 && !line.empty(); ++k) {
-      SplitToken("\t", line, field);
+      CutBytes("\t", line, field);
       row[static_cast<size_t>(k)] = std::string(field);
     }
     if (!IsInteger(row[1])) continue;
@@ -81,9 +77,12 @@ FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a, 
     ss.log.Log("DynamicHost : " + a.dyn);
     std::string host = a.host;
     std::string dmsg;
-    if (GetDynamicHost(ss, a.dyn, host, dmsg)) {
-      if (!SendHTTP(ss, kind, host, fields, value, msg)) return FetchResult::kFailed;
+    // A failed look-up is a failed fetch, not "nothing new".
+    if (!GetDynamicHost(ss, a.dyn, host, dmsg)) {
+      ss.log.Log(dmsg);
+      return FetchResult::kFailed;
     }
+    if (!SendHTTP(ss, kind, host, fields, value, msg)) return FetchResult::kFailed;
   }
   const int count = DispMessages(ss, store, value, hooks, msg);
   ss.log.Log(msg);

@@ -18,19 +18,31 @@ bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found,
   return GetKairoSiteID(ss.log, value, found, msg);
 }
 
+bool IsHostName(std::string_view host) {
+  if (host.empty()) return false;
+  for (const char c : host) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '.' || c == '-' || c == ':';
+    if (!ok) return false;
+  }
+  return true;
+}
+
 bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found, std::string& msg) {
   log.Log(".GetKairoSiteID :" + value);
-  std::string rest = value;
-  std::string item, name, host, user, dyn;
+  std::string_view rest = value;
+  std::string_view item, name;
+  std::string host, user, dyn;
   while (!rest.empty()) {
-    SplitToken("\t", rest, item);
-    SplitToken("=", item, name);
-    log.Log("parm:" + name + " val:" + item);
-    if (name == "TOHOST") host = item;
-    if (name == "TOUSER") user = item;
-    if (name == "DYNAMIC") dyn = item;
+    CutBytes("\t", rest, item);
+    CutBytes("=", item, name);
+    log.Log("parm:" + std::string(name) + " val:" + std::string(item));
+    // The values are fields: the line end of the answer is not part of them.
+    if (name == "TOHOST") host = TrimBytes(item);
+    if (name == "TOUSER") user = TrimBytes(item);
+    if (name == "DYNAMIC") dyn = TrimBytes(item);
   }
-  if (host.empty() || user.empty()) {
+  if (!IsHostName(host) || user.empty()) {
     msg = Utf8ToCp932("接続エラー");
     return false;
   }
@@ -60,11 +72,16 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
   const std::vector<std::string> fields = {"COMMAND=GETDYN", "HOST=" + after};
   std::string value;
   if (!SendHTTP(ss, SiteRequest::kGetDyn, ss.directory_host, fields, value, msg)) return false;
-  const size_t b = value.find_first_not_of(" \t\r\n");
-  const size_t e = value.find_last_not_of(" \t\r\n");
-  host = b == std::string::npos ? std::string() : value.substr(b, e - b + 1);
-  ss.log.Log("host: " + host);
+  const std::string found(TrimBytes(value));
+  ss.log.Log("host: " + found);
   ss.log.Log("msg : " + msg);
+  // An empty or malformed answer is a failed look-up: it must not blank or corrupt the host
+  // of every account with this key.
+  if (!IsHostName(found)) {
+    msg = Utf8ToCp932("接続エラー");
+    return false;
+  }
+  host = found;
   if (ss.on_dynamic_host) ss.on_dynamic_host(after, host);
   return true;
 }

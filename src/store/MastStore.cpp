@@ -73,11 +73,16 @@ void TArMastd::SetCapacity(int32_t capacity) {
   rows_.resize(static_cast<size_t>(capacity_) + 1);
 }
 
-bool TArMastd::Exists(std::string_view date, std::string_view sender) const {
+bool TArMastd::Exists(std::string_view date, std::string_view sender, std::string_view sender_site,
+                      std::string_view server_no) const {
   auto [it, end] = index_.equal_range(KeyHash(date, sender));
   for (; it != end; ++it) {
-    if (Get(it->second, MastCol::kDate) == date && Get(it->second, MastCol::kSender) == sender)
-      return true;
+    const int32_t row = it->second;
+    if (Get(row, MastCol::kDate) != date || Get(row, MastCol::kSender) != sender) continue;
+    if (Get(row, MastCol::kSenderSite) != sender_site) continue;
+    const std::string_view stored_no = Get(row, MastCol::kServerNo);
+    if (!stored_no.empty() && !server_no.empty() && stored_no != server_no) continue;
+    return true;
   }
   return false;
 }

@@ -46,8 +46,12 @@ class TArMastd {
   // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
   void SetCapacity(int32_t capacity);
 
-  // Whether a record with this date (column 5) and sender (column 7) exists.
-  bool Exists(std::string_view date, std::string_view sender) const;
+  // Whether the store holds this message already: a record with the same date (column 5),
+  // sender (column 7) and sender site (column 11), and the same message number of the
+  // service (column 6) when both have one. Two senders of one name on different sites, or
+  // two messages of one sender in the same second, are different messages.
+  bool Exists(std::string_view date, std::string_view sender, std::string_view sender_site,
+              std::string_view server_no) const;
 
   // The list row last clicked, shown by the debug menu.
   int32_t glix = 0;

@@ -75,8 +75,7 @@ void ParseMasterLine(std::string_view line,
 // Whether a line is long enough to be written: at least 8 characters once the bytes at or
 // below the space are taken off both ends.
 bool WorthWriting(std::string_view line) {
-  while (!line.empty() && static_cast<unsigned char>(line.front()) <= 0x20) line.remove_prefix(1);
-  while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) line.remove_suffix(1);
+  line = TrimBytes(line);
   return line.size() >= 16 || MbLength(line) >= 8;
 }
 
@@ -339,7 +338,10 @@ void AddMaster(TArMastd& store, DiagLog& log, bool /*flag*/, const MastFields& f
 }
 
 bool ExistsMaster(const TArMastd& store, DiagLog& log, const MastFields& fields) {
-  if (!store.Exists(fields[MastCol::kDate], fields[MastCol::kSender])) return false;
+  if (!store.Exists(fields[MastCol::kDate], fields[MastCol::kSender], fields[MastCol::kSenderSite],
+                    fields[MastCol::kServerNo])) {
+    return false;
+  }
   log.Log(Utf8ToCp932("取得済み ") + fields[MastCol::kDate]);
   return true;
 }

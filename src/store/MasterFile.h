@@ -60,7 +60,7 @@ struct MastFields : std::array<std::string, TArMastData::kColumns> {
 };
 // Appends a fetched record (fields 1..23 taken; the flag is not used).
 void AddMaster(TArMastd& store, DiagLog& log, bool flag, const MastFields& fields);
-// Whether the store already holds a record with the same date and sender.
+// Whether the store already holds this fetched message (see TArMastd::Exists).
 bool ExistsMaster(const TArMastd& store, DiagLog& log, const MastFields& fields);
 
 // Debug dump of every record to the log.

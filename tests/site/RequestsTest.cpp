@@ -22,9 +22,12 @@ class Requests : public test::FakeSiteTest {
     st->settei.rows.push_back({{site, nick, "pw", "", host, "sys", enabled, dyn}});
   }
   static std::string Line(const std::string& n, const std::string& date, const std::string& sender,
-                          const std::string& title) {
+                          const std::string& title, const std::string& site = "",
+                          const std::string& server_no = "") {
     std::string fields[23];
     fields[0] = n;
+    fields[5] = server_no;
+    fields[10] = site;
     fields[2] = title;
     fields[4] = date;
     fields[6] = sender;
@@ -107,6 +110,66 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
   out = FetchNewMessages(*st, 1);
   EXPECT_EQ(http->sent.back().body.substr(0, 12), "COMMAND=GET&");
   EXPECT_EQ(st->store.Get(3, MastCol::kTitle), escaped_body);  // stored as delivered
+}
+
+TEST_F(Requests, AStrayLeadByteInAFieldNeverSwallowsTheNextFieldOrMessage) {
+  AddAccount("s", "me", "h", "on");
+  // A title ending in a lone lead byte, and a last field ending in one before CR LF.
+  std::string first = Line("1", "2026/05/01 00:00:00", "ann", "bad\x82");
+  first += "\x82";
+  http->Answer("x\tOK(PGM)\r\n" + first + "\r\n" + Line("2", "2026/05/02 00:00:00", "bob", "next") +
+               "\r\n");
+  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
+  ASSERT_EQ(st->store.CtMaster(), 2);
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "bad\x82");
+  EXPECT_EQ(st->store.Get(0, MastCol::kDate), "2026/05/01 00:00:00");
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "next");
+}
+
+TEST_F(Requests, ADuplicateNeedsTheSameSenderSiteAndMessageNumber) {
+  AddAccount("s", "me", "h", "on");
+  const std::string d = "2026/06/01 00:00:00";
+  const std::string hiroba = Utf8ToCp932("広場"), bekkan = Utf8ToCp932("別館");
+  http->Answer("x\tOK(PGM)\r\n" + Line("1", d, "taro", "a", hiroba, "11") + "\r\n" +
+               Line("2", d, "taro", "b", bekkan, "12") + "\r\n" +
+               Line("3", d, "taro", "c", hiroba, "13") + "\r\n" +
+               Line("4", d, "taro", "a again", hiroba, "11") + "\r\n" +
+               Line("5", d, "taro", "no number", hiroba, "") + "\r\n");
+  FetchNewMessages(*st, -1);
+  // Another site or another message number is another message; a line without a number
+  // matches the stored one of the same date, sender and site.
+  ASSERT_EQ(st->store.CtMaster(), 3);
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "b");
+  EXPECT_EQ(st->store.Get(2, MastCol::kTitle), "c");
+}
+
+TEST_F(Requests, HostsFromTheServiceAreTrimmedFieldsAndMalformedOnesAreErrors) {
+  SiteHostInfo found;
+  ASSERT_TRUE(GetKairoSiteID(st->log, "TOHOST=h.example:81\tTOUSER=sys\r\n", found, msg));
+  EXPECT_EQ(found.user, "sys");
+  for (const char* bad : {"TOHOST=evil/x\tTOUSER=u", "TOHOST=a@b\tTOUSER=u", "TOHOST=a b\tTOUSER=u",
+                          "TOHOST=\r\n\tTOUSER=u"}) {
+    EXPECT_FALSE(GetKairoSiteID(st->log, bad, found, msg)) << bad;
+    EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+  }
+
+  AddAccount("s", "a", "kept:1", "on", "$k");
+  std::string host = "kept:1";
+  for (const char* answer : {"x\tOK(PGM)\r\n\r\n", "x\tOK(PGM)\r\nbad/host"}) {
+    http->Answer(answer);
+    EXPECT_FALSE(GetDynamicHost(st->site, "$k", host, msg)) << answer;
+    EXPECT_EQ(host, "kept:1");
+    EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "kept:1");
+  }
+}
+
+TEST_F(Requests, AFailedDynamicLookUpCountsAsAFailedAccount) {
+  AddAccount("s", "a", "gone", "on", "$key");
+  http->Fail();  // the host
+  http->Fail();  // the directory server
+  const auto out = FetchNewMessages(*st, -1);
+  EXPECT_EQ(out.failed, 1);
+  EXPECT_NE(Cp932ToUtf8(out.status).find("取得できなかったアカウント : 1 件"), std::string::npos);
 }
 
 TEST_F(Requests, NothingEnabledMeansNoRequestAndTheNothingNewText) {

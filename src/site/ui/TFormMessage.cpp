@@ -9,25 +9,8 @@
 
 namespace sorami {
 
-namespace {
-
-// The state owns its progress sink; the window outlives it only by its own destructor, which
-// takes the sink back out first.
-class ProgressOf : public SiteProgress {
- public:
-  explicit ProgressOf(TFormMessage* window) : window_(window) {}
-  void Show(const std::string& caption) override { window_->Show(caption); }
-  void Hide() override { window_->Hide(); }
-  const TFormMessage* window() const { return window_; }
-
- private:
-  TFormMessage* window_;
-};
-
-}  // namespace
-
-TFormMessage::TFormMessage(SiteSession& ss, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), ss_(ss) {
+TFormMessage::TFormMessage(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName(QStringLiteral("fmMessage"));
   setWindowTitle(QStringLiteral("検索実行中"));
   setWindowModality(Qt::NonModal);
@@ -48,13 +31,6 @@ TFormMessage::TFormMessage(SiteSession& ss, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label);
   resize(300, 80);
-
-  ss_.progress = std::make_unique<ProgressOf>(this);
-}
-
-TFormMessage::~TFormMessage() {
-  const auto* mine = dynamic_cast<const ProgressOf*>(ss_.progress.get());
-  if (mine != nullptr && mine->window() == this) ss_.progress.reset();
 }
 
 void TFormMessage::Show(const std::string& caption) {

@@ -1,7 +1,6 @@
 // The small progress window shown while a site request waits (TFormMessage): yellow, a dialog
 // border without border buttons, centred on the desktop, asking the user to wait. Modeless:
-// the other windows keep working during the wait. It is the run's SiteProgress from its
-// creation to its end. It keeps no settings.
+// the other windows keep working during the wait. It keeps no settings.
 #pragma once
 
 #include <QWidget>
@@ -15,8 +14,7 @@ class TFormMessage : public QWidget, public SiteProgress {
   Q_OBJECT
 
  public:
-  explicit TFormMessage(SiteSession& ss, QWidget* parent = nullptr);
-  ~TFormMessage() override;
+  explicit TFormMessage(QWidget* parent = nullptr);
 
   // SiteProgress: shown with the caption the request gives, hidden when it ends.
   void Show(const std::string& caption) override;
@@ -24,9 +22,6 @@ class TFormMessage : public QWidget, public SiteProgress {
 
  protected:
   void showEvent(QShowEvent* event) override;
-
- private:
-  SiteSession& ss_;
 };
 
 }  // namespace sorami
