@@ -75,8 +75,8 @@ class QtHttpClient : public HttpClient {
     } else if (reply->error() != QNetworkReply::NoError) {
       // Qt's text is UTF-16; the log and every other system text are code page 932.
       const QString e = reply->errorString();
-      out.error = Utf16ToCp932(
-          std::u16string_view(reinterpret_cast<const char16_t*>(e.utf16()), e.size()));
+      out.error =
+          Utf16ToCp932(std::u16string_view(reinterpret_cast<const char16_t*>(e.utf16()), e.size()));
     } else if (out.status < 200 || out.status > 299) {
       out.error = "HTTP status " + std::to_string(out.status);
     } else {

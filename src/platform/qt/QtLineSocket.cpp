@@ -1,0 +1,204 @@
+#include <QEventLoop>
+#include <QNetworkProxy>
+#include <QSslError>
+#include <QSslSocket>
+#include <QTimer>
+#include <functional>
+
+#include "platform/Codepage.h"
+#include "platform/LineSocket.h"
+
+namespace sorami {
+
+namespace {
+
+// Qt's texts are UTF-16; every system text is code page 932.
+std::string SystemText(const QString& s) {
+  return Utf16ToCp932(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
+                                          static_cast<size_t>(s.size())));
+}
+
+class QtLineSocket : public LineSocket {
+ public:
+  explicit QtLineSocket(LineSocketTimeouts t) : timeouts_(t) {
+    socket_.setProxy(QNetworkProxy::NoProxy);
+    QObject::connect(&socket_, &QAbstractSocket::errorOccurred,
+                     [this](QAbstractSocket::SocketError) {
+                       if (failure_.empty()) failure_ = SystemText(socket_.errorString());
+                     });
+    QObject::connect(&socket_, &QSslSocket::sslErrors, [this](const QList<QSslError>& errors) {
+      // The handshake is abandoned after this signal; keep the reasons, not Qt's summary.
+      QString text;
+      for (const QSslError& e : errors) text += (text.isEmpty() ? "" : "; ") + e.errorString();
+      failure_ = SystemText(text);
+    });
+  }
+  ~QtLineSocket() override { socket_.abort(); }
+
+  void SetTimeouts(LineSocketTimeouts t) override { timeouts_ = t; }
+
+  bool Connect(const std::string& host, int port, SocketSecurity security,
+               std::string& error) override {
+    Close();
+    if (port <= 0 || port > 65535) {
+      error = "invalid port " + std::to_string(port);
+      return false;
+    }
+    if (security == SocketSecurity::kTls && !QSslSocket::supportsSsl()) {
+      error = "TLS is not available on this system";
+      return false;
+    }
+    const std::u16string name = Cp932ToUtf16(host);
+    const QString qhost(reinterpret_cast<const QChar*>(name.data()),
+                        static_cast<qsizetype>(name.size()));
+    const auto qport = static_cast<quint16>(port);
+    if (security == SocketSecurity::kTls) {
+      socket_.connectToHostEncrypted(qhost, qport);
+    } else {
+      socket_.connectToHost(qhost, qport);
+    }
+    const bool ok = Wait(
+        [&] {
+          return security == SocketSecurity::kTls
+                     ? socket_.isEncrypted()
+                     : socket_.state() == QAbstractSocket::ConnectedState;
+        },
+        timeouts_.connect_ms, false, "time-out connecting to the server", error);
+    if (!ok) Close();
+    return ok;
+  }
+
+  bool StartTls(std::string& error) override {
+    if (!IsOpen(error)) return false;
+    if (socket_.isEncrypted()) {
+      error = "the connection already uses TLS";
+      return false;
+    }
+    Drain();
+    // Whatever the server sent before the negotiation would pass for protected data after it.
+    if (read_pos_ < buffer_.size()) {
+      error = "the server sent data before the TLS negotiation";
+      Close();
+      return false;
+    }
+    if (!QSslSocket::supportsSsl()) {
+      error = "TLS is not available on this system";
+      return false;
+    }
+    socket_.startClientEncryption();
+    const bool ok = Wait([&] { return socket_.isEncrypted(); }, timeouts_.connect_ms, false,
+                         "time-out in the TLS negotiation", error);
+    if (!ok) Close();
+    return ok;
+  }
+
+  bool ReadLine(std::string& line, std::string& error) override {
+    line.clear();
+    size_t end = std::string::npos;
+    auto complete = [&] {
+      Drain();
+      end = buffer_.find('\n', read_pos_);
+      return end != std::string::npos;
+    };
+    if (!complete()) {
+      if (!IsOpen(error)) return false;
+      if (!Wait(complete, timeouts_.reply_ms, true, "time-out waiting for the server", error)) {
+        return false;
+      }
+    }
+    size_t stop = end;
+    if (stop > read_pos_ && buffer_[stop - 1] == '\r') --stop;
+    line.assign(buffer_, read_pos_, stop - read_pos_);
+    read_pos_ = end + 1;
+    if (read_pos_ >= buffer_.size() / 2) {  // drop what was read, now and then, not every line
+      buffer_.erase(0, read_pos_);
+      read_pos_ = 0;
+    }
+    return true;
+  }
+
+  bool Write(std::string_view bytes, std::string& error) override {
+    if (!IsOpen(error)) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (socket_.write(bytes.data(), size) != size) {
+      error = failure_.empty() ? SystemText(socket_.errorString()) : failure_;
+      return false;
+    }
+    return Wait([&] { return socket_.bytesToWrite() == 0 && socket_.encryptedBytesToWrite() == 0; },
+                timeouts_.reply_ms, true, "time-out sending to the server", error);
+  }
+
+  void Close() override {
+    socket_.abort();
+    buffer_.clear();
+    read_pos_ = 0;
+    failure_.clear();
+  }
+
+ private:
+  // Moves what arrived into our own buffer, where a closed socket cannot take it away.
+  void Drain() {
+    if (socket_.bytesAvailable() <= 0) return;
+    const QByteArray data = socket_.readAll();
+    buffer_.append(data.constData(), static_cast<size_t>(data.size()));
+  }
+
+  bool IsOpen(std::string& error) const {
+    if (socket_.state() == QAbstractSocket::ConnectedState) return true;
+    error = failure_.empty() ? std::string("the connection is closed") : failure_;
+    return false;
+  }
+
+  // Runs a local event loop until `done` holds, the connection fails or ends, or `timeout_ms`
+  // passes (counted from the last bytes in or out when `progress_restarts`).
+  bool Wait(const std::function<bool()>& done, int timeout_ms, bool progress_restarts,
+            const char* timeout_text, std::string& error) {
+    auto ended = [&] { return socket_.state() == QAbstractSocket::UnconnectedState; };
+    if (!done() && !ended()) {
+      QEventLoop loop;
+      QTimer watchdog;
+      watchdog.setSingleShot(true);
+      bool timed_out = false;
+      QObject::connect(&watchdog, &QTimer::timeout, &loop, [&] {
+        timed_out = true;
+        loop.quit();
+      });
+      auto check = [&] {
+        if (done() || ended()) loop.quit();
+      };
+      auto progress = [&] {
+        if (progress_restarts) watchdog.start(timeout_ms);
+        check();
+      };
+      QObject::connect(&socket_, &QIODevice::readyRead, &loop, progress);
+      QObject::connect(&socket_, &QIODevice::bytesWritten, &loop, progress);
+      QObject::connect(&socket_, &QSslSocket::encryptedBytesWritten, &loop, progress);
+      QObject::connect(&socket_, &QAbstractSocket::stateChanged, &loop, check);
+      QObject::connect(&socket_, &QSslSocket::encrypted, &loop, check);
+      QObject::connect(&socket_, &QAbstractSocket::errorOccurred, &loop, check);
+      watchdog.start(timeout_ms);
+      loop.exec();  // windows keep running while we wait
+      if (timed_out && !done()) {
+        error = timeout_text;
+        return false;
+      }
+    }
+    if (done()) return true;
+    error = failure_.empty() ? std::string("the server closed the connection") : failure_;
+    return false;
+  }
+
+  LineSocketTimeouts timeouts_;
+  QSslSocket socket_;
+  std::string buffer_;  // received bytes; those before read_pos_ are already returned
+  size_t read_pos_ = 0;
+  std::string failure_;  // why the connection failed, from Qt
+};
+
+}  // namespace
+
+std::unique_ptr<LineSocket> MakeQtLineSocket(LineSocketTimeouts timeouts) {
+  return std::make_unique<QtLineSocket>(timeouts);
+}
+
+}  // namespace sorami
