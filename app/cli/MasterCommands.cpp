@@ -76,6 +76,8 @@ int Dump(AppState& st) {
 
 int CliMaster(AppState& st, const std::vector<std::string>& args) {
   if (args.size() != 1) return kExitUsage;
+  // stats and dump only look: no file is encrypted, renamed or removed.
+  st.master.read_only = args[0] == "stats" || args[0] == "dump";
   if (args[0] == "stats") return Stats(st);
   if (args[0] == "resave") return Resave(st);
   if (args[0] == "dump") return Dump(st);

@@ -65,6 +65,7 @@ bool ResolveColumn(const std::string& arg, int& col) {
 
 bool Read(AppState& st) {
   std::string msg;
+  st.master.read_only = true;  // list and show change no file
   if (ReadMaster(st.master, st.store, msg)) return true;
   PrintError(msg);
   return false;

@@ -1,13 +1,17 @@
 // The file-encryption library that keeps the master file encrypted on disk.
 //
-// Both calls take (source path, destination path, a third text that is accepted and not
-// needed) and return 0 on success. The destination is created or replaced whole; on any
-// failure (missing source, wrong key, damaged or truncated file) the result is non-zero and
-// no partial destination is left behind. The source is never changed.
+// The file calls take (source path, destination path, a third text that is accepted and not
+// needed) and return 0 on success. Every destination is created or replaced whole, through a
+// temporary file beside it; on any failure (missing source, wrong key, damaged or truncated
+// file) the call fails and no partial destination is left behind. The source is never
+// changed. The memory calls let the store be written and read encrypted without its plain
+// text ever touching the disk.
 #pragma once
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace sorami {
 
@@ -16,6 +20,10 @@ class FileCrypto {
   virtual ~FileCrypto() = default;
   virtual int EncryptFile(const char* source, const char* dest, const char* dir) = 0;
   virtual int DecryptFile(const char* source, const char* dest, const char* dir) = 0;
+  // Encrypts the bytes into dest; true on success.
+  virtual bool EncryptToFile(std::string_view plain, const std::filesystem::path& dest) = 0;
+  // Decrypts source into plain; false on any failure (plain is then empty).
+  virtual bool DecryptToMemory(const std::filesystem::path& source, std::string& plain) = 0;
 };
 
 // XChaCha20-Poly1305 secret stream (libsodium) under a 32-byte key kept in key_file; the key

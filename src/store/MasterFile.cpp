@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string CurrentDirText() {
-  std::error_code ec;
-  return fs::current_path(ec).string();
-}
-
 bool Exists(const fs::path& p) {
   std::error_code ec;
   return fs::exists(p, ec);
@@ -34,9 +29,9 @@ void Remove(const fs::path& p) {
   fs::remove(p, ec);
 }
 
-// Moves a master file that could not be read out of the way, so that the save does not
-// overwrite the only copy of the user's messages: "Master.enc" -> "Master.enc.unread-<time>".
-void KeepUnreadFile(DiagLog& log, const fs::path& p) {
+// Moves a master file out of the way so that no save overwrites it: one that could not be
+// read ("Master.enc" -> "Master.enc.unread-<time>"), or the older of two ("...older-<time>").
+void KeepAside(DiagLog& log, const fs::path& p, std::string_view why) {
   if (!Exists(p)) return;
   char stamp[32];
   const std::time_t now = std::time(nullptr);
@@ -44,7 +39,7 @@ void KeepUnreadFile(DiagLog& log, const fs::path& p) {
   localtime_r(&now, &tm);
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
   fs::path kept = p;
-  kept += std::string(".unread-") + stamp;
+  kept += "." + std::string(why) + "-" + stamp;
   std::error_code ec;
   fs::rename(p, kept, ec);
   log.Log((ec ? "Keep failed : " : "Kept : ") + PathText(kept));
@@ -149,80 +144,21 @@ std::string UnescapeMasterField(std::string_view field) {
 
 fs::path MasterPath(const MasterFiles& mf) { return mf.data_dir / "Master.dat"; }
 
-bool AngoukaDecodeMaster(MasterFiles& mf, const std::string& current_dir, std::string& msg,
-                         fs::path& path) {
-  mf.log.Log(".AngoukaDecodeMaster: " + PathText(path));
-  fs::path enc = path;
-  enc.replace_extension(".enc");
-  fs::path tmp = path;
-  tmp.replace_extension(".tmpppppp");
-  const bool has_enc = Exists(enc);
-  const bool has_plain = Exists(path);
-  if (!has_enc && !has_plain) {
-    msg = Utf8ToCp932("メッセージファイル無し :") + PathText(path);
-    return false;
-  }
-  if (has_enc && has_plain) {
-    msg = "Delete : " + PathText(path);
-    Remove(path);  // the encrypted copy wins
-  }
-  if (!has_enc) {
-    msg = Utf8ToCp932(" 暗号化ファイル無し");
-    if (mf.crypto->EncryptFile(path.c_str(), enc.c_str(), current_dir.c_str()) != 0) {
-      msg += " False(EncryptFile) :" + PathText(path);
-      return false;
-    }
-    return true;
-  }
-  if (mf.crypto->DecryptFile(enc.c_str(), tmp.c_str(), current_dir.c_str()) != 0) {
-    msg = Utf8ToCp932("暗号復号失敗");
-    mf.unread_file_on_disk = true;
-    return false;
-  }
-  path = tmp;
-  msg = " end(AngoukaDecodeMaster)";
-  return true;
+namespace {
+
+fs::path EncPath(const MasterFiles& mf) { return mf.data_dir / "Master.enc"; }
+
+fs::file_time_type ModTime(const fs::path& p) {
+  std::error_code ec;
+  const auto t = fs::last_write_time(p, ec);
+  return ec ? fs::file_time_type::min() : t;
 }
 
-bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
-  mf.log.Log("ReadMaster");
-  const fs::path plain = MasterPath(mf);
-  fs::path path = plain;
-  mf.log.Log(PathText(path));
-  const bool encrypt = mf.encrypt;
-  bool read_decrypted = false;
-  bool encrypted_now = false;
-  mf.unread_file_on_disk = false;
-  if (encrypt) {
-    try {
-      std::string amsg;
-      const bool ok = AngoukaDecodeMaster(mf, CurrentDirText(), amsg, path);
-      mf.log.Log(ok ? amsg : "False : " + amsg);
-      read_decrypted = ok && path != plain;
-      encrypted_now = ok && path == plain;
-      mf.log.Log("fname: " + PathText(path));
-    } catch (...) {
-      mf.log.Log(Utf8ToCp932("暗号化エラー"));
-    }
-  }
-  if (!Exists(path)) {
-    msg = "Not Found : " + PathText(path);
-    return false;
-  }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) {
-    msg = "Cannot Read : " + PathText(path);
-    mf.unread_file_on_disk = true;
-    return false;
-  }
-  // Read into a fresh table so a failed read leaves the store as it was.
-  TArMastd fresh;
-  fresh.SetCapacity(store.MastCapacity());
-  std::error_code size_ec;
-  const auto file_size = fs::file_size(path, size_ec);
-  if (!size_ec) fresh.ReserveIndex(static_cast<size_t>(file_size / 256));
-  LineReader reader(file.get());
+// Reads the lines of a master file into a fresh table; false on a read error.
+bool ParseMaster(std::FILE* file, size_t size_hint, int32_t capacity, TArMastd& fresh) {
+  fresh.SetCapacity(capacity);
+  fresh.ReserveIndex(size_hint / 256);
+  LineReader reader(file);
   std::array<std::string_view, TArMastData::kColumns> cols;
   std::array<std::string, TArMastData::kColumns> scratch;
   std::string_view line;
@@ -231,14 +167,67 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
     if (IsDeletedFolder(cols[ColIndex(MastCol::kFolder)])) continue;
     fresh.Append(cols);
   }
-  if (reader.failed()) {
-    msg = "Cannot Read : " + PathText(path);
-    mf.unread_file_on_disk = true;
-    if (read_decrypted) Remove(path);
+  return !reader.failed();
+}
+
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+}  // namespace
+
+bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
+  mf.log.Log("ReadMaster");
+  const fs::path plain = MasterPath(mf);
+  const fs::path enc = EncPath(mf);
+  mf.log.Log(PathText(plain));
+  mf.unread_file_on_disk = false;
+  const bool has_plain = Exists(plain);
+  const bool has_enc = Exists(enc);
+  if (!has_plain && !has_enc) {
+    msg = "Not Found : " + PathText(plain);
     return false;
   }
-  file.reset();
-  if (read_decrypted || encrypted_now) Remove(path);
+  // Both on disk (a text save, then a crash or an exit without saving): the newer one is
+  // read and the other kept aside, never deleted unread.
+  const bool use_enc = has_enc && (!has_plain || ModTime(enc) >= ModTime(plain));
+  if (has_plain && has_enc && !mf.read_only) KeepAside(mf.log, use_enc ? plain : enc, "older");
+
+  // Read into a fresh table so a failed read leaves the store as it was.
+  TArMastd fresh;
+  const fs::path& path = use_enc ? enc : plain;
+  bool parsed = false;
+  if (use_enc) {
+    std::string text;  // the plain text lives in memory only
+    if (!mf.crypto || !mf.crypto->DecryptToMemory(enc, text)) {
+      msg = Utf8ToCp932("暗号復号失敗");
+      mf.log.Log(msg);
+      mf.unread_file_on_disk = true;
+      return false;
+    }
+    FilePtr file(text.empty() ? nullptr : fmemopen(text.data(), text.size(), "rb"), &std::fclose);
+    parsed =
+        text.empty() || (file && ParseMaster(file.get(), text.size(), store.MastCapacity(), fresh));
+    if (text.empty()) fresh.SetCapacity(store.MastCapacity());
+  } else {
+    FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose);
+    std::error_code ec;
+    const auto size = fs::file_size(plain, ec);
+    parsed = file && ParseMaster(file.get(), ec ? 0 : static_cast<size_t>(size),
+                                 store.MastCapacity(), fresh);
+  }
+  if (!parsed) {
+    msg = "Cannot Read : " + PathText(path);
+    mf.unread_file_on_disk = true;
+    return false;
+  }
+  // A plain store read while encryption is on is encrypted now; the plain file goes only
+  // once its encrypted copy is written.
+  if (!use_enc && mf.encrypt && !mf.read_only && mf.crypto) {
+    if (mf.crypto->EncryptFile(plain.c_str(), enc.c_str(), "") == 0) {
+      Remove(plain);
+    } else {
+      mf.log.Log(Utf8ToCp932("暗号化失敗"));
+    }
+  }
   fresh.glix = store.glix;
   store = std::move(fresh);
   msg = Utf8ToCp932("読込完了 :") + std::to_string(store.CtMaster()) + Utf8ToCp932(" 件");
@@ -261,68 +250,46 @@ std::string MakeMasterLine(const TArMastd& store, int32_t row) {
   return line;
 }
 
-bool AngoukaMaster(MasterFiles& mf, const fs::path& path, std::string& msg) {
-  mf.log.Log(".AngoukaMaster: " + PathText(path));
-  fs::path enc = path;
-  enc.replace_extension(".enc");
-  if (mf.unread_file_on_disk) {
-    KeepUnreadFile(mf.log, enc);
-    mf.unread_file_on_disk = false;
-  }
-  Remove(enc);
-  if (mf.crypto->EncryptFile(path.c_str(), enc.c_str(), CurrentDirText().c_str()) != 0) {
-    msg = Utf8ToCp932("暗号化失敗");
-    return false;
-  }
-  Remove(path);
-  return true;
-}
-
 bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::string& msg) {
   mf.log.Log("SaveMaster");
   std::error_code ec;
   fs::create_directories(mf.data_dir, ec);
-  const fs::path path = MasterPath(mf);
+  const fs::path plain = MasterPath(mf);
+  const fs::path enc = EncPath(mf);
+  const fs::path& path = encrypt ? enc : plain;
   mf.log.Log(PathText(path));
   if (mf.unread_file_on_disk) {
-    KeepUnreadFile(mf.log, path);
-    if (!encrypt) {
-      fs::path enc = path;
-      KeepUnreadFile(mf.log, enc.replace_extension(".enc"));
-      mf.unread_file_on_disk = false;
-    }
+    // A master file that could not be read is the only copy of those messages.
+    KeepAside(mf.log, plain, "unread");
+    KeepAside(mf.log, enc, "unread");
+    mf.unread_file_on_disk = false;
   }
-  AtomicFileWriter out;
-  if (!out.Open(path)) {
-    msg = "Cannot Write : " + PathText(path);
-    return false;
-  }
+  std::string text;
   long count = 0;
   std::string line;
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
     if (IsDeletedFolder(store.Get(row, MastCol::kFolder))) continue;
     line = MakeMasterLine(store, row);
     if (!WorthWriting(line)) continue;
-    line += "\r\n";
-    out.Write(line);
+    text += line;
+    text += "\r\n";
     ++count;
   }
-  if (!out.Commit()) {
-    msg = "Cannot Write : " + PathText(path);
+  if (encrypt) {
+    // Encrypted straight from memory into a temporary file beside Master.enc, then renamed:
+    // no plain copy of an encrypted store is ever written.
+    if (!mf.crypto || !mf.crypto->EncryptToFile(text, enc)) {
+      msg = Utf8ToCp932("暗号化失敗");
+      mf.log.Log(msg);
+      return false;
+    }
+    Remove(plain);  // a plain copy left by a text save holds nothing the store lacks
+  } else if (!WriteFileAtomic(plain, text)) {
+    msg = "Cannot Write : " + PathText(plain);
     return false;
   }
   msg = Utf8ToCp932("保存完了 :") + std::to_string(count) + Utf8ToCp932(" 件");
   mf.log.Log(msg);
-  if (!encrypt) return true;
-  try {
-    std::string amsg;
-    if (!AngoukaMaster(mf, path, amsg)) {
-      msg = amsg;
-      return false;
-    }
-  } catch (...) {
-    mf.log.Log(Utf8ToCp932("暗号化エラー"));
-  }
   return true;
 }
 

@@ -23,13 +23,20 @@ struct MasterFiles {
   DiagLog& log;
   bool encrypt = true;
   bool unread_file_on_disk = false;
+  // Reading only (the command line's read-only commands): no file is encrypted, renamed or
+  // removed.
+  bool read_only = false;
 };
 
 std::filesystem::path MasterPath(const MasterFiles& mf);
 
 // Replaces the store's contents with the master file; msg "読込完了 :N 件" on success.
+// Master.enc is decrypted in memory. When both Master.dat and Master.enc exist the newer is
+// read and the other renamed aside; a plain store read while encryption is on is encrypted
+// then. A file that cannot be read is remembered, and the next save renames it aside.
 bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg);
-// Writes the store to the master file (encrypted when mf.encrypt); msg "保存完了 :N 件".
+// Writes the store to the master file, atomically (encrypted into Master.enc when
+// mf.encrypt, without a plain copy); msg "保存完了 :N 件".
 bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg);
 // The same with the encryption switch given for this call only ("テキストファイルで保存"
 // passes false and leaves a plain Master.dat).
@@ -45,12 +52,6 @@ std::string MakeMasterLine(const TArMastd& store, int32_t row);
 // byte after 0x0C reads as it stands, as files written before kept it.
 std::string EscapeMasterField(std::string_view value);
 std::string UnescapeMasterField(std::string_view field);
-
-// Finds the file to read when encryption is on; may point path at the decrypted copy.
-bool AngoukaDecodeMaster(MasterFiles& mf, const std::string& current_dir, std::string& msg,
-                         std::filesystem::path& path);
-// Encrypts the plain master file at path into Master.enc and deletes the plain file.
-bool AngoukaMaster(MasterFiles& mf, const std::filesystem::path& path, std::string& msg);
 
 // The fields of a fetched record, indexed by column (0 .. 24).
 struct MastFields : std::array<std::string, TArMastData::kColumns> {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "base/MbText.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
@@ -172,6 +175,130 @@ TEST_F(MasterFile, UnreadableAndUnwritableFilesReportWithoutTouchingTheStore) {
   WriteFileBytes(dir / "app" / "Data", "a file where the data directory should be");
   EXPECT_FALSE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(msg, "Cannot Write : " + DataFile("Master.dat").string());
+}
+
+// The files of the data directory, by name.
+std::vector<std::string> DataFiles(const std::filesystem::path& data) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(data)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class Encrypted : public MasterFile {
+ protected:
+  Encrypted() { st->master.encrypt = true; }
+  void Restart() {
+    Remake();
+    st->master.encrypt = true;
+  }
+  // Names starting with the prefix.
+  int Count(const std::string& prefix) {
+    int n = 0;
+    for (const std::string& f : DataFiles(dir / "app" / "Data")) n += f.rfind(prefix, 0) == 0;
+    return n;
+  }
+};
+
+TEST_F(Encrypted, SavesOnlyTheEncryptedFileAndReadsItBackInMemory) {
+  Add("to", "secret title", "受信箱", "secret body");
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+  EXPECT_EQ(DataFiles(dir / "app" / "Data"), std::vector<std::string>{"Master.enc"});
+  EXPECT_EQ(ReadFileBytes(DataFile("Master.enc")).find("secret"), std::string::npos);
+
+  Restart();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "secret title");
+  EXPECT_EQ(DataFiles(dir / "app" / "Data"), std::vector<std::string>{"Master.enc"});
+}
+
+TEST_F(Encrypted, APlainStoreIsEncryptedWhenReadAndAReadOnlyReadChangesNoFile) {
+  Add("to", "plain title", "受信箱");
+  st->master.encrypt = false;
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+
+  Restart();
+  st->master.read_only = true;
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(DataFiles(dir / "app" / "Data"), std::vector<std::string>{"Master.dat"});
+
+  Restart();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "plain title");
+  EXPECT_EQ(DataFiles(dir / "app" / "Data"), std::vector<std::string>{"Master.enc"});
+}
+
+TEST_F(Encrypted, OfBothFilesTheNewerIsReadAndTheOtherKeptAside) {
+  Add("to", "old", "受信箱");
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));  // Master.enc
+  st->store.Set(0, MastCol::kTitle, "newer text save");
+  ASSERT_TRUE(SaveMasterAs(st->master, st->store, false, msg));  // then Master.dat
+  std::filesystem::last_write_time(
+      DataFile("Master.enc"),
+      std::filesystem::last_write_time(DataFile("Master.dat")) - std::chrono::seconds(5));
+  Restart();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "newer text save");
+  EXPECT_EQ(Count("Master.enc.older-"), 1);  // the older copy is renamed, not deleted
+  EXPECT_EQ(Count("Master.enc"), 2);         // and the text save is encrypted now
+  EXPECT_EQ(Count("Master.dat"), 0);
+
+  // The other way round: the encrypted file is newer.
+  st->store.Set(0, MastCol::kTitle, "newest");
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+  WriteFileBytes(DataFile("Master.dat"), Line("0001", {{3, "stale text"}}));
+  std::filesystem::last_write_time(
+      DataFile("Master.dat"),
+      std::filesystem::last_write_time(DataFile("Master.enc")) - std::chrono::seconds(5));
+  Restart();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "newest");
+  EXPECT_EQ(Count("Master.dat.older-"), 1);
+}
+
+TEST_F(Encrypted, AWrongKeyOrADamagedFileIsKeptAsideAndNeverOverwritten) {
+  Add("to", "precious", "受信箱");
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+  const std::string sealed = ReadFileBytes(DataFile("Master.enc"));
+  for (const bool wrong_key : {true, false}) {
+    WriteFileBytes(DataFile("Master.enc"), sealed);
+    if (wrong_key) {
+      std::filesystem::rename(dir / "cfg" / "master.key", dir / "cfg" / "real.key");
+    } else {
+      std::filesystem::rename(dir / "cfg" / "real.key", dir / "cfg" / "master.key");
+      std::string damaged = sealed;
+      damaged[damaged.size() / 2] ^= 0x01;
+      WriteFileBytes(DataFile("Master.enc"), damaged);
+    }
+    Restart();
+    Add("to", "typed after start", "受信箱");
+    EXPECT_FALSE(ReadMaster(st->master, st->store, msg));
+    EXPECT_EQ(Cp932ToUtf8(msg), "暗号復号失敗");
+    EXPECT_EQ(st->store.CtMaster(), 1);  // the store is left as it was
+    ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+    EXPECT_EQ(Count("Master.enc.unread-"), 1) << wrong_key;
+    for (const std::string& f : DataFiles(dir / "app" / "Data")) {
+      if (f.rfind("Master.enc.unread-", 0) == 0) {
+        EXPECT_EQ(ReadFileBytes(dir / "app" / "Data" / f).size(), sealed.size());
+        std::filesystem::remove(dir / "app" / "Data" / f);
+      }
+    }
+  }
+}
+
+TEST_F(Encrypted, AFailingEncryptionReportsAndWritesNoPlainFile) {
+  auto failing = std::make_unique<test::FailingCrypto>();
+  test::FailingCrypto* crypto = failing.get();
+  Remake(std::move(failing));
+  st->master.encrypt = true;
+  Add("to", "x", "受信箱");
+  EXPECT_FALSE(SaveMaster(st->master, st->store, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "暗号化失敗");
+  EXPECT_GT(crypto->calls, 0);
+  EXPECT_FALSE(Has("Master.dat"));
+  EXPECT_FALSE(Has("Master.enc"));
 }
 
 TEST_F(MasterFile, MakeMasterLineAndTheDebugDump) {

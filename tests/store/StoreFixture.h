@@ -19,6 +19,12 @@ class FailingCrypto : public FileCrypto {
  public:
   int EncryptFile(const char*, const char*, const char*) override { return ++calls, 1; }
   int DecryptFile(const char*, const char*, const char*) override { return ++calls, 1; }
+  bool EncryptToFile(std::string_view, const std::filesystem::path&) override {
+    return ++calls, false;
+  }
+  bool DecryptToMemory(const std::filesystem::path&, std::string&) override {
+    return ++calls, false;
+  }
   int calls = 0;
 };
 

@@ -2,6 +2,7 @@
 #include <sodium.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -52,6 +53,69 @@ bool LoadOrCreateKey(const std::filesystem::path& key_file, unsigned char* key) 
   return linked || ReadKey(key_file, key);
 }
 
+constexpr size_t kSealed = kChunk + crypto_secretstream_xchacha20poly1305_ABYTES;
+
+// Encrypts what next() gives, chunk by chunk, into out. next(buffer) fills at most kChunk
+// bytes and returns how many, setting last on the final chunk; it returns -1 on a read error.
+template <typename Next>
+int Seal(const unsigned char* key, Next next, AtomicFileWriter& out) {
+  crypto_secretstream_xchacha20poly1305_state st;
+  unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+  crypto_secretstream_xchacha20poly1305_init_push(&st, header, key);
+  out.Write(std::string_view(kMagic, sizeof kMagic));
+  out.Write(std::string_view(reinterpret_cast<char*>(header), sizeof header));
+  std::vector<unsigned char> plain(kChunk);
+  std::vector<unsigned char> cipher(kSealed);
+  for (;;) {
+    bool last = false;
+    const long n = next(plain.data(), last);
+    if (n < 0) return 5;
+    unsigned long long clen = 0;
+    crypto_secretstream_xchacha20poly1305_push(
+        &st, cipher.data(), &clen, plain.data(), static_cast<unsigned long long>(n), nullptr, 0,
+        last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : 0);
+    if (!out.Write(std::string_view(reinterpret_cast<char*>(cipher.data()), clen))) return 6;
+    if (last) break;
+  }
+  sodium_memzero(plain.data(), plain.size());
+  return out.Commit() ? 0 : 7;
+}
+
+// Decrypts the file in, handing each checked chunk to sink; non-zero on any failure.
+template <typename Sink>
+int Unseal(const unsigned char* key, std::FILE* in, Sink sink) {
+  char magic[sizeof kMagic];
+  unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+  if (std::fread(magic, 1, sizeof magic, in) != sizeof magic ||
+      std::memcmp(magic, kMagic, sizeof magic) != 0 ||
+      std::fread(header, 1, sizeof header, in) != sizeof header) {
+    return 8;
+  }
+  crypto_secretstream_xchacha20poly1305_state st;
+  if (crypto_secretstream_xchacha20poly1305_init_pull(&st, header, key) != 0) return 8;
+  std::vector<unsigned char> cipher(kSealed);
+  std::vector<unsigned char> plain(kChunk);
+  for (;;) {
+    const size_t n = std::fread(cipher.data(), 1, cipher.size(), in);
+    if (std::ferror(in)) return 5;
+    unsigned long long plen = 0;
+    unsigned char tag = 0;
+    if (crypto_secretstream_xchacha20poly1305_pull(&st, plain.data(), &plen, &tag, cipher.data(), n,
+                                                   nullptr, 0) != 0) {
+      return 9;  // wrong key, damaged or truncated
+    }
+    if (!sink(std::string_view(reinterpret_cast<char*>(plain.data()), plen))) return 6;
+    if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
+      unsigned char extra;
+      if (std::fread(&extra, 1, 1, in) != 0) return 10;  // data after the end
+      break;
+    }
+    if (n < cipher.size()) return 11;  // ended without the final chunk
+  }
+  sodium_memzero(plain.data(), plain.size());
+  return 0;
+}
+
 class SodiumFileCrypto : public FileCrypto {
  public:
   explicit SodiumFileCrypto(std::filesystem::path key_file) : key_file_(std::move(key_file)) {}
@@ -61,30 +125,41 @@ class SodiumFileCrypto : public FileCrypto {
     unsigned char key[kKeyBytes];
     if (!LoadOrCreateKey(key_file_, key)) return 2;
     File in = OpenRead(source);
-    if (!in) return 3;
     AtomicFileWriter out;
-    if (!out.Open(dest)) return 4;
-    crypto_secretstream_xchacha20poly1305_state st;
-    unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
-    crypto_secretstream_xchacha20poly1305_init_push(&st, header, key);
+    const int rc = !in               ? 3
+                   : !out.Open(dest) ? 4
+                                     : Seal(
+                                           key,
+                                           [&](unsigned char* buf, bool& last) {
+                                             const size_t n = std::fread(buf, 1, kChunk, in.get());
+                                             if (std::ferror(in.get())) return -1L;
+                                             last = std::feof(in.get()) != 0;
+                                             return static_cast<long>(n);
+                                           },
+                                           out);
     sodium_memzero(key, sizeof key);
-    out.Write(std::string_view(kMagic, sizeof kMagic));
-    out.Write(std::string_view(reinterpret_cast<char*>(header), sizeof header));
-    std::vector<unsigned char> plain(kChunk);
-    std::vector<unsigned char> cipher(kChunk + crypto_secretstream_xchacha20poly1305_ABYTES);
-    for (;;) {
-      const size_t n = std::fread(plain.data(), 1, kChunk, in.get());
-      if (std::ferror(in.get())) return 5;
-      const bool last = std::feof(in.get()) != 0;
-      unsigned long long clen = 0;
-      crypto_secretstream_xchacha20poly1305_push(
-          &st, cipher.data(), &clen, plain.data(), n, nullptr, 0,
-          last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : 0);
-      if (!out.Write(std::string_view(reinterpret_cast<char*>(cipher.data()), clen))) return 6;
-      if (last) break;
-    }
-    sodium_memzero(plain.data(), plain.size());
-    return out.Commit() ? 0 : 7;
+    return rc;
+  }
+
+  bool EncryptToFile(std::string_view plain, const std::filesystem::path& dest) override {
+    if (sodium_init() < 0) return false;
+    unsigned char key[kKeyBytes];
+    if (!LoadOrCreateKey(key_file_, key)) return false;
+    AtomicFileWriter out;
+    size_t at = 0;
+    const int rc = !out.Open(dest) ? 4
+                                   : Seal(
+                                         key,
+                                         [&](unsigned char* buf, bool& last) {
+                                           const size_t n = std::min(kChunk, plain.size() - at);
+                                           std::memcpy(buf, plain.data() + at, n);
+                                           at += n;
+                                           last = at == plain.size();
+                                           return static_cast<long>(n);
+                                         },
+                                         out);
+    sodium_memzero(key, sizeof key);
+    return rc == 0;
   }
 
   int DecryptFile(const char* source, const char* dest, const char*) override {
@@ -92,41 +167,35 @@ class SodiumFileCrypto : public FileCrypto {
     unsigned char key[kKeyBytes];
     if (!ReadKey(key_file_, key)) return 2;
     File in = OpenRead(source);
-    if (!in) return 3;
-    char magic[sizeof kMagic];
-    unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
-    if (std::fread(magic, 1, sizeof magic, in.get()) != sizeof magic ||
-        std::memcmp(magic, kMagic, sizeof magic) != 0 ||
-        std::fread(header, 1, sizeof header, in.get()) != sizeof header) {
-      return 8;
-    }
-    crypto_secretstream_xchacha20poly1305_state st;
-    const int init = crypto_secretstream_xchacha20poly1305_init_pull(&st, header, key);
-    sodium_memzero(key, sizeof key);
-    if (init != 0) return 8;
     AtomicFileWriter out;  // the plain file appears only when the whole file checked out
-    if (!out.Open(dest)) return 4;
-    std::vector<unsigned char> cipher(kChunk + crypto_secretstream_xchacha20poly1305_ABYTES);
-    std::vector<unsigned char> plain(kChunk);
-    for (;;) {
-      const size_t n = std::fread(cipher.data(), 1, cipher.size(), in.get());
-      if (std::ferror(in.get())) return 5;
-      unsigned long long plen = 0;
-      unsigned char tag = 0;
-      if (crypto_secretstream_xchacha20poly1305_pull(&st, plain.data(), &plen, &tag, cipher.data(),
-                                                     n, nullptr, 0) != 0) {
-        return 9;  // wrong key, damaged or truncated
-      }
-      if (!out.Write(std::string_view(reinterpret_cast<char*>(plain.data()), plen))) return 6;
-      if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
-        unsigned char extra;
-        if (std::fread(&extra, 1, 1, in.get()) != 0) return 10;  // data after the end
-        break;
-      }
-      if (n < cipher.size()) return 11;  // ended without the final chunk
+    int rc = !in ? 3
+             : !out.Open(dest)
+                 ? 4
+                 : Unseal(key, in.get(), [&](std::string_view chunk) { return out.Write(chunk); });
+    sodium_memzero(key, sizeof key);
+    if (rc == 0 && !out.Commit()) rc = 7;
+    return rc;
+  }
+
+  bool DecryptToMemory(const std::filesystem::path& source, std::string& plain) override {
+    plain.clear();
+    if (sodium_init() < 0) return false;
+    unsigned char key[kKeyBytes];
+    if (!ReadKey(key_file_, key)) return false;
+    File in = OpenRead(source.c_str());
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(source, ec);
+    if (!ec) plain.reserve(static_cast<size_t>(size));
+    const int rc = !in ? 3 : Unseal(key, in.get(), [&](std::string_view chunk) {
+      plain.append(chunk);
+      return true;
+    });
+    sodium_memzero(key, sizeof key);
+    if (rc != 0) {
+      sodium_memzero(plain.data(), plain.size());
+      plain.clear();
     }
-    sodium_memzero(plain.data(), plain.size());
-    return out.Commit() ? 0 : 7;
+    return rc == 0;
   }
 
  private:
