@@ -8,6 +8,7 @@
 
 #include "shell/Startup.h"
 #include "shell/ui/AppWindows.h"
+#include "shell/ui/SignalClose.h"
 #include "shell/ui/TFormMain.h"
 
 namespace {
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
   // Closing the main window ends the run, also while other windows are still shown.
   QObject::connect(windows.main.get(), &sorami::TFormMain::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
+  // A session that ends the program closes it like the window's close: settings and store
+  // saved.
+  sorami::SignalClose signal_close([&windows] { windows.main->close(); });
   windows.main->show();
   return app.exec();
 }

@@ -26,6 +26,10 @@ FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks) {
     return report;
   }
   if (report.any_new) {
+    // The service has deleted what it delivered: the new messages go to disk at once, not
+    // only when the program closes.
+    std::string saved;
+    if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
     SetDisplay(st.store, st.log, st.folder_counts, report.status);
   } else {
     report.status = Utf8ToCp932("新着メッセージ無し");

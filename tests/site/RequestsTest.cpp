@@ -190,6 +190,11 @@ TEST_F(Requests, AFailingAccountDoesNotStopTheOthersAndShowsInTheSummary) {
   EXPECT_EQ(out.failed, 1);
   EXPECT_EQ(st->store.CtMaster(), 1);
   EXPECT_NE(Cp932ToUtf8(out.status).find("取得できなかったアカウント : 1 件"), std::string::npos);
+
+  // What came is on disk at once: the service has deleted it.
+  Remake();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(st->store.CtMaster(), 1);
 }
 
 TEST_F(Requests, AFailedHostWithADynamicKeyIsLookedUpAndAskedAgain) {
