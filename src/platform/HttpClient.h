@@ -1,6 +1,7 @@
 // The HTTP client under the site requests: one POST (or GET) at a time, blocking the caller
-// while the user interface keeps running. Every request has time-outs: connecting, and
-// waiting for data; a closed connection ends the wait.
+// while the user interface keeps running. Every request has time-outs: connecting, waiting
+// for data, and the whole request; and a limit on the answer's size. A closed connection ends
+// the wait.
 #pragma once
 
 #include <memory>
@@ -27,6 +28,10 @@ struct HttpResponse {
 struct HttpTimeouts {
   int connect_ms = 15000;  // to establish the connection
   int idle_ms = 60000;     // without any data arriving
+  // Bounds on the whole request, so a server that trickles or floods cannot hold the one
+  // request that may run, or the memory, without end.
+  int total_ms = 5 * 60 * 1000;
+  long long max_answer_bytes = 64LL * 1024 * 1024;
 };
 
 class HttpClient {

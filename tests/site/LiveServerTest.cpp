@@ -7,6 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 #include "platform/Codepage.h"
 #include "server/ServerProcess.h"
 #include "shell/ConnectionCheck.h"
@@ -193,6 +197,72 @@ TEST_F(LiveServer, AHostThatNeverAnswersTimesOut) {
                         value, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
   ::close(fd);
+}
+
+// A loopback server that answers one connection with serve(fd), on its own thread.
+class OneShotServer {
+ public:
+  explicit OneShotServer(std::function<void(int)> serve) {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(listen_fd_, 1);
+    socklen_t len = sizeof addr;
+    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    thread_ = std::thread([this, serve] {
+      const int fd = ::accept(listen_fd_, nullptr, nullptr);
+      if (fd < 0) return;
+      char buf[4096];
+      ::recv(fd, buf, sizeof buf, 0);  // the request
+      serve(fd);
+      ::close(fd);
+    });
+  }
+  ~OneShotServer() {
+    ::shutdown(listen_fd_, SHUT_RDWR);
+    thread_.join();
+    ::close(listen_fd_);
+  }
+  std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+TEST_F(LiveServer, ATricklingOrFloodingHostEndsWithTheConnectionError) {
+  std::atomic<bool> stop{false};
+  {
+    OneShotServer trickle([&](int fd) {
+      const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nx\tOK(PGM)";
+      ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+      while (!stop && ::send(fd, "y", 1, MSG_NOSIGNAL) == 1) ::usleep(50 * 1000);
+    });
+    st->site.http =
+        MakeQtHttpClient({1000, 1000, 600});  // data keeps coming: only the total ends it
+    std::string value;
+    EXPECT_FALSE(
+        SendHTTP(st->site, SiteRequest::kCheck, trickle.host(), {"COMMAND=CHECK"}, value, msg));
+    EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+    stop = true;
+  }
+  OneShotServer flood([](int fd) {
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 4000000\r\n\r\nx\tOK(PGM)\r\n";
+    ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
+    const std::string block(64 * 1024, 'z');
+    for (int i = 0; i < 64; ++i) {
+      if (::send(fd, block.data(), block.size(), MSG_NOSIGNAL) <= 0) break;
+    }
+  });
+  st->site.http = MakeQtHttpClient({1000, 5000, 10000, 1024 * 1024});
+  std::string value;
+  EXPECT_FALSE(
+      SendHTTP(st->site, SiteRequest::kCheck, flood.host(), {"COMMAND=CHECK"}, value, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
 }
 
 }  // namespace

@@ -49,8 +49,15 @@ class QtHttpClient : public HttpClient {
     QEventLoop loop;
     QTimer watchdog;
     watchdog.setSingleShot(true);
+    QTimer whole;
+    whole.setSingleShot(true);
     bool connected = false;
     bool timed_out = false;
+    bool too_large = false;
+    QObject::connect(&whole, &QTimer::timeout, [&] {
+      timed_out = true;
+      reply->abort();
+    });
     auto restart = [&] { watchdog.start(connected ? timeouts_.idle_ms : timeouts_.connect_ms); };
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
       timed_out = true;
@@ -61,16 +68,26 @@ class QtHttpClient : public HttpClient {
       restart();
     };
     QObject::connect(reply, &QNetworkReply::uploadProgress, progress);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, progress);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, [&](qint64 received, qint64 total) {
+      progress(received, total);
+      if (received > timeouts_.max_answer_bytes || total > timeouts_.max_answer_bytes) {
+        too_large = true;
+        reply->abort();
+      }
+    });
     QObject::connect(reply, &QNetworkReply::metaDataChanged, [&] { progress(0, 0); });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     restart();
+    whole.start(timeouts_.total_ms);
     if (!reply->isFinished()) loop.exec();  // windows keep running while we wait
 
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray data = reply->readAll();
     out.body.assign(data.constData(), static_cast<size_t>(data.size()));
-    if (timed_out) {
+    if (too_large) {
+      out.body.clear();
+      out.error = "answer larger than " + std::to_string(timeouts_.max_answer_bytes) + " bytes";
+    } else if (timed_out) {
       out.error = "time-out";
     } else if (reply->error() != QNetworkReply::NoError) {
       // Qt's text is UTF-16; the log and every other system text are code page 932.
