@@ -39,8 +39,10 @@ void SetEditAccount(Settei& s, const std::string& text) {
 }
 
 void SetEditPassword(Settei& s, const std::string& text) {
+  // The mask only shows that a password is stored: it is never stored or sent as one.
+  if (text == PasswordMask()) return;
   s.v.ed_password = text;
-  if (text != PasswordMask()) s.cur.pass = text;
+  s.cur.pass = text;
 }
 
 namespace {

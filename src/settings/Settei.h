@@ -78,8 +78,9 @@ bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg);
 bool SaveKairoIDList(const Settei& s, const SetteiStore& where, std::string& msg);
 bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg);
 
-// The edit boxes of the account page changed: copy into the current account (the password
-// only when it is not the mask "＊＊＊＊＊").
+// The edit boxes of the account page changed: copy into the account page's values and the
+// current account. The mask "＊＊＊＊＊" as a password changes nothing: the stored password
+// stays.
 void SetEditKairo(Settei& s, const std::string& text);
 void SetEditAccount(Settei& s, const std::string& text);
 void SetEditPassword(Settei& s, const std::string& text);

@@ -52,6 +52,19 @@ TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) 
   EXPECT_EQ(Stored("fmKairoSettei.EdPassword"), "stored");
 }
 
+TEST_F(ConnectionCheck, AFailedCheckWithTheMaskNeverStoresTheMaskAsThePassword) {
+  SetEditPassword(st->settei, "stored");
+  http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the check fails
+  EXPECT_FALSE(SetsuzokuKakunin(*st, "site", "nick", PasswordMask()).ok);
+  EXPECT_EQ(st->settei.v.ed_password, "stored");
+  EXPECT_EQ(st->cur.pass, "stored");
+  // "登録" and "ＯＫ" in the settings window then record the real password.
+  ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
+  EXPECT_EQ(st->settei.rows.back().Get(AccountRow::kPassword), "stored");
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
+  EXPECT_EQ(Stored("fmKairoSettei.EdPassword"), "stored");
+}
+
 TEST_F(ConnectionCheck, ATypedPasswordIsUsedAtOnceAndStaysWhenTheCheckFails) {
   st->cur.pass = "stored";
   st->settei.v.lb_host = "stale-host";
