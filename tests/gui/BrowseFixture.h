@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "base/ui/QtText.h"
 #include "gui/GuiFixture.h"
 #include "store/MasterFile.h"
 #include "views/MessageList.h"
+#include "views/ui/MessageBrowser.h"
 
 namespace sorami::test {
+
+using Strings = std::vector<std::string>;
 
 // A record to append; texts are UTF-8.
 struct Rec {
@@ -25,11 +27,7 @@ struct Rec {
   std::string date{};
   std::string read_date = "(未読)";
   std::string body{};
-  std::string to{};
-  std::string to_list{};
-  std::string category{};
-  std::string cc{};
-  std::string bcc{};
+  std::string to{}, to_list{}, category{}, cc{}, bcc{};
 };
 
 class BrowseFixture : public GuiFixture {
@@ -37,19 +35,21 @@ class BrowseFixture : public GuiFixture {
   // Shows the window on an empty store.
   void SetUp() override { StartAndShow(); }
 
+  MessageBrowser& Browser() { return main->browser(); }
   int32_t Add(const Rec& r) {
     MastFields f;
-    f[MastCol::kTitle] = J(r.title);
-    f[MastCol::kFolder] = J(r.folder);
-    f[MastCol::kSender] = J(r.sender);
-    f[MastCol::kDate] = r.date;
-    f[MastCol::kReadDate] = J(r.read_date);
-    f[MastCol::kBody] = J(r.body);
-    f[MastCol::kTo] = J(r.to);
-    f[MastCol::kToList] = J(r.to_list);
-    f[MastCol::kCategory] = J(r.category);
-    f[MastCol::kCc] = J(r.cc);
-    f[MastCol::kBcc] = J(r.bcc);
+    const std::pair<MastCol, const std::string*> texts[] = {{MastCol::kTitle, &r.title},
+                                                            {MastCol::kFolder, &r.folder},
+                                                            {MastCol::kSender, &r.sender},
+                                                            {MastCol::kDate, &r.date},
+                                                            {MastCol::kReadDate, &r.read_date},
+                                                            {MastCol::kBody, &r.body},
+                                                            {MastCol::kTo, &r.to},
+                                                            {MastCol::kToList, &r.to_list},
+                                                            {MastCol::kCategory, &r.category},
+                                                            {MastCol::kCc, &r.cc},
+                                                            {MastCol::kBcc, &r.bcc}};
+    for (const auto& [col, text] : texts) f[col] = J(*text);
     AddMaster(st->store, st->log, false, f);
     return st->store.CtMaster() - 1;
   }
@@ -60,7 +60,7 @@ class BrowseFixture : public GuiFixture {
   }
   // After records were added behind the window's back: recount and list a node.
   void Refresh(int node) {
-    main->CountKensuu();
+    Browser().CountKensuu();
     ClickNode(node);
   }
 
@@ -72,18 +72,19 @@ class BrowseFixture : public GuiFixture {
     int i = 0;
     for (QTreeWidgetItemIterator it(Tree()); *it; ++it, ++i) {
       if (i != index) continue;
-      const QRect r = Tree()->visualItemRect(*it);
-      QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, r.center());
+      QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {},
+                        Tree()->visualItemRect(*it).center());
       return;
     }
     ADD_FAILURE() << "no tree node " << index;
   }
-  void ClickRow(int row, Qt::KeyboardModifiers mods = {}) {
-    const QModelIndex at = List()->model()->index(row, 0);
+  static void ClickView(QTreeView* view, int row, Qt::KeyboardModifiers mods = {}) {
+    const QModelIndex at = view->model()->index(row, 0);
     ASSERT_TRUE(at.isValid()) << row;
-    List()->scrollTo(at);
-    QTest::mouseClick(List()->viewport(), Qt::LeftButton, mods, List()->visualRect(at).center());
+    view->scrollTo(at);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, view->visualRect(at).center());
   }
+  void ClickRow(int row, Qt::KeyboardModifiers mods = {}) { ClickView(List(), row, mods); }
   void ClickHeader(ListCol c) {
     const int column = ListColIndex(c);
     QHeaderView* h = List()->header();
@@ -91,37 +92,22 @@ class BrowseFixture : public GuiFixture {
                     h->height() / 2);
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
   }
-  void ClickCountRow(int row) {
-    const QModelIndex at = Counts()->model()->index(row, 0);
-    ASSERT_TRUE(at.isValid()) << row;
-    QTest::mouseClick(Counts()->viewport(), Qt::LeftButton, {}, Counts()->visualRect(at).center());
-  }
 
-  // The texts of one list column, top to bottom.
-  std::vector<std::string> Column(ListCol c) {
-    const int col = ListColIndex(c);
-    std::vector<std::string> out;
+  // The texts of one list column, top to bottom (only the selected rows when asked).
+  Strings Column(ListCol c, bool selected_only = false) {
+    Strings out;
     const auto* m = List()->model();
     for (int r = 0; r < m->rowCount(); ++r) {
-      out.push_back(m->index(r, col).data().toString().toStdString());
+      if (selected_only && !List()->selectionModel()->isRowSelected(r, {})) continue;
+      out.push_back(m->index(r, ListColIndex(c)).data().toString().toStdString());
     }
     return out;
   }
-  std::vector<std::string> Titles() { return Column(ListCol::kTitle); }
-  // The selected list rows' titles, top to bottom.
-  std::vector<std::string> SelectedTitles() {
-    std::vector<std::string> out;
-    const auto* m = List()->model();
-    for (int r = 0; r < m->rowCount(); ++r) {
-      if (List()->selectionModel()->isRowSelected(r, {})) {
-        out.push_back(m->index(r, ListColIndex(ListCol::kTitle)).data().toString().toStdString());
-      }
-    }
-    return out;
-  }
+  Strings Titles() { return Column(ListCol::kTitle); }
+  Strings SelectedTitles() { return Column(ListCol::kTitle, true); }
   // The count list as "caption=count" per row.
-  std::vector<std::string> CountTexts() {
-    std::vector<std::string> out;
+  Strings CountTexts() {
+    Strings out;
     const auto* m = Counts()->model();
     for (int r = 0; r < m->rowCount(); ++r) {
       out.push_back(m->index(r, 0).data().toString().toStdString() + "=" +
@@ -130,7 +116,8 @@ class BrowseFixture : public GuiFixture {
     return out;
   }
   std::string Label(const char* name) { return Find<QLabel>(main, name)->text().toStdString(); }
-  std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, MastCol::kFolder)); }
+  std::string Field(int32_t row, MastCol col) { return Cp932ToUtf8(st->store.Get(row, col)); }
+  std::string Folder(int32_t row) { return Field(row, MastCol::kFolder); }
   std::string Status() { return main->StatusText().toStdString(); }
 };
 

@@ -4,13 +4,10 @@
 #include <QTextEdit>
 
 #include "gui/BrowseFixture.h"
-#include "store/Folders.h"
-#include "views/ui/FolderCountModel.h"
 
 namespace sorami::test {
 namespace {
 
-using Strings = std::vector<std::string>;
 using BrowseTest = BrowseFixture;
 
 TEST_F(BrowseTest, AStoredStoreOpensOnTheInboxWithItsCounts) {
@@ -29,13 +26,13 @@ TEST_F(BrowseTest, AStoredStoreOpensOnTheInboxWithItsCounts) {
                                    "重要=0 件", "削除済み=0 件"}));
   EXPECT_FALSE(Find<QPushButton>(main, "BtSakujo")->isEnabled());
 
-  EXPECT_TRUE(main->SetDisplay());
+  EXPECT_TRUE(Browser().SetDisplay());
   EXPECT_EQ(Status(),
             " 受信箱 : 2 件 既読 : 1 件 送信箱 : 0 件 草稿 : 0 件 重要 : 0 件 削除済み : 0 件");
 }
 
 TEST_F(BrowseTest, TreeNodesListTheirFoldersAndTheRootLeavesOutTheWastebasket) {
-  Add({.title = "in", .body = "漢字漢字漢abcdefghij"});
+  Add({.title = "in"});
   Add({.title = "gone", .folder = "削除済み"});
   Add({.title = "user", .folder = "友達"});
   Add({.title = "none", .folder = ""});
@@ -43,8 +40,6 @@ TEST_F(BrowseTest, TreeNodesListTheirFoldersAndTheRootLeavesOutTheWastebasket) {
   Refresh(0);
   EXPECT_EQ(Titles(), (Strings{"in", "user", "none", "read"}));
   EXPECT_EQ(Column(ListCol::kIndex), (Strings{"0", "2", "3", "4"}));
-  EXPECT_EQ(Column(ListCol::kBody).front(), "漢字漢字漢abcde");
-  EXPECT_EQ(Column(ListCol::kFolder), (Strings{"受信箱", "友達", "", "既読"}));
 
   ClickNode(1);
   EXPECT_EQ(Titles(), Strings{"in"});
@@ -52,7 +47,6 @@ TEST_F(BrowseTest, TreeNodesListTheirFoldersAndTheRootLeavesOutTheWastebasket) {
   EXPECT_EQ(Titles(), Strings{"gone"});
   ClickNode(3);
   EXPECT_EQ(Titles(), Strings{});
-  EXPECT_NE(LogText().find("MessageListHyouji 6 削除済み"), std::string::npos);
 }
 
 TEST_F(BrowseTest, ClickingARowShowsTheRecordInThePane) {
@@ -70,7 +64,6 @@ TEST_F(BrowseTest, ClickingARowShowsTheRecordInThePane) {
   ClickRow(1);
 
   EXPECT_EQ(Label("LabelFromID"), "taro%site");
-  EXPECT_TRUE(Find<QLabel>(main, "LabelFromID")->font().bold());
   EXPECT_EQ(Label("LabelTitle"), "件名");
   EXPECT_EQ(Label("LabelToName"), "Alice%site,bob%site,carol%site");
   EXPECT_EQ(Label("LabelFromDate"), "2026/03/04 05:06:07");
@@ -84,7 +77,6 @@ TEST_F(BrowseTest, ClickingARowShowsTheRecordInThePane) {
     EXPECT_TRUE(Find<QPushButton>(main, b)->isEnabled()) << b;
   }
   EXPECT_TRUE(Find<QLabel>(main, "Labelsoushin")->isVisible());
-  EXPECT_FALSE(Find<QWidget>(main, "BtTenpu")->isVisible());
 
   // A mail hides the caption "送信時刻", and no claim report can be made about it.
   Add({.title = "mail", .read_date = "2026/01/01 00:00:00", .category = "メール"});
@@ -97,12 +89,13 @@ TEST_F(BrowseTest, ClickingARowShowsTheRecordInThePane) {
   EXPECT_TRUE(Find<QPushButton>(main, "BtSakujo")->isEnabled());
 }
 
-TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) {
+TEST_F(BrowseTest, ReadingFromTheInboxOrRootMarksReadAndMovesOneCountWithoutARecount) {
   const int32_t site = Add({.title = "site"});
   const int32_t mail = Add({.title = "mail", .category = "メール"});
   Add({.title = "old", .folder = "既読", .read_date = "2026/01/01 00:00:00"});
+  const int32_t filed = Add({.title = "filed", .folder = "重要"});
   std::vector<int32_t> receipts;
-  main->hooks.send_feedback = [&](int32_t row) {
+  Browser().hooks.send_feedback = [&](int32_t row) {
     receipts.push_back(row);
     return std::string("fed back");
   };
@@ -111,7 +104,7 @@ TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) 
 
   ClickRow(0);
   EXPECT_EQ(Folder(site), "既読");
-  const std::string read_at = Cp932ToUtf8(st->store.Get(site, MastCol::kReadDate));
+  const std::string read_at = Field(site, MastCol::kReadDate);
   EXPECT_EQ(read_at.size(), 19u);
   EXPECT_EQ(Column(ListCol::kReadDate)[0], read_at);  // the list row shows the new read date
   EXPECT_EQ(Titles(), (Strings{"site", "mail"}));     // and stays until the inbox is listed again
@@ -119,31 +112,19 @@ TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountWithoutARecount) 
   EXPECT_EQ(CountTexts()[1], "既読=2 件");
   ClickRow(0);  // already read: nothing moves
   EXPECT_EQ(CountTexts()[0], "受信箱=1 件");
-
-  // A count text that is not a number reads as 0.
-  auto* counts = qobject_cast<FolderCountModel*>(Counts()->model());
-  ASSERT_NE(counts, nullptr);
-  auto rows = counts->rows();
-  rows[0].count = J("なし");
-  counts->SetRows(rows);
   ClickRow(1);
   EXPECT_EQ(Folder(mail), "既読");
-  EXPECT_EQ(CountTexts()[0], "受信箱=-1 件");
-  EXPECT_EQ(CountTexts()[1], "既読=3 件");
+  EXPECT_EQ(CountTexts()[0], "受信箱=0 件");
   EXPECT_EQ(receipts, std::vector<int32_t>{site});  // mail gets no receipt
-}
 
-TEST_F(BrowseTest, ShowingAnUnreadMessageOutsideTheInboxAndRootLeavesItUnread) {
-  const int32_t r = Add({.title = "unread but filed", .folder = "重要"});
+  // Any other folder leaves an unread message unread; the root marks it read.
   Refresh(5);
   ClickRow(0);
-  EXPECT_EQ(Label("LabelTitle"), "unread but filed");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, MastCol::kReadDate)), "(未読)");
-  EXPECT_EQ(Folder(r), "重要");
-
-  Refresh(0);  // the root marks read too
-  ClickRow(0);
-  EXPECT_EQ(Folder(r), "既読");
+  EXPECT_EQ(Label("LabelTitle"), "filed");
+  EXPECT_EQ(Field(filed, MastCol::kReadDate), "(未読)");
+  Refresh(0);
+  ClickRow(3);
+  EXPECT_EQ(Folder(filed), "既読");
 }
 
 TEST_F(BrowseTest, HeaderClicksSortAndTheSelectionStaysOnItsRecord) {
@@ -174,9 +155,9 @@ TEST_F(BrowseTest, KeysInTheListShowEachMessageAndTheCountListOpensAFolder) {
   EXPECT_EQ(st->history.entries.size(), 3u);
 
   Add({.title = "draft", .folder = "草稿"});
-  main->CountKensuu();
+  Browser().CountKensuu();
   Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);  // the tab "件数"
-  ClickCountRow(3);                                       // row k stands for tree node k + 1
+  ClickView(Counts(), 3);                                 // row k stands for tree node k + 1
   EXPECT_EQ(Tree()->currentItem()->text(0), QStringLiteral("草稿"));
   EXPECT_EQ(Titles(), Strings{"draft"});
   Counts()->setCurrentIndex(Counts()->model()->index(0, 0));
@@ -193,7 +174,6 @@ TEST_F(BrowseTest, BackAndForwardMoveThroughTheHistoryInACircle) {
   ClickRow(1);
   ClickRow(2);
   ASSERT_EQ(st->history.entries, (Strings{"M\t0", "M\t1", "M\t2"}));
-  EXPECT_EQ(st->history.pos, 2);
 
   forward->click();  // from the last entry to the first
   EXPECT_EQ(Label("LabelTitle"), "a");
@@ -201,24 +181,24 @@ TEST_F(BrowseTest, BackAndForwardMoveThroughTheHistoryInACircle) {
   EXPECT_EQ(Label("LabelTitle"), "c");
   back->click();
   EXPECT_EQ(Label("LabelTitle"), "b");
-  EXPECT_EQ(st->history.entries.size(), 3u);
+  EXPECT_EQ(st->history.entries.size(), 3u);  // moving adds nothing
   EXPECT_EQ(st->history.pos, 1);
-
-  // The same message three times is three entries.
-  for (int i = 0; i < 3; ++i) ClickRow(0);
-  EXPECT_EQ(st->history.entries.size(), 6u);
-  EXPECT_EQ(st->history.pos, 5);
+  // The same message twice is two entries, and the position goes to the last.
+  ClickRow(0);
+  ClickRow(0);
+  EXPECT_EQ(st->history.entries.size(), 5u);
+  EXPECT_EQ(st->history.pos, 4);
 
   // A help entry goes to the help viewer; a record that is gone leaves the pane as it was.
   std::vector<std::string> topics;
-  main->hooks.show_help = [&](const std::string& t) { topics.push_back(t); };
+  Browser().hooks.show_help = [&](const std::string& t) { topics.push_back(t); };
   st->history.entries.push_back("\tmain");
   st->history.entries.push_back("M\t99");
   forward->click();
   EXPECT_EQ(topics, Strings{"main"});
   forward->click();
   EXPECT_EQ(Label("LabelTitle"), "a");
-  EXPECT_EQ(st->history.pos, 7);
+  EXPECT_EQ(st->history.pos, 6);
 }
 
 TEST_F(BrowseTest, AListRowWhoseRecordIsGoneEndsTheDisplayWithTheError) {

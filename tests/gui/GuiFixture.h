@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,16 +24,16 @@
 
 namespace sorami::test {
 
+// Code page 932 bytes of a UTF-8 literal.
+inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
+
 class GuiFixture : public ::testing::Test {
  protected:
   GuiFixture() {
     std::filesystem::create_directories(dir_ / "app");
     std::filesystem::create_directories(dir_ / "config");
   }
-  ~GuiFixture() override {
-    windows.reset();
-    st.reset();
-  }
+  ~GuiFixture() override { EndRun(); }
 
   AppPaths Paths() const {
     AppPaths p;
@@ -40,33 +41,36 @@ class GuiFixture : public ::testing::Test {
     p.config_dir = dir_ / "config";
     return p;
   }
-  Registry Reg() const { return Registry(dir_ / "config"); }
   // The settings file of a key, as the program left it.
-  IniStore Stored(std::string_view key) const { return Reg().Open(key); }
+  IniStore Stored(std::string_view key) const { return Registry(dir_ / "config").Open(key); }
   bool StoredFileExists(std::string_view key) const {
-    return std::filesystem::exists(Reg().PathOf(key));
+    return std::filesystem::exists(Registry(dir_ / "config").PathOf(key));
   }
-  // Writes values of "\SoftWare\HKW\Common" before the run starts.
+  // Writes values of a key before the run starts.
   template <typename F>
   void Preset(std::string_view key, F&& write) {
-    IniStore ini = Reg().Open(key);
+    IniStore ini = Stored(key);
     write(ini);
     ASSERT_TRUE(ini.Save());
   }
-  // Keeps the master file plain on disk, so tests can look at Master.dat.
-  void PlainMasterFile() {
+  // A plain master file (the encryption switch off) with these bytes, before the run starts.
+  void PresetMaster(const std::string& bytes) {
     Preset(kCommonKey,
            [](IniStore& i) { i.WriteBool("Setting", "fmKairoSettei.CkAngouka", false); });
+    std::filesystem::create_directories(MasterDat().parent_path());
+    WriteFileBytes(MasterDat(), bytes);
   }
   std::filesystem::path MasterDat() const { return dir_ / "app" / "Data" / "Master.dat"; }
   std::filesystem::path MasterEnc() const { return dir_ / "app" / "Data" / "Master.enc"; }
 
-  // Creates the state and the eleven windows, as the program does at start.
+  // Creates the state and the eleven windows, as the program does at start. The polling's
+  // fetch only counts; run_fetch is the run's own.
   void Start() {
     st = std::make_unique<AppState>(Paths(), MakeSodiumFileCrypto(Paths().KeyFile()));
     st->LoadCoreSettings();
     windows = std::make_unique<AppWindows>(*st);
     main = windows->main.get();
+    run_fetch = main->polling().fetch;
     main->polling().fetch = [this] { ++fetches; };
   }
   // Start() and show the main window (its first showing reads the store).
@@ -106,10 +110,8 @@ class GuiFixture : public ::testing::Test {
   std::unique_ptr<AppState> st;
   std::unique_ptr<AppWindows> windows;
   TFormMain* main = nullptr;
+  std::function<void()> run_fetch;
   int fetches = 0;
 };
-
-// Code page 932 bytes of a UTF-8 literal.
-inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
 
 }  // namespace sorami::test

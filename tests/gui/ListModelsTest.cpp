@@ -41,8 +41,6 @@ TEST_F(ListModelsTest, TheMessageListModelStaysConsistentThroughFillSortAndRemov
 
   model.Fill(0, "");
   ASSERT_EQ(model.rowCount(), 5);
-  EXPECT_EQ(model.columnCount(), 10);
-  EXPECT_EQ(model.headerData(8, Qt::Horizontal).toString(), QStringLiteral("Index"));
   EXPECT_EQ(model.index(2, ListColIndex(ListCol::kTitle)).data().toString(), QStringLiteral("a"));
   EXPECT_EQ(model.index(2, 0).data(MessageListModel::kRecordRole).toInt(), 2);
   EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
@@ -86,8 +84,6 @@ TEST_F(ListModelsTest, TheCountModelShowsCountsRightAlignedAndMovesOneOnReading)
                  {Utf8ToCp932("既読"), Utf8ToCp932("1 件")},
                  {Utf8ToCp932("送信箱"), Utf8ToCp932("0 件")}});
   ASSERT_EQ(model.rowCount(), 3);
-  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("フォルダー"));
-  EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("件数"));
   EXPECT_TRUE(model.index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
               Qt::AlignRight);
   model.MidokuToKidoku(st->log);

@@ -1,5 +1,6 @@
+// The windows of a run together: each keeps its own placement, the settings window only its
+// position, the menus show the other windows, and the progress window is the site session's.
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 
 #include "attach/ui/TFormTenpu.h"
@@ -10,7 +11,6 @@
 #include "gui/GuiFixture.h"
 #include "platform/WindowGeometry.h"
 #include "settings/ui/TFormSettei.h"
-#include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
 #include "site/ui/TFormMessage.h"
 #include "views/ui/TFormKensaku.h"
@@ -20,89 +20,53 @@ namespace {
 
 using WindowsTest = GuiFixture;
 
-struct Persisted {
-  QWidget* window;
-  const char* name;
-  WindowGeometry design;
-};
+const char* const kPersisted[] = {"fmKrNew", "fmSendList", "fmTenpu",
+                                  "fmClaim", "fmShomei",   "fmSorKensaku"};
 
-std::vector<Persisted> PersistedWindows(AppWindows& w) {
-  return {
-      {w.new_msg.get(), "fmKrNew", {15, 284, 514, 365}},
-      {w.send_list.get(), "fmSendList", {6, 194, 442, 341}},
-      {w.tenpu.get(), "fmTenpu", {210, 140, 402, 332}},
-      {w.claim.get(), "fmClaim", {208, 101, 430, 420}},
-      {w.shomei.get(), "fmShomei", {215, 89, 361, 180}},
-      {w.kensaku.get(), "fmSorKensaku", {150, 90, 280, 148}},
-  };
+std::vector<QWidget*> PersistedWindows(AppWindows& w) {
+  return {w.new_msg.get(), w.send_list.get(), w.tenpu.get(),
+          w.claim.get(),   w.shomei.get(),    w.kensaku.get()};
 }
 
 WindowGeometry Where(const QWidget* w) {
   return {w->pos().x(), w->pos().y(), w->width(), w->height()};
 }
 
-TEST_F(WindowsTest, ElevenWindowsOfTheirClassesHiddenUntilShown) {
-  Start();
-  ASSERT_NE(dynamic_cast<TFormMain*>(windows->main.get()), nullptr);
-  const std::pair<QWidget*, const char*> all[] = {
-      {windows->settei.get(), "設定"},
-      {windows->new_msg.get(), "新規メッセージ作成"},
-      {windows->message.get(), "検索実行中"},
-      {windows->send_list.get(), "送信先リスト"},
-      {windows->tenpu.get(), "添付ファイル"},
-      {windows->claim.get(), "クレーム報告"},
-      {windows->shomei.get(), "署名"},
-      {windows->kensaku.get(), "検索"},
-      {windows->version.get(), "バージョン情報"},
-  };
-  for (const auto& [w, caption] : all) {
-    ASSERT_NE(w, nullptr) << caption;
-    EXPECT_EQ(w->windowTitle(), QString::fromUtf8(caption));
-    EXPECT_FALSE(w->isVisible()) << caption;
-  }
-  EXPECT_NE(windows->memo, nullptr);
-  EXPECT_TRUE(st->log.attached());
-}
-
-TEST_F(WindowsTest, SecondaryWindowsTakeTheirDesignGeometryOnAFirstStart) {
-  Start();
-  for (const Persisted& p : PersistedWindows(*windows)) {
-    EXPECT_EQ(Where(p.window), p.design) << p.name;
-  }
-  EXPECT_EQ(windows->settei->pos(), QPoint(190, 110));
-}
-
 TEST_F(WindowsTest, SecondaryWindowsReadTheirGeometryAtCreationAndWriteItWhenClosed) {
   Preset(kCommonKey, [](IniStore& i) {
     int k = 0;
-    for (const char* name :
-         {"fmKrNew", "fmSendList", "fmTenpu", "fmClaim", "fmShomei", "fmSorKensaku"}) {
+    for (const char* name : kPersisted) {
       ++k;
       WriteWindowGeometry(i, name, {10 * k, 20 * k, 300 + k, 200 + k});
     }
+    i.WriteString("Setting", "fmKrNew.EditAtesaki", "x%y");
   });
   Start();
   int k = 0;
-  for (const Persisted& p : PersistedWindows(*windows)) {
+  for (QWidget* w : PersistedWindows(*windows)) {
     ++k;
-    EXPECT_EQ(Where(p.window), (WindowGeometry{10 * k, 20 * k, 300 + k, 200 + k})) << p.name;
+    EXPECT_FALSE(w->isVisible()) << kPersisted[k - 1];
+    EXPECT_EQ(Where(w), (WindowGeometry{10 * k, 20 * k, 300 + k, 200 + k})) << kPersisted[k - 1];
   }
   // Each writes its own values when closed, and only then; closing hides it.
-  for (const Persisted& p : PersistedWindows(*windows)) {
-    p.window->show();
-    p.window->move(33, 44);
-    p.window->resize(355, 266);
-    p.window->close();
-    EXPECT_FALSE(p.window->isVisible());
-    EXPECT_EQ(ReadWindowGeometry(Stored(kCommonKey), p.name, {}),
-              (WindowGeometry{33, 44, 355, 266}))
-        << p.name;
+  k = 0;
+  for (QWidget* w : PersistedWindows(*windows)) {
+    const char* name = kPersisted[k++];
+    w->show();
+    w->move(33, 44);
+    w->resize(355, 266);
+    EXPECT_EQ(ReadWindowGeometry(Stored(kCommonKey), name, {}).left, 10 * k) << name;
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(ReadWindowGeometry(Stored(kCommonKey), name, {}), (WindowGeometry{33, 44, 355, 266}))
+        << name;
   }
+  // The values of one window leave those of the others.
+  main->close();
+  EXPECT_EQ(Stored(kCommonKey).ReadString("Setting", "fmKrNew.EditAtesaki", ""), "x%y");
   EndRun();
   Start();
-  for (const Persisted& p : PersistedWindows(*windows)) {
-    EXPECT_EQ(Where(p.window), (WindowGeometry{33, 44, 355, 266})) << p.name;
-  }
+  EXPECT_EQ(Where(windows->tenpu.get()), (WindowGeometry{33, 44, 355, 266}));
 }
 
 TEST_F(WindowsTest, TheSettingsWindowReadsOnlyItsPositionAndDoesNotWriteOnClose) {
@@ -123,30 +87,28 @@ TEST_F(WindowsTest, TheSettingsWindowReadsOnlyItsPositionAndDoesNotWriteOnClose)
   EXPECT_EQ(Stored(kCommonKey).ReadInteger("Window", "fmKairoSettei.Width", 0), 520);
 }
 
-TEST_F(WindowsTest, ThePersistedValuesOfOneWindowLeaveThoseOfTheOthers) {
-  Preset(kCommonKey, [](IniStore& i) { i.WriteString("Setting", "fmKrNew.EditAtesaki", "x%y"); });
-  Start();
-  windows->tenpu->close();
-  main->close();
-  const IniStore ini = Stored(kCommonKey);
-  EXPECT_EQ(ini.ReadString("Setting", "fmKrNew.EditAtesaki", ""), "x%y");
-  EXPECT_TRUE(ini.Has("Window", "fmTenpu.Left"));
-  EXPECT_TRUE(ini.Has("Window", "fmKairo.Left"));
-  EXPECT_FALSE(ini.Has("Window", "fmKrNew.Left"));  // never closed
-}
-
 TEST_F(WindowsTest, VersionWindowShowsTheVersionAndOkClosesIt) {
   StartAndShow();
   TFormVersion* version = windows->version.get();
-  EXPECT_FALSE(Find<QPushButton>(version, "BtUpdate")->isVisibleTo(version));
-  EXPECT_FALSE(Find<QProgressBar>(version, "ProgressBar1")->isVisibleTo(version));
   Action(main, "V1")->trigger();
   EXPECT_TRUE(version->isVisible());
   EXPECT_EQ(Find<QLabel>(version, "LabelVersion")->text(), QStringLiteral("(Ver 1.105)"));
-  EXPECT_EQ(Find<QLabel>(version, "LabelTitle")->text(),
-            QStringLiteral("ソラミメッセージ for Windows"));
   Find<QPushButton>(version, "BtOK")->click();
   EXPECT_FALSE(version->isVisible());
+}
+
+TEST_F(WindowsTest, TheProgressWindowIsTheRunsSiteProgress) {
+  Start();
+  TFormMessage* progress = windows->message.get();
+  ASSERT_NE(st->site.progress, nullptr);
+  st->site.progress->Show(J("実行中　しばらくお待ちください"));
+  EXPECT_TRUE(progress->isVisible());
+  EXPECT_EQ(progress->windowModality(), Qt::NonModal);
+  EXPECT_EQ(progress->windowTitle(), QStringLiteral("実行中　しばらくお待ちください"));
+  st->site.progress->Hide();
+  EXPECT_FALSE(progress->isVisible());
+  windows.reset();  // the state no longer reaches a window that is gone
+  EXPECT_TRUE(st->site.progress == nullptr);
 }
 
 }  // namespace

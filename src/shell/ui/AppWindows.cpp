@@ -12,16 +12,33 @@
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
+#include "site/ui/SiteCommands.h"
 #include "site/ui/TFormMessage.h"
 #include "views/ui/TFormKensaku.h"
 
 namespace sorami {
 
-AppWindows::AppWindows(AppState& st) {
+namespace {
+
+// The session owns its progress sink; this one forwards to the progress window, which
+// AppWindows takes back out of the session before the window goes.
+class ProgressWindow : public SiteProgress {
+ public:
+  explicit ProgressWindow(TFormMessage& window) : window_(window) {}
+  void Show(const std::string& caption) override { window_.Show(caption); }
+  void Hide() override { window_.Hide(); }
+
+ private:
+  TFormMessage& window_;
+};
+
+}  // namespace
+
+AppWindows::AppWindows(AppState& st) : site_(st.site) {
   main = std::make_unique<TFormMain>(st);
   settei = std::make_unique<TFormSettei>(st.settei, st.SetteiPlace());
   new_msg = std::make_unique<TFormNewMsg>(st.registry, st.log);
-  message = std::make_unique<TFormMessage>(st.site);
+  message = std::make_unique<TFormMessage>();
   send_list = std::make_unique<TFormSendList>(st.registry, st.log);
   memo = std::make_unique<TFormMemo>(st);
   tenpu = std::make_unique<TFormTenpu>(st.registry, st.log);
@@ -30,12 +47,49 @@ AppWindows::AppWindows(AppState& st) {
   kensaku = std::make_unique<TFormKensaku>(st.registry, st.log);
   version = std::make_unique<TFormVersion>();
   main->SetPeers(this);
+  Wire(st);
+}
+
+void AppWindows::Wire(AppState& st) {
+  st.site.progress = std::make_unique<ProgressWindow>(*message);
 
   TFormMain* m = main.get();
-  settei->hooks.fetch_row = [m](int row) { return Qs(m->SiteFetch(row).status); };
-  settei->hooks.show_current_account = [m] { m->ShowCurrentAccount(); };
-  settei->hooks.debug_armed = [m] { return m->DebugArmed(); };
-  settei->hooks.check_account = [&st](std::string& msg) {
+  SiteCommands* site = &m->site();
+  TFormSettei* s = settei.get();
+  // "最新取得(&G)" and the timer.
+  m->polling().fetch = [site] { site->BtGetClick(); };
+  site->hooks.fetch = [&st](int row, std::string& status) -> FetchOutcome {
+    FetchReport out = FetchNewMessages(st, row);
+    status = std::move(out.status);
+    return out;
+  };
+  // A moved dynamic host may have changed rows of the account list. The settings window goes
+  // before the main window: what the main window asks of it after that finds it gone.
+  site->hooks.fetched = [this] {
+    if (settei) settei->ShowValues();
+  };
+  site->hooks.check = [this, &st](const std::string& site_name, const std::string& nick,
+                                  const std::string& pass_box, std::string& status) {
+    const CheckOutcome out = SetsuzokuKakunin(st, site_name, nick, pass_box);
+    status = out.status;
+    if (out.refused) return false;
+    if (settei) {
+      settei->ShowValues();
+      settei->SetStatus(Qs(out.msg));
+    }
+    return true;
+  };
+
+  s->hooks.fetch_row = [site](int row) {
+    std::string status;
+    site->Fetch(row, status);
+    return Qs(status);
+  };
+  s->hooks.show_current_account = [&st, site] {
+    site->ShowAccount(Qs(st.cur.site), Qs(st.cur.account));
+  };
+  s->hooks.debug_armed = [m] { return m->DebugArmed(); };
+  s->hooks.check_account = [&st](std::string& msg) {
     const CheckOutcome out = KakuninAccount(st);
     msg = out.msg;
     return out.ok;
@@ -51,6 +105,7 @@ AppWindows::~AppWindows() {
   tenpu.reset();
   memo.reset();
   send_list.reset();
+  site_.progress.reset();  // the session no longer reaches the progress window
   message.reset();
   new_msg.reset();
   settei.reset();

@@ -2,6 +2,9 @@
 // (so nothing it logs while being created is kept, and it touches no other window), then the
 // settings, compose, progress, address list, log, attachment, claim, signature, search and
 // version windows. Closing the main window ends the run; the others are only shown and hidden.
+// Here the windows are wired to each other and to the shell's routines: the fetch and the
+// connection check of the main window, the progress window as the site session's progress, the
+// settings window's requests.
 #pragma once
 
 #include <memory>
@@ -39,6 +42,11 @@ struct AppWindows {
   std::unique_ptr<TFormShomei> shomei;
   std::unique_ptr<TFormKensaku> kensaku;
   std::unique_ptr<TFormVersion> version;
+
+ private:
+  void Wire(AppState& st);
+
+  SiteSession& site_;
 };
 
 }  // namespace sorami

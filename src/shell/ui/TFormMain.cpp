@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,26 +11,21 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTextEdit>
-#include <QTreeView>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 #include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
+#include "settings/Settei.h"
 #include "shell/MainSettings.h"
 #include "shell/ui/QtPollTimer.h"
+#include "site/ui/SiteCommands.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
-#include "views/ui/MessagePane.h"
+#include "views/ui/MessageBrowser.h"
 
 namespace sorami {
 
 namespace {
-
-// Shown in the password box instead of the password: the stored password stays in force.
-const QString kPasswordMask = QStringLiteral("＊＊＊＊＊");
 
 // The width of the left column, which is not stored.
 constexpr int kLeftColumnWidth = 180;
@@ -54,6 +48,9 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   setWindowTitle(ProductTitle());
   timer_ = std::make_unique<QtPollTimer>(this);
   polling_ = std::make_unique<Polling>(*timer_, /*stopped=*/true, /*minutes=*/0);
+  browser_ = new MessageBrowser(st_.store, st_.log, st_.history, st_.folder_counts, this);
+  // The password box shows the mask instead of the password: the stored one stays in force.
+  site_ = new SiteCommands(st_.site, Qs(PasswordMask()), this);
 
   BuildToolBar();
   split_columns_ = new QSplitter(Qt::Horizontal, this);
@@ -78,13 +75,8 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   connect(sp_interval_, &QSpinBox::valueChanged, this,
           [this](int minutes) { polling_->SpIntervalChange(minutes); });
   connect(bt_get_, &QPushButton::clicked, this, [this] { polling_->RunFetch(); });
-  connect(bt_setsuzoku_, &QPushButton::clicked, this, [this] {
-    if (hooks.setsuzoku) hooks.setsuzoku();
-  });
-  connect(tree_, &QTreeWidget::itemClicked, this, [this] { TreeVClick(); });
-  ed_site_->installEventFilter(this);
-  InstallSiteHandlers();
-  ConnectBrowse();
+  site_->site_name_box()->installEventFilter(this);
+  WireBrowserAndSite();
 
   FormCreate();
 }
@@ -102,31 +94,14 @@ void TFormMain::FormCreate() {
   split_right_->setSizes({static_cast<int>(m.panel_list), 1000});
   split_left_->setSizes({static_cast<int>(m.panel_tree), 1000});
   page_con_->setCurrentIndex(static_cast<int>(m.page_con));
-  label_jikoku_->setText(Qs(m.label_jikoku));
-  ed_pass_->setText(kPasswordMask);
-  ed_site_->setText(Qs(m.site));
-  ed_nick_->setText(Qs(m.account));
-  ck_nokosu_->setChecked(m.ck_nokosu);
+  site_->SetLastCheck(Qs(m.label_jikoku));
+  site_->ShowAccount(Qs(m.site), Qs(m.account));
+  site_->SetLeaveOnSite(m.ck_nokosu);
   debug_switch_.set_armed(m.debug);
-  ListColumnWidths widths{};
-  for (int c = 0; c < kListColumns; ++c) widths[c] = lview_->columnWidth(c);
-  widths = ApplyColumnWidths(m.column_widths, widths);
-  for (int c = 0; c < kListColumns; ++c) {
-    lview_->header()->resizeSection(c, static_cast<int>(std::max<long>(widths[c], 0)));
-  }
+  browser_->SetWidths(ApplyColumnWidths(m.column_widths, browser_->Widths()));
 
-  ShowPanel(false);
-  bt_back_->setEnabled(false);
-  bt_forward_->setEnabled(false);
-  ClearDisplay();
-  st_.store.Reset();
-  st_.history.entries.clear();
-  st_.history.pos = 0;
+  browser_->Start();
   st_.site.send_attachments.clear();
-  st_.folder_counts.fill(0);
-  tree_->expandAll();
-  // The "Index" column only carries the row of the store; 1 pixel keeps it out of sight.
-  lview_->header()->resizeSection(static_cast<int>(ListCol::kIndex), 1);
   st_.save_on_exit = true;
   ShowDebugMenus(false);
   SetStatus(QString());
@@ -146,8 +121,7 @@ void TFormMain::FormShow() {
   ReadMasterAndShow(msg);
   st_.log.Log(msg);
   if (hooks.read_address_list) hooks.read_address_list();
-  SelectTreeNode(FolderNode(Folder::kInbox));
-  TreeVClick();
+  browser_->ShowFolder(Folder::kInbox);
   polling_->Timer1Timer();
   if (debug_switch_.armed()) ShowDebugMenus(true);
 }
@@ -162,15 +136,15 @@ void TFormMain::FormClose() {
   MainSettings m;
   m.window = CurrentGeometry(*this);
   m.ck_stop = ck_stop_->isChecked();
-  m.ck_nokosu = ck_nokosu_->isChecked();
+  m.ck_nokosu = site_->LeaveOnSite();
   m.debug = DebugMenusVisible();
   m.sp_interval = sp_interval_->value();
   m.panel_list = split_right_->sizes().value(0);
   m.panel_tree = split_left_->sizes().value(0);
   m.page_con = page_con_->currentIndex();
-  m.label_jikoku = Sj(label_jikoku_->text());
-  m.column_widths.clear();
-  for (int c = 0; c < kListColumns; ++c) m.column_widths.push_back(lview_->columnWidth(c));
+  m.label_jikoku = Sj(site_->LastCheck());
+  const ListColumnWidths widths = browser_->Widths();
+  m.column_widths.assign(widths.begin(), widths.end());
   m.host = st_.cur.host;
   m.site = st_.cur.site;
   m.account = st_.cur.account;
@@ -195,44 +169,50 @@ void TFormMain::FormClose() {
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ed_site_ && event->type() == QEvent::KeyPress) {
+  if (event->type() == QEvent::KeyPress && watched == site_->site_name_box()) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (debug_switch_.KeyDown(DebugKeyOf(key->key()))) {
       ShowDebugMenus(!DebugMenusVisible());
       SetStatus(Qs(st_.cur.pass));
     }
   }
-  if (BrowseKeyFilter(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormMain::ReadMasterAndShow(std::string& msg) {
   if (!ReadMaster(st_.master, st_.store, msg)) return;
-  SelectTreeNode(FolderNode(Folder::kRoot));
-  if (hooks.show_list) hooks.show_list();
+  browser_->SelectTreeNode(FolderNode(Folder::kRoot));
+  browser_->ShowListMessages();
   SetStatus(Qs(msg));
-  if (hooks.count_kensuu) hooks.count_kensuu();
+  browser_->CountKensuu();
 }
 
-void TFormMain::TreeVClick() {
-  SetStatus(QString());
-  if (hooks.show_list) hooks.show_list();
-}
+void TFormMain::WireBrowserAndSite() {
+  browser_->hooks.set_status = [this](const QString& text) { SetStatus(text); };
+  browser_->hooks.enable_message_buttons = [this](bool on, bool claimable) {
+    bt_all_->setEnabled(on);
+    bt_henshin_->setEnabled(on);
+    bt_sakujo_->setEnabled(on);
+    bt_claim_->setEnabled(claimable);
+  };
+  browser_->hooks.enable_delete = [this] { bt_sakujo_->setEnabled(true); };
+  browser_->hooks.enable_history = [this](bool on) {
+    bt_back_->setEnabled(on);
+    bt_forward_->setEnabled(on);
+  };
+  connect(bt_sakujo_, &QPushButton::clicked, browser_, &MessageBrowser::BtSakujoClick);
+  connect(bt_back_, &QPushButton::clicked, browser_, &MessageBrowser::BtBackClick);
+  connect(bt_forward_, &QPushButton::clicked, browser_, &MessageBrowser::BtForwardClick);
 
-void TFormMain::SelectTreeNode(int index) {
-  int i = 0;
-  for (QTreeWidgetItemIterator it(tree_); *it; ++it, ++i) {
-    if (i != index) continue;
-    tree_->clearSelection();
-    tree_->setCurrentItem(*it);
-    (*it)->setSelected(true);
-    return;
-  }
-}
-
-void TFormMain::ShowPanel(bool help) {
-  panel_honbun_->setVisible(!help);
-  panel_help_->setVisible(help);
+  site_->hooks.set_status = [this](const QString& text) { SetStatus(text); };
+  site_->hooks.show_inbox = [this] {
+    browser_->ShowFolder(Folder::kInbox);
+    browser_->CountKensuu();
+  };
+  // Receipts that arrived show at once when the sent folder is on screen.
+  site_->hooks.receipts_in = [this] {
+    if (browser_->TreeNodeSelected(FolderNode(Folder::kSent))) browser_->ShowSelectedFolder();
+  };
 }
 
 void TFormMain::ShowDebugMenus(bool on) {
@@ -241,19 +221,6 @@ void TFormMain::ShowDebugMenus(bool on) {
 }
 
 bool TFormMain::DebugMenusVisible() const { return debug_menu_->isVisible(); }
-
-void TFormMain::ClearDisplay() {
-  panel_honbun_->Clear();
-  EnableMsgButtons(false);
-}
-
-void TFormMain::EnableMsgButtons(bool on) {
-  bt_all_->setEnabled(on);
-  bt_henshin_->setEnabled(on);
-  bt_sakujo_->setEnabled(on);
-  // A claim report is about a site message, never a mail.
-  bt_claim_->setEnabled(on && shown_kind_ == kMessageKind);
-}
 
 void TFormMain::ShowPeer(QWidget* w) {
   if (w == nullptr) return;

@@ -10,6 +10,7 @@
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
 #include "store/MasterFile.h"
+#include "views/ui/MessageBrowser.h"
 
 namespace sorami {
 
@@ -48,15 +49,19 @@ void TFormMain::BuildMenus() {
           [this] { ShowPeer(peers_ ? peers_->settei.get() : nullptr); });
 
   QMenu* body = AddMenu(nullptr, "M1", QStringLiteral("本文(&M)"));
-  AddAction(body, "MenuUPD", QStringLiteral("変更(&U)"));
-  AddAction(body, "E1", QStringLiteral("消去(&E)"));
+  connect(AddAction(body, "MenuUPD", QStringLiteral("変更(&U)")), &QAction::triggered, browser_,
+          &MessageBrowser::MenuUPDClick);
+  connect(AddAction(body, "E1", QStringLiteral("消去(&E)")), &QAction::triggered, browser_,
+          &MessageBrowser::ClearBody);
   henkan_ = AddAction(body, "MenuHenkan", QStringLiteral("改行コード変換(&H)"));
+  connect(henkan_, &QAction::triggered, browser_, &MessageBrowser::MenuHenkanClick);
 
   QMenu* sites = AddMenu(nullptr, "S3", QStringLiteral("サイト一覧(&S)"));
   AddAction(sites, "G1", QStringLiteral("取得(&G)"));
 
   QAction* select_all = menuBar()->addAction(QStringLiteral("リスト全選択(&A)"));
   select_all->setObjectName(QStringLiteral("A1"));
+  connect(select_all, &QAction::triggered, browser_, &MessageBrowser::A1Click);
 
   QMenu* help = AddMenu(nullptr, "H1", QStringLiteral("ヘルプ(&H)"));
   connect(AddAction(help, "V1", QStringLiteral("バージョン情報(&V)")), &QAction::triggered, this,

@@ -1,0 +1,286 @@
+#include "views/ui/MessageBrowser.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "base/ui/Named.h"
+#include "base/ui/QtText.h"
+#include "platform/Codepage.h"
+#include "views/FolderTree.h"
+#include "views/ui/FolderCountModel.h"
+#include "views/ui/MessageListModel.h"
+#include "views/ui/MessagePane.h"
+
+namespace sorami {
+
+namespace {
+
+QVBoxLayout* TightColumn(QWidget* w) {
+  auto* l = new QVBoxLayout(w);
+  l->setContentsMargins(0, 0, 0, 0);
+  l->setSpacing(0);
+  return l;
+}
+
+}  // namespace
+
+MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
+                               FolderCountArray& counts, QWidget* parent)
+    : QObject(parent), store_(store), log_(log), history_(history), counts_(counts) {
+  BuildTree();
+  BuildCountList();
+  BuildList();
+  BuildBottom();
+  BuildListMenu();
+
+  lview_->installEventFilter(this);
+  list_v_->installEventFilter(this);
+  panel_honbun_->memo()->installEventFilter(this);
+  connect(tree_, &QTreeWidget::itemClicked, this, [this] { ShowSelectedFolder(); });
+  connect(lview_, &QAbstractItemView::clicked, this, [this] { LViewDataClick(); });
+  connect(lview_->header(), &QHeaderView::sectionClicked, this,
+          [this](int column) { LViewDataColumnClick(column); });
+  connect(list_v_, &QAbstractItemView::clicked, this, [this] { ListVClick(); });
+}
+
+QWidget* MessageBrowser::count_list() const { return list_v_; }
+
+void MessageBrowser::BuildTree() {
+  tree_panel_ = Named(new QWidget, "PanelTree");
+  tree_ = Named(new QTreeWidget(tree_panel_), "TreeV");
+  tree_->setHeaderHidden(true);
+  tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  const std::vector<std::string> nodes = SystemNodeTexts();  // "受信箱(未読)" for the inbox
+  auto* root = new QTreeWidgetItem(tree_, {Qs(nodes[FolderNode(Folder::kRoot)])});
+  root->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DriveHDIcon));
+  const QIcon folder = tree_->style()->standardIcon(QStyle::SP_DirIcon);
+  for (int i = FolderNode(Folder::kInbox); i <= FolderNode(Folder::kDeleted); ++i) {
+    (new QTreeWidgetItem(root, {Qs(nodes[static_cast<size_t>(i)])}))->setIcon(0, folder);
+  }
+  TightColumn(tree_panel_)->addWidget(tree_);
+}
+
+void MessageBrowser::BuildCountList() {
+  list_v_ = Named(new QTreeView, "ListV");
+  count_model_ = new FolderCountModel(list_v_);
+  list_v_->setModel(count_model_);
+  list_v_->setRootIsDecorated(false);
+  list_v_->setUniformRowHeights(true);
+  list_v_->header()->setStretchLastSection(false);
+  list_v_->setColumnWidth(0, 70);
+  list_v_->setColumnWidth(1, 60);
+  list_v_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_v_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void MessageBrowser::BuildList() {
+  list_panel_ = Named(new QWidget, "PanelList");
+  lview_ = Named(new QTreeView(list_panel_), "LViewData");
+  lview_model_ = new MessageListModel(store_, lview_);
+  lview_->setModel(lview_model_);
+  lview_->setRootIsDecorated(false);
+  lview_->setUniformRowHeights(true);
+  lview_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lview_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Column widths are the user's and are stored: no section stretches with the window.
+  lview_->header()->setStretchLastSection(false);
+  lview_->header()->setMinimumSectionSize(0);
+  lview_->header()->setSectionsClickable(true);
+  for (int c = 0; c < kListColumns; ++c) {
+    lview_->header()->resizeSection(c, MessageListModel::DesignWidth(c));
+  }
+  TightColumn(list_panel_)->addWidget(lview_);
+}
+
+// The message pane, and the help pane that takes its place while a help topic is shown.
+void MessageBrowser::BuildBottom() {
+  bottom_panel_ = Named(new QWidget, "PanelBottom");
+  panel_honbun_ = new MessagePane;
+  panel_help_ = Named(new QWidget, "PanelHelp");
+  auto* caption = Named(new QLabel(QStringLiteral("ヘルプ(操作説明)"), panel_help_), "LabelHelp");
+  auto* topics = Named(new QTreeWidget(panel_help_), "LvHelp");
+  topics->setRootIsDecorated(false);
+  topics->setHeaderLabels({QStringLiteral("項目")});
+  topics->setColumnWidth(0, 110);
+  topics->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  topics->setMaximumWidth(150);
+  auto* text = Named(new QTextEdit(panel_help_), "RichHelp");
+  text->setReadOnly(true);
+  auto* row = new QHBoxLayout;
+  row->addWidget(topics);
+  row->addWidget(text, 1);
+  auto* help_layout = TightColumn(panel_help_);
+  help_layout->addWidget(caption);
+  help_layout->addLayout(row, 1);
+
+  auto* layout = TightColumn(bottom_panel_);
+  layout->addWidget(panel_honbun_);
+  layout->addWidget(panel_help_);
+}
+
+void MessageBrowser::Start() {
+  ShowPanel(false);
+  if (hooks.enable_history) hooks.enable_history(false);
+  ClearDisplay();
+  store_.Reset();
+  history_.entries.clear();
+  history_.pos = 0;
+  counts_.fill(0);
+  tree_->expandAll();
+  // The "Index" column only carries the row of the store; 1 pixel keeps it out of sight.
+  lview_->header()->resizeSection(ListColIndex(ListCol::kIndex), 1);
+}
+
+MessageBrowser::ColumnWidths MessageBrowser::Widths() const {
+  ColumnWidths widths{};
+  for (int c = 0; c < kListColumns; ++c) widths[c] = lview_->columnWidth(c);
+  return widths;
+}
+
+void MessageBrowser::SetWidths(const ColumnWidths& widths) {
+  for (int c = 0; c < kListColumns; ++c) {
+    lview_->header()->resizeSection(c, static_cast<int>(std::max<long>(widths[c], 0)));
+  }
+}
+
+void MessageBrowser::SetStatus(const QString& text) {
+  if (hooks.set_status) hooks.set_status(text);
+}
+
+void MessageBrowser::SelectTreeNode(int index) {
+  int i = 0;
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it, ++i) {
+    if (i != index) continue;
+    tree_->clearSelection();
+    tree_->setCurrentItem(*it);
+    (*it)->setSelected(true);
+    return;
+  }
+}
+
+bool MessageBrowser::TreeNodeSelected(int index) const {
+  int i = 0;
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it, ++i) {
+    if (i == index) return (*it)->isSelected();
+  }
+  return false;
+}
+
+void MessageBrowser::ShowSelectedFolder() {
+  SetStatus(QString());
+  ShowListMessages();
+}
+
+void MessageBrowser::ShowFolder(Folder folder) {
+  SelectTreeNode(FolderNode(folder));
+  ShowSelectedFolder();
+}
+
+void MessageBrowser::ShowListMessages() {
+  log_.Log(".ShowListMessages ");
+  int i = 0;
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it, ++i) {
+    if (!(*it)->isSelected()) continue;
+    MessageListHyouji(i, NodeFolder(Sj((*it)->text(0))));
+    break;
+  }
+  EnableMsgButtons(false);
+}
+
+void MessageBrowser::MessageListHyouji(int node, const std::string& folder) {
+  log_.Log("MessageListHyouji " + std::to_string(node) + " " + folder);
+  lview_model_->Fill(node, folder);
+  store_.glix = -1;  // no row of the new list has been clicked yet
+}
+
+void MessageBrowser::LViewDataClick() {
+  const int r = ClickedListRow();
+  if (r < 0) return;
+  store_.glix = r;
+  log_.Log("glix:" + std::to_string(r));
+  std::string msg;
+  if (HyoujiMessage(false, r, msg)) count_model_->MidokuToKidoku(log_);
+  if (!msg.empty()) {
+    log_.Log(msg);
+    SetStatus(Qs(msg));
+  }
+  EnableMsgButtons(true);
+}
+
+void MessageBrowser::CountKensuu() {
+  std::vector<std::string> nodes;
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it) nodes.push_back(Sj((*it)->text(0)));
+  count_model_->SetRows(sorami::CountKensuu(store_, log_, nodes));
+}
+
+bool MessageBrowser::SetDisplay() {
+  std::string summary;
+  const bool ok = sorami::SetDisplay(store_, log_, counts_, summary);
+  SetStatus(Qs(summary));
+  return ok;
+}
+
+bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
+  ShowPanel(false);
+  bool marked = false;
+  const int32_t row = direct ? index : lview_model_->list().RecordOf(index).value_or(-1);
+  log_.Log("HyoujiMessage ix:" + std::to_string(index) + " nm:" + std::to_string(row));
+  if (row < 0 || row >= store_.CtMaster()) {
+    msg = Utf8ToCp932("エラー(HyoujiMessage)");
+    return marked;
+  }
+  panel_honbun_->ShowRecord(store_, log_, row);
+  // Reading from the inbox or the root marks read; any other folder changes nothing.
+  if (TreeNodeSelected(FolderNode(Folder::kInbox)) || TreeNodeSelected(FolderNode(Folder::kRoot))) {
+    marked = SetKakuninbi(store_, log_, row, NowText(), hooks.send_feedback);
+    if (marked) lview_model_->RecordChanged(row);
+  }
+  panel_honbun_->tenpu()->hide();
+  if (store_.Get(row, MastCol::kCategory) == kMailCategory) {
+    shown_kind_ = kMailCategory;
+    panel_honbun_->SetSentCaptionVisible(false);
+    if (hooks.show_mail_info) hooks.show_mail_info(row);
+  } else {
+    panel_honbun_->SetSentCaptionVisible(true);
+    shown_kind_ = kMessageKind;
+    if (!store_.Get(row, MastCol::kAttachments).empty() && hooks.show_tenpu &&
+        hooks.show_tenpu(row)) {
+      panel_honbun_->tenpu()->show();
+    }
+  }
+  if (!direct) {
+    AddHistory(history_, true, std::to_string(row));
+    history_.pos = static_cast<int>(history_.entries.size()) - 1;
+  }
+  if (hooks.enable_history) hooks.enable_history(true);
+  return marked;
+}
+
+void MessageBrowser::ShowPanel(bool help) {
+  panel_honbun_->setVisible(!help);
+  panel_help_->setVisible(help);
+}
+
+void MessageBrowser::ClearDisplay() {
+  panel_honbun_->Clear();
+  EnableMsgButtons(false);
+}
+
+void MessageBrowser::EnableMsgButtons(bool on) {
+  // A claim report is about a site message, never a mail.
+  if (hooks.enable_message_buttons) {
+    hooks.enable_message_buttons(on, on && shown_kind_ == kMessageKind);
+  }
+}
+
+}  // namespace sorami

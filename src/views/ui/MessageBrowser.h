@@ -1,0 +1,160 @@
+// The message browser of the main window: the folder tree fills the message list, a click on
+// a list row shows its record in the message pane (marking it read from the inbox and the
+// root), the count list of the tab "件数" follows, and "戻る" / "進む" move through the shown
+// messages. It also changes records from there: deleting the selected messages, moving the
+// last clicked one to another folder through the list's pop-up menu, storing an edited body.
+//
+// It makes its controls and the window places them: the tree panel, the count list, the list
+// panel and the panel below it (the message pane, or the help pane in its place). What
+// belongs to the window or to other features (the status bar, the tool bar buttons, the read
+// receipt, attachments, mail details, help topics) it reaches through its hooks.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/DiagLog.h"
+#include "store/Folders.h"
+#include "store/MastStore.h"
+#include "store/StoreOps.h"
+#include "views/BodyEdit.h"
+#include "views/FolderCounts.h"
+#include "views/History.h"
+#include "views/MessageList.h"
+
+class QAction;
+class QEvent;
+class QMenu;
+class QTreeView;
+class QTreeWidget;
+class QWidget;
+
+namespace sorami {
+
+class FolderCountModel;
+class MessageListModel;
+class MessagePane;
+
+class MessageBrowser : public QObject {
+  Q_OBJECT
+
+ public:
+  // Each hook is optional: an empty hook does nothing.
+  struct Hooks {
+    // Puts a text in the window's status bar.
+    std::function<void(const QString& text)> set_status;
+    // The buttons that act on the shown message ("返信", "全員に返信", "削除", "ｸﾚｰﾑ報告"): on
+    // while a message is shown; the claim report only for a site message.
+    std::function<void(bool on, bool claimable)> enable_message_buttons;
+    // "削除" alone, once "リスト全選択" has selected rows.
+    std::function<void()> enable_delete;
+    // "戻る" and "進む".
+    std::function<void(bool on)> enable_history;
+    // Sends the read receipt of a record marked read (site messages only).
+    FeedbackHook send_feedback;
+    // Lists a site message's attachments; true when every one is present (shows BtTenpu).
+    std::function<bool(int32_t row)> show_tenpu;
+    // Shows the details of a mail record.
+    std::function<void(int32_t row)> show_mail_info;
+    // Shows a help topic from the history.
+    std::function<void(const std::string& topic)> show_help;
+  };
+
+  using ColumnWidths = std::array<long, kListColumns>;
+
+  // parent is the window that places the controls; it owns them and the browser.
+  MessageBrowser(TArMastd& store, DiagLog& log, History& history, FolderCountArray& counts,
+                 QWidget* parent);
+
+  Hooks hooks;
+
+  // The controls, for the window to place.
+  QWidget* tree_panel() const { return tree_panel_; }
+  QWidget* count_list() const;
+  QWidget* list_panel() const { return list_panel_; }
+  QWidget* bottom_panel() const { return bottom_panel_; }
+
+  // The start of a run: the message pane shown and empty, the store, the history and the
+  // folder counts emptied, the tree opened, the "Index" column out of sight.
+  void Start();
+  // The widths of the message list's columns (the user's, kept in the settings).
+  ColumnWidths Widths() const;
+  void SetWidths(const ColumnWidths& widths);
+
+  // The folder tree. Selects node `index` alone (without listing it).
+  void SelectTreeNode(int index);
+  bool TreeNodeSelected(int index) const;
+  // A tree click: clears the status bar and lists the selected folder.
+  void ShowSelectedFolder();
+  // Selects a system folder's node and lists it.
+  void ShowFolder(Folder folder);
+  // Fills the message list from the first selected folder node.
+  void ShowListMessages();
+  // Rebuilds the count list.
+  void CountKensuu();
+  // Writes the folder summary to the status bar.
+  bool SetDisplay();
+
+  // Shows a record: a list row (direct false) or a store row (direct true); true when showing
+  // it has just marked it read.
+  bool HyoujiMessage(bool direct, int index, std::string& msg);
+  // Shows the help pane (true) or the message pane (false).
+  void ShowPanel(bool help);
+
+  // Commands (MessageBrowserOps.cpp): "削除", "リスト全選択", "戻る", "進む", and the body
+  // menu's "変更(&U)", "消去(&E)" and "改行コード変換(&H)".
+  void BtSakujoClick();
+  void A1Click();
+  void BtBackClick();
+  void BtForwardClick();
+  void MenuUPDClick();
+  void ClearBody();
+  void MenuHenkanClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildTree();
+  void BuildCountList();
+  void BuildList();
+  void BuildBottom();
+  void BuildListMenu();
+  void SetStatus(const QString& text);
+  void ClearDisplay();
+  void EnableMsgButtons(bool on);
+  void MessageListHyouji(int node, const std::string& folder);
+  int ClickedListRow() const;
+  void LViewDataClick();
+  void LViewDataColumnClick(int column);
+  void ListVClick();
+  void ShowHonbun();
+  void PMenuJushinClick(const QAction* item);
+
+  TArMastd& store_;
+  DiagLog& log_;
+  History& history_;
+  FolderCountArray& counts_;
+
+  QWidget* tree_panel_ = nullptr;
+  QTreeWidget* tree_ = nullptr;
+  QTreeView* list_v_ = nullptr;
+  FolderCountModel* count_model_ = nullptr;
+  QWidget* list_panel_ = nullptr;
+  QTreeView* lview_ = nullptr;
+  MessageListModel* lview_model_ = nullptr;
+  QMenu* pmenu_folder_ = nullptr;
+  QWidget* bottom_panel_ = nullptr;
+  MessagePane* panel_honbun_ = nullptr;
+  QWidget* panel_help_ = nullptr;
+
+  // The kind of the shown record, "メッセージ" or "メール" (the claim button needs it).
+  std::string shown_kind_;
+  BodyEdit body_edit_;
+};
+
+}  // namespace sorami
