@@ -13,8 +13,14 @@ namespace sorami {
 
 class BodyEdit {
  public:
-  // A key was pressed in the body box while `shown_record` was shown (-1: none).
+  // The text of the body box was changed by the user while `shown_record` was shown (-1:
+  // none). Keys that change nothing (arrows, copying) are not a change.
   void Typed(int32_t shown_record) { edited_ = shown_record; }
+  // Another record is shown in the box: what was typed for the earlier one is forgotten, so
+  // "変更(&U)" can never store one message's text into another.
+  void Shown(int32_t record) {
+    if (record != edited_) edited_ = -1;
+  }
   // The record typed into since the last store, or -1.
   int32_t edited() const { return edited_; }
 

@@ -143,5 +143,26 @@ TEST_F(BrowseOpsTest, TheBodyIsStoredOnlyAfterTypingIntoIt) {
   EXPECT_EQ(Field(b, MastCol::kBody), "one\r\ntwo");
 }
 
+TEST_F(BrowseOpsTest, TypingForOneMessageIsNeverStoredIntoAnother) {
+  const int32_t a = Add({.title = "a", .read_date = "x", .body = "text of a"});
+  const int32_t b = Add({.title = "b", .read_date = "x", .body = "text of b"});
+  Refresh(1);
+  auto* memo = Find<QTextEdit>(main, "MemoRich");
+  QAction* store = Action(main, "MenuUPD");
+  ClickRow(0);
+  QTest::keyClicks(memo, "typed for a");
+  ClickRow(1);  // b is shown: what was typed for a is gone with it
+  store->trigger();
+  EXPECT_EQ(Field(a, MastCol::kBody), "text of a");
+  EXPECT_EQ(Field(b, MastCol::kBody), "text of b");
+
+  // Keys that change no text do not count as typing.
+  QTest::keyClick(memo, Qt::Key_Down);
+  QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+  store->trigger();
+  EXPECT_EQ(Field(b, MastCol::kBody), "text of b");
+  EXPECT_EQ(Status(), "");
+}
+
 }  // namespace
 }  // namespace sorami::test

@@ -44,7 +44,11 @@ MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
 
   lview_->installEventFilter(this);
   list_v_->installEventFilter(this);
-  panel_honbun_->memo()->installEventFilter(this);
+  // Only a real change of the text marks the body as edited: not the text a shown record
+  // puts there, nor keys that change nothing (arrows, copying).
+  connect(panel_honbun_->memo(), &QTextEdit::textChanged, this, [this] {
+    if (!filling_body_) body_edit_.Typed(panel_honbun_->record());
+  });
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { ShowSelectedFolder(); });
   connect(lview_, &QAbstractItemView::clicked, this, [this] { LViewDataClick(); });
   connect(lview_->header(), &QHeaderView::sectionClicked, this,
@@ -239,7 +243,11 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
     msg = Utf8ToCp932("エラー(HyoujiMessage)");
     return marked;
   }
-  panel_honbun_->ShowRecord(store_, log_, row);
+  {
+    const FillingBody filling(filling_body_);
+    panel_honbun_->ShowRecord(store_, log_, row);
+  }
+  body_edit_.Shown(row);
   // Reading from the inbox or the root marks read; any other folder changes nothing.
   if (TreeNodeSelected(FolderNode(Folder::kInbox)) || TreeNodeSelected(FolderNode(Folder::kRoot))) {
     marked = SetKakuninbi(store_, log_, row, NowText(), hooks.send_feedback);

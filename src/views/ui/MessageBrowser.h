@@ -155,6 +155,13 @@ class MessageBrowser : public QObject {
   // The kind of the shown record, "メッセージ" or "メール" (the claim button needs it).
   std::string shown_kind_;
   BodyEdit body_edit_;
+  // Set while the browser itself fills the body box, so that is not taken for typing.
+  bool filling_body_ = false;
+  struct FillingBody {
+    explicit FillingBody(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FillingBody() { flag_ = false; }
+    bool& flag_;
+  };
 };
 
 }  // namespace sorami

@@ -90,10 +90,6 @@ void MessageBrowser::BuildListMenu() {
 }
 
 bool MessageBrowser::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && watched == panel_honbun_->memo()) {
-    body_edit_.Typed(panel_honbun_->record());  // MemoRichKeyDown
-    return false;
-  }
   if (event->type() != QEvent::KeyRelease) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
   if (key->isAutoRepeat()) return false;  // a held key shows the row it stops on
@@ -205,11 +201,18 @@ void MessageBrowser::MenuUPDClick() {
 }
 
 // The record changes only on "変更(&U)".
-void MessageBrowser::ClearBody() { panel_honbun_->memo()->clear(); }
+void MessageBrowser::ClearBody() {
+  const FillingBody filling(filling_body_);
+  panel_honbun_->memo()->clear();
+  body_edit_.Shown(-1);
+}
 
 void MessageBrowser::MenuHenkanClick() {
   QTextEdit* memo = panel_honbun_->memo();
-  memo->setPlainText(Qs(ConvertBrTags(Sj(memo->toPlainText()))));
+  {
+    const FillingBody filling(filling_body_);
+    memo->setPlainText(Qs(ConvertBrTags(Sj(memo->toPlainText()))));
+  }
   body_edit_.Typed(panel_honbun_->record());
   MenuUPDClick();
 }
