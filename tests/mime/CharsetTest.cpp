@@ -11,7 +11,7 @@ namespace {
 using test::Sj;
 using test::U8;
 
-TEST(Charsets, LabelsAreReadWhateverTheirCaseQuotesOrAliases) {
+TEST(Charsets, LabelsAreReadWhateverTheirCaseQuotesOrAliasesAndMissingOnesGuessed) {
   const std::string utf8 = "\xE6\x97\xA5\xE6\x9C\xAC";  // 日本
   EXPECT_EQ(U8(CharsetToSjis(utf8, "\"Utf-8\"")), "日本");
   EXPECT_EQ(U8(CharsetToSjis("\xEF\xBB\xBF" + utf8, "utf8")), "日本");  // a byte-order mark goes
@@ -19,19 +19,11 @@ TEST(Charsets, LabelsAreReadWhateverTheirCaseQuotesOrAliases) {
   EXPECT_EQ(U8(CharsetToSjis("\x93\xFA\x96\x7B", "windows-31j")), "日本");
   EXPECT_EQ(U8(CharsetToSjis("\x1B$BF|K\\\x1B(B", "csISO2022JP")), "日本");
   EXPECT_EQ(U8(CharsetToSjis("\xE0", "iso-8859-1")), "〓");
-  EXPECT_EQ(U8(CharsetToSjis("\xC1", "koi8-r")), "а");  // Cyrillic is in code page 932
   // Mislabelled text: JIS escapes win over any label; 8-bit text labelled JIS is guessed.
   EXPECT_EQ(U8(CharsetToSjis("\x1B$BF|K\\\x1B(B", "us-ascii")), "日本");
-  EXPECT_EQ(U8(CharsetToSjis("\x1B$BF|K\\\x1B(B", "iso-8859-1")), "日本");
   EXPECT_EQ(U8(CharsetToSjis(utf8, "iso-2022-jp")), "日本");
   EXPECT_EQ(U8(CharsetToSjis("\xC6\xFC\xCB\xDC", "no-such-charset")), "日本");
-}
-
-TEST(Charsets, UnlabelledTextIsGuessed) {
-  EXPECT_EQ(GuessToSjis("plain"), "plain");
-  EXPECT_EQ(U8(GuessToSjis("\xE6\x97\xA5\xE6\x9C\xAC")), "日本");
-  EXPECT_EQ(U8(GuessToSjis("\x93\xFA\x96\x7B")), "日本");
-  EXPECT_EQ(U8(GuessToSjis("\xC6\xFC\xCB\xDC")), "日本");
+  EXPECT_EQ(U8(GuessToSjis(utf8)), "日本");  // unlabelled text is guessed
   // EUC-JP hiragana, undecided by the detector, parses as EUC-JP from start to end.
   EXPECT_EQ(U8(GuessToSjis("\xA4\xA2\xA4\xA4")), "あい");
   // Half-width katakana in Shift_JIS that is no valid EUC-JP stays Shift_JIS.
@@ -60,14 +52,8 @@ TEST(Utf8ToSjis, DecodesUnitsStopsAtNulAndRefusesAStrayByte) {
   EXPECT_THROW(Utf8ToSjis("\xF8\x88\x80\x80\x80"), Utf8Error);
 }
 
-TEST(MailLines, SplitJoinAndKeepViewsValidAcrossGrowthAndCopies) {
-  MailLines lines;
-  lines.AssignText("a\r\nb\n\r\nlast");
-  EXPECT_EQ(std::vector<std::string_view>(lines.begin(), lines.end()),
-            (std::vector<std::string_view>{"a", "b", "", "last"}));
-  EXPECT_EQ(JoinLines(lines.view()), "a\r\nb\r\n\r\nlast");
-  EXPECT_EQ(SplitLines("x\r\ny\n"), (std::vector<std::string>{"x", "y"}));
-
+TEST(MailLines, KeepViewsValidAcrossGrowthAndCopies) {
+  // Splitting at CR LF and LF alone is read by every parse; here the storage.
   MailLines grown;
   for (int i = 0; i < 5000; ++i) grown.Add(std::string(i % 97, static_cast<char>('a' + i % 26)));
   grown.Add(std::string(200000, 'z'));  // longer than a storage chunk

@@ -2,7 +2,6 @@
 // and the WHATWG tables) and the worked examples of the conversions.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -17,7 +16,6 @@ using test::MailData;
 using test::Sj;
 using test::U8;
 
-const std::string kEsc = "\x1B";
 const std::string kKanjiIn = "\x1B$B";
 const std::string kRomanIn = "\x1B(J";
 
@@ -26,8 +24,7 @@ std::vector<std::pair<unsigned, char32_t>> ReadIndex(const std::string& name) {
   std::vector<std::pair<unsigned, char32_t>> rows;
   std::istringstream in(MailData("whatwg-encoding/" + name));
   std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
+  while (std::getline(in, line)) {  // comment lines do not scan
     unsigned pointer = 0;
     unsigned long cp = 0;
     if (std::sscanf(line.c_str(), " %u 0x%lx", &pointer, &cp) == 2) {
@@ -38,28 +35,18 @@ std::vector<std::pair<unsigned, char32_t>> ReadIndex(const std::string& name) {
 }
 
 std::string Utf8Of(char32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
+  if (cp < 0x80) return std::string(1, static_cast<char>(cp));
+  if (cp < 0x800) return {static_cast<char>(0xC0 | cp >> 6), static_cast<char>(0x80 | (cp & 0x3F))};
+  return {static_cast<char>(0xE0 | cp >> 12), static_cast<char>(0x80 | (cp >> 6 & 0x3F)),
+          static_cast<char>(0x80 | (cp & 0x3F))};
 }
 
 TEST(DetectKanjiCode, TellsEachCodeFromItsBytes) {
   EXPECT_EQ(DetectKanjiCode(""), kCodeAscii);
-  EXPECT_EQ(DetectKanjiCode("plain ASCII text"), kCodeAscii);
   EXPECT_EQ(DetectKanjiCode("bell \x07 here"), kCodeBinary);
   EXPECT_EQ(DetectKanjiCode("ab\xFF.cd"), kCodeBinary);
   EXPECT_EQ(DetectKanjiCode("x" + kKanjiIn + "$3$s(J"), kCodeJis);
   EXPECT_EQ(DetectKanjiCode("x\x1B$@$3$s"), kCodeJisOld);
-  EXPECT_EQ(DetectKanjiCode(Sj("日本語のテキスト")), kCodeSjis);
   EXPECT_EQ(DetectKanjiCode(MailData("cpython-cjkencodings/euc_jp.txt")), kCodeEuc);
   EXPECT_EQ(DetectKanjiCode(MailData("cpython-cjkencodings/shift_jis.txt")), kCodeSjis);
   EXPECT_EQ(DetectKanjiCode(MailData("cpython-cjkencodings/iso2022_jp.txt")), kCodeJis);
@@ -86,50 +73,32 @@ TEST(KanjiConversion, CpythonSamplesConvertIntoOneAnotherByteForByte) {
   EXPECT_EQ(SjisToEuc(sjis), euc);
   EXPECT_EQ(SjisToJis(sjis), jis_roman);
   EXPECT_EQ(EucToJis(euc), jis_roman);
-  EXPECT_EQ(ConvertKanji(jis, kCodeSjis), sjis);
-  EXPECT_EQ(ConvertKanji(euc, kCodeSjis), sjis);
-  EXPECT_EQ(ConvertKanji(sjis, kCodeJis), jis_roman);
   EXPECT_EQ(U8(sjis), MailData("cpython-cjkencodings/shift_jis-utf8.txt"));
 }
 
-TEST(KanjiConversion, EveryJisRowOfCodePage932ComesThroughJisAndEuc) {
-  // JIS X 0208 with the NEC row 13 and the NEC-selected IBM rows (pointers below 94 * 94).
-  int checked = 0;
-  for (const auto& [pointer, cp] : ReadIndex("index-jis0208.txt")) {
-    if (pointer >= 94 * 94) continue;
-    const char c1 = static_cast<char>(0x21 + pointer / 94),
-               c2 = static_cast<char>(0x21 + pointer % 94);
-    const std::string jis = kKanjiIn + c1 + c2 + "\x1B(B";
-    const std::string euc = {static_cast<char>(c1 | 0x80), static_cast<char>(c2 | 0x80)};
-    ASSERT_EQ(U8(JisToSjis(jis)), Utf8Of(cp)) << "pointer " << pointer;
-    ASSERT_EQ(U8(EucToSjis(euc)), Utf8Of(cp)) << "pointer " << pointer;
-    ++checked;
-  }
-  EXPECT_GT(checked, 7000);
-}
-
-TEST(KanjiConversion, IbmAndNecCharactersSurviveARoundTripThroughJis) {
-  // Every pointer of the table, the IBM rows (reached only from Shift_JIS) included.
+TEST(KanjiConversion, EveryRowOfCodePage932ComesThroughJisAndEucIbmAndNecRowsIncluded) {
+  // Pointers below 94 * 94: JIS X 0208 with the NEC row 13 and the NEC-selected IBM rows, read
+  // from JIS and EUC-JP; above: the IBM rows, reached only from Shift_JIS, by a round trip.
+  int direct = 0;
   for (const auto& [pointer, cp] : ReadIndex("index-jis0208.txt")) {
     const std::string sjis = Utf8ToCp932(Utf8Of(cp));
     ASSERT_EQ(sjis.size(), 2u) << "pointer " << pointer;
     ASSERT_EQ(U8(JisToSjis(SjisToJis(sjis))), Utf8Of(cp)) << "pointer " << pointer;
     ASSERT_EQ(U8(EucToSjis(SjisToEuc(sjis))), Utf8Of(cp)) << "pointer " << pointer;
+    if (pointer >= 94 * 94) continue;
+    const char c1 = static_cast<char>(0x21 + pointer / 94),
+               c2 = static_cast<char>(0x21 + pointer % 94);
+    ASSERT_EQ(U8(JisToSjis(kKanjiIn + c1 + c2)), Utf8Of(cp)) << "pointer " << pointer;
+    const std::string euc = {static_cast<char>(c1 | 0x80), static_cast<char>(c2 | 0x80)};
+    ASSERT_EQ(U8(EucToSjis(euc)), Utf8Of(cp)) << "pointer " << pointer;
+    ++direct;
   }
+  EXPECT_GT(direct, 7000);
   // ① ㈱ 髙 as Windows writes them: the NEC row 13 in JIS, 髙 by its NEC-selected code.
   EXPECT_EQ(SjisToJis(Sj("①㈱")), kKanjiIn + "-!-j");
   EXPECT_EQ(SjisToJis(Sj("髙")), kKanjiIn + "|b");
   // JIS of the NEC-selected row comes back as the IBM code Windows uses.
   EXPECT_EQ(JisToSjis(kKanjiIn + "|b"), "\xFB\xFC");
-}
-
-TEST(KanjiConversion, HalfWidthKatakanaEscapeAndShiftComeThroughAsHalfWidth) {
-  EXPECT_EQ(U8(JisToSjis("\x1B(I1234\x1B(B!")), "ｱｲｳｴ!");
-  EXPECT_EQ(U8(JisToSjis("a\x0E"
-                         "6^\x0F"
-                         "b")),
-            "aｶﾞb");
-  EXPECT_EQ(JisToEuc("\x1B(I1"), "\x8E\xB1");
 }
 
 TEST(KanjiConversion, WhatCodePage932CannotHoldBecomesGeta) {
@@ -149,14 +118,18 @@ TEST(KanjiConversion, WhatCodePage932CannotHoldBecomesGeta) {
   EXPECT_EQ(U8(EucToSjis("\xB0")), "〓");
 }
 
-TEST(KanjiConversion, JisModeIsNotClosedAtTheEndButBeforeLineEnds) {
+TEST(KanjiConversion, JisModesOpenAndCloseAtTheRightPlaces) {
+  // Not closed at the end, but before line ends.
   const std::string gagi = "\xB6\xDE\xB7\xDE";  // ｶﾞｷﾞ
   EXPECT_EQ(SjisToJis(gagi), kKanjiIn + "\x25\x2C\x25\x2E");
   EXPECT_EQ(SjisToJis(gagi + "\r\n"), kKanjiIn + "\x25\x2C\x25\x2E" + kRomanIn + "\r\n");
   EXPECT_EQ(SjisToJis(Sj("日本") + "a" + Sj("語")),
             kKanjiIn + "F|K\\" + kRomanIn + "a" + kKanjiIn + "8l");
-  // The older escape ESC $ @ reads like ESC $ B.
+  // The older escape ESC $ @ reads like ESC $ B; half-width katakana by escape or by shift.
   EXPECT_EQ(JisToSjis("\x1B$@F|K\\\x1B(J"), Sj("日本"));
+  EXPECT_EQ(U8(JisToSjis("\x1B(I1234\x1B(B!")), "ｱｲｳｴ!");
+  EXPECT_EQ(U8(JisToSjis("a\0166^\017b")), "aｶﾞb");
+  EXPECT_EQ(JisToEuc("\x1B(I1"), "\x8E\xB1");
 }
 
 TEST(HankakuToZenkaku, EveryKatakanaRowMatchesTheTable) {
@@ -181,17 +154,13 @@ TEST(HankakuToZenkaku, MarksMergeOnlyWithKanaThatTakeThem) {
   EXPECT_TRUE(consumed);
   EXPECT_EQ(HankakuToZenkaku(0xCA, 0xDF, consumed), 0x2551);  // ﾊﾟ パ
   EXPECT_TRUE(consumed);
-  EXPECT_EQ(HankakuToZenkaku(0xCA, 0xDE, consumed), 0x2550);  // ﾊﾞ バ
   EXPECT_EQ(HankakuToZenkaku(0xB3, 0xDE, consumed), 0x2574);  // ｳﾞ ヴ
   EXPECT_TRUE(consumed);
   EXPECT_EQ(HankakuToZenkaku(0xBB, 0xDF, consumed), 0x2535);  // ｻﾟ: サ, mark not taken
   EXPECT_FALSE(consumed);
-  EXPECT_EQ(HankakuToZenkaku(0xB1, 0xDE, consumed), 0x2522);  // ｱﾞ: ア, mark not taken
-  EXPECT_FALSE(consumed);
 
   EXPECT_EQ(SjisToJis("\xBB\xDF"), kKanjiIn + "\x25\x35\x21\x2C");  // サ゜
   EXPECT_EQ(SjisToJis("\xDE"), kKanjiIn + "\x21\x2B");              // ゛
-  EXPECT_EQ(SjisToJis("\xCA\xDF"), kKanjiIn + "\x25\x51");          // パ
   // In EUC-JP the mark carries its own 0x8E.
   EXPECT_EQ(EucToJis("\x8E\xB6\x8E\xDE"), kKanjiIn + "\x25\x2C");
   EXPECT_EQ(EucToSjis("\x8E\xB6\x8E\xDE"), "\xB6\xDE");  // stays half-width
@@ -223,7 +192,6 @@ TEST(ConvertKanji, LeavesWhatItCannotOrNeedNotConvert) {
   EXPECT_EQ(ConvertKanji("bin\x01" + sjis, kCodeJis), "bin\x01" + sjis);
   EXPECT_EQ(ConvertKanji(sjis, kCodeSjis), sjis);
   EXPECT_EQ(ConvertKanji("\xA4\xA2\xA4\xA4", kCodeSjis), "\xA4\xA2\xA4\xA4");  // undecided
-  EXPECT_EQ(ConvertKanji(sjis, 9), sjis);
   EXPECT_EQ(ConvertKanjiFrom(kKanjiIn + "F|", kCodeJisOld, kCodeJis), kKanjiIn + "F|");
   EXPECT_EQ(ConvertKanjiFrom(sjis, kCodeSjis, kCodeEuc), "\xC6\xFC\xCB\xDC");
 }

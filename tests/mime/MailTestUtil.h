@@ -21,10 +21,12 @@ inline std::string Sj(std::string_view utf8) { return Utf8ToCp932(utf8); }
 inline std::string U8(std::string_view cp932) { return Cp932ToUtf8(cp932); }
 
 // Parses a whole message the way the receive does.
-inline void ReadMail(std::string raw, TVexMsg& msg, TVexPOP* parser = nullptr) {
-  TVexPOP own;
+inline TVexMsg ParseMail(std::string raw) {
+  TVexMsg msg;
+  TVexPOP parser;
   msg.Lines.AssignText(std::move(raw));
-  ParseReceivedMail(parser ? *parser : own, msg);
+  ParseReceivedMail(parser, msg);
+  return msg;
 }
 
 inline std::string MailData(const std::string& relative) {

@@ -1,4 +1,5 @@
-// The directory server's answers: host look-up, public sites, dynamic hosts, claim reports.
+// The directory server's answers: host look-up, public sites, dynamic hosts (a host serves only
+// the sites registered at its address).
 #include <gtest/gtest.h>
 
 #include "World.h"
@@ -43,42 +44,23 @@ TEST(Directory, GethostAndSitelistAnswerAndUnknownRequestsAreRefusedInJapanese) 
   }
 }
 
-TEST(Directory, GetdynFollowsTheKeyToItsCurrentHost) {
+TEST(Directory, GetdynFollowsTheKeyToItsCurrentHostAndTheOldHostStopsServingTheSite) {
   const World& w = SharedWorld();
+  auto fetch = [&] { return w.Message(FetchFields(kJiro, "GET", w.address())); };
   EXPECT_EQ(Update(w, "GETDYN", "bekkan").lines, std::vector<std::string>{w.address()});
   w.Admin({"setdyn", "DYN$bekkan", "192.0.2.7:8080"});
   EXPECT_EQ(Update(w, "GETDYN", "bekkan").lines, std::vector<std::string>{"192.0.2.7:8080"});
   Reply host = w.Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("別館")}});
   EXPECT_EQ(SplitTabs(host.lines.at(0))[0], "TOHOST=192.0.2.7:8080");
+  Reply moved = fetch();  // the client takes this as its cue to ask GETDYN
+  EXPECT_FALSE(moved.ok);
+  EXPECT_NE(Utf(moved.status).find("別館"), std::string::npos) << Utf(moved.status);
   w.Admin({"setdyn", "bekkan", w.address()});  // the key without its prefix works too
   EXPECT_EQ(Update(w, "GETDYN", "bekkan").lines, std::vector<std::string>{w.address()});
+  EXPECT_TRUE(fetch().ok);
 
   for (const char* key : {"nokey", "DYN$bekkan", ""}) EXPECT_FALSE(Update(w, "GETDYN", key).ok);
   EXPECT_FALSE(Update(w, "GET", "bekkan").ok);
-}
-
-TEST(Directory, ClaimsAreStoredAndAnsweredWithOkAtTheStart) {
-  const World& w = SharedWorld();
-  Fields claim = {{"COMMAND", "CLAIM"},         {"TOLIST", ""},
-                  {"TOUSER", "hiroba"},         {"TONAME", Sj("はなこ%広場")},
-                  {"FROMSITE", Sj("別館")},     {"FROMNAME", Sj("じろう")},
-                  {"FROMDATE", NextDate()},     {"TITLE", Sj("件名")},
-                  {"HONBUN", Sj("本文")},       {"KANKEI", Sj("知人")},
-                  {"SHUBETSU", Sj("一般連絡")}, {"CLAIM", "\t" + Sj("種別不正")},
-                  {"COMMENT", Sj("広告でした")}};
-  auto claims = [&] {
-    const std::string list = w.Admin({"list"}).out;
-    return std::stoi(list.substr(list.find("claims: ") + 8));
-  };
-  const int before = claims();
-  Reply r = Post(w.address(), "WbClaim.exe", claim);
-  EXPECT_EQ(r.body.rfind("OK(PGM)", 0), 0u) << Utf(r.body);
-  EXPECT_TRUE(r.ok);
-  claim[11].second = "";  // no reason given
-  Reply empty = Post(w.address(), "WbClaim.exe", claim);
-  EXPECT_NE(empty.body.rfind("OK(PGM)", 0), 0u);
-  EXPECT_FALSE(empty.ok);
-  EXPECT_EQ(claims(), before + 1);
 }
 
 }  // namespace

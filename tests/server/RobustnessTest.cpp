@@ -10,12 +10,7 @@
 namespace sorami::sitetest {
 namespace {
 
-class Robustness : public OnSharedWorld {
- protected:
-  bool StillAnswers() {
-    return world->Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("広場")}}).ok;
-  }
-};
+using Robustness = OnSharedWorld;  // Drain fails when the server no longer answers
 
 TEST_F(Robustness, RequestsOverThirtyTwoMebibytesAreRefusedAndNothingIsStored) {
   const std::string big(32u * 1024 * 1024 + 1, 'A');
@@ -34,24 +29,22 @@ TEST_F(Robustness, RequestsOverThirtyTwoMebibytesAreRefusedAndNothingIsStored) {
   Reply fits = PostMultipart(world->address(), f, {{"C:\\fits.bin", std::string(31u << 20, 'B')}});
   EXPECT_TRUE(fits.ok) << Utf(fits.status);
   EXPECT_EQ(Drain(*world, kHanako).size(), 1u);
-  EXPECT_TRUE(StillAnswers());
 }
 
 TEST_F(Robustness, MalformedBodiesAreAnsweredAndHarmNothing) {
-  ASSERT_TRUE(
-      world->Message(SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "keep", "b", ""}))
-          .ok);
-  const Fields send = SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "t", "b", ""});
-  const std::vector<std::string> seeds = {UrlEncoded(send),
-                                          UrlEncoded(FetchFields(kHanako, "GET", world->address())),
-                                          Multipart(send, {{"C:\\x.txt", "xyz"}}, "B0UND"),
-                                          "COMMAND=GET%ZZ&",
-                                          "=x&",
-                                          "COMMAND&&&",
-                                          "%",
-                                          "COMMAND=%E"};
+  Fields send = SendFields(kTaro, world->address(), {"はなこ%広場", "", "", "keep", "b", ""});
+  ASSERT_TRUE(world->Message(send).ok);
+  send[14].second = "t";  // TITLE: the noise never adds a second "keep"
+  std::vector<std::string> seeds = {"COMMAND=GET%ZZ&", "=x&", "COMMAND&&&", "%"};
+  for (const std::string& broken : seeds) {
+    Reply r =
+        PostRaw(world->address(), "WbMessage.exe", broken, "application/x-www-form-urlencoded");
+    EXPECT_EQ(r.httpStatus, 400) << broken;
+    EXPECT_FALSE(r.status.empty());
+  }
+  seeds.insert(seeds.end(), {UrlEncoded(send), Multipart(send, {{"C:\\x.txt", "xyz"}}, "B0UND"),
+                             UrlEncoded(FetchFields(kHanako, "GET", world->address()))});
   std::mt19937 rng(20240601);
-  int answered = 0;
   for (int i = 0; i < 300; ++i) {
     std::string body = seeds[rng() % seeds.size()];
     // Mutate: cut it, flip bytes, insert random bytes.
@@ -60,21 +53,16 @@ TEST_F(Robustness, MalformedBodiesAreAnsweredAndHarmNothing) {
       body[rng() % body.size()] = static_cast<char>(rng());
     for (int k = rng() % 4; k > 0; --k)
       body.insert(rng() % (body.size() + 1), 1, static_cast<char>(rng()));
-    const bool multipart = rng() % 3 == 0;
     Reply r = PostRaw(
         world->address(), "WbMessage.exe", body,
-        multipart ? "multipart/form-data; boundary=B0UND" : "application/x-www-form-urlencoded");
-    if (r.httpStatus == 200 || r.httpStatus == 400) ++answered;
+        rng() % 3 ? "application/x-www-form-urlencoded" : "multipart/form-data; boundary=B0UND");
+    EXPECT_TRUE(r.httpStatus == 200 || r.httpStatus == 400) << r.httpStatus;
     EXPECT_FALSE(r.httpStatus == 200 && r.status.empty()) << "an answer without status text";
   }
-  EXPECT_EQ(answered, 300);
-  EXPECT_TRUE(StillAnswers());
   // The message sent before the noise is still there, once.
-  auto lines = Drain(*world, kHanako);
   std::size_t kept = 0;
-  for (const auto& line : lines) kept += line[2] == "keep";
+  for (const auto& line : Drain(*world, kHanako)) kept += line[2] == "keep";
   EXPECT_EQ(kept, 1u);
-  EXPECT_NE(world->Admin({"list"}).out.find("sites:"), std::string::npos);
 }
 
 TEST_F(Robustness, ConcurrentSendersAllGetThroughWithDistinctServerNumbers) {

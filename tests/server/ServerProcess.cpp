@@ -1,7 +1,6 @@
 #include "ServerProcess.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -18,28 +17,19 @@ namespace sorami::sitetest {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* actions) {
-  std::vector<std::string> full = {ServerProgram()};
-  full.insert(full.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : full) argv.push_back(a.data());
+  const char* program = std::getenv("SORAMI_SITE_SERVER");
+  if (!program) throw std::runtime_error("SORAMI_SITE_SERVER is not set");
+  std::vector<char*> argv = {const_cast<char*>(program)};  // posix_spawn does not change them
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) {
-    throw std::runtime_error("cannot start " + full[0]);
+  if (posix_spawn(&pid, program, actions, nullptr, argv.data(), environ) != 0) {
+    throw std::runtime_error(std::string("cannot start ") + program);
   }
   return pid;
 }
 
 }  // namespace
-
-std::string ServerProgram() {
-  if (const char* p = std::getenv("SORAMI_SITE_SERVER")) return p;
-  // Run by hand from the build tree: the program is built beside the tests.
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-  std::filesystem::path p = self.parent_path() / "../../server/sorami-site-server";
-  if (!std::filesystem::exists(p)) throw std::runtime_error("SORAMI_SITE_SERVER is not set");
-  return p.lexically_normal().string();
-}
 
 CommandResult RunServerCommand(const std::vector<std::string>& args,
                                const std::filesystem::path& scratch) {
@@ -52,11 +42,8 @@ CommandResult RunServerCommand(const std::vector<std::string>& args,
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   waitpid(pid, &status, 0);
-  CommandResult r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = test::ReadFileBytes(out);
-  r.err = test::ReadFileBytes(err);
-  return r;
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFileBytes(out),
+          test::ReadFileBytes(err)};
 }
 
 ServerProcess::ServerProcess(const std::vector<std::string>& args,
@@ -76,12 +63,9 @@ ServerProcess::ServerProcess(const std::vector<std::string>& args,
   close(fds[1]);
   // The first line ends with the bound address.
   std::string line;
-  pollfd p{fds[0], POLLIN, 0};
-  while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
-    char c[256];
-    ssize_t n = read(fds[0], c, sizeof c);
-    if (n <= 0) break;
-    line.append(c, static_cast<std::size_t>(n));
+  char c[256];
+  for (ssize_t n; line.find('\n') == std::string::npos && (n = read(fds[0], c, sizeof c)) > 0;) {
+    line.append(c, n);
   }
   close(fds[0]);
   std::size_t nl = line.find('\n');
@@ -93,17 +77,11 @@ ServerProcess::ServerProcess(const std::vector<std::string>& args,
   address_ = line.substr(sp + 1, nl - sp - 1);
 }
 
-ServerProcess::~ServerProcess() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-  }
-}
+ServerProcess::~ServerProcess() { Stop(SIGTERM); }
+void ServerProcess::Kill() { Stop(SIGKILL); }
 
-void ServerProcess::Kill() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
+void ServerProcess::Stop(int signal) {
+  if (pid_ > 0 && kill(pid_, signal) == 0) waitpid(pid_, nullptr, 0);
   pid_ = -1;
 }
 

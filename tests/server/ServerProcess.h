@@ -10,17 +10,13 @@
 
 namespace sorami::sitetest {
 
-// The server program under test (from SORAMI_SITE_SERVER).
-std::string ServerProgram();
-
 struct CommandResult {
   int exitCode = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
-// Runs the server program with the arguments and waits for it; output is captured through
-// files in `scratch`.
+// Runs the server program (SORAMI_SITE_SERVER) with the arguments and waits for it; output is
+// captured through files in `scratch`.
 CommandResult RunServerCommand(const std::vector<std::string>& args,
                                const std::filesystem::path& scratch);
 
@@ -38,6 +34,7 @@ class ServerProcess {
   void Kill();
 
  private:
+  void Stop(int signal);
   pid_t pid_ = -1;
   std::string address_;
 };

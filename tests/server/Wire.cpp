@@ -1,10 +1,11 @@
-#include "Wire.h"
-
 #include <httplib.h>
 #include <iconv.h>
 
 #include <cctype>
+#include <regex>
 #include <stdexcept>
+
+#include "World.h"
 
 namespace sorami::sitetest {
 namespace {
@@ -28,14 +29,23 @@ std::string Percent(std::string_view s, bool url) {
   const char* hex = url ? "0123456789ABCDEF" : "0123456789abcdef";
   std::string out;
   for (unsigned char c : s) {
-    if (url ? c < 0x80 && std::isalnum(c) : c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (url && c == ' ') {
+    if (url && c == ' ')
       out += '+';
-    } else {
+    else if (c < 0x80 && (!url || std::isalnum(c)))
+      out += static_cast<char>(c);
+    else
       out += {'%', hex[c >> 4], hex[c & 15]};
-    }
   }
+  return out;
+}
+
+std::vector<std::string> Split(const std::string& s, const std::string& sep) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (std::size_t at; (at = s.find(sep, start)) != std::string::npos; start = at + sep.size()) {
+    out.push_back(s.substr(start, at - start));
+  }
+  out.push_back(s.substr(start));
   return out;
 }
 
@@ -63,36 +73,30 @@ std::string UrlEncoded(const Fields& fields) {
 std::string Multipart(const Fields& fields, const std::vector<FilePart>& files,
                       const std::string& boundary) {
   std::string body;
+  auto part = [&](const std::string& head, const std::string& data) {
+    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + head + "\r\n\r\n" +
+            data + "\r\n";
+  };
   for (const auto& [name, value] : fields) {
-    std::string v;
-    for (char c : value) v += c == '%' ? Sj("％") : std::string(1, c);
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" +
-            v + "\r\n";
+    part(name + "\"", std::regex_replace(value, std::regex("%"), Sj("％")));
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"FILE" +
-            std::to_string(i) + "\"; filename=\"" + files[i].filename +
-            "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + files[i].data + "\r\n";
+    part("FILE" + std::to_string(i) + "\"; filename=\"" + files[i].filename +
+             "\"\r\nContent-Type: application/octet-stream",
+         files[i].data);
   }
   return body + "--" + boundary + "--\r\n";
 }
 
 Reply ReadReply(int httpStatus, std::string body) {
-  Reply r;
-  r.httpStatus = httpStatus;
-  r.body = std::move(body);
-  const std::size_t crlf = r.body.find("\r\n");
-  const std::string statusLine = r.body.substr(0, crlf);
-  const std::size_t tab = statusLine.find('\t');
-  r.status = tab == std::string::npos ? "" : statusLine.substr(tab + 1);
+  Reply r{httpStatus, std::move(body), "", false, "", {}};
+  std::vector<std::string> lines = Split(r.body, "\r\n");
+  const std::size_t tab = lines[0].find('\t');
+  r.status = tab == std::string::npos ? "" : lines[0].substr(tab + 1);
   const std::size_t ok = r.status.find("OK(PGM)");
   r.ok = ok != std::string::npos;
   r.message = r.ok ? r.status.substr(ok + 7) : r.status;
-  for (std::size_t pos = crlf; pos != std::string::npos;) {
-    const std::size_t next = r.body.find("\r\n", pos + 2);
-    r.lines.push_back(r.body.substr(pos + 2, next == std::string::npos ? next : next - pos - 2));
-    pos = next;
-  }
+  r.lines.assign(lines.begin() + 1, lines.end());
   return r;
 }
 
@@ -118,14 +122,6 @@ Reply GetAttachment(const std::string& address, const std::string& file, const s
   return FromResult(Client(address).Get("/bn/WbTenpu.exe?" + Percent(query, false)));
 }
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    out.push_back(line.substr(start, tab - start));
-  }
-  out.push_back(line.substr(start));
-  return out;
-}
+std::vector<std::string> SplitTabs(const std::string& line) { return Split(line, "\t"); }
 
 }  // namespace sorami::sitetest

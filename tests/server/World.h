@@ -1,5 +1,5 @@
-// A site database with three sites and four members, served by one sorami-site-server on a
-// loopback port, and builders of the requests the client sends (same fields, same order).
+// The test side of the site wire (Wire.cpp, independent of the server and of the client), a
+// served site database, and the requests the client sends (same fields, same order).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,20 +8,57 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ServerProcess.h"
-#include "Wire.h"
 #include "support/Scratch.h"
 
 namespace sorami::sitetest {
 
+using Fields = std::vector<std::pair<std::string, std::string>>;
+
+// UTF-8 -> code page 932 and back (iconv, test-side).
+std::string Sj(std::string_view utf8);
+std::string Utf(std::string_view cp932);
+
+// NAME=value, every value byte other than A-Z a-z 0-9 as %XX and a blank as "+", joined by
+// "&" with a trailing "&" when there are two or more fields.
+std::string UrlEncoded(const Fields& fields);
+
+struct FilePart {
+  std::string filename, data;  // the name as the client sends it: the full local path
+};
+// A multipart/form-data body with FILE0, FILE1, ... parts; "%" in values becomes "％".
+std::string Multipart(const Fields& fields, const std::vector<FilePart>& files,
+                      const std::string& boundary);
+
+struct Reply {
+  int httpStatus = 0;  // 0: no HTTP answer at all
+  std::string body;
+  std::string status;              // the status text (after the first TAB of the first line)
+  bool ok = false;                 // the status text holds "OK(PGM)"
+  std::string message;             // the text after "OK(PGM)"
+  std::vector<std::string> lines;  // the value lines
+};
+Reply ReadReply(int httpStatus, std::string body);
+
+// POSTs to http://ADDRESS/bn/PROGRAM? and reads the answer.
+Reply Post(const std::string& address, const std::string& program, const Fields& fields);
+Reply PostRaw(const std::string& address, const std::string& program, const std::string& body,
+              const std::string& contentType);
+Reply PostMultipart(const std::string& address, const Fields& fields,
+                    const std::vector<FilePart>& files);
+// GET of an attachment: FILE, TOUSER and TONO with only bytes >= 0x80 escaped (lower case).
+Reply GetAttachment(const std::string& address, const std::string& file, const std::string& user,
+                    const std::string& number);
+
+std::vector<std::string> SplitTabs(const std::string& line);
+
 // A member; the texts are UTF-8 here and go on the wire as code page 932.
 struct Account {
-  std::string site;
-  std::string nick;
-  std::string pass;
-  std::string sysuser;
+  std::string site, nick, pass, sysuser;
 };
 
 // 広場 (public) holds はなこ and たろう; 別館 (public, dynamic key "DYN$bekkan") holds じろう;
@@ -33,14 +70,12 @@ inline const Account kSohyo{"秘密", "ソ表", "表示", "himitsu"};
 
 class World {
  public:
-  // Creates the database, starts a server (with the extra serve arguments) and registers the
-  // sites at the server's address.
-  explicit World(const std::vector<std::string>& serveArgs = {}) {
+  // Creates the database, starts a server with the extra arguments, registers the sites there.
+  explicit World(const std::vector<std::string>& serveArgs) {
     Admin({"init"});
     std::vector<std::string> args = {"--db", db_, "--listen", "127.0.0.1:0"};
     args.insert(args.end(), serveArgs.begin(), serveArgs.end());
-    server_ = std::make_unique<ServerProcess>(args, dir_ / "server.log");
-    // The running server sees these at once.
+    server_ = std::make_unique<ServerProcess>(args, dir_ / "server.log");  // sees these at once:
     Admin({"addsite", "広場", "--host", address(), "--user", "hiroba", "--public"});
     Admin({"addsite", "別館", "--host", address(), "--user", "bekkan", "--dynamic", "DYN$bekkan",
            "--public"});
@@ -51,15 +86,11 @@ class World {
   }
 
   const std::string& address() const { return server_->address(); }
-  const std::string& db() const { return db_; }
-  const test::ScratchDir& dir() const { return dir_; }
-  ServerProcess& server() { return *server_; }
   // Runs an administrative command on this database; fails the test when it fails.
-  CommandResult Admin(std::vector<std::string> args) const {
+  void Admin(std::vector<std::string> args) const {
     args.insert(args.end(), {"--db", db_});
     CommandResult r = RunServerCommand(args, dir_.path());
     EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
-    return r;
   }
   Reply Message(const Fields& fields) const { return Post(address(), "WbMessage.exe", fields); }
 
@@ -69,14 +100,12 @@ class World {
   std::unique_ptr<ServerProcess> server_;
 };
 
-// The world most suites share (a server without SMTP relay or public host). Tests using it
-// drain the mailboxes they look at before they start.
+// The world most suites share: a server without SMTP relay, serving the sites at its address.
 inline World& SharedWorld() {
-  static World world;
+  static World world({"--public-host", "127.0.0.1:0"});
   return world;
 }
 
-// Whether s has the form "yyyy/mm/dd hh:nn:ss".
 inline bool IsDateTime(const std::string& s) {
   return std::regex_match(s, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)"));
 }
@@ -84,19 +113,11 @@ inline bool IsDateTime(const std::string& s) {
 // A fresh send date (distinct for every call), "yyyy/mm/dd hh:nn:ss".
 inline std::string NextDate() {
   static int n = 0;
-  ++n;
   char buf[32];
+  ++n;
   std::snprintf(buf, sizeof buf, "2030/01/%02d %02d:%02d:%02d", 1 + n / 86400 % 28, n / 3600 % 24,
                 n / 60 % 60, n % 60);
   return buf;
-}
-
-inline Fields CheckFields(const Account& a, const std::string& host) {
-  return {{"COMMAND", "CHECK"},
-          {"FROMSITE", host},
-          {"FROMUSER", a.sysuser},
-          {"FROMNAME", Sj(a.nick)},
-          {"USERPASS", Sj(a.pass)}};
 }
 
 inline Fields FetchFields(const Account& a, const std::string& command, const std::string& host) {
@@ -105,31 +126,19 @@ inline Fields FetchFields(const Account& a, const std::string& command, const st
           {"FROMUSER", a.sysuser}};
 }
 
+// Site addresses, title and body (which may hold TAB and CR LF) in UTF-8; no date: NextDate().
 struct Letter {
-  std::string to, cc, bcc;  // site addresses, UTF-8
-  std::string title, body;  // UTF-8 (may hold TAB and CR LF)
-  std::string date;         // empty: NextDate()
+  std::string to, cc, bcc, title, body, date;
 };
 inline Fields SendFields(const Account& from, const std::string& host, const Letter& l) {
-  return {{"FROMHOST", host},
-          {"FROMUSER", from.sysuser},
-          {"COMMAND", "SENDWIN"},
-          {"TOLIST", ""},
-          {"TOHOST", ""},
-          {"TOUSER", ""},
-          {"TOSITE", ""},
-          {"CC", Sj(l.cc)},
-          {"BCC", Sj(l.bcc)},
-          {"REPLYTO", ""},
-          {"TONAME", Sj(l.to)},
-          {"FROMSITE", Sj(from.site)},
-          {"FROMNAME", Sj(from.nick)},
-          {"FROMDATE", l.date.empty() ? NextDate() : l.date},
-          {"TITLE", Sj(l.title)},
-          {"HONBUN", Sj(l.body)},
-          {"KANKEI", Sj("知人")},
-          {"SHUBETSU", Sj("一般連絡")},
-          {"USERPASS", Sj(from.pass)}};
+  // clang-format off
+  return {{"FROMHOST", host}, {"FROMUSER", from.sysuser}, {"COMMAND", "SENDWIN"}, {"TOLIST", ""},
+          {"TOHOST", ""}, {"TOUSER", ""}, {"TOSITE", ""}, {"CC", Sj(l.cc)}, {"BCC", Sj(l.bcc)},
+          {"REPLYTO", ""}, {"TONAME", Sj(l.to)}, {"FROMSITE", Sj(from.site)},
+          {"FROMNAME", Sj(from.nick)}, {"FROMDATE", l.date.empty() ? NextDate() : l.date},
+          {"TITLE", Sj(l.title)}, {"HONBUN", Sj(l.body)}, {"KANKEI", Sj("知人")},
+          {"SHUBETSU", Sj("一般連絡")}, {"USERPASS", Sj(from.pass)}};
+  // clang-format on
 }
 
 // The receipt a reader's client sends for a fetched message line.
@@ -145,8 +154,7 @@ inline Fields GetFeedbackFields(const Account& a, const std::string& host) {
           {"USERPASS", Sj(a.pass)},   {"FROMHOST", host},       {"FROMUSER", a.sysuser}};
 }
 
-// Fetches with GETDEL, which removes everything waiting; returns the message lines split at
-// TAB (notice lines dropped).
+// Fetches with GETDEL; returns the message lines (not the notice) split at TAB.
 inline std::vector<std::vector<std::string>> Drain(const World& w, const Account& a) {
   Reply r = w.Message(FetchFields(a, "GETDEL", w.address()));
   EXPECT_TRUE(r.ok) << Utf(r.status);
