@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
@@ -127,6 +128,21 @@ void TFormMain::FormShow() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (st_.site.busy) {
+    // A request still waits for its answer (its own event loop runs this close): what it
+    // brings, already deleted on the service, must be saved too. The close comes again once
+    // the request has ended.
+    event->ignore();
+    SetStatus(QStringLiteral("通信が終わるのを待って終了します"));
+    if (!close_pending_) {
+      close_pending_ = true;
+      QTimer::singleShot(100, this, [this] {
+        close_pending_ = false;
+        close();
+      });
+    }
+    return;
+  }
   FormClose();
   event->accept();
   emit closed();

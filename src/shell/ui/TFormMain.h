@@ -100,6 +100,7 @@ class TFormMain : public QMainWindow {
   std::unique_ptr<Polling> polling_;
   DebugSwitch debug_switch_;
   bool shown_once_ = false;
+  bool close_pending_ = false;  // a close waits for a site request to end
   MessageBrowser* browser_ = nullptr;
   SiteCommands* site_ = nullptr;
 
