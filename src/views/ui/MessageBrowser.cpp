@@ -50,7 +50,8 @@ MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
     if (!filling_body_) body_edit_.Typed(panel_honbun_->record());
   });
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { ShowSelectedFolder(); });
-  connect(lview_, &QAbstractItemView::clicked, this, [this] { LViewDataClick(); });
+  connect(lview_, &QAbstractItemView::clicked, this,
+          [this](const QModelIndex& at) { LViewDataClick(at.row()); });
   connect(lview_->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { LViewDataColumnClick(column); });
   connect(list_v_, &QAbstractItemView::clicked, this, [this] { ListVClick(); });
@@ -207,8 +208,9 @@ void MessageBrowser::MessageListHyouji(int node, const std::string& folder) {
   store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
-void MessageBrowser::LViewDataClick() {
-  const int r = ClickedListRow();
+void MessageBrowser::LViewDataClick(int clicked) {
+  // A click shows the row clicked, also one clicked into (or out of) a multiple selection.
+  const int r = clicked >= 0 ? clicked : ClickedListRow();
   if (r < 0) return;
   store_.glix = r;
   log_.Log("glix:" + std::to_string(r));

@@ -129,7 +129,8 @@ class MessageBrowser : public QObject {
   void EnableMsgButtons(bool on);
   void MessageListHyouji(int node, const std::string& folder);
   int ClickedListRow() const;
-  void LViewDataClick();
+  // A click on list row `clicked`, or (-1) a key: the current selected row is shown.
+  void LViewDataClick(int clicked = -1);
   void LViewDataColumnClick(int column);
   void ListVClick();
   void ShowHonbun();
