@@ -19,6 +19,7 @@ SiteCommands::SiteCommands(SiteSession& ss, QString password_mask, QWidget* pare
   ed_site_ = Named(new QLineEdit(group_kairo_), "EdSiteName");
   ed_nick_ = Named(new QLineEdit(group_kairo_), "EdNickname");
   ed_pass_ = Named(new QLineEdit(group_kairo_), "EdPassword");
+  ed_pass_->setEchoMode(QLineEdit::Password);
   bt_setsuzoku_ = Named(new QPushButton(QStringLiteral("接続確認"), group_kairo_), "BtSetsuzoku");
   auto* form = new QFormLayout(group_kairo_);
   form->addRow(QStringLiteral("サイト名"), ed_site_);
