@@ -50,8 +50,12 @@ int MimeParse(const std::string& path) {
   TVexMsg msg;
   msg.CharSet = "ISO-2022-JP";
   msg.Lines.AssignText(std::move(raw));
+  // A mail read only in part fails; what was read is still shown.
+  int status = kOk;
   if (!ParseReceivedMail(parser, msg)) {
     std::fprintf(stderr, "sorami-cli: %s could not be read completely\n", path.c_str());
+    for (const std::string& damage : msg.Damage) std::fprintf(stderr, "  %s\n", damage.c_str());
+    status = kFailed;
   }
   // A missing or unreadable date is stored as the time of receipt.
   const MailDateTime date = msg.DateValue < 10000 ? MailDateTimeNow() : msg.DateValue;
@@ -80,7 +84,7 @@ int MimeParse(const std::string& path) {
   }
   out += "]}\n";
   WriteAll(out);
-  return kOk;
+  return status;
 }
 
 }  // namespace

@@ -14,6 +14,11 @@ inline bool IsLeadByte(unsigned char b) {
 }
 
 // Byte length of the character starting at byte offset i of text (0 at the end).
+// Whether b can be the second byte of a double-byte character (0x40-0x7E, 0x80-0xFC).
+inline bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
 inline size_t MbCharLen(std::string_view text, size_t i) {
   if (i >= text.size()) return 0;
   return (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;

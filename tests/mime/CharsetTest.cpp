@@ -28,6 +28,9 @@ TEST(Charsets, LabelsAreReadWhateverTheirCaseQuotesOrAliasesAndMissingOnesGuesse
   EXPECT_EQ(U8(GuessToSjis("\xA4\xA2\xA4\xA4")), "あい");
   // Half-width katakana in Shift_JIS that is no valid EUC-JP stays Shift_JIS.
   EXPECT_EQ(U8(GuessToSjis("\xB1\xB2\xB3")), "ｱｲｳ");
+  // So does half-width katakana alone that EUC-JP would read as kanji.
+  EXPECT_EQ(U8(CharsetToSjis("\xB1\xB2\xB3\xB4", "")), "ｱｲｳｴ");
+  EXPECT_EQ(U8(CharsetToSjis("\xC3\xDE\xB0\xC0 \xBB\xB0\xCB\xDE\xBD\xDE", "")), "ﾃﾞｰﾀ ｻｰﾋﾞｽﾞ");
 }
 
 TEST(Charsets, Utf8ValidationRejectsOverlongSurrogateAndCutSequences) {

@@ -87,22 +87,34 @@ TEST(HeaderParams, PlainQuotedAndRfc2231) {
   EXPECT_EQ(GetMimeParam("a; name=\"x\\\"y\"", "name"), "x\"y");
 }
 
-class MailDates : public ::testing::Test {
+// The date tests run in Japan and in New York: what the receive shows is the local time of
+// the machine, and the Date header written on send carries the machine's offset.
+class MailDates : public ::testing::TestWithParam<const char*> {
  protected:
   static std::string Parse(std::string_view text) {
     MailDateTime v = -1;
     const bool found = ParseMailDate(text, v);
     return (found ? "" : "!") + (v == 0 ? std::string("0") : FormatMailDateTime(v));
   }
+  // Of the two expectations, this zone's.
+  std::string In(std::string tokyo, std::string new_york) const {
+    return std::string_view(GetParam()) == "Asia/Tokyo" ? tokyo : new_york;
+  }
 
  private:
-  test::JapanTime jst_;
+  test::LocalZone zone_{GetParam()};
 };
 
-TEST_F(MailDates, ReadTheCommonFormsAndConvertZonesToLocalTime) {
-  EXPECT_EQ(Parse("Tue, 1 Dec 2026 10:00:00 +0900"), "2026/12/01 10:00:00");
-  EXPECT_EQ(Parse("1 Dec 2026 10:00 +0900 (JST)"), "2026/12/01 10:00:00");
-  EXPECT_EQ(Parse("Tue, 1 Dec 2026 01:00:00 GMT"), "2026/12/01 10:00:00");
+INSTANTIATE_TEST_SUITE_P(Zones, MailDates, ::testing::Values("Asia/Tokyo", "America/New_York"));
+
+TEST_P(MailDates, ReadTheCommonFormsAndConvertZonesToLocalTime) {
+  EXPECT_EQ(Parse("Tue, 1 Dec 2026 10:00:00 +0900"),
+            In("2026/12/01 10:00:00", "2026/11/30 20:00:00"));
+  EXPECT_EQ(Parse("1 Dec 2026 10:00 +0900 (JST)"),
+            In("2026/12/01 10:00:00", "2026/11/30 20:00:00"));
+  EXPECT_EQ(Parse("Mon, 1 Jun 2026 01:00:00 GMT"),
+            In("2026/06/01 10:00:00", "2026/05/31 21:00:00"));
+  // Without a zone the time is taken as local.
   EXPECT_EQ(Parse("Fri, 31 dec 99 23:59:59"), "1999/12/31 23:59:59");
   EXPECT_EQ(Parse("Tuesday 10:00:00 01-12-99"), "1999/12/01 10:00:00");
   EXPECT_EQ(Parse("Tuesday 10:00:00 01-12-05"), "2005/12/01 10:00:00");
@@ -111,15 +123,21 @@ TEST_F(MailDates, ReadTheCommonFormsAndConvertZonesToLocalTime) {
   EXPECT_EQ(Parse("no date here"), "!0");
 }
 
-TEST_F(MailDates, WriteTheDateHeaderAndTheStoreFormat) {
+TEST_P(MailDates, WriteTheDateHeaderWithTheLocalOffsetAndTheStoreFormat) {
   const MailDateTime v = EncodeMailDateTime(2026, 12, 5, 9, 3, 4);
-  EXPECT_EQ(MailDateText(v), "Sat, 5 Dec 2026 09:03:04 +0900");
+  EXPECT_EQ(MailDateText(v),
+            In("Sat, 5 Dec 2026 09:03:04 +0900", "Sat, 5 Dec 2026 09:03:04 -0500"));
+  EXPECT_EQ(MailDateText(EncodeMailDateTime(2026, 7, 1, 23, 0, 0)),
+            In("Wed, 1 Jul 2026 23:00:00 +0900", "Wed, 1 Jul 2026 23:00:00 -0400"));
   EXPECT_EQ(MailDateText(EncodeMailDateTime(1899, 12, 30, 0, 0, 0)),
-            "Sat, 30 Dec 1899 00:00:00 +0900");
+            In("Sat, 30 Dec 1899 00:00:00 +0900", "Sat, 30 Dec 1899 00:00:00 -0500"));
+  // What is written reads back as the same local time.
+  EXPECT_EQ(Parse(MailDateText(v)), "2026/12/05 09:03:04");
   EXPECT_EQ(FormatMailDateTime(v), "2026/12/05 09:03:04");
   EXPECT_DOUBLE_EQ(EncodeMailDateTime(1927, 5, 18, 0, 0, 0), 10000.0);
-  // 2026-12-01 01:00:00 UTC is 10:00 in Japan.
-  EXPECT_EQ(FormatMailDateTime(MailDateTimeFromTime(1796086800)), "2026/12/01 10:00:00");
+  // 2026-12-01 01:00:00 UTC.
+  EXPECT_EQ(FormatMailDateTime(MailDateTimeFromTime(1796086800)),
+            In("2026/12/01 10:00:00", "2026/11/30 20:00:00"));
 }
 
 }  // namespace

@@ -33,11 +33,17 @@ inline std::string MailData(const std::string& relative) {
   return ReadFileBytes(DataFile("mail/" + relative));
 }
 
-// Local time is Japan's while this lives; mail dates are shown in local time.
-class JapanTime {
+// Local time is that of the zone ("Asia/Tokyo") while this lives; mail dates are shown in
+// local time.
+class LocalZone {
  public:
-  JapanTime() : had_(std::getenv("TZ")), saved_(had_ ? std::getenv("TZ") : "") { Set("JST-9"); }
-  ~JapanTime() { had_ ? Set(saved_.c_str()) : (unsetenv("TZ"), tzset()); }
+  explicit LocalZone(const char* tz)
+      : had_(std::getenv("TZ")), saved_(had_ ? std::getenv("TZ") : "") {
+    Set(tz);
+  }
+  ~LocalZone() { had_ ? Set(saved_.c_str()) : (unsetenv("TZ"), tzset()); }
+  LocalZone(const LocalZone&) = delete;
+  LocalZone& operator=(const LocalZone&) = delete;
 
  private:
   static void Set(const char* tz) {
@@ -46,6 +52,10 @@ class JapanTime {
   }
   bool had_;
   std::string saved_;
+};
+
+struct JapanTime : LocalZone {
+  JapanTime() : LocalZone("JST-9") {}
 };
 
 }  // namespace sorami::test

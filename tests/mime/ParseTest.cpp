@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MailTestUtil.h"
+#include "base/DiagLog.h"
 #include "mail/mime/Base64.h"
 #include "mail/mime/KanjiCode.h"
 
@@ -60,6 +61,33 @@ TEST(ParseMsg, FileNamesPreferTheDispositionAndLoseWhatCouldLeaveTheAttachmentDi
   EXPECT_EQ(msg.Text, (std::vector<std::string>{"untyped part after a named one"}));
 }
 
+std::string Repeat(std::string_view text, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += text;
+  return out;
+}
+
+TEST(ParseMsg, FileNamesAreCheckedAfterDecodingAndKeptToWholeCharactersOf255Bytes) {
+  const struct {
+    std::string params, name;
+  } kCases[] = {
+      // A lead byte without a second byte hides no "/", NUL or LF; ソ (83 5C) stays whole.
+      {"; filename*=shift_jis''a%81/b%81%00c%81%0Ad%83%5C", "abcdソ"},
+      // An encoded word inside doubled quotes, as Japanese mailers write it.
+      {"; filename=\"\"=?ISO-2022-JP?B?GyRCSnM5cBsoQg==?=\"\"", "報告"},
+      // Cut at a character, the extension kept: 2 x 125 + 4 bytes.
+      {"; filename=\"" + Sj(Repeat("表", 200)) + ".pdf\"", Repeat("表", 125) + ".pdf"},
+  };
+  for (const auto& c : kCases) {
+    const TVexMsg msg = ParseMail(
+        "Subject: subject\nContent-Type: multipart/mixed; boundary=b\n\n"
+        "--b\nContent-Disposition: attachment" +
+        c.params + "\n\nx\n--b--\n");
+    ASSERT_EQ(msg.Attachments.Count(), 1u) << c.params;
+    EXPECT_EQ(U8(msg.Attachments[0].Name), c.name) << c.params;
+  }
+}
+
 TEST(ParseMsg, UuencodedBlocksInPlainTextBecomeAttachments) {
   const TVexMsg msg =
       ParseMail("Subject: uu\n\nsee the file\nbegin 644 cat.txt\n#0V%T\n`\nend\nafter\n");
@@ -82,6 +110,34 @@ TEST(ParseMsg, UuencodedBlocksInPlainTextBecomeAttachments) {
   ASSERT_EQ(unended.Attachments.Count(), 1u);
   EXPECT_EQ(unended.Attachments[0].Data, "CatCat");
   EXPECT_TRUE(unended.Text.empty());
+}
+
+// A uuencoded file cut before its "end" line (in the text or as a part of its own) keeps
+// what it holds, but the mail reads as damaged, and the log says which file.
+TEST(ParseMsg, UuencodedFileWithoutItsEndMakesTheMailDamaged) {
+  const std::string part =
+      "Content-Type: multipart/mixed; boundary=b\n\n--b\n"
+      "Content-Type: application/octet-stream; name=x.bin\n"
+      "Content-Transfer-Encoding: x-uuencode\n\nbegin 644 x.bin\n#0V%T\n";
+  const struct {
+    std::string raw;
+    bool whole;
+  } kCases[] = {{"\nbegin 644 x.bin\n#0V%T\n`\nend\n", true},
+                {"\nbegin 644 x.bin\n#0V%T\n`\n", false},
+                {part + "`\nend\n--b--\n", true},
+                {part + "--b--\n", false}};
+  for (const auto& c : kCases) {
+    DiagLog log;
+    log.Attach();
+    TVexPOP parser;
+    parser.Log = &log;
+    TVexMsg msg;
+    msg.Lines.AssignText(c.raw);
+    EXPECT_EQ(ParseReceivedMail(parser, msg), c.whole) << c.raw;
+    ASSERT_EQ(msg.Attachments.Count(), 1u) << c.raw;
+    EXPECT_EQ(msg.Attachments[0].Data, "Cat") << c.raw;
+    EXPECT_EQ(log.Text().find("x.bin") != std::string::npos, !c.whole) << log.Text();
+  }
 }
 
 TEST(ParseMsg, EveryPartIsReadInItsOwnCharsetWhateverItsEncoding) {
@@ -114,6 +170,10 @@ TEST(ParseMsg, HtmlOnlyMailShowsItsText) {
       "<p>Hello &amp; <b>welcome</b>&#x3042;</p><p>line&nbsp;2<br>line 3</p>\n"
       "<script>alert(1)</script></body></html>\n");
   EXPECT_EQ(BodyUtf8(msg), (std::vector<std::string>{"Hello & welcomeあ", "", "line 2", "line 3"}));
+  // A "<" that starts no tag is text.
+  EXPECT_EQ(
+      ParseMail("Content-Type: text/html\n\n<p>1 < 2, 3 <= 4</p><p>5<6 <b>a</b> <</p>\n").Text,
+      (std::vector<std::string>{"1 < 2, 3 <= 4", "", "5<6 a <"}));
 
   const TVexMsg alt = ParseMail(
       "Subject: only html\nContent-Type: multipart/alternative; boundary=a\n\n--a\n"
@@ -217,6 +277,18 @@ TEST(MalformedMail, TruncatedBase64BrokenBoundariesNulBytesHugeHeadersAndDeepNes
             std::to_string(i) + "\r\n";
   }
   EXPECT_FALSE(ParseMail(deep + "\r\ninnermost\r\n").Text.empty());
+}
+
+TEST(MalformedMail, PartsBeyondTenThousandAreKeptAsText) {
+  std::string raw = "Content-Type: multipart/mixed; boundary=b\n\n";
+  for (int i = 0; i < 20000; ++i)
+    raw += "--b\nContent-Type: a/b; name=" + std::to_string(i) + "\n\nx\n";
+  const TVexMsg msg = ParseMail(raw + "--b--\n");
+  ASSERT_EQ(msg.Attachments.Count(), 10000u);
+  EXPECT_EQ(msg.Attachments[9999].Name, "9999");
+  ASSERT_FALSE(msg.Text.empty());
+  EXPECT_EQ(msg.Text.front(), "Content-Type: a/b; name=10000");
+  EXPECT_EQ(msg.Text.back(), "--b--");
 }
 
 }  // namespace

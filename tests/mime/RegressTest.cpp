@@ -35,18 +35,21 @@ TEST(Regress, EachKeptMessageReadsAsItsReaderSawIt) {
 }
 
 // sorami-cli, when the test run names it (CTest does).
-std::string RunCli(const std::string& args, const std::string& stdin_bytes, int& status) {
+std::string RunCli(const std::string& args, const std::string& stdin_bytes, int& status,
+                   std::string* err = nullptr) {
   const char* cli = std::getenv("SORAMI_CLI");
   test::ScratchDir dir;
   test::WriteFileBytes(dir / "in", stdin_bytes);
   const std::string home = dir.path().string();
   const std::string cmd = "SORAMI_HOME='" + home + "' SORAMI_CONFIG_HOME='" + home +
-                          "' TZ=JST-9 '" + cli + "' " + args + " < '" + home + "/in' 2>/dev/null";
+                          "' TZ=JST-9 '" + cli + "' " + args + " < '" + home + "/in' 2>'" + home +
+                          "/err'";
   FILE* p = popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];
   for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
   status = WEXITSTATUS(pclose(p));
+  if (err) *err = test::ReadFileBytes(dir / "err");
   return out;
 }
 
@@ -67,6 +70,12 @@ TEST(Cli, MimeParsePrintsJsonAndKanjiFiltersStdinToStdout) {
   EXPECT_EQ(json.find("\"name\":\"〓 Test いろは歌.html\""), std::string::npos);  // no file
   RunCli("mime parse /no/such/file", "", status);
   EXPECT_EQ(status, 1);
+  // A mail that cannot be read whole fails, says why, and still shows what was read.
+  std::string err;
+  const std::string cut = RunCli("mime parse -", "\nbegin 644 cut.bin\n#0V%T\n", status, &err);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.find("cut.bin"), std::string::npos) << err;
+  EXPECT_NE(cut.find("{\"name\":\"cut.bin\",\"size\":3,"), std::string::npos) << cut;
   RunCli("mime", "", status);
   EXPECT_EQ(status, 2);
 

@@ -108,7 +108,11 @@ std::string HtmlToText(std::string_view html) {
   size_t i = 0;
   while (i < n) {
     const char c = html[i];
-    if (c == '<') {
+    // A "<" before anything but a letter, "/", "!" or "?" starts no tag: it is text ("5 < 6").
+    const char next = i + 1 < n ? html[i + 1] : ' ';
+    const bool opens_tag = (next >= 'A' && next <= 'Z') || (next >= 'a' && next <= 'z') ||
+                           next == '/' || next == '!' || next == '?';
+    if (c == '<' && opens_tag) {
       if (html.substr(i, 4) == "<!--") {
         const size_t end = html.find("-->", i + 4);
         i = end == std::string_view::npos ? n : end + 3;

@@ -59,6 +59,26 @@ bool IsValidEuc(std::string_view s) {
   return true;
 }
 
+// Of text that is EUC-JP or Shift_JIS, undecided: whether it is EUC-JP. It must parse as
+// EUC-JP; and when all its 8-bit bytes could be half-width katakana of Shift_JIS (0xA1-0xDF),
+// EUC-JP must give kana (rows 0xA4 and 0xA5) too, which Japanese prose is never without:
+// a run of half-width katakana would read as kanji alone.
+bool ReadsAsEuc(std::string_view s) {
+  if (!IsValidEuc(s)) return false;
+  bool halfwidth_kana_bytes = true;
+  bool kana = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80) continue;
+    if (b < 0xA1 || b > 0xDF || static_cast<unsigned char>(s[i + 1]) > 0xDF) {
+      halfwidth_kana_bytes = false;
+    }
+    if (b == 0xA4 || b == 0xA5) kana = true;
+    i += b == 0x8F ? 2 : 1;  // IsValidEuc saw the bytes of every character
+  }
+  return kana || !halfwidth_kana_bytes;
+}
+
 std::string FromUtf8(std::string_view utf8) {
   if (utf8.size() >= 3 && utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
   return Utf8ToCp932(utf8);
@@ -116,7 +136,7 @@ std::string GuessToSjis(std::string_view bytes) {
     case kCodeEuc:
       return EucToSjis(bytes);
     case kCodeEucOrSjis:
-      return IsValidEuc(bytes) ? EucToSjis(bytes) : std::string(bytes);
+      return ReadsAsEuc(bytes) ? EucToSjis(bytes) : std::string(bytes);
     default:
       return std::string(bytes);
   }

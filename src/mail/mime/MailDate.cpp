@@ -184,9 +184,27 @@ std::string MailDateText(MailDateTime value) {
   DecodeMailDateTime(value, y, m, d, h, n, s);
   const long days = static_cast<long>(std::floor(value));
   const int dow = static_cast<int>(((days + 6) % 7 + 7) % 7);  // 1899-12-30 was a Saturday
+  // The offset is the local time less the moment it names (mktime settles summer time and
+  // normalizes a time that the clock skipped).
+  std::tm tm{};
+  tm.tm_year = y - 1900;
+  tm.tm_mon = m - 1;
+  tm.tm_mday = d;
+  tm.tm_hour = h;
+  tm.tm_min = n;
+  tm.tm_sec = s;
+  tm.tm_isdst = -1;
+  const long long moment = std::mktime(&tm);
+  const long long local =
+      static_cast<long long>(DaysFromCivil(tm.tm_year + 1900, static_cast<unsigned>(tm.tm_mon + 1),
+                                           static_cast<unsigned>(tm.tm_mday))) *
+          86400 +
+      tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec;
+  const long long offset = (local - moment) / 60;  // minutes east of UTC
+  const long long size = offset < 0 ? -offset : offset;
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%s, %d %s %04d %02d:%02d:%02d +0900", kDays[dow], d,
-                kMonths[m - 1], y, h, n, s);
+  std::snprintf(buf, sizeof buf, "%s, %d %s %04d %02d:%02d:%02d %c%02lld%02lld", kDays[dow], d,
+                kMonths[m - 1], y, h, n, s, offset < 0 ? '-' : '+', size / 60, size % 60);
   return buf;
 }
 

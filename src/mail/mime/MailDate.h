@@ -20,8 +20,8 @@ MailDateTime MailDateTimeNow();
 // "yyyy/mm/dd hh:nn:ss".
 std::string FormatMailDateTime(MailDateTime value);
 
-// "Sat, 5 Dec 2026 09:03:04 +0900": weekday, day, month, year and time of the value with
-// the zone +0900 written as it stands (the value is not converted to that zone).
+// "Sat, 5 Dec 2026 09:03:04 +0900": weekday, day, month, year and time of the value (a local
+// time) with this machine's offset from UTC at that time.
 std::string MailDateText(MailDateTime value);
 
 // Reads a Date header: "Tue, 1 Dec 2026 10:00:00 +0900", with or without the weekday,

@@ -84,8 +84,17 @@ std::vector<RawParam> ParseParams(std::string_view v) {
         if (v[i] == '\\' && i + 1 < n && !IsLeadByte(prev)) ++i;
         value += v[i++];
       }
-      ++i;  // the closing quote
+      i = std::min(i + 1, n);  // the closing quote
+      const size_t after = i;
       while (i < n && v[i] != ';') ++i;
+      if (value.empty()) {
+        // name=""=?ISO-2022-JP?B?...?="": Japanese mailers put the quotes twice around the
+        // value; it is what stands between them.
+        std::string_view rest = TrimView(v.substr(after, i - after));
+        while (!rest.empty() && rest.front() == '"') rest.remove_prefix(1);
+        while (!rest.empty() && rest.back() == '"') rest.remove_suffix(1);
+        value = std::string(TrimView(rest));
+      }
     } else {
       const size_t start = i;
       while (i < n && v[i] != ';') ++i;

@@ -80,6 +80,7 @@ std::string JoinLines(LinesView lines) {
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> out;
+  out.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);

@@ -69,16 +69,17 @@ void ApplyReceiveFixes(TVexMsg& msg) {
 }
 
 bool ParseReceivedMail(TVexPOP& parser, TVexMsg& msg) {
-  bool ok = true;
   try {
     parser.GetBasicHeaders(msg);
     parser.ParseMsg(msg, msg.Lines.view());
   } catch (const std::exception& e) {
-    if (parser.Log) parser.Log->Log(std::string(" error(vexpop1) ") + e.what());
-    ok = false;
+    msg.Damage.emplace_back(e.what());
   }
   ApplyReceiveFixes(msg);
-  return ok;
+  if (parser.Log) {
+    for (const std::string& damage : msg.Damage) parser.Log->Log(" error(vexpop1) " + damage);
+  }
+  return msg.Damage.empty();
 }
 
 }  // namespace sorami

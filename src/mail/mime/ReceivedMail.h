@@ -14,8 +14,8 @@ namespace sorami {
 void ApplyReceiveFixes(TVexMsg& msg);
 
 // Reads msg.Lines as the receive does: GetBasicHeaders, ParseMsg, ApplyReceiveFixes. A
-// failure inside parsing is logged; the mail keeps what was read until then and the result
-// is false.
+// failure inside parsing joins msg.Damage; every damage is logged, the mail keeps what was
+// read, and the result is false when there is any.
 bool ParseReceivedMail(TVexPOP& parser, TVexMsg& msg);
 
 }  // namespace sorami

@@ -78,6 +78,9 @@ class TVexMsg {
   std::string Encoding;     // upper case
   MailLines Lines;          // the raw message, filled by the caller
   TAttachedFiles Attachments;
+  // What was found broken while reading the message (an attachment cut short, a failure of
+  // the parse), a text for the log each; empty when the message was read whole.
+  std::vector<std::string> Damage;
 
   // The body lines joined with CR LF.
   std::string BodyText() const;

@@ -76,20 +76,41 @@ std::string SanitizeFileName(std::string_view name) {
   static constexpr std::string_view kBad = "\\/:*?\"<>|";
   std::string out;
   out.reserve(name.size());
-  for (size_t i = 0; i < name.size();) {
-    const size_t len = MbCharLen(name, i);
+  for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (len == 1 &&
-        (c < 0x20 || c == 0x7F || kBad.find(static_cast<char>(c)) != std::string_view::npos)) {
-      ++i;
+    if (IsLeadByte(c)) {
+      // A whole double-byte character stays (its second byte may be 0x5C or 0x7C); a lead
+      // byte without a valid second byte goes, and the byte after it is looked at alone, so
+      // "/", NUL or LF can never hide behind it.
+      if (i + 1 < name.size() && IsTrailByte(static_cast<unsigned char>(name[i + 1]))) {
+        out.append(name.substr(i, 2));
+        ++i;
+      }
       continue;
     }
-    out.append(name.substr(i, len));
-    i += len;
+    if (c < 0x20 || c == 0x7F || kBad.find(static_cast<char>(c)) != std::string_view::npos) {
+      continue;
+    }
+    out += static_cast<char>(c);
   }
   // A name of dots alone ("..") would name a directory, not a file.
   if (out.find_first_not_of(". ") == std::string::npos) return {};
-  return std::string(TrimView(out));
+  std::string kept(TrimView(out));
+  if (kept.size() > TVexPOP::kMaxNameBytes) {
+    // Cut at a character; a short extension stays, so that the file still opens.
+    size_t dot = std::string::npos;
+    for (size_t i = 0; i < kept.size(); i += MbCharLen(kept, i)) {
+      if (kept[i] == '.') dot = i;
+    }
+    const std::string ext =
+        dot != std::string::npos && kept.size() - dot <= 16 ? kept.substr(dot) : "";
+    size_t end = 0;
+    while (end < kept.size() && end + MbCharLen(kept, end) + ext.size() <= TVexPOP::kMaxNameBytes) {
+      end += MbCharLen(kept, end);
+    }
+    kept = kept.substr(0, end) + ext;
+  }
+  return kept;
 }
 
 // The subject with its extension (what follows its last ".") replaced by ext.
@@ -140,6 +161,16 @@ bool IsBlankText(const std::vector<std::string>& lines) {
 struct TVexPOP::Context {
   TVexMsg& msg;
   std::string html_text;  // the text of the first HTML rendering of the body, if any
+  size_t parts_left = kMaxParts;
+};
+
+// The state of splitting a multipart into leaves.
+struct TVexPOP::Split {
+  int next_group = 0;        // number of the next multipart/alternative
+  size_t limit = kMaxParts;  // leaves to take at most
+  // Once the limit is reached: the first line not split into leaves (the rest runs to the
+  // end of the text split).
+  const std::string_view* rest = nullptr;
 };
 
 void TVexPOP::LogLine(std::string_view text) {
@@ -236,7 +267,8 @@ void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
     size_t i = 0;
     size_t at = 0;
     std::string uu_name;
-    while (i < body.size() && FindUUBegin(body.subspan(i), at, uu_name)) {
+    while (ctx.parts_left > 0 && i < body.size() && FindUUBegin(body.subspan(i), at, uu_name)) {
+      --ctx.parts_left;
       rest.insert(rest.end(), body.begin() + static_cast<std::ptrdiff_t>(i),
                   body.begin() + static_cast<std::ptrdiff_t>(i + at));
       std::vector<std::string_view> block;
@@ -244,6 +276,7 @@ void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
       for (; j < body.size() && !IsEndLine(body[j]); ++j) {
         if (!body[j].empty()) block.push_back(body[j]);
       }
+      if (j < body.size()) block.push_back(body[j]);  // the "end" line, which stays in the text
       PartHeaders uh;
       uh.type = "APPLICATION/OCTET-STREAM";
       uh.encoding = "X-UUENCODE";
@@ -268,8 +301,11 @@ void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
 
 void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
   std::vector<MimeLeaf> leaves;
-  int groups = 0;
-  Extract(leaves, lines, depth, -1, groups);
+  Split split;
+  split.limit = ctx.parts_left;
+  Extract(leaves, lines, depth, -1, split);
+  ctx.parts_left -= leaves.size();
+  const int groups = split.next_group;
 
   auto is_text_body = [](const PartHeaders& h) {
     return IsText(h.media()) && h.media() != MediaType::kTextHtml &&
@@ -312,15 +348,27 @@ void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
     const bool html = h.media() == MediaType::kTextHtml;
     Attach(ctx, body, h, html && (h.name.empty() || leaf.alternative >= 0));
   }
+  if (split.rest) {
+    const LinesView rest(split.rest, lines.data() + lines.size());
+    LogLine("more than " + std::to_string(kMaxParts) + " parts: " + std::to_string(rest.size()) +
+            " lines kept as text");
+    AppendTextBody(ctx, rest, PartHeaders{});
+  }
 }
 
 void TVexPOP::extractparts(std::vector<MimeLeaf>& parts, LinesView text) {
-  int groups = 0;
-  Extract(parts, text, 0, -1, groups);
+  Split split;
+  Extract(parts, text, 0, -1, split);
+  if (split.rest) parts.push_back({LinesView(split.rest, text.data() + text.size()), -1, true});
 }
 
 void TVexPOP::Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, int alternative,
-                      int& next_group) {
+                      Split& split) {
+  if (split.rest) return;
+  if (parts.size() >= split.limit) {
+    split.rest = text.data();
+    return;
+  }
   std::string line;
   if (depth >= kMaxDepth || !GetHeaderLine("CONTENT-TYPE:", text, line)) {
     parts.push_back({text, alternative, false});
@@ -342,7 +390,7 @@ void TVexPOP::Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, i
   const std::string open = "--" + boundary;
   const std::string close = open + "--";
   const int group =
-      MediaTypeOf(type) == MediaType::kMultipartAlternative ? next_group++ : alternative;
+      MediaTypeOf(type) == MediaType::kMultipartAlternative ? split.next_group++ : alternative;
 
   size_t i = 0;
   while (i < body.size() && TrimRight(body[i]) != open) {
@@ -360,32 +408,45 @@ void TVexPOP::Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, i
     if (l.size() < open.size() || l[0] != '-' || l[1] != '-') continue;
     const std::string_view t = TrimRight(l);
     if (t == close) {
-      Extract(parts, body.subspan(start, j - start), depth + 1, group, next_group);
+      Extract(parts, body.subspan(start, j - start), depth + 1, group, split);
       return;
     }
     if (t == open) {
-      Extract(parts, body.subspan(start, j - start), depth + 1, group, next_group);
+      Extract(parts, body.subspan(start, j - start), depth + 1, group, split);
+      if (split.rest) return;
       start = j + 1;
     }
   }
   // The closing boundary never came: the last part runs to the end.
-  Extract(parts, body.subspan(start), depth + 1, group, next_group);
+  Extract(parts, body.subspan(start), depth + 1, group, split);
 }
 
 void TVexPOP::AppendTextBody(Context& ctx, LinesView body, const PartHeaders& h) {
   body = DropLeadingEmpty(body);
-  std::string bytes;
-  if (h.transfer() == TransferEncoding::kBase64) {
-    Base64DecodeLines(body, bytes);
-  } else if (h.transfer() == TransferEncoding::kQuotedPrintable) {
-    bytes = DecodeQuotedPrintable(body);
-  } else {
-    bytes = JoinLines(body);
+  // A body may run to megabytes (the lines past kMaxParts all go here): each copy is let go
+  // as soon as the next is made, and the lines are moved, not copied, into the message.
+  std::string text;
+  {
+    std::string bytes;
+    if (h.transfer() == TransferEncoding::kBase64) {
+      Base64DecodeLines(body, bytes);
+    } else if (h.transfer() == TransferEncoding::kQuotedPrintable) {
+      bytes = DecodeQuotedPrintable(body);
+    } else {
+      bytes = JoinLines(body);
+    }
+    text = CharsetToSjis(bytes, h.charset);
   }
-  std::string text = CharsetToSjis(bytes, h.charset);
   if (h.media() == MediaType::kTextHtml) text = HtmlToText(text);
   std::replace(text.begin(), text.end(), '\0', ' ');
-  for (std::string& l : SplitLines(text)) ctx.msg.Text.push_back(std::move(l));
+  std::vector<std::string> lines = SplitLines(text);
+  std::vector<std::string>& out = ctx.msg.Text;
+  if (out.empty()) {
+    out = std::move(lines);
+  } else {
+    out.insert(out.end(), std::make_move_iterator(lines.begin()),
+               std::make_move_iterator(lines.end()));
+  }
 }
 
 void TVexPOP::Attach(Context& ctx, LinesView part, const PartHeaders& h, bool body_alternative) {
@@ -416,7 +477,9 @@ void TVexPOP::ProcessAttach(TVexMsg& msg, LinesView part, std::string file_name,
     item.Lines = {};
   } else if (transfer == TransferEncoding::kUuencode) {
     item.Lines = part;
-    DecodeUUAttachment(item);
+    if (!DecodeUUAttachment(item)) {
+      msg.Damage.push_back("uuencoded attachment " + item.Name + " is cut short");
+    }
     item.Lines = {};
   } else if (transfer == TransferEncoding::kQuotedPrintable) {
     item.Data = DecodeQuotedPrintable(part);
@@ -509,15 +572,20 @@ void TVexPOP::DecodeBase64Attachment(TAttachedFile& item) {
   progress.Finish();
 }
 
-void TVexPOP::DecodeUUAttachment(TAttachedFile& item) {
+bool TVexPOP::DecodeUUAttachment(TAttachedFile& item) {
   const LinesView lines = item.Lines;
   const size_t count = lines.size();
   DecodeProgress progress(Events, DecodeProgressStep, item.Name, count);
   std::string& out = item.Data;
   out.clear();
+  // Whole when an "end" line comes, after the data or after the empty line "`" that ends it.
+  bool whole = false;
   for (size_t li = 1; li < count; ++li) {
     const std::string_view line = lines[li];
-    if (IsEndLine(line) || line == "`") break;
+    if (IsEndLine(line) || line == "`") {
+      whole = std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(li), lines.end(), IsEndLine);
+      break;
+    }
     if (line.empty()) continue;
     const unsigned char first = static_cast<unsigned char>(line[0]);
     int n;
@@ -527,7 +595,7 @@ void TVexPOP::DecodeUUAttachment(TAttachedFile& item) {
       n = first - 0x20;
     } else {
       LogLine(ErrorInFormatOfMsg + " " + item.Name);
-      break;  // the attachment ends here; the mail is read on
+      break;  // the attachment ends here, cut short; the mail is read on
     }
     const size_t chars = n * 4 / 3 == 60 ? 60 : line.size() - 1;
     unsigned char block[48] = {};
@@ -548,6 +616,7 @@ void TVexPOP::DecodeUUAttachment(TAttachedFile& item) {
     progress.Line(li);
   }
   progress.Finish();
+  return whole;
 }
 
 bool TVexPOP::FindUUBegin(LinesView lines, size_t& index, std::string& file_name) {

@@ -76,6 +76,13 @@ struct PartHeaders {
 
 class TVexPOP {
  public:
+  // A message is split into this many parts at most (leaf parts and uuencoded files in its
+  // text together); what follows is kept as text. Every part costs memory well beyond its
+  // lines, and a message of hundreds of thousands of tiny parts must not take it all.
+  static constexpr size_t kMaxParts = 10000;
+  // File names are cut to this many bytes, at a character.
+  static constexpr size_t kMaxNameBytes = 255;
+
   // Settings of the component's own POP3 connection, which the receive does not use.
   std::string UserId;
   std::string Passwd;
@@ -92,7 +99,8 @@ class TVexPOP {
   void GetBasicHeaders(TVexMsg& msg);
   // Appends the body text to msg.Text and the attachments to msg.Attachments.
   void ParseMsg(TVexMsg& msg, LinesView lines);
-  // Splits a multipart text into its leaf parts (nested multiparts are flattened).
+  // Splits a multipart text into its leaf parts (nested multiparts are flattened). Past
+  // kMaxParts leaves, the lines not split yet are one more part without headers.
   void extractparts(std::vector<MimeLeaf>& parts, LinesView text);
   // Content type, file name and transfer encoding of a part.
   void GetSubHeaders(LinesView lines, std::string& content_type, std::string& file_name,
@@ -103,8 +111,9 @@ class TVexPOP {
   void DecodeBase64Attachment(TAttachedFile& item);
   // Decodes a uuencoded block (item.Lines, the begin line first). A line that breaks the
   // format ends the attachment with what was decoded so far (logged with
-  // ErrorInFormatOfMsg); the rest of the mail is read on.
-  void DecodeUUAttachment(TAttachedFile& item);
+  // ErrorInFormatOfMsg); the rest of the mail is read on. False when the block is cut short:
+  // by such a line, or by the end of the lines before an "end" line.
+  bool DecodeUUAttachment(TAttachedFile& item);
   // The first "begin NNN name" line of a uuencoded block.
   bool FindUUBegin(LinesView lines, size_t& index, std::string& file_name);
 
@@ -113,10 +122,11 @@ class TVexPOP {
 
  private:
   struct Context;
+  struct Split;
   void Parse(Context& ctx, LinesView lines, int depth);
   void ParseMultipart(Context& ctx, LinesView lines, int depth);
   void Extract(std::vector<MimeLeaf>& parts, LinesView text, int depth, int alternative,
-               int& next_group);
+               Split& split);
   void AppendTextBody(Context& ctx, LinesView body, const PartHeaders& h);
   void Attach(Context& ctx, LinesView part, const PartHeaders& h, bool body_alternative);
   void LogLine(std::string_view text);
