@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -17,6 +19,7 @@
 #include "platform/Codepage.h"
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
+#include "settings/ui/TFormSettei.h"
 #include "shell/AppState.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/TFormMain.h"
@@ -26,6 +29,8 @@ namespace sorami::test {
 
 // Code page 932 bytes of a UTF-8 literal.
 inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
+// What a password box shows instead of a stored password.
+inline const QString kMask = QStringLiteral("＊＊＊＊＊");
 
 class GuiFixture : public ::testing::Test {
  protected:
@@ -35,28 +40,14 @@ class GuiFixture : public ::testing::Test {
   }
   ~GuiFixture() override { EndRun(); }
 
-  AppPaths Paths() const {
-    AppPaths p;
-    p.app_dir = dir_ / "app";
-    p.config_dir = dir_ / "config";
-    return p;
-  }
+  AppPaths Paths() const { return {dir_ / "app", dir_ / "config"}; }
   // The settings file of a key, as the program left it.
   IniStore Stored(std::string_view key) const { return Registry(dir_ / "config").Open(key); }
-  bool StoredFileExists(std::string_view key) const {
-    return std::filesystem::exists(Registry(dir_ / "config").PathOf(key));
-  }
-  // Writes values of a key before the run starts.
-  template <typename F>
-  void Preset(std::string_view key, F&& write) {
-    IniStore ini = Stored(key);
-    write(ini);
-    ASSERT_TRUE(ini.Save());
-  }
   // A plain master file (the encryption switch off) with these bytes, before the run starts.
   void PresetMaster(const std::string& bytes) {
-    Preset(kCommonKey,
-           [](IniStore& i) { i.WriteBool("Setting", "fmKairoSettei.CkAngouka", false); });
+    IniStore ini = Stored(kCommonKey);
+    ini.WriteBool("Setting", "fmKairoSettei.CkAngouka", false);
+    ASSERT_TRUE(ini.Save());
     std::filesystem::create_directories(MasterDat().parent_path());
     WriteFileBytes(MasterDat(), bytes);
   }
@@ -99,11 +90,21 @@ class GuiFixture : public ::testing::Test {
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
     QApplication::sendEvent(w, &release);
   }
-  // Text of the log as lines (code page 932 bytes converted).
-  std::string LogText() const {
-    std::string all;
-    for (const auto& l : st->log.lines()) all += Cp932ToUtf8(l) + "\n";
-    return all;
+  // One column of every record of the store, in store order, as UTF-8.
+  std::vector<std::string> StoreColumn(MastCol col) const {
+    std::vector<std::string> out;
+    for (int32_t r = 0; r < st->store.CtMaster(); ++r) {
+      out.push_back(Cp932ToUtf8(st->store.Get(r, col)));
+    }
+    return out;
+  }
+  // A mouse click on a row of the settings window's account list, as the user makes it.
+  void ClickAccountRow(int row) {
+    windows->settei->show();
+    auto* list = Find<QTreeWidget>(windows->settei.get(), "ListU");
+    const QRect r = list->visualItemRect(list->topLevelItem(row));
+    ASSERT_TRUE(r.isValid()) << row;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
   }
 
   ScratchDir dir_;
