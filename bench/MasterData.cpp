@@ -43,7 +43,7 @@ size_t WriteSyntheticMaster(const std::filesystem::path& path, int n) {
                                   SyntheticDate(i),
                                   Utf8ToCp932("サイト"),
                                   "host.example:80",
-                                  std::string(FolderNames[1 + i % 5]),
+                                  std::string(FolderNames()[1 + i % 5]),
                                   "user",
                                   "",
                                   "recv",

@@ -39,7 +39,7 @@ Fixture& Shared() {
 void BM_ListRoot(benchmark::State& state) {
   Fixture& f = Shared();
   MessageList list;
-  for (auto _ : state) list.Fill(f.st->store, 0, FolderNames[0]);
+  for (auto _ : state) list.Fill(f.st->store, 0, FolderNames()[0]);
   state.counters["rows"] = static_cast<double>(list.size());
 }
 BENCHMARK(BM_ListRoot)->Unit(benchmark::kMillisecond);
@@ -47,7 +47,7 @@ BENCHMARK(BM_ListRoot)->Unit(benchmark::kMillisecond);
 void BM_SortClick(benchmark::State& state) {
   Fixture& f = Shared();
   MessageList list;
-  list.Fill(f.st->store, 0, FolderNames[0]);
+  list.Fill(f.st->store, 0, FolderNames()[0]);
   const int col = static_cast<int>(state.range(0));
   for (auto _ : state) list.ColumnClick(f.st->store, static_cast<ListCol>(col));
 }
@@ -66,7 +66,7 @@ void BM_Delete10kSelected(benchmark::State& state) {
     // A copy of the store so every round deletes from the same records.
     AppState& st = *f.st;
     TArMastd saved = st.store;
-    list.Fill(st.store, 0, FolderNames[0]);
+    list.Fill(st.store, 0, FolderNames()[0]);
     std::vector<size_t> selected;
     std::vector<int32_t> rows;
     for (size_t i = list.size(); i-- > 0;) {

@@ -110,7 +110,7 @@ int CliShow(AppState& st, const std::vector<std::string>& args) {
   if (args.size() != 1 || !ParseIndex(args[0], row)) return kExitUsage;
   if (!Read(st)) return kExitFailed;
   if (row >= st.store.CtMaster()) {
-    PrintError(Utf8ToCp932("エラー(HyoujiMessage)"));
+    PrintError("エラー(HyoujiMessage)"_cp932);
     return kExitFailed;
   }
   const auto r = static_cast<int32_t>(row);
@@ -126,8 +126,8 @@ int CliShow(AppState& st, const std::vector<std::string>& args) {
       {"LabelBcc", std::string(s.Get(r, MastCol::kBcc))},
       // The displayed kind: "メール" or "メッセージ".
       {"kind",
-       std::string(s.Get(r, MastCol::kCategory) == kMailCategory ? kMailCategory
-                                                                 : FolderName(Folder::kRoot))},
+       std::string(s.Get(r, MastCol::kCategory) == MailCategory() ? MailCategory()
+                                                                  : FolderName(Folder::kRoot))},
       {"body", UnescapeField(s.Get(r, MastCol::kBody))},
   };
   std::string out = "{";

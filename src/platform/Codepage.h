@@ -14,7 +14,14 @@ std::string Utf8ToCp932(std::string_view utf8);
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
 
-// "〓", the visible stand-in for a character code page 932 cannot hold.
+// A code page 932 text written as UTF-8 in the source: "受信箱"_cp932. The one way the code
+// writes such texts; a text needed again and again is kept in a function-local static.
+inline std::string operator""_cp932(const char* utf8, size_t n) {
+  return Utf8ToCp932(std::string_view(utf8, n));
+}
+
+// "〓", the visible stand-in for a character code page 932 cannot hold. Written as bytes: it is
+// the converter's own replacement, so the converter cannot make it.
 inline constexpr std::string_view kGetaMark = "\x81\xAC";
 
 }  // namespace sorami

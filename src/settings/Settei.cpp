@@ -24,7 +24,7 @@ const std::string& AccountRow::Get(int c) const {
 }
 
 const std::string& PasswordMask() {
-  static const std::string mask = Utf8ToCp932("＊＊＊＊＊");
+  static const std::string mask = "＊＊＊＊＊"_cp932;
   return mask;
 }
 

@@ -8,6 +8,7 @@
 
 #include "base/AccountLog.h"
 #include "base/DiagLog.h"
+#include "platform/Codepage.h"
 #include "platform/IniStore.h"
 
 namespace sorami {
@@ -35,9 +36,9 @@ struct SetteiValues {
   // The settings window's placement; the design values until read or moved, so a save made
   // without the window (the command line) writes a usable place.
   int left = 190, top = 110, width = 520, height = 420;
-  std::string ed_server;  // "サーバー名": persisted, read by no request
-  std::string ed_kairo = "\x83\x70\x83\x75\x83\x8A\x83\x62\x83\x4E";  // site name "パブリック"
-  std::string ed_account;                                             // nickname
+  std::string ed_server;                      // "サーバー名": persisted, read by no request
+  std::string ed_kairo = "パブリック"_cp932;  // site name
+  std::string ed_account;                     // nickname
   std::string ed_password;
   std::string lb_host, lb_sys_user, lb_url, lb_dyn;
   std::string ed_smtp, ed_user, ed_address, ed_name, ed_pop, ed_pop_user, ed_mail_pass;

@@ -32,11 +32,11 @@ FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks) {
     if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
     SetDisplay(st.store, st.log, st.folder_counts, report.status);
   } else {
-    report.status = Utf8ToCp932("新着メッセージ無し");
+    report.status = "新着メッセージ無し"_cp932;
   }
   if (report.failed > 0) {
-    report.status += Utf8ToCp932("（取得できなかったアカウント : ") +
-                     std::to_string(report.failed) + Utf8ToCp932(" 件）");
+    report.status +=
+        "（取得できなかったアカウント : "_cp932 + std::to_string(report.failed) + " 件）"_cp932;
   }
   return report;
 }

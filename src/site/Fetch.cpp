@@ -49,7 +49,7 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
     row[MastCol::kFolder] = std::string(FolderName(Folder::kInbox));
     AddMaster(store, ss.log, false, row);
     if (!row[MastCol::kAttachments].empty()) {
-      ss.log.Log(Utf8ToCp932("添付 : ") + row[MastCol::kAttachments]);
+      ss.log.Log("添付 : "_cp932 + row[MastCol::kAttachments]);
       std::string tmsg;
       if (hooks.download_tenpu) {
         hooks.download_tenpu(row[MastCol::kRecipientUser], row[MastCol::kServerNo],
@@ -58,8 +58,8 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
       ss.log.Log(tmsg);
     }
   }
-  msg = count > 0 ? Utf8ToCp932("新着メッセージ : ") + std::to_string(count) + Utf8ToCp932(" 件")
-                  : Utf8ToCp932("新着メッセージなし");
+  msg = count > 0 ? "新着メッセージ : "_cp932 + std::to_string(count) + " 件"_cp932
+                  : "新着メッセージなし"_cp932;
   return count;
 }
 
@@ -104,9 +104,9 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
     if (row >= 0 && static_cast<size_t>(row) != i) continue;
     try {
       const FetchAccount& a = accounts[i];
-      ss.log.Log(Utf8ToCp932("●") + a.site);
+      ss.log.Log("●"_cp932 + a.site);
       if (!a.enabled) {
-        ss.log.Log(Utf8ToCp932("無効"));
+        ss.log.Log("無効"_cp932);
         continue;
       }
       std::string msg;

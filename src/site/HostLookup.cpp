@@ -43,11 +43,11 @@ bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found,
     if (name == "DYNAMIC") dyn = TrimBytes(item);
   }
   if (!IsHostName(host) || user.empty()) {
-    msg = Utf8ToCp932("接続エラー");
+    msg = "接続エラー"_cp932;
     return false;
   }
   found = {host, user, dyn};
-  msg = Utf8ToCp932("接続ＯＫ");
+  msg = "接続ＯＫ"_cp932;
   return true;
 }
 
@@ -78,7 +78,7 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
   // An empty or malformed answer is a failed look-up: it must not blank or corrupt the host
   // of every account with this key.
   if (!IsHostName(found)) {
-    msg = Utf8ToCp932("接続エラー");
+    msg = "接続エラー"_cp932;
     return false;
   }
   host = found;

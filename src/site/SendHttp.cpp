@@ -29,7 +29,7 @@ std::string MakeBoundary() {
 class ProgressShown {
  public:
   ProgressShown(SiteSession& ss, bool show) : ss_(ss), shown_(show && ss.progress) {
-    if (shown_) ss_.progress->Show(Utf8ToCp932("実行中　しばらくお待ちください"));
+    if (shown_) ss_.progress->Show("実行中　しばらくお待ちください"_cp932);
   }
   ~ProgressShown() {
     if (shown_) ss_.progress->Hide();
@@ -42,18 +42,18 @@ class ProgressShown {
 
 }  // namespace
 
-std::string BusyMessage() { return Utf8ToCp932("他の通信が終わるまでお待ちください"); }
+std::string BusyMessage() { return "他の通信が終わるまでお待ちください"_cp932; }
 
 bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
               const std::vector<std::string>& fields, std::string& value, std::string& msg) {
   ss.log.Log(".SendHTTP " + std::string(SiteRequestName(kind)) + " " + std::string(host));
   if (host.empty()) {
-    msg = Utf8ToCp932("HOST未設定");
+    msg = "HOST未設定"_cp932;
     ss.log.Log(msg);
     return false;
   }
   const bool multipart = kind == SiteRequest::kSendWin && !ss.send_attachments.empty();
-  if (multipart) ss.log.Log(Utf8ToCp932("添付ファイル有り"));
+  if (multipart) ss.log.Log("添付ファイル有り"_cp932);
   HttpRequest req;
   req.url = SiteUrl(kind, host);
   ss.log.Log("url:" + req.url);
@@ -88,7 +88,7 @@ bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
   const HttpResponse resp = ss.http ? ss.http->Send(req) : HttpResponse{};
   bool result = false;
   if (!resp.ok) {
-    msg = Utf8ToCp932("接続エラー");
+    msg = "接続エラー"_cp932;
     value = msg;
     ss.log.Log(msg + (resp.error.empty() ? "" : " (" + resp.error + ")"));
     ss.aclog.AddLogText(msg);

@@ -68,7 +68,7 @@ std::string UrlEncodedBody(const std::vector<std::string>& fields) {
 std::string MultipartBody(const std::vector<std::string>& fields,
                           const std::vector<MultipartFile>& files, std::string_view boundary) {
   const std::string dash = "--" + std::string(boundary);
-  const std::string zen_percent = Utf8ToCp932("％");
+  const std::string zen_percent = "％"_cp932;
   std::string body;
   for (const std::string& line : fields) {
     std::string value = line;

@@ -198,7 +198,7 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
   if (use_enc) {
     std::string text;  // the plain text lives in memory only
     if (!mf.crypto || !mf.crypto->DecryptToMemory(enc, text)) {
-      msg = Utf8ToCp932("暗号復号失敗");
+      msg = "暗号復号失敗"_cp932;
       mf.log.Log(msg);
       mf.unread_file_on_disk = true;
       return false;
@@ -225,12 +225,12 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
     if (mf.crypto->EncryptFile(plain.c_str(), enc.c_str(), "") == 0) {
       Remove(plain);
     } else {
-      mf.log.Log(Utf8ToCp932("暗号化失敗"));
+      mf.log.Log("暗号化失敗"_cp932);
     }
   }
   fresh.glix = store.glix;
   store = std::move(fresh);
-  msg = Utf8ToCp932("読込完了 :") + std::to_string(store.CtMaster()) + Utf8ToCp932(" 件");
+  msg = "読込完了 :"_cp932 + std::to_string(store.CtMaster()) + " 件"_cp932;
   mf.log.Log(msg);
   return true;
 }
@@ -279,7 +279,7 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
     // Encrypted straight from memory into a temporary file beside Master.enc, then renamed:
     // no plain copy of an encrypted store is ever written.
     if (!mf.crypto || !mf.crypto->EncryptToFile(text, enc)) {
-      msg = Utf8ToCp932("暗号化失敗");
+      msg = "暗号化失敗"_cp932;
       mf.log.Log(msg);
       return false;
     }
@@ -288,7 +288,7 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
     msg = "Cannot Write : " + PathText(plain);
     return false;
   }
-  msg = Utf8ToCp932("保存完了 :") + std::to_string(count) + Utf8ToCp932(" 件");
+  msg = "保存完了 :"_cp932 + std::to_string(count) + " 件"_cp932;
   mf.log.Log(msg);
   return true;
 }
@@ -309,7 +309,7 @@ bool ExistsMaster(const TArMastd& store, DiagLog& log, const MastFields& fields)
                     fields[MastCol::kServerNo])) {
     return false;
   }
-  log.Log(Utf8ToCp932("取得済み ") + fields[MastCol::kDate]);
+  log.Log("取得済み "_cp932 + fields[MastCol::kDate]);
   return true;
 }
 

@@ -29,10 +29,10 @@ bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& ro
     ++count;
   }
   if (count > 0) {
-    msg = Utf8ToCp932("削除完了 :") + std::to_string(count) + Utf8ToCp932(" 件");
+    msg = "削除完了 :"_cp932 + std::to_string(count) + " 件"_cp932;
     return true;
   }
-  msg = Utf8ToCp932("削除失敗");
+  msg = "削除失敗"_cp932;
   return false;
 }
 
@@ -41,7 +41,7 @@ bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view f
   if (!IsRecord(store, row)) return false;
   if (store.Get(row, MastCol::kFolder) == folder) return false;
   store.Set(row, MastCol::kFolder, folder);
-  if (folder == FolderName(Folder::kInbox)) store.Set(row, MastCol::kReadDate, kUnreadMark);
+  if (folder == FolderName(Folder::kInbox)) store.Set(row, MastCol::kReadDate, UnreadMark());
   return true;
 }
 
@@ -58,10 +58,10 @@ bool SetKakuninbi(TArMastd& store, DiagLog& log, int32_t row, const std::string&
   if (!IsRecord(store, row)) return false;
   const std::string_view read_date = store.Get(row, MastCol::kReadDate);
   log.Log(".SetKakuninbi :" + std::string(read_date));
-  if (!read_date.empty() && read_date != kUnreadMark) return false;
+  if (!read_date.empty() && read_date != UnreadMark()) return false;
   store.Set(row, MastCol::kReadDate, now);
   store.Set(row, MastCol::kFolder, FolderName(Folder::kRead));
-  if (store.Get(row, MastCol::kCategory) != kMailCategory && send_feedback) {
+  if (store.Get(row, MastCol::kCategory) != MailCategory() && send_feedback) {
     log.Log(send_feedback(row));
   }
   return true;

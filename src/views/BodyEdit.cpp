@@ -13,7 +13,7 @@ bool BodyEdit::Store(TArMastd& store, DiagLog& log, std::string_view box_text, s
     return false;
   }
   store.Set(edited_, MastCol::kBody, BodyFromBox(box_text));
-  msg = Utf8ToCp932("本文変更完了");
+  msg = "本文変更完了"_cp932;
   edited_ = -1;
   return true;
 }

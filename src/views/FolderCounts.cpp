@@ -9,7 +9,7 @@
 
 namespace sorami {
 
-std::string CountText(long n) { return std::to_string(n) + Utf8ToCp932(" 件"); }
+std::string CountText(long n) { return std::to_string(n) + " 件"_cp932; }
 
 bool CheckFolder(std::string_view folder, const std::vector<std::string>& names, int& index) {
   for (size_t i = 0; i < names.size(); ++i) {
@@ -67,7 +67,7 @@ bool SetDisplay(const TArMastd& store, DiagLog& log, FolderCountArray& counts,
   }
   summary.clear();
   for (int i = 1; i <= 6; ++i) {
-    summary += " " + std::string(FolderNames[static_cast<size_t>(i)]) + " : " +
+    summary += " " + std::string(FolderNames()[static_cast<size_t>(i)]) + " : " +
                CountText(counts[static_cast<size_t>(i)]);
   }
   return true;

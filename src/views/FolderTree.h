@@ -10,8 +10,8 @@
 namespace sorami {
 
 inline std::vector<std::string> SystemNodeTexts() {
-  std::vector<std::string> nodes(FolderNames.begin(), FolderNames.end());
-  nodes[FolderNode(Folder::kInbox)] += kUnreadMark;
+  std::vector<std::string> nodes(FolderNames().begin(), FolderNames().end());
+  nodes[FolderNode(Folder::kInbox)] += UnreadMark();
   return nodes;
 }
 

@@ -52,8 +52,8 @@ std::string FoldKey(std::string_view s) {
 std::string SetToName(DiagLog& log, std::string_view to, std::string_view to_list) {
   log.Log(".SetToName :" + std::string(to) + "," + std::string(to_list));
   std::string text = std::string(to) + "," + std::string(to_list);
-  ReplaceAll(Utf8ToCp932("％"), "%", text);
-  ReplaceAll(Utf8ToCp932("、"), ",", text);
+  ReplaceAll("％"_cp932, "%", text);
+  ReplaceAll("、"_cp932, ",", text);
   std::vector<std::pair<std::string, std::string>> names;  // (fold key, name)
   std::string piece;
   while (!text.empty()) {

@@ -5,24 +5,28 @@
 #include <charconv>
 
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 #include "store/Folders.h"
 
 namespace sorami {
 
 namespace {
 
-constexpr std::array<ListColumnInfo, kListColumns> kColumns = {{
-    {"\x91\x97\x90\x4D\x8E\xD2", 80},   // 送信者
-    {"\x95\x5C\x91\xE8", 100},          // 表題
-    {"\x91\x97\x90\x4D\x93\xFA", 100},  // 送信日
-    {"\x8A\x6D\x94\x46\x93\xFA", 100},  // 確認日
-    {"\x96\x7B\x95\xB6", 100},          // 本文
-    {"\x91\x97\x90\x4D\x90\xE6", 40},   // 送信先
-    {"\x8A\xD6\x8C\x57", 50},           // 関係
-    {"\x8E\xED\x95\xCA", 50},           // 種別
-    {"Index", 1},
-    {"Folder", 40},
-}};
+const std::array<ListColumnInfo, kListColumns>& Columns() {
+  static const std::array<ListColumnInfo, kListColumns> columns = {{
+      {"送信者"_cp932, 80},
+      {"表題"_cp932, 100},
+      {"送信日"_cp932, 100},
+      {"確認日"_cp932, 100},
+      {"本文"_cp932, 100},
+      {"送信先"_cp932, 40},
+      {"関係"_cp932, 50},
+      {"種別"_cp932, 50},
+      {"Index", 1},
+      {"Folder", 40},
+  }};
+  return columns;
+}
 
 // Store column shown in each list column (the body and the index are made, not copied).
 constexpr std::array<int, kListColumns> kSource = {static_cast<int>(MastCol::kSender),
@@ -86,7 +90,7 @@ void MergeSort(std::vector<int32_t>& rows, std::vector<SortKey>& keys, int col, 
 
 }  // namespace
 
-const ListColumnInfo& ListColumn(ListCol col) { return kColumns[static_cast<size_t>(col)]; }
+const ListColumnInfo& ListColumn(ListCol col) { return Columns()[static_cast<size_t>(col)]; }
 
 std::string NodeFolder(std::string_view node_text) {
   std::string text(node_text);

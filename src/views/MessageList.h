@@ -31,8 +31,8 @@ inline constexpr int kListColumns = 10;
 constexpr int ListColIndex(ListCol c) { return static_cast<int>(c); }
 
 struct ListColumnInfo {
-  std::string_view caption;  // code page 932
-  int width;                 // design width in pixels
+  std::string caption;  // code page 932
+  int width;            // design width in pixels
 };
 // Captions and design widths of the ten columns ("関係" and "種別" have none of their own).
 const ListColumnInfo& ListColumn(ListCol col);

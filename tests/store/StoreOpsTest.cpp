@@ -60,8 +60,8 @@ TEST_F(Ops, MovingToTheInboxMakesUnreadAndMovingInPlaceDoesNothing) {
 TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {
   const int32_t site = Add("", "s", "受信箱");
   const int32_t mail = Add("", "m", "受信箱");
-  st->store.Set(mail, MastCol::kCategory, kMailCategory);
-  st->store.Set(mail, MastCol::kReadDate, kUnreadMark);
+  st->store.Set(mail, MastCol::kCategory, MailCategory());
+  st->store.Set(mail, MastCol::kReadDate, UnreadMark());
   std::vector<int32_t> receipts;
   FeedbackHook hook = [&](int32_t row) {
     receipts.push_back(row);

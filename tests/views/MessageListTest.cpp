@@ -25,7 +25,7 @@ TEST_F(MessageListTest, TheRootListsEverythingButTheWastebasketAndNodesCutAtTheP
   Add("", "user", "友達");
   Add("", "nofolder", "");
   Add("", "read", "既読");
-  list.Fill(st->store, 0, FolderNames[0]);
+  list.Fill(st->store, 0, FolderNames()[0]);
   EXPECT_EQ(Column(ListCol::kTitle),
             (std::vector<std::string>{"inbox", "user", "nofolder", "read"}));
   EXPECT_EQ(Column(ListCol::kIndex), (std::vector<std::string>{"0", "2", "3", "4"}));

@@ -242,7 +242,7 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
   const int32_t row = direct ? index : lview_model_->list().RecordOf(index).value_or(-1);
   log_.Log("HyoujiMessage ix:" + std::to_string(index) + " nm:" + std::to_string(row));
   if (row < 0 || row >= store_.CtMaster()) {
-    msg = Utf8ToCp932("エラー(HyoujiMessage)");
+    msg = "エラー(HyoujiMessage)"_cp932;
     return marked;
   }
   {
@@ -256,13 +256,13 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
     if (marked) lview_model_->RecordChanged(row);
   }
   panel_honbun_->tenpu()->hide();
-  if (store_.Get(row, MastCol::kCategory) == kMailCategory) {
-    shown_kind_ = kMailCategory;
+  if (store_.Get(row, MastCol::kCategory) == MailCategory()) {
+    shown_kind_ = MailCategory();
     panel_honbun_->SetSentCaptionVisible(false);
     if (hooks.show_mail_info) hooks.show_mail_info(row);
   } else {
     panel_honbun_->SetSentCaptionVisible(true);
-    shown_kind_ = kMessageKind;
+    shown_kind_ = MessageKind();
     if (!store_.Get(row, MastCol::kAttachments).empty() && hooks.show_tenpu &&
         hooks.show_tenpu(row)) {
       panel_honbun_->tenpu()->show();
@@ -289,7 +289,7 @@ void MessageBrowser::ClearDisplay() {
 void MessageBrowser::EnableMsgButtons(bool on) {
   // A claim report is about a site message, never a mail.
   if (hooks.enable_message_buttons) {
-    hooks.enable_message_buttons(on, on && shown_kind_ == kMessageKind);
+    hooks.enable_message_buttons(on, on && shown_kind_ == MessageKind());
   }
 }
 

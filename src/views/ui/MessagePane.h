@@ -6,9 +6,11 @@
 #include <QList>
 #include <QWidget>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/DiagLog.h"
+#include "platform/Codepage.h"
 #include "store/MastStore.h"
 
 class QLabel;
@@ -18,7 +20,10 @@ class QTextEdit;
 namespace sorami {
 
 // The displayed kind of a site message ("メッセージ"); a mail shows as "メール".
-inline constexpr std::string_view kMessageKind = "\x83\x81\x83\x62\x83\x5A\x81\x5B\x83\x57";
+inline const std::string& MessageKind() {
+  static const std::string kind = "メッセージ"_cp932;
+  return kind;
+}
 
 class MessagePane : public QWidget {
   Q_OBJECT
