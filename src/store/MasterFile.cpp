@@ -74,23 +74,39 @@ bool WorthWriting(std::string_view line) {
   return line.size() >= 16 || MbLength(line) >= 8;
 }
 
-// The bytes a field cannot hold as they are.
-constexpr std::string_view kEscaped("\t\r\n\x0C", 4);
+// TAB, LF, form feed and CR: the bytes a field cannot hold as they are.
+inline bool IsSpecial(unsigned char b) {
+  constexpr unsigned kMask = (1u << '\t') | (1u << '\n') | (1u << '\x0C') | (1u << '\r');
+  return b < 32 && ((kMask >> b) & 1u);
+}
+
+bool NeedsEscape(std::string_view v) {
+  for (const char c : {'\t', '\n', '\x0C', '\r'}) {
+    if (std::memchr(v.data(), c, v.size()) != nullptr) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
 std::string EscapeMasterField(std::string_view value) {
   std::string out;
-  out.reserve(value.size() + 8);
-  for (size_t i = 0; i < value.size(); ++i) {
-    switch (const char c = value[i]) {
+  out.reserve(value.size() + 16);
+  size_t i = 0;
+  while (i < value.size()) {
+    // Plain runs are copied whole; only the special bytes are looked at one by one.
+    size_t j = i;
+    while (j < value.size() && !IsSpecial(static_cast<unsigned char>(value[j]))) ++j;
+    out.append(value.data() + i, j - i);
+    if (j >= value.size()) break;
+    switch (value[j]) {
       case '\t':
         out += "\x0C\x08";
         break;
       case '\r':
-        if (i + 1 < value.size() && value[i + 1] == '\n') {
+        if (j + 1 < value.size() && value[j + 1] == '\n') {
           out += "\x0C\x0B";
-          ++i;
+          ++j;
         } else {
           out += "\x0C\x0E";
         }
@@ -98,12 +114,10 @@ std::string EscapeMasterField(std::string_view value) {
       case '\n':
         out += "\x0C\x0F";
         break;
-      case '\x0C':
+      default:  // the form feed
         out += "\x0C\x0C";
-        break;
-      default:
-        out += c;
     }
+    i = j + 1;
   }
   return out;
 }
@@ -241,7 +255,7 @@ std::string MakeMasterLine(const TArMastd& store, int32_t row) {
   for (int col = 2; col <= 23; ++col) {
     line += '\t';
     const std::string_view v = rec[col];
-    if (v.find_first_of(kEscaped) == std::string_view::npos) {
+    if (!NeedsEscape(v)) {
       line.append(v);
     } else {
       line += EscapeMasterField(v);
@@ -264,6 +278,13 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
     KeepAside(mf.log, enc, "unread");
     mf.unread_file_on_disk = false;
   }
+  // The lines go straight to the file for a plain save; an encrypted save gathers them for
+  // the encryption.
+  AtomicFileWriter out;
+  if (!encrypt && !out.Open(plain)) {
+    msg = "Cannot Write : " + PathText(plain);
+    return false;
+  }
   std::string text;
   long count = 0;
   std::string line;
@@ -271,8 +292,12 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
     if (IsDeletedFolder(store.Get(row, MastCol::kFolder))) continue;
     line = MakeMasterLine(store, row);
     if (!WorthWriting(line)) continue;
-    text += line;
-    text += "\r\n";
+    line += "\r\n";
+    if (encrypt) {
+      text += line;
+    } else {
+      out.Write(line);
+    }
     ++count;
   }
   if (encrypt) {
@@ -284,7 +309,7 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
       return false;
     }
     Remove(plain);  // a plain copy left by a text save holds nothing the store lacks
-  } else if (!WriteFileAtomic(plain, text)) {
+  } else if (!out.Commit()) {
     msg = "Cannot Write : " + PathText(plain);
     return false;
   }
