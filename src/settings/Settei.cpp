@@ -29,19 +29,19 @@ const std::string& PasswordMask() {
 }
 
 void SetEditKairo(Settei& s, const std::string& text) {
-  s.v.ed_kairo = text;
+  s.v.site_name = text;
   s.cur.site = text;
 }
 
 void SetEditAccount(Settei& s, const std::string& text) {
-  s.v.ed_account = text;
+  s.v.nickname = text;
   s.cur.account = text;
 }
 
 void SetEditPassword(Settei& s, const std::string& text) {
   // The mask only shows that a password is stored: it is never stored or sent as one.
   if (text == PasswordMask()) return;
-  s.v.ed_password = text;
+  s.v.password = text;
   s.cur.pass = text;
 }
 
@@ -59,27 +59,27 @@ constexpr Field kWindowFields[] = {
 
 // In the order SetteiHozon writes them.
 constexpr Field kSettingFields[] = {
-    {"EdServer", &SetteiValues::ed_server},
-    {"EdKairo", &SetteiValues::ed_kairo},
-    {"EdAccount", &SetteiValues::ed_account},
-    {"EdPassword", &SetteiValues::ed_password},
-    {"LbHost", &SetteiValues::lb_host},
-    {"LbSysUser", &SetteiValues::lb_sys_user},
-    {"LbURL", &SetteiValues::lb_url},
-    {"LbDyn", &SetteiValues::lb_dyn},
-    {"EdSMTP", &SetteiValues::ed_smtp},
-    {"EdUser", &SetteiValues::ed_user},
-    {"EdAddress", &SetteiValues::ed_address},
-    {"EdName", &SetteiValues::ed_name},
-    {"EdPop", &SetteiValues::ed_pop},
-    {"EdPopUser", &SetteiValues::ed_pop_user},
-    {"EdMailPass", &SetteiValues::ed_mail_pass},
-    {"CbSMTP", &SetteiValues::cb_smtp},
-    {"CbPop", &SetteiValues::cb_pop},
-    {"CkAngouka", &SetteiValues::ck_angouka},
-    {"CkPop", &SetteiValues::ck_pop},
-    {"CkNokosu", &SetteiValues::ck_nokosu},
-    {"CkServer", &SetteiValues::ck_server},
+    {"EdServer", &SetteiValues::directory_server},
+    {"EdKairo", &SetteiValues::site_name},
+    {"EdAccount", &SetteiValues::nickname},
+    {"EdPassword", &SetteiValues::password},
+    {"LbHost", &SetteiValues::host},
+    {"LbSysUser", &SetteiValues::sys_user},
+    {"LbURL", &SetteiValues::url},
+    {"LbDyn", &SetteiValues::dyn_key},
+    {"EdSMTP", &SetteiValues::smtp_host},
+    {"EdUser", &SetteiValues::smtp_user},
+    {"EdAddress", &SetteiValues::mail_address},
+    {"EdName", &SetteiValues::mail_name},
+    {"EdPop", &SetteiValues::pop_host},
+    {"EdPopUser", &SetteiValues::pop_user},
+    {"EdMailPass", &SetteiValues::pop_password},
+    {"CbSMTP", &SetteiValues::smtp_port_index},
+    {"CbPop", &SetteiValues::pop_port_index},
+    {"CkAngouka", &SetteiValues::encrypt_store},
+    {"CkPop", &SetteiValues::pop_enabled},
+    {"CkNokosu", &SetteiValues::leave_mail_on_server},
+    {"CkServer", &SetteiValues::send_through_site},
 };
 
 constexpr std::string_view kPrefix = "fmKairoSettei";
@@ -90,18 +90,18 @@ void LoadSettei(Settei& s, const SetteiStore& where) {
   SetteiValues& v = s.v;
   const IniStore ini = where.registry.Open(kCommonKey);
   SetteiValues defaults;
-  defaults.ed_server = where.directory_host;
+  defaults.directory_server = where.directory_host;
   ReadSettings<SetteiValues>(ini, kWindow, kPrefix, kWindowFields, defaults, v);
   ReadSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, defaults, v);
-  where.angouka = v.ck_angouka;
+  where.angouka = v.encrypt_store;
   // The account boxes make the current account.
-  SetEditKairo(s, v.ed_kairo);
-  SetEditAccount(s, v.ed_account);
-  SetEditPassword(s, v.ed_password);
-  s.cur.host = v.lb_host;
-  s.cur.user = v.lb_sys_user;
-  s.cur.dyn = v.lb_dyn;
-  s.label_jikoku.clear();
+  SetEditKairo(s, v.site_name);
+  SetEditAccount(s, v.nickname);
+  SetEditPassword(s, v.password);
+  s.cur.host = v.host;
+  s.cur.user = v.sys_user;
+  s.cur.dyn = v.dyn_key;
+  s.shown_last_check.clear();
   where.aclog.Clear();
   std::string msg;
   ReadKairoIDList(s, where, msg);
@@ -110,7 +110,7 @@ void LoadSettei(Settei& s, const SetteiStore& where) {
 
 bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg) {
   SetteiValues v = s.v;
-  v.ck_angouka = where.angouka;
+  v.encrypt_store = where.angouka;
   IniStore ini = where.registry.Open(kCommonKey);
   WriteSettings<SetteiValues>(ini, kWindow, kPrefix, kWindowFields, v);
   WriteSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, v);
@@ -176,14 +176,9 @@ bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index) {
   log.Log("UpdateAcList");
   const SetteiValues& v = s.v;
   AccountRow row;
-  row.cols = {v.ed_kairo,
-              v.ed_account,
-              v.ed_password,
-              "",
-              v.lb_host,
-              v.lb_sys_user,
-              s.ck_yuukou ? "on" : " ",
-              v.lb_dyn};
+  row.cols = {
+      v.site_name, v.nickname, v.password, "", v.host, v.sys_user, s.account_enabled ? "on" : " ",
+      v.dyn_key};
   auto& rows = s.rows;
   if (!is_new && !rows.empty() && index >= 0 && static_cast<size_t>(index) < rows.size()) {
     rows[static_cast<size_t>(index)] = std::move(row);
@@ -194,11 +189,11 @@ bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index) {
 }
 
 void RecordCheckedAccount(Settei& s, DiagLog& log) {
-  s.ck_yuukou = true;
+  s.account_enabled = true;
   const auto& rows = s.rows;
   for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].Get(AccountRow::kSite) == s.v.ed_kairo &&
-        rows[i].Get(AccountRow::kAccount) == s.v.ed_account) {
+    if (rows[i].Get(AccountRow::kSite) == s.v.site_name &&
+        rows[i].Get(AccountRow::kAccount) == s.v.nickname) {
       UpdateAcList(s, log, false, static_cast<int>(i));
       return;
     }
@@ -210,18 +205,18 @@ void ShowAccountRow(Settei& s, int index) {
   if (index < 0 || static_cast<size_t>(index) >= s.rows.size()) return;
   const AccountRow& row = s.rows[static_cast<size_t>(index)];
   SetteiValues& v = s.v;
-  v.lb_dyn.clear();
+  v.dyn_key.clear();
   SetEditKairo(s, row.Get(AccountRow::kSite));
   SetEditAccount(s, row.Get(AccountRow::kAccount));
   SetEditPassword(s, row.Get(AccountRow::kPassword));
-  s.label_jikoku = row.Get(AccountRow::kLastCheck);
-  v.lb_host = row.Get(AccountRow::kHost);
-  v.lb_sys_user = row.Get(AccountRow::kUser);
-  s.ck_yuukou = row.Enabled();
-  s.cur.host = v.lb_host;
-  s.cur.user = v.lb_sys_user;
-  s.cur.dyn = v.lb_dyn;
-  v.lb_dyn = row.Get(AccountRow::kDyn);
+  s.shown_last_check = row.Get(AccountRow::kLastCheck);
+  v.host = row.Get(AccountRow::kHost);
+  v.sys_user = row.Get(AccountRow::kUser);
+  s.account_enabled = row.Enabled();
+  s.cur.host = v.host;
+  s.cur.user = v.sys_user;
+  s.cur.dyn = v.dyn_key;
+  v.dyn_key = row.Get(AccountRow::kDyn);
 }
 
 void DeleteClickedRow(Settei& s) {
@@ -234,8 +229,8 @@ void SetForDynamic(Settei& s, const SetteiStore& where, const std::string& key,
                    const std::string& host) {
   where.log.Log(".SetForDynamic : " + key + "/" + host);
   const std::string k = "$" + key;
-  if (s.v.lb_dyn == k) {
-    s.v.lb_host = host;
+  if (s.v.dyn_key == k) {
+    s.v.host = host;
     s.cur.host = host;
   }
   bool changed = false;

@@ -36,25 +36,29 @@ struct SetteiValues {
   // The settings window's placement; the design values until read or moved, so a save made
   // without the window (the command line) writes a usable place.
   int left = 190, top = 110, width = 520, height = 420;
-  std::string ed_server;                      // "サーバー名": persisted, read by no request
-  std::string ed_kairo = "パブリック"_cp932;  // site name
-  std::string ed_account;                     // nickname
-  std::string ed_password;
-  std::string lb_host, lb_sys_user, lb_url, lb_dyn;
-  std::string ed_smtp, ed_user, ed_address, ed_name, ed_pop, ed_pop_user, ed_mail_pass;
-  long cb_smtp = 0, cb_pop = 0;
-  bool ck_pop = true, ck_nokosu = false, ck_server = false;
+  // The account page ("EdServer" ... "LbDyn"): the directory server ("サーバー名", persisted,
+  // read by no request), the account, and what the look-up found for it.
+  std::string directory_server;
+  std::string site_name = "パブリック"_cp932;
+  std::string nickname;
+  std::string password;
+  std::string host, sys_user, url, dyn_key;
+  // The mail page ("EdSMTP" ... "CkServer"): the SMTP server and sender, the POP3 server and
+  // login, the port boxes' indexes and the switches.
+  std::string smtp_host, smtp_user, mail_address, mail_name, pop_host, pop_user, pop_password;
+  long smtp_port_index = 0, pop_port_index = 0;
+  bool pop_enabled = true, leave_mail_on_server = false, send_through_site = false;
   // "CkAngouka" as read or written: the switch itself lives with the master file
   // (SetteiStore::angouka); this carries it through the settings table.
-  bool ck_angouka = true;
+  bool encrypt_store = true;
 };
 
 struct Settei {
   SetteiValues v;
   std::vector<AccountRow> rows;  // ListU
-  bool ck_yuukou = false;        // "有効" of the account page
+  bool account_enabled = false;  // "有効" of the account page
   int clicked_row = -1;          // the row last clicked; -1: none
-  std::string label_jikoku;      // last check time of the shown row
+  std::string shown_last_check;  // last check time of the shown row
   CurrentAccount cur;
 };
 

@@ -31,9 +31,9 @@ bool ExecTest(AppState& st, std::string& msg) {
   st.log.Log("ExecTest");
   SiteHostInfo found;
   if (!GetKairoHost(st.site, st.cur.site, found, msg)) return false;
-  st.settei.v.lb_host = found.host;
-  st.settei.v.lb_sys_user = found.user;
-  st.settei.v.lb_dyn = found.dyn;
+  st.settei.v.host = found.host;
+  st.settei.v.sys_user = found.user;
+  st.settei.v.dyn_key = found.dyn;
   st.cur.host = found.host;
   st.cur.user = found.user;
   return KakuninKairoID(st.site, LoginOf(st.cur), msg);
@@ -45,8 +45,8 @@ CheckOutcome SetsuzokuKakunin(AppState& st, const std::string& site, const std::
   if (!guard.acquired()) return Refused();
   CheckOutcome out;
   // The host and user are the look-up's to find; the boxes become the current account.
-  st.settei.v.lb_host.clear();
-  st.settei.v.lb_sys_user.clear();
+  st.settei.v.host.clear();
+  st.settei.v.sys_user.clear();
   SetEditKairo(st.settei, site);
   SetEditAccount(st.settei, nick);
   SetEditPassword(st.settei, pass_box);

@@ -50,14 +50,14 @@ constexpr SettingCodec<MainSettings> kColumnWidths{
 // In the order the main window writes them. "PageCOn" is read as "PageCon" too: value names
 // are compared without regard to case.
 constexpr Field kFields[] = {
-    {"CkStop", &MainSettings::ck_stop},
-    {"CkNokosu", &MainSettings::ck_nokosu},
-    {"Debug", &MainSettings::debug},
-    {"SpInterval", &MainSettings::sp_interval},
+    {"CkStop", &MainSettings::polling_stopped},
+    {"CkNokosu", &MainSettings::leave_on_site},
+    {"Debug", &MainSettings::debug_menus},
+    {"SpInterval", &MainSettings::polling_minutes},
     {"PanelList", &MainSettings::panel_list},
     {"PanelTree", &MainSettings::panel_tree},
-    {"PageCOn", &MainSettings::page_con},
-    {"LabelJikoku", &MainSettings::label_jikoku},
+    {"PageCOn", &MainSettings::left_tab},
+    {"LabelJikoku", &MainSettings::last_check},
     {"LViewWidth", kColumnWidths},
     {"curHost", &MainSettings::host, false},
     {"curSite", &MainSettings::site},

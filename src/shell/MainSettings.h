@@ -33,16 +33,16 @@ struct MainSettings {
   static constexpr WindowGeometry kDesignGeometry{45, 48, 827, 561};
 
   WindowGeometry window = kDesignGeometry;
-  bool ck_stop = true;              // "停止": the polling timer is stopped
-  long sp_interval = 0;             // polling interval in minutes
+  bool polling_stopped = true;      // "停止": the polling timer is stopped
+  long polling_minutes = 0;         // polling interval in minutes
   long panel_list = 180;            // height of the message-list panel
   long panel_tree = 136;            // height of the folder-tree panel
-  long page_con = 0;                // active tab of the left tab control
-  std::string label_jikoku;         // last check time as shown
+  long left_tab = 0;                // active tab of the left tab control
+  std::string last_check;           // last check time as shown
   std::string site;                 // read into the site-name box, written from curSite
   std::string account;              // read into the nickname box, written from curAccount
-  bool ck_nokosu = false;           // "サイトに残す"
-  bool debug = true;                // debug menus visible (read: the debug arming flag)
+  bool leave_on_site = false;       // "サイトに残す"
+  bool debug_menus = true;          // debug menus visible (read: the debug arming flag)
   std::vector<long> column_widths;  // read: the stored entries; written: every column
   std::string doc_root;             // glDocRoot, the help directory
 

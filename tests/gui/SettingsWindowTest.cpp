@@ -117,7 +117,7 @@ TEST_F(SettingsWindowTest, AClickedRowBecomesTheCurrentAccountInBothWindows) {
   // The System page's reset forgets the host.
   Button("BtReset")->click();
   EXPECT_EQ(Label("LabelHost")->text(), QString());
-  EXPECT_EQ(st->settei.v.lb_host, "");
+  EXPECT_EQ(st->settei.v.host, "");
 }
 
 TEST_F(SettingsWindowTest, OkSavesTheListAndTheValuesCancelSavesNothingTheNextStartRestores) {

@@ -17,14 +17,14 @@ class SetteiTest : public test::AppTest {
 
 TEST_F(SetteiTest, FirstStartHasTheDesignDefaultsAndAnEmptyList) {
   LoadSettei(st->settei, st->SetteiPlace());
-  EXPECT_EQ(Cp932ToUtf8(st->settei.v.ed_kairo), "パブリック");
-  EXPECT_EQ(st->cur.site, st->settei.v.ed_kairo);
-  EXPECT_EQ(st->settei.v.ed_account, "");
+  EXPECT_EQ(Cp932ToUtf8(st->settei.v.site_name), "パブリック");
+  EXPECT_EQ(st->cur.site, st->settei.v.site_name);
+  EXPECT_EQ(st->settei.v.nickname, "");
   EXPECT_EQ(st->cur.pass, "");
   EXPECT_TRUE(st->master.encrypt);
-  EXPECT_TRUE(st->settei.v.ck_pop);
-  EXPECT_FALSE(st->settei.v.ck_nokosu);
-  EXPECT_EQ(st->settei.v.ed_server, st->site.directory_host);
+  EXPECT_TRUE(st->settei.v.pop_enabled);
+  EXPECT_FALSE(st->settei.v.leave_mail_on_server);
+  EXPECT_EQ(st->settei.v.directory_server, st->site.directory_host);
   EXPECT_TRUE(st->settei.rows.empty());
 }
 
@@ -33,13 +33,13 @@ TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
   SetEditKairo(st->settei, Utf8ToCp932("広場"));
   SetEditAccount(st->settei, "taro");
   SetEditPassword(st->settei, "pw");
-  st->settei.v.lb_host = "h:80";
-  st->settei.v.lb_sys_user = "sys";
-  st->settei.v.lb_dyn = "$k";
-  st->settei.ck_yuukou = true;
+  st->settei.v.host = "h:80";
+  st->settei.v.sys_user = "sys";
+  st->settei.v.dyn_key = "$k";
+  st->settei.account_enabled = true;
   ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
-  st->settei.ck_yuukou = false;
-  st->settei.v.lb_dyn = "";
+  st->settei.account_enabled = false;
+  st->settei.v.dyn_key = "";
   ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
   st->master.encrypt = false;
   ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
@@ -81,8 +81,8 @@ TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   EXPECT_EQ(st->cur.pass, "p1");
   EXPECT_EQ(st->cur.host, "h1");
   EXPECT_EQ(st->cur.dyn, "");  // the label is cleared before the current account is taken
-  EXPECT_EQ(st->settei.v.lb_dyn, "$d1");
-  EXPECT_TRUE(st->settei.ck_yuukou);
+  EXPECT_EQ(st->settei.v.dyn_key, "$d1");
+  EXPECT_TRUE(st->settei.account_enabled);
 
   st->settei.clicked_row = 0;
   DeleteClickedRow(st->settei);
@@ -95,9 +95,9 @@ TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
 TEST_F(SetteiTest, RecordingACheckedAccountUpdatesItsRowInsteadOfAddingASecond) {
   SetEditKairo(st->settei, "s");
   SetEditAccount(st->settei, "a");
-  st->settei.v.lb_host = "h1";
+  st->settei.v.host = "h1";
   RecordCheckedAccount(st->settei, st->log);
-  st->settei.v.lb_host = "h2";
+  st->settei.v.host = "h2";
   RecordCheckedAccount(st->settei, st->log);
   ASSERT_EQ(st->settei.rows.size(), 1u);
   EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "h2");

@@ -45,8 +45,8 @@ TEST(MainSettings, UnreadableNumbersFallBackToTheirDefaultsOneByOne) {
   m.Load(IniStore(dir / "c.ini"), "/opt/sorami/Help");
   EXPECT_EQ(m.window, (WindowGeometry{45, 7, 827, 561}));
   EXPECT_EQ(m.doc_root, "/opt/sorami/Help");  // absent: the application's help folder
-  EXPECT_TRUE(m.ck_stop);
-  EXPECT_EQ(m.sp_interval, 0);
+  EXPECT_TRUE(m.polling_stopped);
+  EXPECT_EQ(m.polling_minutes, 0);
   EXPECT_EQ(m.panel_list, 99);  // names are compared without regard to case
 }
 
@@ -54,16 +54,16 @@ TEST(MainSettings, SaveWritesEveryValueInItsOrderAndLoadReadsItBack) {
   ScratchDir dir;
   MainSettings m;
   m.window = {10, 20, 700, 500};
-  m.ck_stop = false;
-  m.sp_interval = 5;
+  m.polling_stopped = false;
+  m.polling_minutes = 5;
   m.panel_list = 150;
   m.panel_tree = 120;
-  m.page_con = 2;
-  m.label_jikoku = "2024/01/02 03:04:05";
+  m.left_tab = 2;
+  m.last_check = "2024/01/02 03:04:05";
   m.site = "\x83\x5C\x83\x89";  // ソラ: the second byte of ソ is a backslash
   m.account = "nick";
-  m.ck_nokosu = true;
-  m.debug = false;
+  m.leave_on_site = true;
+  m.debug_menus = false;
   m.column_widths = {81, 101, 102, 103, 104, 41, 51, 52, 1, 42};
   m.doc_root = "/data/Help";
   m.host = "h.example";
@@ -108,7 +108,7 @@ TEST(MainSettings, SaveWritesEveryValueInItsOrderAndLoadReadsItBack) {
   MainSettings back;
   back.Load(IniStore(dir / "c.ini"), "unused");
   EXPECT_EQ(back.window, m.window);
-  EXPECT_EQ(back.page_con, m.page_con);  // written "PageCOn", read "PageCon"
+  EXPECT_EQ(back.left_tab, m.left_tab);  // written "PageCOn", read "PageCon"
   EXPECT_EQ(back.site, m.site);
   EXPECT_EQ(back.column_widths, m.column_widths);
   EXPECT_EQ(back.host, "");  // the current account's host is written only

@@ -29,7 +29,7 @@ class ConnectionCheck : public test::FakeSiteTest {
 
 TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) {
   st->cur.pass = "stored";
-  st->settei.v.lb_host = "stale-host";
+  st->settei.v.host = "stale-host";
   st->settei.rows.push_back({{"site", "nick", "old", "", "old-host", "u", " ", ""}});
   http->Answer(kHostAnswer);
   http->Answer("x\tOK(PGM)checked");
@@ -45,7 +45,7 @@ TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) 
   ASSERT_EQ(st->settei.rows.size(), 1u);
   EXPECT_EQ(st->settei.rows[0].cols,
             (std::vector<std::string>{"site", "nick", "stored", "", "h:9", "sys", "on", "p$k"}));
-  EXPECT_EQ(st->settei.v.ed_password, "stored");
+  EXPECT_EQ(st->settei.v.password, "stored");
   EXPECT_EQ(test::ReadFileBytes(DataFile("KRList.dat")),
             "site\tnick\tstored\t\th:9\tsys\ton\tp$k\r\n");
   EXPECT_EQ(Stored("fmKairoSettei.LbHost"), "h:9");
@@ -56,7 +56,7 @@ TEST_F(ConnectionCheck, AFailedCheckWithTheMaskNeverStoresTheMaskAsThePassword) 
   SetEditPassword(st->settei, "stored");
   http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the check fails
   EXPECT_FALSE(SetsuzokuKakunin(*st, "site", "nick", PasswordMask()).ok);
-  EXPECT_EQ(st->settei.v.ed_password, "stored");
+  EXPECT_EQ(st->settei.v.password, "stored");
   EXPECT_EQ(st->cur.pass, "stored");
   // "登録" and "ＯＫ" in the settings window then record the real password.
   ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
@@ -67,16 +67,16 @@ TEST_F(ConnectionCheck, AFailedCheckWithTheMaskNeverStoresTheMaskAsThePassword) 
 
 TEST_F(ConnectionCheck, ATypedPasswordIsUsedAtOnceAndStaysWhenTheCheckFails) {
   st->cur.pass = "stored";
-  st->settei.v.lb_host = "stale-host";
-  st->settei.v.lb_sys_user = "stale-user";
+  st->settei.v.host = "stale-host";
+  st->settei.v.sys_user = "stale-user";
   http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the site cannot be used
   CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "typed");
   EXPECT_FALSE(out.ok);
   EXPECT_EQ(Cp932ToUtf8(out.status), "接続エラー");
   EXPECT_EQ(st->cur.pass, "typed");
   EXPECT_EQ(st->cur.site, "site");
-  EXPECT_EQ(st->settei.v.lb_host, "");  // the stale host is not kept
-  EXPECT_EQ(st->settei.v.lb_sys_user, "");
+  EXPECT_EQ(st->settei.v.host, "");  // the stale host is not kept
+  EXPECT_EQ(st->settei.v.sys_user, "");
   EXPECT_TRUE(st->settei.rows.empty());
   EXPECT_FALSE(ListSaved());
   EXPECT_TRUE(Logged(Utf8ToCp932("False :接続エラー")));
@@ -104,7 +104,7 @@ TEST_F(ConnectionCheck, TheMainStatusDropsEverythingUpToTheFirstOkPgm) {
 
 TEST_F(ConnectionCheck, ACheckWhileAnotherRequestWaitsIsRefusedAndChangesNothing) {
   st->cur = {"site0", "nick0", "pw0", "h0", "u0", ""};
-  st->settei.v.lb_host = "h0";
+  st->settei.v.host = "h0";
   SiteGuard waiting(st->site);  // a fetch is waiting for its answer
   CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "pw");
   EXPECT_TRUE(out.refused);
@@ -113,7 +113,7 @@ TEST_F(ConnectionCheck, ACheckWhileAnotherRequestWaitsIsRefusedAndChangesNothing
   EXPECT_TRUE(http->sent.empty());
   EXPECT_EQ(st->cur.site, "site0");
   EXPECT_EQ(st->cur.pass, "pw0");
-  EXPECT_EQ(st->settei.v.lb_host, "h0");
+  EXPECT_EQ(st->settei.v.host, "h0");
 
   out = KakuninAccount(*st);
   EXPECT_TRUE(out.refused);

@@ -159,7 +159,7 @@ TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
   SetEditAccount(st->settei, Utf8ToCp932("じろう"));
   SetEditPassword(st->settei, "jiro");
   ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
-  EXPECT_EQ(st->settei.v.lb_dyn, "$idou");
+  EXPECT_EQ(st->settei.v.dyn_key, "$idou");
   RecordCheckedAccount(st->settei, st->log);
   ASSERT_TRUE(Send("じろう%移動", "dyn", "body", "2030/01/03 10:00:00")) << Cp932ToUtf8(msg);
 

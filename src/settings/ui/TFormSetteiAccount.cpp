@@ -132,7 +132,7 @@ QWidget* TFormSettei::BuildAccountPage() {
     SetEditPassword(s_, Sj(t));
     bt_touroku_->setEnabled(false);
   });
-  connect(ck_yuukou_, &QCheckBox::toggled, this, [this](bool on) { s_.ck_yuukou = on; });
+  connect(ck_yuukou_, &QCheckBox::toggled, this, [this](bool on) { s_.account_enabled = on; });
   connect(list_u_, &QTreeWidget::itemClicked, this, [this] { ListUClick(); });
   connect(bt_kakunin_, &QPushButton::clicked, this, [this] { BtKakuninClick(); });
   connect(bt_touroku_, &QPushButton::clicked, this, [this] { BtTourokuClick(); });
@@ -145,16 +145,16 @@ QWidget* TFormSettei::BuildAccountPage() {
 void TFormSettei::ShowFields() {
   const SetteiValues& v = s_.v;
   // Their change handlers copy the texts back; the values are the same.
-  SetTextIfChanged(edit_kairo_, v.ed_kairo);
-  SetTextIfChanged(edit_account_, v.ed_account);
-  SetTextIfChanged(edit_password_, v.ed_password);
-  label_host_->setText(Qs(v.lb_host));
-  label_sys_user_->setText(Qs(v.lb_sys_user));
-  label_dynamic_->setText(Qs(v.lb_dyn));
-  label_url_->setText(Qs(v.lb_url));
-  label_jikoku_->setText(Qs(s_.label_jikoku));
-  ck_yuukou_->setChecked(s_.ck_yuukou);
-  SetTextIfChanged(edit_server_, v.ed_server);
+  SetTextIfChanged(edit_kairo_, v.site_name);
+  SetTextIfChanged(edit_account_, v.nickname);
+  SetTextIfChanged(edit_password_, v.password);
+  label_host_->setText(Qs(v.host));
+  label_sys_user_->setText(Qs(v.sys_user));
+  label_dynamic_->setText(Qs(v.dyn_key));
+  label_url_->setText(Qs(v.url));
+  label_jikoku_->setText(Qs(s_.shown_last_check));
+  ck_yuukou_->setChecked(s_.account_enabled);
+  SetTextIfChanged(edit_server_, v.directory_server);
   ck_angouka_->setChecked(where_.angouka);
   label_koukai_server_->setText(QStringLiteral("http://%1/").arg(Qs(where_.directory_host)));
 }

@@ -47,7 +47,7 @@ QWidget* TFormSettei::BuildSystemPage() {
 
   // The server name is only kept; the requests use the directory host of the run.
   connect(edit_server_, &QLineEdit::textChanged, this,
-          [this](const QString& t) { s_.v.ed_server = Sj(t); });
+          [this](const QString& t) { s_.v.directory_server = Sj(t); });
   connect(ck_angouka_, &QCheckBox::toggled, this, [this](bool on) { where_.angouka = on; });
   connect(reset, &QPushButton::clicked, this, [this] { BtResetClick(); });
   connect(cur_info, &QPushButton::clicked, this, [this] { Button3Click(); });
@@ -93,8 +93,8 @@ void TFormSettei::FollowAccountLog() {
 
 // "リセット": the host and system user are looked up again by the next check.
 void TFormSettei::BtResetClick() {
-  s_.v.lb_host.clear();
-  s_.v.lb_sys_user.clear();
+  s_.v.host.clear();
+  s_.v.sys_user.clear();
   ShowFields();
 }
 

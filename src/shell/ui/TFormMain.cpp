@@ -89,16 +89,16 @@ void TFormMain::FormCreate() {
   m.Load(st_.registry.Open(kCommonKey), PathText(st_.paths.app_dir / "Help"));
   st_.doc_root = m.doc_root;
   ApplyGeometry(*this, m.window);
-  ck_stop_->setChecked(m.ck_stop);
+  ck_stop_->setChecked(m.polling_stopped);
   sp_interval_->setValue(static_cast<int>(
-      std::clamp<long>(m.sp_interval, sp_interval_->minimum(), sp_interval_->maximum())));
+      std::clamp<long>(m.polling_minutes, sp_interval_->minimum(), sp_interval_->maximum())));
   split_right_->setSizes({static_cast<int>(m.panel_list), 1000});
   split_left_->setSizes({static_cast<int>(m.panel_tree), 1000});
-  page_con_->setCurrentIndex(static_cast<int>(m.page_con));
-  site_->SetLastCheck(Qs(m.label_jikoku));
+  page_con_->setCurrentIndex(static_cast<int>(m.left_tab));
+  site_->SetLastCheck(Qs(m.last_check));
   site_->ShowAccount(Qs(m.site), Qs(m.account));
-  site_->SetLeaveOnSite(m.ck_nokosu);
-  debug_switch_.set_armed(m.debug);
+  site_->SetLeaveOnSite(m.leave_on_site);
+  debug_switch_.set_armed(m.debug_menus);
   browser_->SetWidths(ApplyColumnWidths(m.column_widths, browser_->Widths()));
 
   browser_->Start();
@@ -151,14 +151,14 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::FormClose() {
   MainSettings m;
   m.window = CurrentGeometry(*this);
-  m.ck_stop = ck_stop_->isChecked();
-  m.ck_nokosu = site_->LeaveOnSite();
-  m.debug = DebugMenusVisible();
-  m.sp_interval = sp_interval_->value();
+  m.polling_stopped = ck_stop_->isChecked();
+  m.leave_on_site = site_->LeaveOnSite();
+  m.debug_menus = DebugMenusVisible();
+  m.polling_minutes = sp_interval_->value();
   m.panel_list = split_right_->sizes().value(0);
   m.panel_tree = split_left_->sizes().value(0);
-  m.page_con = page_con_->currentIndex();
-  m.label_jikoku = Sj(site_->LastCheck());
+  m.left_tab = page_con_->currentIndex();
+  m.last_check = Sj(site_->LastCheck());
   const ListColumnWidths widths = browser_->Widths();
   m.column_widths.assign(widths.begin(), widths.end());
   m.host = st_.cur.host;
