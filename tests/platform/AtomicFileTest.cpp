@@ -43,13 +43,5 @@ TEST(AtomicFile, CommitReplacesTheFileAndKeepsItsPermissions) {
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
-TEST(AtomicFile, OpeningInAMissingDirectoryFails) {
-  ScratchDir dir;
-  AtomicFileWriter w;
-  EXPECT_FALSE(w.Open(dir / "missing" / "f"));
-  EXPECT_FALSE(w.Write("x"));
-  EXPECT_FALSE(w.Commit());
-}
-
 }  // namespace
 }  // namespace sorami

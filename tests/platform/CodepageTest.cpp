@@ -33,13 +33,5 @@ TEST(Codepage, InvalidCodePage932BytesBecomeReplacementCharacters) {
             u"ソa");
 }
 
-TEST(Codepage, LongTextsRoundTrip) {
-  std::string utf8;
-  for (int i = 0; i < 5000; ++i) utf8 += "漢字かなカナｶﾅ①ABC";
-  const std::string sjis = Utf8ToCp932(utf8);
-  EXPECT_EQ(Cp932ToUtf8(sjis), utf8);
-  EXPECT_EQ(Utf16ToCp932(Cp932ToUtf16(sjis)), sjis);
-}
-
 }  // namespace
 }  // namespace sorami

@@ -21,8 +21,7 @@ class QtLineSocketTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     static int argc = 1;
-    static char name[] = "platform_tests";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = {const_cast<char*>("platform_tests"), nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);  // for the event loops
   }
   void SetUp() override {
@@ -42,11 +41,6 @@ class QtLineSocketTest : public ::testing::Test {
   }
   // The next line, or the error when there is none.
   std::string Next() { return socket_->ReadLine(line_, error_) ? line_ : "failed: " + error_; }
-  static void Pump(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
 
   QTcpServer server_;
   std::function<void(QTcpSocket*)> on_connect_;
@@ -131,7 +125,9 @@ TEST_F(QtLineSocketTest, StartTlsRefusesDataSentBeforeTheNegotiation) {
   ASSERT_TRUE(Connect()) << error_;
   EXPECT_EQ(Next(), "220 ready for TLS");
   EXPECT_FALSE(socket_->StartTls(error_));
-  Pump(100);
+  QEventLoop pump;
+  QTimer::singleShot(100, &pump, &QEventLoop::quit);
+  pump.exec();
   EXPECT_TRUE(received_.isEmpty());  // no handshake was begun
   EXPECT_FALSE(socket_->ReadLine(line_, error_)) << "left open: " << line_;
 }

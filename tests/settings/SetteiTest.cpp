@@ -15,19 +15,6 @@ class SetteiTest : public test::AppTest {
   std::filesystem::path ListFile() { return dir / "app" / "Data" / "KRList.dat"; }
 };
 
-TEST_F(SetteiTest, FirstStartHasTheDesignDefaultsAndAnEmptyList) {
-  LoadSettei(st->settei, st->SetteiPlace());
-  EXPECT_EQ(Cp932ToUtf8(st->settei.v.site_name), "パブリック");
-  EXPECT_EQ(st->cur.site, st->settei.v.site_name);
-  EXPECT_EQ(st->settei.v.nickname, "");
-  EXPECT_EQ(st->cur.pass, "");
-  EXPECT_TRUE(st->master.encrypt);
-  EXPECT_TRUE(st->settei.v.pop_enabled);
-  EXPECT_FALSE(st->settei.v.leave_mail_on_server);
-  EXPECT_EQ(st->settei.v.directory_server, st->site.directory_host);
-  EXPECT_TRUE(st->settei.rows.empty());
-}
-
 TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
   LoadSettei(st->settei, st->SetteiPlace());
   SetEditKairo(st->settei, Utf8ToCp932("広場"));
@@ -64,14 +51,6 @@ TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
             site + "\ttaro\tpw\t\th:80\tsys\ton\t$k\r\n" + site + "\ttaro\tpw\t\th:80\tsys\t \r\n");
 }
 
-TEST_F(SetteiTest, ThePasswordMaskKeepsTheStoredPassword) {
-  SetEditPassword(st->settei, "secret");
-  SetEditPassword(st->settei, PasswordMask());
-  EXPECT_EQ(st->cur.pass, "secret");
-  SetEditPassword(st->settei, "");
-  EXPECT_EQ(st->cur.pass, "");
-}
-
 TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   WriteFileBytes(ListFile(), "s1\ta\tp1\t\th1\tu1\ton\t$d1\r\n\r\ns2\tb\tp2\nshort\r\n");
   ASSERT_TRUE(ReadKairoIDList(st->settei, st->SetteiPlace(), msg));
@@ -92,23 +71,35 @@ TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "");  // missing columns read as empty
 }
 
-TEST_F(SetteiTest, RecordingACheckedAccountUpdatesItsRowInsteadOfAddingASecond) {
-  SetEditKairo(st->settei, "s");
-  SetEditAccount(st->settei, "a");
-  st->settei.v.host = "h1";
-  RecordCheckedAccount(st->settei, st->log);
-  st->settei.v.host = "h2";
-  RecordCheckedAccount(st->settei, st->log);
-  ASSERT_EQ(st->settei.rows.size(), 1u);
-  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "h2");
-  EXPECT_TRUE(st->settei.rows[0].Enabled());
-}
-
 TEST_F(SetteiTest, AMissingListFileIsReportedAndLeavesTheList) {
   st->settei.rows.push_back({{"kept"}});
   EXPECT_FALSE(ReadKairoIDList(st->settei, st->SetteiPlace(), msg));
   EXPECT_EQ(msg, "Cannot Read : " + ListFile().string());
   EXPECT_EQ(st->settei.rows.size(), 1u);
+}
+
+// Saved without the window (sorami-cli account add), the place of the settings window is its
+// design place, not the corner of the screen with no size.
+TEST_F(SetteiTest, ASaveWithoutTheWindowWritesTheDesignPlacement) {
+  LoadSettei(st->settei, st->SetteiPlace());
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
+  const IniStore ini = st->registry.Open(kCommonKey);
+  EXPECT_EQ(ini.ReadInteger("Window", "fmKairoSettei.Left", -1), 190);
+  EXPECT_EQ(ini.ReadInteger("Window", "fmKairoSettei.Top", -1), 110);
+  EXPECT_EQ(ini.ReadInteger("Window", "fmKairoSettei.Width", -1), 520);
+  EXPECT_EQ(ini.ReadInteger("Window", "fmKairoSettei.Height", -1), 420);
+
+  // A stored position is read back and written again; the size is not read.
+  IniStore moved = st->registry.Open(kCommonKey);
+  moved.WriteInteger("Window", "fmKairoSettei.Left", 7);
+  moved.WriteInteger("Window", "fmKairoSettei.Width", 999);
+  ASSERT_TRUE(moved.Save());
+  Remake();
+  LoadSettei(st->settei, st->SetteiPlace());
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
+  const IniStore again = st->registry.Open(kCommonKey);
+  EXPECT_EQ(again.ReadInteger("Window", "fmKairoSettei.Left", -1), 7);
+  EXPECT_EQ(again.ReadInteger("Window", "fmKairoSettei.Width", -1), 520);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "shell/DebugSwitch.h"
 #include "shell/Polling.h"
 
 namespace sorami {
@@ -46,14 +45,6 @@ class PollingTest : public ::testing::Test {
   bool running_during_fetch = true;
 };
 
-TEST_F(PollingTest, FirstStartStoppedWithIntervalZeroNeverFetchesAndLeavesTheTimerOff) {
-  poll.Timer1Timer();  // the one run when the main window is shown
-  EXPECT_EQ(fetches, 0);
-  EXPECT_FALSE(poll.enabled());
-  EXPECT_FALSE(timer.running);
-  EXPECT_EQ(poll.interval_ms(), Polling::kInitialIntervalMs);
-}
-
 TEST_F(PollingTest, UncheckingStopFetchesAtOnceThenEveryIntervalAfterTheFetchEnds) {
   poll.SpIntervalChange(5);
   EXPECT_FALSE(timer.running);
@@ -74,7 +65,8 @@ TEST_F(PollingTest, UncheckingStopFetchesAtOnceThenEveryIntervalAfterTheFetchEnd
   EXPECT_TRUE(poll.enabled());
 }
 
-TEST_F(PollingTest, IntervalZeroWithStopUncheckedNeverFetchesByItselfButTheButtonStillDoes) {
+TEST_F(PollingTest, AButtonFetchWhilePollingIsOffArmsTheTimerAndTheNextTickOnlySwitchesItOff) {
+  // Stop unchecked with interval 0: the polling never fetches by itself.
   poll.CkStopClick(false);
   EXPECT_EQ(fetches, 0);
   EXPECT_FALSE(poll.enabled());
@@ -89,25 +81,15 @@ TEST_F(PollingTest, IntervalZeroWithStopUncheckedNeverFetchesByItselfButTheButto
   EXPECT_EQ(fetches, 1);
   EXPECT_FALSE(poll.enabled());
   EXPECT_FALSE(timer.running);
-}
 
-TEST_F(PollingTest, CheckingStopSwitchesAnArmedTimerOffWithoutFetching) {
-  poll.SpIntervalChange(3);
-  poll.CkStopClick(false);
-  ASSERT_EQ(fetches, 1);
+  // Stopped with an interval: the same.
   poll.CkStopClick(true);
-  EXPECT_EQ(fetches, 1);
-  EXPECT_FALSE(poll.enabled());
-  EXPECT_FALSE(timer.running);
-}
-
-TEST_F(PollingTest, AButtonFetchWhileStoppedArmsTheTimerAndTheNextTickOnlySwitchesItOff) {
   poll.SpIntervalChange(2);
   poll.RunFetch();
-  EXPECT_EQ(fetches, 1);
+  EXPECT_EQ(fetches, 2);
   EXPECT_TRUE(poll.enabled());
   Tick();
-  EXPECT_EQ(fetches, 1);
+  EXPECT_EQ(fetches, 2);
   EXPECT_FALSE(poll.enabled());
   EXPECT_FALSE(timer.running);
 }
@@ -157,22 +139,6 @@ TEST_F(PollingTest, WithoutAFetchHookTheFetchEndsAtOnceAndArmsTheTimer) {
   poll.CkStopClick(false);
   EXPECT_TRUE(poll.enabled());
   EXPECT_EQ(timer.last_ms, 4 * 60 * 1000);
-}
-
-TEST(DebugSwitch, ArmKeyThenToggleKeyTogglesAndAnyOtherKeyDisarms) {
-  using K = DebugSwitch::Key;
-  DebugSwitch sw(false);
-  EXPECT_FALSE(sw.KeyDown(K::kToggle));  // not armed
-  EXPECT_FALSE(sw.KeyDown(K::kArm));
-  EXPECT_TRUE(sw.KeyDown(K::kToggle));
-  EXPECT_TRUE(sw.KeyDown(K::kToggle));  // stays armed: toggles back
-  EXPECT_FALSE(sw.KeyDown(K::kOther));
-  EXPECT_FALSE(sw.armed());
-  EXPECT_FALSE(sw.KeyDown(K::kToggle));
-
-  // Armed from the start (debug menus were left visible): the toggle key alone works.
-  DebugSwitch armed(true);
-  EXPECT_TRUE(armed.KeyDown(K::kToggle));
 }
 
 }  // namespace

@@ -38,33 +38,6 @@ class Requests : public test::FakeSiteTest {
   }
 };
 
-TEST_F(Requests, HostAnswersNeedBothHostAndUser) {
-  SiteHostInfo found;
-  EXPECT_FALSE(GetKairoSiteID(st->log, "TOHOST=h1", found, msg));
-  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
-  EXPECT_EQ(found.host, "");
-  ASSERT_TRUE(GetKairoSiteID(st->log, "X=1\tTOUSER=u\tOTHER=2\tTOHOST=h1\tTOHOST=h2\tDYNAMIC=p$k",
-                             found, msg));
-  EXPECT_EQ(Cp932ToUtf8(msg), "接続ＯＫ");
-  EXPECT_EQ(found.host, "h2");  // a later item wins
-  EXPECT_EQ(found.user, "u");
-  EXPECT_EQ(found.dyn, "p$k");
-}
-
-TEST_F(Requests, TheAccountTestResolvesThenChecksWithTheHostInFromSite) {
-  st->cur = {"site", "nick", "pw", "", "", ""};
-  http->Answer("x\tOK(PGM)\r\nTOHOST=h:9\tTOUSER=sys");
-  http->Answer("x\tOK(PGM)checked");
-  ASSERT_TRUE(ExecTest(*st, msg));
-  EXPECT_EQ(msg, "checked");
-  ASSERT_EQ(http->sent.size(), 2u);
-  EXPECT_EQ(http->sent[0].url, "http://dir:1/bn/WbMessage.exe?");
-  EXPECT_EQ(http->sent[0].body, "COMMAND=GETHOST&TOSITE=site&");
-  EXPECT_EQ(http->sent[1].url, "http://h:9/bn/WbMessage.exe?");
-  EXPECT_EQ(http->sent[1].body,
-            "COMMAND=CHECK&FROMSITE=h%3A9&FROMUSER=sys&FROMNAME=nick&USERPASS=pw&");
-}
-
 TEST_F(Requests, DynamicKeysSendWhatFollowsTheFirstDollarAndMoveMatchingAccounts) {
   AddAccount("s", "a", "old", "on", "$k$2");
   AddAccount("s", "b", "old", "on", "x$k$2");
@@ -172,14 +145,6 @@ TEST_F(Requests, AFailedDynamicLookUpCountsAsAFailedAccount) {
   EXPECT_NE(Cp932ToUtf8(out.status).find("取得できなかったアカウント : 1 件"), std::string::npos);
 }
 
-TEST_F(Requests, NothingEnabledMeansNoRequestAndTheNothingNewText) {
-  AddAccount("s", "a", "h", " ");
-  const auto out = FetchNewMessages(*st, -1);
-  EXPECT_TRUE(http->sent.empty());
-  EXPECT_FALSE(out.any_new);
-  EXPECT_EQ(Cp932ToUtf8(out.status), "新着メッセージ無し");
-}
-
 TEST_F(Requests, AFailingAccountDoesNotStopTheOthersAndShowsInTheSummary) {
   AddAccount("s", "a", "down", "on");
   AddAccount("s", "b", "up", "on");
@@ -195,26 +160,6 @@ TEST_F(Requests, AFailingAccountDoesNotStopTheOthersAndShowsInTheSummary) {
   Remake();
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(st->store.CtMaster(), 1);
-}
-
-TEST_F(Requests, AFailedHostWithADynamicKeyIsLookedUpAndAskedAgain) {
-  AddAccount("s", "a", "gone", "on", "$key");
-  http->Fail();
-  http->Answer("x\tOK(PGM)\r\nmoved:1");
-  http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/04/01 00:00:00", "z", "t"));
-  const auto out = FetchNewMessages(*st, -1);
-  ASSERT_EQ(http->sent.size(), 3u);
-  EXPECT_EQ(http->sent[2].url, "http://moved:1/bn/WbMessage.exe?");
-  EXPECT_TRUE(out.any_new);
-  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "moved:1");
-}
-
-TEST_F(Requests, ASecondFetchWhileOneWaitsIsRefused) {
-  SiteGuard running(st->site);
-  AddAccount("s", "a", "h", "on");
-  const auto out = FetchNewMessages(*st, -1);
-  EXPECT_TRUE(out.refused);
-  EXPECT_TRUE(http->sent.empty());
 }
 
 }  // namespace

@@ -20,12 +20,6 @@ TEST(SiteWire, UrlEncodedBodiesByteForByte) {
   EXPECT_EQ(UrlEncodedBody({"HONBUN=x=y"}), "HONBUN=x%3Dy");  // cut at the first "="
 }
 
-TEST(SiteWire, UrlsNameTheServerProgramByKind) {
-  EXPECT_EQ(SiteUrl(SiteRequest::kGetDyn, "dir.example:8080"),
-            "http://dir.example:8080/bn/WbUpdate.exe?");
-  EXPECT_EQ(SiteUrl(SiteRequest::kCheck, "h"), "http://h/bn/WbMessage.exe?");
-}
-
 TEST(SiteWire, MultipartBodyCarriesRawValuesFullWidthPercentAndNumberedFiles) {
   const std::string title = Utf8ToCp932("50%オフ");
   const std::string body =
@@ -73,14 +67,13 @@ TEST_F(SendHttpTest, EmptyHostSendsNothing) {
   EXPECT_TRUE(http->sent.empty());
 }
 
-TEST_F(SendHttpTest, HeadersBodyFormAndConnectionErrors) {
+TEST_F(SendHttpTest, UrlFormHeadersAndConnectionErrors) {
   http->Answer("x\tOK(PGM)fine\r\nv");
   ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kCheck, "h:81", {"COMMAND=CHECK", "FROMNAME=a b"},
                        value, msg));
   ASSERT_EQ(http->sent.size(), 1u);
   EXPECT_EQ(http->sent[0].url, "http://h:81/bn/WbMessage.exe?");
   EXPECT_EQ(http->sent[0].content_type, "application/x-www-form-urlencoded");
-  EXPECT_EQ(http->sent[0].body, "COMMAND=CHECK&FROMNAME=a+b&");
 
   http->Fail();
   EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kGet, "h", {"COMMAND=GET"}, value, msg));
@@ -117,16 +110,6 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"}, value, msg));
   EXPECT_EQ(value, "kept");
   EXPECT_EQ(msg, "kept");
-}
-
-TEST_F(SendHttpTest, OnlyOneSiteRequestAtATime) {
-  SiteGuard first(st->site);
-  ASSERT_TRUE(first.acquired());
-  {
-    SiteGuard second(st->site);
-    EXPECT_FALSE(second.acquired());
-  }
-  EXPECT_TRUE(st->site.busy);  // the refused second guard leaves the first one's mark
 }
 
 }  // namespace

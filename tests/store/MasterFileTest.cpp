@@ -27,8 +27,9 @@ std::string Line(const std::string& number, std::vector<std::pair<int, std::stri
   return line + "\r\n";
 }
 
-TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
-  Add("a", "first", "受信箱");
+TEST_F(MasterFile, SavesDeletedRowsAsGapsEscapesTabsAndLineBreaksAndRenumbersOnRead) {
+  const int32_t first = Add("a", "fi\trst", "受信箱", "x\r\ny");
+  st->store.Set(first, MastCol::kReplyTo, "last\tcolumn");
   Add("b", "second", "削除済み");
   Add("c", "third", "既読");
   ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
@@ -36,7 +37,13 @@ TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
   const std::string inbox = Utf8ToCp932("受信箱");
   const std::string read = Utf8ToCp932("既読");
   EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")),
-            Line("0001", {{2, "a"}, {3, "first"}, {13, inbox}}) +
+            Line("0001", {{2, "a"},
+                          {3, "fi\x0C\x08rst"},
+                          {4, "x\x0C\x0By"},
+                          {13, inbox},
+                          {23,
+                           "last\x0C\x08"
+                           "column"}}) +
                 Line("0003", {{2, "c"}, {3, "third"}, {13, read}}));
 
   Remake();
@@ -44,26 +51,12 @@ TEST_F(MasterFile, SavesDeletedRowsAsGapsAndRenumbersOnRead) {
   EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :2 件");
   ASSERT_EQ(st->store.CtMaster(), 2);
   EXPECT_EQ(st->store.Get(0, MastCol::kNumber), "0000");
+  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "fi\trst");
+  EXPECT_EQ(st->store.Get(0, MastCol::kBody), "x\r\ny");
+  EXPECT_EQ(st->store.Get(0, MastCol::kReplyTo), "last\tcolumn");
+  EXPECT_EQ(st->store.Get(0, MastCol::kFolder), inbox);
   EXPECT_EQ(st->store.Get(1, MastCol::kNumber), "0001");
   EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "third");
-}
-
-TEST_F(MasterFile, EscapesTabsAndLineBreaksAndReadsThemBackUnchanged) {
-  const int32_t row = Add("to", "ti\ttle", "受信箱", "a\r\nb");
-  st->store.Set(row, MastCol::kReplyTo, "last\tcolumn");
-  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
-  const std::string file = ReadFileBytes(DataFile("Master.dat"));
-  EXPECT_NE(file.find("ti\x0C\x08tle\ta\x0C\x0B"
-                      "b\t"),
-            std::string::npos);
-  EXPECT_EQ(std::count(file.begin(), file.end(), '\t'), 22);  // always 22 TABs a line
-
-  Remake();
-  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
-  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "ti\ttle");
-  EXPECT_EQ(st->store.Get(0, MastCol::kBody), "a\r\nb");
-  EXPECT_EQ(st->store.Get(0, MastCol::kReplyTo), "last\tcolumn");
-  EXPECT_EQ(st->store.Get(0, MastCol::kFolder), Utf8ToCp932("受信箱"));
 }
 
 TEST_F(MasterFile, EveryByteOfAValueRoundTripsAndOldFilesStillRead) {
@@ -104,7 +97,7 @@ TEST_F(MasterFile, EveryByteOfAValueRoundTripsAndOldFilesStillRead) {
   EXPECT_EQ(st->store.Get(0, MastCol::kBody), "x\r\ny");
 }
 
-TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharacters) {
+TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharactersAndNoDeletedRecords) {
   Add("abc", "", "");
   Add("ab", "", "");
   Add("", "", "");
@@ -112,15 +105,14 @@ TEST_F(MasterFile, WritesOnlyLinesOfAtLeastEightCharacters) {
   ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "保存完了 :1 件");
   EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), Line("0001", {{2, "abc"}}));
-}
 
-TEST_F(MasterFile, AllDeletedSavesAnEmptyFileThatReadsAsNoRecords) {
+  // All deleted: an empty file that reads as no records.
+  st->store.Clear();
   Add("a", "x", "削除済み");
   ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
   EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), "");
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(st->store.CtMaster(), 0);
-  EXPECT_EQ(Cp932ToUtf8(msg), "読込完了 :0 件");
 }
 
 TEST_F(MasterFile, ReadsShortLongAndOddLinesAsFarAsTheyGo) {
@@ -144,28 +136,20 @@ TEST_F(MasterFile, ReadsShortLongAndOddLinesAsFarAsTheyGo) {
   EXPECT_EQ(st->store.Get(4, MastCol::kTo), "\x0C");
 }
 
-TEST_F(MasterFile, ReadingTwoThousandLinesGrowsTheTableOnceAndKeepsEveryRecord) {
+TEST_F(MasterFile, ReadingTwoThousandLinesKeepsEveryRecord) {
   std::string file;
   for (int i = 1; i <= 2000; ++i) file += Line(Format4d(i), {{2, "to" + std::to_string(i)}});
   WriteFileBytes(DataFile("Master.dat"), file);
-  EXPECT_EQ(st->store.RowCount(), 2001u);
   ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(st->store.CtMaster(), 2000);
-  EXPECT_EQ(st->store.MastCapacity(), 2100);
-  EXPECT_EQ(st->store.RowCount(), 2101u);
   EXPECT_EQ(st->store.Get(1999, MastCol::kTo), "to2000");
   EXPECT_EQ(st->store.Get(1999, MastCol::kNumber), "1999");
 }
 
-TEST_F(MasterFile, MissingFileLeavesTheStoreAndReportsNotFound) {
+TEST_F(MasterFile, MissingUnreadableAndUnwritableFilesReportWithoutTouchingTheStore) {
   Add("kept", "x", "受信箱");
   EXPECT_FALSE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(msg, "Not Found : " + DataFile("Master.dat").string());
-  EXPECT_EQ(st->store.CtMaster(), 1);
-}
-
-TEST_F(MasterFile, UnreadableAndUnwritableFilesReportWithoutTouchingTheStore) {
-  Add("kept", "x", "受信箱");
   std::filesystem::create_directories(DataFile("Master.dat"));  // exists, cannot be read
   EXPECT_FALSE(ReadMaster(st->master, st->store, msg));
   EXPECT_EQ(msg, "Cannot Read : " + DataFile("Master.dat").string());
@@ -299,20 +283,6 @@ TEST_F(Encrypted, AFailingEncryptionReportsAndWritesNoPlainFile) {
   EXPECT_GT(crypto->calls, 0);
   EXPECT_FALSE(Has("Master.dat"));
   EXPECT_FALSE(Has("Master.enc"));
-}
-
-TEST_F(MasterFile, MakeMasterLineAndTheDebugDump) {
-  Add("to", "title", "受信箱");
-  EXPECT_EQ(MakeMasterLine(st->store, 0) + "\r\n",
-            Line("0001", {{2, "to"}, {3, "title"}, {13, Utf8ToCp932("受信箱")}}));
-  st->log.Clear();
-  MastDisp(st->store, st->log);
-  const auto& lines = st->log.lines();
-  ASSERT_EQ(lines.size(), 1u + 1u + 24u);
-  EXPECT_EQ(lines[0].substr(15), "CtMaster:1");
-  EXPECT_EQ(lines[1].size(), 15u);  // the empty line before each row, with its time prefix
-  EXPECT_EQ(lines[2 + 1].substr(15), "ArMast[00,01]:0000");
-  EXPECT_EQ(lines[2 + 3].substr(15), "ArMast[00,03]:title");
 }
 
 TEST_F(MasterFile, ExistsMasterMatchesDateAndSenderTogether) {

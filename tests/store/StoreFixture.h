@@ -40,18 +40,10 @@ struct StoreParts {
   FolderCountArray folder_counts{};
 };
 
-class StoreTest : public ::testing::Test {
+// A run's parts (`Parts`: the store's or the whole application's) on a scratch directory.
+template <class Parts>
+class PartsTest : public ::testing::Test {
  protected:
-  StoreTest() { Remake(); }
-
-  // A new run on the same directories (as after a restart).
-  void Remake(std::unique_ptr<FileCrypto> crypto = nullptr) {
-    if (!crypto) crypto = MakeSodiumFileCrypto(dir / "cfg" / "master.key");
-    st = std::make_unique<StoreParts>(dir / "app" / "Data", std::move(crypto));
-    st->log.Attach();
-    st->master.encrypt = false;
-  }
-
   std::filesystem::path DataFile(const char* name) { return dir / "app" / "Data" / name; }
   bool Has(const char* name) { return std::filesystem::exists(DataFile(name)); }
 
@@ -71,8 +63,21 @@ class StoreTest : public ::testing::Test {
   }
 
   ScratchDir dir;
-  std::unique_ptr<StoreParts> st;
+  std::unique_ptr<Parts> st;
   std::string msg;
+};
+
+class StoreTest : public PartsTest<StoreParts> {
+ protected:
+  StoreTest() { Remake(); }
+
+  // A new run on the same directories (as after a restart).
+  void Remake(std::unique_ptr<FileCrypto> crypto = nullptr) {
+    if (!crypto) crypto = MakeSodiumFileCrypto(dir / "cfg" / "master.key");
+    st = std::make_unique<StoreParts>(dir / "app" / "Data", std::move(crypto));
+    st->log.Attach();
+    st->master.encrypt = false;
+  }
 };
 
 }  // namespace sorami::test

@@ -10,14 +10,6 @@ namespace {
 class Ops : public test::StoreTest {
  protected:
   std::string Folder(int32_t row) { return Cp932ToUtf8(st->store.Get(row, MastCol::kFolder)); }
-  std::vector<std::string> NodeTexts() {
-    std::vector<std::string> n;
-    for (const char* t :
-         {"メッセージ", "受信箱(未読)", "既読", "送信箱", "草稿", "重要", "削除済み"}) {
-      n.push_back(Utf8ToCp932(t));
-    }
-    return n;
-  }
 };
 
 TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
@@ -43,18 +35,6 @@ TEST_F(Ops, DeleteMovesToTheWastebasketThenErases) {
   EXPECT_FALSE(SakujoMessage(st->store, st->log, {}, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "削除失敗");
   EXPECT_FALSE(SakujoMessage(st->store, st->log, {99}, msg));  // not a record: logged and skipped
-}
-
-TEST_F(Ops, MovingToTheInboxMakesUnreadAndMovingInPlaceDoesNothing) {
-  const int32_t r = Add("", "t", "既読");
-  st->store.Set(r, MastCol::kReadDate, "2026/01/01 00:00:00");
-  EXPECT_FALSE(ChangeFolder(st->store, st->log, r, Utf8ToCp932("既読")));
-  EXPECT_EQ(st->store.Get(r, MastCol::kReadDate), "2026/01/01 00:00:00");
-  EXPECT_TRUE(ChangeFolder(st->store, st->log, r, Utf8ToCp932("重要")));
-  EXPECT_EQ(st->store.Get(r, MastCol::kReadDate), "2026/01/01 00:00:00");
-  EXPECT_TRUE(ChangeFolder(st->store, st->log, r, FolderName(Folder::kInbox)));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, MastCol::kReadDate)), "(未読)");
-  EXPECT_FALSE(ChangeFolder(st->store, st->log, 5, FolderName(Folder::kInbox)));
 }
 
 TEST_F(Ops, MarkingReadOnceSendsAReceiptForSiteMessagesOnly) {

@@ -60,21 +60,14 @@ class ScriptedLineSocket : public LineSocket {
   void SetTimeouts(LineSocketTimeouts timeouts) override { timeouts_ = timeouts; }
   bool Connect(const std::string& host, int port, SocketSecurity security,
                std::string& error) override {
-    host_ = host;
-    port_ = port;
-    security_ = security;
-    if (!connect_error_.empty()) {
-      error = connect_error_;
-      return false;
-    }
-    open_ = true;
-    return true;
+    host_ = host, port_ = port, security_ = security;
+    if (!connect_error_.empty()) error = connect_error_;
+    return open_ = connect_error_.empty();
   }
   bool StartTls(std::string& error) override {
     if (!Expect(Step::kTls, "starts TLS", error)) return false;
-    tls_ = true;
     ++pos_;
-    return true;
+    return tls_ = true;
   }
   bool ReadLine(std::string& line, std::string& error) override {
     line.clear();
@@ -151,15 +144,11 @@ class ScriptedLineSocket : public LineSocket {
   std::vector<Entry> steps_;
   size_t pos_ = 0;
   std::string pending_;  // client bytes after the last CR LF
-  std::string sent_;
-  std::string connect_error_;
-  std::string host_;
+  std::string sent_, connect_error_, host_;
   int port_ = 0;
   SocketSecurity security_ = SocketSecurity::kPlain;
   LineSocketTimeouts timeouts_;
-  bool open_ = false;
-  bool tls_ = false;
-  bool broken_ = false;
+  bool open_ = false, tls_ = false, broken_ = false;
 };
 
 }  // namespace sorami::test
