@@ -1,10 +1,12 @@
-// The test side of the site wire (Wire.cpp, independent of the server and of the client), a
-// served site database, and the requests the client sends (same fields, same order).
+// The test side of the site wire (independent of the server and of the client), a served site
+// database, and the requests the client sends (same fields, same order).
 #pragma once
 
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <iconv.h>
 
-#include <cstdio>
+#include <cctype>
 #include <memory>
 #include <regex>
 #include <string>
@@ -18,55 +20,122 @@
 namespace sorami::sitetest {
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
+using Line = std::vector<std::string>;
 
-// UTF-8 -> code page 932 and back (iconv, test-side).
-std::string Sj(std::string_view utf8);
-std::string Utf(std::string_view cp932);
+inline std::string Iconv(const char* to, const char* from, std::string_view in) {
+  iconv_t cd = iconv_open(to, from);
+  std::string out(in.size() * 4 + 16, '\0');
+  char* src = const_cast<char*>(in.data());
+  char* dst = out.data();
+  std::size_t left = in.size(), room = out.size();
+  const bool failed = iconv(cd, &src, &left, &dst, &room) == static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  if (failed) throw std::runtime_error("iconv failed");
+  out.resize(out.size() - room);
+  return out;
+}
+inline std::string Sj(std::string_view utf8) { return Iconv("CP932", "UTF-8", utf8); }
+inline std::string Utf(std::string_view cp932) { return Iconv("UTF-8", "CP932", cp932); }
+
+inline Line Split(const std::string& s, const std::string& sep = "\t") {
+  Line out;
+  std::size_t start = 0;
+  for (std::size_t at; (at = s.find(sep, start)) != std::string::npos; start = at + sep.size()) {
+    out.push_back(s.substr(start, at - start));
+  }
+  out.push_back(s.substr(start));
+  return out;
+}
+
+inline bool IsDateTime(const std::string& s) {
+  return std::regex_match(s, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)"));
+}
 
 // NAME=value, every value byte other than A-Z a-z 0-9 as %XX and a blank as "+", joined by
 // "&" with a trailing "&" when there are two or more fields.
-std::string UrlEncoded(const Fields& fields);
+inline std::string UrlEncoded(const Fields& fields) {
+  std::string body;
+  for (const auto& [name, value] : fields) {
+    body += name + "=";
+    for (unsigned char c : value) {
+      const char* hex = "0123456789ABCDEF";
+      body += c == ' '                      ? std::string("+")
+              : c < 0x80 && std::isalnum(c) ? std::string(1, c)
+                                            : std::string{'%', hex[c >> 4], hex[c & 15]};
+    }
+    if (fields.size() > 1) body += "&";
+  }
+  return body;
+}
 
 struct FilePart {
   std::string filename, data;  // the name as the client sends it: the full local path
 };
 // A multipart/form-data body with FILE0, FILE1, ... parts; "%" in values becomes "％".
-std::string Multipart(const Fields& fields, const std::vector<FilePart>& files,
-                      const std::string& boundary);
+inline const std::string kMultipart = "multipart/form-data; boundary=B0UND";
+inline std::string Multipart(const Fields& fields, const std::vector<FilePart>& files) {
+  const std::string boundary = "B0UND";
+  std::string body;
+  auto part = [&](const std::string& head, const std::string& data) {
+    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + head + "\r\n\r\n" +
+            data + "\r\n";
+  };
+  for (const auto& [name, value] : fields) {
+    part(name + "\"", std::regex_replace(value, std::regex("%"), Sj("％")));
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    part("FILE" + std::to_string(i) + "\"; filename=\"" + files[i].filename +
+             "\"\r\nContent-Type: application/octet-stream",
+         files[i].data);
+  }
+  return body + "--" + boundary + "--\r\n";
+}
 
 struct Reply {
-  int httpStatus = 0;  // 0: no HTTP answer at all
-  std::string body;
-  std::string status;              // the status text (after the first TAB of the first line)
-  bool ok = false;                 // the status text holds "OK(PGM)"
-  std::string message;             // the text after "OK(PGM)"
-  std::vector<std::string> lines;  // the value lines
+  int httpStatus = 0;        // 0: no HTTP answer at all
+  std::string body, status;  // status: the text after the first TAB of the first line
+  bool ok = false;           // the status holds "OK(PGM)"
+  std::string message;       // the text after "OK(PGM)"
+  Line lines;                // the value lines
 };
-Reply ReadReply(int httpStatus, std::string body);
+inline Reply ReadReply(int httpStatus, std::string body) {
+  Reply r{httpStatus, std::move(body), "", false, "", {}};
+  Line lines = Split(r.body, "\r\n");
+  const std::size_t tab = lines[0].find('\t');
+  r.status = tab == std::string::npos ? "" : lines[0].substr(tab + 1);
+  const std::size_t ok = r.status.find("OK(PGM)");
+  r.ok = ok != std::string::npos;
+  r.message = r.ok ? r.status.substr(ok + 7) : r.status;
+  r.lines.assign(lines.begin() + 1, lines.end());
+  return r;
+}
 
-// POSTs to http://ADDRESS/bn/PROGRAM? and reads the answer.
-Reply Post(const std::string& address, const std::string& program, const Fields& fields);
-Reply PostRaw(const std::string& address, const std::string& program, const std::string& body,
-              const std::string& contentType);
-Reply PostMultipart(const std::string& address, const Fields& fields,
-                    const std::vector<FilePart>& files);
-// GET of an attachment: FILE, TOUSER and TONO with only bytes >= 0x80 escaped (lower case).
-Reply GetAttachment(const std::string& address, const std::string& file, const std::string& user,
-                    const std::string& number);
-
-std::vector<std::string> SplitTabs(const std::string& line);
+// POSTs to http://ADDRESS/bn/PROGRAM? (no type: GETs .../PROGRAM?BODY) and reads the answer.
+inline Reply Request(const std::string& address, const std::string& program,
+                     const std::string& body,
+                     const std::string& type = "application/x-www-form-urlencoded") {
+  httplib::Client c("http://" + address);
+  c.set_read_timeout(30, 0);
+  auto r = type.empty() ? c.Get("/bn/" + program + "?" + body)
+                        : c.Post("/bn/" + program + "?", body, type);
+  return r ? ReadReply(r->status, r->body) : Reply{};
+}
 
 // A member; the texts are UTF-8 here and go on the wire as code page 932.
 struct Account {
   std::string site, nick, pass, sysuser;
 };
-
 // 広場 (public) holds はなこ and たろう; 別館 (public, dynamic key "DYN$bekkan") holds じろう;
 // 秘密 (not public) holds ソ表, a nickname whose characters end in the byte 0x5C.
 inline const Account kHanako{"広場", "はなこ", "hana-pw", "hiroba"};
 inline const Account kTaro{"広場", "たろう", "taro pw%&=", "hiroba"};
 inline const Account kJiro{"別館", "じろう", "じろう-pw", "bekkan"};
 inline const Account kSohyo{"秘密", "ソ表", "表示", "himitsu"};
+
+// Site addresses, title and body (which may hold TAB and CR LF) in UTF-8; no date: a fresh one.
+struct Letter {
+  std::string to = "はなこ%広場", cc = {}, bcc = {}, title = "t", body = "b", date = {};
+};
 
 class World {
  public:
@@ -84,7 +153,6 @@ class World {
       Admin({"adduser", a->site, a->nick, a->pass});
     }
   }
-
   const std::string& address() const { return server_->address(); }
   // Runs an administrative command on this database; fails the test when it fails.
   void Admin(std::vector<std::string> args) const {
@@ -92,89 +160,57 @@ class World {
     CommandResult r = RunServerCommand(args, dir_.path());
     EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
   }
-  Reply Message(const Fields& fields) const { return Post(address(), "WbMessage.exe", fields); }
+  Reply Message(const Fields& f) const {
+    return Request(address(), "WbMessage.exe", UrlEncoded(f));
+  }
+  Reply Send(const Account& from, const Letter& l = {}) const {
+    return Message(SendFields(from, l));
+  }
+  Reply Upload(const Fields& f, const std::vector<FilePart>& files) const {
+    return Request(address(), "WbMessage.exe", Multipart(f, files), kMultipart);
+  }
+
+  // The requests the client sends, from this host.
+  // clang-format off
+  Fields SendFields(const Account& from, const Letter& l) const {
+    static int n = 0;  // a fresh date for every letter without one
+    const std::string date = l.date.empty() ? std::to_string(2030 + ++n) + "/01/01 00:00:00" : l.date;
+    return {{"FROMHOST", address()}, {"FROMUSER", from.sysuser}, {"COMMAND", "SENDWIN"},
+            {"TOLIST", ""}, {"TOHOST", ""}, {"TOUSER", ""}, {"TOSITE", ""}, {"CC", Sj(l.cc)},
+            {"BCC", Sj(l.bcc)}, {"REPLYTO", ""}, {"TONAME", Sj(l.to)}, {"FROMSITE", Sj(from.site)},
+            {"FROMNAME", Sj(from.nick)}, {"FROMDATE", date}, {"TITLE", Sj(l.title)},
+            {"HONBUN", Sj(l.body)}, {"KANKEI", Sj("知人")}, {"SHUBETSU", Sj("一般連絡")},
+            {"USERPASS", Sj(from.pass)}};
+  }
+  Fields FetchFields(const Account& a, const std::string& command) const {
+    return {{"COMMAND", command}, {"TOSITE", Sj(a.site)}, {"TOUSER", a.sysuser},
+            {"TONAME", Sj(a.nick)}, {"USERPASS", Sj(a.pass)}, {"FROMHOST", address()},
+            {"FROMUSER", a.sysuser}};
+  }
+  Fields FeedbackFields(const Account& reader, const Line& line) const {  // a read receipt
+    return {{"COMMAND", "FEEDBACK"}, {"TONAME", Sj(reader.nick)}, {"TOHOST", address()},
+            {"TOUSER", reader.sysuser}, {"FROMNAME", line.at(6)}, {"FROMDATE", line.at(4)},
+            {"FROMUSER", line.at(13)}, {"FROMHOST", line.at(11)}};
+  }
+  Reply GetFeedback(const Account& a) const {
+    return Message({{"COMMAND", "GETFEEDBACK"}, {"FROMNAME", Sj(a.nick)}, {"FROMSITE", Sj(a.site)},
+                    {"USERPASS", Sj(a.pass)}, {"FROMHOST", address()}, {"FROMUSER", a.sysuser}});
+  }
+  // clang-format on
+  // Fetches with GETDEL; returns the message lines (not the notice) split at TAB.
+  std::vector<Line> Drain(const Account& a) const {
+    Reply r = Message(FetchFields(a, "GETDEL"));
+    EXPECT_TRUE(r.ok) << Utf(r.status);
+    std::vector<Line> lines;
+    for (const std::string& line : r.lines)
+      if (!line.starts_with("SYS")) lines.push_back(Split(line));
+    return lines;
+  }
 
  private:
   test::ScratchDir dir_;
   std::string db_ = (dir_ / "site.db").string();
   std::unique_ptr<ServerProcess> server_;
-};
-
-// The world most suites share: a server without SMTP relay, serving the sites at its address.
-inline World& SharedWorld() {
-  static World world({"--public-host", "127.0.0.1:0"});
-  return world;
-}
-
-inline bool IsDateTime(const std::string& s) {
-  return std::regex_match(s, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)"));
-}
-
-// A fresh send date (distinct for every call), "yyyy/mm/dd hh:nn:ss".
-inline std::string NextDate() {
-  static int n = 0;
-  char buf[32];
-  ++n;
-  std::snprintf(buf, sizeof buf, "2030/01/%02d %02d:%02d:%02d", 1 + n / 86400 % 28, n / 3600 % 24,
-                n / 60 % 60, n % 60);
-  return buf;
-}
-
-inline Fields FetchFields(const Account& a, const std::string& command, const std::string& host) {
-  return {{"COMMAND", command},   {"TOSITE", Sj(a.site)},   {"TOUSER", a.sysuser},
-          {"TONAME", Sj(a.nick)}, {"USERPASS", Sj(a.pass)}, {"FROMHOST", host},
-          {"FROMUSER", a.sysuser}};
-}
-
-// Site addresses, title and body (which may hold TAB and CR LF) in UTF-8; no date: NextDate().
-struct Letter {
-  std::string to, cc, bcc, title, body, date;
-};
-inline Fields SendFields(const Account& from, const std::string& host, const Letter& l) {
-  // clang-format off
-  return {{"FROMHOST", host}, {"FROMUSER", from.sysuser}, {"COMMAND", "SENDWIN"}, {"TOLIST", ""},
-          {"TOHOST", ""}, {"TOUSER", ""}, {"TOSITE", ""}, {"CC", Sj(l.cc)}, {"BCC", Sj(l.bcc)},
-          {"REPLYTO", ""}, {"TONAME", Sj(l.to)}, {"FROMSITE", Sj(from.site)},
-          {"FROMNAME", Sj(from.nick)}, {"FROMDATE", l.date.empty() ? NextDate() : l.date},
-          {"TITLE", Sj(l.title)}, {"HONBUN", Sj(l.body)}, {"KANKEI", Sj("知人")},
-          {"SHUBETSU", Sj("一般連絡")}, {"USERPASS", Sj(from.pass)}};
-  // clang-format on
-}
-
-// The receipt a reader's client sends for a fetched message line.
-inline Fields FeedbackFields(const Account& reader, const std::string& readerHost,
-                             const std::vector<std::string>& line) {
-  return {{"COMMAND", "FEEDBACK"},    {"TONAME", Sj(reader.nick)}, {"TOHOST", readerHost},
-          {"TOUSER", reader.sysuser}, {"FROMNAME", line.at(6)},    {"FROMDATE", line.at(4)},
-          {"FROMUSER", line.at(13)},  {"FROMHOST", line.at(11)}};
-}
-
-inline Fields GetFeedbackFields(const Account& a, const std::string& host) {
-  return {{"COMMAND", "GETFEEDBACK"}, {"FROMNAME", Sj(a.nick)}, {"FROMSITE", Sj(a.site)},
-          {"USERPASS", Sj(a.pass)},   {"FROMHOST", host},       {"FROMUSER", a.sysuser}};
-}
-
-// Fetches with GETDEL; returns the message lines (not the notice) split at TAB.
-inline std::vector<std::vector<std::string>> Drain(const World& w, const Account& a) {
-  Reply r = w.Message(FetchFields(a, "GETDEL", w.address()));
-  EXPECT_TRUE(r.ok) << Utf(r.status);
-  std::vector<std::vector<std::string>> lines;
-  for (const std::string& line : r.lines) {
-    if (!line.starts_with("SYS")) lines.push_back(SplitTabs(line));
-  }
-  return lines;
-}
-
-// Suites on the shared world: every test starts with empty mailboxes and no receipts waiting.
-class OnSharedWorld : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const Account* a : {&kHanako, &kTaro, &kJiro, &kSohyo}) {
-      Drain(*world, *a);
-      world->Message(GetFeedbackFields(*a, world->address()));
-    }
-  }
-  World* const world = &SharedWorld();
 };
 
 }  // namespace sorami::sitetest
