@@ -9,6 +9,7 @@
 #include "views/FolderCounts.h"
 #include "views/FolderTree.h"
 #include "views/MessageList.h"
+#include "views/Search.h"
 
 namespace sorami::bench {
 namespace {
@@ -57,6 +58,18 @@ BENCHMARK(BM_SortClick)
     ->Arg(ListColIndex(ListCol::kDate))
     ->Arg(ListColIndex(ListCol::kIndex))
     ->Unit(benchmark::kMillisecond);
+
+// A search over every column of 100,000 records: a keyword few records hold (AND: every column
+// of every record is read), and two of which one is in every title (OR).
+void BM_Search(benchmark::State& state) {
+  Fixture& f = Shared();
+  const std::string text = state.range(0) == 0 ? "99999" : "お知らせ 99999"_cp932;
+  const SearchMode mode = state.range(0) == 0 ? SearchMode::kAnd : SearchMode::kOr;
+  size_t hits = 0;
+  for (auto _ : state) hits = KensakuJikkou(f.st->store, f.st->log, text, mode).rows.size();
+  state.counters["hits"] = static_cast<double>(hits);
+}
+BENCHMARK(BM_Search)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_Delete10kSelected(benchmark::State& state) {
   Fixture& f = Shared();

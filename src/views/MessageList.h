@@ -45,6 +45,8 @@ class MessageList {
   // Fills the list for tree node `node` showing `folder`: node 0 takes every record not in
   // "削除済み", any other node the records whose folder equals `folder`; store order.
   void Fill(const TArMastd& store, int node, std::string_view folder);
+  // Shows exactly these records, in this order (a search's result).
+  void SetRows(std::vector<int32_t> records) { rows_ = std::move(records); }
 
   size_t size() const { return rows_.size(); }
   // The store row behind list row i; none when i is not a row of the list.

@@ -14,6 +14,8 @@
 #include "shell/ui/TFormVersion.h"
 #include "site/ui/SiteCommands.h"
 #include "site/ui/TFormMessage.h"
+#include "views/Search.h"
+#include "views/ui/MessageBrowser.h"
 #include "views/ui/TFormKensaku.h"
 
 namespace sorami {
@@ -89,6 +91,14 @@ void AppWindows::Wire(AppState& st) {
     site->ShowAccount(Qs(st.cur.site), Qs(st.cur.account));
   };
   s->hooks.debug_armed = [m] { return m->DebugArmed(); };
+
+  // "検索": the search window runs the search; the main window's list shows the result.
+  kensaku->hooks.run_search = [&st, m](const QString& text, int condition) {
+    const SearchResult r = KensakuJikkou(st.store, st.log, Sj(text),
+                                         condition == 1 ? SearchMode::kOr : SearchMode::kAnd);
+    if (r.searched) m->browser().ShowSearchResult(r.rows);
+    return Qs(r.msg);
+  };
   s->hooks.check_account = [&st](std::string& msg) {
     const CheckOutcome out = KakuninAccount(st);
     msg = out.msg;

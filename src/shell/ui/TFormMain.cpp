@@ -18,11 +18,13 @@
 #include "base/ui/WindowPlacement.h"
 #include "settings/Settei.h"
 #include "shell/MainSettings.h"
+#include "shell/ui/AppWindows.h"
 #include "shell/ui/QtPollTimer.h"
 #include "site/ui/SiteCommands.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
 #include "views/ui/MessageBrowser.h"
+#include "views/ui/TFormKensaku.h"
 
 namespace sorami {
 
@@ -76,6 +78,8 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   connect(sp_interval_, &QSpinBox::valueChanged, this,
           [this](int minutes) { polling_->SpIntervalChange(minutes); });
   connect(bt_get_, &QPushButton::clicked, this, [this] { polling_->RunFetch(); });
+  connect(bt_kensaku_, &QPushButton::clicked, this,
+          [this] { ShowPeer(peers_ ? peers_->kensaku.get() : nullptr); });
   site_->site_name_box()->installEventFilter(this);
   WireBrowserAndSite();
 

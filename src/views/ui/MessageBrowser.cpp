@@ -208,6 +208,11 @@ void MessageBrowser::MessageListHyouji(int node, const std::string& folder) {
   store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
+void MessageBrowser::ShowSearchResult(std::vector<int32_t> records) {
+  lview_model_->ShowRows(std::move(records));
+  store_.glix = -1;  // no row of the new list has been clicked yet
+}
+
 void MessageBrowser::LViewDataClick(int clicked) {
   // A click shows the row clicked, also one clicked into (or out of) a multiple selection.
   const int r = clicked >= 0 ? clicked : ClickedListRow();

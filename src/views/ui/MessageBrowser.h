@@ -94,6 +94,8 @@ class MessageBrowser : public QObject {
   void ShowFolder(Folder folder);
   // Fills the message list from the first selected folder node.
   void ShowListMessages();
+  // The message list shows a search's result instead of a folder.
+  void ShowSearchResult(std::vector<int32_t> records);
   // Rebuilds the count list.
   void CountKensuu();
   // Writes the folder summary to the status bar.

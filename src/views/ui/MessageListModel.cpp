@@ -19,6 +19,12 @@ void MessageListModel::Fill(int node, std::string_view folder) {
   endResetModel();
 }
 
+void MessageListModel::ShowRows(std::vector<int32_t> records) {
+  beginResetModel();
+  list_.SetRows(std::move(records));
+  endResetModel();
+}
+
 void MessageListModel::ColumnClick(int column) {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const QModelIndexList before = persistentIndexList();

@@ -28,6 +28,8 @@ class MessageListModel : public QAbstractTableModel {
 
   // Shows the records of tree node `node` standing for `folder`, in store order.
   void Fill(int node, std::string_view folder);
+  // The list shows these records (a search's result).
+  void ShowRows(std::vector<int32_t> records);
   // A click on a column header: sorts by the list's rules. Selection and current row
   // follow their records.
   void ColumnClick(int column);
