@@ -10,6 +10,7 @@
 #include "base/DiagLog.h"
 #include "platform/Codepage.h"
 #include "platform/IniStore.h"
+#include "store/UserFolders.h"
 
 namespace sorami {
 
@@ -60,6 +61,7 @@ struct Settei {
   int clicked_row = -1;          // the row last clicked; -1: none
   std::string shown_last_check;  // last check time of the shown row
   CurrentAccount cur;
+  std::vector<UserFolder> user_folders;  // "フォルダ設定", in list order
 };
 
 // Where the settings are kept and who hears of them: the settings store, the data directory

@@ -54,6 +54,7 @@ class BrowseFixture : public GuiFixture {
     int i = 0;
     for (QTreeWidgetItemIterator it(Tree()); *it; ++it, ++i) {
       if (i != index) continue;
+      Tree()->scrollToItem(*it);  // a node below the panel's height is scrolled to first
       QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {},
                         Tree()->visualItemRect(*it).center());
       return;

@@ -13,6 +13,7 @@
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
 #include "settings/Settei.h"
+#include "settings/ui/UserFolderPage.h"
 
 namespace sorami {
 
@@ -40,7 +41,9 @@ TFormSettei::TFormSettei(Settei& settei, SetteiStore where, QWidget* parent)
   page_http_ = BuildHttpPage();
   pages_->addTab(page_http_, QStringLiteral("HTTP"));
   pages_->addTab(BuildLogPage(), QStringLiteral("送受信ログ"));
-  pages_->addTab(empty_page("TabFolder"), QStringLiteral("フォルダ設定"));
+  folder_page_ = new UserFolderPage(s_.user_folders, where_.data_dir, where_.log);
+  folder_page_->hooks.status = [this](const QString& text) { SetStatus(text); };
+  pages_->addTab(folder_page_, QStringLiteral("フォルダ設定"));
 
   auto* ok = new QPushButton(QStringLiteral("ＯＫ"), central);
   ok->setObjectName(QStringLiteral("Button1"));

@@ -18,6 +18,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+
+namespace sorami {
+class UserFolderPage;
+}
 class QTreeWidget;
 
 namespace sorami {
@@ -46,6 +50,8 @@ class TFormSettei : public PersistedWindow {
   ~TFormSettei() override;
 
   Hooks hooks;
+  // "フォルダ設定": its "反映する" is wired to the folder tree by the owner.
+  UserFolderPage& folder_page() { return *folder_page_; }
 
   // Shows the values again after a routine outside the window changed them (a connection
   // check, a moved dynamic host).
@@ -88,6 +94,7 @@ class TFormSettei : public PersistedWindow {
   Settei& s_;
   SetteiStore where_;
   QTabWidget* pages_ = nullptr;
+  UserFolderPage* folder_page_ = nullptr;
   QWidget* page_system_ = nullptr;
   QWidget* page_http_ = nullptr;
   QLabel* status_ = nullptr;

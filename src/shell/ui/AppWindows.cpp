@@ -7,6 +7,7 @@
 #include "compose/ui/TFormSendList.h"
 #include "compose/ui/TFormShomei.h"
 #include "settings/ui/TFormSettei.h"
+#include "settings/ui/UserFolderPage.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
 #include "shell/ui/TFormMain.h"
@@ -14,6 +15,7 @@
 #include "shell/ui/TFormVersion.h"
 #include "site/ui/SiteCommands.h"
 #include "site/ui/TFormMessage.h"
+#include "store/UserFolders.h"
 #include "views/Search.h"
 #include "views/ui/MessageBrowser.h"
 #include "views/ui/TFormKensaku.h"
@@ -36,7 +38,7 @@ class ProgressWindow : public SiteProgress {
 
 }  // namespace
 
-AppWindows::AppWindows(AppState& st) : site_(st.site) {
+AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   main = std::make_unique<TFormMain>(st);
   settei = std::make_unique<TFormSettei>(st.settei, st.SetteiPlace());
   new_msg = std::make_unique<TFormNewMsg>(st.registry, st.log);
@@ -92,6 +94,15 @@ void AppWindows::Wire(AppState& st) {
   };
   s->hooks.debug_armed = [m] { return m->DebugArmed(); };
 
+  // User folders: read when the settings window is created and applied to the tree before the
+  // store is read; "反映する" saves and applies again.
+  s->folder_page().hooks.apply = [this] { HanneiUserFolder(); };
+  std::string folders_msg;
+  ReadUserFolder(st.settei.user_folders, st.paths.DataDir(), st.log, folders_msg);
+  st.log.Log(folders_msg);
+  s->folder_page().ShowList();
+  HanneiUserFolder();
+
   // "検索": the search window runs the search; the main window's list shows the result.
   kensaku->hooks.run_search = [&st, m](const QString& text, int condition) {
     const SearchResult r = KensakuJikkou(st.store, st.log, Sj(text),
@@ -104,6 +115,15 @@ void AppWindows::Wire(AppState& st) {
     msg = out.msg;
     return out.ok;
   };
+}
+
+void AppWindows::HanneiUserFolder() {
+  st_.log.Log("HanneiUserFolder");
+  const auto& folders = st_.settei.user_folders;
+  for (size_t k = 0; k < folders.size() && k < kUserFolderSlots; ++k) {
+    main->browser().AddUserFolder(k, folders[k].name);
+  }
+  settei->SetStatus(QStringLiteral("反映完了"));
 }
 
 // The main window goes last: the others may still refer to the state it shows.

@@ -45,7 +45,11 @@ struct AppWindows {
 
  private:
   void Wire(AppState& st);
+  // Applies the user folders (at most nine) to the folder tree and the "フォルダ変更" menu;
+  // nothing is removed until the next start.
+  void HanneiUserFolder();
 
+  AppState& st_;
   SiteSession& site_;
 };
 

@@ -208,6 +208,24 @@ void MessageBrowser::MessageListHyouji(int node, const std::string& folder) {
   store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
+bool MessageBrowser::ExistsMainTree(const std::string& name) const {
+  log_.Log(".ExistsMainTree:" + name);
+  const QString text = Qs(name);
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+    if ((*it)->text(0) == text) return true;
+  }
+  return false;
+}
+
+void MessageBrowser::AddUserFolder(size_t slot, const std::string& name) {
+  if (ExistsMainTree(name) || slot >= user_slots_.size()) return;
+  QTreeWidgetItem* root = tree_->topLevelItem(0);
+  (new QTreeWidgetItem(root, {Qs(name)}))
+      ->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DirIcon));
+  user_slots_[slot]->setText(Qs(name));
+  user_slots_[slot]->setVisible(true);
+}
+
 void MessageBrowser::ShowSearchResult(std::vector<int32_t> records) {
   lview_model_->ShowRows(std::move(records));
   store_.glix = -1;  // no row of the new list has been clicked yet

@@ -94,6 +94,11 @@ class MessageBrowser : public QObject {
   void ShowFolder(Folder folder);
   // Fills the message list from the first selected folder node.
   void ShowListMessages();
+  // Whether a node of the folder tree has exactly this text.
+  bool ExistsMainTree(const std::string& name) const;
+  // A user folder in "フォルダ変更" slot `slot` (0 to 8) and as a node under the root, unless
+  // the tree has a node of that name already (then nothing changes).
+  void AddUserFolder(size_t slot, const std::string& name);
   // The message list shows a search's result instead of a folder.
   void ShowSearchResult(std::vector<int32_t> records);
   // Rebuilds the count list.
@@ -151,6 +156,7 @@ class MessageBrowser : public QObject {
   QTreeView* lview_ = nullptr;
   MessageListModel* lview_model_ = nullptr;
   QMenu* pmenu_folder_ = nullptr;
+  std::vector<QAction*> user_slots_;  // "User1" ... "User9" of "フォルダ変更"
   QWidget* bottom_panel_ = nullptr;
   MessagePane* panel_honbun_ = nullptr;
   QWidget* panel_help_ = nullptr;

@@ -74,8 +74,9 @@ void MessageBrowser::BuildListMenu() {
   move->addSeparator();
   // Tags 6 to 14: the user folders, named and shown when the user defines them.
   for (int k = 1; k <= 9; ++k) {
-    const std::string name = "User" + std::to_string(k);
-    add_folder(name.c_str(), QString::fromStdString(name), 5 + k)->setVisible(false);
+    const std::string name = "User" + std::to_string(k) + "1";  // User11 ... User91
+    user_slots_.push_back(add_folder(name.c_str(), QStringLiteral("User%1").arg(k), 5 + k));
+    user_slots_.back()->setVisible(false);
   }
   pmenu_folder_->addSeparator();
   AddItem(pmenu_folder_, "N9", QStringLiteral("クレーム報告"));
