@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/AppState.h"
+#include "views/MessageList.h"
 
 namespace sorami::cli {
 
@@ -19,6 +20,18 @@ int CliMaster(AppState& st, const std::vector<std::string>& args);
 int CliList(AppState& st, const std::vector<std::string>& args);
 // show N: the message pane's header labels and body of record N, as JSON
 int CliShow(AppState& st, const std::vector<std::string>& args);
+
+// search [--or] KEYWORD...: the rows the message list shows for the search, as JSON lines
+int CliSearch(AppState& st, const std::vector<std::string>& args);
+// folders: the user folder list, as JSON lines
+int CliFolders(AppState& st, const std::vector<std::string>& args);
+// move N FOLDER: moves record N as the "フォルダ変更" menu does, then saves the store
+int CliMove(AppState& st, const std::vector<std::string>& args);
+
+// The message list's rows as JSON lines {"index": record, "cols": [10 texts]}.
+void PrintListRows(const TArMastd& store, const MessageList& list);
+// Reads the store for a command; prints the message when it cannot be read.
+bool ReadStore(AppState& st);
 
 // account add SITE NICK PASS: check the account and record it as enabled
 int CliAccount(AppState& st, const std::vector<std::string>& args);

@@ -63,15 +63,14 @@ bool ResolveColumn(const std::string& arg, int& col) {
   return false;
 }
 
-bool Read(AppState& st) {
+}  // namespace
+
+bool ReadStore(AppState& st) {
   std::string msg;
-  st.master.read_only = true;  // list and show change no file
   if (ReadMaster(st.master, st.store, msg)) return true;
   PrintError(msg);
   return false;
 }
-
-}  // namespace
 
 int CliList(AppState& st, const std::vector<std::string>& args) {
   if (args.empty()) return kExitUsage;
@@ -87,28 +86,34 @@ int CliList(AppState& st, const std::vector<std::string>& args) {
     sorts.push_back(col);
     ++i;
   }
-  if (!Read(st)) return kExitFailed;
+  st.master.read_only = true;  // list and show change no file
+  if (!ReadStore(st)) return kExitFailed;
   MessageList list;
   list.Fill(st.store, node, folder);
   for (int col : sorts) list.ColumnClick(st.store, static_cast<ListCol>(col));
+  PrintListRows(st.store, list);
+  return kExitOk;
+}
+
+void PrintListRows(const TArMastd& store, const MessageList& list) {
   std::string out;
   for (size_t i = 0; i < list.size(); ++i) {
     out =
         "{\"index\": " + std::to_string(*list.RecordOf(static_cast<int64_t>(i))) + ", \"cols\": [";
     for (int c = 0; c < kListColumns; ++c) {
       if (c > 0) out += ", ";
-      out += JsonText(list.Text(st.store, i, static_cast<ListCol>(c)));
+      out += JsonText(list.Text(store, i, static_cast<ListCol>(c)));
     }
     out += "]}\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
   }
-  return kExitOk;
 }
 
 int CliShow(AppState& st, const std::vector<std::string>& args) {
   long row = 0;
   if (args.size() != 1 || !ParseIndex(args[0], row)) return kExitUsage;
-  if (!Read(st)) return kExitFailed;
+  st.master.read_only = true;  // list and show change no file
+  if (!ReadStore(st)) return kExitFailed;
   if (row >= st.store.CtMaster()) {
     PrintError("エラー(HyoujiMessage)"_cp932);
     return kExitFailed;

@@ -30,6 +30,10 @@ constexpr const char* kUsage =
     "                   the rows the message list shows for a tree node (text or index),\n"
     "                   after clicking each column (caption or number) in turn\n"
     "  show N           the message pane's labels and body of record N\n"
+    "  search [--or] KEYWORD...\n"
+    "                   the records holding every keyword (or any), as list rows\n"
+    "  folders          the user folders, one JSON line each\n"
+    "  move N FOLDER    move record N to a folder of the \"フォルダ変更\" menu, then save\n"
     "  account add SITE NICK PASS\n"
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
@@ -48,6 +52,9 @@ constexpr Command kCommands[] = {
     {"master", CliMaster},
     {"list", CliList},
     {"show", CliShow},
+    {"search", CliSearch},
+    {"folders", CliFolders},
+    {"move", CliMove},
     {"account", CliAccount},
     {"check", CliCheck},
     {"fetch", CliFetch},

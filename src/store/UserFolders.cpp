@@ -71,7 +71,8 @@ bool ReadUserFolder(std::vector<UserFolder>& folders, const std::filesystem::pat
 }
 
 bool UserFolderNameAcceptable(std::string_view name, const std::vector<UserFolder>& folders) {
-  if (name.empty()) return false;
+  // A TAB, CR or LF would break the folder file's lines and the store's folder column.
+  if (name.empty() || name.find_first_of("\t\r\n") != std::string_view::npos) return false;
   for (const std::string& s : SystemFolderCaptions()) {
     if (s == name) return false;
   }

@@ -8,6 +8,7 @@
 
 #include "MailTestUtil.h"
 #include "mail/mime/MailDate.h"
+#include "support/Cli.h"
 
 namespace sorami {
 namespace {
@@ -34,23 +35,11 @@ TEST(Regress, EachKeptMessageReadsAsItsReaderSawIt) {
   EXPECT_EQ(files.Text, (std::vector<std::string>{"see attached"}));
 }
 
-// sorami-cli, when the test run names it (CTest does).
+// sorami-cli on a scratch home.
 std::string RunCli(const std::string& args, const std::string& stdin_bytes, int& status,
                    std::string* err = nullptr) {
-  const char* cli = std::getenv("SORAMI_CLI");
-  test::ScratchDir dir;
-  test::WriteFileBytes(dir / "in", stdin_bytes);
-  const std::string home = dir.path().string();
-  const std::string cmd = "SORAMI_HOME='" + home + "' SORAMI_CONFIG_HOME='" + home +
-                          "' TZ=JST-9 '" + cli + "' " + args + " < '" + home + "/in' 2>'" + home +
-                          "/err'";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  status = WEXITSTATUS(pclose(p));
-  if (err) *err = test::ReadFileBytes(dir / "err");
-  return out;
+  test::ScratchDir home;
+  return test::RunCli(args, home.path(), home.path(), status, err, stdin_bytes);
 }
 
 TEST(Cli, MimeParsePrintsJsonAndKanjiFiltersStdinToStdout) {

@@ -41,7 +41,7 @@ TEST_F(UserFoldersTest, TheFileRoundTripsInItsLayout) {
 TEST_F(UserFoldersTest, ANameMustBeNewAndNoSystemFolder) {
   const std::vector<UserFolder> folders = {{"work", true}};
   EXPECT_TRUE(UserFolderNameAcceptable("play", folders));
-  for (const char* bad : {"", "work", "既読", "受信箱(未読)", "削除済み"}) {
+  for (const char* bad : {"", "work", "既読", "受信箱(未読)", "削除済み", "a\tb", "a\nb", "a\r"}) {
     EXPECT_FALSE(UserFolderNameAcceptable(Utf8ToCp932(bad), folders)) << bad;
   }
   EXPECT_TRUE(UserFolderNameAcceptable(Utf8ToCp932("受信箱"), folders));  // shown with "(未読)"

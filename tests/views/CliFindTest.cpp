@@ -1,0 +1,50 @@
+// sorami-cli search / folders / move, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "store/StoreFixture.h"
+#include "store/UserFolders.h"
+#include "support/Cli.h"
+
+namespace sorami {
+namespace {
+
+class CliFindTest : public test::StoreTest {
+ protected:
+  std::string Run(const std::string& args, int& status, std::string* err = nullptr) {
+    return test::RunCli(args, dir / "app", dir / "cfg", status, err);
+  }
+};
+
+TEST_F(CliFindTest, SearchListsFoldersAndMoveFilesAndSaves) {
+  if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI names the command line under test";
+  Add("to", "花見の予定", "受信箱", "公園");
+  Add("to", "会議", "既読");
+  std::filesystem::create_directories(dir / "app" / "Data");
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+  ASSERT_TRUE(SaveUserFolder({{Utf8ToCp932("友達"), true}}, dir / "app" / "Data", st->log, msg));
+
+  int status = 0;
+  std::string err;
+  std::string out = Run("search 花見 公園", status, &err);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out.rfind("{\"index\": 0, \"cols\": [", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
+  EXPECT_NE(err.find("検索完了 :1 件"), std::string::npos);
+  out = Run("search --or 花見 会議", status);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
+  Run("search", status);
+  EXPECT_EQ(status, 2);
+
+  EXPECT_EQ(Run("folders", status), "{\"index\": 0, \"name\": \"友達\", \"enabled\": true}\n");
+  EXPECT_EQ(Run("move 1 友達", status), "{\"moved\": true, \"folder\": \"友達\"}\n");
+  EXPECT_EQ(status, 0);
+  Run("move 1 どこか", status);
+  EXPECT_EQ(status, 1);  // not a folder of the menu
+  Remake();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kFolder)), "友達");
+}
+
+}  // namespace
+}  // namespace sorami
