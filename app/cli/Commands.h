@@ -27,6 +27,8 @@ int CliSearch(AppState& st, const std::vector<std::string>& args);
 int CliFolders(AppState& st, const std::vector<std::string>& args);
 // move N FOLDER: moves record N as the "フォルダ変更" menu does, then saves the store
 int CliMove(AppState& st, const std::vector<std::string>& args);
+// help TOPIC: the file the help pane finds for a topic and its plain text, as JSON
+int CliHelp(AppState& st, const std::vector<std::string>& args);
 
 // The message list's rows as JSON lines {"index": record, "cols": [10 texts]}.
 void PrintListRows(const TArMastd& store, const MessageList& list);

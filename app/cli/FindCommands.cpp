@@ -6,11 +6,15 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
+#include "platform/IniStore.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
 #include "store/StoreOps.h"
 #include "store/UserFolders.h"
+#include "views/HelpFiles.h"
+#include "views/HelpText.h"
 #include "views/MessageList.h"
 #include "views/Search.h"
 
@@ -104,6 +108,22 @@ int CliMove(AppState& st, const std::vector<std::string>& args) {
   }
   const std::string out = "{\"moved\": " + std::string(moved ? "true" : "false") +
                           ", \"folder\": " + JsonText(folder) + "}\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return kExitOk;
+}
+
+int CliHelp(AppState& st, const std::vector<std::string>& args) {
+  if (args.size() != 1) return kExitUsage;
+  std::string doc_root =
+      st.registry.Open(kCommonKey).ReadString("Setting", "fmKairo.glDocRoot", st.doc_root);
+  const auto file = ResolveHelpFile(doc_root, st.paths.app_dir, Utf8ToCp932(args[0]), st.log);
+  std::string rtf;
+  if (!ReadWholeFile(file, rtf)) {
+    PrintError("Cannot Read:" + PathText(file));
+    return kExitFailed;
+  }
+  const std::string out = "{\"path\": " + JsonText(PathText(file)) +
+                          ", \"text\": " + JsonText(HelpPlainText(ReadHelpRtf(rtf))) + "}\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
   return kExitOk;
 }

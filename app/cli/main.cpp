@@ -34,6 +34,7 @@ constexpr const char* kUsage =
     "                   the records holding every keyword (or any), as list rows\n"
     "  folders          the user folders, one JSON line each\n"
     "  move N FOLDER    move record N to a folder of the \"フォルダ変更\" menu, then save\n"
+    "  help TOPIC       the help file of a topic (as the help pane finds it) and its text\n"
     "  account add SITE NICK PASS\n"
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
@@ -55,6 +56,7 @@ constexpr Command kCommands[] = {
     {"search", CliSearch},
     {"folders", CliFolders},
     {"move", CliMove},
+    {"help", CliHelp},
     {"account", CliAccount},
     {"check", CliCheck},
     {"fetch", CliFetch},

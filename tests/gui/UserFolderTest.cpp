@@ -47,9 +47,17 @@ TEST_F(UserFolderTest, AFolderIsDefinedAppliedAndUsedToFileAMessage) {
   Refresh(7);
   EXPECT_EQ(Titles(), Strings{"to file"});
 
-  // Applying again adds nothing twice; a new start reads the file and shows the node.
+  // Applying again adds nothing twice; a renamed entry adds a second node and takes the slot.
   Button("SpeedButton1")->click();
   EXPECT_EQ(NodeCount(), 7);
+  auto* list = Find<QListWidget>(Page(), "CkUserFolder");
+  list->setCurrentRow(0);
+  emit list->itemClicked(list->item(0));
+  Type(QStringLiteral("親友"));
+  Button("BtHenkou")->click();
+  Button("SpeedButton1")->click();
+  EXPECT_EQ(NodeCount(), 8);
+  EXPECT_EQ(slot->text(), QStringLiteral("親友"));
   EndRun();
   StartAndShow();
   EXPECT_EQ(NodeCount(), 7);

@@ -46,5 +46,20 @@ TEST_F(CliFindTest, SearchListsFoldersAndMoveFilesAndSaves) {
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kFolder)), "友達");
 }
 
+TEST_F(CliFindTest, HelpFindsTheTopicFileAndPrintsItsText) {
+  if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI names the command line under test";
+  int status = 0;
+  // The help directory of the settings is wrong: the application's Help folder is used.
+  const auto help = std::filesystem::path(std::getenv("SORAMI_TEST_DATA")) / ".." / ".." / "help";
+  std::filesystem::create_directories(dir / "app" / "Help");
+  std::filesystem::copy_file(help / "概要.rtf", dir / "app" / "Help" / "概要.rtf");
+  const std::string out = Run("help 概要", status);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(out.find("/app/Help/概要.rtf\""), std::string::npos) << out;
+  EXPECT_NE(out.find("ソラミメッセージ"), std::string::npos);
+  Run("help", status);
+  EXPECT_EQ(status, 2);
+}
+
 }  // namespace
 }  // namespace sorami

@@ -30,6 +30,8 @@ TEST_F(SearchTest, AKeywordMatchesWholeCharactersOnlyAndKeepsLetterCase) {
   // 宇 is 89 46 ("F" as second byte): "F" is not in it, but is found after it.
   EXPECT_FALSE(ContainsChars(Utf8ToCp932("宇宙"), "F"));
   EXPECT_TRUE(ContainsChars(Utf8ToCp932("宇F"), "F"));
+  // The trail byte of 宇 and the lead byte of 宙 together are no character of the text.
+  EXPECT_FALSE(ContainsChars(Utf8ToCp932("宇宙"), Utf8ToCp932("宇宙").substr(1, 2)));
   EXPECT_FALSE(ContainsChars("Hello", "hello"));
   EXPECT_FALSE(ContainsChars("abc", ""));
 }

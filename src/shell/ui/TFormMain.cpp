@@ -23,6 +23,7 @@
 #include "site/ui/SiteCommands.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
+#include "views/HelpFiles.h"
 #include "views/ui/MessageBrowser.h"
 #include "views/ui/TFormKensaku.h"
 
@@ -208,6 +209,8 @@ void TFormMain::ReadMasterAndShow(std::string& msg) {
 }
 
 void TFormMain::WireBrowserAndSite() {
+  browser_->hooks.show_help = [this](const std::string& t) { ShowHelp(true, t); };
+  browser_->hooks.open_help = [this](const std::string& t) { ShowHelp(false, t); };
   browser_->hooks.set_status = [this](const QString& text) { SetStatus(text); };
   browser_->hooks.enable_message_buttons = [this](bool on, bool claimable) {
     bt_all_->setEnabled(on);
@@ -247,6 +250,13 @@ void TFormMain::ShowPeer(QWidget* w) {
   w->show();
   w->raise();
   w->activateWindow();
+}
+
+void TFormMain::ShowHelp(bool direct, const std::string& topic) {
+  const auto file = ResolveHelpFile(st_.doc_root, st_.paths.app_dir, topic, st_.log);
+  browser_->ShowHelp(direct, topic, file);
+  raise();
+  activateWindow();
 }
 
 void TFormMain::SetStatus(const QString& text) { status_->setText(text); }

@@ -58,6 +58,9 @@ class TFormMain : public QMainWindow {
   SiteCommands& site() { return *site_; }
 
   void SetStatus(const QString& text);
+  // Shows a help topic in the help pane, finding its file (and remembering where); a topic
+  // the user chose (not direct) goes into the history.
+  void ShowHelp(bool direct, const std::string& topic);
   QString StatusText() const;
   // The hidden debug switch is armed (the settings window shows its System page then).
   bool DebugArmed() const { return debug_switch_.armed(); }

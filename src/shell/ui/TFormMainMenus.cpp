@@ -67,21 +67,33 @@ void TFormMain::BuildMenus() {
   connect(AddAction(help, "V1", QStringLiteral("バージョン情報(&V)")), &QAction::triggered, this,
           [this] { ShowPeer(peers_ ? peers_->version.get() : nullptr); });
   QMenu* topics = AddMenu(help, "S4", QStringLiteral("操作説明(&S)"));
-  AddAction(topics, "MenuGaiyou", QStringLiteral("概要"));
-  AddAction(topics, "N16", QStringLiteral("メイン画面"));
-  AddAction(topics, "N1", QStringLiteral("用語説明"));
-  AddAction(topics, "N13", QStringLiteral("カイロＩＤの設定"));
-  AddAction(topics, "N12", QStringLiteral("カイロＩＤの入力"));
-  AddAction(topics, "N14", QStringLiteral("メッセージ送信"));
-  AddAction(topics, "N15", QStringLiteral("メッセージ受信"));
-  AddAction(topics, "N19", QStringLiteral("宛先リスト"));
-  AddAction(topics, "N17", QStringLiteral("クレーム報告"));
-  AddAction(topics, "N18", QStringLiteral("サイト一覧"));
+  // An item shows the topic named by its caption up to the first "("; the items of "設定(&S)"
+  // show "設定(...)" topics.
+  auto topic_item = [this](QMenu* menu, const char* name, const QString& caption,
+                           const QString& topic) {
+    connect(AddAction(menu, name, caption), &QAction::triggered, this,
+            [this, topic] { ShowHelp(false, Sj(topic.section(QLatin1Char('('), 0, 0))); });
+  };
+  for (const auto& [name, caption] : {std::pair{"MenuGaiyou", QStringLiteral("概要")},
+                                      {"N16", QStringLiteral("メイン画面")},
+                                      {"N1", QStringLiteral("用語説明")},
+                                      {"N13", QStringLiteral("カイロＩＤの設定")},
+                                      {"N12", QStringLiteral("カイロＩＤの入力")},
+                                      {"N14", QStringLiteral("メッセージ送信")},
+                                      {"N15", QStringLiteral("メッセージ受信")},
+                                      {"N19", QStringLiteral("宛先リスト")},
+                                      {"N17", QStringLiteral("クレーム報告")},
+                                      {"N18", QStringLiteral("サイト一覧")}}) {
+    topic_item(topics, name, caption, caption);
+  }
   QMenu* topic_settings = AddMenu(topics, "S6", QStringLiteral("設定(&S)"));
-  AddAction(topic_settings, "N20", QStringLiteral("アカウント設定"));
-  AddAction(topic_settings, "N21", QStringLiteral("メール"));
-  AddAction(topic_settings, "N22", QStringLiteral("送受信ログ"));
-  AddAction(topic_settings, "N23", QStringLiteral("フォルダ設定"));
+  for (const auto& [name, caption] : {std::pair{"N20", QStringLiteral("アカウント設定")},
+                                      {"N21", QStringLiteral("メール")},
+                                      {"N22", QStringLiteral("送受信ログ")},
+                                      {"N23", QStringLiteral("フォルダ設定")}}) {
+    connect(AddAction(topic_settings, name, caption), &QAction::triggered, this,
+            [this, caption] { ShowHelp(false, Sj(QStringLiteral("設定(%1)").arg(caption))); });
+  }
 
   QMenu* debug = AddMenu(nullptr, "B1", QStringLiteral("デバッグ(&B)"));
   debug_menu_ = debug->menuAction();

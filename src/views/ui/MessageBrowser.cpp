@@ -14,13 +14,37 @@
 
 #include "base/ui/Named.h"
 #include "base/ui/QtText.h"
+#include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "views/FolderTree.h"
+#include "views/HelpFiles.h"
+#include "views/HelpText.h"
 #include "views/ui/FolderCountModel.h"
 #include "views/ui/MessageListModel.h"
 #include "views/ui/MessagePane.h"
 
 namespace sorami {
+
+namespace {
+
+// The paragraphs of a help topic as the rich text of the help box.
+QString HelpHtml(const std::vector<HelpParagraph>& paragraphs) {
+  QString html;
+  for (const HelpParagraph& p : paragraphs) {
+    html += QStringLiteral("<p>");
+    for (const HelpRun& r : p.runs) {
+      QString text = Qs(r.text).toHtmlEscaped();
+      text = QStringLiteral("<span style=\"font-size:%1pt\">%2</span>")
+                 .arg(r.half_points / 2.0)
+                 .arg(text);
+      html += r.bold ? QStringLiteral("<b>") + text + QStringLiteral("</b>") : text;
+    }
+    html += QStringLiteral("</p>");
+  }
+  return html;
+}
+
+}  // namespace
 
 namespace {
 
@@ -119,8 +143,17 @@ void MessageBrowser::BuildBottom() {
   topics->setColumnWidth(0, 110);
   topics->setEditTriggers(QAbstractItemView::NoEditTriggers);
   topics->setMaximumWidth(150);
+  for (const std::string& topic : HelpTopics()) new QTreeWidgetItem(topics, {Qs(topic)});
+  // A click or a key in the list opens the entry's topic, by its full caption.
+  auto open = [this, topics] {
+    if (topics->currentItem() && hooks.open_help)
+      hooks.open_help(Sj(topics->currentItem()->text(0)));
+  };
+  connect(topics, &QTreeWidget::itemClicked, this, open);
+  connect(topics, &QTreeWidget::currentItemChanged, this, open);
   auto* text = Named(new QTextEdit(panel_help_), "RichHelp");
   text->setReadOnly(true);
+  rich_help_ = text;
   auto* row = new QHBoxLayout;
   row->addWidget(topics);
   row->addWidget(text, 1);
@@ -224,6 +257,20 @@ void MessageBrowser::AddUserFolder(size_t slot, const std::string& name) {
       ->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DirIcon));
   user_slots_[slot]->setText(Qs(name));
   user_slots_[slot]->setVisible(true);
+}
+
+bool MessageBrowser::ShowHelp(bool direct, const std::string& topic,
+                              const std::filesystem::path& file) {
+  ShowPanel(true);
+  std::string rtf;
+  if (!ReadWholeFile(file, rtf)) {
+    SetStatus(QStringLiteral("Cannot Read:") + Qs(PathText(file)));
+    return false;
+  }
+  rich_help_->setHtml(HelpHtml(ReadHelpRtf(rtf)));
+  SetStatus(QString());
+  if (!direct) AddHistory(history_, false, topic);
+  return true;
 }
 
 void MessageBrowser::ShowSearchResult(std::vector<int32_t> records) {

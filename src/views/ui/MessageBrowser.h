@@ -14,6 +14,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -26,6 +27,7 @@
 #include "views/History.h"
 #include "views/MessageList.h"
 
+class QTextEdit;
 class QAction;
 class QEvent;
 class QMenu;
@@ -62,6 +64,8 @@ class MessageBrowser : public QObject {
     std::function<void(int32_t row)> show_mail_info;
     // Shows a help topic from the history.
     std::function<void(const std::string& topic)> show_help;
+    // The topic list asks for a topic (its full caption).
+    std::function<void(const std::string& topic)> open_help;
   };
 
   using ColumnWidths = std::array<long, kListColumns>;
@@ -99,6 +103,10 @@ class MessageBrowser : public QObject {
   // A user folder in "フォルダ変更" slot `slot` (0 to 8) and as a node under the root, unless
   // the tree has a node of that name already (then nothing changes).
   void AddUserFolder(size_t slot, const std::string& name);
+  // Shows a help topic's file in the help pane; a topic the user chose (not direct) is added to
+  // the history. False, with "Cannot Read:" and the path in the status bar, when it cannot be
+  // read.
+  bool ShowHelp(bool direct, const std::string& topic, const std::filesystem::path& file);
   // The message list shows a search's result instead of a folder.
   void ShowSearchResult(std::vector<int32_t> records);
   // Rebuilds the count list.
@@ -160,6 +168,7 @@ class MessageBrowser : public QObject {
   QWidget* bottom_panel_ = nullptr;
   MessagePane* panel_honbun_ = nullptr;
   QWidget* panel_help_ = nullptr;
+  QTextEdit* rich_help_ = nullptr;
 
   // The kind of the shown record, "メッセージ" or "メール" (the claim button needs it).
   std::string shown_kind_;
