@@ -47,7 +47,7 @@ AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   memo = std::make_unique<TFormMemo>(st);
   tenpu = std::make_unique<TFormTenpu>(st.registry, st.log);
   claim = std::make_unique<TFormClaim>(st.registry, st.log);
-  shomei = std::make_unique<TFormShomei>(st.registry, st.log);
+  shomei = std::make_unique<TFormShomei>(st.registry, st.log, st.paths.DataDir());
   kensaku = std::make_unique<TFormKensaku>(st.registry, st.log);
   version = std::make_unique<TFormVersion>();
   main->SetPeers(this);

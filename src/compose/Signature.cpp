@@ -1,0 +1,58 @@
+#include "compose/Signature.h"
+
+#include <string_view>
+
+#include "base/MbText.h"
+#include "platform/AtomicFile.h"
+#include "platform/Codepage.h"
+
+namespace sorami {
+
+namespace {
+
+std::filesystem::path FilePath(const std::filesystem::path& data_dir) {
+  return data_dir / "Shomei.dat";
+}
+
+}  // namespace
+
+bool SaveShomei(const std::string& text, const std::filesystem::path& data_dir, std::string& msg) {
+  const auto path = FilePath(data_dir);
+  std::string bytes;
+  std::string_view rest = text;
+  std::string_view line;
+  while (!rest.empty()) {
+    CutBytes("\n", rest, line);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    bytes.append(line);
+    bytes += "\r\n";
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(data_dir, ec);
+  const bool ok = WriteFileAtomic(path, bytes);
+  msg = (ok ? "保存完了 : "_cp932 : "保存失敗 : "_cp932) + PathText(path);
+  return ok;
+}
+
+bool LoadShomei(std::string& text, const std::filesystem::path& data_dir, std::string& msg) {
+  const auto path = FilePath(data_dir);
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) {
+    msg = "読込失敗 : "_cp932 + PathText(path);
+    return false;
+  }
+  std::string lines;
+  std::string_view rest = bytes;
+  std::string_view line;
+  for (bool first = true; !rest.empty(); first = false) {
+    CutBytes("\n", rest, line);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!first) lines += '\n';
+    lines.append(line);
+  }
+  text = std::move(lines);
+  msg = "読込完了 : "_cp932 + PathText(path);
+  return true;
+}
+
+}  // namespace sorami
