@@ -32,10 +32,12 @@ void JoinPiece(std::string& list, std::string_view piece);
 void AtesakiBunri(DiagLog& log, std::string_view text, std::string& site_list,
                   std::vector<std::string>& mails, bool& mail_flag, bool& site_flag);
 
-// One entry of the address list: its address text and the relation name chosen for it.
+// One entry of the address list ("送信先リスト"): its address text (one or more addresses),
+// the relation name chosen for it, and its name.
 struct AddressEntry {
   std::string address;
   std::string relation;
+  std::string name;
 };
 // A piece of an address list entry's address, with the entry's relation name.
 struct KankeiPair {

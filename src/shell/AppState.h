@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/AccountLog.h"
 #include "base/DiagLog.h"
+#include "compose/Addresses.h"
 #include "platform/AppPaths.h"
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
@@ -45,6 +47,7 @@ class AppState {
   CurrentAccount& cur = settei.cur;
   SiteSession site;  // site requests: HTTP client, progress window, one-at-a-time guard
   History history;   // navigation history of shown records and help pages
+  std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
   FolderCountArray folder_counts{};
   std::string doc_root;      // glDocRoot: the help directory
   bool save_on_exit = true;  // SaveOnExit

@@ -49,7 +49,7 @@ TEST_F(AddressesTest, SiteAddressesBecomeCanonicalWithTheRelationFromTheAddressL
   EXPECT_EQ(Auto("x,,y", false), "x%S,y%S");  // an empty piece names nobody
 
   const std::vector<AddressEntry> list = {
-      {"x", J("家族")}, {J("z、w"), J("面識無し")}, {"q", J("上司")}};
+      {"x", J("家族"), "x"}, {J("z、w"), J("面識無し"), "zw"}, {"q", J("上司"), "q"}};
   EXPECT_EQ(Auto("x,y,w,q", true, list), "x%S/1,y%S/9,w%S/5,q%S/-1");
   EXPECT_EQ(Auto("x%T/3", true, list), "x%T/3");  // a piece with "/" keeps its number
 }
@@ -65,7 +65,7 @@ TEST_F(AddressesTest, TablesSearchAndTheMultiRecipientList) {
   SetFukusuuList(log, "z%S", list);
   EXPECT_EQ(list, "x%S,y%S,z%S");
 
-  std::vector<AddressEntry> many(60, {"a,b", J("知人")});
+  std::vector<AddressEntry> many(60, {"a,b", J("知人"), "ab"});
   EXPECT_EQ(SetKankeiList(log, many).size(), kMaxKankeiPairs);
 }
 

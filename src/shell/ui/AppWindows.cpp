@@ -2,6 +2,7 @@
 
 #include "attach/ui/TFormTenpu.h"
 #include "base/ui/QtText.h"
+#include "compose/SendList.h"
 #include "compose/ui/TFormClaim.h"
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
@@ -43,7 +44,7 @@ AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   settei = std::make_unique<TFormSettei>(st.settei, st.SetteiPlace());
   new_msg = std::make_unique<TFormNewMsg>(st.registry, st.log);
   message = std::make_unique<TFormMessage>();
-  send_list = std::make_unique<TFormSendList>(st.registry, st.log);
+  send_list = std::make_unique<TFormSendList>(st.registry, st.log, st.send_list);
   memo = std::make_unique<TFormMemo>(st);
   tenpu = std::make_unique<TFormTenpu>(st.registry, st.log);
   claim = std::make_unique<TFormClaim>(st.registry, st.log);
@@ -102,6 +103,18 @@ void AppWindows::Wire(AppState& st) {
   st.log.Log(folders_msg);
   s->folder_page().ShowList();
   HanneiUserFolder();
+
+  // The address list: read when the main window is first shown, written at its close.
+  m->hooks.read_address_list = [this, &st] {
+    std::string msg;
+    ReadSendList(st.send_list, st.paths.DataDir(), st.log, msg);
+    st.log.Log(msg);
+    send_list->ShowList();
+  };
+  m->hooks.save_address_list = [&st](std::string& msg) {
+    SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg);
+  };
+  send_list->hooks.show_help = [m] { m->ShowHelp(false, "宛先リスト"_cp932); };
 
   // "検索": the search window runs the search; the main window's list shows the result.
   kensaku->hooks.run_search = [&st, m](const QString& text, int condition) {
