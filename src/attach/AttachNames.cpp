@@ -1,0 +1,100 @@
+#include "attach/AttachNames.h"
+
+#include <cstdio>
+
+#include "base/MbText.h"
+#include "platform/Codepage.h"
+
+namespace sorami {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+std::string LocalTime(std::time_t now, const char* format) {
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, format, &tm);
+  return buf;
+}
+
+// 2 for a lead byte followed by a valid second byte, else 1: a lead byte alone never swallows
+// the byte after it.
+size_t CharLen(std::string_view s, size_t i) {
+  return i + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[i])) &&
+                 IsTrailByte(static_cast<unsigned char>(s[i + 1]))
+             ? 2
+             : 1;
+}
+
+}  // namespace
+
+std::string SafeAttachmentName(std::string_view name) {
+  // The last path component, cut at "/" or at a "\" that is a character of its own.
+  size_t start = 0;
+  for (size_t i = 0; i < name.size(); i += CharLen(name, i)) {
+    if (CharLen(name, i) == 1 && (name[i] == '/' || name[i] == '\\')) start = i + 1;
+  }
+  const std::string_view last = name.substr(start);
+  if (last.empty() || last == "." || last == "..") return "attachment";
+  std::string out;
+  bool leading = true;  // every dot before the first other character is replaced
+  for (size_t i = 0; i < last.size();) {
+    const size_t len = CharLen(last, i);
+    const unsigned char c = static_cast<unsigned char>(last[i]);
+    const bool dot = len == 1 && c == '.' && leading;
+    leading = leading && dot;
+    const bool bad = dot || (len == 1 && (c < 0x20 || c == 0x7F || c == ':' || IsLeadByte(c)));
+    if (bad) {
+      out += '_';
+    } else {
+      out.append(last.substr(i, len));
+    }
+    i += len;
+  }
+  return out;
+}
+
+fs::path CheckSameName(DiagLog& log, const fs::path& dir, std::string& name) {
+  log.Log(".CheckSameName :" + name);
+  fs::path path = dir / FsPath(name);
+  if (!Exists(path)) return path;
+  const size_t dot = name.find('.');
+  const std::string stem = name.substr(0, dot);
+  const std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+  for (int n = 1;; ++n) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%2.2d", n);
+    std::string candidate = stem + "_" + number + "." + ext;
+    path = dir / FsPath(candidate);
+    if (!Exists(path)) {
+      name = std::move(candidate);
+      return path;
+    }
+  }
+}
+
+fs::path GetUniqName(const fs::path& dir, std::string_view name, std::time_t now) {
+  const std::string n(name);
+  if (n.find("_" + LocalTime(now, "%Y")) != std::string::npos && !Exists(dir / FsPath(n))) {
+    return dir / FsPath(n);
+  }
+  const std::string base = n.substr(0, n.find('.'));
+  const size_t last = n.rfind('.');
+  const std::string ext = last == std::string::npos ? "" : n.substr(last);
+  fs::path p = dir / FsPath(base + "_" + LocalTime(now, "%Y%m%d%H%M%S") + ext);
+  if (!Exists(p)) return p;
+  for (int k = 1; k <= 1000; ++k) {
+    p = dir / FsPath(base + "_" + std::to_string(k) + ext);
+    if (!Exists(p)) return p;
+  }
+  return {};
+}
+
+}  // namespace sorami
