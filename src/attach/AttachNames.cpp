@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/MbText.h"
+#include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 
 namespace sorami {
@@ -10,19 +11,6 @@ namespace sorami {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool Exists(const fs::path& p) {
-  std::error_code ec;
-  return fs::exists(p, ec);
-}
-
-std::string LocalTime(std::time_t now, const char* format) {
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, format, &tm);
-  return buf;
-}
 
 // 2 for a lead byte followed by a valid second byte, else 1: a lead byte alone never swallows
 // the byte after it.
@@ -64,7 +52,7 @@ std::string SafeAttachmentName(std::string_view name) {
 fs::path CheckSameName(DiagLog& log, const fs::path& dir, std::string& name) {
   log.Log(".CheckSameName :" + name);
   fs::path path = dir / FsPath(name);
-  if (!Exists(path)) return path;
+  if (!PathExists(path)) return path;
   const size_t dot = name.find('.');
   const std::string stem = name.substr(0, dot);
   const std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
@@ -73,7 +61,7 @@ fs::path CheckSameName(DiagLog& log, const fs::path& dir, std::string& name) {
     std::snprintf(number, sizeof number, "%2.2d", n);
     std::string candidate = stem + "_" + number + "." + ext;
     path = dir / FsPath(candidate);
-    if (!Exists(path)) {
+    if (!PathExists(path)) {
       name = std::move(candidate);
       return path;
     }
@@ -82,17 +70,18 @@ fs::path CheckSameName(DiagLog& log, const fs::path& dir, std::string& name) {
 
 fs::path GetUniqName(const fs::path& dir, std::string_view name, std::time_t now) {
   const std::string n(name);
-  if (n.find("_" + LocalTime(now, "%Y")) != std::string::npos && !Exists(dir / FsPath(n))) {
+  if (n.find("_" + FormatLocalTime(now, "%Y")) != std::string::npos &&
+      !PathExists(dir / FsPath(n))) {
     return dir / FsPath(n);
   }
   const std::string base = n.substr(0, n.find('.'));
   const size_t last = n.rfind('.');
   const std::string ext = last == std::string::npos ? "" : n.substr(last);
-  fs::path p = dir / FsPath(base + "_" + LocalTime(now, "%Y%m%d%H%M%S") + ext);
-  if (!Exists(p)) return p;
+  fs::path p = dir / FsPath(base + "_" + FormatLocalTime(now, "%Y%m%d%H%M%S") + ext);
+  if (!PathExists(p)) return p;
   for (int k = 1; k <= 1000; ++k) {
     p = dir / FsPath(base + "_" + std::to_string(k) + ext);
-    if (!Exists(p)) return p;
+    if (!PathExists(p)) return p;
   }
   return {};
 }

@@ -177,6 +177,19 @@ void CutBytes(std::string_view separator, std::string_view& text, std::string_vi
   text.remove_prefix(at + separator.size());
 }
 
+void CutLine(std::string_view& text, std::string_view& line) {
+  CutBytes("\n", text, line);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+}
+
+std::string FormatLocalTime(std::time_t t, const char* format) {
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[64];
+  std::strftime(buf, sizeof buf, format, &tm);
+  return buf;
+}
+
 std::string Format4d(long value) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%4.4ld", value);

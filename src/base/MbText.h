@@ -4,6 +4,7 @@
 // and is not the last byte of the text. Positions and lengths count characters from 1.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,14 @@ std::string_view TrimBytes(std::string_view s);
 // token; the separator is never taken for a character's second byte. For the fixed TAB and
 // CR LF layouts of answers and files.
 void CutBytes(std::string_view separator, std::string_view& text, std::string_view& token);
+
+// Cuts the next line off text: line := the bytes before the first LF (all of text when there
+// is none), without a CR before the LF; text := what follows. For files of CR LF lines that
+// may also hold LF alone.
+void CutLine(std::string_view& text, std::string_view& line);
+
+// The local time t in a strftime format ("%Y/%m/%d %H:%M:%S").
+std::string FormatLocalTime(std::time_t t, const char* format);
 
 // Field escaping of the master file: TAB <-> 0x0C 0x08, CR LF <-> 0x0C 0x0B.
 std::string EscapeField(std::string_view value);

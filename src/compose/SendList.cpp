@@ -27,8 +27,7 @@ bool ReadSendList(std::vector<AddressEntry>& entries, const std::filesystem::pat
   std::string_view rest = bytes;
   std::string_view line, name, address;
   while (!rest.empty()) {
-    CutBytes("\n", rest, line);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    CutLine(rest, line);
     if (line.empty()) continue;
     CutBytes("\t", line, name);
     CutBytes("\t", line, address);

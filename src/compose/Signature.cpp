@@ -22,8 +22,7 @@ bool SaveShomei(const std::string& text, const std::filesystem::path& data_dir, 
   std::string_view rest = text;
   std::string_view line;
   while (!rest.empty()) {
-    CutBytes("\n", rest, line);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    CutLine(rest, line);
     bytes.append(line);
     bytes += "\r\n";
   }
@@ -45,8 +44,7 @@ bool LoadShomei(std::string& text, const std::filesystem::path& data_dir, std::s
   std::string_view rest = bytes;
   std::string_view line;
   for (bool first = true; !rest.empty(); first = false) {
-    CutBytes("\n", rest, line);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    CutLine(rest, line);
     if (!first) lines += '\n';
     lines.append(line);
   }

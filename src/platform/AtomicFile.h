@@ -38,4 +38,10 @@ bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 
+// Whether something exists at the path; an error counts as no.
+inline bool PathExists(const std::filesystem::path& p) {
+  std::error_code ec;
+  return std::filesystem::exists(p, ec);
+}
+
 }  // namespace sorami

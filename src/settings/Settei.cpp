@@ -155,10 +155,7 @@ bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg) {
   std::string_view rest = bytes;
   std::string_view line;
   while (!rest.empty()) {
-    const size_t lf = rest.find('\n');  // CR LF, or LF alone
-    line = rest.substr(0, lf);
-    rest = lf == std::string_view::npos ? std::string_view() : rest.substr(lf + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    CutLine(rest, line);  // CR LF, or LF alone
     if (line.empty()) continue;
     AccountRow row;
     std::string_view field;

@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool Exists(const fs::path& p) {
-  std::error_code ec;
-  return fs::exists(p, ec);
-}
-
 void Remove(const fs::path& p) {
   std::error_code ec;
   fs::remove(p, ec);
@@ -32,14 +27,9 @@ void Remove(const fs::path& p) {
 // Moves a master file out of the way so that no save overwrites it: one that could not be
 // read ("Master.enc" -> "Master.enc.unread-<time>"), or the older of two ("...older-<time>").
 void KeepAside(DiagLog& log, const fs::path& p, std::string_view why) {
-  if (!Exists(p)) return;
-  char stamp[32];
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+  if (!PathExists(p)) return;
   fs::path kept = p;
-  kept += "." + std::string(why) + "-" + stamp;
+  kept += "." + std::string(why) + "-" + FormatLocalTime(std::time(nullptr), "%Y%m%d-%H%M%S");
   std::error_code ec;
   fs::rename(p, kept, ec);
   log.Log((ec ? "Keep failed : " : "Kept : ") + PathText(kept));
@@ -194,8 +184,8 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
   const fs::path enc = EncPath(mf);
   mf.log.Log(PathText(plain));
   mf.unread_file_on_disk = false;
-  const bool has_plain = Exists(plain);
-  const bool has_enc = Exists(enc);
+  const bool has_plain = PathExists(plain);
+  const bool has_enc = PathExists(enc);
   if (!has_plain && !has_enc) {
     msg = "Not Found : " + PathText(plain);
     return false;

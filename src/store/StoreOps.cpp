@@ -1,5 +1,6 @@
 #include "store/StoreOps.h"
 
+#include "base/MbText.h"
 #include "platform/Codepage.h"
 #include "store/Folders.h"
 
@@ -45,13 +46,7 @@ bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view f
   return true;
 }
 
-std::string NowText(std::time_t now) {
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y/%m/%d %H:%M:%S", &tm);
-  return buf;
-}
+std::string NowText(std::time_t now) { return FormatLocalTime(now, "%Y/%m/%d %H:%M:%S"); }
 
 bool SetKakuninbi(TArMastd& store, DiagLog& log, int32_t row, const std::string& now,
                   const FeedbackHook& send_feedback) {

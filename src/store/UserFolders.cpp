@@ -56,8 +56,7 @@ bool ReadUserFolder(std::vector<UserFolder>& folders, const std::filesystem::pat
   std::string_view rest = bytes;
   std::string_view line, field;
   while (!rest.empty()) {
-    CutBytes("\n", rest, line);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    CutLine(rest, line);
     if (line.empty()) continue;
     CutBytes("\t", line, field);  // the position, not needed
     CutBytes("\t", line, field);
