@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "attach/AttachNames.h"
+#include "store/AttachNames.h"
 #include "platform/Codepage.h"
 #include "support/Scratch.h"
 

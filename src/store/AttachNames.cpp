@@ -1,4 +1,4 @@
-#include "attach/AttachNames.h"
+#include "store/AttachNames.h"
 
 #include <cstdio>
 
