@@ -1,0 +1,195 @@
+#include "shell/Soushin.h"
+
+#include "base/MbText.h"
+#include "compose/SendFields.h"
+#include "platform/Codepage.h"
+#include "site/HostLookup.h"
+#include "site/SendHttp.h"
+#include "store/Folders.h"
+#include "views/FolderCounts.h"
+
+namespace sorami {
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& list) {
+  std::string out;
+  for (const std::string& s : list) {
+    if (!out.empty()) out += ',';
+    out += s;
+  }
+  return out;
+}
+
+ComposeSender SenderOf(const AppState& st) {
+  return {st.cur.account, st.cur.site, st.settei.v.mail_name};
+}
+
+std::string& Col(OutRecord& r, MastCol c) { return r[ColIndex(c)]; }
+
+// "SENDSMTP": the mail recipients handed to the site service, which mails them for us.
+bool SendThroughSite(AppState& st, CheckOutcome& check, SendReport& report) {
+  DiagLog& log = st.log;
+  const SetteiValues& v = st.settei.v;
+  log.Log("サーバー送信(SMTP)"_cp932);
+  const std::string to = Joined(check.mail_to);
+  Col(check.record, MastCol::kTo) = to;
+  Col(check.record, MastCol::kCc) = Joined(check.mail_cc);
+  Col(check.record, MastCol::kBcc) = Joined(check.mail_bcc);
+  std::vector<std::string> fields = {"FROMHOST=" + st.cur.host, "FROMUSER=" + st.cur.user};
+  SetStrList(log, check.record, "SENDSMTP", to, st.cur.pass, fields);
+  fields.push_back("SMTPHOST=" + v.smtp_host);
+  fields.push_back("SMTPUSER=" + v.smtp_user);
+  fields.push_back("SMTPFROM=" + v.mail_address);
+  fields.push_back("SMTPNAME=" + v.mail_name);
+  fields.push_back("SMTPID=" + st.cur.account);
+  std::string value;
+  SendHTTP(st.site, SiteRequest::kSendSmtp, st.cur.host, fields, value, report.msg);
+  log.Log("msg:" + report.msg);
+  log.Log("val:" + value);
+  if (report.msg.find("送信完了"_cp932) == std::string::npos) {
+    report.compose_status.push_back("送信失敗"_cp932);
+    return false;
+  }
+  report.compose_status.push_back(report.msg);
+  return true;
+}
+
+// "SENDWIN": the site recipients, with the send attachment list as files; once more through
+// the dynamic host when the account's host cannot be reached.
+bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist,
+                SendReport& report) {
+  DiagLog& log = st.log;
+  std::vector<std::string> fields = {"FROMHOST=" + st.cur.host, "FROMUSER=" + st.cur.user};
+  SetStrList(log, record, "SENDWIN", tolist, st.cur.pass, fields);
+  std::string value, msg;
+  SendHTTP(st.site, SiteRequest::kSendWin, st.cur.host, fields, value, msg);
+  log.Log("msg:" + msg);
+  log.Log("val:" + value);
+  if (msg == "接続エラー"_cp932 && !st.cur.dyn.empty()) {
+    std::string host = st.cur.host, dyn_msg;
+    if (GetDynamicHost(st.site, st.cur.dyn, host, dyn_msg)) {
+      log.Log("host=>" + host);
+      st.cur.host = host;
+      SendHTTP(st.site, SiteRequest::kSendWin, host, fields, value, msg);
+      log.Log("msg:" + msg);
+      log.Log("val:" + value);
+    }
+  }
+  const bool ok = value.find("送信受付完了"_cp932) != std::string::npos;
+  if (ok) {
+    log.Log("sendok :" + msg);
+    if (TrimBytes(msg).empty()) msg = "送信完了"_cp932;
+  }
+  report.msg = msg;
+  return ok;
+}
+
+}  // namespace
+
+bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, CheckOutcome& check,
+                   SendReport& report) {
+  DiagLog& log = st.log;
+  log.Log(".SoushinJikkou");
+  const int row = st.store.CtMaster();
+  if (!CheckSoushin(log, row, FolderName(Folder::kSent), f, SenderOf(st), st.send_list, check)) {
+    report.msg = check.msg;
+    return false;
+  }
+  log.Log("tolist:" + check.tolist);
+  log.Log("curDynamic:" + st.cur.dyn);
+  const std::string site_to = Col(check.record, MastCol::kTo);
+  const std::string site_cc = Col(check.record, MastCol::kCc);
+  const std::string site_bcc = Col(check.record, MastCol::kBcc);
+
+  bool ok = false;
+  std::string mail_msg;
+  if (check.mail_flag) {
+    if (!st.settei.v.send_through_site) {
+      ok = mail.send_mail && mail.send_mail(f, check, report.msg);
+    } else if (SendThroughSite(st, check, report)) {
+      ok = true;
+      if (mail.save_send_log) {
+        mail.save_send_log(Joined(check.mail_to), f.title, st.settei.v.mail_address);
+      }
+      if (!check.site_flag) report.close_window = true;
+    }
+    mail_msg = report.msg;
+  }
+  if (!check.site_flag) return ok;
+
+  Col(check.record, MastCol::kTo) = site_to;
+  Col(check.record, MastCol::kCc) = site_cc;
+  Col(check.record, MastCol::kBcc) = site_bcc;
+  const bool site_ok = SendToSite(st, check.record, check.tolist, report);
+  if (const size_t p = report.msg.find("OK(PGM)"); p != std::string::npos) {
+    report.msg = report.msg.substr(p + 7);
+  }
+  // When one route fails and the other succeeds, the result text tells both outcomes.
+  if (check.mail_flag && ok && !site_ok) {
+    report.msg = mail_msg + " / サイト送信失敗 : "_cp932 + report.msg;
+  } else if (check.mail_flag && !ok && site_ok) {
+    report.msg = "メール送信失敗 : "_cp932 + mail_msg + " / " + report.msg;
+  }
+  ok = ok || site_ok;
+  return ok;
+}
+
+SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
+  SendReport report;
+  SiteGuard guard(st.site);
+  if (!guard.acquired()) {
+    report.refused = true;
+    report.msg = BusyMessage();
+    report.compose_status.push_back(report.msg);
+    return report;
+  }
+  CheckOutcome check;
+  report.ok = SoushinJikkou(st, mail, f, check, report);
+  const std::string category = Col(check.record, MastCol::kCategory);
+  if (!report.ok) {
+    report.compose_status.push_back("送信失敗 : "_cp932 + report.msg);
+    st.aclog.AddLogLine("SEND", "NG", f.to, category, report.msg, "");
+    return report;
+  }
+  std::array<std::string_view, TArMastData::kColumns> cols;
+  for (size_t i = 0; i < cols.size(); ++i) cols[i] = check.record[i];
+  st.store.Append(cols);
+  st.log.Log("msg" + report.msg);
+  report.compose_status.push_back(report.msg);
+  SaveSoushinList(st.log, st.send_list, check.site_flag, f.to, f.kankei);
+  std::string saved;
+  if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
+  st.log.Log("msg:" + report.msg);
+  st.aclog.AddLogLine("SEND", "OK", f.to, category, report.msg, "");
+  std::string summary;
+  SetDisplay(st.store, st.log, st.folder_counts, summary);
+  report.show_sent = true;
+  report.close_window = true;
+  return report;
+}
+
+SendReport DraftButton(AppState& st, ComposeFields& f) {
+  SendReport report;
+  CheckOutcome check;
+  const int row = st.store.CtMaster();
+  report.ok =
+      CheckSoushin(st.log, row, FolderName(Folder::kDraft), f, SenderOf(st), st.send_list, check);
+  report.msg = check.msg;
+  if (report.ok) {
+    std::array<std::string_view, TArMastData::kColumns> cols;
+    for (size_t i = 0; i < cols.size(); ++i) cols[i] = check.record[i];
+    st.store.Append(cols);
+    std::string saved;
+    if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
+    std::string summary;
+    SetDisplay(st.store, st.log, st.folder_counts, summary);
+  }
+  report.compose_status.push_back(report.msg);
+  report.close_window = true;
+  return report;
+}
+
+MailRoute DirectMailRoute(AppState&) { return {}; }
+
+}  // namespace sorami

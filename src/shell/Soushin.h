@@ -1,0 +1,51 @@
+// The compose window's send and draft buttons as one run: the check, the mail route (direct to
+// the SMTP server, or through the site service with "SENDSMTP"), the site route ("SENDWIN",
+// once more through the dynamic host when the host cannot be reached), then the sent copy filed,
+// the address list taught the destination and the account log told.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compose/ComposeCheck.h"
+#include "shell/AppState.h"
+
+namespace sorami {
+
+// The direct mail route: send the checked message to the SMTP server (result text in msg),
+// and note a mail the site service sent for us in the send log.
+struct MailRoute {
+  std::function<bool(const ComposeFields&, const CheckOutcome&, std::string& msg)> send_mail;
+  std::function<void(const std::string& to, const std::string& title, const std::string& from)>
+      save_send_log;
+};
+// The route through the mail settings of st.
+MailRoute DirectMailRoute(AppState& st);
+
+struct SendReport {
+  bool ok = false;
+  std::string msg;  // the result text
+  // Texts for the compose window's status bar, in the order they appear.
+  std::vector<std::string> compose_status;
+  // The main window shows the sent folder and this text; the compose window closes.
+  bool show_sent = false;
+  bool close_window = false;
+  bool refused = false;  // another request was running; nothing was sent
+};
+
+// SoushinJikkou: check, then the mail route and the site route. check receives the check's
+// outcome (and its record, with the columns the routes wrote).
+bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields, CheckOutcome& check,
+                   SendReport& report);
+
+// The send button: SoushinJikkou; on success the sent copy joins the store ("送信箱"), which is
+// saved, the destination joins the address list and the folder counts are rebuilt; an account-
+// log line "SEND" OK or NG either way.
+SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& fields);
+
+// The draft button: the check for "草稿"; on success the draft joins the store, which is saved.
+// The window closes either way.
+SendReport DraftButton(AppState& st, ComposeFields& fields);
+
+}  // namespace sorami

@@ -1,0 +1,168 @@
+// The compose window's send as the service receives it: the "SENDWIN" and "SENDSMTP" fields in
+// order, the retry through the dynamic host, the result texts, and what a send leaves behind
+// (the sent copy, the address list, the account log) or, failing, does not.
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "shell/Soushin.h"
+#include "site/FakeHttp.h"
+#include "site/SiteWire.h"
+#include "store/Folders.h"
+
+namespace sorami {
+namespace {
+
+std::string J(const char* utf8) { return Utf8ToCp932(utf8); }
+
+class Send : public test::FakeSiteTest {
+ protected:
+  Send() {
+    st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
+    st->settei.v.mail_name = J("山田");
+    st->settei.v.mail_address = "taro@example.jp";
+    f.title = "t";
+    f.body = J("本文");
+    f.kankei = J("知人");
+    f.shubetsu = J("一般連絡");
+    mail.send_mail = [this](const ComposeFields&, const CheckOutcome& c, std::string& msg) {
+      mailed = c.mail_to;
+      msg = mail_answer;
+      return mail_ok;
+    };
+    mail.save_send_log = [this](const std::string& to, const std::string&, const std::string&) {
+      logged_to = to;
+    };
+  }
+  SendReport Run() { return SendButton(*st, mail, f); }
+
+  ComposeFields f;
+  MailRoute mail;
+  bool mail_ok = true;
+  std::string mail_answer = J("送信完了 => x ");
+  std::vector<std::string> mailed;
+  std::string logged_to;
+};
+
+TEST_F(Send, ASiteMessageIsOneSendwinAndItsCopyLandsInTheSentFolder) {
+  f.to = J("はなこ、じろう");
+  http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 2 件"));
+  const SendReport r = Run();
+  ASSERT_TRUE(r.ok) << Cp932ToUtf8(r.msg);
+  EXPECT_EQ(Cp932ToUtf8(r.msg), "送信完了");  // a blank message reads as done
+  ASSERT_EQ(http->sent.size(), 1u);
+  EXPECT_EQ(http->sent[0].url, "http://h:1/bn/WbMessage.exe?");
+  const std::string& body = http->sent[0].body;
+  EXPECT_EQ(body.rfind("FROMHOST=h%3A1&FROMUSER=sys&COMMAND=SENDWIN&TOLIST=", 0), 0u) << body;
+  for (const char* part : {"&TOHOST=&TOUSER=&TOSITE=&CC=&BCC=&REPLYTO=&TONAME=", "&USERPASS=pw&"}) {
+    EXPECT_NE(body.find(part), std::string::npos) << part;
+  }
+  EXPECT_LT(body.find("&TITLE=t&"), body.find("&HONBUN="));
+  ASSERT_EQ(st->store.CtMaster(), 1);
+  EXPECT_EQ(st->store.Get(0, MastCol::kFolder), FolderName(Folder::kSent));
+  EXPECT_EQ(st->store.Get(0, MastCol::kToList), J("はなこ%広場,じろう%広場"));
+  ASSERT_EQ(st->send_list.size(), 1u);
+  EXPECT_EQ(st->send_list[0].address, J("はなこ,じろう"));
+  EXPECT_TRUE(r.show_sent && r.close_window);
+  ASSERT_FALSE(st->aclog.lines().empty());
+  EXPECT_NE(st->aclog.lines().back().find("SEND OK"), std::string::npos);
+  EXPECT_TRUE(mailed.empty());  // no mail address, no mail
+
+  f.to = J("はなこ、じろう");  // the same destination again: the list keeps one entry
+  http->Answer("x\tOK(PGM)sent\r\n" + J("送信受付完了 2 件"));
+  EXPECT_EQ(Run().msg, "sent");
+  EXPECT_EQ(st->send_list.size(), 1u);
+  EXPECT_EQ(st->store.CtMaster(), 2);
+}
+
+TEST_F(Send, AnUnreachableHostIsTriedOnceMoreThroughTheDynamicHost) {
+  f.to = "a";
+  st->cur.dyn = "p$k";
+  http->Fail();
+  http->Answer("x\tOK(PGM)\r\n  new:8  \r\n");
+  http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
+  ASSERT_TRUE(Run().ok);
+  ASSERT_EQ(http->sent.size(), 3u);
+  EXPECT_EQ(http->sent[1].url, "http://dir:1/bn/WbUpdate.exe?");
+  EXPECT_EQ(http->sent[2].url, "http://new:8/bn/WbMessage.exe?");
+  EXPECT_EQ(http->sent[2].body, http->sent[0].body);  // the same fields, to the new host
+
+  st->cur.dyn.clear();  // a fixed host: no second try, and nothing filed
+  http->Fail();
+  const SendReport r = Run();
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(http->sent.size(), 4u);
+  EXPECT_EQ(st->store.CtMaster(), 1);
+  EXPECT_EQ(Cp932ToUtf8(r.compose_status.back()), "送信失敗 : 接続エラー");
+  EXPECT_NE(st->aclog.lines().back().find("SEND NG"), std::string::npos);
+  EXPECT_FALSE(r.close_window);
+}
+
+TEST_F(Send, ARefusalIsAFailureWithTheServicesText) {
+  f.to = "a";
+  http->Answer("x\t" + J("パスワードが違います"));
+  const SendReport r = Run();
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(Cp932ToUtf8(r.msg), "パスワードが違います");
+  EXPECT_EQ(st->store.CtMaster(), 0);
+  EXPECT_TRUE(st->send_list.empty());
+}
+
+TEST_F(Send, MailThroughTheSiteIsOneSendsmtpWithTheJoinedMailAddresses) {
+  st->settei.v.send_through_site = true;
+  st->settei.v.smtp_host = "smtp.example.jp";
+  f.to = "x@example.jp y@example.jp";
+  f.cc = "z@example.jp";
+  http->Answer("x\tOK(PGM)" + J("送信完了"));
+  const SendReport r = Run();
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(http->sent.size(), 1u);
+  const std::string& body = http->sent[0].body;
+  EXPECT_NE(body.find("COMMAND=SENDSMTP&TOLIST=x%40example%2Ejp%2Cy%40example%2Ejp&"),
+            std::string::npos)
+      << body;
+  EXPECT_NE(body.find("&TONAME=x%40example%2Ejp%2Cy%40example%2Ejp&"), std::string::npos);
+  EXPECT_NE(body.find("&CC=z%40example%2Ejp&"), std::string::npos);
+  EXPECT_NE(body.find("&SMTPHOST=smtp%2Eexample%2Ejp&SMTPUSER=&SMTPFROM=taro%40example%2Ejp&"),
+            std::string::npos);
+  EXPECT_TRUE(body.ends_with("&SMTPID=" + UrlEncodeValue(J("たろう")) + "&"));
+  EXPECT_EQ(logged_to, "x@example.jp,y@example.jp");
+  EXPECT_TRUE(mailed.empty());
+  EXPECT_EQ(st->store.Get(0, MastCol::kTo), "x@example.jp,y@example.jp");
+}
+
+TEST_F(Send, DirectMailGoesOutWithoutASiteRequestAndMixedResultsTellBothOutcomes) {
+  f.to = "x@example.jp";
+  ASSERT_TRUE(Run().ok);
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_EQ(mailed, std::vector<std::string>{"x@example.jp"});
+
+  mail_ok = false;
+  mail_answer = J("メール送信ホスト(SMTP)未設定");
+  f.to = "x@example.jp,a";
+  http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
+  const SendReport r = Run();
+  EXPECT_TRUE(r.ok);  // the site part went out
+  EXPECT_EQ(Cp932ToUtf8(r.msg), "メール送信失敗 : メール送信ホスト(SMTP)未設定 / 送信完了");
+  EXPECT_EQ(st->store.Get(1, MastCol::kTo), J("a%広場"));
+}
+
+TEST_F(Send, ADraftIsFiledWithoutAnyRequestAndASecondSendWaitsForTheFirst) {
+  f.to = "a";
+  const SendReport d = DraftButton(*st, f);
+  EXPECT_TRUE(d.ok && d.close_window);
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_EQ(st->store.Get(0, MastCol::kFolder), FolderName(Folder::kDraft));
+  f.to.clear();
+  EXPECT_FALSE(DraftButton(*st, f).ok);
+  EXPECT_EQ(st->store.CtMaster(), 1);
+
+  st->site.busy = true;  // a fetch is waiting for its answer
+  f.to = "a";
+  const SendReport r = Run();
+  EXPECT_TRUE(r.refused);
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_EQ(st->store.CtMaster(), 1);
+}
+
+}  // namespace
+}  // namespace sorami
