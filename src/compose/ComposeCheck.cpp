@@ -8,9 +8,9 @@ namespace sorami {
 
 bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeFields& f,
                   const ComposeSender& sender, const std::vector<AddressEntry>& send_list,
-                  CheckOutcome& out, std::time_t now) {
+                  ComposeOutcome& out, std::time_t now) {
   log.Log(".CheckSoushin : " + std::to_string(row));
-  out = CheckOutcome{};
+  out = ComposeOutcome{};
   const bool draft = folder != FolderName(Folder::kSent);
   if (f.to.empty()) {
     out.msg = "宛先未指定"_cp932;

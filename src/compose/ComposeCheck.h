@@ -33,7 +33,7 @@ struct ComposeSender {
 };
 
 // What the check gives the send routes.
-struct CheckOutcome {
+struct ComposeOutcome {
   std::string msg;  // empty, or why the check failed
   bool site_flag = false;
   bool mail_flag = false;
@@ -48,6 +48,6 @@ struct CheckOutcome {
 // caller appends out.record when the send or draft succeeds, so a failed attempt never shows.
 bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeFields& fields,
                   const ComposeSender& sender, const std::vector<AddressEntry>& send_list,
-                  CheckOutcome& out, std::time_t now = std::time(nullptr));
+                  ComposeOutcome& out, std::time_t now = std::time(nullptr));
 
 }  // namespace sorami

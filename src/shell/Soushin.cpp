@@ -28,7 +28,7 @@ ComposeSender SenderOf(const AppState& st) {
 std::string& Col(OutRecord& r, MastCol c) { return r[ColIndex(c)]; }
 
 // "SENDSMTP": the mail recipients handed to the site service, which mails them for us.
-bool SendThroughSite(AppState& st, CheckOutcome& check, SendReport& report) {
+bool SendThroughSite(AppState& st, ComposeOutcome& check, SendReport& report) {
   DiagLog& log = st.log;
   const SetteiValues& v = st.settei.v;
   log.Log("サーバー送信(SMTP)"_cp932);
@@ -87,7 +87,7 @@ bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist
 
 }  // namespace
 
-bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, CheckOutcome& check,
+bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, ComposeOutcome& check,
                    SendReport& report) {
   DiagLog& log = st.log;
   log.Log(".SoushinJikkou");
@@ -144,7 +144,7 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
     report.compose_status.push_back(report.msg);
     return report;
   }
-  CheckOutcome check;
+  ComposeOutcome check;
   report.ok = SoushinJikkou(st, mail, f, check, report);
   const std::string category = Col(check.record, MastCol::kCategory);
   if (!report.ok) {
@@ -171,7 +171,7 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
 
 SendReport DraftButton(AppState& st, ComposeFields& f) {
   SendReport report;
-  CheckOutcome check;
+  ComposeOutcome check;
   const int row = st.store.CtMaster();
   report.ok =
       CheckSoushin(st.log, row, FolderName(Folder::kDraft), f, SenderOf(st), st.send_list, check);

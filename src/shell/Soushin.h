@@ -16,7 +16,7 @@ namespace sorami {
 // The direct mail route: send the checked message to the SMTP server (result text in msg),
 // and note a mail the site service sent for us in the send log.
 struct MailRoute {
-  std::function<bool(const ComposeFields&, const CheckOutcome&, std::string& msg)> send_mail;
+  std::function<bool(const ComposeFields&, const ComposeOutcome&, std::string& msg)> send_mail;
   std::function<void(const std::string& to, const std::string& title, const std::string& from)>
       save_send_log;
 };
@@ -36,8 +36,8 @@ struct SendReport {
 
 // SoushinJikkou: check, then the mail route and the site route. check receives the check's
 // outcome (and its record, with the columns the routes wrote).
-bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields, CheckOutcome& check,
-                   SendReport& report);
+bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields,
+                   ComposeOutcome& check, SendReport& report);
 
 // The send button: SoushinJikkou; on success the sent copy joins the store ("送信箱"), which is
 // saved, the destination joins the address list and the folder counts are rebuilt; an account-

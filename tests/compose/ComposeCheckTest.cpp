@@ -29,7 +29,7 @@ class ComposeCheckTest : public ::testing::Test {
   ComposeFields f;
   ComposeSender sender{J("たろう"), J("広場"), J("山田太郎")};
   std::vector<AddressEntry> list;
-  CheckOutcome out;
+  ComposeOutcome out;
 };
 
 TEST_F(ComposeCheckTest, MissingRecipientsFailWithoutTouchingTheTitle) {

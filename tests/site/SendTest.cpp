@@ -24,7 +24,7 @@ class Send : public test::FakeSiteTest {
     f.body = J("本文");
     f.kankei = J("知人");
     f.shubetsu = J("一般連絡");
-    mail.send_mail = [this](const ComposeFields&, const CheckOutcome& c, std::string& msg) {
+    mail.send_mail = [this](const ComposeFields&, const ComposeOutcome& c, std::string& msg) {
       mailed = c.mail_to;
       msg = mail_answer;
       return mail_ok;

@@ -1,8 +1,24 @@
-// The compose window (TFormNewMsg). Created once at start and kept for the whole run;
-// its controls come with the features that use them.
+// The compose window (TFormNewMsg, caption "新規メッセージ作成"): recipients, title, category,
+// relation and body of a new message, with the send and draft buttons. One window for the
+// whole run: hidden, not destroyed, so a reopened window shows what was last typed. The window
+// copies its controls into ComposeFields and hands them to the send routine it is given.
 #pragma once
 
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "base/ui/PersistedWindow.h"
+#include "compose/ComposeCheck.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QTextEdit;
 
 namespace sorami {
 
@@ -11,8 +27,77 @@ class TFormNewMsg : public PersistedWindow {
 
  public:
   static constexpr WindowGeometry kDesignGeometry{15, 284, 514, 365};
+  static constexpr int kShortHeight = 62;
+  static constexpr int kTallHeight = 120;
+
+  enum class Target { kTo, kCc, kBcc };
+
+  struct Hooks {
+    // Send or draft: runs on the fields (which may come back changed: "(No Subject)"), fills the
+    // status texts in the order they appear; returns whether the window closes.
+    std::function<bool(ComposeFields&, std::vector<std::string>&status)> send, draft;
+    // The address list shown modally for picking into the target edit.
+    std::function<void(Target)> pick;
+    std::function<bool()> has_attachments;   // the send attachment list holds a file
+    std::function<void()> show_attachments;  // the attachment window, modal, for composing
+    std::function<std::string()> signature;  // the signature as it stands
+    std::function<void()> edit_signature;
+    std::function<void()> show_help;
+    // The current account's nickname and site name, shown beside "送信者" and "送信サイト".
+    std::function<void(std::string& nickname, std::string& site)> account;
+  };
 
   TFormNewMsg(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
+
+  Hooks hooks;
+
+  // Shown without being modal: the account labels and "添付有り" brought up to date.
+  void ShowWindow();
+  // The controls as fields, and back.
+  ComposeFields Fields() const;
+  void SetFields(const ComposeFields& f);
+
+  void SpeedButton1Click();  // "送信(&S)"
+  void BtSoukouClick();      // "草稿に保存"
+  void BtShousaiClick();     // "詳細"
+  void BtShomeiClick();      // "署名付加"
+  void TenpuClick();         // "添付ファイル(&T)"
+  // The address list's pick: "上書選択(&C)" replaces the target's text (and for To the
+  // relation); "追加選択(&A)" fills an empty target (relation by position) or appends ",".
+  void ReplacePick(Target t, const QString& address, const QString& relation);
+  void AddPick(Target t, const QString& address, int relation);
+  void UpdateLabelTenpu();
+  void ShowStatus(const QString& text);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildHeader(QWidget* header);
+  void BuildMenus();
+  void AtesakiChanged();
+  void RunSend(bool draft);
+  QLineEdit* EditOf(Target t) const;
+
+  QWidget* header_ = nullptr;
+  QPushButton* bt_send_ = nullptr;
+  QPushButton* bt_soukou_ = nullptr;
+  QPushButton* bt_shousai_ = nullptr;
+  QLabel* label_id_ = nullptr;
+  QLabel* label_site_ = nullptr;
+  QLabel* label_tenpu_ = nullptr;
+  QLabel* label_kankei_ = nullptr;
+  QLabel* label_shu_ = nullptr;
+  QLineEdit* edit_title_ = nullptr;
+  QLineEdit* edit_atesaki_ = nullptr;
+  QLineEdit* edit_cc_ = nullptr;
+  QLineEdit* edit_bcc_ = nullptr;
+  QLineEdit* edit_reply_to_ = nullptr;
+  QComboBox* combo_shubetsu_ = nullptr;
+  QComboBox* combo_kankei_ = nullptr;
+  QCheckBox* ck_auto_ = nullptr;
+  QTextEdit* memo_honbun_ = nullptr;
+  QStatusBar* status_ = nullptr;
 };
 
 }  // namespace sorami

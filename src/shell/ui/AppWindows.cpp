@@ -11,6 +11,7 @@
 #include "settings/ui/UserFolderPage.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
+#include "shell/Soushin.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
@@ -123,10 +124,52 @@ void AppWindows::Wire(AppState& st) {
     if (r.searched) m->browser().ShowSearchResult(r.rows);
     return Qs(r.msg);
   };
+  WireCompose(st);
   s->hooks.check_account = [&st](std::string& msg) {
     const CheckOutcome out = KakuninAccount(st);
     msg = out.msg;
     return out.ok;
+  };
+}
+
+// The compose window: its send and draft run the shell's send; the address list picks into
+// its edits; the signature and attachment windows open from it.
+void AppWindows::WireCompose(AppState& st) {
+  TFormNewMsg* nm = new_msg.get();
+  TFormMain* m = main.get();
+  auto finish = [m](const SendReport& r, std::vector<std::string>& status) {
+    status = r.compose_status;
+    if (r.show_sent) {
+      m->browser().ShowFolder(Folder::kSent);
+      m->browser().CountKensuu();
+    }
+    if (r.ok || r.refused) m->SetStatus(Qs(r.msg));
+    return r.close_window;
+  };
+  nm->hooks.send = [&st, finish](ComposeFields& f, std::vector<std::string>& status) {
+    return finish(SendButton(st, DirectMailRoute(st), f), status);
+  };
+  nm->hooks.draft = [&st, finish](ComposeFields& f, std::vector<std::string>& status) {
+    return finish(DraftButton(st, f), status);
+  };
+  nm->hooks.account = [&st](std::string& nickname, std::string& site) {
+    nickname = st.cur.account;
+    site = st.cur.site;
+  };
+  nm->hooks.has_attachments = [&st] { return !st.site.send_attachments.empty(); };
+  nm->hooks.signature = [this] { return shomei->Signature(); };
+  nm->hooks.edit_signature = [this] { shomei->show(); };
+  nm->hooks.show_help = [m] { m->ShowHelp(false, "メッセージ送信"_cp932); };
+  nm->hooks.pick = [this, nm](TFormNewMsg::Target t) {
+    TFormSendList* list = send_list.get();
+    list->hooks.add_pick = [nm, t](const QString& address, int relation) {
+      nm->AddPick(t, address, relation);
+    };
+    QObject::disconnect(list, &TFormSendList::picked, nullptr, nullptr);
+    QObject::connect(list, &TFormSendList::picked, nm, [nm, list, t](bool ok) {
+      if (ok) nm->ReplacePick(t, list->PickedAddress(), list->PickedRelation());
+    });
+    list->ShowForPick();
   };
 }
 

@@ -16,6 +16,7 @@
 #include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
+#include "compose/ui/TFormNewMsg.h"
 #include "settings/Settei.h"
 #include "shell/MainSettings.h"
 #include "shell/ui/AppWindows.h"
@@ -81,6 +82,9 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   connect(bt_get_, &QPushButton::clicked, this, [this] { polling_->RunFetch(); });
   connect(bt_kensaku_, &QPushButton::clicked, this,
           [this] { ShowPeer(peers_ ? peers_->kensaku.get() : nullptr); });
+  connect(bt_new_, &QPushButton::clicked, this, [this] {
+    if (peers_ && peers_->new_msg) peers_->new_msg->ShowWindow();
+  });
   site_->site_name_box()->installEventFilter(this);
   WireBrowserAndSite();
 

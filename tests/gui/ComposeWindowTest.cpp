@@ -1,0 +1,134 @@
+// The compose window's visible rules and its wiring: the "@" rule, the details toggle, "添付有り",
+// picks from the address list, a failed send that keeps everything, a send that files the copy
+// and closes, and the To text that comes back after a restart.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextEdit>
+
+#include "compose/ui/TFormNewMsg.h"
+#include "compose/ui/TFormSendList.h"
+#include "gui/GuiFixture.h"
+#include "site/FakeHttp.h"
+
+namespace sorami::test {
+namespace {
+
+class ComposeWindowTest : public GuiFixture {
+ protected:
+  void Open() {
+    StartAndShow();
+    w = windows->new_msg.get();
+    Find<QPushButton>(main, "BtNew")->click();
+    ASSERT_TRUE(w->isVisible());
+  }
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(w, name); }
+  QString Status() { return Find<QStatusBar>(w, "StatusBar")->currentMessage(); }
+  TFormNewMsg* w = nullptr;
+};
+
+TEST_F(ComposeWindowTest, AtSignDetailsToggleAndAttachmentLabel) {
+  Open();
+  auto* kankei = Find<QComboBox>(w, "ComboKankei");
+  EXPECT_EQ(kankei->currentText(), QStringLiteral("知人"));
+  EXPECT_EQ(Find<QComboBox>(w, "ComboShubetsu")->currentText(), QStringLiteral("一般連絡"));
+  Edit("EditAtesaki")->setText(QStringLiteral("a@example.jp"));
+  EXPECT_TRUE(kankei->isHidden());
+  EXPECT_TRUE(Find<QComboBox>(w, "ComboShubetsu")->isHidden());
+  Edit("EditAtesaki")->setText(QStringLiteral("はなこ"));
+  EXPECT_FALSE(kankei->isHidden());
+
+  auto* header = Find<QWidget>(w, "PanelHeader");
+  auto* details = Find<QPushButton>(w, "BtShousai");
+  auto* automatic = Find<QCheckBox>(w, "CkAuto");
+  EXPECT_EQ(header->height(), TFormNewMsg::kShortHeight);
+  EXPECT_TRUE(automatic->isHidden());
+  details->click();
+  EXPECT_EQ(header->maximumHeight(), TFormNewMsg::kTallHeight);
+  EXPECT_FALSE(automatic->isHidden());
+  EXPECT_EQ(Edit("EditCC")->focusPolicy(), Qt::StrongFocus);
+  details->click();
+  EXPECT_EQ(header->maximumHeight(), TFormNewMsg::kShortHeight);
+  EXPECT_FALSE(details->isChecked());
+  EXPECT_EQ(Edit("EditBcc")->focusPolicy(), Qt::NoFocus);
+  automatic->click();
+  EXPECT_FALSE(kankei->isEnabled());
+
+  auto* tenpu = Find<QLabel>(w, "LabelTenpu");
+  EXPECT_TRUE(tenpu->isHidden());
+  st->site.send_attachments = {"/tmp/a.txt"};
+  w->ShowWindow();
+  EXPECT_FALSE(tenpu->isHidden());
+}
+
+TEST_F(ComposeWindowTest, PicksFromTheAddressListFillTheTargetEdit) {
+  Open();
+  st->send_list = {{J("a%広場"), J("家族"), "A"}, {"b@example.jp", "", "B"}};
+  windows->send_list->ShowList();
+  Edit("EditAtesaki")->clear();
+  Find<QPushButton>(w, "BtAtesaki")->click();
+  TFormSendList* list = windows->send_list.get();
+  ASSERT_TRUE(list->isVisible());
+  auto* rows = Find<QTreeWidget>(list, "LView");
+  rows->setCurrentItem(rows->topLevelItem(0));
+  Action(list, "A1")->trigger();
+  Action(list, "A1")->trigger();
+  EXPECT_EQ(Edit("EditAtesaki")->text(), QStringLiteral("a%広場,a%広場"));
+  EXPECT_EQ(Find<QComboBox>(w, "ComboKankei")->currentText(), QStringLiteral("家族"));
+  rows->setCurrentItem(rows->topLevelItem(1));
+  Action(list, "Close1")->trigger();
+  EXPECT_EQ(Edit("EditAtesaki")->text(), QStringLiteral("b@example.jp"));
+  EXPECT_FALSE(list->isVisible());
+
+  Find<QPushButton>(w, "BtCC")->click();  // a pick for CC leaves To alone
+  rows->setCurrentItem(rows->topLevelItem(0));
+  Action(list, "Close1")->trigger();
+  EXPECT_EQ(Edit("EditCC")->text(), QStringLiteral("a%広場"));
+  EXPECT_EQ(Edit("EditAtesaki")->text(), QStringLiteral("b@example.jp"));
+}
+
+TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses) {
+  Open();
+  auto fake = std::make_unique<FakeHttp>();
+  FakeHttp* http = fake.get();
+  st->site.http = std::move(fake);
+  st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
+  Edit("EditAtesaki")->clear();
+  Find<QTextEdit>(w, "MemoHonbun")->setPlainText(QStringLiteral("本文"));
+  Find<QPushButton>(w, "SpeedButton1")->click();
+  EXPECT_EQ(Status(), QStringLiteral("送信失敗 : 宛先エラー"));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(Find<QTextEdit>(w, "MemoHonbun")->toPlainText(), QStringLiteral("本文"));
+
+  Edit("EditAtesaki")->setText(QStringLiteral("はなこ"));
+  http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
+  Find<QPushButton>(w, "SpeedButton1")->click();
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(Edit("EditTitle")->text(), QStringLiteral("(No Subject)"));
+  EXPECT_EQ(StoreColumn(MastCol::kFolder), std::vector<std::string>{"送信箱"});
+  EXPECT_EQ(main->StatusText(), QStringLiteral("送信完了"));
+  ASSERT_EQ(st->send_list.size(), 1u);
+
+  Find<QPushButton>(main, "BtNew")->click();
+  Edit("EditAtesaki")->clear();  // a draft needs a To: it fails, and the window still closes
+  Find<QPushButton>(w, "BtSoukou")->click();
+  EXPECT_EQ(Status(), QStringLiteral("宛先未指定"));
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(st->store.CtMaster(), 1);
+
+  Find<QPushButton>(main, "BtNew")->click();
+  Edit("EditAtesaki")->setText(QStringLiteral("じろう"));
+  Find<QPushButton>(w, "BtSoukou")->click();
+  EXPECT_EQ(StoreColumn(MastCol::kFolder), (std::vector<std::string>{"送信箱", "草稿"}));
+  EndRun();
+  Start();  // the last To text comes back
+  EXPECT_EQ(Find<QLineEdit>(windows->new_msg.get(), "EditAtesaki")->text(),
+            QStringLiteral("じろう"));
+}
+
+}  // namespace
+}  // namespace sorami::test
