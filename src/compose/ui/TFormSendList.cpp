@@ -142,8 +142,10 @@ void TFormSendList::Button3Click() {
 }
 
 void TFormSendList::EndPick(bool ok) {
-  setWindowModality(Qt::NonModal);
+  // Hidden before the modality changes: a window that stops being modal while shown stays in
+  // the application's list of modal windows after it is gone.
   close();
+  setWindowModality(Qt::NonModal);
   emit picked(ok);
 }
 
