@@ -42,6 +42,13 @@ int CliCheck(AppState& st, const std::vector<std::string>& args);
 // fetch [--row N]: fetch new site messages, then save the store
 int CliFetch(AppState& st, const std::vector<std::string>& args);
 
+// send --to TEXT [--cc TEXT] [--bcc TEXT] --title TEXT (--body-file F | --body TEXT)
+//   [--kankei NAME] [--shubetsu NAME] [--auto-kankei] [--attach FILE]... [--draft]:
+// the compose window's send (or draft), then the store and the address list saved
+int CliSend(AppState& st, const std::vector<std::string>& args);
+// addresses: the address list, as JSON lines {"name", "address", "relation"}
+int CliAddresses(AppState& st, const std::vector<std::string>& args);
+
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);
 void PrintError(std::string_view cp932);

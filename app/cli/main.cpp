@@ -39,6 +39,10 @@ constexpr const char* kUsage =
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
     "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N), then save\n"
+    "  send --to TEXT [--cc TEXT] [--bcc TEXT] --title TEXT (--body-file F | --body TEXT)\n"
+    "       [--kankei NAME] [--shubetsu NAME] [--auto-kankei] [--attach FILE]... [--draft]\n"
+    "                   send a message as the compose window does (or store a draft)\n"
+    "  addresses        the address list, one JSON line per entry\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
@@ -60,6 +64,8 @@ constexpr Command kCommands[] = {
     {"account", CliAccount},
     {"check", CliCheck},
     {"fetch", CliFetch},
+    {"send", CliSend},
+    {"addresses", CliAddresses},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };

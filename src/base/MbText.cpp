@@ -196,4 +196,19 @@ std::string Format4d(long value) {
   return buf;
 }
 
+std::string BodyFromBox(std::string_view box_text) {
+  std::string out;
+  out.reserve(box_text.size() + box_text.size() / 16);
+  for (size_t i = 0; i < box_text.size(); ++i) {
+    const char c = box_text[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < box_text.size() && box_text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace sorami

@@ -61,6 +61,9 @@ void CutLine(std::string_view& text, std::string_view& line);
 // The local time t in a strftime format ("%Y/%m/%d %H:%M:%S").
 std::string FormatLocalTime(std::time_t t, const char* format);
 
+// Text of a box (line breaks of any kind) with CR LF line ends, as a record keeps its body.
+std::string BodyFromBox(std::string_view box_text);
+
 // Field escaping of the master file: TAB <-> 0x0C 0x08, CR LF <-> 0x0C 0x0B.
 std::string EscapeField(std::string_view value);
 std::string UnescapeField(std::string_view value);

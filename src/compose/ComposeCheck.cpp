@@ -44,7 +44,7 @@ bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeField
   col(MastCol::kNumber) = Format4d(row);
   col(MastCol::kTo) = to;
   col(MastCol::kTitle) = f.title;
-  col(MastCol::kBody) = f.body;
+  col(MastCol::kBody) = BodyFromBox(f.body);  // the record keeps CR LF line ends
   col(MastCol::kDate) = time_text;
   col(MastCol::kCc) = cc;
   col(MastCol::kBcc) = bcc;

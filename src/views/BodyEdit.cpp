@@ -18,21 +18,6 @@ bool BodyEdit::Store(TArMastd& store, DiagLog& log, std::string_view box_text, s
   return true;
 }
 
-std::string BodyFromBox(std::string_view box_text) {
-  std::string out;
-  out.reserve(box_text.size() + box_text.size() / 16);
-  for (size_t i = 0; i < box_text.size(); ++i) {
-    const char c = box_text[i];
-    if (c == '\r' || c == '\n') {
-      out += "\r\n";
-      if (c == '\r' && i + 1 < box_text.size() && box_text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 std::string ConvertBrTags(std::string_view text) {
   std::string out(text);
   ReplaceAll("<BR>", "\r\n", out);

@@ -33,9 +33,6 @@ class BodyEdit {
   int32_t edited_ = -1;
 };
 
-// Box text (line breaks of any kind) with CR LF line ends, as a record keeps its body.
-std::string BodyFromBox(std::string_view box_text);
-
 // "改行コード変換": every "<BR>" (upper case, as written by the site) becomes CR LF.
 std::string ConvertBrTags(std::string_view text);
 

@@ -77,6 +77,9 @@ TEST_F(ComposeCheckTest, ASiteMessageCarriesTheAccountAndTheCombosAndTheMultiRec
   EXPECT_EQ(Col(MastCol::kDate).size(), 19u);
   EXPECT_EQ(Col(MastCol::kServerNo), "");
   EXPECT_EQ(Col(MastCol::kBody), "hello");
+  f.body = "one\ntwo";  // the box's line breaks: a bare LF would break the master file's line
+  ASSERT_TRUE(Check());
+  EXPECT_EQ(Col(MastCol::kBody), "one\r\ntwo");
   EXPECT_TRUE(out.site_flag);
   EXPECT_FALSE(out.mail_flag);
 }

@@ -1,0 +1,90 @@
+// sorami-cli send and addresses as a user runs them, against the reference site service: one
+// account sends with an attachment, the other fetches it with its relation, category and file;
+// the sender's copy, its draft and its address list survive to the next run.
+#include <gtest/gtest.h>
+
+#include "platform/Codepage.h"
+#include "server/ServerProcess.h"
+#include "support/Cli.h"
+#include "support/Scratch.h"
+
+namespace sorami {
+namespace {
+
+using sitetest::RunServerCommand;
+using sitetest::ServerProcess;
+
+class CliSend : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI is not set";
+    db_ = (dir_ / "site.db").string();
+    Admin({"init"});
+    server_ = std::make_unique<ServerProcess>(
+        std::vector<std::string>{"--db", db_, "--listen", "127.0.0.1:0"}, dir_ / "server.log");
+    Admin({"addsite", "広場", "--host", server_->address(), "--user", "hiroba", "--public"});
+    Admin({"adduser", "広場", "たろう", "pw1"});
+    Admin({"adduser", "広場", "はなこ", "pw2"});
+  }
+  void Admin(std::vector<std::string> args) {
+    args.insert(args.end(), {"--db", db_});
+    const auto r = RunServerCommand(args, dir_.path());
+    ASSERT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
+  }
+  // sorami-cli as the user `who` (own application and settings directories).
+  std::string Cli(const std::string& who, const std::string& args, int& status) {
+    err.clear();
+    return test::RunCli("--directory-host " + server_->address() + " " + args, dir_ / who / "app",
+                        dir_ / who / "cfg", status, &err);
+  }
+  std::string err;
+  test::ScratchDir dir_;
+  std::string db_;
+  std::unique_ptr<ServerProcess> server_;
+};
+
+TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
+  int rc = 0;
+  Cli("taro", "account add 広場 たろう pw1", rc);
+  ASSERT_EQ(rc, 0) << err;
+  Cli("hana", "account add 広場 はなこ pw2", rc);
+  ASSERT_EQ(rc, 0) << err;
+  test::WriteFileBytes(dir_ / "memo.txt", "attached bytes\r\n");
+  test::WriteFileBytes(dir_ / "body.txt", "一行目\n二行目\n");
+
+  std::string out = Cli("taro",
+                        "send --to 'はなこ' --title '会議' --body-file '" +
+                            (dir_ / "body.txt").string() + "' --kankei 家族 --shubetsu 挨拶" +
+                            " --attach '" + (dir_ / "memo.txt").string() + "'",
+                        rc);
+  ASSERT_EQ(rc, 0) << err << out;
+  EXPECT_NE(out.find("送信完了"), std::string::npos) << out;
+  Cli("taro", "send --to 'じろう' --title '下書き' --body x --draft", rc);
+  EXPECT_EQ(rc, 0) << err;
+  Cli("taro", "send --to '' --title t --body x", rc);  // no recipient: a failure, nothing filed
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find("送信失敗 : 宛先エラー"), std::string::npos) << err;
+  Cli("taro", "send --to a --title t --body x --kankei 友達", rc);
+  EXPECT_EQ(rc, 2);  // not a relation of the table
+
+  out = Cli("taro", "list 送信箱", rc);
+  EXPECT_NE(out.find("会議"), std::string::npos) << out;
+  out = Cli("taro", "list 草稿", rc);
+  EXPECT_NE(out.find("下書き"), std::string::npos) << out;
+  out = Cli("taro", "master stats", rc);  // the failed send left no row behind
+  EXPECT_NE(out.find("\"count\": 2, \"folders\": {\"送信箱\": 1, \"草稿\": 1}"), std::string::npos)
+      << out;
+  out = Cli("taro", "addresses", rc);
+  EXPECT_EQ(out, "{\"name\":\"(noname)\",\"address\":\"はなこ\",\"relation\":\"家族\"}\n");
+
+  Cli("hana", "fetch", rc);
+  ASSERT_EQ(rc, 0) << err;
+  out = Cli("hana", "master dump", rc);
+  for (const char* part : {"\"会議\"", "\"一行目\\u000c\\u000b二行目\\u000c\\u000b\"", "\"家族\"",
+                           "\"挨拶\"", "\"たろう\"", "memo"}) {
+    EXPECT_NE(out.find(part), std::string::npos) << part << " in " << out;
+  }
+}
+
+}  // namespace
+}  // namespace sorami
