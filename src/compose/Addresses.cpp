@@ -72,7 +72,12 @@ std::vector<KankeiPair> SetKankeiList(DiagLog& log, const std::vector<AddressEnt
     NormalizeSiteText(address);
     std::string_view rest = address;
     std::string_view piece;
-    while (!rest.empty() && pairs.size() < kMaxKankeiPairs) {
+    while (!rest.empty()) {
+      if (pairs.size() == kMaxKankeiPairs) {
+        // The table is full: the rest of the address list is not looked at.
+        log.Log("SetKankeiList: " + std::to_string(kMaxKankeiPairs) + " pairs, the rest ignored");
+        return pairs;
+      }
       SplitToken(",", rest, piece);
       pairs.push_back({std::string(piece), e.relation});
     }
