@@ -25,22 +25,15 @@ std::string MakeBoundary() {
   return b;
 }
 
-// Hides the progress window however the request ends.
-class ProgressShown {
- public:
-  ProgressShown(SiteSession& ss, bool show) : ss_(ss), shown_(show && ss.progress) {
-    if (shown_) ss_.progress->Show("実行中　しばらくお待ちください"_cp932);
-  }
-  ~ProgressShown() {
-    if (shown_) ss_.progress->Hide();
-  }
-
- private:
-  SiteSession& ss_;
-  bool shown_;
-};
-
 }  // namespace
+
+ProgressShown::ProgressShown(SiteSession& ss, bool show) : ss_(ss), shown_(show && ss.progress) {
+  if (shown_) ss_.progress->Show("実行中　しばらくお待ちください"_cp932);
+}
+
+ProgressShown::~ProgressShown() {
+  if (shown_) ss_.progress->Hide();
+}
 
 std::string BusyMessage() { return "他の通信が終わるまでお待ちください"_cp932; }
 

@@ -36,6 +36,20 @@ class SiteGuard {
   bool owner_;
 };
 
+// The progress window ("実行中　しばらくお待ちください") shown while a request waits, hidden
+// however the request ends.
+class ProgressShown {
+ public:
+  ProgressShown(SiteSession& ss, bool show);
+  ~ProgressShown();
+  ProgressShown(const ProgressShown&) = delete;
+  ProgressShown& operator=(const ProgressShown&) = delete;
+
+ private:
+  SiteSession& ss_;
+  bool shown_;
+};
+
 // The status-bar text for a refused second request.
 std::string BusyMessage();
 

@@ -21,6 +21,10 @@ std::string_view SiteRequestName(SiteRequest kind) {
       return "SENDWIN";
     case SiteRequest::kSendSmtp:
       return "SENDSMTP";
+    case SiteRequest::kFeedback:
+      return "FEEDBACK";
+    case SiteRequest::kGetFeedback:
+      return "GETFEEDBACK";
   }
   return "";
 }

@@ -9,7 +9,17 @@
 namespace sorami {
 
 // The kinds of site request, by their COMMAND value.
-enum class SiteRequest { kGet, kGetDel, kGetHost, kGetDyn, kCheck, kSendWin, kSendSmtp };
+enum class SiteRequest {
+  kGet,
+  kGetDel,
+  kGetHost,
+  kGetDyn,
+  kCheck,
+  kSendWin,
+  kSendSmtp,
+  kFeedback,
+  kGetFeedback,
+};
 
 // The COMMAND value of a kind: "GET", "GETDEL", "GETHOST", "GETDYN", "CHECK", "SENDWIN",
 // "SENDSMTP".
