@@ -9,6 +9,7 @@ AppState::AppState(AppPaths p, std::unique_ptr<FileCrypto> c, DiagLog::Clock clo
       log(std::move(clock)),
       master{paths.DataDir(), crypto.get(), log},
       site(log, aclog),
+      receipts(this->paths.DataDir() / "Receipted.dat"),
       doc_root((paths.app_dir / "Help").string()) {
   site.on_dynamic_host = [this](const std::string& key, const std::string& host) {
     SetForDynamic(settei, SetteiPlace(), key, host);

@@ -14,6 +14,7 @@
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
 #include "settings/Settei.h"
+#include "site/Receipts.h"
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
 #include "store/MasterFile.h"
@@ -45,8 +46,9 @@ class AppState {
   MasterFiles master;  // the master file; master.encrypt is CkAngouka
   Settei settei;       // the settings window's values and account list
   CurrentAccount& cur = settei.cur;
-  SiteSession site;  // site requests: HTTP client, progress window, one-at-a-time guard
-  History history;   // navigation history of shown records and help pages
+  SiteSession site;        // site requests: HTTP client, progress window, one-at-a-time guard
+  History history;         // navigation history of shown records and help pages
+  ReceiptLedger receipts;  // the received messages whose read receipt went out
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
   FolderCountArray folder_counts{};
   std::string doc_root;      // glDocRoot: the help directory

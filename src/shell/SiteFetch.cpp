@@ -1,6 +1,7 @@
 #include "shell/SiteFetch.h"
 
 #include "platform/Codepage.h"
+#include "site/Receipts.h"
 #include "site/SendHttp.h"
 #include "views/FolderCounts.h"
 
@@ -19,8 +20,15 @@ std::vector<FetchAccount> FetchAccounts(const Settei& settei) {
 
 FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks) {
   FetchReport report;
+  FetchHooks with = hooks;
+  // After each account's messages, its read receipts.
+  if (!with.get_feedback) {
+    with.get_feedback = [&st](const FetchAccount& a, std::string& msg) {
+      return GetFeedBack(st.site, st.store, a, msg);
+    };
+  }
   static_cast<FetchOutcome&>(report) =
-      SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, hooks);
+      SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, with);
   if (report.refused) {
     report.status = BusyMessage();
     return report;

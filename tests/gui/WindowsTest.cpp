@@ -2,7 +2,7 @@
 #include <QPushButton>
 
 #include "attach/ui/TFormTenpu.h"
-#include "compose/ui/TFormClaim.h"
+#include "site/ui/TFormClaim.h"
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
 #include "compose/ui/TFormShomei.h"

@@ -3,19 +3,20 @@
 #include "attach/ui/TFormTenpu.h"
 #include "base/ui/QtText.h"
 #include "compose/SendList.h"
-#include "compose/ui/TFormClaim.h"
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
 #include "compose/ui/TFormShomei.h"
 #include "settings/ui/TFormSettei.h"
 #include "settings/ui/UserFolderPage.h"
 #include "shell/ConnectionCheck.h"
+#include "shell/Conversation.h"
 #include "shell/SiteFetch.h"
 #include "shell/Soushin.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
 #include "site/ui/SiteCommands.h"
+#include "site/ui/TFormClaim.h"
 #include "site/ui/TFormMessage.h"
 #include "store/UserFolders.h"
 #include "views/Search.h"
@@ -160,6 +161,26 @@ void AppWindows::WireCompose(AppState& st) {
   nm->hooks.signature = [this] { return shomei->Signature(); };
   nm->hooks.edit_signature = [this] { shomei->show(); };
   nm->hooks.show_help = [m] { m->ShowHelp(false, "メッセージ送信"_cp932); };
+  MessageBrowser& browser = m->browser();
+  browser.hooks.send_feedback = [&st](int32_t row) { return SendReadReceipt(st, row); };
+  browser.hooks.reply = [&st, nm, &browser](ReplyKind kind) {
+    const auto row = browser.ClickedRecord();
+    ComposeFields f = nm->Fields();
+    if (!row || !ReplyCompose(st, *row, kind, f)) return;
+    nm->SetFields(f);
+    nm->ShowWindow();
+  };
+  TFormClaim* cl = claim.get();
+  browser.hooks.claim = [&st, cl, &browser] {
+    if (const auto row = browser.ClickedRecord()) cl->ShowFor(st.store, *row);
+  };
+  cl->hooks.report = [&st, &browser](const ClaimChoice& c) {
+    return ReportClaim(st, browser.ClickedRecord().value_or(-1), c);
+  };
+  cl->hooks.show_help = [m] { m->ShowHelp(false, "クレーム報告"_cp932); };
+  QObject::connect(cl, &TFormClaim::closed, m, [m](bool ok, const QString& result) {
+    if (ok) m->SetStatus(result);
+  });
   nm->hooks.pick = [this, nm](TFormNewMsg::Target t) {
     TFormSendList* list = send_list.get();
     list->hooks.add_pick = [nm, t](const QString& address, int relation) {

@@ -82,6 +82,15 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   connect(bt_get_, &QPushButton::clicked, this, [this] { polling_->RunFetch(); });
   connect(bt_kensaku_, &QPushButton::clicked, this,
           [this] { ShowPeer(peers_ ? peers_->kensaku.get() : nullptr); });
+  connect(bt_henshin_, &QPushButton::clicked, this, [this] {
+    if (browser_->hooks.reply) browser_->hooks.reply(ReplyKind::kSender);
+  });
+  connect(bt_all_, &QPushButton::clicked, this, [this] {
+    if (browser_->hooks.reply) browser_->hooks.reply(ReplyKind::kAll);
+  });
+  connect(bt_claim_, &QPushButton::clicked, this, [this] {
+    if (browser_->hooks.claim) browser_->hooks.claim();
+  });
   connect(bt_new_, &QPushButton::clicked, this, [this] {
     if (peers_ && peers_->new_msg) peers_->new_msg->ShowWindow();
   });

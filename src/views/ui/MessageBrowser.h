@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/DiagLog.h"
@@ -26,6 +27,7 @@
 #include "views/FolderCounts.h"
 #include "views/History.h"
 #include "views/MessageList.h"
+#include "views/Reply.h"
 
 class QTextEdit;
 class QAction;
@@ -66,6 +68,9 @@ class MessageBrowser : public QObject {
     std::function<void(const std::string& topic)> show_help;
     // The topic list asks for a topic (its full caption).
     std::function<void(const std::string& topic)> open_help;
+    // The list's pop-up "返信する" and "再送信", and "クレーム報告", on the last clicked row.
+    std::function<void(ReplyKind kind)> reply;
+    std::function<void()> claim;
   };
 
   using ColumnWidths = std::array<long, kListColumns>;
@@ -91,6 +96,8 @@ class MessageBrowser : public QObject {
 
   // The folder tree. Selects node `index` alone (without listing it).
   void SelectTreeNode(int index);
+  // The record of the last clicked list row; none before a row was clicked.
+  std::optional<int32_t> ClickedRecord() const;
   bool TreeNodeSelected(int index) const;
   // A tree click: clears the status bar and lists the selected folder.
   void ShowSelectedFolder();

@@ -53,8 +53,14 @@ void MessageBrowser::BuildListMenu() {
   connect(AddItem(pmenu_folder_, "N3", QStringLiteral("削除")), &QAction::triggered, this,
           [this] { BtSakujoClick(); });
   pmenu_folder_->addSeparator();
-  AddItem(pmenu_folder_, "MenuHenshin", QStringLiteral("返信する"));
-  AddItem(pmenu_folder_, "MenuSaisoushin", QStringLiteral("再送信"));
+  connect(AddItem(pmenu_folder_, "MenuHenshin", QStringLiteral("返信する")), &QAction::triggered,
+          this, [this] {
+            if (hooks.reply) hooks.reply(ReplyKind::kSender);
+          });
+  connect(AddItem(pmenu_folder_, "MenuSaisoushin", QStringLiteral("再送信")), &QAction::triggered,
+          this, [this] {
+            if (hooks.reply) hooks.reply(ReplyKind::kResend);
+          });
   // The submenu's action carries its name too, so that it can be shown and hidden like an item.
   QMenu* move = Named(pmenu_folder_->addMenu(QStringLiteral("フォルダ変更")), "MenuHenkou");
   Named(move->menuAction(), "MenuHenkou");
@@ -79,7 +85,10 @@ void MessageBrowser::BuildListMenu() {
     user_slots_.back()->setVisible(false);
   }
   pmenu_folder_->addSeparator();
-  AddItem(pmenu_folder_, "N9", QStringLiteral("クレーム報告"));
+  connect(AddItem(pmenu_folder_, "N9", QStringLiteral("クレーム報告")), &QAction::triggered, this,
+          [this] {
+            if (hooks.claim) hooks.claim();
+          });
 
   // The pop-up acts on the row it was opened on: that row becomes the last clicked one.
   lview_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -235,6 +244,13 @@ void MessageBrowser::BtBackClick() {
 
 void MessageBrowser::BtForwardClick() {
   if (HistoryForward(history_)) ShowHonbun();
+}
+
+std::optional<int32_t> MessageBrowser::ClickedRecord() const {
+  if (store_.glix < 0) return std::nullopt;
+  const auto record = lview_model_->list().RecordOf(store_.glix);
+  if (!record || *record < 0 || *record >= store_.CtMaster()) return std::nullopt;
+  return static_cast<int32_t>(*record);
 }
 
 }  // namespace sorami
