@@ -49,6 +49,16 @@ int CliSend(AppState& st, const std::vector<std::string>& args);
 // addresses: the address list, as JSON lines {"name", "address", "relation"}
 int CliAddresses(AppState& st, const std::vector<std::string>& args);
 
+// read N: record N marked read as the list click does (with its receipt), then saved
+int CliRead(AppState& st, const std::vector<std::string>& args);
+// reply N [--all | --resend] [--send]: the compose fields a reply fills, as JSON; --send sends
+int CliReply(AppState& st, const std::vector<std::string>& args);
+// claim N [--kankei] [--shubetsu] [--comment TEXT]: the claim report of record N
+int CliClaim(AppState& st, const std::vector<std::string>& args);
+
+// A record or row number: digits only.
+bool ParseIndex(const std::string& s, long& v);
+
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);
 void PrintError(std::string_view cp932);

@@ -15,13 +15,15 @@
 
 namespace sorami::cli {
 
-namespace {
-
 bool ParseIndex(const std::string& s, long& v) {
-  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
   v = std::stol(s);
   return true;
 }
+
+namespace {
 
 // A tree node from its text (as shown, or the folder it stands for) or its index.
 bool ResolveNode(const std::string& arg, int& node, std::string& folder) {

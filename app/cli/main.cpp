@@ -43,6 +43,11 @@ constexpr const char* kUsage =
     "       [--kankei NAME] [--shubetsu NAME] [--auto-kankei] [--attach FILE]... [--draft]\n"
     "                   send a message as the compose window does (or store a draft)\n"
     "  addresses        the address list, one JSON line per entry\n"
+    "  read N           mark record N read as the message list does (its receipt goes out)\n"
+    "  reply N [--all | --resend] [--send]\n"
+    "                   the compose fields of a reply (or resend) as JSON; --send sends them\n"
+    "  claim N [--kankei] [--shubetsu] [--comment TEXT]\n"
+    "                   report record N's relation or category as false\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
@@ -66,6 +71,9 @@ constexpr Command kCommands[] = {
     {"fetch", CliFetch},
     {"send", CliSend},
     {"addresses", CliAddresses},
+    {"read", CliRead},
+    {"reply", CliReply},
+    {"claim", CliClaim},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };

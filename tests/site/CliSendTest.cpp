@@ -86,5 +86,45 @@ TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
   }
 }
 
+TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
+  int rc = 0;
+  Cli("taro", "account add 広場 たろう pw1", rc);
+  Cli("hana", "account add 広場 はなこ pw2", rc);
+  ASSERT_EQ(rc, 0) << err;
+  Cli("taro", "send --to はなこ --title 会議 --body '一行目\n二行目'", rc);
+  ASSERT_EQ(rc, 0) << err;
+  Cli("taro", "fetch", rc);  // nothing read yet: the copy still waits
+  EXPECT_NE(Cli("taro", "master dump", rc).find("\"(未読)\""), std::string::npos);
+
+  Cli("hana", "fetch", rc);
+  std::string out = Cli("hana", "read 0", rc);
+  ASSERT_EQ(rc, 0) << err;
+  EXPECT_NE(out.find("既読 : "), std::string::npos) << out;
+  Cli("hana", "move 0 受信箱", rc);  // back to the unread inbox: no second receipt
+  out = Cli("hana", "read 0", rc);
+  EXPECT_NE(out.find("receipt sent before"), std::string::npos) << out;
+
+  out = Cli("taro", "fetch", rc);
+  EXPECT_NE(out.find("新着メッセージ無し"), std::string::npos) << out;
+  out = Cli("taro", "master dump", rc);
+  EXPECT_EQ(out.find("\"(未読)\""), std::string::npos) << out;  // confirmed by the receipt
+
+  out = Cli("hana", "reply 0", rc);
+  EXPECT_NE(out.find("\"to\":\"たろう\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"title\":\"Re: 会議\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"body\":\">一行目\\r\\n>二行目\""), std::string::npos) << out;
+  Cli("hana", "reply 0 --send", rc);
+  EXPECT_EQ(rc, 0) << err;
+  Cli("taro", "fetch", rc);
+  EXPECT_NE(Cli("taro", "list 受信箱", rc).find("Re: 会議"), std::string::npos);
+
+  out = Cli("hana", "claim 0", rc);  // nothing ticked: nothing is sent
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find("不正指定　未チェック"), std::string::npos) << err;
+  out = Cli("hana", "claim 0 --shubetsu --comment 'not a greeting'", rc);
+  EXPECT_EQ(rc, 0) << err;
+  EXPECT_NE(out.find("報告完了"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace sorami
