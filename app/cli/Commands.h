@@ -42,6 +42,11 @@ int CliCheck(AppState& st, const std::vector<std::string>& args);
 // fetch [--row N]: fetch new site messages, then save the store
 int CliFetch(AppState& st, const std::vector<std::string>& args);
 
+// attachments N: the attachments record N lists, with their files, as JSON lines
+int CliAttachments(AppState& st, const std::vector<std::string>& args);
+// sites: the public site list, as the message pane shows it
+int CliSites(AppState& st, const std::vector<std::string>& args);
+
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);
 void PrintError(std::string_view cp932);

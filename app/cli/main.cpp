@@ -38,7 +38,10 @@ constexpr const char* kUsage =
     "  account add SITE NICK PASS\n"
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
-    "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N), then save\n"
+    "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N) with their\n"
+    "                   attachments, then save\n"
+    "  attachments N    the attachments record N lists, with their files, as JSON lines\n"
+    "  sites            the public site list of the current account's host\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
@@ -60,6 +63,8 @@ constexpr Command kCommands[] = {
     {"account", CliAccount},
     {"check", CliCheck},
     {"fetch", CliFetch},
+    {"attachments", CliAttachments},
+    {"sites", CliSites},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };

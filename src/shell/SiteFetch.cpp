@@ -2,6 +2,7 @@
 
 #include "platform/Codepage.h"
 #include "site/SendHttp.h"
+#include "site/TenpuDownload.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
@@ -17,7 +18,19 @@ std::vector<FetchAccount> FetchAccounts(const Settei& settei) {
   return out;
 }
 
-FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks) {
+FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st) {
+  return [&st](const std::string& host, const std::string& user, const std::string& server_no,
+               std::string& files, std::string& msg) {
+    TenpuDownload got;
+    const bool ok =
+        DownloadTenpu(st.site, st.paths.AttachDir(), host, user, server_no, files, got, msg);
+    files = got.names;
+    return ok;
+  };
+}
+
+FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
+  if (!hooks.download_tenpu) hooks.download_tenpu = TenpuDownloader(st);
   FetchReport report;
   static_cast<FetchOutcome&>(report) =
       SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, hooks);
