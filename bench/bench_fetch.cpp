@@ -43,7 +43,7 @@ void BM_DispMessages(benchmark::State& state) {
     st.store = loaded;
     st.log.Clear();
     state.ResumeTiming();
-    DispMessages(st.site, st.store, value, {}, msg);
+    DispMessages(st.site, st.store, "", value, {}, msg);
   }
   state.counters["added"] = st.store.CtMaster() - loaded.CtMaster();
   std::filesystem::remove_all(dir);

@@ -58,6 +58,10 @@ int CliClaim(AppState& st, const std::vector<std::string>& args);
 
 // A record or row number: digits only.
 bool ParseIndex(const std::string& s, long& v);
+// attachments N: the attachments record N lists, with their files, as JSON lines
+int CliAttachments(AppState& st, const std::vector<std::string>& args);
+// sites: the public site list, as the message pane shows it
+int CliSites(AppState& st, const std::vector<std::string>& args);
 
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);

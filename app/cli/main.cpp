@@ -38,7 +38,10 @@ constexpr const char* kUsage =
     "  account add SITE NICK PASS\n"
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
-    "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N), then save\n"
+    "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N) with their\n"
+    "                   attachments, then save\n"
+    "  attachments N    the attachments record N lists, with their files, as JSON lines\n"
+    "  sites            the public site list of the current account's host\n"
     "  send --to TEXT [--cc TEXT] [--bcc TEXT] --title TEXT (--body-file F | --body TEXT)\n"
     "       [--kankei NAME] [--shubetsu NAME] [--auto-kankei] [--attach FILE]... [--draft]\n"
     "                   send a message as the compose window does (or store a draft)\n"
@@ -74,6 +77,8 @@ constexpr Command kCommands[] = {
     {"read", CliRead},
     {"reply", CliReply},
     {"claim", CliClaim},
+    {"attachments", CliAttachments},
+    {"sites", CliSites},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };

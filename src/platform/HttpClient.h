@@ -4,8 +4,10 @@
 // the wait.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sorami {
@@ -22,7 +24,8 @@ struct HttpResponse {
   bool ok = false;  // the exchange completed with a success status
   int status = 0;   // HTTP status, 0 when there was no answer
   std::string body;
-  std::string error;  // what went wrong, for the log (code page 932)
+  std::string error;       // what went wrong, for the log (code page 932)
+  bool too_large = false;  // stopped because the answer passed the size limit
 };
 
 struct HttpTimeouts {
@@ -34,10 +37,32 @@ struct HttpTimeouts {
   long long max_answer_bytes = 64LL * 1024 * 1024;
 };
 
+// Takes the bytes of an answer as they arrive; false stops the transfer.
+using HttpSink = std::function<bool(std::string_view chunk)>;
+
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
   virtual HttpResponse Send(const HttpRequest& request) = 0;
+  // Like Send, but the answer's body goes to the sink as it arrives instead of into the
+  // response, so a large download needs no more memory than a chunk. Only a success status
+  // reaches the sink. An answer longer than max_bytes stops with an error. This default is for
+  // clients without streaming: it holds the whole answer before handing it on.
+  virtual HttpResponse SendToSink(const HttpRequest& request, const HttpSink& sink,
+                                  long long max_bytes) {
+    HttpResponse r = Send(request);
+    if (!r.ok) return r;
+    if (static_cast<long long>(r.body.size()) > max_bytes) {
+      r.ok = false;
+      r.too_large = true;
+      r.error = "answer larger than " + std::to_string(max_bytes) + " bytes";
+    } else if (!sink(r.body)) {
+      r.ok = false;
+      r.error = "not written";
+    }
+    r.body.clear();
+    return r;
+  }
 };
 
 // QtNetwork, waiting in a local event loop so windows repaint and timers tick.

@@ -3,6 +3,7 @@
 #include "platform/Codepage.h"
 #include "site/Receipts.h"
 #include "site/SendHttp.h"
+#include "site/SiteIchiran.h"
 
 namespace sorami {
 
@@ -10,7 +11,12 @@ std::string SendReadReceipt(AppState& st, int32_t row) {
   if (st.receipts.Sent(st.store, row)) return "receipt sent before: " + std::to_string(row);
   const SiteLogin reader{st.cur.site, st.cur.account, "", st.cur.host, st.cur.user, st.cur.dyn};
   std::string msg;
-  if (!SendFeedBack(st.site, reader, st.store, row, nullptr, msg)) return msg;
+  // A sender's host that cannot be reached gets the receipt through the directory server.
+  const DepositReceipt deposit = [&st](const std::string& key,
+                                       const std::vector<std::string>& fields, std::string& out) {
+    return AzukariSend(st.site, -1, key, fields, out);
+  };
+  if (!SendFeedBack(st.site, reader, st.store, row, deposit, msg)) return msg;
   // Only a receipt that went out is remembered: a failed one goes again at the next reading.
   if (!st.receipts.Add(st.store, row)) msg += " (Cannot Write: Receipted.dat)";
   return msg;

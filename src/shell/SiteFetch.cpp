@@ -3,6 +3,7 @@
 #include "platform/Codepage.h"
 #include "site/Receipts.h"
 #include "site/SendHttp.h"
+#include "site/TenpuDownload.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
@@ -18,17 +19,28 @@ std::vector<FetchAccount> FetchAccounts(const Settei& settei) {
   return out;
 }
 
-FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks) {
-  FetchReport report;
-  FetchHooks with = hooks;
+FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st) {
+  return [&st](const std::string& host, const std::string& user, const std::string& server_no,
+               std::string& files, std::string& msg) {
+    TenpuDownload got;
+    const bool ok =
+        DownloadTenpu(st.site, st.paths.AttachDir(), host, user, server_no, files, got, msg);
+    files = got.names;
+    return ok;
+  };
+}
+
+FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
+  if (!hooks.download_tenpu) hooks.download_tenpu = TenpuDownloader(st);
   // After each account's messages, its read receipts.
-  if (!with.get_feedback) {
-    with.get_feedback = [&st](const FetchAccount& a, std::string& msg) {
+  if (!hooks.get_feedback) {
+    hooks.get_feedback = [&st](const FetchAccount& a, std::string& msg) {
       return GetFeedBack(st.site, st.store, a, msg);
     };
   }
+  FetchReport report;
   static_cast<FetchOutcome&>(report) =
-      SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, with);
+      SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, hooks);
   if (report.refused) {
     report.status = BusyMessage();
     return report;

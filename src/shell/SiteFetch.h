@@ -17,10 +17,14 @@ struct FetchReport : FetchOutcome {
 // The rows of the account list as the fetch takes them.
 std::vector<FetchAccount> FetchAccounts(const Settei& settei);
 
-// Fetches for row -1 (every enabled row) or one row; when something new came the store is
+// The fetch's download of attachments: from the message's host into the attachment directory.
+FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st);
+
+// Fetches for row -1 (every enabled row) or one row; attachments are downloaded (unless hooks
+// bring a download of their own); when something new came the store is
 // saved at once (the service has already deleted it). The status line: the folder summary when
 // something new came (the folder counts are refreshed), "新着メッセージ無し" otherwise, and the
 // number of accounts that failed; a refused fetch says another request is running.
-FetchReport FetchNewMessages(AppState& st, int row, const FetchHooks& hooks = {});
+FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks = {});
 
 }  // namespace sorami

@@ -22,8 +22,8 @@ bool IsInteger(std::string_view s) {
 
 }  // namespace
 
-int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
-                 const FetchHooks& hooks, std::string& msg) {
+int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
+                 const std::string& value, const FetchHooks& hooks, std::string& msg) {
   ss.log.Log(".DispMessages :" + value.substr(0, 40));
   int count = 0;
   std::string_view rest = value;
@@ -47,16 +47,17 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
     ++count;
     ss.log.Log(row[1] + " " + row[3]);
     row[MastCol::kFolder] = std::string(FolderName(Folder::kInbox));
-    AddMaster(store, ss.log, false, row);
+    // The files come first: the record lists them under the names they were saved as.
     if (!row[MastCol::kAttachments].empty()) {
       ss.log.Log("添付 : "_cp932 + row[MastCol::kAttachments]);
       std::string tmsg;
       if (hooks.download_tenpu) {
-        hooks.download_tenpu(row[MastCol::kRecipientUser], row[MastCol::kServerNo],
+        hooks.download_tenpu(host, row[MastCol::kRecipientUser], row[MastCol::kServerNo],
                              row[MastCol::kAttachments], tmsg);
       }
       ss.log.Log(tmsg);
     }
+    AddMaster(store, ss.log, false, row);
   }
   msg = count > 0 ? "新着メッセージ : "_cp932 + std::to_string(count) + " 件"_cp932
                   : "新着メッセージなし"_cp932;
@@ -72,10 +73,10 @@ FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a, 
       "COMMAND=" + command,     "TOSITE=" + a.site,   "TOUSER=" + a.user,  "TONAME=" + a.nickname,
       "USERPASS=" + a.password, "FROMHOST=" + a.host, "FROMUSER=" + a.user};
   std::string value;
-  if (!SendHTTP(ss, kind, a.host, fields, value, msg)) {
+  std::string host = a.host;
+  if (!SendHTTP(ss, kind, host, fields, value, msg)) {
     if (a.dyn.empty()) return FetchResult::kFailed;
     ss.log.Log("DynamicHost : " + a.dyn);
-    std::string host = a.host;
     std::string dmsg;
     // A failed look-up is a failed fetch, not "nothing new".
     if (!GetDynamicHost(ss, a.dyn, host, dmsg)) {
@@ -84,7 +85,7 @@ FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a, 
     }
     if (!SendHTTP(ss, kind, host, fields, value, msg)) return FetchResult::kFailed;
   }
-  const int count = DispMessages(ss, store, value, hooks, msg);
+  const int count = DispMessages(ss, store, host, value, hooks, msg);
   ss.log.Log(msg);
   return count > 0 ? FetchResult::kNew : FetchResult::kNothingNew;
 }

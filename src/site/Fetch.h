@@ -21,9 +21,12 @@ struct FetchAccount {
 // Work done for a fetch by other features: downloading a message's attachments and
 // collecting read receipts. Empty hooks are skipped.
 struct FetchHooks {
-  std::function<bool(const std::string& user, const std::string& server_no,
-                     const std::string& files, std::string& msg)>
-      download_tenpu;
+  // Downloads the attachments of a new message from the host its account was fetched from;
+  // `files` (the list as the service sent it) becomes the list the record keeps.
+  using DownloadTenpuHook =
+      std::function<bool(const std::string& host, const std::string& user,
+                         const std::string& server_no, std::string& files, std::string& msg)>;
+  DownloadTenpuHook download_tenpu;
   std::function<bool(const FetchAccount&, std::string& msg)> get_feedback;
 };
 
@@ -46,8 +49,8 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
 FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& account,
                        bool leave_on_site, const FetchHooks& hooks, std::string& msg);
 
-// Reads the message lines of an answer into the store; the number of new records.
-int DispMessages(SiteSession& ss, TArMastd& store, const std::string& value,
-                 const FetchHooks& hooks, std::string& msg);
+// Reads the message lines of an answer from `host` into the store; the number of new records.
+int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
+                 const std::string& value, const FetchHooks& hooks, std::string& msg);
 
 }  // namespace sorami

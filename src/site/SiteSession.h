@@ -32,8 +32,9 @@ struct SiteSession {
   std::unique_ptr<HttpClient> http;
   std::unique_ptr<SiteProgress> progress;
   std::string directory_host = kDefaultDirectoryHost;
-  std::vector<std::string> send_attachments;  // files to upload with the next site send
-  bool busy = false;                          // a site request is waiting for its answer
+  std::vector<std::string> send_attachments;           // files to upload with the next site send
+  long long max_download_bytes = 200LL * 1024 * 1024;  // one attachment downloaded at most
+  bool busy = false;                                   // a site request is waiting for its answer
   bool leave_on_site = false;  // "サイトに残す": fetch with "GET" instead of "GETDEL"
   // A dynamic host moved: told the key (without "$") and the new host, so the account list
   // follows. Empty: nobody listens.

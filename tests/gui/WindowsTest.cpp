@@ -2,12 +2,12 @@
 #include <QPushButton>
 
 #include "attach/ui/TFormTenpu.h"
-#include "site/ui/TFormClaim.h"
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
 #include "compose/ui/TFormShomei.h"
 #include "gui/GuiFixture.h"
 #include "shell/ui/TFormVersion.h"
+#include "site/ui/TFormClaim.h"
 #include "views/ui/TFormKensaku.h"
 
 namespace sorami::test {

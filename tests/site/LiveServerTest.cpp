@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <regex>
 #include <thread>
 
 #include "platform/Codepage.h"
@@ -17,6 +18,7 @@
 #include "shell/SiteFetch.h"
 #include "site/Fetch.h"
 #include "site/HostLookup.h"
+#include "site/LiveServerFixture.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
 #include "support/AppFixture.h"
@@ -26,55 +28,7 @@ namespace {
 
 using sitetest::RunServerCommand;
 using sitetest::ServerProcess;
-
-class LiveServer : public test::AppTest {
- protected:
-  void SetUp() override {
-    db_ = (dir / "site.db").string();
-    Admin({"init"});
-    server_ = std::make_unique<ServerProcess>(
-        std::vector<std::string>{"--db", db_, "--listen", "127.0.0.1:0"}, dir / "server.log");
-    Admin({"addsite", "広場", "--host", server_->address(), "--user", "hiroba", "--public"});
-    Admin({"adduser", "広場", "たろう", "taro pw%"});
-    Admin({"adduser", "広場", "はなこ", "hana"});
-    st->site.http = MakeQtHttpClient({3000, 5000});
-    st->site.directory_host = server_->address();
-  }
-
-  void Admin(std::vector<std::string> args) {
-    args.push_back("--db");
-    args.push_back(db_);
-    const auto r = RunServerCommand(args, dir.path());
-    ASSERT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
-  }
-
-  // Checks the account as the connection check does and records it as enabled.
-  void Login(const char* nick, const char* pass) {
-    SetEditKairo(st->settei, Utf8ToCp932("広場"));
-    SetEditAccount(st->settei, Utf8ToCp932(nick));
-    SetEditPassword(st->settei, Utf8ToCp932(pass));
-    ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
-    RecordCheckedAccount(st->settei, st->log);
-  }
-
-  // Sends a message from the current account (url-encoded, or multipart with files).
-  bool Send(const std::string& to, const std::string& title, const std::string& body,
-            const std::string& date) {
-    const std::vector<std::string> fields = {"COMMAND=SENDWIN",
-                                             "FROMSITE=" + st->cur.site,
-                                             "FROMNAME=" + st->cur.account,
-                                             "USERPASS=" + st->cur.pass,
-                                             "TONAME=" + Utf8ToCp932(to),
-                                             "TITLE=" + Utf8ToCp932(title),
-                                             "HONBUN=" + Utf8ToCp932(body),
-                                             "FROMDATE=" + date};
-    std::string value;
-    return SendHTTP(st->site, SiteRequest::kSendWin, st->cur.host, fields, value, msg);
-  }
-
-  std::string db_;
-  std::unique_ptr<ServerProcess> server_;
-};
+using test::LiveServer;
 
 TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThem) {
   Login("はなこ", "hana");
@@ -123,7 +77,10 @@ TEST_F(LiveServer, AttachmentsUploadByteForByte) {
   Login("たろう", "taro pw%");
   ShowAccountRow(st->settei, 1);
   ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
-  EXPECT_EQ(st->store.Get(0, MastCol::kAttachments), "photo.bin");
+  // Downloaded with the message, under a dated name the record lists.
+  const std::string local(st->store.Get(0, MastCol::kAttachments));
+  EXPECT_TRUE(std::regex_match(local, std::regex(R"(photo_\d{14}\.bin)"))) << local;
+  EXPECT_EQ(test::ReadFileBytes(st->paths.AttachDir() / local), bytes);
   EXPECT_EQ(st->store.Get(0, MastCol::kTitle), Utf8ToCp932("50％"));  // "%" travels as "％"
 
   HttpRequest get;

@@ -1,8 +1,28 @@
-// The attachment window: a message's attachments and the files to send (TFormTenpu). Created once
-// at start and kept for the whole run; its controls come with the features that use them.
+// The attachment window (TFormTenpu, caption "添付ファイル"): one list for two uses. Showing a
+// message, it lists the message's attachments, which the user opens with the desktop's program
+// or saves a copy of ("名前をつけて保存する(&A)" on, "読み込む" off). Composing, it collects local
+// files, by "読み込む" or by a drop, for the send attachment list ("読み込む" on, the save item
+// off, shown modally). Created once at start and kept for the whole run.
 #pragma once
 
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "attach/TenpuList.h"
 #include "base/ui/PersistedWindow.h"
+#include "store/MastStore.h"
+
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QHideEvent;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
 
 namespace sorami {
 
@@ -12,7 +32,77 @@ class TFormTenpu : public PersistedWindow {
  public:
   static constexpr WindowGeometry kDesignGeometry{210, 140, 402, 332};
 
-  TFormTenpu(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
+  // The platform pieces the window asks for; tests put their own in.
+  struct Hooks {
+    // The open dialog: the chosen path, or empty when cancelled.
+    std::function<QString()> choose_open_file;
+    // The save dialog, preset to a name: the chosen path, or empty when cancelled.
+    std::function<QString(const QString& name)> choose_save_file;
+    // Opens a file with the desktop's program (code page 932 path); false when it could not.
+    std::function<bool(const std::string& path)> open_file;
+  };
+
+  enum class Mode { kMessage, kCompose };
+
+  // store: the records the window lists attachments of; send_list: the send attachment list.
+  TFormTenpu(Registry& registry, DiagLog& log, const TArMastd& store,
+             std::filesystem::path attach_dir, std::vector<std::string>& send_list,
+             QWidget* parent = nullptr);
+
+  Hooks hooks;
+
+  // "名前をつけて保存する(&A)" on and "読み込む" off for kMessage; the reverse for kCompose.
+  void SetMode(Mode mode);
+  // The main window's attachment button: shows the message's attachments (already listed).
+  void ShowForMessage();
+  // The compose window's "添付ファイル(&T)": the window in compose mode, modal; returns when the
+  // user closes it.
+  void ShowForCompose();
+
+  // Lists a record's attachments; true when every one is present in the attachment directory.
+  bool ShowTenpu(int32_t row);
+  // Lists given names with a detail text (the attachments of a mail, "メール").
+  void ShowNames(const std::vector<std::string>& names, const std::string& detail);
+  // Adds a local file to the list and to the send attachment list.
+  void SetTenpuFile(const std::string& path);
+  // Removes the selected rows; true when the row count changed.
+  bool TenpuSakujo();
+
+  // Commands: "読み込む", "全消去", "削除" / "ファイル削除(&D)", "消去(&E)", a double click /
+  // "実行(&J)", "名前をつけて保存する(&A)" / "データ登録(&I)".
+  void BtReadClick();
+  void Button1Click();
+  void BtSakujoClick();
+  void E1Click();
+  void OpenSelected();
+  void MenuHozonClick();
+  // Files dropped on the window: the first one is added, any others are ignored.
+  void DropFiles(const QStringList& paths);
+
+  const TenpuList& list() const { return list_; }
+  QString StatusText() const;
+
+ signals:
+  // The window was closed (hidden): a modal compose session ends.
+  void Hidden();
+
+ protected:
+  void hideEvent(QHideEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void ShowRows();
+  std::vector<int> SelectedRows() const;
+  void SetStatus(const QString& text);
+
+  const TArMastd& store_;
+  TenpuList list_;
+  QTreeWidget* lview_ = nullptr;
+  QPushButton* bt_read_ = nullptr;
+  QAction* menu_hozon_ = nullptr;
+  QAction* n85_ = nullptr;
+  QMenu* pm_tenpu_ = nullptr;
 };
 
 }  // namespace sorami

@@ -19,6 +19,20 @@ class QtHttpClient : public HttpClient {
   explicit QtHttpClient(HttpTimeouts t) : timeouts_(t) {}
 
   HttpResponse Send(const HttpRequest& request) override {
+    return Run(request, nullptr, timeouts_.max_answer_bytes);
+  }
+
+  HttpResponse SendToSink(const HttpRequest& request, const HttpSink& sink,
+                          long long max_bytes) override {
+    return Run(request, &sink, max_bytes);
+  }
+
+ private:
+  static bool SuccessStatus(int status) { return status >= 200 && status <= 299; }
+
+  // One exchange. With a sink, the body of a success answer is handed on chunk by chunk as it
+  // arrives (the reply buffers at most kChunk), and the body of any other answer is dropped.
+  HttpResponse Run(const HttpRequest& request, const HttpSink* sink, long long max_bytes) {
     HttpResponse out;
     const QUrl url(QString::fromLatin1(request.url.data(), static_cast<int>(request.url.size())));
     if (!url.isValid() || url.host().isEmpty()) {
@@ -45,6 +59,8 @@ class QtHttpClient : public HttpClient {
         request.method == "GET"
             ? manager.get(req)
             : manager.sendCustomRequest(req, QByteArray::fromStdString(request.method), body);
+    constexpr qint64 kChunk = 256 * 1024;
+    if (sink) reply->setReadBufferSize(kChunk);
 
     QEventLoop loop;
     QTimer watchdog;
@@ -54,6 +70,7 @@ class QtHttpClient : public HttpClient {
     bool connected = false;
     bool timed_out = false;
     bool too_large = false;
+    bool sink_refused = false;
     QObject::connect(&whole, &QTimer::timeout, [&] {
       timed_out = true;
       reply->abort();
@@ -70,31 +87,53 @@ class QtHttpClient : public HttpClient {
     QObject::connect(reply, &QNetworkReply::uploadProgress, progress);
     QObject::connect(reply, &QNetworkReply::downloadProgress, [&](qint64 received, qint64 total) {
       progress(received, total);
-      if (received > timeouts_.max_answer_bytes || total > timeouts_.max_answer_bytes) {
+      if (received > max_bytes || total > max_bytes) {
         too_large = true;
         reply->abort();
       }
     });
     QObject::connect(reply, &QNetworkReply::metaDataChanged, [&] { progress(0, 0); });
+    if (sink) {
+      QObject::connect(reply, &QNetworkReply::readyRead, [&] {
+        const QByteArray chunk = reply->readAll();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (!SuccessStatus(status) || too_large || sink_refused) return;  // never an error page
+        if (!(*sink)(std::string_view(chunk.constData(), static_cast<size_t>(chunk.size())))) {
+          sink_refused = true;
+          reply->abort();
+        }
+      });
+    }
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     restart();
     whole.start(timeouts_.total_ms);
     if (!reply->isFinished()) loop.exec();  // windows keep running while we wait
 
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray data = reply->readAll();
-    out.body.assign(data.constData(), static_cast<size_t>(data.size()));
+    if (sink) {
+      const QByteArray rest = reply->readAll();
+      if (!rest.isEmpty() && SuccessStatus(out.status) && !too_large && !sink_refused &&
+          !(*sink)(std::string_view(rest.constData(), static_cast<size_t>(rest.size())))) {
+        sink_refused = true;
+      }
+    } else {
+      const QByteArray data = reply->readAll();
+      out.body.assign(data.constData(), static_cast<size_t>(data.size()));
+    }
     if (too_large) {
       out.body.clear();
-      out.error = "answer larger than " + std::to_string(timeouts_.max_answer_bytes) + " bytes";
+      out.too_large = true;
+      out.error = "answer larger than " + std::to_string(max_bytes) + " bytes";
     } else if (timed_out) {
       out.error = "time-out";
+    } else if (sink_refused) {
+      out.error = "not written";
     } else if (reply->error() != QNetworkReply::NoError) {
       // Qt's text is UTF-16; the log and every other system text are code page 932.
       const QString e = reply->errorString();
       out.error =
           Utf16ToCp932(std::u16string_view(reinterpret_cast<const char16_t*>(e.utf16()), e.size()));
-    } else if (out.status < 200 || out.status > 299) {
+    } else if (!SuccessStatus(out.status)) {
       out.error = "HTTP status " + std::to_string(out.status);
     } else {
       out.ok = true;
@@ -103,7 +142,6 @@ class QtHttpClient : public HttpClient {
     return out;
   }
 
- private:
   HttpTimeouts timeouts_;
 };
 

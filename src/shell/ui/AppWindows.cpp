@@ -1,5 +1,8 @@
 #include "shell/ui/AppWindows.h"
 
+#include <QAction>
+#include <QPushButton>
+
 #include "attach/ui/TFormTenpu.h"
 #include "base/ui/QtText.h"
 #include "compose/SendList.h"
@@ -11,6 +14,7 @@
 #include "shell/ConnectionCheck.h"
 #include "shell/Conversation.h"
 #include "shell/SiteFetch.h"
+#include "shell/SiteList.h"
 #include "shell/Soushin.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
@@ -48,7 +52,8 @@ AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   message = std::make_unique<TFormMessage>();
   send_list = std::make_unique<TFormSendList>(st.registry, st.log, st.send_list);
   memo = std::make_unique<TFormMemo>(st);
-  tenpu = std::make_unique<TFormTenpu>(st.registry, st.log);
+  tenpu = std::make_unique<TFormTenpu>(st.registry, st.log, st.store, st.paths.AttachDir(),
+                                       st.site.send_attachments);
   claim = std::make_unique<TFormClaim>(st.registry, st.log);
   shomei = std::make_unique<TFormShomei>(st.registry, st.log, st.paths.DataDir());
   kensaku = std::make_unique<TFormKensaku>(st.registry, st.log);
@@ -131,6 +136,30 @@ void AppWindows::Wire(AppState& st) {
     msg = out.msg;
     return out.ok;
   };
+  WireTenpu(st);
+}
+
+// Attachments: a shown site message lists its files in the attachment window, and the message
+// pane's "添付ﾌｧｲﾙ" shows them; "サイト一覧(&S)" → "取得(&G)" shows the public sites in the
+// message pane.
+void AppWindows::WireTenpu(AppState& st) {
+  TFormMain* m = main.get();
+  TFormTenpu* t = tenpu.get();
+  m->browser().hooks.show_tenpu = [this](int32_t row) { return tenpu && tenpu->ShowTenpu(row); };
+  if (auto* bt = m->findChild<QPushButton*>(QStringLiteral("BtTenpu"))) {
+    QObject::connect(bt, &QPushButton::clicked, t, &TFormTenpu::ShowForMessage);
+  }
+  if (auto* g1 = m->findChild<QAction*>(QStringLiteral("G1"))) {
+    QObject::connect(g1, &QAction::triggered, m, [&st, m] {
+      const SiteListReport out = FetchSiteList(st);
+      if (out.ok) {
+        m->browser().ShowPaneText(Qs(out.text));
+      } else if (!out.refused) {
+        m->browser().ShowPanel(false);
+      }
+      m->SetStatus(Qs(out.status));
+    });
+  }
 }
 
 // The compose window: its send and draft run the shell's send; the address list picks into
@@ -158,6 +187,7 @@ void AppWindows::WireCompose(AppState& st) {
     site = st.cur.site;
   };
   nm->hooks.has_attachments = [&st] { return !st.site.send_attachments.empty(); };
+  nm->hooks.show_attachments = [this] { tenpu->ShowForCompose(); };
   nm->hooks.signature = [this] { return shomei->Signature(); };
   nm->hooks.edit_signature = [this] { shomei->show(); };
   nm->hooks.show_help = [m] { m->ShowHelp(false, "メッセージ送信"_cp932); };

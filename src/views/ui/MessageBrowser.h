@@ -126,6 +126,9 @@ class MessageBrowser : public QObject {
   bool HyoujiMessage(bool direct, int index, std::string& msg);
   // Shows the help pane (true) or the message pane (false).
   void ShowPanel(bool help);
+  // The message pane with a text of the program's own in its body box (the public site list):
+  // not a record's body, so "変更(&U)" stores nothing from it.
+  void ShowPaneText(const QString& text);
 
   // Commands (MessageBrowserOps.cpp): "削除", "リスト全選択", "戻る", "進む", and the body
   // menu's "変更(&U)", "消去(&E)" and "改行コード変換(&H)".

@@ -217,6 +217,14 @@ void MessageBrowser::ClearBody() {
   body_edit_.Shown(-1);
 }
 
+void MessageBrowser::ShowPaneText(const QString& text) {
+  ShowPanel(false);
+  const FillingBody filling(filling_body_);
+  panel_honbun_->memo()->setPlainText(text);
+  panel_honbun_->ForgetRecord();
+  body_edit_.Shown(-1);
+}
+
 void MessageBrowser::MenuHenkanClick() {
   QTextEdit* memo = panel_honbun_->memo();
   {

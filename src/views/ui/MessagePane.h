@@ -38,6 +38,8 @@ class MessagePane : public QWidget {
   void Clear();
   // The record last shown, or -1.
   int32_t record() const { return record_; }
+  // The body box no longer shows a record (it shows a text of the program's own).
+  void ForgetRecord() { record_ = -1; }
 
   // The caption "送信時刻" (hidden for mail, which shows its own details).
   void SetSentCaptionVisible(bool on);

@@ -1,0 +1,119 @@
+// The attachment window's rows and the send attachment list, without widgets: listing a
+// record's files, collecting and removing files to send, a mail's attachment names, and saving
+// a copy that never destroys the attachment.
+#include <gtest/gtest.h>
+
+#include "attach/TenpuList.h"
+#include "platform/Codepage.h"
+#include "store/Folders.h"
+#include "store/StoreFixture.h"
+
+namespace sorami {
+namespace {
+
+class TenpuListTest : public test::StoreTest {
+ protected:
+  std::filesystem::path Attach() { return dir / "app" / "ATTACH"; }
+  void Put(const std::string& name, const std::string& bytes = "x") {
+    std::filesystem::create_directories(Attach());
+    test::WriteFileBytes(Attach() / name, bytes);
+  }
+  int32_t Record(const std::string& attachments, const std::string& category = "") {
+    const int32_t r = Add("a%site", "t", "受信箱");
+    st->store.Set(r, MastCol::kAttachments, attachments);
+    st->store.Set(r, MastCol::kCategory, category);
+    return r;
+  }
+  std::vector<std::string> Names(const TenpuList& l) {
+    std::vector<std::string> out;
+    for (const TenpuRow& r : l.rows()) out.push_back(r.name);
+    return out;
+  }
+  std::vector<std::string> sends;
+};
+
+TEST_F(TenpuListTest, ARecordListsItsFilesUpToTheFirstMissingOne) {
+  TenpuList list(st->log, Attach(), sends);
+  EXPECT_FALSE(list.ShowTenpu(st->store, Record("")));
+  EXPECT_TRUE(list.rows().empty());
+
+  Put("a.jpg");
+  EXPECT_FALSE(list.ShowTenpu(st->store, Record("a.jpg,b.jpg")));
+  EXPECT_EQ(Names(list), std::vector<std::string>{"a.jpg"});
+  EXPECT_EQ(Cp932ToUtf8(list.rows()[0].detail), "メッセージ");
+
+  Put("b.jpg");
+  EXPECT_TRUE(list.ShowTenpu(st->store, Record("a.jpg,,b.jpg,")));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+  EXPECT_FALSE(list.ShowTenpu(st->store, 99));  // no such record
+  EXPECT_TRUE(list.rows().empty());
+}
+
+TEST_F(TenpuListTest, NamesInARecordNeverLeadOutOfTheAttachmentDirectory) {
+  test::WriteFileBytes(dir / "app" / "secret.txt", "outside");
+  Put("secret.txt", "inside");
+  TenpuList list(st->log, Attach(), sends);
+  ASSERT_TRUE(list.ShowTenpu(st->store, Record("../secret.txt")));
+  EXPECT_EQ(list.FileOf(0), Attach() / "secret.txt");
+  const auto files = RecordTenpu(st->store, Record("..\\..\\secret.txt,C:\\x\\y.bin"), Attach());
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].path, Attach() / "secret.txt");
+  EXPECT_TRUE(files[0].exists);
+  EXPECT_EQ(files[1].path, Attach() / "y.bin");
+  EXPECT_FALSE(files[1].exists);
+}
+
+TEST_F(TenpuListTest, FilesToSendFollowTheRowsWhenRowsAreDeletedAndAllGoOnClearAll) {
+  TenpuList list(st->log, Attach(), sends);
+  for (const char* p : {"/tmp/one.txt", "/tmp/two.txt", "/tmp/three.txt"}) list.SetTenpuFile(p);
+  EXPECT_EQ(sends, (std::vector<std::string>{"/tmp/one.txt", "/tmp/two.txt", "/tmp/three.txt"}));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"one.txt", "two.txt", "three.txt"}));
+  EXPECT_EQ(list.rows()[1].detail, "/tmp/two.txt");
+
+  EXPECT_FALSE(list.TenpuSakujo({}));
+  EXPECT_FALSE(list.TenpuSakujo({7}));
+  EXPECT_TRUE(list.TenpuSakujo({1, 1}));
+  EXPECT_EQ(sends.size(), 3u);  // deleting rows alone leaves the send list
+  list.RebuildSendList();
+  EXPECT_EQ(sends, (std::vector<std::string>{"/tmp/one.txt", "/tmp/three.txt"}));
+  EXPECT_EQ(list.FileOf(1), "/tmp/three.txt");  // a file to send is its own path
+
+  list.Clear();
+  EXPECT_TRUE(list.rows().empty());
+  EXPECT_TRUE(sends.empty());
+}
+
+TEST_F(TenpuListTest, AMailRecordListsTheNamesAfterMailTenpu) {
+  EXPECT_EQ(MailTenpuNames("MailTenpu; a.txt ;;a_01.txt"),
+            (std::vector<std::string>{"a.txt", "a_01.txt"}));
+  EXPECT_TRUE(MailTenpuNames("a.txt;b.txt").empty());
+  Put("a.txt");
+  const auto files =
+      RecordTenpu(st->store, Record("MailTenpu;a.txt;b.txt", MailCategory()), Attach());
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(Cp932ToUtf8(files[0].row.detail), "メール");
+  EXPECT_TRUE(files[0].exists);
+  EXPECT_FALSE(files[1].exists);
+}
+
+TEST_F(TenpuListTest, SavingACopyNeverDestroysTheAttachment) {
+  Put("doc.bin", "original");
+  const auto from = Attach() / "doc.bin";
+  std::string status;
+  EXPECT_TRUE(SaveTenpuCopy(from, from, status));  // onto itself
+  EXPECT_EQ(test::ReadFileBytes(from), "original");
+
+  test::WriteFileBytes(dir / "old.bin", "older");
+  EXPECT_TRUE(SaveTenpuCopy(from, dir / "old.bin", status));
+  EXPECT_EQ(Cp932ToUtf8(status), "保存完了:" + (dir / "old.bin").string());
+  EXPECT_EQ(test::ReadFileBytes(dir / "old.bin"), "original");
+
+  EXPECT_FALSE(SaveTenpuCopy(Attach() / "gone.bin", dir / "old.bin", status));
+  EXPECT_EQ(Cp932ToUtf8(status), "保存失敗:" + (dir / "old.bin").string());
+  EXPECT_EQ(test::ReadFileBytes(dir / "old.bin"), "original");  // the target stays whole
+  EXPECT_FALSE(SaveTenpuCopy(from, dir / "no-such-dir" / "x.bin", status));
+  EXPECT_EQ(test::ReadFileBytes(from), "original");
+}
+
+}  // namespace
+}  // namespace sorami

@@ -1,0 +1,137 @@
+// Attachments, the site list and the deposit against the real site service: files sent by one
+// member arrive byte for byte in another's attachment directory, under dated names the record
+// lists; a file the service lacks leaves nothing; the directory server takes a deposit.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "attach/TenpuList.h"
+#include "shell/SiteFetch.h"
+#include "shell/SiteList.h"
+#include "site/LiveServerFixture.h"
+#include "site/SiteIchiran.h"
+#include "site/TenpuDownload.h"
+#include "store/MasterFile.h"
+#include "support/Cli.h"
+
+namespace sorami {
+namespace {
+
+class LiveTenpu : public test::LiveServer {
+ protected:
+  std::filesystem::path Attach() { return st->paths.AttachDir(); }
+};
+
+TEST_F(LiveTenpu, TwoFilesSentByOneMemberArriveWithTheMessageOfAnother) {
+  Login("はなこ", "hana");
+  std::string photo;
+  for (int i = 0; i < 100000; ++i) photo += static_cast<char>(i * 7);
+  test::WriteFileBytes(dir / "photo.jpg", photo);
+  test::WriteFileBytes(dir / "memo.txt", "memo\r\n");
+  st->site.send_attachments = {(dir / "photo.jpg").string(), (dir / "memo.txt").string()};
+  ASSERT_TRUE(Send("たろう%広場", "写真", "二つ", "2030/02/01 10:00:00")) << Cp932ToUtf8(msg);
+
+  st->site.send_attachments.clear();
+  Login("たろう", "taro pw%");
+  ShowAccountRow(st->settei, 1);
+  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
+  ASSERT_EQ(st->store.CtMaster(), 1);
+  const std::string col20(st->store.Get(0, MastCol::kAttachments));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(col20, m, std::regex(R"((photo_\d{14}\.jpg),(memo_\d{14}\.txt))")))
+      << col20;
+  EXPECT_EQ(test::ReadFileBytes(Attach() / m[1].str()), photo);
+  EXPECT_EQ(test::ReadFileBytes(Attach() / m[2].str()), "memo\r\n");
+
+  // The attachment window lists both, present.
+  std::vector<std::string> sends;
+  TenpuList window(st->log, Attach(), sends);
+  ASSERT_TRUE(window.ShowTenpu(st->store, 0));
+  ASSERT_EQ(window.rows().size(), 2u);
+  EXPECT_EQ(window.rows()[0].name, m[1].str());
+  EXPECT_EQ(window.rows()[1].name, m[2].str());
+
+  if (!test::HaveCli()) return;
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg)) << msg;
+  int status = 0;
+  const std::string rows = test::RunCli("attachments 0", dir / "app", dir / "cfg", status);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(rows.find("\"name\": \"" + m[1].str() + "\", \"type\": \"メッセージ\", \"path\": \"" +
+                      (Attach() / m[1].str()).string() + "\", \"exists\": true}"),
+            std::string::npos)
+      << rows;
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2);
+}
+
+TEST_F(LiveTenpu, AFileTheServiceDoesNotHaveIsAConnectionErrorAndLeavesNoFile) {
+  Login("はなこ", "hana");
+  test::WriteFileBytes(dir / "real.txt", "real");
+  st->site.send_attachments = {(dir / "real.txt").string()};
+  ASSERT_TRUE(Send("たろう%広場", "t", "b", "2030/02/02 10:00:00")) << Cp932ToUtf8(msg);
+  st->site.send_attachments.clear();
+  Login("たろう", "taro pw%");
+  ShowAccountRow(st->settei, 1);
+  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
+  const auto count = [this] {
+    return std::distance(std::filesystem::directory_iterator(Attach()), {});
+  };
+  ASSERT_EQ(count(), 1);
+
+  TenpuDownload got;
+  EXPECT_FALSE(DownloadTenpu(st->site, Attach(), server_->address(),
+                             std::string(st->store.Get(0, MastCol::kRecipientUser)),
+                             std::string(st->store.Get(0, MastCol::kServerNo)),
+                             "nothere.txt,real.txt", got, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+  EXPECT_EQ(got.failed, 1);
+  EXPECT_EQ(got.saved, 1);
+  EXPECT_EQ(count(), 2);  // the second copy of real.txt, nothing for the missing one
+  EXPECT_EQ(test::ReadFileBytes(got.last_path), "real");
+  EXPECT_EQ(got.names.substr(0, 12), "nothere.txt,");
+}
+
+TEST_F(LiveTenpu, TheSiteListShowsThePublicSitesOfTheHost) {
+  Admin({"addsite", "内緒", "--host", server_->address(), "--user", "naisho"});
+  Login("はなこ", "hana");
+  const SiteListReport out = FetchSiteList(*st);
+  ASSERT_TRUE(out.ok) << Cp932ToUtf8(out.status);
+  EXPECT_EQ(Cp932ToUtf8(out.text), "(公開サイト一覧)広場");
+  if (!test::HaveCli()) return;
+  std::string save_msg;
+  ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), save_msg));
+  int status = 0;
+  EXPECT_EQ(test::RunCli("sites", dir / "app", dir / "cfg", status), "(公開サイト一覧)広場\n");
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(LiveTenpu, TheDirectoryServerTakesADepositedReceiptForTheSender) {
+  Admin({"addsite", "移動", "--host", server_->address(), "--user", "idou", "--dynamic", "$idou"});
+  Admin({"adduser", "移動", "じろう", "jiro"});
+  SetEditKairo(st->settei, Utf8ToCp932("移動"));
+  SetEditAccount(st->settei, Utf8ToCp932("じろう"));
+  SetEditPassword(st->settei, "jiro");
+  ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
+  ASSERT_TRUE(Send("たろう%広場", "t", "b", "2030/02/03 10:00:00")) << Cp932ToUtf8(msg);
+  const std::vector<std::string> receipt = {"COMMAND=FEEDBACK",
+                                            "FROMUSER=idou",
+                                            "FROMNAME=" + Utf8ToCp932("じろう"),
+                                            "TOUSER=hiroba",
+                                            "TONAME=" + Utf8ToCp932("たろう"),
+                                            "FROMDATE=2030/02/03 10:00:00"};
+  std::string text;
+  EXPECT_FALSE(AzukariSend(st->site, -1, "XYZ$idou", receipt, text));  // not the site's key
+  ASSERT_TRUE(AzukariSend(st->site, -1, "$idou", receipt, text)) << Cp932ToUtf8(text);
+  EXPECT_EQ(text.substr(0, 17), "COMMAND=FEEDBACK\r");
+
+  // The sender collects it.
+  std::string value;
+  ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kCheck, server_->address(),
+                       {"COMMAND=GETFEEDBACK", "FROMSITE=" + Utf8ToCp932("移動"),
+                        "FROMNAME=" + Utf8ToCp932("じろう"), "USERPASS=jiro"},
+                       value, msg))
+      << Cp932ToUtf8(msg);
+  EXPECT_NE(value.find("2030/02/03 10:00:00"), std::string::npos) << value;
+}
+
+}  // namespace
+}  // namespace sorami
