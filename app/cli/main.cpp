@@ -39,6 +39,8 @@ constexpr const char* kUsage =
     "                   check an account on the site service and record it as enabled\n"
     "  check            check the current account\n"
     "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N), then save\n"
+    "  mail receive     receive Internet mail with the stored mail settings, then save\n"
+    "  mail log         the same receive, printing the account log's lines as they come\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
@@ -60,6 +62,7 @@ constexpr Command kCommands[] = {
     {"account", CliAccount},
     {"check", CliCheck},
     {"fetch", CliFetch},
+    {"mail", CliMail},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };

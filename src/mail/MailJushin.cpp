@@ -217,7 +217,7 @@ JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopCo
     out.label = "ホスト・エラー"_cp932;
     out.status = e.what();
   }
-  if (place.aclog) {
+  if (place.aclog && !config.host.empty()) {
     place.aclog->AddLogLine(
         "POP ", out.ok ? "OK" : "NG",
         out.ok ? " "_cp932 + std::to_string(out.stored) + " 件"_cp932 : out.status, config.host,

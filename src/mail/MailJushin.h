@@ -8,6 +8,8 @@
 // is recognised (see ReceivedIds) and not stored again.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "base/AccountLog.h"
@@ -35,6 +37,8 @@ class JushinEvents : public DecodeEvents, public Pop3Progress {
 struct JushinSession {
   bool receiving = false;
   bool rireki_checked = false;  // RirekiCheckHost is logged once a run
+  // Makes the connection of each receive; empty: the caller gives one.
+  std::function<std::unique_ptr<LineSocket>()> make_socket;
 };
 
 struct JushinPlace {

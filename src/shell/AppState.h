@@ -10,6 +10,7 @@
 #include "base/AccountLog.h"
 #include "base/DiagLog.h"
 #include "compose/Addresses.h"
+#include "mail/MailJushin.h"
 #include "platform/AppPaths.h"
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
@@ -45,8 +46,9 @@ class AppState {
   MasterFiles master;  // the master file; master.encrypt is CkAngouka
   Settei settei;       // the settings window's values and account list
   CurrentAccount& cur = settei.cur;
-  SiteSession site;  // site requests: HTTP client, progress window, one-at-a-time guard
-  History history;   // navigation history of shown records and help pages
+  SiteSession site;    // site requests: HTTP client, progress window, one-at-a-time guard
+  JushinSession mail;  // the mail receive: one at a time
+  History history;     // navigation history of shown records and help pages
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
   FolderCountArray folder_counts{};
   std::string doc_root;      // glDocRoot: the help directory
