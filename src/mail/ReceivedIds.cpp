@@ -25,12 +25,16 @@ ReceivedIds::ReceivedIds(std::filesystem::path data_dir, std::string host, std::
 
 bool ReceivedIds::Load() {
   others_.clear();
+  unreadable_ = false;
   ids_.clear();
   set_.clear();
   const std::filesystem::path path = FilePath(data_dir_);
   if (!PathExists(path)) return true;
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
+  if (!ReadWholeFile(path, bytes)) {
+    unreadable_ = true;
+    return false;
+  }
   std::string_view rest = bytes;
   while (!rest.empty()) {
     std::string_view line, fields, host, user;
@@ -73,6 +77,7 @@ void ReceivedIds::KeepOnly(const std::vector<std::string>& on_server) {
 }
 
 bool ReceivedIds::Save() const {
+  if (unreadable_) return false;  // the other mailboxes' lines would be lost
   std::string bytes;
   for (const std::string& line : others_) bytes += line;
   for (const std::string& id : ids_) bytes += host_ + "\t" + user_ + "\t" + id + "\r\n";

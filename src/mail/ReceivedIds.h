@@ -27,7 +27,8 @@ class ReceivedIds {
   void Add(const std::string& id);
   // Keeps only the ids the server still lists (its whole UIDL answer).
   void KeepOnly(const std::vector<std::string>& on_server);
-  // Writes the file atomically, the other mailboxes' lines unchanged.
+  // Writes the file atomically, the other mailboxes' lines unchanged; never over a file
+  // that exists but could not be read.
   bool Save() const;
 
   size_t size() const { return ids_.size(); }
@@ -41,6 +42,7 @@ class ReceivedIds {
   std::vector<std::string> others_;  // lines of other mailboxes, with their line ends
   std::vector<std::string> ids_;     // this mailbox's, oldest first
   std::unordered_set<std::string> set_;
+  bool unreadable_ = false;
 };
 
 }  // namespace sorami
