@@ -6,11 +6,15 @@
 #include <iterator>
 #include <string_view>
 
+#include "cli/Commands.h"
 #include "cli/Json.h"
+#include "mail/MakeNewMail.h"
 #include "mail/mime/KanjiCode.h"
 #include "mail/mime/MailDate.h"
-#include "mail/mime/ReceivedMail.h"
+#include "platform/Codepage.h"
 #include "platform/Digest.h"
+#include "shell/MailReceive.h"
+#include "store/AttachNames.h"
 
 namespace sorami::cli {
 
@@ -48,11 +52,10 @@ int MimeParse(const std::string& path) {
   }
   TVexPOP parser;
   TVexMsg msg;
-  msg.CharSet = "ISO-2022-JP";
-  msg.Lines.AssignText(std::move(raw));
+  ReadRetrievedMail(parser, msg, std::move(raw), nullptr);
   // A mail read only in part fails; what was read is still shown.
   int status = kOk;
-  if (!ParseReceivedMail(parser, msg)) {
+  if (!msg.Damage.empty()) {
     std::fprintf(stderr, "sorami-cli: %s could not be read completely\n", path.c_str());
     for (const std::string& damage : msg.Damage) std::fprintf(stderr, "  %s\n", damage.c_str());
     status = kFailed;
@@ -76,18 +79,52 @@ int MimeParse(const std::string& path) {
   out += "\"attachments\":[";
   bool first = true;
   for (const TAttachedFile& a : msg.Attachments) {
-    if (a.BodyAlternative) continue;  // the HTML rendering of the body is not a file
+    if (!IsSavedAttachment(a)) continue;  // HTML is not saved as a file
     if (!first) out += ",";
     first = false;
-    out += "{" + Field("name", a.Name) + ",\"size\":" + std::to_string(a.Data.size()) + "," +
-           Field("sha256", Sha256Hex(a.Data)) + "," + Field("content_type", a.ContentType) + "}";
+    // The name the attachment directory gets, before it is made unique there.
+    out += "{" + Field("name", SafeAttachmentName(a.Name)) +
+           ",\"size\":" + std::to_string(a.Data.size()) + "," + Field("sha256", Sha256Hex(a.Data)) +
+           "," + Field("content_type", a.ContentType) + "}";
   }
   out += "]}\n";
   WriteAll(out);
   return status;
 }
 
+// Shows the receive's status label as it changes, one line each.
+class PrintedLabel : public JushinEvents {
+ public:
+  void Label(const std::string& text) override { PrintLine(text); }
+};
+
+// mail receive / mail log: a receive with the stored mail settings; "log" prints the lines of
+// the account log as they are written instead of the status label.
+int MailReceive(AppState& st, bool account_log) {
+  std::string msg;
+  if (!ReadMaster(st.master, st.store, msg) && st.master.unread_file_on_disk) {
+    PrintError(msg);  // never receive into a store whose file could not be read
+    return kFailed;
+  }
+  PrintedLabel label;
+  if (account_log) st.aclog.on_append = [](const std::string& line) { PrintLine(line); };
+  const MailReceiveReport out = ReceiveStoredMail(st, account_log ? nullptr : &label);
+  if (!account_log) {
+    if (!out.status.empty()) PrintError(out.status);
+    PrintLine(out.bar);
+    WriteAll("{\"stored\": " + std::to_string(out.stored) +
+             ", \"deleted\": " + std::to_string(out.deleted) + "}\n");
+  }
+  return out.ok ? kOk : kFailed;
+}
+
 }  // namespace
+
+int CliMail(AppState& st, const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0] == "receive") return MailReceive(st, false);
+  if (args.size() == 1 && args[0] == "log") return MailReceive(st, true);
+  return kUsageError;
+}
 
 int CliMime(const std::vector<std::string>& args) {
   if (args.size() != 2 || args[0] != "parse") {

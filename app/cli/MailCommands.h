@@ -1,4 +1,5 @@
-// sorami-cli commands of the mail library: "mime parse FILE" and the "kanji" byte filters.
+// sorami-cli commands of Internet mail: "mail receive", "mail log", "mime parse FILE" and the
+// "kanji" byte filters.
 // Each takes the arguments after its command word and returns the exit status: 0 success,
 // 1 failure (message on stderr), 2 usage error.
 #pragma once
@@ -6,7 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "shell/AppState.h"
+
 namespace sorami::cli {
+
+// mail receive: a receive with the stored mail settings; prints the status label as it
+// changes, the status line and {"stored": n, "deleted": n}.
+// mail log: the same receive, printing the account log's lines as they are written.
+int CliMail(AppState& st, const std::vector<std::string>& args);
 
 // mime parse FILE: the message as the POP3 receive reads it, as one JSON object.
 int CliMime(const std::vector<std::string>& args);

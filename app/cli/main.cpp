@@ -51,6 +51,8 @@ constexpr const char* kUsage =
     "                   the compose fields of a reply (or resend) as JSON; --send sends them\n"
     "  claim N [--kankei] [--shubetsu] [--comment TEXT]\n"
     "                   report record N's relation or category as false\n"
+    "  mail receive     receive Internet mail with the stored mail settings, then save\n"
+    "  mail log         the same receive, printing the account log's lines as they come\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
@@ -79,6 +81,7 @@ constexpr Command kCommands[] = {
     {"claim", CliClaim},
     {"attachments", CliAttachments},
     {"sites", CliSites},
+    {"mail", CliMail},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
 };

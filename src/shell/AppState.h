@@ -10,6 +10,7 @@
 #include "base/AccountLog.h"
 #include "base/DiagLog.h"
 #include "compose/Addresses.h"
+#include "mail/MailJushin.h"
 #include "platform/AppPaths.h"
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
@@ -47,6 +48,7 @@ class AppState {
   Settei settei;       // the settings window's values and account list
   CurrentAccount& cur = settei.cur;
   SiteSession site;        // site requests: HTTP client, progress window, one-at-a-time guard
+  JushinSession mail;      // the mail receive: one at a time
   History history;         // navigation history of shown records and help pages
   ReceiptLedger receipts;  // the received messages whose read receipt went out
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order

@@ -13,6 +13,7 @@
 #include "settings/ui/UserFolderPage.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/Conversation.h"
+#include "shell/MailReceive.h"
 #include "shell/SiteFetch.h"
 #include "shell/SiteList.h"
 #include "shell/Soushin.h"
@@ -74,6 +75,16 @@ void AppWindows::Wire(AppState& st) {
     FetchReport out = FetchNewMessages(st, row);
     status = std::move(out.status);
     return out;
+  };
+  // The mail step of "最新取得(&G)", when "有効" of the mail page is checked. The settings
+  // window's status bar tells how it went; the main one changes only when mail came or could
+  // not be read whole.
+  site->hooks.receive_mail = [this, &st](std::string& status) {
+    if (!st.settei.v.pop_enabled) return false;
+    const MailReceiveReport out = ReceiveStoredMail(st);
+    if (settei) settei->SetStatus(Qs(out.status.empty() ? out.label : out.status));
+    if (out.stored > 0 || out.parse_error) status = out.bar;
+    return out.stored > 0;
   };
   // A moved dynamic host may have changed rows of the account list. The settings window goes
   // before the main window: what the main window asks of it after that finds it gone.

@@ -44,6 +44,10 @@ class SiteCommands : public QObject {
     // A fetch ran (after its outcome is shown): a moved dynamic host may have changed rows of
     // the account list.
     std::function<void()> fetched;
+    // The mail step of "最新取得(&G)": receives Internet mail when mail receive is enabled;
+    // true when new mail was stored. status gets the main status line (left empty: the
+    // line stays as the site fetch left it).
+    std::function<bool(std::string& status)> receive_mail;
     // A fetch of every account ran: read receipts may have come in.
     std::function<void()> receipts_in;
     // Puts a text in the window's status bar.
@@ -70,7 +74,7 @@ class SiteCommands : public QObject {
   // "サイトに残す" decides between "GET" and "GETDEL" for every fetch.
   void SetLeaveOnSite(bool on);
 
-  // "最新取得(&G)" and the timer: every enabled account.
+  // "最新取得(&G)" and the timer: every enabled account, then Internet mail.
   void BtGetClick();
   // Fetches for one account row (-1: every enabled row) and shows the outcome; status gets the
   // status line. False when the fetch was refused.

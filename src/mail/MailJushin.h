@@ -1,0 +1,67 @@
+// The receive of Internet mail from one POP3 mailbox into the message store: log in, count,
+// retrieve each mail not stored before, store it in the inbox, save the store, delete from
+// the server what is safely stored (unless mail is left there), log out.
+//
+// A mail is deleted from the server only after the store holding it was saved, and only when
+// it was stored by this receive or an earlier one; a mail whose retrieval broke, and every
+// mail after it, stays on the server. With mail left on the server, what was stored before
+// is recognised (see ReceivedIds) and not stored again.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/AccountLog.h"
+#include "mail/MakeNewMail.h"
+#include "mail/pop3/Pop3Client.h"
+#include "store/MasterFile.h"
+
+namespace sorami {
+
+// The mail receive job: the mailbox and whether its mail stays on the server.
+struct PopConfig : Pop3Account {
+  bool leave_on_server = false;
+};
+
+// What the receive shows while it runs.
+class JushinEvents : public DecodeEvents, public Pop3Progress {
+ public:
+  // The receive's status label ("受信件数"): "接続中... ", " 3 件", "エラー" ...
+  virtual void Label(const std::string& /*cp932*/) {}
+  // Every few percent of the mailbox: message number of count.
+  virtual void Progress(int /*number*/, int /*count*/) {}
+};
+
+// One receive at a time, and what lasts from one receive to the next in a run.
+struct JushinSession {
+  bool receiving = false;
+  bool rireki_checked = false;  // RirekiCheckHost is logged once a run
+  // Makes the connection of each receive; empty: the caller gives one.
+  std::function<std::unique_ptr<LineSocket>()> make_socket;
+};
+
+struct JushinPlace {
+  MailDrop drop;        // the store, the log, Recv.log and the attachment directory
+  MasterFiles& master;  // saved before anything is deleted from the server
+  AccountLog* aclog = nullptr;
+  JushinEvents* events = nullptr;
+};
+
+struct JushinOutcome {
+  bool ok = false;
+  bool refused = false;      // another receive was running; nothing was done
+  bool parse_error = false;  // a mail could not be read whole ("ERROR(POP)")
+  int count = 0;             // messages in the mailbox
+  int stored = 0;            // new records
+  int known = 0;             // mails stored by an earlier receive, skipped now
+  int deleted = 0;           // messages the server deleted
+  std::string label;         // the last text of the status label
+  std::string status;        // why it failed; empty on success
+};
+
+// The whole receive, guarded so that only one runs at a time ("メール受信中").
+JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopConfig& config,
+                         LineSocket& socket);
+
+}  // namespace sorami

@@ -1,0 +1,134 @@
+#include "mail/MakeNewMail.h"
+
+#include <array>
+#include <exception>
+
+#include "base/MbText.h"
+#include "mail/JushinLog.h"
+#include "mail/mime/ReceivedMail.h"
+#include "platform/Codepage.h"
+#include "store/AttachNames.h"
+#include "store/Folders.h"
+
+namespace sorami {
+
+namespace {
+
+bool EndsWithNoCase(std::string_view name, std::string_view ext) {
+  if (name.size() < ext.size()) return false;
+  const std::string_view tail = name.substr(name.size() - ext.size());
+  for (size_t i = 0; i < ext.size(); ++i) {
+    const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] + 32) : tail[i];
+    if (c != ext[i]) return false;
+  }
+  return true;
+}
+
+// Saves the attachments and gives the record's column: "MailTenpu;a.txt;a_01.txt", or
+// empty when none was saved.
+std::string SaveAttachments(MailDrop& drop, TVexMsg& msg) {
+  DiagLog& log = drop.log;
+  log.Log("  kosu:0  atacchno:" + std::to_string(msg.Attachments.Count()));
+  if (msg.Attachments.empty()) return {};
+  log.Log("★添付ファイル有り"_cp932);
+  std::error_code ec;
+  std::filesystem::create_directories(drop.attach_dir, ec);
+  std::string list = "MailTenpu";
+  bool any = false;
+  for (size_t k = 0; k < msg.Attachments.Count(); ++k) {
+    TAttachedFile& item = msg.Attachments[k];
+    try {
+      if (!IsSavedAttachment(item)) continue;
+      std::string name = SafeAttachmentName(item.Name);
+      const std::filesystem::path path = CheckSameName(log, drop.attach_dir, name);
+      if (!item.SaveToFile(path)) {
+        log.Log("保存失敗 :"_cp932 + PathText(path));
+        continue;
+      }
+      log.Log("保存完了 :"_cp932 + PathText(path));
+      log.Log("kosu:" + std::to_string(k) + " :" + PathText(path));
+      list += ";" + name;
+      any = true;
+    } catch (const std::exception& e) {
+      log.Log(" ERROR ****** :" + std::to_string(k) + " " + e.what());
+    }
+  }
+  return any ? list : std::string();
+}
+
+void LogRead(DiagLog& log, const TVexMsg& msg) {
+  log.Log("△ subject:"_cp932 + msg.Subject);
+  log.Log("△ from:"_cp932 + msg.From);
+  log.Log("△ sender:"_cp932 + msg.Sender);
+  const std::string header = GetMailHeader(msg.Lines.view());
+  log.Log("HEADER:" + LogHead(header, 30));
+  log.Log("△ text:"_cp932 + LogHead(msg.BodyText(), 30));
+}
+
+}  // namespace
+
+void ReadRetrievedMail(TVexPOP& parser, TVexMsg& msg, std::string raw, DiagLog* log) {
+  msg.CharSet = "ISO-2022-JP";
+  msg.Lines.AssignText(std::move(raw));
+  if (log) {
+    for (size_t i = 0; i < msg.Lines.size() && i < 10; ++i) {
+      log->Log("[" + std::to_string(i) + "]:" + LogHead(msg.Lines[i], 30));
+    }
+  }
+  ParseReceivedMail(parser, msg);
+}
+
+bool IsSavedAttachment(const TAttachedFile& item) {
+  return !item.BodyAlternative && !EndsWithNoCase(item.Name, ".htm") &&
+         !EndsWithNoCase(item.Name, ".html");
+}
+
+NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
+                    const std::function<bool(const std::string&)>& already) {
+  DiagLog& log = drop.log;
+  log.Log(".MakeNewMail ix:0  number:" + std::to_string(number));
+  NewMail out;
+  TVexPOP parser;
+  parser.Log = &log;
+  parser.Events = drop.events;
+  TVexMsg msg;
+  log.Log(" CreateOK");
+  log.Log("vex Begin");
+  ReadRetrievedMail(parser, msg, std::move(raw), &log);
+  out.damaged = !msg.Damage.empty();
+  out.message_id = msg.MessageId;
+  LogRead(log, msg);
+  if (already && !msg.MessageId.empty() && already(msg.MessageId)) {
+    log.Log("メッセージ 読込済み :"_cp932 + msg.MessageId);
+    AppendRireki(log, "メッセージ読込済み"_cp932, 0);
+    return out;
+  }
+  log.Log("本文:"_cp932 + LogHead(msg.BodyText(), 100));
+  SaveJushinLog(log, drop.data_dir, msg, "");
+  const std::string attachments = SaveAttachments(drop, msg);
+
+  const std::string body = msg.BodyText();
+  log.Log("honbun:" + LogHead(body, 30));
+  MailDateTime date = msg.DateValue;
+  if (date < 10000) {  // missing, unreadable or before 1927
+    log.Log("Invalid(YMD) :" + std::to_string(date));
+    date = MailDateTimeNow();
+  }
+  const std::string send_date = FormatMailDateTime(date);
+  std::array<std::string_view, TArMastData::kColumns> cols{};
+  cols[ColIndex(MastCol::kTo)] = msg.SendTo;
+  cols[ColIndex(MastCol::kTitle)] = msg.Subject;
+  cols[ColIndex(MastCol::kBody)] = body;
+  cols[ColIndex(MastCol::kSender)] = msg.From;
+  cols[ColIndex(MastCol::kSendDate)] = send_date;
+  const std::string unread = "(未読)"_cp932, category = "メール"_cp932;
+  cols[ColIndex(MastCol::kReadDate)] = unread;
+  cols[ColIndex(MastCol::kCategory)] = category;
+  cols[ColIndex(MastCol::kAttachments)] = attachments;
+  cols[ColIndex(MastCol::kFolder)] = FolderName(Folder::kInbox);
+  drop.store.Append(cols);
+  out.stored = true;
+  return out;
+}
+
+}  // namespace sorami

@@ -1,0 +1,45 @@
+// One retrieved mail into the message store: parsed, its texts fixed, its attachments saved
+// under unique names in the attachment directory, a line in Recv.log, and a record of
+// category "メール" in the inbox.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "base/DiagLog.h"
+#include "mail/mime/VexPop.h"
+#include "store/MastStore.h"
+
+namespace sorami {
+
+// Where received mail goes.
+struct MailDrop {
+  TArMastd& store;
+  DiagLog& log;
+  std::filesystem::path data_dir;    // Recv.log
+  std::filesystem::path attach_dir;  // ATTACH
+  DecodeEvents* events = nullptr;    // long attachments let the windows repaint
+};
+
+struct NewMail {
+  bool stored = false;     // a record was added
+  bool damaged = false;    // the mail could not be read whole; stored with what was read
+  std::string message_id;  // as the mail gives it
+};
+
+// Reads a retrieved message (lines ended by CR LF) as the receive stores it: parsed with
+// the receive's text fixes, attachments not saved yet. The CharSet is "ISO-2022-JP".
+void ReadRetrievedMail(TVexPOP& parser, TVexMsg& msg, std::string raw, DiagLog* log);
+
+// The attachments worth a file: neither the HTML rendering of the body nor a ".htm" or
+// ".html" file.
+bool IsSavedAttachment(const TAttachedFile& item);
+
+// Stores message `number`. When `already` says the mail's Message-Id was stored before,
+// nothing is stored. Anything that goes wrong inside is logged; the mail is still stored
+// with what could be read.
+NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
+                    const std::function<bool(const std::string& message_id)>& already = {});
+
+}  // namespace sorami

@@ -1,0 +1,196 @@
+// The receive against a real Dovecot on loopback: plain POP3, POP3S and STLS.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "mail/MailFixture.h"
+#include "platform/Digest.h"
+#include "support/Dovecot.h"
+
+namespace sorami {
+namespace {
+
+using namespace test;
+
+// The value of a string field of one manifest line (JSON written by fill-mailbox.py).
+std::string JsonField(const std::string& line, const std::string& key) {
+  const std::string tag = "\"" + key + "\": \"";
+  size_t i = line.find(tag);
+  if (i == std::string::npos) return {};
+  std::string out;
+  for (i += tag.size(); i < line.size() && line[i] != '"'; ++i) {
+    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    out += line[i];
+  }
+  return out;
+}
+
+class DovecotReceiveTest : public MailTest {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("mail_tests"), nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    if (Dovecot::Installed()) server_ = new Dovecot(true);
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override {
+    if (!server_) GTEST_SKIP() << "dovecot-pop3d is not installed (scripts/setup installs it)";
+    ASSERT_TRUE(server_->running()) << server_->why_not();
+    server_->Clear();
+    config.host = "127.0.0.1";
+    config.port = server_->port();
+    config.user = Dovecot::kUser;
+    config.password = Dovecot::kPassword;
+    config.ca_file = server_->ca_file().string();
+  }
+  JushinOutcome ReceiveHere() {
+    auto socket = MakeQtLineSocket({5000, 10000});
+    return Receive(*socket);
+  }
+  // The security of the last login Dovecot logged.
+  static bool LastLoginUsedTls() {
+    const std::string log = server_->LogText();
+    const size_t login = log.rfind("Login: user=<test>");
+    return login != std::string::npos && log.find(", TLS", login) < log.find('\n', login);
+  }
+  void AddThree() {
+    for (const char* s : {"one", "two", "three"}) server_->AddMail(Mail(s, std::string(s) + "\n"));
+  }
+
+  static Dovecot* server_;
+};
+Dovecot* DovecotReceiveTest::server_ = nullptr;
+
+TEST_F(DovecotReceiveTest, AnEmptyMailboxStoresNothing) {
+  const JushinOutcome out = ReceiveHere();
+  EXPECT_TRUE(out.ok) << Cp932ToUtf8(out.status);
+  EXPECT_EQ(out.count, 0);
+  EXPECT_EQ(out.label, " 0 件"_cp932);
+  EXPECT_EQ(store.CtMaster(), 0);
+}
+
+TEST_F(DovecotReceiveTest, ThreeMailsAreStoredThenDeletedOnThePlainPort) {
+  config.security = MailSecurity::kNone;
+  AddThree();
+  const JushinOutcome out = ReceiveHere();
+  EXPECT_TRUE(out.ok) << Cp932ToUtf8(out.status);
+  EXPECT_FALSE(LastLoginUsedTls());
+  EXPECT_EQ(out.stored, 3);
+  EXPECT_EQ(out.deleted, 3);
+  EXPECT_EQ(server_->MailCount(), 0u);
+  ASSERT_EQ(store.CtMaster(), 3);
+  EXPECT_EQ(Col(2, MastCol::kTitle), "three");
+  EXPECT_EQ(SavedRecords(), 3);
+}
+
+TEST_F(DovecotReceiveTest, LeavingMailOnTheServerTwiceStoresNoDuplicates) {
+  config.leave_on_server = true;
+  AddThree();
+  EXPECT_EQ(ReceiveHere().stored, 3);
+  server_->AddMail(Mail("four", "4\n"));
+  const JushinOutcome again = ReceiveHere();
+  EXPECT_TRUE(again.ok) << Cp932ToUtf8(again.status);
+  EXPECT_EQ(again.stored, 1);
+  EXPECT_EQ(again.known, 3);
+  EXPECT_EQ(store.CtMaster(), 4);
+  EXPECT_EQ(server_->MailCount(), 4u);
+}
+
+TEST_F(DovecotReceiveTest, Pop3sAndStlsWorkWithTheTestAuthority) {
+  AddThree();
+  config.leave_on_server = true;
+  config.security = MailSecurity::kTls;
+  config.port = server_->pop3s_port();
+  const JushinOutcome implicit = ReceiveHere();
+  EXPECT_TRUE(implicit.ok) << Cp932ToUtf8(implicit.status);
+  EXPECT_TRUE(LastLoginUsedTls());
+  EXPECT_EQ(implicit.stored, 3);
+
+  config.leave_on_server = false;
+  config.security = MailSecurity::kAuto;  // the plain port offers STLS
+  config.port = server_->port();
+  const JushinOutcome upgraded = ReceiveHere();
+  EXPECT_TRUE(upgraded.ok) << Cp932ToUtf8(upgraded.status);
+  EXPECT_TRUE(LastLoginUsedTls());
+  EXPECT_EQ(upgraded.deleted, 3);  // stored by the receive before
+  EXPECT_EQ(server_->MailCount(), 0u);
+}
+
+TEST_F(DovecotReceiveTest, AWrongPasswordOrAnUntrustedCertificateIsAClearFailure) {
+  AddThree();
+  config.password = "wrong";
+  const JushinOutcome login = ReceiveHere();
+  EXPECT_FALSE(login.ok);
+  EXPECT_EQ(login.label, "ホスト・エラー"_cp932);
+  EXPECT_TRUE(login.status.starts_with("ログインできません"_cp932)) << Cp932ToUtf8(login.status);
+
+  config.password = Dovecot::kPassword;
+  config.ca_file.clear();
+  config.security = MailSecurity::kTls;
+  config.port = server_->pop3s_port();
+  const JushinOutcome untrusted = ReceiveHere();
+  EXPECT_FALSE(untrusted.ok);
+  EXPECT_TRUE(untrusted.status.starts_with("サーバーの証明書を信頼できません"_cp932))
+      << Cp932ToUtf8(untrusted.status);
+  EXPECT_EQ(store.CtMaster(), 0);
+  EXPECT_EQ(server_->MailCount(), 3u);
+}
+
+TEST_F(DovecotReceiveTest, AThousandJapaneseMailsAreStoredAsTheManifestSays) {
+  const std::filesystem::path manifest = dir.path() / "manifest.jsonl";
+  ASSERT_TRUE(server_->Fill(1000, manifest));
+  const JushinOutcome out = ReceiveHere();
+  ASSERT_TRUE(out.ok) << Cp932ToUtf8(out.status);
+  EXPECT_FALSE(out.parse_error);
+  EXPECT_EQ(out.stored, 1000);
+  EXPECT_EQ(out.deleted, 1000);
+  EXPECT_EQ(server_->MailCount(), 0u);
+  ASSERT_FALSE(events.progress.empty());
+  EXPECT_EQ(events.progress.back(), 1000);
+
+  std::map<std::string, int32_t> by_subject;
+  for (int32_t row = 0; row < store.CtMaster(); ++row) {
+    by_subject[std::string(store.Get(row, MastCol::kTitle))] = row;
+  }
+  std::ifstream in(manifest);
+  int checked = 0;
+  for (std::string line; std::getline(in, line); ++checked) {
+    const std::string kind = JsonField(line, "kind"), subject = JsonField(line, "subject");
+    SCOPED_TRACE(line);
+    const auto found = by_subject.find(Utf8ToCp932(subject));
+    ASSERT_NE(found, by_subject.end());
+    const int32_t row = found->second;
+    const std::string body = std::string(store.Get(row, MastCol::kBody));
+    const std::string index = line.substr(10, line.find(',') - 10);  // {"index": N,
+    const std::string attachments = Col(row, MastCol::kAttachments);
+    if (kind == "ascii") {
+      EXPECT_NE(body.find("This is message " + index + ".\r\n.\r\n..two dots"), std::string::npos);
+    } else {
+      EXPECT_NE(body.find(Utf8ToCp932("メッセージ番号" + index + "番をお送りします。")),
+                std::string::npos);
+    }
+    if (kind == "jis-attach") {
+      const std::string name = JsonField(line, "attachment");
+      ASSERT_EQ(attachments, "MailTenpu;" + name);
+      EXPECT_EQ(Sha256Hex(ReadFileBytes(attach_dir() / name)),
+                JsonField(line, "attachment_sha256"));
+    } else if (kind == "sjis-b64") {
+      const std::string name = JsonField(line, "attachment");
+      ASSERT_EQ(attachments, "MailTenpu;" + name);
+      EXPECT_EQ(ReadFileBytes(attach_dir() / name), "添付テキスト" + index + "\n");
+    } else {
+      EXPECT_EQ(attachments, "");  // the HTML of "alt" is not a file
+    }
+  }
+  EXPECT_EQ(checked, 1000);
+}
+
+}  // namespace
+}  // namespace sorami

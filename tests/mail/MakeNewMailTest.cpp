@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "base/MbText.h"
+#include "mail/JushinLog.h"
+#include "mail/MailFixture.h"
+#include "mail/MakeNewMail.h"
+
+namespace sorami {
+namespace {
+
+using namespace test;
+
+// A mail with attachments named as given (each "name|content"), and an HTML rendering.
+std::string WithAttachments(const std::vector<std::string>& names, bool html_part = false) {
+  std::string m =
+      "From: a@example.jp\nSubject: files\nDate: Wed, 2 Dec 2026 08:30:00\n"
+      "Content-Type: multipart/mixed; boundary=\"XX\"\n\n--XX\n"
+      "Content-Type: text/plain; charset=US-ASCII\n\nsee the files\n";
+  for (const std::string& name : names) {
+    m += "--XX\nContent-Type: application/octet-stream; name=\"" + name +
+         "\"\nContent-Transfer-Encoding: base64\nContent-Disposition: attachment; filename=\"" +
+         name + "\"\n\nYWxwaGEK\n";
+  }
+  if (html_part) m += "--XX\nContent-Type: text/html\n\n<p>see the files</p>\n";
+  return m + "--XX--\n";
+}
+
+class MakeNewMailTest : public MailTest {
+ protected:
+  NewMail Make(const std::string& lf_mail) {
+    MailDrop drop{store, log, data_dir(), attach_dir(), nullptr};
+    std::string raw;
+    for (char c : lf_mail) raw += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return MakeNewMail(drop, 1, raw);
+  }
+};
+
+TEST_F(MakeNewMailTest, AttachmentsOfOneNameGetUniqueFilesAndTheListColumn) {
+  ASSERT_TRUE(Make(WithAttachments({"a.txt", "a.txt"})).stored);
+  EXPECT_EQ(Col(0, MastCol::kAttachments), "MailTenpu;a.txt;a_01.txt");
+  EXPECT_EQ(ReadFileBytes(attach_dir() / "a.txt"), "alpha\n");
+  EXPECT_EQ(ReadFileBytes(attach_dir() / "a_01.txt"), "alpha\n");
+
+  // The same names again, with a.txt and a_01.txt taken.
+  ASSERT_TRUE(Make(WithAttachments({"a.txt", "a.txt"})).stored);
+  EXPECT_EQ(Col(1, MastCol::kAttachments), "MailTenpu;a_02.txt;a_03.txt");
+}
+
+TEST_F(MakeNewMailTest, HtmlIsNeverSavedAndANameFromTheMailStaysInTheAttachmentDirectory) {
+  ASSERT_TRUE(Make(WithAttachments({"page.html", "PAGE.HTM"}, true)).stored);
+  EXPECT_EQ(Col(0, MastCol::kAttachments), "");
+  EXPECT_FALSE(std::filesystem::exists(attach_dir() / "page.html"));
+
+  ASSERT_TRUE(Make(WithAttachments({"../../evil.txt", ".profile"})).stored);
+  // Both files lie in the attachment directory, under the names the column lists.
+  std::string rest = Col(1, MastCol::kAttachments), name;
+  SplitToken(";", rest, name);
+  EXPECT_EQ(name, "MailTenpu");
+  int files = 0;
+  for (SplitToken(";", rest, name); !name.empty(); SplitToken(";", rest, name), ++files) {
+    EXPECT_EQ(name.find('/'), std::string::npos) << name;
+    EXPECT_NE(name.front(), '.') << name;
+    EXPECT_EQ(ReadFileBytes(attach_dir() / name), "alpha\n");
+  }
+  EXPECT_EQ(files, 2);
+  size_t outside = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) {
+    outside += e.is_regular_file() && e.path().parent_path() != attach_dir() &&
+               e.path().parent_path() != data_dir();
+  }
+  EXPECT_EQ(outside, 0u);
+}
+
+TEST_F(MakeNewMailTest, AMissingDateGivesTheReceiveTimeAndAKnownMessageIdStoresNothing) {
+  const std::string before = FormatLocalTime(std::time(nullptr), "%Y/%m/%d %H:%M:%S");
+  ASSERT_TRUE(Make(Mail("undated", "x\n", "<u@example.jp>", "")).stored);
+  const std::string after = FormatLocalTime(std::time(nullptr), "%Y/%m/%d %H:%M:%S");
+  const std::string stamped = Col(0, MastCol::kSendDate);
+  EXPECT_GE(stamped, before);
+  EXPECT_LE(stamped, after);
+
+  MailDrop drop{store, log, data_dir(), attach_dir(), nullptr};
+  const NewMail known = MakeNewMail(drop, 2, Mail("again", "x\n", "<u@example.jp>"),
+                                    [](const std::string& id) { return id == "<u@example.jp>"; });
+  EXPECT_FALSE(known.stored);
+  EXPECT_EQ(known.message_id, "<u@example.jp>");
+  EXPECT_EQ(store.CtMaster(), 1);
+}
+
+TEST(GetMailHeader, TheHeaderBlockTrimmedLineByLineUpToTheFirstEmptyLine) {
+  MailLines lines;
+  lines.AssignText("Subject: a  \r\n\tfolded\r\nTo: b\r\n\r\nbody\r\n");
+  EXPECT_EQ(GetMailHeader(lines.view()), "Subject: a\r\nfolded\r\nTo: b\r\n");
+}
+
+}  // namespace
+}  // namespace sorami
