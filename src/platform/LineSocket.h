@@ -4,7 +4,8 @@
 // Bytes pass unchanged both ways: no code conversion, no line-end conversion. Every call that
 // waits has a time-out, and a connection the server closed is a failure with an error text,
 // never an empty line that looks like an answer. Error texts are code page 932, like all
-// system text.
+// system text, and say which failure it was: the server refused the connection, its
+// certificate is not trusted, a time-out.
 #pragma once
 
 #include <memory>
@@ -18,6 +19,48 @@ enum class SocketSecurity {
   kTls,    // TLS from the first byte (POP3S, SMTPS)
 };
 
+// The connection-security box of a mail server: "自動", "なし", "STARTTLS", "SSL/TLS", in
+// box order (the persisted index).
+enum class MailSecurity { kAuto = 0, kNone = 1, kStartTls = 2, kTls = 3 };
+
+// The box index as persisted; anything out of range is "自動".
+inline MailSecurity MailSecurityFromIndex(long index) {
+  return index >= 0 && index <= 3 ? static_cast<MailSecurity>(index) : MailSecurity::kAuto;
+}
+
+// When a plain connection turns to TLS through the dialogue's STLS / STARTTLS.
+enum class StartTlsRule {
+  kNever,      // stay plain
+  kIfOffered,  // when the server's capabilities name it
+  kRequired,   // always; a server that does not take it ends the dialogue
+};
+
+// How to connect to a mail server.
+struct ConnectPlan {
+  SocketSecurity socket = SocketSecurity::kPlain;
+  StartTlsRule start_tls = StartTlsRule::kNever;
+  bool operator==(const ConnectPlan&) const = default;
+};
+
+// The security box and the port as a way to connect. "自動": 995 and 465 are TLS from the
+// first byte, 587 requires STARTTLS, any other port takes STARTTLS when the server offers it.
+// "なし": plain; "STARTTLS": required; "SSL/TLS": TLS from the first byte.
+inline ConnectPlan PlanConnection(MailSecurity choice, int port) {
+  switch (choice) {
+    case MailSecurity::kNone:
+      return {SocketSecurity::kPlain, StartTlsRule::kNever};
+    case MailSecurity::kStartTls:
+      return {SocketSecurity::kPlain, StartTlsRule::kRequired};
+    case MailSecurity::kTls:
+      return {SocketSecurity::kTls, StartTlsRule::kNever};
+    case MailSecurity::kAuto:
+      break;
+  }
+  if (port == 995 || port == 465) return {SocketSecurity::kTls, StartTlsRule::kNever};
+  if (port == 587) return {SocketSecurity::kPlain, StartTlsRule::kRequired};
+  return {SocketSecurity::kPlain, StartTlsRule::kIfOffered};
+}
+
 struct LineSocketTimeouts {
   int connect_ms = 15000;  // to connect, and for each TLS negotiation
   int reply_ms = 60000;    // without any data arriving (or leaving, while writing)
@@ -28,6 +71,11 @@ class LineSocket {
   virtual ~LineSocket() = default;
 
   virtual void SetTimeouts(LineSocketTimeouts timeouts) = 0;
+
+  // Certificates (PEM) trusted besides the system's authorities, for the next connections;
+  // an empty path trusts the system's alone. False, with a text, when the file holds no
+  // certificate that can be read.
+  virtual bool SetExtraCaFile(const std::string& path, std::string& error) = 0;
 
   // Opens the connection (closing any earlier one). TLS certificates are checked against
   // the system's trust store and the host name; a certificate error fails the connection.

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/Codepage.h"
 #include "platform/LineSocket.h"
 #include "support/ScriptedLineSocket.h"
 
@@ -101,7 +102,7 @@ TEST_F(QtLineSocketTest, ASilentPeerTimesOutWhileTimersKeepTicking) {
   EXPECT_FALSE(socket_->ReadLine(line_, error_));
   EXPECT_GE(clock.elapsed(), 150);  // timers may fire a little early
   EXPECT_LT(clock.elapsed(), 5000);
-  EXPECT_FALSE(error_.empty());
+  EXPECT_TRUE(error_.starts_with("タイムアウト"_cp932)) << Cp932ToUtf8(error_);
   EXPECT_TRUE(ticked);  // the wait ran an event loop, so windows would repaint
 }
 
@@ -109,7 +110,7 @@ TEST_F(QtLineSocketTest, RefusedConnectionAndTlsToAPlainServerFailWithAText) {
   const quint16 closed_port = server_.serverPort();
   server_.close();
   EXPECT_FALSE(socket_->Connect("127.0.0.1", closed_port, SocketSecurity::kPlain, error_));
-  EXPECT_FALSE(error_.empty());
+  EXPECT_TRUE(error_.starts_with("サーバーが接続を拒否しました"_cp932)) << Cp932ToUtf8(error_);
 
   ASSERT_TRUE(server_.listen(QHostAddress::LocalHost));
   on_connect_ = [](QTcpSocket* p) { p->write("+OK this is not TLS\r\n"); };

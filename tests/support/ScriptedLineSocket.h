@@ -58,6 +58,10 @@ class ScriptedLineSocket : public LineSocket {
   void FailConnect(std::string error) { connect_error_ = std::move(error); }
 
   void SetTimeouts(LineSocketTimeouts timeouts) override { timeouts_ = timeouts; }
+  bool SetExtraCaFile(const std::string& path, std::string&) override {
+    ca_file_ = path;
+    return true;
+  }
   bool Connect(const std::string& host, int port, SocketSecurity security,
                std::string& error) override {
     host_ = host, port_ = port, security_ = security;
@@ -107,6 +111,7 @@ class ScriptedLineSocket : public LineSocket {
   bool tls() const { return tls_ || security_ == SocketSecurity::kTls; }
   bool open() const { return open_; }
   const LineSocketTimeouts& timeouts() const { return timeouts_; }
+  const std::string& ca_file() const { return ca_file_; }
 
  private:
   struct Entry {
@@ -144,7 +149,7 @@ class ScriptedLineSocket : public LineSocket {
   std::vector<Entry> steps_;
   size_t pos_ = 0;
   std::string pending_;  // client bytes after the last CR LF
-  std::string sent_, connect_error_, host_;
+  std::string sent_, connect_error_, host_, ca_file_;
   int port_ = 0;
   SocketSecurity security_ = SocketSecurity::kPlain;
   LineSocketTimeouts timeouts_;

@@ -1,5 +1,7 @@
 #include <QEventLoop>
 #include <QNetworkProxy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslError>
 #include <QSslSocket>
 #include <QTimer>
@@ -18,39 +20,84 @@ std::string SystemText(const QString& s) {
                                           static_cast<size_t>(s.size())));
 }
 
+QString QtText(const std::string& cp932) {
+  const std::u16string text = Cp932ToUtf16(cp932);
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+// What the user reads for a failed connection: which failure, then Qt's own words.
+std::string FailureText(QAbstractSocket::SocketError error, const QString& detail) {
+  std::string head;
+  switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+      head = "サーバーが接続を拒否しました"_cp932;
+      break;
+    case QAbstractSocket::HostNotFoundError:
+      head = "ホストが見つかりません"_cp932;
+      break;
+    case QAbstractSocket::RemoteHostClosedError:
+      head = "サーバーが接続を切りました"_cp932;
+      break;
+    case QAbstractSocket::SslHandshakeFailedError:
+      head = "TLS の接続に失敗しました"_cp932;
+      break;
+    case QAbstractSocket::SocketTimeoutError:
+      head = "タイムアウトしました"_cp932;
+      break;
+    default:
+      head = "通信エラー"_cp932;
+      break;
+  }
+  return head + " (" + SystemText(detail) + ")";
+}
+
 class QtLineSocket : public LineSocket {
  public:
   explicit QtLineSocket(LineSocketTimeouts t) : timeouts_(t) {
     socket_.setProxy(QNetworkProxy::NoProxy);
     QObject::connect(&socket_, &QAbstractSocket::errorOccurred,
-                     [this](QAbstractSocket::SocketError) {
-                       if (failure_.empty()) failure_ = SystemText(socket_.errorString());
+                     [this](QAbstractSocket::SocketError e) {
+                       if (failure_.empty()) failure_ = FailureText(e, socket_.errorString());
                      });
     QObject::connect(&socket_, &QSslSocket::sslErrors, [this](const QList<QSslError>& errors) {
       // The handshake is abandoned after this signal; keep the reasons, not Qt's summary.
       QString text;
       for (const QSslError& e : errors) text += (text.isEmpty() ? "" : "; ") + e.errorString();
-      failure_ = SystemText(text);
+      failure_ = "サーバーの証明書を信頼できません"_cp932 + " (" + SystemText(text) + ")";
     });
   }
   ~QtLineSocket() override { socket_.abort(); }
 
   void SetTimeouts(LineSocketTimeouts t) override { timeouts_ = t; }
 
+  bool SetExtraCaFile(const std::string& path, std::string& error) override {
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    QList<QSslCertificate> trusted = QSslConfiguration::systemCaCertificates();
+    if (!path.empty()) {
+      const QList<QSslCertificate> extra = QSslCertificate::fromPath(QtText(path), QSsl::Pem);
+      if (extra.isEmpty()) {
+        error = "証明書ファイルを読めません : "_cp932 + path;
+        return false;
+      }
+      trusted += extra;
+    }
+    config.setCaCertificates(trusted);
+    socket_.setSslConfiguration(config);
+    return true;
+  }
+
   bool Connect(const std::string& host, int port, SocketSecurity security,
                std::string& error) override {
     Close();
     if (port <= 0 || port > 65535) {
-      error = "invalid port " + std::to_string(port);
+      error = "ポート番号が正しくありません : "_cp932 + std::to_string(port);
       return false;
     }
     if (security == SocketSecurity::kTls && !QSslSocket::supportsSsl()) {
-      error = "TLS is not available on this system";
+      error = "この環境では TLS を使えません"_cp932;
       return false;
     }
-    const std::u16string name = Cp932ToUtf16(host);
-    const QString qhost(reinterpret_cast<const QChar*>(name.data()),
-                        static_cast<qsizetype>(name.size()));
+    const QString qhost = QtText(host);
     const auto qport = static_cast<quint16>(port);
     if (security == SocketSecurity::kTls) {
       socket_.connectToHostEncrypted(qhost, qport);
@@ -63,7 +110,7 @@ class QtLineSocket : public LineSocket {
                      ? socket_.isEncrypted()
                      : socket_.state() == QAbstractSocket::ConnectedState;
         },
-        timeouts_.connect_ms, false, "time-out connecting to the server", error);
+        timeouts_.connect_ms, false, "タイムアウト : サーバーに接続できません"_cp932, error);
     if (!ok) Close();
     return ok;
   }
@@ -71,23 +118,23 @@ class QtLineSocket : public LineSocket {
   bool StartTls(std::string& error) override {
     if (!IsOpen(error)) return false;
     if (socket_.isEncrypted()) {
-      error = "the connection already uses TLS";
+      error = "接続はすでに TLS です"_cp932;
       return false;
     }
     Drain();
     // Whatever the server sent before the negotiation would pass for protected data after it.
     if (read_pos_ < buffer_.size()) {
-      error = "the server sent data before the TLS negotiation";
+      error = "サーバーが TLS の開始前にデータを送りました"_cp932;
       Close();
       return false;
     }
     if (!QSslSocket::supportsSsl()) {
-      error = "TLS is not available on this system";
+      error = "この環境では TLS を使えません"_cp932;
       return false;
     }
     socket_.startClientEncryption();
     const bool ok = Wait([&] { return socket_.isEncrypted(); }, timeouts_.connect_ms, false,
-                         "time-out in the TLS negotiation", error);
+                         "タイムアウト : TLS の接続が終わりません"_cp932, error);
     if (!ok) Close();
     return ok;
   }
@@ -102,7 +149,8 @@ class QtLineSocket : public LineSocket {
     };
     if (!complete()) {
       if (!IsOpen(error)) return false;
-      if (!Wait(complete, timeouts_.reply_ms, true, "time-out waiting for the server", error)) {
+      if (!Wait(complete, timeouts_.reply_ms, true,
+                "タイムアウト : サーバーから応答がありません"_cp932, error)) {
         return false;
       }
     }
@@ -125,7 +173,7 @@ class QtLineSocket : public LineSocket {
       return false;
     }
     return Wait([&] { return socket_.bytesToWrite() == 0 && socket_.encryptedBytesToWrite() == 0; },
-                timeouts_.reply_ms, true, "time-out sending to the server", error);
+                timeouts_.reply_ms, true, "タイムアウト : サーバーへ送れません"_cp932, error);
   }
 
   void Close() override {
@@ -145,14 +193,14 @@ class QtLineSocket : public LineSocket {
 
   bool IsOpen(std::string& error) const {
     if (socket_.state() == QAbstractSocket::ConnectedState) return true;
-    error = failure_.empty() ? std::string("the connection is closed") : failure_;
+    error = failure_.empty() ? "接続が切れています"_cp932 : failure_;
     return false;
   }
 
   // Runs a local event loop until `done` holds, the connection fails or ends, or `timeout_ms`
   // passes (counted from the last bytes in or out when `progress_restarts`).
   bool Wait(const std::function<bool()>& done, int timeout_ms, bool progress_restarts,
-            const char* timeout_text, std::string& error) {
+            const std::string& timeout_text, std::string& error) {
     auto ended = [&] { return socket_.state() == QAbstractSocket::UnconnectedState; };
     if (!done() && !ended()) {
       QEventLoop loop;
@@ -184,7 +232,7 @@ class QtLineSocket : public LineSocket {
       }
     }
     if (done()) return true;
-    error = failure_.empty() ? std::string("the server closed the connection") : failure_;
+    error = failure_.empty() ? "サーバーが接続を切りました"_cp932 : failure_;
     return false;
   }
 
