@@ -100,7 +100,7 @@ bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMail
   SmtpServer server;
   server.host = config.host;
   server.port = config.port;
-  server.plan = PlanSmtpConnection(config.security, config.port);
+  server.plan = PlanConnection(config.security, config.port);
   server.user = config.user;
   server.password = config.password;
   server.local_name = ctx.local_host;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "mail/smtp/SmtpSecurity.h"
 #include "platform/LineSocket.h"
 
 namespace sorami {

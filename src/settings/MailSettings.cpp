@@ -50,11 +50,6 @@ int PortNumber(std::string_view text) {
   return port;
 }
 
-int SecurityIndex(long index) {
-  return index >= 0 && static_cast<size_t>(index) < SecurityList().size() ? static_cast<int>(index)
-                                                                          : 0;
-}
-
 bool MakeReceiveJob(const SetteiValues& v, MailReceiveJob& job, std::string& msg) {
   const std::string port_text = PortBoxText(v.pop_port_index, v.pop_port_text, PopPortList());
   job.port = PortNumber(port_text);
@@ -64,7 +59,7 @@ bool MakeReceiveJob(const SetteiValues& v, MailReceiveJob& job, std::string& msg
   }
   job.enabled = v.pop_enabled;
   job.leave_on_server = v.leave_mail_on_server;
-  job.security = SecurityIndex(v.pop_tls_index);
+  job.security = MailSecurityFromIndex(v.pop_tls_index);
   job.host = v.pop_host;
   job.user = v.pop_user;
   job.password = v.pop_password;

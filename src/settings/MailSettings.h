@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/LineSocket.h"
 #include "settings/Settei.h"
 
 namespace sorami {
@@ -24,15 +25,13 @@ void SetPortBox(const std::string& text, const std::vector<std::string>& list, l
                 std::string& typed);
 // The port number of a box text; 0 when it is not a number from 1 to 65535.
 int PortNumber(std::string_view text);
-// A security box index inside the list (the first, "自動", otherwise).
-int SecurityIndex(long index);
 
 // What the "受信" button hands to the receive: the page's values as they stand.
 struct MailReceiveJob {
   bool enabled = true;           // "有効"
   bool leave_on_server = false;  // "サーバーに受信メールを残す"
   int port = 110;
-  int security = 0;  // index in SecurityList()
+  MailSecurity security = MailSecurity::kAuto;
   std::string host, user, password, ca_file;
 };
 // False with a status text when the port box holds no port number.

@@ -26,7 +26,7 @@ SmtpServer Server(MailSecurity security, int port, std::string user = "",
   SmtpServer s;
   s.host = "mail.example.jp";
   s.port = port;
-  s.plan = PlanSmtpConnection(security, port);
+  s.plan = PlanConnection(security, port);
   s.user = std::move(user);
   s.password = std::move(password);
   s.local_name = "client.local";
@@ -36,21 +36,6 @@ SmtpServer Server(MailSecurity security, int port, std::string user = "",
 const std::string kText = "Subject: dots\r\n\r\n.\r\n.hidden\r\n..\r\nend\r\n";
 const std::vector<std::vector<std::string>> kLists = {
     {"taro@example.jp", "jiro@example.jp"}, {"cc@example.jp"}, {"bcc@example.jp"}};
-
-TEST(SmtpPlan, AutoChoosesFromThePortAndTheOtherChoicesAreFixed) {
-  auto is = [](SmtpConnectPlan p, SocketSecurity s, StartTlsUse t) {
-    return p.socket == s && p.starttls == t;
-  };
-  using S = SocketSecurity;
-  using T = StartTlsUse;
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kAuto, 465), S::kTls, T::kNever));
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kAuto, 587), S::kPlain, T::kRequired));
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kAuto, 25), S::kPlain, T::kIfOffered));
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kAuto, 2525), S::kPlain, T::kIfOffered));
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kNone, 465), S::kPlain, T::kNever));
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kStartTls, 25), S::kPlain, T::kRequired));
-  EXPECT_TRUE(is(PlanSmtpConnection(MailSecurity::kTls, 25), S::kTls, T::kNever));
-}
 
 TEST(SmtpDialogue, AGreeting421IsAFailureAndNothingIsSent) {
   auto socket = ScriptedLineSocket::FromFile("smtp-greeting-421.txt");

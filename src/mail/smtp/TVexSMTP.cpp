@@ -97,9 +97,9 @@ bool TVexSMTP::Connect(const SmtpServer& server) {
 bool TVexSMTP::Greet(const SmtpServer& server) {
   if (!ReadReply()) return false;
   if (reply_code_ != "220") return Refused("サーバーが接続を断りました"_cp932);
-  const bool may_upgrade = server.plan.starttls != StartTlsUse::kNever;
+  const bool may_upgrade = server.plan.start_tls != StartTlsRule::kNever;
   if (!Hello(server, !server.user.empty() || may_upgrade)) return false;
-  if (may_upgrade && (Offers("STARTTLS") || server.plan.starttls == StartTlsUse::kRequired)) {
+  if (may_upgrade && (Offers("STARTTLS") || server.plan.start_tls == StartTlsRule::kRequired)) {
     if (!Offers("STARTTLS")) {
       return Fail("サーバーが STARTTLS に対応していません"_cp932);
     }
@@ -125,7 +125,7 @@ bool TVexSMTP::Hello(const SmtpServer& server, bool extended) {
       }
       return true;
     }
-    if (error_ || server.plan.starttls == StartTlsUse::kRequired || reply_code_[0] != '5') {
+    if (error_ || server.plan.start_tls == StartTlsRule::kRequired || reply_code_[0] != '5') {
       return error_ || Refused("EHLO が断られました"_cp932);
     }
   }

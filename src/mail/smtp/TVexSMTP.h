@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "mail/mime/VexMsg.h"
-#include "mail/smtp/SmtpSecurity.h"
 #include "platform/LineSocket.h"
 
 namespace sorami {
@@ -35,7 +34,7 @@ class SmtpEvents {
 struct SmtpServer {
   std::string host;
   int port = 25;
-  SmtpConnectPlan plan;
+  ConnectPlan plan;
   // AUTH is used when a user is set and the server offers PLAIN or LOGIN; with a user the
   // greeting is answered with EHLO, without one with HELO (EHLO still when STARTTLS may be
   // needed, since only EHLO shows whether the server offers it).

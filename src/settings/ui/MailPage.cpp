@@ -160,7 +160,7 @@ void MailPage::ShowValues() {
   for (auto [box, index] :
        {std::pair{cb_smtp_tls_, v_.smtp_tls_index}, {cb_pop_tls_, v_.pop_tls_index}}) {
     const QSignalBlocker quiet(box);
-    box->setCurrentIndex(SecurityIndex(index));
+    box->setCurrentIndex(static_cast<int>(MailSecurityFromIndex(index)));
   }
   ShowSwitch(ck_server_, v_.send_through_site);
   ShowSwitch(ck_nokosu_, v_.leave_mail_on_server);
