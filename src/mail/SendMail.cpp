@@ -95,7 +95,13 @@ bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMail
   }
   log.Log("VexMsg SetOK");
 
-  std::unique_ptr<LineSocket> socket = ctx.open_socket(config);
+  std::string error;
+  std::unique_ptr<LineSocket> socket = ctx.open_socket(config, error);
+  if (!socket) {
+    result = "SMTP1.Connect Error : " + error;
+    log.Log(result);
+    return false;
+  }
   TVexSMTP smtp(*socket, ctx.events);
   SmtpServer server;
   server.host = config.host;

@@ -42,8 +42,9 @@ struct SendMailContext {
   DiagLog& log;
   std::filesystem::path data_dir;  // where Send.log is kept
   std::string local_host;          // the name in EHLO / HELO and in the Message-Id
-  // A new connection for the config (its CA file set).
-  std::function<std::unique_ptr<LineSocket>(const SmtpConfig&)> open_socket;
+  // A new connection for the config (its CA file set); null with an error text when there
+  // can be none.
+  std::function<std::unique_ptr<LineSocket>(const SmtpConfig&, std::string& error)> open_socket;
   SmtpEvents* events = nullptr;                         // progress; may be null
   std::function<void(const std::string&)> show_status;  // "メール送信実行中.... "; may be empty
   std::function<std::time_t()> clock;                   // the time of the Send.log line; empty: now

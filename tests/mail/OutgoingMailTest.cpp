@@ -33,7 +33,7 @@ TVexMsg JapaneseMessage() {
   return m;
 }
 
-using SocketMaker = std::function<std::unique_ptr<LineSocket>(const SmtpConfig&)>;
+using SocketMaker = std::function<std::unique_ptr<LineSocket>(const SmtpConfig&, std::string&)>;
 SendMailContext Context(DiagLog& log, const std::filesystem::path& dir, SocketMaker make) {
   return SendMailContext{log, dir, "client.local", std::move(make), nullptr, {}, {}};
 }
@@ -151,7 +151,7 @@ TEST(SendMailChecks, MissingSettingsAndFieldsFailBeforeAnyConnection) {
   DiagLog log;
   ScratchDir dir;
   bool opened = false;
-  SendMailContext ctx = Context(log, dir.path(), [&](const SmtpConfig&) {
+  SendMailContext ctx = Context(log, dir.path(), [&](const SmtpConfig&, std::string&) {
     opened = true;
     return std::unique_ptr<LineSocket>();
   });
@@ -183,7 +183,7 @@ TEST(SendMailChecks, ARefusedGreetingIsAFailureWithNoSendLog) {
   DiagLog log;
   log.Attach();
   ScratchDir dir;
-  SendMailContext ctx = Context(log, dir.path(), [](const SmtpConfig& c) {
+  SendMailContext ctx = Context(log, dir.path(), [](const SmtpConfig& c, std::string&) {
     EXPECT_EQ(c.port, 2525);
     return std::unique_ptr<LineSocket>(test::ScriptedLineSocket::FromFile("smtp-greeting-421.txt"));
   });
