@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "store/AttachNames.h"
 #include "platform/Codepage.h"
+#include "store/AttachNames.h"
 #include "support/Scratch.h"
 
 namespace sorami {
