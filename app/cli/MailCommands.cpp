@@ -1,6 +1,7 @@
 #include "cli/MailCommands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -11,9 +12,11 @@
 #include "mail/MakeNewMail.h"
 #include "mail/mime/KanjiCode.h"
 #include "mail/mime/MailDate.h"
+#include "mail/mime/ReceivedMail.h"
 #include "platform/Codepage.h"
 #include "platform/Digest.h"
 #include "shell/MailReceive.h"
+#include "shell/MailSend.h"
 #include "store/AttachNames.h"
 
 namespace sorami::cli {
@@ -120,12 +123,6 @@ int MailReceive(AppState& st, bool account_log) {
 
 }  // namespace
 
-int CliMail(AppState& st, const std::vector<std::string>& args) {
-  if (args.size() == 1 && args[0] == "receive") return MailReceive(st, false);
-  if (args.size() == 1 && args[0] == "log") return MailReceive(st, true);
-  return kUsageError;
-}
-
 int CliMime(const std::vector<std::string>& args) {
   if (args.size() != 2 || args[0] != "parse") {
     std::fputs("usage: sorami-cli mime parse FILE   (FILE - reads stdin)\n", stderr);
@@ -178,6 +175,62 @@ int CliKanji(const std::vector<std::string>& args) {
     WriteAll(from < 0 ? ConvertKanji(in, target) : ConvertKanjiFrom(in, from, target));
   }
   return kOk;
+}
+
+}  // namespace sorami::cli
+
+namespace sorami::cli {
+
+namespace {
+
+// The options of "mail send", as code page 932 values.
+bool ParseSend(const std::vector<std::string>& args, OutgoingMail& mail) {
+  bool have_title = false, have_body = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& opt = args[i];
+    if (i + 1 >= args.size()) return false;
+    const std::string& value = args[++i];
+    if (opt == "--to") {
+      mail.to = Utf8ToCp932(value);
+    } else if (opt == "--cc") {
+      mail.cc = Utf8ToCp932(value);
+    } else if (opt == "--bcc") {
+      mail.bcc = Utf8ToCp932(value);
+    } else if (opt == "--reply-to") {
+      mail.reply_to = Utf8ToCp932(value);
+    } else if (opt == "--title") {
+      mail.title = Utf8ToCp932(value);
+      have_title = true;
+    } else if (opt == "--body" || opt == "--body-file") {
+      if (have_body) return false;
+      have_body = true;
+      std::string text = value;
+      if (opt == "--body-file" && !ReadAll(value, text)) {
+        std::fprintf(stderr, "sorami-cli: cannot read %s\n", value.c_str());
+        return false;
+      }
+      mail.body = Utf8ToCp932(text);
+    } else if (opt == "--attach") {
+      mail.attachments.push_back(PathText(std::filesystem::absolute(value)));
+    } else {
+      return false;
+    }
+  }
+  return !mail.to.empty() && have_title && have_body;
+}
+
+}  // namespace
+
+int CliMail(AppState& st, const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0] == "receive") return MailReceive(st, false);
+  if (args.size() == 1 && args[0] == "log") return MailReceive(st, true);
+  if (args.empty() || args[0] != "send") return kUsageError;
+  OutgoingMail mail;
+  if (!ParseSend(args, mail)) return kUsageError;
+  std::string result;
+  const bool ok = SendMailWithSettings(st, std::move(mail), nullptr, result);
+  (ok ? PrintLine : PrintError)(result);
+  return ok ? kOk : kFailed;
 }
 
 }  // namespace sorami::cli

@@ -1,5 +1,5 @@
-// sorami-cli commands of Internet mail: "mail receive", "mail log", "mime parse FILE" and the
-// "kanji" byte filters.
+// sorami-cli commands of Internet mail: "mail receive", "mail log", "mail send", "mime parse
+// FILE" and the "kanji" byte filters.
 // Each takes the arguments after its command word and returns the exit status: 0 success,
 // 1 failure (message on stderr), 2 usage error.
 #pragma once
@@ -20,5 +20,10 @@ int CliMail(AppState& st, const std::vector<std::string>& args);
 int CliMime(const std::vector<std::string>& args);
 // kanji detect | to-jis | to-sjis | to-euc [--from CODE] | widen [MODE]: stdin to stdout.
 int CliKanji(const std::vector<std::string>& args);
+
+// mail send --to TEXT [--cc TEXT] [--bcc TEXT] [--reply-to ADDR] --title TEXT
+//           (--body-file F | --body TEXT) [--attach FILE]...: sends a mail directly by SMTP
+// with the stored mail settings; prints the result text.
+int CliMail(AppState& st, const std::vector<std::string>& args);
 
 }  // namespace sorami::cli

@@ -55,6 +55,9 @@ constexpr const char* kUsage =
     "  mail log         the same receive, printing the account log's lines as they come\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
+    "  mail send --to TEXT [--cc TEXT] [--bcc TEXT] [--reply-to ADDR] --title TEXT\n"
+    "            (--body-file F | --body TEXT) [--attach FILE]...\n"
+    "                   send a mail by SMTP with the stored mail settings\n"
     "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
     "         directory server of the site service\n";
 
@@ -84,6 +87,7 @@ constexpr Command kCommands[] = {
     {"mail", CliMail},
     {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
     {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
+    {"mail", CliMail},
 };
 
 }  // namespace

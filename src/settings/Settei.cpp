@@ -80,6 +80,11 @@ constexpr Field kSettingFields[] = {
     {"CkPop", &SetteiValues::pop_enabled},
     {"CkNokosu", &SetteiValues::leave_mail_on_server},
     {"CkServer", &SetteiValues::send_through_site},
+    {"SMTPPort", &SetteiValues::smtp_port_text},
+    {"PopPort", &SetteiValues::pop_port_text},
+    {"CbSMTPTls", &SetteiValues::smtp_tls_index},
+    {"CbPopTls", &SetteiValues::pop_tls_index},
+    {"TlsCaFile", &SetteiValues::tls_ca_file},
 };
 
 constexpr std::string_view kPrefix = "fmKairoSettei";

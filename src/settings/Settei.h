@@ -49,6 +49,13 @@ struct SetteiValues {
   std::string smtp_host, smtp_user, mail_address, mail_name, pop_host, pop_user, pop_password;
   long smtp_port_index = 0, pop_port_index = 0;
   bool pop_enabled = true, leave_mail_on_server = false, send_through_site = false;
+  // Beyond the port lists ("SMTPPort", "PopPort" ... "TlsCaFile"): a typed port that is not
+  // in its list (empty when the list entry is used; it wins over the index), the security
+  // boxes' indexes ("自動", "なし", "STARTTLS", "SSL/TLS") and a certificate file trusted
+  // besides the system's authorities.
+  std::string smtp_port_text, pop_port_text;
+  long smtp_tls_index = 0, pop_tls_index = 0;
+  std::string tls_ca_file;
   // "CkAngouka" as read or written: the switch itself lives with the master file
   // (SetteiStore::angouka); this carries it through the settings table.
   bool encrypt_store = true;

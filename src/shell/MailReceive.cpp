@@ -1,21 +1,22 @@
 #include "shell/MailReceive.h"
 
 #include "platform/Codepage.h"
+#include "settings/MailSettings.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
 
-int PopPortOfIndex(long index) { return index == 1 ? 995 : 110; }
-
-PopConfig PopConfigFromSettei(const SetteiValues& v) {
-  PopConfig c;
-  c.host = v.pop_host;
-  c.port = PopPortOfIndex(v.pop_port_index);
-  c.security = MailSecurity::kAuto;
-  c.user = v.pop_user;
-  c.password = v.pop_password;
-  c.leave_on_server = v.leave_mail_on_server;
-  return c;
+bool PopConfigFromSettei(const SetteiValues& v, PopConfig& c, std::string& msg) {
+  MailReceiveJob job;
+  if (!MakeReceiveJob(v, job, msg)) return false;
+  c.host = job.host;
+  c.port = job.port;
+  c.security = job.security;
+  c.user = job.user;
+  c.password = job.password;
+  c.ca_file = job.ca_file;
+  c.leave_on_server = job.leave_on_server;
+  return true;
 }
 
 MailReceiveReport ReceiveMail(AppState& st, const PopConfig& config, JushinEvents* events,
@@ -43,7 +44,13 @@ MailReceiveReport ReceiveMail(AppState& st, const PopConfig& config, JushinEvent
 }
 
 MailReceiveReport ReceiveStoredMail(AppState& st, JushinEvents* events) {
-  return ReceiveMail(st, PopConfigFromSettei(st.settei.v), events);
+  PopConfig config;
+  MailReceiveReport report;
+  if (!PopConfigFromSettei(st.settei.v, config, report.status)) {
+    report.bar = report.status;
+    return report;
+  }
+  return ReceiveMail(st, config, events);
 }
 
 }  // namespace sorami

@@ -16,11 +16,10 @@ struct MailReceiveReport : JushinOutcome {
   std::string bar;  // what the status bar shows at the end
 };
 
-// The port boxes' list: index 0 "110", 1 "995"; another index gives 110.
-int PopPortOfIndex(long index);
-// The receive job from the stored mail settings: host, port (of the box's index), security
-// "自動", user, password, leave on server.
-PopConfig PopConfigFromSettei(const SetteiValues& v);
+// The receive job from the stored mail settings: host, port (typed, or of the box's index),
+// security, user, password, extra CA file, leave on server. False with the reason in msg when
+// the port box holds no port number.
+bool PopConfigFromSettei(const SetteiValues& v, PopConfig& c, std::string& msg);
 
 // Receives with this job; socket: the connection to use (when none: st.mail.make_socket's, or
 // a Qt socket). When mail came, the folder counts are refreshed and the status line is their

@@ -2,7 +2,9 @@
 
 #include "base/MbText.h"
 #include "compose/SendFields.h"
+#include "mail/SendMail.h"
 #include "platform/Codepage.h"
+#include "shell/MailSend.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
@@ -190,6 +192,29 @@ SendReport DraftButton(AppState& st, ComposeFields& f) {
   return report;
 }
 
-MailRoute DirectMailRoute(AppState&) { return {}; }
+MailRoute DirectMailRoute(AppState& st) {
+  MailRoute route;
+  route.send_mail = [&st](const ComposeFields& f, const ComposeOutcome& check, std::string& msg) {
+    OutgoingMail mail;
+    // Only the mail addresses of the recipient texts; the site recipients go by "SENDWIN".
+    mail.to = Joined(check.mail_to);
+    mail.cc = Joined(check.mail_cc);
+    mail.bcc = Joined(check.mail_bcc);
+    mail.reply_to = f.reply_to;
+    mail.title = f.title;
+    mail.body = f.body;
+    // The files of the send attachment list, as the site send uploads them.
+    mail.attachments = st.site.send_attachments;
+    return SendMailWithSettings(st, std::move(mail), nullptr, msg);
+  };
+  route.save_send_log = [&st](const std::string& to, const std::string& title,
+                              const std::string& from) {
+    std::string msg;
+    if (!SaveSoushinLog(st.paths.DataDir(), std::time(nullptr), to, title, from, st.log, msg)) {
+      st.log.Log(msg);
+    }
+  };
+  return route;
+}
 
 }  // namespace sorami

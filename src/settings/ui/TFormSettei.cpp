@@ -13,6 +13,7 @@
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
 #include "settings/Settei.h"
+#include "settings/ui/MailPage.h"
 #include "settings/ui/UserFolderPage.h"
 
 namespace sorami {
@@ -29,13 +30,10 @@ TFormSettei::TFormSettei(Settei& settei, SetteiStore where, QWidget* parent)
   auto* central = new QWidget(this);
   pages_ = new QTabWidget(central);
   pages_->setObjectName(QStringLiteral("PageControl1"));
-  auto empty_page = [](const char* name) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-  };
   pages_->addTab(BuildAccountPage(), QStringLiteral("アカウント設定"));
-  pages_->addTab(empty_page("TabMail"), QStringLiteral("メール"));
+  mail_page_ = new MailPage(s_.v);
+  mail_page_->hooks.status = [this](const QString& text) { SetStatus(text); };
+  pages_->addTab(mail_page_, QStringLiteral("メール"));
   page_system_ = BuildSystemPage();
   pages_->addTab(page_system_, QStringLiteral("System"));
   page_http_ = BuildHttpPage();
@@ -84,6 +82,7 @@ TFormSettei::~TFormSettei() {
 
 void TFormSettei::ShowValues() {
   ShowFields();
+  mail_page_->ShowValues();
   ShowList();
 }
 

@@ -20,8 +20,9 @@ class QPushButton;
 class QTabWidget;
 
 namespace sorami {
+class MailPage;
 class UserFolderPage;
-}
+}  // namespace sorami
 class QTreeWidget;
 
 namespace sorami {
@@ -52,6 +53,8 @@ class TFormSettei : public PersistedWindow {
   Hooks hooks;
   // "フォルダ設定": its "反映する" is wired to the folder tree by the owner.
   UserFolderPage& folder_page() { return *folder_page_; }
+  // "メール": its receive button is wired to the mail receive by the owner.
+  MailPage& mail_page() { return *mail_page_; }
 
   // Shows the values again after a routine outside the window changed them (a connection
   // check, a moved dynamic host).
@@ -95,6 +98,7 @@ class TFormSettei : public PersistedWindow {
   SetteiStore where_;
   QTabWidget* pages_ = nullptr;
   UserFolderPage* folder_page_ = nullptr;
+  MailPage* mail_page_ = nullptr;
   QWidget* page_system_ = nullptr;
   QWidget* page_http_ = nullptr;
   QLabel* status_ = nullptr;

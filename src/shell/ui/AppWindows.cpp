@@ -9,6 +9,7 @@
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
 #include "compose/ui/TFormShomei.h"
+#include "settings/ui/MailPage.h"
 #include "settings/ui/TFormSettei.h"
 #include "settings/ui/UserFolderPage.h"
 #include "shell/ConnectionCheck.h"
@@ -85,6 +86,27 @@ void AppWindows::Wire(AppState& st) {
     if (settei) settei->SetStatus(Qs(out.status.empty() ? out.label : out.status));
     if (out.stored > 0 || out.parse_error) status = out.bar;
     return out.stored > 0;
+  };
+  // "受信" of the mail page: the receive with what the page's boxes show, its label following.
+  s->mail_page().hooks.receive = [this, &st](const MailReceiveJob& job,
+                                             const std::function<void(const std::string&)>& label) {
+    struct PageLabel : JushinEvents {
+      const std::function<void(const std::string&)>& show;
+      explicit PageLabel(const std::function<void(const std::string&)>& f) : show(f) {}
+      void Label(const std::string& text) override {
+        if (show) show(text);
+      }
+    } events(label);
+    PopConfig c;
+    static_cast<Pop3Account&>(c) = {job.host, job.port,     job.security,
+                                    job.user, job.password, job.ca_file};
+    c.leave_on_server = job.leave_on_server;
+    const MailReceiveReport out = ReceiveMail(st, c, &events);
+    if (out.stored > 0) {
+      main->browser().ShowFolder(Folder::kInbox);
+      main->browser().CountKensuu();
+    }
+    return out.status.empty() ? out.bar : out.status;
   };
   // A moved dynamic host may have changed rows of the account list. The settings window goes
   // before the main window: what the main window asks of it after that finds it gone.

@@ -1,0 +1,99 @@
+// The SMTP client: the dialogue with the user's mail server over a line socket. It connects
+// (greeting, EHLO or HELO, STARTTLS, AUTH PLAIN or LOGIN), sends one transaction for each
+// recipient list of a message and quits. It never waits on its own: the socket's calls wait
+// (with their time-outs) while the user interface keeps running, and progress is reported
+// through SmtpEvents every few percent.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mail/mime/VexMsg.h"
+#include "platform/LineSocket.h"
+
+namespace sorami {
+
+// Told of the dialogue; every member is optional.
+class SmtpEvents {
+ public:
+  virtual ~SmtpEvents() = default;
+  virtual void OnConnect() {}
+  virtual void OnQuit() {}
+  virtual void OnError(int /*code*/, std::string_view /*text*/) {}
+  virtual void OnBeforeSend() {}
+  virtual void OnAfterSend() {}
+  virtual void OnSendProgress(int /*percent*/) {}
+  virtual void OnEncodeStart(std::string_view /*path*/, std::uintmax_t /*size*/) {}
+  virtual void OnEncodeProgress(int /*percent*/) {}
+  virtual void OnEncodeEnd() {}
+};
+
+// Where and how to connect, and who logs in.
+struct SmtpServer {
+  std::string host;
+  int port = 25;
+  ConnectPlan plan;
+  // AUTH is used when a user is set and the server offers PLAIN or LOGIN; with a user the
+  // greeting is answered with EHLO, without one with HELO (EHLO still when STARTTLS may be
+  // needed, since only EHLO shows whether the server offers it).
+  std::string user, password;
+  std::string local_name;  // the name given in EHLO / HELO
+};
+
+class TVexSMTP {
+ public:
+  explicit TVexSMTP(LineSocket& socket, SmtpEvents* events = nullptr);
+  ~TVexSMTP();
+
+  std::string MailerName = "Sorami Mail Ver1.00";
+  int SendProgressStep = 5;
+  int EncodeProgressStep = 5;
+
+  // Opens the connection and logs in. False on any failure (error() set, connection
+  // closed, failure() says why).
+  bool Connect(const SmtpServer& server);
+
+  // Dates msg now, gives it a Message-Id (unless it has one) and sends its text: one
+  // transaction for To, then CC, then Bcc, each with the same text; a list without address
+  // makes none. A refused transaction ends the send: the later ones are not tried. False on
+  // any failure.
+  bool SendMessage(TVexMsg& msg);
+  // The transactions alone, for a message text already built (lines ended by CR LF).
+  bool SendText(std::string_view sender, const std::vector<std::vector<std::string>>& lists,
+                std::string_view text);
+
+  // QUIT when connected, then closes the connection.
+  void Quit();
+
+  bool connected() const { return connected_; }
+  bool error() const { return error_; }
+  const std::string& ReplyCode() const { return reply_code_; }
+  const std::string& ReplyText() const { return reply_text_; }
+  // Why the last step failed, for the user (code page 932).
+  const std::string& failure() const { return failure_; }
+
+ private:
+  bool ReadReply();
+  bool Command(std::string_view line, std::string_view expect);
+  bool Greet(const SmtpServer& server);
+  bool Hello(const SmtpServer& server, bool extended);
+  bool Login(const SmtpServer& server);
+  int Transaction(std::string_view sender, const std::vector<std::string>& rcpts,
+                  std::string_view text);
+  bool Transmit(std::string_view text);
+  bool Fail(std::string text);
+  bool Refused(std::string_view what);
+  bool Offers(std::string_view keyword) const;
+
+  LineSocket& socket_;
+  std::string local_name_;
+  SmtpEvents* events_;
+  bool connected_ = false, error_ = false;
+  std::string reply_code_, reply_text_, failure_;
+  std::vector<std::string> reply_lines_;   // the text of each line of the last reply
+  std::vector<std::string> capabilities_;  // EHLO's lines after the first, upper-cased
+};
+
+}  // namespace sorami

@@ -1,0 +1,145 @@
+// The settings window's page "メール": its values round-trip through the settings file (the
+// port boxes as indexes, a typed port as text), the hidden switch and its key, the receive
+// button handing on the job and refusing a second press.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "gui/GuiFixture.h"
+#include "settings/ui/MailPage.h"
+
+namespace sorami::test {
+namespace {
+
+class MailPageTest : public GuiFixture {
+ protected:
+  void StartPage() {
+    Start();
+    settei = windows->settei.get();
+    settei->show();
+  }
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(settei, name); }
+  QComboBox* Combo(const char* name) { return Find<QComboBox>(settei, name); }
+  QCheckBox* Check(const char* name) { return Find<QCheckBox>(settei, name); }
+
+  TFormSettei* settei = nullptr;
+};
+
+TEST_F(MailPageTest, DesignValuesThenEveryValueRoundTripsThroughTheSettingsFile) {
+  StartPage();
+  EXPECT_EQ(Combo("ComboSMTP")->currentText(), QStringLiteral("25"));
+  EXPECT_EQ(Combo("ComboPop")->currentText(), QStringLiteral("110"));
+  EXPECT_EQ(Combo("CbSMTPTls")->currentText(), QStringLiteral("自動"));
+  EXPECT_TRUE(Check("CkPop")->isChecked());
+  EXPECT_FALSE(Check("CkNokosu")->isChecked());
+  EXPECT_TRUE(Check("CkServer")->isHidden());
+  EXPECT_EQ(Edit("EditMailPass")->echoMode(), QLineEdit::Password);
+
+  Edit("EditSMTP")->setText(QStringLiteral("smtp.example.jp"));
+  Edit("EditUser")->setText(QStringLiteral("hanako"));
+  Edit("EditName")->setText(QStringLiteral("山田花子"));
+  Edit("EditAddress")->setText(QStringLiteral("hanako@example.jp"));
+  Combo("ComboSMTP")->setCurrentIndex(2);  // "587"
+  Combo("CbSMTPTls")->setCurrentIndex(3);
+  Edit("EditPop")->setText(QStringLiteral("pop.example.jp"));
+  Edit("EditPopUser")->setText(QStringLiteral("hanako"));
+  Edit("EditMailPass")->setText(QStringLiteral("pass word"));
+  Combo("ComboPop")->setEditText(QStringLiteral("10110"));  // typed: not in the list
+  Combo("CbPopTls")->setCurrentIndex(2);
+  Edit("EditTlsCaFile")->setText(QStringLiteral("/etc/ssl/自社.pem"));
+  Check("CkNokosu")->setChecked(true);
+  Check("CkPop")->setChecked(false);
+  Check("CkServer")->setChecked(true);  // kept whether shown or not
+  Find<QPushButton>(settei, "Button1")->click();
+
+  const IniStore ini = Stored(kCommonKey);
+  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.EdName", ""), J("山田花子"));
+  EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbSMTP", -1), 2);
+  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.SMTPPort", "x"), "");
+  EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbPop", -1), 0);
+  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.PopPort", ""), "10110");
+  EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbSMTPTls", -1), 3);
+  EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbPopTls", -1), 2);
+  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.EdMailPass", ""), "pass word");
+  EXPECT_TRUE(ini.ReadBool("Setting", "fmKairoSettei.CkServer", false));
+
+  EndRun();
+  StartPage();
+  EXPECT_EQ(Edit("EditSMTP")->text(), QStringLiteral("smtp.example.jp"));
+  EXPECT_EQ(Edit("EditUser")->text(), QStringLiteral("hanako"));
+  EXPECT_EQ(Edit("EditName")->text(), QStringLiteral("山田花子"));
+  EXPECT_EQ(Edit("EditAddress")->text(), QStringLiteral("hanako@example.jp"));
+  EXPECT_EQ(Combo("ComboSMTP")->currentText(), QStringLiteral("587"));
+  EXPECT_EQ(Combo("CbSMTPTls")->currentText(), QStringLiteral("SSL/TLS"));
+  EXPECT_EQ(Edit("EditPop")->text(), QStringLiteral("pop.example.jp"));
+  EXPECT_EQ(Edit("EditPopUser")->text(), QStringLiteral("hanako"));
+  EXPECT_EQ(Edit("EditMailPass")->text(), QStringLiteral("pass word"));
+  EXPECT_EQ(Combo("ComboPop")->currentText(), QStringLiteral("10110"));
+  EXPECT_EQ(Combo("CbPopTls")->currentText(), QStringLiteral("STARTTLS"));
+  EXPECT_EQ(Edit("EditTlsCaFile")->text(), QStringLiteral("/etc/ssl/自社.pem"));
+  EXPECT_TRUE(Check("CkNokosu")->isChecked());
+  EXPECT_FALSE(Check("CkPop")->isChecked());
+  EXPECT_TRUE(Check("CkServer")->isChecked());
+
+  // Choosing a list entry again drops the typed port.
+  Combo("ComboPop")->setCurrentIndex(1);
+  EXPECT_EQ(st->settei.v.pop_port_index, 1);
+  EXPECT_EQ(st->settei.v.pop_port_text, "");
+}
+
+TEST_F(MailPageTest, TheFunctionKeyInTheSendHostBoxShowsAndHidesTheSiteSwitch) {
+  StartPage();
+  auto* host = Edit("EditSMTP");
+  auto* server = Check("CkServer");
+  Key(host, MailPage::kServerToggleKey);
+  EXPECT_FALSE(server->isHidden());
+  Key(host, MailPage::kServerToggleKey);
+  EXPECT_TRUE(server->isHidden());
+}
+
+TEST_F(MailPageTest, TheReceiveButtonHandsOnTheJobAndRefusesASecondPressWhileRunning) {
+  StartPage();
+  MailPage& page = settei->mail_page();
+  auto* button = Find<QPushButton>(settei, "BtJushin");
+  auto* cancel = Find<QPushButton>(settei, "BtCancel");
+  Edit("EditPop")->setText(QStringLiteral("pop.example.jp"));
+  Edit("EditPopUser")->setText(QStringLiteral("taro"));
+  Edit("EditMailPass")->setText(QStringLiteral("pw"));
+  Combo("ComboPop")->setCurrentIndex(1);
+  Check("CkNokosu")->setChecked(true);
+  MailReceiveJob seen;
+  int runs = 0;
+  page.hooks.receive = [&](const MailReceiveJob& job,
+                           const std::function<void(const std::string&)>& progress) {
+    ++runs;
+    seen = job;
+    EXPECT_TRUE(button->isChecked());
+    EXPECT_TRUE(cancel->isEnabled());
+    progress(J("3 件"));
+    button->click();  // pressed again while receiving
+    EXPECT_EQ(settei->StatusText(), QStringLiteral("メール受信中"));
+    return J("受信完了");
+  };
+  button->click();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(seen.host, "pop.example.jp");
+  EXPECT_EQ(seen.user, "taro");
+  EXPECT_EQ(seen.password, "pw");
+  EXPECT_EQ(seen.port, 995);
+  EXPECT_TRUE(seen.leave_on_server);
+  EXPECT_EQ(Find<QLabel>(settei, "LabelPop")->text(), QStringLiteral("3 件"));
+  EXPECT_EQ(settei->StatusText(), QStringLiteral("受信完了"));
+  EXPECT_FALSE(button->isChecked());
+  EXPECT_FALSE(cancel->isEnabled());
+
+  // A port that is no number stops the receive before it starts.
+  Combo("ComboPop")->setEditText(QStringLiteral("pop"));
+  button->click();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(settei->StatusText(), QStringLiteral("ポート番号が正しくありません: pop"));
+}
+
+}  // namespace
+}  // namespace sorami::test

@@ -1,0 +1,220 @@
+// The text of outgoing mail, byte for byte and as a standard reader sees it; the checks of
+// SendMail before and at the connection; Send.log.
+#include <gtest/gtest.h>
+
+#include "base/DiagLog.h"
+#include "base/MbText.h"
+#include "mail/MailServers.h"
+#include "mail/SendMail.h"
+#include "mail/smtp/MessageText.h"
+#include "mail/smtp/TVexSMTP.h"
+#include "platform/Codepage.h"
+#include "support/Scratch.h"
+#include "support/ScriptedLineSocket.h"
+
+namespace sorami {
+namespace {
+
+using test::ScratchDir;
+
+TVexMsg JapaneseMessage() {
+  TVexMsg m;
+  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
+  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
+  m.JPName = "送信者"_cp932;
+  m.From = "hanako@example.jp";
+  m.ReplyTo = "reply@example.jp";
+  m.SendTo = "taro@example.jp,jiro@example.jp";
+  m.CC = "cc@example.jp";
+  m.BCC = "secret@example.jp";
+  m.Subject = "会議のお知らせ"_cp932;
+  m.CharSet = "ISO-2022-JP";
+  m.Text = {"こんにちは。"_cp932, ".", "C:\\path~ after"};
+  return m;
+}
+
+using SocketMaker = std::function<std::unique_ptr<LineSocket>(const SmtpConfig&, std::string&)>;
+SendMailContext Context(DiagLog& log, const std::filesystem::path& dir, SocketMaker make) {
+  return SendMailContext{log, dir, "client.local", std::move(make), nullptr, {}, {}};
+}
+
+std::string Build(const TVexMsg& m) {
+  std::string text, error;
+  EXPECT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
+                               text, error))
+      << error;
+  return text;
+}
+
+TEST(OutgoingText, HeadersInTheirOrderAndTheBodyInJisWithoutBcc) {
+  // The JIS bytes and base64 below are what Python's iso-2022-jp codec gives.
+  EXPECT_EQ(Build(JapaneseMessage()),
+            "Message-Id: <HKW.2026.12.07.abcdefgh@client.local>\r\n"
+            "Date: Mon, 7 Dec 2026 10:00:00 +0900\r\n"
+            "X-Priority: 3\r\n"
+            "From: =?ISO-2022-JP?B?GyRCQXc/LjxUGyhK?=<hanako@example.jp>\r\n"
+            "Reply-To: reply@example.jp\r\n"
+            "X-Mailer: Sorami Mail Ver1.00\r\n"
+            "To: taro@example.jp,jiro@example.jp\r\n"
+            "CC: cc@example.jp\r\n"
+            "Subject: =?ISO-2022-JP?B?GyRCMnE1RCROJCpDTiRpJDs=?=\r\n"
+            "MIME-Version: 1.0\r\n"
+            "Content-Type: Text/Plain; charset=ISO-2022-JP\r\n"
+            "Content-Transfer-Encoding: 7bit\r\n"
+            "\r\n"
+            "\x1B$B$3$s$K$A$O!#\x1B(J\r\n"
+            // JIS-Roman before a line with "\" and "~" would show a yen sign and an overline.
+            ".\x1B(B\r\n"
+            "C:\\path~ after\x1B(J\r\n");
+}
+
+TEST(OutgoingText, PlainNamesAndSubjectsAndNamedRecipients) {
+  TVexMsg m;
+  m.MessageId = "<id@h>";
+  m.DateText = "d";
+  m.From = "a@b.jp";  // no name: the bare address
+  m.SendTo = "太郎 <taro@example.jp>,jiro@example.jp"_cp932;
+  m.Subject = ".plain subject";
+  m.CharSet = "ISO-2022-JP";
+  m.Text = {"ascii only"};
+  const std::string text = Build(m);
+  EXPECT_NE(text.find("\r\nFrom: a@b.jp\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nTo: =?ISO-2022-JP?B?GyRCQkBPOhsoSg==?=<taro@example.jp>,jiro@example.jp"
+                      "\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\r\nSubject: .plain subject\r\n"), std::string::npos);
+  EXPECT_TRUE(text.ends_with("\r\n\r\nascii only\r\n"));
+
+  m.JPName = "Hanako";  // a plain ASCII name is still an encoded word
+  EXPECT_NE(Build(m).find("\r\nFrom: =?ISO-2022-JP?B?SGFuYWtv?=<a@b.jp>\r\n"), std::string::npos);
+}
+
+TEST(OutgoingText, AttachmentsAreFramedAndEncodedInLinesOf76) {
+  ScratchDir dir;
+  std::string bytes;
+  for (int i = 0; i < 58; ++i) bytes += static_cast<char>(i * 7);
+  test::WriteFileBytes(dir / "a.bin", bytes);
+  TVexMsg m = JapaneseMessage();
+  m.Attachments.Add(PathText(dir / "a.bin"));
+  const std::string text = Build(m);
+  const std::string tail =
+      "C:\\path~ after\x1B(J\r\n"
+      "----_VEX_bound_abcdefghijkl\r\n"
+      "Content-Type: application/octet-stream; name=\"a.bin\"\r\n"
+      "Content-Transfer-Encoding: base64\r\n"
+      "Content-Disposition: inline; FileName=\"a.bin\"\r\n"
+      "\r\n"
+      "AAcOFRwjKjE4P0ZNVFtiaXB3foWMk5qhqK+2vcTL0tng5+71/AMKERgfJi00O0JJUFdeZWxzeoGI\r\n"
+      "jw==\r\n"
+      "\r\n"
+      "----_VEX_bound_abcdefghijkl--\r\n"
+      "\r\n";
+  EXPECT_TRUE(text.ends_with(tail)) << text.substr(text.size() - 400);
+  EXPECT_NE(text.find("\r\nContent-Type: multipart/mixed; boundary=\"--_VEX_bound_abcdefghijkl\""
+                      "\r\n\r\n----_VEX_bound_abcdefghijkl\r\nContent-Type: Text/Plain; "
+                      "charset=ISO-2022-JP\r\nContent-Transfer-Encoding: 7bit\r\n\r\n\x1B$B"),
+            std::string::npos);
+
+  m.Attachments[0].FullPath = PathText(dir / "gone.bin");
+  std::string out, error;
+  EXPECT_FALSE(BuildMessageText(m, "--b", "x", nullptr, 5, out, error));
+  EXPECT_NE(error.find("gone.bin"), std::string::npos);
+}
+
+TEST(OutgoingText, AStandardReaderReadsNamesSubjectBodyAndAttachments) {
+  ScratchDir dir;
+  test::WriteFileBytes(dir / "テスト資料.txt", "contents\r\n");
+  test::WriteFileBytes(dir / "plain.dat", std::string("\0\x01\xFF", 3));
+  TVexMsg m = JapaneseMessage();
+  m.Subject = "ﾊﾝｶｸ混じり~の件名"_cp932;
+  m.Attachments.Add(PathText(dir / "テスト資料.txt"));
+  m.Attachments.Add(PathText(dir / "plain.dat"));
+  test::WriteFileBytes(dir / "mail.eml", Build(m));
+  EXPECT_EQ(test::ReadWithPython(dir / "mail.eml"),
+            "from=送信者 <hanako@example.jp>\n"
+            "to=taro@example.jp,jiro@example.jp\n"
+            "cc=cc@example.jp\n"
+            "reply-to=reply@example.jp\n"
+            "subject=ハンカク混じり~の件名\n"
+            "body=こんにちは。\\n.\\nC:\\path~ after\n"
+            "attach=テスト資料.txt text/plain "
+            "3e7a6739f387716c5ddedcd3c291ac47c791f74518bab49f966347154a3bb4c5\n"
+            "attach=plain.dat application/octet-stream "
+            "26a66b061e8f48f39927c312f25293959729eee95978e2892d49d3512a5cc092\n"
+            "compat-subject=ハンカク混じり~の件名\n"
+            "compat-attach=テスト資料.txt\n"
+            "compat-attach=plain.dat\n"
+            "defects=0\n");
+}
+
+TEST(SendMailChecks, MissingSettingsAndFieldsFailBeforeAnyConnection) {
+  DiagLog log;
+  ScratchDir dir;
+  bool opened = false;
+  SendMailContext ctx = Context(log, dir.path(), [&](const SmtpConfig&, std::string&) {
+    opened = true;
+    return std::unique_ptr<LineSocket>();
+  });
+  OutgoingMail mail{"",           "hanako@example.jp", "", "taro@example.jp", "", "",
+                    "件名"_cp932, "本文"_cp932,        {}};
+  SmtpConfig config;
+  std::string result;
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "メール送信ホスト(SMTP)未設定"_cp932);
+  config.host = "mail.example.jp";
+  mail.to.clear();
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "宛先未指定"_cp932);
+  mail.title.clear();  // both missing: the title is named
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "表題未指定"_cp932);
+  mail.title = "t";
+  mail.to = "太郎%サイト"_cp932;  // a site address only: no mail recipient
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "宛先未指定"_cp932);
+  mail.to = "taro@example.jp";
+  mail.attachments = {PathText(dir / "missing.txt")};
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "添付ファイルがありません: "_cp932 + PathText(dir / "missing.txt"));
+  EXPECT_FALSE(opened);
+}
+
+TEST(SendMailChecks, ARefusedGreetingIsAFailureWithNoSendLog) {
+  DiagLog log;
+  log.Attach();
+  ScratchDir dir;
+  SendMailContext ctx = Context(log, dir.path(), [](const SmtpConfig& c, std::string&) {
+    EXPECT_EQ(c.port, 2525);
+    return std::unique_ptr<LineSocket>(test::ScriptedLineSocket::FromFile("smtp-greeting-421.txt"));
+  });
+  OutgoingMail mail{"", "hanako@example.jp", "", "taro@example.jp", "", "", "t", "b", {}};
+  SmtpConfig config;
+  config.host = "mail.example.jp";
+  config.port = 2525;
+  std::string result;
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result,
+            "送信エラー : サーバーが接続を断りました: 421 mail.example.jp Service not available, "
+            "try later"_cp932);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Send.log"));
+}
+
+TEST(SendMailChecks, SendLogLinesAreAppendedAndAnUnwritableLogIsReported) {
+  DiagLog log;
+  ScratchDir dir;
+  std::string result = "keep";
+  const std::time_t when = 1796000000;
+  ASSERT_TRUE(SaveSoushinLog(dir.path(), when, "a@b.jp", "件名"_cp932, "c@d.jp", log, result));
+  ASSERT_TRUE(SaveSoushinLog(dir.path(), when, "e@f.jp", "t", "c@d.jp", log, result));
+  EXPECT_EQ(result, "keep");
+  const std::string stamp = FormatLocalTime(when, "%Y/%m/%d %H:%M:%S");
+  EXPECT_EQ(
+      test::ReadFileBytes(dir / "Send.log"),
+      stamp + "\ta@b.jp\t" + "件名"_cp932 + "\tc@d.jp\r\n" + stamp + "\te@f.jp\tt\tc@d.jp\r\n");
+  test::WriteFileBytes(dir / "file", "");
+  EXPECT_FALSE(SaveSoushinLog(dir / "file", when, "a", "t", "f", log, result));
+  EXPECT_EQ(result, "Cannot Write: " + PathText(dir / "file" / "Send.log"));
+}
+
+}  // namespace
+}  // namespace sorami

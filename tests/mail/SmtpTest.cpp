@@ -1,0 +1,156 @@
+// The SMTP dialogue against scripted servers (tests/data/dialogues/smtp-*.txt).
+#include <gtest/gtest.h>
+
+#include "mail/smtp/TVexSMTP.h"
+#include "platform/Codepage.h"
+#include "support/ScriptedLineSocket.h"
+
+namespace sorami {
+namespace {
+
+using test::ScriptedLineSocket;
+
+struct Recorder : SmtpEvents {
+  void OnConnect() override { log += "connect;"; }
+  void OnQuit() override { log += "quit;"; }
+  void OnError(int code, std::string_view) override {
+    log += "error " + std::to_string(code) + ";";
+  }
+  void OnSendProgress(int percent) override { progress.push_back(percent); }
+  std::string log;
+  std::vector<int> progress;
+};
+
+SmtpServer Server(MailSecurity security, int port, std::string user = "",
+                  std::string password = "") {
+  SmtpServer s;
+  s.host = "mail.example.jp";
+  s.port = port;
+  s.plan = PlanConnection(security, port);
+  s.user = std::move(user);
+  s.password = std::move(password);
+  s.local_name = "client.local";
+  return s;
+}
+
+const std::string kText = "Subject: dots\r\n\r\n.\r\n.hidden\r\n..\r\nend\r\n";
+const std::vector<std::vector<std::string>> kLists = {
+    {"taro@example.jp", "jiro@example.jp"}, {"cc@example.jp"}, {"bcc@example.jp"}};
+
+TEST(SmtpDialogue, AGreeting421IsAFailureAndNothingIsSent) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-greeting-421.txt");
+  Recorder events;
+  TVexSMTP smtp(*socket, &events);
+  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kNone, 25)));
+  EXPECT_TRUE(smtp.error());
+  EXPECT_FALSE(smtp.connected());
+  EXPECT_FALSE(socket->open());
+  EXPECT_EQ(smtp.ReplyCode(), "421");
+  EXPECT_NE(smtp.failure().find("421 mail.example.jp Service not available"), std::string::npos);
+  EXPECT_EQ(events.log, "connect;quit;error 421;");
+  EXPECT_TRUE(socket->Finished());
+  EXPECT_EQ(socket->sent(), "");
+}
+
+TEST(SmtpDialogue, ARefusedLoginIsAFailureWithTheServersReason) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-auth-refused.txt");
+  TVexSMTP smtp(*socket);
+  // Port 25 on "自動": EHLO, no STARTTLS offered, so the login goes in the clear; PLAIN is
+  // preferred to LOGIN.
+  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kAuto, 25, "taro", "wrong")));
+  EXPECT_TRUE(socket->Finished());
+  EXPECT_EQ(smtp.ReplyCode(), "535");
+  EXPECT_EQ(smtp.failure(),
+            "ログインが拒否されました: 535 5.7.8 Authentication credentials invalid"_cp932);
+  EXPECT_FALSE(socket->open());
+}
+
+TEST(SmtpDialogue, StartTlsThenLoginWithTheExtensionsOfferedAfterTls) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-auth-login.txt");
+  TVexSMTP smtp(*socket);
+  ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kAuto, 587, "taro", "secret"))) << smtp.failure();
+  EXPECT_TRUE(socket->tls());
+  EXPECT_EQ(socket->security(), SocketSecurity::kPlain);
+  smtp.Quit();
+  EXPECT_FALSE(smtp.error());
+  EXPECT_TRUE(socket->Finished());
+}
+
+TEST(SmtpDialogue, RequiredStartTlsThatIsNotOfferedSendsNothingInTheClear) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-no-starttls.txt");
+  TVexSMTP smtp(*socket);
+  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kStartTls, 25, "taro", "secret")));
+  EXPECT_TRUE(socket->Finished());  // no AUTH, no MAIL
+  EXPECT_EQ(smtp.failure(), "サーバーが STARTTLS に対応していません"_cp932);
+}
+
+TEST(SmtpDialogue, ImplicitTlsAndAnUnreachableServer) {
+  ScriptedLineSocket socket("");
+  socket.FailConnect("certificate not trusted");
+  TVexSMTP smtp(socket);
+  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kAuto, 465)));
+  EXPECT_EQ(socket.security(), SocketSecurity::kTls);
+  EXPECT_EQ(socket.port(), 465);
+  EXPECT_EQ(smtp.failure(), "SMTP サーバーに接続できません: certificate not trusted"_cp932);
+}
+
+TEST(SmtpDialogue, OneTransactionEachForToCcAndBccWithDotStuffing) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-helo-transactions.txt");
+  Recorder events;
+  TVexSMTP smtp(*socket, &events);
+  ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kNone, 25))) << smtp.failure();
+  EXPECT_TRUE(smtp.SendText("hanako@example.jp", kLists, kText)) << smtp.failure();
+  smtp.Quit();
+  EXPECT_TRUE(socket->Finished());
+  EXPECT_FALSE(smtp.error());
+  EXPECT_EQ(events.log, "connect;quit;");
+  EXPECT_EQ(events.progress.back(), 100);
+}
+
+TEST(SmtpDialogue, ARefusedRecipientStopsTheSendAndLaterTransactionsAreNotTried) {
+  for (const char* script : {"smtp-rcpt-refused.txt", "smtp-data-refused.txt"}) {
+    SCOPED_TRACE(script);
+    auto socket = ScriptedLineSocket::FromFile(script);
+    TVexSMTP smtp(*socket);
+    ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kNone, 25)));
+    const auto lists =
+        std::string(script) == "smtp-rcpt-refused.txt"
+            ? std::vector<std::vector<std::string>>{{"taro@example.jp", "nobody@example.jp"},
+                                                    {"cc@example.jp"}}
+            : std::vector<std::vector<std::string>>{{"taro@example.jp"}, {"cc@example.jp"}};
+    EXPECT_FALSE(smtp.SendText("hanako@example.jp", lists, kText));
+    EXPECT_TRUE(smtp.error());
+    EXPECT_FALSE(smtp.connected());
+    EXPECT_TRUE(socket->Finished());  // nothing after the refusal
+    smtp.Quit();                      // the connection is gone: no QUIT on it
+    EXPECT_TRUE(socket->Finished());
+  }
+}
+
+TEST(SmtpDialogue, ProgressComesEveryFewPercentNotPerLine) {
+  std::string text, script =
+                        "S: 220 ok\nC: HELO client.local\nS: 250 ok\n"
+                        "C: MAIL FROM:<a@b.jp>\nS: 250 ok\nC: RCPT TO:<c@d.jp>\nS: 250 ok\n"
+                        "C: DATA\nS: 354 go\n";
+  for (int i = 0; i < 40000; ++i) {
+    const std::string line = "line " + std::to_string(i) + " of a long body";
+    text += line + "\r\n";
+    script += "C: " + line + "\n";
+  }
+  script += "C:\nC: .\nS: 250 ok\n";
+  ScriptedLineSocket socket(script);
+  Recorder events;
+  TVexSMTP smtp(socket, &events);
+  ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kNone, 25)));
+  ASSERT_TRUE(smtp.SendText("a@b.jp", {{"c@d.jp"}}, text)) << smtp.failure();
+  EXPECT_TRUE(socket.Finished());
+  ASSERT_GE(events.progress.size(), 5u);
+  EXPECT_LE(events.progress.size(), 22u);
+  for (size_t i = 1; i + 1 < events.progress.size(); ++i) {
+    EXPECT_GT(events.progress[i], events.progress[i - 1]);
+  }
+  EXPECT_EQ(events.progress.back(), 100);
+}
+
+}  // namespace
+}  // namespace sorami
