@@ -124,6 +124,29 @@ TEST_F(TenpuWindowTest, AShownMessageOpensAndSavesItsFilesAndAMissingOneIsNotFou
   Window()->close();
 }
 
+TEST_F(TenpuWindowTest, AShownMailListsTheNamesOfItsMailTenpuColumn) {
+  std::filesystem::create_directories(Attach());
+  WriteFileBytes(Attach() / "a_01.txt", "second a");
+  const int32_t r = Add({"mail"});
+  st->store.Set(r, MastCol::kCategory, MailCategory());
+  st->store.Set(r, MastCol::kAttachments, "MailTenpu;a.txt; a_01.txt ;");
+  Refresh(FolderNode(Folder::kInbox));
+  ClickRow(0);
+  auto* bt = Find<QPushButton>(main, "BtTenpu");
+  ASSERT_FALSE(bt->isHidden());
+  bt->click();
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"a.txt", "a_01.txt"}));
+  EXPECT_EQ(Rows()->topLevelItem(1)->text(1), QStringLiteral("メール"));
+  std::vector<std::string> opened;
+  Window()->hooks.open_file = [&](const std::string& p) {
+    opened.push_back(p);
+    return true;
+  };
+  Select(1);
+  Action(Window(), "J1")->trigger();
+  EXPECT_EQ(opened, std::vector<std::string>{(Attach() / "a_01.txt").string()});
+}
+
 TEST_F(TenpuWindowTest, ComposingShowsTheWindowModallyWithReadingOnAndSavingOff) {
   bool was_modal = false, read_on = false, save_on = true;
   QTimer::singleShot(0, Window(), [&] {

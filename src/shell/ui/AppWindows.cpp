@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QPushButton>
 
+#include "attach/TenpuList.h"
 #include "attach/ui/TFormTenpu.h"
 #include "base/ui/QtText.h"
 #include "compose/SendList.h"
@@ -179,6 +180,11 @@ void AppWindows::WireTenpu(AppState& st) {
   TFormMain* m = main.get();
   TFormTenpu* t = tenpu.get();
   m->browser().hooks.show_tenpu = [this](int32_t row) { return tenpu && tenpu->ShowTenpu(row); };
+  // ShowMailInfo: a received mail lists the names of its "MailTenpu;..." column.
+  m->browser().hooks.show_mail_info = [this, &st](int32_t row) {
+    st.log.Log(".ShowMailInfo");
+    tenpu->ShowNames(MailTenpuNames(st.store.Get(row, MastCol::kAttachments)), "メール"_cp932);
+  };
   if (auto* bt = m->findChild<QPushButton*>(QStringLiteral("BtTenpu"))) {
     QObject::connect(bt, &QPushButton::clicked, t, &TFormTenpu::ShowForMessage);
   }

@@ -329,7 +329,10 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
   if (store_.Get(row, MastCol::kCategory) == MailCategory()) {
     shown_kind_ = MailCategory();
     panel_honbun_->SetSentCaptionVisible(false);
-    if (hooks.show_mail_info) hooks.show_mail_info(row);
+    if (hooks.show_mail_info) {
+      hooks.show_mail_info(row);
+      panel_honbun_->tenpu()->show();
+    }
   } else {
     panel_honbun_->SetSentCaptionVisible(true);
     shown_kind_ = MessageKind();
