@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "Db.h"
@@ -141,10 +142,24 @@ void List(Db& db, std::ostream& out) {
   if (c.Step()) out << "receipts waiting: " << c.Int(0) << "\nclaims: " << c.Int(1) << "\n";
 }
 
+// The claim reports as they came, oldest first: the time received, then one "NAME=value" line
+// per field (values in the escaped form they are kept in).
+void Claims(Db& db, std::ostream& out) {
+  Stmt c = db.Prepare("SELECT id, received, fields FROM claim ORDER BY id");
+  while (c.Step()) {
+    out << "claim #" << c.Int(0) << "  " << ToUtf8(c.Text(1)) << "\n";
+    std::istringstream lines(c.Text(2));
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      out << "  " << ToUtf8(line) << "\n";
+    }
+  }
+}
+
 }  // namespace
 
 bool IsAdminCommand(const std::string& command) {
-  for (const char* c : {"init", "addsite", "adduser", "setdyn", "notice", "list"}) {
+  for (const char* c : {"init", "addsite", "adduser", "setdyn", "notice", "list", "claims"}) {
     if (command == c) return true;
   }
   return false;
@@ -173,6 +188,7 @@ int RunAdmin(const Args& a, std::ostream& out, std::ostream& err) {
     if (a.command == "setdyn") SetDyn(db, a, out);
     if (a.command == "notice") Notice(db, a, out);
     if (a.command == "list") List(db, out);
+    if (a.command == "claims") Claims(db, out);
     return 0;
   } catch (const Usage& e) {
     err << a.command << ": " << e.what() << "\n";

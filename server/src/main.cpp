@@ -25,6 +25,7 @@ const char* const kUsage =
     "  sorami-site-server setdyn KEY H:P --db FILE\n"
     "  sorami-site-server notice TEXT --db FILE\n"
     "  sorami-site-server list --db FILE\n"
+    "  sorami-site-server claims --db FILE\n"
     "PORT 0 picks a free port. With --public-host, this instance serves only the sites whose\n"
     "host is that address (port 0 there means the bound port).\n";
 

@@ -124,6 +124,12 @@ TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
   out = Cli("hana", "claim 0 --shubetsu --comment 'not a greeting'", rc);
   EXPECT_EQ(rc, 0) << err;
   EXPECT_NE(out.find("報告完了"), std::string::npos) << out;
+  const auto claims = RunServerCommand({"claims", "--db", db_}, dir_.path());
+  ASSERT_EQ(claims.exitCode, 0) << claims.err;
+  for (const char* field : {"COMMAND=CLAIM", "FROMNAME=たろう", "TITLE=会議", "KANKEI=知人",
+                            "CLAIM=\x0C\x08種別不正", "COMMENT=not a greeting"}) {
+    EXPECT_NE(claims.out.find(field), std::string::npos) << field << " in " << claims.out;
+  }
 }
 
 }  // namespace
