@@ -14,6 +14,7 @@
 #include "compose/ui/TFormSendList.h"
 #include "gui/GuiFixture.h"
 #include "site/FakeHttp.h"
+#include "site/ui/SiteCommands.h"
 
 namespace sorami::test {
 namespace {
@@ -128,6 +129,21 @@ TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses)
   Start();  // the last To text comes back
   EXPECT_EQ(Find<QLineEdit>(windows->new_msg.get(), "EditAtesaki")->text(),
             QStringLiteral("じろう"));
+}
+
+TEST_F(ComposeWindowTest, ATimedFetchDuringASendRunsWhenTheSendIsOver) {
+  StartAndShow();
+  int fetched = 0;
+  main->site().hooks.fetch = [&](int, std::string&) {
+    ++fetched;
+    return FetchOutcome{};
+  };
+  st->site.busy = true;  // a send waits for its answer
+  run_fetch();
+  EXPECT_EQ(fetched, 0);
+  st->site.busy = false;
+  QTest::qWait(700);
+  EXPECT_EQ(fetched, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QTimer>
 
 #include "attach/TenpuList.h"
 #include "attach/ui/TFormTenpu.h"
@@ -72,7 +73,7 @@ void AppWindows::Wire(AppState& st) {
   SiteCommands* site = &m->site();
   TFormSettei* s = settei.get();
   // "最新取得(&G)" and the timer.
-  m->polling().fetch = [site] { site->BtGetClick(); };
+  m->polling().fetch = [this] { TimedFetch(); };
   site->hooks.fetch = [&st](int row, std::string& status) -> FetchOutcome {
     FetchReport out = FetchNewMessages(st, row);
     status = std::move(out.status);
@@ -261,6 +262,16 @@ void AppWindows::WireCompose(AppState& st) {
     });
     list->ShowForPick();
   };
+}
+
+// A timed fetch that comes while a send or another request waits runs when it is over,
+// instead of being refused.
+void AppWindows::TimedFetch() {
+  if (!site_.busy) {
+    main->site().BtGetClick();
+    return;
+  }
+  QTimer::singleShot(500, main.get(), [this] { TimedFetch(); });
 }
 
 void AppWindows::HanneiUserFolder() {

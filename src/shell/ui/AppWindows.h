@@ -46,6 +46,7 @@ struct AppWindows {
  private:
   void Wire(AppState& st);
   void WireCompose(AppState& st);
+  void TimedFetch();
   void WireTenpu(AppState& st);
   // Applies the user folders (at most nine) to the folder tree and the "フォルダ変更" menu;
   // nothing is removed until the next start.
