@@ -31,6 +31,12 @@ int AccountAdd(AppState& st, const std::vector<std::string>& args) {
     PrintError(save_msg);
     return kExitFailed;
   }
+  // The main window's account boxes show the checked account at its next start, as after a
+  // check made in the window.
+  IniStore ini = st.registry.Open(kCommonKey);
+  ini.WriteString("Setting", "fmKairo.curSite", st.cur.site);
+  ini.WriteString("Setting", "fmKairo.curAccount", st.cur.account);
+  if (!ini.Save()) PrintError("Cannot Write : " + PathText(ini.path()));
   PrintLine(msg);
   return kExitOk;
 }
