@@ -121,6 +121,9 @@ NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
   cols[ColIndex(MastCol::kBody)] = body;
   cols[ColIndex(MastCol::kSender)] = msg.From;
   cols[ColIndex(MastCol::kSendDate)] = send_date;
+  // The message list's "送信日" shows the date column: a mail carries its Date there too, so
+  // it sorts and reads like a site message instead of showing no date at all.
+  cols[ColIndex(MastCol::kDate)] = send_date;
   const std::string unread = "(未読)"_cp932, category = "メール"_cp932;
   cols[ColIndex(MastCol::kReadDate)] = unread;
   cols[ColIndex(MastCol::kCategory)] = category;

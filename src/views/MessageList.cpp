@@ -101,7 +101,17 @@ std::string NodeFolder(std::string_view node_text) {
 
 std::string ListText(const TArMastd& store, int32_t row, ListCol col) {
   if (col == ListCol::kIndex) return std::to_string(row);
-  if (col == ListCol::kBody) return MbCopy(store.Get(row, MastCol::kBody), 1, 10);
+  if (col == ListCol::kBody) {
+    // One line in the list: the line breaks of the body's start (real or in the site's escaped
+    // form) show as blanks.
+    std::string head = MbCopy(store.Get(row, MastCol::kBody), 1, 20);
+    ReplaceAll("\r\n", " ", head);
+    ReplaceAll("\x0C\x0B", " ", head);
+    for (char& c : head) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    return MbCopy(head, 1, 10);
+  }
   return std::string(store.Get(row, kSource[static_cast<size_t>(col)]));
 }
 

@@ -40,8 +40,11 @@ TEST_F(MessageListTest, TheRootListsEverythingButTheWastebasketAndNodesCutAtTheP
 
 TEST_F(MessageListTest, BodyColumnShowsTenCharactersCountedTheShiftJisWay) {
   Add("", "t", "受信箱", "漢字漢字漢abcdefghij");
+  Add("", "t", "受信箱",
+      "a\r\nb\x0C\x0B"
+      "c\nd\re fghijk");  // one line in the list
   list.Fill(st->store, 0, "");
-  EXPECT_EQ(Column(ListCol::kBody), std::vector<std::string>{"漢字漢字漢abcde"});
+  EXPECT_EQ(Column(ListCol::kBody), (std::vector<std::string>{"漢字漢字漢abcde", "a b c d e "}));
 }
 
 TEST_F(MessageListTest, TextColumnsGoDescendingAscendingDescendingAndNumbersSortAsNumbers) {
