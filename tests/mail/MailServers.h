@@ -21,7 +21,7 @@
 namespace sorami::test {
 
 inline std::filesystem::path MailServerScript(const std::string& name) {
-  return std::filesystem::path(__FILE__).parent_path() / "servers" / name;
+  return std::filesystem::path(SORAMI_TESTS_DIR) / "mail" / "servers" / name;
 }
 
 // stdout of a shell command; status gets its exit status.

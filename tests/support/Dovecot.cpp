@@ -27,7 +27,7 @@ int Run(const std::string& command, const fs::path& output) {
 }  // namespace
 
 fs::path MailServerScripts() {
-  return fs::path(__FILE__).parent_path().parent_path() / "mail" / "servers";
+  return fs::path(SORAMI_TESTS_DIR) / "mail" / "servers";
 }
 
 int FreeLoopbackPort() {

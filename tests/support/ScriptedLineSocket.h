@@ -48,8 +48,8 @@ class ScriptedLineSocket : public LineSocket {
   // A script under tests/data/dialogues/.
   static std::unique_ptr<ScriptedLineSocket> FromFile(const std::string& name) {
     std::filesystem::path file = DataFile("dialogues/" + name);
-    if (!std::filesystem::exists(file)) {  // run by hand, not by CTest: beside this header
-      file = std::filesystem::path(__FILE__).parent_path().parent_path() / "data/dialogues" / name;
+    if (!std::filesystem::exists(file)) {  // run by hand, not by CTest
+      file = std::filesystem::path(SORAMI_TESTS_DIR) / "data/dialogues" / name;
     }
     return std::make_unique<ScriptedLineSocket>(ReadFileBytes(file));
   }
