@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/MbText.h"
 #include "platform/Codepage.h"
 #include "store/StoreFixture.h"
 #include "views/BodyEdit.h"
