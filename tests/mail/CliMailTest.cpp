@@ -43,22 +43,5 @@ TEST(CliMail, ReceiveAndLogTellWhyTheReceiveFailedAndStoreNothing) {
   EXPECT_EQ(no_host, "HOST 指定なし\nHOST 指定なし\n{\"stored\": 0, \"deleted\": 0}\n");
 }
 
-// "mime parse" prints the attachments as the receive saves them: HTML left out, the name
-// the attachment directory gets.
-TEST(CliMail, MimeParseListsTheAttachmentsTheReceiveSaves) {
-  if (!HaveCli()) GTEST_SKIP() << "SORAMI_CLI names no sorami-cli";
-  ScratchDir home;
-  const std::string mail =
-      "Subject: files\nContent-Type: multipart/mixed; boundary=B\n\n--B\n\nbody\n"
-      "--B\nContent-Type: text/plain; name=\"../../etc/a.txt\"\n\nA\n"
-      "--B\nContent-Type: text/html; name=\"page.htm\"\n\n<p>x</p>\n--B--\n";
-  int status = 0;
-  const std::string json = RunCli("mime parse -", home.path(), home.path(), status, nullptr, mail);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(json.find("\"attachments\":[{\"name\":\""), std::string::npos) << json;
-  EXPECT_EQ(json.find("../"), std::string::npos) << json;
-  EXPECT_EQ(json.find("page.htm"), std::string::npos) << json;
-}
-
 }  // namespace
 }  // namespace sorami

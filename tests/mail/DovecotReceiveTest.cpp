@@ -68,41 +68,6 @@ class DovecotReceiveTest : public MailTest {
 };
 Dovecot* DovecotReceiveTest::server_ = nullptr;
 
-TEST_F(DovecotReceiveTest, AnEmptyMailboxStoresNothing) {
-  const JushinOutcome out = ReceiveHere();
-  EXPECT_TRUE(out.ok) << Cp932ToUtf8(out.status);
-  EXPECT_EQ(out.count, 0);
-  EXPECT_EQ(out.label, " 0 件"_cp932);
-  EXPECT_EQ(store.CtMaster(), 0);
-}
-
-TEST_F(DovecotReceiveTest, ThreeMailsAreStoredThenDeletedOnThePlainPort) {
-  config.security = MailSecurity::kNone;
-  AddThree();
-  const JushinOutcome out = ReceiveHere();
-  EXPECT_TRUE(out.ok) << Cp932ToUtf8(out.status);
-  EXPECT_FALSE(LastLoginUsedTls());
-  EXPECT_EQ(out.stored, 3);
-  EXPECT_EQ(out.deleted, 3);
-  EXPECT_EQ(server_->MailCount(), 0u);
-  ASSERT_EQ(store.CtMaster(), 3);
-  EXPECT_EQ(Col(2, MastCol::kTitle), "three");
-  EXPECT_EQ(SavedRecords(), 3);
-}
-
-TEST_F(DovecotReceiveTest, LeavingMailOnTheServerTwiceStoresNoDuplicates) {
-  config.leave_on_server = true;
-  AddThree();
-  EXPECT_EQ(ReceiveHere().stored, 3);
-  server_->AddMail(Mail("four", "4\n"));
-  const JushinOutcome again = ReceiveHere();
-  EXPECT_TRUE(again.ok) << Cp932ToUtf8(again.status);
-  EXPECT_EQ(again.stored, 1);
-  EXPECT_EQ(again.known, 3);
-  EXPECT_EQ(store.CtMaster(), 4);
-  EXPECT_EQ(server_->MailCount(), 4u);
-}
-
 TEST_F(DovecotReceiveTest, Pop3sAndStlsWorkWithTheTestAuthority) {
   AddThree();
   config.leave_on_server = true;

@@ -37,45 +37,6 @@ const std::string kText = "Subject: dots\r\n\r\n.\r\n.hidden\r\n..\r\nend\r\n";
 const std::vector<std::vector<std::string>> kLists = {
     {"taro@example.jp", "jiro@example.jp"}, {"cc@example.jp"}, {"bcc@example.jp"}};
 
-TEST(SmtpDialogue, AGreeting421IsAFailureAndNothingIsSent) {
-  auto socket = ScriptedLineSocket::FromFile("smtp-greeting-421.txt");
-  Recorder events;
-  TVexSMTP smtp(*socket, &events);
-  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kNone, 25)));
-  EXPECT_TRUE(smtp.error());
-  EXPECT_FALSE(smtp.connected());
-  EXPECT_FALSE(socket->open());
-  EXPECT_EQ(smtp.ReplyCode(), "421");
-  EXPECT_NE(smtp.failure().find("421 mail.example.jp Service not available"), std::string::npos);
-  EXPECT_EQ(events.log, "connect;quit;error 421;");
-  EXPECT_TRUE(socket->Finished());
-  EXPECT_EQ(socket->sent(), "");
-}
-
-TEST(SmtpDialogue, ARefusedLoginIsAFailureWithTheServersReason) {
-  auto socket = ScriptedLineSocket::FromFile("smtp-auth-refused.txt");
-  TVexSMTP smtp(*socket);
-  // Port 25 on "自動": EHLO, no STARTTLS offered, so the login goes in the clear; PLAIN is
-  // preferred to LOGIN.
-  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kAuto, 25, "taro", "wrong")));
-  EXPECT_TRUE(socket->Finished());
-  EXPECT_EQ(smtp.ReplyCode(), "535");
-  EXPECT_EQ(smtp.failure(),
-            "ログインが拒否されました: 535 5.7.8 Authentication credentials invalid"_cp932);
-  EXPECT_FALSE(socket->open());
-}
-
-TEST(SmtpDialogue, StartTlsThenLoginWithTheExtensionsOfferedAfterTls) {
-  auto socket = ScriptedLineSocket::FromFile("smtp-auth-login.txt");
-  TVexSMTP smtp(*socket);
-  ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kAuto, 587, "taro", "secret"))) << smtp.failure();
-  EXPECT_TRUE(socket->tls());
-  EXPECT_EQ(socket->security(), SocketSecurity::kPlain);
-  smtp.Quit();
-  EXPECT_FALSE(smtp.error());
-  EXPECT_TRUE(socket->Finished());
-}
-
 TEST(SmtpDialogue, RequiredStartTlsThatIsNotOfferedSendsNothingInTheClear) {
   auto socket = ScriptedLineSocket::FromFile("smtp-no-starttls.txt");
   TVexSMTP smtp(*socket);

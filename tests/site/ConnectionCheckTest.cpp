@@ -74,25 +74,6 @@ TEST_F(ConnectionCheck, ATypedPasswordIsUsedAtOnceAndStaysWhenTheCheckFails) {
   EXPECT_FALSE(Has("KRList.dat"));
 }
 
-TEST_F(ConnectionCheck, ACheckWhileAnotherRequestWaitsIsRefusedAndChangesNothing) {
-  st->cur = {"site0", "nick0", "pw0", "h0", "u0", ""};
-  st->settei.v.host = "h0";
-  SiteGuard waiting(st->site);  // a fetch is waiting for its answer
-  CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "pw");
-  EXPECT_TRUE(out.refused);
-  EXPECT_FALSE(out.ok);
-  EXPECT_EQ(out.status, BusyMessage());
-  EXPECT_TRUE(http->sent.empty());
-  EXPECT_EQ(st->cur.site, "site0");
-  EXPECT_EQ(st->cur.pass, "pw0");
-  EXPECT_EQ(st->settei.v.host, "h0");
-
-  out = KakuninAccount(*st);
-  EXPECT_TRUE(out.refused);
-  EXPECT_TRUE(http->sent.empty());
-  EXPECT_TRUE(st->site.busy);  // the refused check leaves the waiting request's guard alone
-}
-
 TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
   st->cur = {"site", "nick", "pw", "", "", ""};
   http->Answer(kHostAnswer);

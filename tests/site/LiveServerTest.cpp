@@ -1,6 +1,6 @@
 // The client's site requests against the real site service on a loopback port: account
-// check, sending, fetching with "GET" and "GETDEL", notices, attachments uploaded byte for
-// byte, a dynamic host that moves to another instance, and dead or misbehaving hosts.
+// check, sending, fetching with "GET" and "GETDEL", notices, a dynamic host that moves to another
+// instance, and dead or misbehaving hosts.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <functional>
-#include <regex>
 #include <thread>
 
 #include "platform/Codepage.h"
@@ -63,34 +62,6 @@ TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThe
   out = FetchNewMessages(*st, -1);
   EXPECT_FALSE(out.any_new);
   EXPECT_EQ(st->store.CtMaster(), 0);
-}
-
-TEST_F(LiveServer, AttachmentsUploadByteForByte) {
-  Login("はなこ", "hana");
-  std::string bytes;
-  for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 31);
-  test::WriteFileBytes(dir / "photo.bin", bytes);
-  st->site.send_attachments = {(dir / "photo.bin").string()};
-  ASSERT_TRUE(Send("たろう%広場", "50%", "添付", "2030/01/02 10:00:00")) << Cp932ToUtf8(msg);
-  st->site.send_attachments.clear();
-
-  Login("たろう", "taro pw%");
-  ShowAccountRow(st->settei, 1);
-  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
-  // Downloaded with the message, under a dated name the record lists.
-  const std::string local(st->store.Get(0, MastCol::kAttachments));
-  EXPECT_TRUE(std::regex_match(local, std::regex(R"(photo_\d{14}\.bin)"))) << local;
-  EXPECT_EQ(test::ReadFileBytes(st->paths.AttachDir() / local), bytes);
-  EXPECT_EQ(st->store.Get(0, MastCol::kTitle), Utf8ToCp932("50％"));  // "%" travels as "％"
-
-  HttpRequest get;
-  get.method = "GET";
-  get.url = "http://" + server_->address() + "/bn/WbTenpu.exe?FILE=photo.bin&TOUSER=" +
-            std::string(st->store.Get(0, MastCol::kRecipientUser)) +
-            "&TONO=" + std::string(st->store.Get(0, MastCol::kServerNo));
-  const HttpResponse r = st->site.http->Send(get);
-  ASSERT_TRUE(r.ok) << r.error;
-  EXPECT_EQ(r.body, bytes);
 }
 
 TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {

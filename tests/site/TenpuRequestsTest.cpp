@@ -105,28 +105,6 @@ TEST_F(TenpuRequests, NamesFromTheServiceLandInsideTheAttachmentDirectory) {
   EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "escape.txt"));
 }
 
-TEST_F(TenpuRequests, AFetchedMessageListsItsFilesUnderTheNamesTheyWereSavedAs) {
-  st->settei.rows.push_back({{"s", "me", "pw", "", "host:1", "sys", "on", ""}});
-  std::string fields[23];
-  fields[0] = "1";
-  fields[4] = "2030/01/01 00:00:00";
-  fields[5] = "77";
-  fields[6] = "you";
-  fields[15] = "sys";
-  fields[19] = "x.txt,y.txt";
-  std::string line;
-  for (int i = 0; i < 23; ++i) line += (i ? "\t" : "") + fields[i];
-  http->Answer("s\tOK(PGM)done\r\n" + line + "\r\n");
-  http->Answer("X");
-  http->Fail();
-  FetchNewMessages(*st, -1);
-  ASSERT_EQ(st->store.CtMaster(), 1);
-  EXPECT_EQ(http->sent[1].url, "http://host:1/bn/WbTenpu.exe?FILE=x.txt&TOUSER=sys&TONO=77");
-  const std::string col20(st->store.Get(0, MastCol::kAttachments));
-  EXPECT_TRUE(std::regex_match(col20, std::regex(R"(x_\d{14}\.txt,y\.txt)"))) << col20;
-  EXPECT_EQ(test::ReadFileBytes(Attach() / col20.substr(0, col20.find(','))), "X");
-}
-
 TEST_F(TenpuRequests, TheSiteListAsksTheCurrentHostAndShowsItsAnswer) {
   st->cur.account = Utf8ToCp932("はなこ");
   st->cur.user = "hiroba";

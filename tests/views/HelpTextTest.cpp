@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "platform/Codepage.h"
-#include "support/Scratch.h"
 #include "views/HelpText.h"
 
 namespace sorami {
@@ -43,31 +40,6 @@ TEST(HelpTextTest, BoldOffAndDamagedInputDoNotBreakTheReader) {
   EXPECT_TRUE(ps[0].runs[0].bold);
   EXPECT_EQ(ps[0].runs[1].text, "y8");
   EXPECT_TRUE(ReadHelpRtf("{\\fonttbl{\\f0 a\\}b;}").empty());
-}
-
-TEST(HelpTextTest, EveryTopicFileReadsAndSpeaksOfItsSubject) {
-  const std::pair<const char*, const char*> topics[] = {
-      {"概要", "ソラミメッセージ"},         {"メイン画面", "最新取得"},
-      {"用語説明", "ダイナミックホスト"},   {"カイロＩＤの設定", "接続確認"},
-      {"カイロＩＤの入力", "ニックネーム"}, {"メッセージ送信", "送信画面"},
-      {"メッセージ受信", "受信箱"},         {"宛先リスト", "送信先リスト"},
-      {"クレーム報告", "クレーム"},         {"サイト一覧", "公開"},
-      {"設定(アカウント設定)", "登録"},     {"設定(メール)", "POP3"},
-      {"設定(送受信ログ)", "ログ"},         {"設定(フォルダ設定)", "反映する"}};
-  for (const auto& [topic, word] : topics) {
-    SCOPED_TRACE(topic);
-    const auto file = test::DataFile("../../help") / (std::string(topic) + ".rtf");
-    ASSERT_TRUE(std::filesystem::exists(file));
-    const auto ps = ReadHelpRtf(test::ReadFileBytes(file));
-    ASSERT_GE(ps.size(), 10u);
-    ASSERT_FALSE(ps[0].runs.empty());
-    EXPECT_TRUE(ps[0].runs[0].bold);  // the heading
-    EXPECT_EQ(ps[0].runs[0].half_points, 28);
-    const std::string plain = HelpPlainText(ps);
-    EXPECT_NE(plain.find(Utf8ToCp932(word)), std::string::npos);
-    EXPECT_EQ(plain.find("Gothic"), std::string::npos) << "the font table was read as text";
-    EXPECT_EQ(plain.find("\\par"), std::string::npos) << "a control word was read as text";
-  }
 }
 
 }  // namespace

@@ -88,20 +88,5 @@ TEST_F(MessageListTest, DatesSortAsTextAndMixedValuesNeverBreakTheSort) {
             (std::vector<std::string>{"", "", "", "", "-3", "10", "1x", "2", "99999999999"}));
 }
 
-TEST_F(MessageListTest, RemovingRowsAndRowOfWorkOnListPositionsAfterSorting) {
-  for (const char* t : {"a", "b", "c", "d"}) Add("", t, "受信箱");
-  list.Fill(st->store, 0, "");
-  list.ColumnClick(st->store, ListCol::kTitle);  // d c b a
-  ASSERT_EQ(*list.RecordOf(0), 3);
-  EXPECT_EQ(list.RowOf(0), 3u);
-  list.RemoveRows({2, 0, 7});  // "b" and "d"; 7 is no row
-  EXPECT_EQ(Column(ListCol::kTitle), (std::vector<std::string>{"c", "a"}));
-  EXPECT_FALSE(list.RecordOf(2).has_value());
-  EXPECT_FALSE(list.RecordOf(-1).has_value());
-  EXPECT_FALSE(list.RowOf(3).has_value());
-  EXPECT_EQ(list.RowOf(0), 1u);
-  EXPECT_FALSE(list.RowOf(-1).has_value());
-}
-
 }  // namespace
 }  // namespace sorami
