@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "AppInfo.h"
 #include "cli/Commands.h"
 #include "cli/MailCommands.h"
 #include "platform/Codepage.h"
@@ -58,8 +59,16 @@ constexpr const char* kUsage =
     "  mail send --to TEXT [--cc TEXT] [--bcc TEXT] [--reply-to ADDR] --title TEXT\n"
     "            (--body-file F | --body TEXT) [--attach FILE]...\n"
     "                   send a mail by SMTP with the stored mail settings\n"
-    "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
-    "         directory server of the site service\n";
+    "options:\n"
+    "  --appdir DIR     the application directory (Data, ATTACH); also SORAMI_HOME.\n"
+    "                   Default: the program's folder when a Data folder stands beside it\n"
+    "                   (portable mode), else ~/.local/share/sorami\n"
+    "  --config DIR     the settings and the encryption key; also SORAMI_CONFIG_HOME.\n"
+    "                   Default: Data/Settings in portable mode, else ~/.config/sorami\n"
+    "  --directory-host HOST[:PORT]\n"
+    "                   the directory server of the site service; also SORAMI_DIRECTORY_HOST\n"
+    "  --help           this text\n"
+    "  --version        the product name and version\n";
 
 struct Command {
   const char* name;
@@ -100,9 +109,18 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "sorami-cli: %s\n%s", error.c_str(), kUsage);
     return kExitUsage;
   }
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? kExitUsage : kExitOk;
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    app::PrintVersion("sorami-cli");
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    app::PrintVersion("sorami-cli");
+    return kExitOk;
   }
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;

@@ -4,7 +4,11 @@
 // executable's directory when a "Data" folder stands beside it (portable mode), else
 // $XDG_DATA_HOME/sorami or ~/.local/share/sorami.
 // Configuration directory (the settings store and the encryption key): --config, else
-// SORAMI_CONFIG_HOME, else $XDG_CONFIG_HOME/sorami or ~/.config/sorami.
+// SORAMI_CONFIG_HOME, else in portable mode "Data/Settings" beside the executable (a portable
+// copy carries its settings and key with it), else $XDG_CONFIG_HOME/sorami or ~/.config/sorami.
+// Help directory: the installed topics ("../share/sorami/help" from the executable's folder)
+// when that folder exists and the program is not portable, else the application directory's
+// "Help" (a build tree, a portable copy).
 #pragma once
 
 #include <filesystem>
@@ -17,9 +21,11 @@ namespace sorami {
 struct AppPaths {
   std::filesystem::path app_dir;
   std::filesystem::path config_dir;
+  std::filesystem::path help_dir;  // the installed help topics; empty: app_dir/Help
   bool portable = false;
 
   std::filesystem::path DataDir() const { return app_dir / "Data"; }
+  std::filesystem::path HelpDir() const { return help_dir.empty() ? app_dir / "Help" : help_dir; }
   std::filesystem::path AttachDir() const { return app_dir / "ATTACH"; }
   std::filesystem::path KeyFile() const { return config_dir / "master.key"; }
 };

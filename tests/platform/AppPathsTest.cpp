@@ -38,7 +38,14 @@ TEST(AppPaths, OptionsWinOverTheEnvironmentWhichWinsOverPortableAndUserDirectori
   p = ResolveAppPaths({}, exe.path(), Env({{"HOME", "/home/u"}}));
   EXPECT_EQ(p.app_dir, exe.path());  // a Data folder beside the program: portable mode
   EXPECT_TRUE(p.portable);
-  EXPECT_EQ(p.config_dir, "/home/u/.config/sorami");
+  // ...which keeps its settings and key in its Data folder too, unless told otherwise.
+  EXPECT_EQ(p.config_dir, exe / "Data" / "Settings");
+  EXPECT_EQ(p.KeyFile(), exe / "Data" / "Settings" / "master.key");
+  p = ResolveAppPaths({}, exe.path(), Env({{"HOME", "/home/u"}, {"SORAMI_CONFIG_HOME", "/c"}}));
+  EXPECT_TRUE(p.portable);
+  EXPECT_EQ(p.config_dir, "/c");
+  p = ResolveAppPaths({std::nullopt, "/opt-cfg"}, exe.path(), Env({{"HOME", "/home/u"}}));
+  EXPECT_EQ(p.config_dir, "/opt-cfg");
 
   p = ResolveAppPaths({}, exe / "Data" / "nowhere",
                       Env({{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/xdg-data"}}));
@@ -47,6 +54,32 @@ TEST(AppPaths, OptionsWinOverTheEnvironmentWhichWinsOverPortableAndUserDirectori
                       Env({{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/xdg-cfg"}}));
   EXPECT_EQ(p.app_dir, "/home/u/.local/share/sorami");
   EXPECT_EQ(p.config_dir, "/xdg-cfg/sorami");
+}
+
+// The help topics: an installed program (bin/ beside share/sorami/help) uses the installed
+// ones wherever the tree was put; a build tree and a portable copy use the application
+// directory's Help folder.
+TEST(AppPaths, TheInstalledHelpTopicsAreTheDefaultExceptInPortableModeAndBuildTrees) {
+  test::ScratchDir root;
+  const auto bin = root / "usr" / "bin";
+  std::filesystem::create_directories(bin);
+  const auto home = Env({{"HOME", "/home/u"}});
+
+  AppPaths p = ResolveAppPaths({}, bin, home);  // no topics installed: a build tree
+  EXPECT_TRUE(p.help_dir.empty());
+  EXPECT_EQ(p.HelpDir(), "/home/u/.local/share/sorami/Help");
+
+  std::filesystem::create_directories(root / "usr" / "share" / "sorami" / "help");
+  p = ResolveAppPaths({}, bin, home);
+  EXPECT_EQ(p.HelpDir(), root / "usr" / "share" / "sorami" / "help");  // no "bin/.." in it
+  EXPECT_EQ(p.app_dir, "/home/u/.local/share/sorami");  // data stay in the user's folder
+  p = ResolveAppPaths({"/elsewhere", std::nullopt}, bin, home);
+  EXPECT_EQ(p.HelpDir(), root / "usr" / "share" / "sorami" / "help");
+
+  std::filesystem::create_directory(bin / "Data");  // the same tree made a portable copy
+  p = ResolveAppPaths({}, bin, home);
+  EXPECT_TRUE(p.portable);
+  EXPECT_EQ(p.HelpDir(), bin / "Help");
 }
 
 }  // namespace
