@@ -58,17 +58,13 @@ constexpr const char* kUsage =
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "  mail send --to TEXT [--cc TEXT] [--bcc TEXT] [--reply-to ADDR] --title TEXT\n"
     "            (--body-file F | --body TEXT) [--attach FILE]...\n"
-    "                   send a mail by SMTP with the stored mail settings\n"
-    "options:\n"
-    "  --appdir DIR     the application directory (Data, ATTACH); also SORAMI_HOME.\n"
-    "                   Default: the program's folder when a Data folder stands beside it\n"
-    "                   (portable mode), else ~/.local/share/sorami\n"
-    "  --config DIR     the settings and the encryption key; also SORAMI_CONFIG_HOME.\n"
-    "                   Default: Data/Settings in portable mode, else ~/.config/sorami\n"
-    "  --directory-host HOST[:PORT]\n"
-    "                   the directory server of the site service; also SORAMI_DIRECTORY_HOST\n"
-    "  --help           this text\n"
-    "  --version        the product name and version\n";
+    "                   send a mail by SMTP with the stored mail settings\n";
+
+// The commands, then the options.
+void PrintUsage(FILE* to) {
+  std::fputs(kUsage, to);
+  std::fputs(app::kOptionsHelp, to);
+}
 
 struct Command {
   const char* name;
@@ -106,16 +102,17 @@ int Main(int argc, char** argv) {
   CommonOptions options;
   std::string error;
   if (!TakeCommonOptions(args, options, error)) {
-    std::fprintf(stderr, "sorami-cli: %s\n%s", error.c_str(), kUsage);
+    std::fprintf(stderr, "sorami-cli: %s\n", error.c_str());
+    PrintUsage(stderr);
     return kExitUsage;
   }
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
+    PrintUsage(stderr);
     return kExitUsage;
   }
   if (args[0] == "--help" || args[0] == "-h") {
     app::PrintVersion("sorami-cli");
-    std::fputs(kUsage, stdout);
+    PrintUsage(stdout);
     return kExitOk;
   }
   if (args[0] == "--version") {
@@ -128,10 +125,11 @@ int Main(int argc, char** argv) {
     st->log.Attach();
     LoadSettei(st->settei, st->SetteiPlace());
     const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));
-    if (rc == kExitUsage) std::fputs(kUsage, stderr);
+    if (rc == kExitUsage) PrintUsage(stderr);
     return rc;
   }
-  std::fprintf(stderr, "sorami-cli: unknown command %s\n%s", args[0].c_str(), kUsage);
+  std::fprintf(stderr, "sorami-cli: unknown command %s\n", args[0].c_str());
+  PrintUsage(stderr);
   return kExitUsage;
 }
 

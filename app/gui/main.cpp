@@ -20,18 +20,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: sorami [--appdir DIR] [--config DIR] [--directory-host HOST[:PORT]]\n";
 
-constexpr const char* kOptions =
-    "options:\n"
-    "  --appdir DIR      the application directory (Data, ATTACH); also SORAMI_HOME.\n"
-    "                    Default: the program's folder when a Data folder stands beside it\n"
-    "                    (portable mode), else ~/.local/share/sorami\n"
-    "  --config DIR      the settings and the encryption key; also SORAMI_CONFIG_HOME.\n"
-    "                    Default: Data/Settings in portable mode, else ~/.config/sorami\n"
-    "  --directory-host HOST[:PORT]\n"
-    "                    the directory server of the site service; also SORAMI_DIRECTORY_HOST\n"
-    "  --help            this text\n"
-    "  --version         the product name and version\n"
-    "Qt's own options (-style, -platform...) are accepted too.\n";
+constexpr const char* kQtOptions = "Qt's own options (-style, -platform...) are accepted too.\n";
 
 int Usage(const std::string& error) {
   std::fprintf(stderr, "sorami: %s\n%s", error.c_str(), kUsage);
@@ -52,7 +41,7 @@ int main(int argc, char** argv) {
   if (!sorami::TakeCommonOptions(args, options, error)) return Usage(error);
   if (Has(args, "--help") || Has(args, "-h")) {
     sorami::app::PrintVersion("sorami");
-    std::printf("%s%s", kUsage, kOptions);
+    std::printf("%s%s%s", kUsage, sorami::app::kOptionsHelp, kQtOptions);
     return 0;
   }
   if (Has(args, "--version")) {

@@ -6,9 +6,6 @@
 // Configuration directory (the settings store and the encryption key): --config, else
 // SORAMI_CONFIG_HOME, else in portable mode "Data/Settings" beside the executable (a portable
 // copy carries its settings and key with it), else $XDG_CONFIG_HOME/sorami or ~/.config/sorami.
-// Help directory: the installed topics ("../share/sorami/help" from the executable's folder)
-// when that folder exists and the program is not portable, else the application directory's
-// "Help" (a build tree, a portable copy).
 #pragma once
 
 #include <filesystem>
@@ -21,11 +18,9 @@ namespace sorami {
 struct AppPaths {
   std::filesystem::path app_dir;
   std::filesystem::path config_dir;
-  std::filesystem::path help_dir;  // the installed help topics; empty: app_dir/Help
   bool portable = false;
 
   std::filesystem::path DataDir() const { return app_dir / "Data"; }
-  std::filesystem::path HelpDir() const { return help_dir.empty() ? app_dir / "Help" : help_dir; }
   std::filesystem::path AttachDir() const { return app_dir / "ATTACH"; }
   std::filesystem::path KeyFile() const { return config_dir / "master.key"; }
 };
@@ -42,5 +37,8 @@ AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path
                          const EnvLookup& env = ProcessEnv);
 // Directory of the running executable.
 std::filesystem::path ExecutableDir();
+// The help topics of an installed program run from exe_dir: "../share/sorami/help" from it
+// (as the build's install layout says), when that folder exists; else empty (a build tree).
+std::filesystem::path InstalledHelpDir(const std::filesystem::path& exe_dir);
 
 }  // namespace sorami

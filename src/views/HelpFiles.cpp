@@ -45,19 +45,19 @@ const std::vector<std::string>& HelpTopics() {
   return topics;
 }
 
-fs::path ResolveHelpFile(std::string& doc_root, const AppPaths& paths, std::string_view topic,
-                         DiagLog& log) {
+fs::path ResolveHelpFile(std::string& doc_root, const fs::path& help_dir, const fs::path& app_dir,
+                         std::string_view topic, DiagLog& log) {
   const fs::path name = FsPath(std::string(topic) + ".rtf");
   fs::path path = FsPath(doc_root) / name;
   log.Log(PathText(path));
   if (IsFile(path)) return path;
-  doc_root = PathText(paths.HelpDir());
-  path = paths.HelpDir() / name;
+  doc_root = PathText(help_dir);
+  path = help_dir / name;
   log.Log(PathText(path));
   if (IsFile(path)) return path;
 
-  log.Log("glRoot: " + PathText(paths.app_dir));
-  const fs::path root = SearchRoot(paths.app_dir);
+  log.Log("glRoot: " + PathText(app_dir));
+  const fs::path root = SearchRoot(app_dir);
   log.Log("path:" + PathText(root));
   std::error_code ec;
   fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);

@@ -63,6 +63,13 @@ out=$("$usr/bin/sorami-cli" help 概要)
 check "sorami-cli help 概要 from the moved install" test $? -eq 0
 contains "the topic comes from the installed help directory" "$out" \
   "^\{\"path\": \"$share/sorami/help/概要.rtf\""
+# A help directory remembered from an earlier run that is gone now: the installed topics again.
+mkdir -p "$home/.config/sorami/SoftWare/HKW"
+printf '[Setting]\r\nfmKairo.glDocRoot=%s\r\n' "$scratch/stage/usr/share/sorami/help" \
+  >"$home/.config/sorami/SoftWare/HKW/Common.ini"
+out=$("$usr/bin/sorami-cli" help 概要)
+contains "a stale remembered help directory falls back to the installed one" "$out" \
+  "^\{\"path\": \"$share/sorami/help/概要.rtf\""
 same "sorami-cli --version from the moved install" "sorami-cli (ソラミメッセージ) $version" \
   "$("$usr/bin/sorami-cli" --version)"
 finish

@@ -10,6 +10,9 @@ usb=$scratch/usb/sorami
 mkdir -p "$usb/Data" "$usb/Help"
 cp "$build/app/sorami-cli" "$usb/"
 cp "$src"/help/*.rtf "$usb/Help/"
+# An installed tree's help folder beside it too: a portable copy still reads its own Help.
+mkdir -p "$scratch/usb/share/sorami/help"
+cp "$src"/help/*.rtf "$scratch/usb/share/sorami/help/"
 
 "$usb/sorami-cli" send --to 事務局 --title 下書き --body 本文 --draft >/dev/null
 check "a draft stored by the portable copy" test $? -eq 0

@@ -56,30 +56,23 @@ TEST(AppPaths, OptionsWinOverTheEnvironmentWhichWinsOverPortableAndUserDirectori
   EXPECT_EQ(p.config_dir, "/xdg-cfg/sorami");
 }
 
-// The help topics: an installed program (bin/ beside share/sorami/help) uses the installed
-// ones wherever the tree was put; a build tree and a portable copy use the application
-// directory's Help folder.
-TEST(AppPaths, TheInstalledHelpTopicsAreTheDefaultExceptInPortableModeAndBuildTrees) {
+// The installed help topics: share/sorami/help beside the programs' bin/, wherever the tree
+// was put; none for a build tree.
+TEST(AppPaths, TheInstalledHelpTopicsAreFoundFromTheProgramsFolder) {
   test::ScratchDir root;
   const auto bin = root / "usr" / "bin";
   std::filesystem::create_directories(bin);
-  const auto home = Env({{"HOME", "/home/u"}});
+  EXPECT_TRUE(InstalledHelpDir(bin).empty());  // a build tree
+  EXPECT_TRUE(InstalledHelpDir({}).empty());   // the program's folder unknown
 
-  AppPaths p = ResolveAppPaths({}, bin, home);  // no topics installed: a build tree
-  EXPECT_TRUE(p.help_dir.empty());
-  EXPECT_EQ(p.HelpDir(), "/home/u/.local/share/sorami/Help");
+  std::filesystem::create_directories(root / "usr" / "share" / "sorami");
+  test::WriteFileBytes(root / "usr" / "share" / "sorami" / "help", "");  // a file, no folder
+  EXPECT_TRUE(InstalledHelpDir(bin).empty());
+  std::filesystem::remove(root / "usr" / "share" / "sorami" / "help");
 
   std::filesystem::create_directories(root / "usr" / "share" / "sorami" / "help");
-  p = ResolveAppPaths({}, bin, home);
-  EXPECT_EQ(p.HelpDir(), root / "usr" / "share" / "sorami" / "help");  // no "bin/.." in it
-  EXPECT_EQ(p.app_dir, "/home/u/.local/share/sorami");  // data stay in the user's folder
-  p = ResolveAppPaths({"/elsewhere", std::nullopt}, bin, home);
-  EXPECT_EQ(p.HelpDir(), root / "usr" / "share" / "sorami" / "help");
-
-  std::filesystem::create_directory(bin / "Data");  // the same tree made a portable copy
-  p = ResolveAppPaths({}, bin, home);
-  EXPECT_TRUE(p.portable);
-  EXPECT_EQ(p.HelpDir(), bin / "Help");
+  EXPECT_EQ(InstalledHelpDir(bin), root / "usr" / "share" / "sorami" / "help");  // no "bin/.."
+  EXPECT_EQ(InstalledHelpDir(bin / ""), root / "usr" / "share" / "sorami" / "help");
 }
 
 }  // namespace

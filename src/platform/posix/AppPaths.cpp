@@ -56,11 +56,14 @@ AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path
   } else {
     paths.config_dir = XdgDir(env, "XDG_CONFIG_HOME", ".config");
   }
-  if (std::error_code ec; !paths.portable && !exe_dir.empty() &&
-                          std::filesystem::is_directory(exe_dir / SORAMI_HELP_FROM_BINDIR, ec)) {
-    paths.help_dir = (exe_dir / SORAMI_HELP_FROM_BINDIR).lexically_normal();
-  }
   return paths;
+}
+
+std::filesystem::path InstalledHelpDir(const std::filesystem::path& exe_dir) {
+  if (exe_dir.empty()) return {};
+  const auto dir = (exe_dir / SORAMI_HELP_FROM_BINDIR).lexically_normal();
+  std::error_code ec;
+  return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
 }
 
 std::filesystem::path ExecutableDir() {
