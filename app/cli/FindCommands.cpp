@@ -116,7 +116,8 @@ int CliHelp(AppState& st, const std::vector<std::string>& args) {
   if (args.size() != 1) return kExitUsage;
   std::string doc_root =
       st.registry.Open(kCommonKey).ReadString("Setting", "fmKairo.glDocRoot", st.doc_root);
-  const auto file = ResolveHelpFile(doc_root, st.paths.app_dir, Utf8ToCp932(args[0]), st.log);
+  const auto file =
+      ResolveHelpFile(doc_root, st.help_dir, st.paths.app_dir, Utf8ToCp932(args[0]), st.log);
   std::string rtf;
   if (!ReadWholeFile(file, rtf)) {
     PrintError("Cannot Read:" + PathText(file));

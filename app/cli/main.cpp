@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "AppInfo.h"
 #include "cli/Commands.h"
 #include "cli/MailCommands.h"
 #include "platform/Codepage.h"
@@ -57,9 +58,13 @@ constexpr const char* kUsage =
     "  kanji detect|to-jis|to-sjis|to-euc|widen   Japanese code filter, stdin to stdout\n"
     "  mail send --to TEXT [--cc TEXT] [--bcc TEXT] [--reply-to ADDR] --title TEXT\n"
     "            (--body-file F | --body TEXT) [--attach FILE]...\n"
-    "                   send a mail by SMTP with the stored mail settings\n"
-    "options: --directory-host HOST[:PORT] (also SORAMI_DIRECTORY_HOST) names the\n"
-    "         directory server of the site service\n";
+    "                   send a mail by SMTP with the stored mail settings\n";
+
+// The commands, then the options.
+void PrintUsage(FILE* to) {
+  std::fputs(kUsage, to);
+  std::fputs(app::kOptionsHelp, to);
+}
 
 struct Command {
   const char* name;
@@ -97,12 +102,22 @@ int Main(int argc, char** argv) {
   CommonOptions options;
   std::string error;
   if (!TakeCommonOptions(args, options, error)) {
-    std::fprintf(stderr, "sorami-cli: %s\n%s", error.c_str(), kUsage);
+    std::fprintf(stderr, "sorami-cli: %s\n", error.c_str());
+    PrintUsage(stderr);
     return kExitUsage;
   }
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? kExitUsage : kExitOk;
+  if (args.empty()) {
+    PrintUsage(stderr);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    app::PrintVersion("sorami-cli");
+    PrintUsage(stdout);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    app::PrintVersion("sorami-cli");
+    return kExitOk;
   }
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
@@ -110,10 +125,11 @@ int Main(int argc, char** argv) {
     st->log.Attach();
     LoadSettei(st->settei, st->SetteiPlace());
     const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));
-    if (rc == kExitUsage) std::fputs(kUsage, stderr);
+    if (rc == kExitUsage) PrintUsage(stderr);
     return rc;
   }
-  std::fprintf(stderr, "sorami-cli: unknown command %s\n%s", args[0].c_str(), kUsage);
+  std::fprintf(stderr, "sorami-cli: unknown command %s\n", args[0].c_str());
+  PrintUsage(stderr);
   return kExitUsage;
 }
 

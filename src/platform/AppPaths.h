@@ -4,7 +4,8 @@
 // executable's directory when a "Data" folder stands beside it (portable mode), else
 // $XDG_DATA_HOME/sorami or ~/.local/share/sorami.
 // Configuration directory (the settings store and the encryption key): --config, else
-// SORAMI_CONFIG_HOME, else $XDG_CONFIG_HOME/sorami or ~/.config/sorami.
+// SORAMI_CONFIG_HOME, else in portable mode "Data/Settings" beside the executable (a portable
+// copy carries its settings and key with it), else $XDG_CONFIG_HOME/sorami or ~/.config/sorami.
 #pragma once
 
 #include <filesystem>
@@ -36,5 +37,8 @@ AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path
                          const EnvLookup& env = ProcessEnv);
 // Directory of the running executable.
 std::filesystem::path ExecutableDir();
+// The help topics of an installed program run from exe_dir: "../share/sorami/help" from it
+// (as the build's install layout says), when that folder exists; else empty (a build tree).
+std::filesystem::path InstalledHelpDir(const std::filesystem::path& exe_dir);
 
 }  // namespace sorami

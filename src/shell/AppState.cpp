@@ -1,5 +1,7 @@
 #include "shell/AppState.h"
 
+#include "platform/Codepage.h"
+
 namespace sorami {
 
 AppState::AppState(AppPaths p, std::unique_ptr<FileCrypto> c, DiagLog::Clock clock)
@@ -10,7 +12,8 @@ AppState::AppState(AppPaths p, std::unique_ptr<FileCrypto> c, DiagLog::Clock clo
       master{paths.DataDir(), crypto.get(), log},
       site(log, aclog),
       receipts(this->paths.DataDir() / "Receipted.dat"),
-      doc_root((paths.app_dir / "Help").string()) {
+      help_dir(paths.app_dir / "Help"),
+      doc_root(PathText(help_dir)) {
   site.on_dynamic_host = [this](const std::string& key, const std::string& host) {
     SetForDynamic(settei, SetteiPlace(), key, host);
   };

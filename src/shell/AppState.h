@@ -53,6 +53,8 @@ class AppState {
   ReceiptLedger receipts;  // the received messages whose read receipt went out
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
   FolderCountArray folder_counts{};
+  // The default help directory: the installed topics (set by MakeAppState), else app_dir/Help.
+  std::filesystem::path help_dir;
   std::string doc_root;      // glDocRoot: the help directory
   bool save_on_exit = true;  // SaveOnExit
 };

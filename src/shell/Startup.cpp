@@ -1,5 +1,7 @@
 #include "shell/Startup.h"
 
+#include "platform/Codepage.h"
+
 namespace sorami {
 
 bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, std::string& error) {
@@ -40,9 +42,14 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, s
 }
 
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
-  AppPaths paths = ResolveAppPaths(options.paths, ExecutableDir());
+  const auto exe_dir = ExecutableDir();
+  AppPaths paths = ResolveAppPaths(options.paths, exe_dir);
   auto crypto = MakeSodiumFileCrypto(paths.KeyFile());
   auto st = std::make_unique<AppState>(std::move(paths), std::move(crypto));
+  if (auto installed = InstalledHelpDir(exe_dir); !installed.empty() && !st->paths.portable) {
+    st->help_dir = installed;
+    st->doc_root = PathText(installed);
+  }
   if (options.directory_host) {
     st->site.directory_host = *options.directory_host;
   } else if (auto env = ProcessEnv("SORAMI_DIRECTORY_HOST"); env && !env->empty()) {

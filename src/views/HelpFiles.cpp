@@ -45,14 +45,14 @@ const std::vector<std::string>& HelpTopics() {
   return topics;
 }
 
-fs::path ResolveHelpFile(std::string& doc_root, const fs::path& app_dir, std::string_view topic,
-                         DiagLog& log) {
+fs::path ResolveHelpFile(std::string& doc_root, const fs::path& help_dir, const fs::path& app_dir,
+                         std::string_view topic, DiagLog& log) {
   const fs::path name = FsPath(std::string(topic) + ".rtf");
   fs::path path = FsPath(doc_root) / name;
   log.Log(PathText(path));
   if (IsFile(path)) return path;
-  doc_root = PathText(app_dir / "Help");
-  path = app_dir / "Help" / name;
+  doc_root = PathText(help_dir);
+  path = help_dir / name;
   log.Log(PathText(path));
   if (IsFile(path)) return path;
 

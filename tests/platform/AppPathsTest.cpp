@@ -38,7 +38,14 @@ TEST(AppPaths, OptionsWinOverTheEnvironmentWhichWinsOverPortableAndUserDirectori
   p = ResolveAppPaths({}, exe.path(), Env({{"HOME", "/home/u"}}));
   EXPECT_EQ(p.app_dir, exe.path());  // a Data folder beside the program: portable mode
   EXPECT_TRUE(p.portable);
-  EXPECT_EQ(p.config_dir, "/home/u/.config/sorami");
+  // ...which keeps its settings and key in its Data folder too, unless told otherwise.
+  EXPECT_EQ(p.config_dir, exe / "Data" / "Settings");
+  EXPECT_EQ(p.KeyFile(), exe / "Data" / "Settings" / "master.key");
+  p = ResolveAppPaths({}, exe.path(), Env({{"HOME", "/home/u"}, {"SORAMI_CONFIG_HOME", "/c"}}));
+  EXPECT_TRUE(p.portable);
+  EXPECT_EQ(p.config_dir, "/c");
+  p = ResolveAppPaths({std::nullopt, "/opt-cfg"}, exe.path(), Env({{"HOME", "/home/u"}}));
+  EXPECT_EQ(p.config_dir, "/opt-cfg");
 
   p = ResolveAppPaths({}, exe / "Data" / "nowhere",
                       Env({{"HOME", "/home/u"}, {"XDG_DATA_HOME", "/xdg-data"}}));
@@ -47,6 +54,25 @@ TEST(AppPaths, OptionsWinOverTheEnvironmentWhichWinsOverPortableAndUserDirectori
                       Env({{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/xdg-cfg"}}));
   EXPECT_EQ(p.app_dir, "/home/u/.local/share/sorami");
   EXPECT_EQ(p.config_dir, "/xdg-cfg/sorami");
+}
+
+// The installed help topics: share/sorami/help beside the programs' bin/, wherever the tree
+// was put; none for a build tree.
+TEST(AppPaths, TheInstalledHelpTopicsAreFoundFromTheProgramsFolder) {
+  test::ScratchDir root;
+  const auto bin = root / "usr" / "bin";
+  std::filesystem::create_directories(bin);
+  EXPECT_TRUE(InstalledHelpDir(bin).empty());  // a build tree
+  EXPECT_TRUE(InstalledHelpDir({}).empty());   // the program's folder unknown
+
+  std::filesystem::create_directories(root / "usr" / "share" / "sorami");
+  test::WriteFileBytes(root / "usr" / "share" / "sorami" / "help", "");  // a file, no folder
+  EXPECT_TRUE(InstalledHelpDir(bin).empty());
+  std::filesystem::remove(root / "usr" / "share" / "sorami" / "help");
+
+  std::filesystem::create_directories(root / "usr" / "share" / "sorami" / "help");
+  EXPECT_EQ(InstalledHelpDir(bin), root / "usr" / "share" / "sorami" / "help");  // no "bin/.."
+  EXPECT_EQ(InstalledHelpDir(bin / ""), root / "usr" / "share" / "sorami" / "help");
 }
 
 }  // namespace

@@ -7,6 +7,12 @@ namespace sorami {
 
 namespace {
 
+// SORAMI_HELP_FROM_BINDIR: the installed help topics relative to the folder of the installed
+// programs, set by packaging/CMakeLists.txt from the install layout.
+#ifndef SORAMI_HELP_FROM_BINDIR
+#error "SORAMI_HELP_FROM_BINDIR is not defined (packaging/CMakeLists.txt defines it)"
+#endif
+
 std::filesystem::path Absolute(const std::string& p) {
   std::error_code ec;
   auto abs = std::filesystem::absolute(p, ec);
@@ -45,10 +51,19 @@ AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path
     paths.config_dir = Absolute(*options.config_dir);
   } else if (auto cfg = env("SORAMI_CONFIG_HOME"); cfg && !cfg->empty()) {
     paths.config_dir = Absolute(*cfg);
+  } else if (paths.portable) {
+    paths.config_dir = paths.DataDir() / "Settings";
   } else {
     paths.config_dir = XdgDir(env, "XDG_CONFIG_HOME", ".config");
   }
   return paths;
+}
+
+std::filesystem::path InstalledHelpDir(const std::filesystem::path& exe_dir) {
+  if (exe_dir.empty()) return {};
+  const auto dir = (exe_dir / SORAMI_HELP_FROM_BINDIR).lexically_normal();
+  std::error_code ec;
+  return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
 }
 
 std::filesystem::path ExecutableDir() {

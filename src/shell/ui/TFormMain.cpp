@@ -104,7 +104,7 @@ TFormMain::~TFormMain() = default;
 
 void TFormMain::FormCreate() {
   MainSettings m;
-  m.Load(st_.registry.Open(kCommonKey), PathText(st_.paths.app_dir / "Help"));
+  m.Load(st_.registry.Open(kCommonKey), PathText(st_.help_dir));
   st_.doc_root = m.doc_root;
   ApplyGeometry(*this, m.window);
   ck_stop_->setChecked(m.polling_stopped);
@@ -266,7 +266,7 @@ void TFormMain::ShowPeer(QWidget* w) {
 }
 
 void TFormMain::ShowHelp(bool direct, const std::string& topic) {
-  const auto file = ResolveHelpFile(st_.doc_root, st_.paths.app_dir, topic, st_.log);
+  const auto file = ResolveHelpFile(st_.doc_root, st_.help_dir, st_.paths.app_dir, topic, st_.log);
   browser_->ShowHelp(direct, topic, file);
   raise();
   activateWindow();
