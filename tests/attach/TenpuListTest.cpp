@@ -1,11 +1,10 @@
-// The attachment window's rows and the send attachment list, without widgets: listing a
-// record's files, collecting and removing files to send, a mail's attachment names, and saving
-// a copy that never destroys the attachment.
+// The attachment window's rows without widgets: a record's files up to the first missing one,
+// names that never lead out of the attachment directory, a saved copy that never destroys the
+// attachment. The window's own tests cover the files to send and a mail's attachment names.
 #include <gtest/gtest.h>
 
 #include "attach/TenpuList.h"
 #include "platform/Codepage.h"
-#include "store/Folders.h"
 #include "store/StoreFixture.h"
 
 namespace sorami {
@@ -18,10 +17,9 @@ class TenpuListTest : public test::StoreTest {
     std::filesystem::create_directories(Attach());
     test::WriteFileBytes(Attach() / name, bytes);
   }
-  int32_t Record(const std::string& attachments, const std::string& category = "") {
+  int32_t Record(const std::string& attachments) {
     const int32_t r = Add("a%site", "t", "受信箱");
     st->store.Set(r, MastCol::kAttachments, attachments);
-    st->store.Set(r, MastCol::kCategory, category);
     return r;
   }
   std::vector<std::string> Names(const TenpuList& l) {
@@ -60,39 +58,6 @@ TEST_F(TenpuListTest, NamesInARecordNeverLeadOutOfTheAttachmentDirectory) {
   EXPECT_EQ(files[0].path, Attach() / "secret.txt");
   EXPECT_TRUE(files[0].exists);
   EXPECT_EQ(files[1].path, Attach() / "y.bin");
-  EXPECT_FALSE(files[1].exists);
-}
-
-TEST_F(TenpuListTest, FilesToSendFollowTheRowsWhenRowsAreDeletedAndAllGoOnClearAll) {
-  TenpuList list(st->log, Attach(), sends);
-  for (const char* p : {"/tmp/one.txt", "/tmp/two.txt", "/tmp/three.txt"}) list.SetTenpuFile(p);
-  EXPECT_EQ(sends, (std::vector<std::string>{"/tmp/one.txt", "/tmp/two.txt", "/tmp/three.txt"}));
-  EXPECT_EQ(Names(list), (std::vector<std::string>{"one.txt", "two.txt", "three.txt"}));
-  EXPECT_EQ(list.rows()[1].detail, "/tmp/two.txt");
-
-  EXPECT_FALSE(list.TenpuSakujo({}));
-  EXPECT_FALSE(list.TenpuSakujo({7}));
-  EXPECT_TRUE(list.TenpuSakujo({1, 1}));
-  EXPECT_EQ(sends.size(), 3u);  // deleting rows alone leaves the send list
-  list.RebuildSendList();
-  EXPECT_EQ(sends, (std::vector<std::string>{"/tmp/one.txt", "/tmp/three.txt"}));
-  EXPECT_EQ(list.FileOf(1), "/tmp/three.txt");  // a file to send is its own path
-
-  list.Clear();
-  EXPECT_TRUE(list.rows().empty());
-  EXPECT_TRUE(sends.empty());
-}
-
-TEST_F(TenpuListTest, AMailRecordListsTheNamesAfterMailTenpu) {
-  EXPECT_EQ(MailTenpuNames("MailTenpu; a.txt ;;a_01.txt"),
-            (std::vector<std::string>{"a.txt", "a_01.txt"}));
-  EXPECT_TRUE(MailTenpuNames("a.txt;b.txt").empty());
-  Put("a.txt");
-  const auto files =
-      RecordTenpu(st->store, Record("MailTenpu;a.txt;b.txt", MailCategory()), Attach());
-  ASSERT_EQ(files.size(), 2u);
-  EXPECT_EQ(Cp932ToUtf8(files[0].row.detail), "メール");
-  EXPECT_TRUE(files[0].exists);
   EXPECT_FALSE(files[1].exists);
 }
 

@@ -43,6 +43,20 @@ class TenpuWindowTest : public BrowseFixture {
     Rows()->topLevelItem(row)->setSelected(true);
   }
   std::filesystem::path Attach() { return dir_ / "app" / "ATTACH"; }
+  // The attachments of the only inbox row, through the main window's button; files the
+  // window opens are recorded in `opened` instead.
+  void ShowFirstRow() {
+    Refresh(FolderNode(Folder::kInbox));
+    ClickRow(0);
+    auto* bt = Find<QPushButton>(main, "BtTenpu");
+    ASSERT_FALSE(bt->isHidden());
+    bt->click();
+    Window()->hooks.open_file = [this](const std::string& p) {
+      opened.push_back(p);
+      return true;
+    };
+  }
+  std::vector<std::string> opened;
 };
 
 TEST_F(TenpuWindowTest, ADropOfThreeFilesAddsTheFirstOnly) {
@@ -86,21 +100,12 @@ TEST_F(TenpuWindowTest, AShownMessageOpensAndSavesItsFilesAndAMissingOneIsNotFou
   WriteFileBytes(Attach() / "gone.txt", "soon gone");
   const int32_t r = Add({"with files"});
   st->store.Set(r, MastCol::kAttachments, "doc.pdf,gone.txt");
-  Refresh(FolderNode(Folder::kInbox));
-  ClickRow(0);
-  auto* bt = Find<QPushButton>(main, "BtTenpu");
-  ASSERT_FALSE(bt->isHidden());
-  bt->click();
+  ShowFirstRow();
   EXPECT_TRUE(Window()->isVisible());
   EXPECT_TRUE(Action(Window(), "MenuHozon")->isEnabled());
   EXPECT_FALSE(Find<QPushButton>(Window(), "BtRead")->isEnabled());
   EXPECT_EQ(Captions(), (std::vector<std::string>{"doc.pdf", "gone.txt"}));
 
-  std::vector<std::string> opened;
-  Window()->hooks.open_file = [&](const std::string& p) {
-    opened.push_back(p);
-    return true;
-  };
   Select(0);
   Action(Window(), "J1")->trigger();
   EXPECT_EQ(opened, std::vector<std::string>{(Attach() / "doc.pdf").string()});
@@ -130,18 +135,9 @@ TEST_F(TenpuWindowTest, AShownMailListsTheNamesOfItsMailTenpuColumn) {
   const int32_t r = Add({"mail"});
   st->store.Set(r, MastCol::kCategory, MailCategory());
   st->store.Set(r, MastCol::kAttachments, "MailTenpu;a.txt; a_01.txt ;");
-  Refresh(FolderNode(Folder::kInbox));
-  ClickRow(0);
-  auto* bt = Find<QPushButton>(main, "BtTenpu");
-  ASSERT_FALSE(bt->isHidden());
-  bt->click();
+  ShowFirstRow();
   EXPECT_EQ(Captions(), (std::vector<std::string>{"a.txt", "a_01.txt"}));
   EXPECT_EQ(Rows()->topLevelItem(1)->text(1), QStringLiteral("メール"));
-  std::vector<std::string> opened;
-  Window()->hooks.open_file = [&](const std::string& p) {
-    opened.push_back(p);
-    return true;
-  };
   Select(1);
   Action(Window(), "J1")->trigger();
   EXPECT_EQ(opened, std::vector<std::string>{(Attach() / "a_01.txt").string()});

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -70,9 +71,7 @@ class MailTest : public ::testing::Test {
 inline std::string Login() {
   return "S: +OK ready\nC: USER taro\nS: +OK\nC: PASS himitsu\nS: +OK Logged in.\n";
 }
-inline std::string Stat(int count) {
-  return "C: STAT\nS: +OK " + std::to_string(count) + " 1000\n";
-}
+inline std::string Stat(int n) { return "C: STAT\nS: +OK " + std::to_string(n) + " 1000\n"; }
 inline std::string Uidl(const std::vector<std::string>& ids) {
   std::string s = "C: UIDL\nS: +OK\n";
   for (size_t i = 0; i < ids.size(); ++i) s += "S: " + std::to_string(i + 1) + " " + ids[i] + "\n";
@@ -81,14 +80,10 @@ inline std::string Uidl(const std::vector<std::string>& ids) {
 // RETR n answered with the mail (LF lines), byte-stuffed as a server sends it; with `cut`,
 // the server stops after that many lines of it.
 inline std::string Retr(int n, const std::string& mail, int cut = -1) {
-  std::string s = "C: RETR " + std::to_string(n) + "\nS: +OK\n";
-  size_t start = 0;
-  for (int k = 0; start < mail.size() && k != cut; ++k) {
-    size_t end = mail.find('\n', start);
-    if (end == std::string::npos) end = mail.size();
-    const std::string line = mail.substr(start, end - start);
+  std::string s = "C: RETR " + std::to_string(n) + "\nS: +OK\n", line;
+  std::istringstream in(mail);
+  for (int k = 0; k != cut && std::getline(in, line); ++k) {
     s += "S: " + std::string(line.starts_with(".") ? "." : "") + line + "\n";
-    start = end + 1;
   }
   return cut >= 0 ? s : s + "S: .\n";
 }

@@ -40,17 +40,12 @@ class SmtpSinkTest : public ::testing::Test {
     config.user = "hanako";
     config.password = password;
     config.ca_file = trust ? PathText(Cert()) : "";
-    SendMailContext ctx{log_,
-                        dir_ / "Data",
-                        LocalHostName(),
-                        [](const SmtpConfig& c, std::string& error) {
-                          auto socket = MakeQtLineSocket();
-                          if (!socket->SetExtraCaFile(c.ca_file, error)) socket.reset();
-                          return socket;
-                        },
-                        nullptr,
-                        {},
-                        {}};
+    auto make = [](const SmtpConfig& c, std::string& error) {
+      auto socket = MakeQtLineSocket();
+      if (!socket->SetExtraCaFile(c.ca_file, error)) socket.reset();
+      return socket;
+    };
+    SendMailContext ctx{log_, dir_ / "Data", LocalHostName(), make, nullptr, {}, {}};
     return SendMail(mail_, config, ctx, result);
   }
 
@@ -123,6 +118,15 @@ TEST_F(SmtpSinkTest, StartTlsAndLoginThenOneStoredMailPerTransactionByteForByte)
   test::SmtpSink sink(dir_ / "sink", {"--auth", "hanako:secret", "--starttls", Cert(), Key()});
   ASSERT_NE(sink.port(), 0);
   std::string result;
+  // A wrong password and an untrusted certificate are failures with nothing sent.
+  EXPECT_FALSE(Send(sink.port(), MailSecurity::kStartTls, "wrong", true, result));
+  EXPECT_EQ(result.rfind("送信エラー : ログインが拒否されました: 535"_cp932, 0), 0u) << result;
+  EXPECT_FALSE(Send(sink.port(), MailSecurity::kStartTls, "secret", false, result));
+  EXPECT_NE(result.find("サーバーの証明書を信頼できません"_cp932), std::string::npos)
+      << Cp932ToUtf8(result);
+  EXPECT_TRUE(sink.Messages().empty());
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "Data" / "Send.log"));
+
   // "自動" on a port outside the list: STARTTLS because the server offers it.
   ASSERT_TRUE(Send(sink.port(), MailSecurity::kAuto, "secret", true, result)) << result;
   EXPECT_EQ(result, "送信完了 => "_cp932 + mail_.to + " ");
@@ -149,19 +153,6 @@ TEST_F(SmtpSinkTest, StartTlsAndLoginThenOneStoredMailPerTransactionByteForByte)
   EXPECT_NE(log.find("\ttaro@example.jp,jiro@example.jp\t" + "会議のお知らせ"_cp932 +
                      "\thanako@example.jp\r\n"),
             std::string::npos);
-}
-
-TEST_F(SmtpSinkTest, AWrongPasswordAndAnUntrustedCertificateAreFailuresWithNothingSent) {
-  test::SmtpSink sink(dir_ / "sink", {"--auth", "hanako:secret", "--starttls", Cert(), Key()});
-  ASSERT_NE(sink.port(), 0);
-  std::string result;
-  EXPECT_FALSE(Send(sink.port(), MailSecurity::kStartTls, "wrong", true, result));
-  EXPECT_EQ(result.rfind("送信エラー : ログインが拒否されました: 535"_cp932, 0), 0u) << result;
-  EXPECT_FALSE(Send(sink.port(), MailSecurity::kStartTls, "secret", false, result));
-  EXPECT_NE(result.find("サーバーの証明書を信頼できません"_cp932), std::string::npos)
-      << Cp932ToUtf8(result);
-  EXPECT_TRUE(sink.Messages().empty());
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "Data" / "Send.log"));
 }
 
 TEST_F(SmtpSinkTest, ImplicitTlsWithTheExtraCertificate) {

@@ -106,20 +106,6 @@ TEST_F(QtLineSocketTest, ASilentPeerTimesOutWhileTimersKeepTicking) {
   EXPECT_TRUE(ticked);  // the wait ran an event loop, so windows would repaint
 }
 
-TEST_F(QtLineSocketTest, RefusedConnectionAndTlsToAPlainServerFailWithAText) {
-  const quint16 closed_port = server_.serverPort();
-  server_.close();
-  EXPECT_FALSE(socket_->Connect("127.0.0.1", closed_port, SocketSecurity::kPlain, error_));
-  EXPECT_TRUE(error_.starts_with("サーバーが接続を拒否しました"_cp932)) << Cp932ToUtf8(error_);
-
-  ASSERT_TRUE(server_.listen(QHostAddress::LocalHost));
-  on_connect_ = [](QTcpSocket* p) { p->write("+OK this is not TLS\r\n"); };
-  socket_->SetTimeouts({3000, 3000});
-  error_.clear();
-  EXPECT_FALSE(Connect(SocketSecurity::kTls));
-  EXPECT_FALSE(error_.empty());
-}
-
 TEST_F(QtLineSocketTest, StartTlsRefusesDataSentBeforeTheNegotiation) {
   on_connect_ = [](QTcpSocket* p) { p->write("220 ready for TLS\r\n250 injected\r\n"); };
   socket_->SetTimeouts({300, 3000});

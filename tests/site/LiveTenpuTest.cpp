@@ -1,6 +1,6 @@
-// Attachments, the site list and the deposit against the real site service: files sent by one
-// member arrive byte for byte in another's attachment directory, under dated names the record
-// lists; a file the service lacks leaves nothing; the directory server takes a deposit.
+// Attachments and the site list against the real site service: files sent by one member arrive
+// byte for byte in another's attachment directory, under dated names the record lists; a file
+// the service lacks leaves nothing.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -9,7 +9,6 @@
 #include "shell/SiteFetch.h"
 #include "shell/SiteList.h"
 #include "site/LiveServerFixture.h"
-#include "site/SiteIchiran.h"
 #include "site/TenpuDownload.h"
 #include "store/MasterFile.h"
 #include "support/Cli.h"
@@ -102,35 +101,6 @@ TEST_F(LiveTenpu, TheSiteListShowsThePublicSitesOfTheHost) {
   int status = 0;
   EXPECT_EQ(test::RunCli("sites", dir / "app", dir / "cfg", status), "(公開サイト一覧)広場\n");
   EXPECT_EQ(status, 0);
-}
-
-TEST_F(LiveTenpu, TheDirectoryServerTakesADepositedReceiptForTheSender) {
-  Admin({"addsite", "移動", "--host", server_->address(), "--user", "idou", "--dynamic", "$idou"});
-  Admin({"adduser", "移動", "じろう", "jiro"});
-  SetEditKairo(st->settei, Utf8ToCp932("移動"));
-  SetEditAccount(st->settei, Utf8ToCp932("じろう"));
-  SetEditPassword(st->settei, "jiro");
-  ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
-  ASSERT_TRUE(Send("たろう%広場", "t", "b", "2030/02/03 10:00:00")) << Cp932ToUtf8(msg);
-  const std::vector<std::string> receipt = {"COMMAND=FEEDBACK",
-                                            "FROMUSER=idou",
-                                            "FROMNAME=" + Utf8ToCp932("じろう"),
-                                            "TOUSER=hiroba",
-                                            "TONAME=" + Utf8ToCp932("たろう"),
-                                            "FROMDATE=2030/02/03 10:00:00"};
-  std::string text;
-  EXPECT_FALSE(AzukariSend(st->site, -1, "XYZ$idou", receipt, text));  // not the site's key
-  ASSERT_TRUE(AzukariSend(st->site, -1, "$idou", receipt, text)) << Cp932ToUtf8(text);
-  EXPECT_EQ(text.substr(0, 17), "COMMAND=FEEDBACK\r");
-
-  // The sender collects it.
-  std::string value;
-  ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kCheck, server_->address(),
-                       {"COMMAND=GETFEEDBACK", "FROMSITE=" + Utf8ToCp932("移動"),
-                        "FROMNAME=" + Utf8ToCp932("じろう"), "USERPASS=jiro"},
-                       value, msg))
-      << Cp932ToUtf8(msg);
-  EXPECT_NE(value.find("2030/02/03 10:00:00"), std::string::npos) << value;
 }
 
 }  // namespace

@@ -26,9 +26,7 @@ int Run(const std::string& command, const fs::path& output) {
 
 }  // namespace
 
-fs::path MailServerScripts() {
-  return fs::path(SORAMI_TESTS_DIR) / "mail" / "servers";
-}
+fs::path MailServerScripts() { return fs::path(SORAMI_TESTS_DIR) / "mail" / "servers"; }
 
 int FreeLoopbackPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
