@@ -21,6 +21,10 @@ bool ReadSendList(std::vector<AddressEntry>& entries, const std::filesystem::pat
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     msg = "Cannot Read : " + PathText(path);
+    // A list that is there but cannot be read goes aside, so the save at exit cannot replace
+    // it with an empty one.
+    std::filesystem::path kept;
+    if (KeepAside(path, "unread", kept)) msg += " (Kept : " + PathText(kept) + ")";
     return false;
   }
   entries.clear();

@@ -38,6 +38,9 @@ bool LoadShomei(std::string& text, const std::filesystem::path& data_dir, std::s
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     msg = "読込失敗 : "_cp932 + PathText(path);
+    // A signature that is there but cannot be read goes aside: "閉じる(&C)" would replace it.
+    std::filesystem::path kept;
+    if (KeepAside(path, "unread", kept)) msg += " (Kept : " + PathText(kept) + ")";
     return false;
   }
   std::string lines;

@@ -38,6 +38,10 @@ bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes
 // Reads a whole file; false when it cannot be read.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 
+// Moves a file that could not be read out of the way, so that no save overwrites it:
+// "<path>.<why>-yyyymmdd-hhnnss". False when nothing was there or it could not be moved.
+bool KeepAside(const std::filesystem::path& p, std::string_view why, std::filesystem::path& kept);
+
 // Whether something exists at the path; an error counts as no.
 inline bool PathExists(const std::filesystem::path& p) {
   std::error_code ec;

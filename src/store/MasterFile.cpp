@@ -28,11 +28,9 @@ void Remove(const fs::path& p) {
 // read ("Master.enc" -> "Master.enc.unread-<time>"), or the older of two ("...older-<time>").
 void KeepAside(DiagLog& log, const fs::path& p, std::string_view why) {
   if (!PathExists(p)) return;
-  fs::path kept = p;
-  kept += "." + std::string(why) + "-" + FormatLocalTime(std::time(nullptr), "%Y%m%d-%H%M%S");
-  std::error_code ec;
-  fs::rename(p, kept, ec);
-  log.Log((ec ? "Keep failed : " : "Kept : ") + PathText(kept));
+  fs::path kept;
+  const bool moved = sorami::KeepAside(p, why, kept);
+  log.Log((moved ? "Kept : " : "Keep failed : ") + PathText(kept));
 }
 
 // Fills cols[2..23] from one file line (the sequence number before the first TAB is

@@ -35,5 +35,26 @@ TEST(SendList, EntriesRoundTripAndShortOrTabbedLinesReadWhole) {
   EXPECT_EQ(test::ReadFileBytes(dir / "Data" / "SendList.dat"), "");
 }
 
+// A list that is there but cannot be read (here: a folder in its place) is moved aside, so the
+// save at exit writes a new file instead of replacing it.
+TEST(SendList, AnUnreadableListIsKeptAsideNotOverwritten) {
+  test::ScratchDir dir;
+  DiagLog log;
+  std::string msg;
+  std::filesystem::create_directories(dir / "Data" / "SendList.dat" / "inside");
+  std::vector<AddressEntry> entries;
+  EXPECT_FALSE(ReadSendList(entries, dir / "Data", log, msg));
+  EXPECT_NE(msg.find("(Kept : " + (dir / "Data" / "SendList.dat.unread-").string()),
+            std::string::npos)
+      << msg;
+  ASSERT_TRUE(SaveSendList({{"a", "", "n"}}, dir / "Data", log, msg));
+  int kept = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir / "Data")) {
+    kept += e.path().filename().string().starts_with("SendList.dat.unread-") &&
+            std::filesystem::exists(e.path() / "inside");
+  }
+  EXPECT_EQ(kept, 1);
+}
+
 }  // namespace
 }  // namespace sorami

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "base/MbText.h"
+
 namespace sorami {
 
 namespace {
@@ -94,6 +96,15 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
   std::fclose(f);
   if (!ok) bytes.clear();
   return ok;
+}
+
+bool KeepAside(const std::filesystem::path& p, std::string_view why, std::filesystem::path& kept) {
+  if (!PathExists(p)) return false;
+  kept = p;
+  kept += "." + std::string(why) + "-" + FormatLocalTime(std::time(nullptr), "%Y%m%d-%H%M%S");
+  std::error_code ec;
+  std::filesystem::rename(p, kept, ec);
+  return !ec;
 }
 
 }  // namespace sorami
