@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/ComposeCheck.h"
 #include "shell/AppState.h"
 #include "views/MessageList.h"
 
@@ -46,6 +47,9 @@ int CliFetch(AppState& st, const std::vector<std::string>& args);
 //   [--kankei NAME] [--shubetsu NAME] [--auto-kankei] [--attach FILE]... [--draft]:
 // the compose window's send (or draft), then the store and the address list saved
 int CliSend(AppState& st, const std::vector<std::string>& args);
+// The compose window's send (or draft) on fields, with the store already read: its status texts
+// printed, then the store and the address list saved.
+int RunCompose(AppState& st, ComposeFields& fields, bool draft);
 // addresses: the address list, as JSON lines {"name", "address", "relation"}
 int CliAddresses(AppState& st, const std::vector<std::string>& args);
 

@@ -100,31 +100,23 @@ int Send(AppState& st, const std::vector<std::string>& args) {
     PrintError(msg);
     return kExitFailed;
   }
-  if (!ReadSendList(st.send_list, st.paths.DataDir(), st.log, msg) &&
-      PathExists(st.paths.DataDir() / "SendList.dat")) {
-    PrintError(msg);
-    return kExitFailed;
-  }
   st.site.send_attachments = attach;
-  const SendReport r = draft ? DraftButton(st, f) : SendButton(st, DirectMailRoute(st), f);
-  for (const std::string& s : r.compose_status) (r.ok ? PrintLine : PrintError)(s);
-  if (!r.ok) return kExitFailed;
-  st.site.send_attachments.clear();
-  if (!SaveMaster(st.master, st.store, msg) ||
-      !SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg)) {
-    PrintError(msg);
-    return kExitFailed;
+  return RunCompose(st, f, draft);
+}
+
+// The address list for a command; a file that is there but cannot be read stops it.
+bool ReadAddressList(AppState& st) {
+  std::string msg;
+  if (ReadSendList(st.send_list, st.paths.DataDir(), st.log, msg) ||
+      !PathExists(st.paths.DataDir() / "SendList.dat")) {
+    return true;
   }
-  return kExitOk;
+  PrintError(msg);
+  return false;
 }
 
 int Addresses(AppState& st) {
-  std::string msg;
-  if (!ReadSendList(st.send_list, st.paths.DataDir(), st.log, msg) &&
-      PathExists(st.paths.DataDir() / "SendList.dat")) {
-    PrintError(msg);
-    return kExitFailed;
-  }
+  if (!ReadAddressList(st)) return kExitFailed;
   for (const AddressEntry& e : st.send_list) {
     std::printf("{\"name\":%s,\"address\":%s,\"relation\":%s}\n", JsonText(e.name).c_str(),
                 JsonText(e.address).c_str(), JsonText(e.relation).c_str());
@@ -133,6 +125,21 @@ int Addresses(AppState& st) {
 }
 
 }  // namespace
+
+int RunCompose(AppState& st, ComposeFields& fields, bool draft) {
+  if (!ReadAddressList(st)) return kExitFailed;
+  const SendReport r =
+      draft ? DraftButton(st, fields) : SendButton(st, DirectMailRoute(st), fields);
+  for (const std::string& s : r.compose_status) (r.ok ? PrintLine : PrintError)(s);
+  if (!r.ok) return kExitFailed;
+  std::string msg;
+  if (!SaveMaster(st.master, st.store, msg) ||
+      !SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg)) {
+    PrintError(msg);
+    return kExitFailed;
+  }
+  return kExitOk;
+}
 
 int CliSend(AppState& st, const std::vector<std::string>& args) { return Send(st, args); }
 

@@ -6,10 +6,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "compose/SendList.h"
 #include "platform/Codepage.h"
 #include "shell/Conversation.h"
-#include "shell/Soushin.h"
 #include "store/MasterFile.h"
 #include "store/StoreOps.h"
 
@@ -76,14 +74,7 @@ int Reply(AppState& st, const std::vector<std::string>& args) {
   std::printf("{\"to\":%s,\"cc\":%s,\"bcc\":%s,\"title\":%s,\"kankei\":%s,\"body\":%s}\n",
               JsonText(f.to).c_str(), JsonText(f.cc).c_str(), JsonText(f.bcc).c_str(),
               JsonText(f.title).c_str(), JsonText(f.kankei).c_str(), JsonText(f.body).c_str());
-  if (!send) return kExitOk;
-  std::string msg;
-  ReadSendList(st.send_list, st.paths.DataDir(), st.log, msg);
-  const SendReport r = SendButton(st, DirectMailRoute(st), f);
-  for (const std::string& s : r.compose_status) (r.ok ? PrintLine : PrintError)(s);
-  if (!r.ok) return kExitFailed;
-  return Save(st) && SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg) ? kExitOk
-                                                                                 : kExitFailed;
+  return send ? RunCompose(st, f, false) : kExitOk;
 }
 
 int Claim(AppState& st, const std::vector<std::string>& args) {

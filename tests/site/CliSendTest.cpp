@@ -4,59 +4,42 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
-#include "server/ServerProcess.h"
+#include "site/LiveServerFixture.h"
 #include "support/Cli.h"
-#include "support/Scratch.h"
 
 namespace sorami {
 namespace {
 
-using sitetest::RunServerCommand;
-using sitetest::ServerProcess;
-
-class CliSend : public ::testing::Test {
+// The reference service of the live tests (たろう with "taro pw%", はなこ with "hana").
+class CliSend : public test::LiveServer {
  protected:
   void SetUp() override {
     if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI is not set";
-    db_ = (dir_ / "site.db").string();
-    Admin({"init"});
-    server_ = std::make_unique<ServerProcess>(
-        std::vector<std::string>{"--db", db_, "--listen", "127.0.0.1:0"}, dir_ / "server.log");
-    Admin({"addsite", "広場", "--host", server_->address(), "--user", "hiroba", "--public"});
-    Admin({"adduser", "広場", "たろう", "pw1"});
-    Admin({"adduser", "広場", "はなこ", "pw2"});
-  }
-  void Admin(std::vector<std::string> args) {
-    args.insert(args.end(), {"--db", db_});
-    const auto r = RunServerCommand(args, dir_.path());
-    ASSERT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
+    LiveServer::SetUp();
   }
   // sorami-cli as the user `who` (own application and settings directories).
   std::string Cli(const std::string& who, const std::string& args, int& status) {
     err.clear();
-    return test::RunCli("--directory-host " + server_->address() + " " + args, dir_ / who / "app",
-                        dir_ / who / "cfg", status, &err);
+    return test::RunCli("--directory-host " + server_->address() + " " + args, dir / who / "app",
+                        dir / who / "cfg", status, &err);
   }
   std::string err;
-  test::ScratchDir dir_;
-  std::string db_;
-  std::unique_ptr<ServerProcess> server_;
 };
 
 TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
   int rc = 0;
-  Cli("taro", "account add 広場 たろう pw1", rc);
+  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
   ASSERT_EQ(rc, 0) << err;
-  Cli("hana", "account add 広場 はなこ pw2", rc);
+  Cli("hana", "account add 広場 はなこ hana", rc);
   ASSERT_EQ(rc, 0) << err;
-  test::WriteFileBytes(dir_ / "memo.txt", "attached bytes\r\n");
-  test::WriteFileBytes(dir_ / "body.txt", "一行目\n二行目\n");
+  test::WriteFileBytes(dir / "memo.txt", "attached bytes\r\n");
+  test::WriteFileBytes(dir / "body.txt", "一行目\n二行目\n");
 
-  std::string out = Cli("taro",
-                        "send --to 'はなこ' --title '会議' --body-file '" +
-                            (dir_ / "body.txt").string() + "' --kankei 家族 --shubetsu 挨拶" +
-                            " --attach '" + (dir_ / "memo.txt").string() + "'",
-                        rc);
+  std::string out =
+      Cli("taro",
+          "send --to 'はなこ' --title '会議' --body-file '" + (dir / "body.txt").string() +
+              "' --kankei 家族 --shubetsu 挨拶" + " --attach '" + (dir / "memo.txt").string() + "'",
+          rc);
   ASSERT_EQ(rc, 0) << err << out;
   EXPECT_NE(out.find("送信完了"), std::string::npos) << out;
   Cli("taro", "send --to 'じろう' --title '下書き' --body x --draft", rc);
@@ -88,8 +71,8 @@ TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
 
 TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
   int rc = 0;
-  Cli("taro", "account add 広場 たろう pw1", rc);
-  Cli("hana", "account add 広場 はなこ pw2", rc);
+  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
+  Cli("hana", "account add 広場 はなこ hana", rc);
   ASSERT_EQ(rc, 0) << err;
   Cli("taro", "send --to はなこ --title 会議 --body '一行目\n二行目'", rc);
   ASSERT_EQ(rc, 0) << err;
@@ -124,7 +107,7 @@ TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
   out = Cli("hana", "claim 0 --shubetsu --comment 'not a greeting'", rc);
   EXPECT_EQ(rc, 0) << err;
   EXPECT_NE(out.find("報告完了"), std::string::npos) << out;
-  const auto claims = RunServerCommand({"claims", "--db", db_}, dir_.path());
+  const auto claims = sitetest::RunServerCommand({"claims", "--db", db_}, dir.path());
   ASSERT_EQ(claims.exitCode, 0) << claims.err;
   for (const char* field : {"COMMAND=CLAIM", "FROMNAME=たろう", "TITLE=会議", "KANKEI=知人",
                             "CLAIM=\x0C\x08種別不正", "COMMENT=not a greeting"}) {
