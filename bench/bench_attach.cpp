@@ -60,12 +60,10 @@ struct Served {
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 12));
     std::ofstream(dir / "big.bin", std::ios::binary) << bytes;
     st->site.send_attachments = {(dir / "big.bin").string()};
-    std::string value, msg;
     SendHTTP(st->site, SiteRequest::kSendWin, st->cur.host,
-             {"COMMAND=SENDWIN", "FROMSITE=" + st->cur.site, "FROMNAME=" + st->cur.account,
+             {"COMMAND=SENDWIN", "FROMSITE=" + st->cur.site, "FROMNAME=" + st->cur.nickname,
               "USERPASS=hana", "TONAME=" + Utf8ToCp932("たろう%広場"), "TITLE=big", "HONBUN=b",
-              "FROMDATE=2030/03/01 00:00:00"},
-             value, msg);
+              "FROMDATE=2030/03/01 00:00:00"});
     st->site.send_attachments.clear();
     Login("たろう", "taro");
     ShowAccountRow(st->settei, 1);

@@ -35,7 +35,7 @@ int AccountAdd(AppState& st, const std::vector<std::string>& args) {
   // check made in the window.
   IniStore ini = st.registry.Open(kCommonKey);
   ini.WriteString("Setting", "fmKairo.curSite", st.cur.site);
-  ini.WriteString("Setting", "fmKairo.curAccount", st.cur.account);
+  ini.WriteString("Setting", "fmKairo.curAccount", st.cur.nickname);
   if (!ini.Save()) PrintError("Cannot Write : " + PathText(ini.path()));
   PrintLine(msg);
   return kExitOk;

@@ -200,14 +200,7 @@ JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopCo
                          LineSocket& socket) {
   DiagLog& log = place.drop.log;
   log.Log(".MailJushin");
-  if (session.receiving) {
-    JushinOutcome out;
-    out.refused = true;
-    out.status = "メール受信中"_cp932;
-    return out;
-  }
   log.Log(".StartPOP3");
-  session.receiving = true;
   JushinOutcome out;
   try {
     out = Receive(session, place, config, socket).GetPopMessage();
@@ -224,7 +217,6 @@ JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopCo
         std::to_string(config.port), config.user);
   }
   log.Log("EndPOP3");
-  session.receiving = false;
   return out;
 }
 

@@ -33,9 +33,8 @@ class JushinEvents : public DecodeEvents, public Pop3Progress {
   virtual void Progress(int /*number*/, int /*count*/) {}
 };
 
-// One receive at a time, and what lasts from one receive to the next in a run.
+// What lasts from one receive to the next in a run.
 struct JushinSession {
-  bool receiving = false;
   bool rireki_checked = false;  // RirekiCheckHost is logged once a run
   // Makes the connection of each receive; empty: the caller gives one.
   std::function<std::unique_ptr<LineSocket>()> make_socket;

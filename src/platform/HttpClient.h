@@ -26,6 +26,9 @@ struct HttpResponse {
   std::string body;
   std::string error;       // what went wrong, for the log (code page 932)
   bool too_large = false;  // stopped because the answer passed the size limit
+  // The whole request went out (or an answer began): a failure after this point may come after
+  // the server acted on it, so the request must not be taken as never made.
+  bool request_sent = false;
 };
 
 struct HttpTimeouts {

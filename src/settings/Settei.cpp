@@ -18,31 +18,50 @@ std::filesystem::path ListPath(const SetteiStore& where) { return where.data_dir
 
 }  // namespace
 
-const std::string& AccountRow::Get(int c) const {
-  static const std::string kEmpty;
-  return c >= 0 && static_cast<size_t>(c) < cols.size() ? cols[static_cast<size_t>(c)] : kEmpty;
-}
-
 const std::string& PasswordMask() {
   static const std::string mask = "＊＊＊＊＊"_cp932;
   return mask;
 }
 
+namespace {
+
+// The one writer of the current account: the account page's values.
+void FollowAccountPage(Settei& s) {
+  const SetteiValues& v = s.v;
+  s.cur.site = v.site_name;
+  s.cur.nickname = v.nickname;
+  s.cur.password = v.password;
+  s.cur.host = v.host;
+  s.cur.sys_user = v.sys_user;
+  s.cur.dyn_key = v.dyn_key;
+  s.cur.enabled = s.account_enabled;
+}
+
+}  // namespace
+
 void SetEditKairo(Settei& s, const std::string& text) {
   s.v.site_name = text;
-  s.cur.site = text;
+  FollowAccountPage(s);
 }
 
 void SetEditAccount(Settei& s, const std::string& text) {
   s.v.nickname = text;
-  s.cur.account = text;
+  FollowAccountPage(s);
 }
 
 void SetEditPassword(Settei& s, const std::string& text) {
   // The mask only shows that a password is stored: it is never stored or sent as one.
   if (text == PasswordMask()) return;
   s.v.password = text;
-  s.cur.pass = text;
+  FollowAccountPage(s);
+}
+
+void SetFoundHost(Settei& s, const std::string& host, const std::string& sys_user,
+                  const std::string& dyn_key) {
+  s.v.host = host;
+  s.v.sys_user = sys_user;
+  s.v.dyn_key = dyn_key;
+  FollowAccountPage(s);
 }
 
 namespace {
@@ -100,12 +119,7 @@ void LoadSettei(Settei& s, const SetteiStore& where) {
   ReadSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, defaults, v);
   where.angouka = v.encrypt_store;
   // The account boxes make the current account.
-  SetEditKairo(s, v.site_name);
-  SetEditAccount(s, v.nickname);
-  SetEditPassword(s, v.password);
-  s.cur.host = v.host;
-  s.cur.user = v.sys_user;
-  s.cur.dyn = v.dyn_key;
+  FollowAccountPage(s);
   s.shown_last_check.clear();
   where.aclog.Clear();
   std::string msg;
@@ -130,13 +144,7 @@ bool SaveKairoIDList(const Settei& s, const SetteiStore& where, std::string& msg
   where.log.Log("SaveKairoIDList");
   where.log.Log(PathText(path));
   std::string bytes;
-  for (const AccountRow& row : s.rows) {
-    for (size_t c = 0; c < row.cols.size(); ++c) {
-      if (c > 0) bytes += '\t';
-      bytes += row.cols[c];
-    }
-    bytes += "\r\n";
-  }
+  for (const SiteAccount& row : s.rows) bytes += AccountRowText(row) + "\r\n";
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   if (!WriteFileAtomic(path, bytes)) {
@@ -162,13 +170,7 @@ bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg) {
   while (!rest.empty()) {
     CutLine(rest, line);  // CR LF, or LF alone
     if (line.empty()) continue;
-    AccountRow row;
-    std::string_view field;
-    while (!line.empty() && row.cols.size() < AccountRow::kCount) {
-      SplitToken("\t", line, field);
-      row.cols.emplace_back(field);
-    }
-    s.rows.push_back(std::move(row));
+    s.rows.push_back(ParseAccountRow(line));
   }
   msg.clear();
   return true;
@@ -177,15 +179,13 @@ bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg) {
 bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index) {
   log.Log("UpdateAcList");
   const SetteiValues& v = s.v;
-  AccountRow row;
-  row.cols = {
-      v.site_name, v.nickname, v.password, "", v.host, v.sys_user, s.account_enabled ? "on" : " ",
-      v.dyn_key};
+  const SiteAccount row{v.site_name, v.nickname, v.password,       v.host,
+                        v.sys_user,  v.dyn_key,  s.account_enabled};
   auto& rows = s.rows;
   if (!is_new && !rows.empty() && index >= 0 && static_cast<size_t>(index) < rows.size()) {
-    rows[static_cast<size_t>(index)] = std::move(row);
+    rows[static_cast<size_t>(index)] = row;
   } else {
-    rows.push_back(std::move(row));
+    rows.push_back(row);
   }
   return true;
 }
@@ -194,8 +194,7 @@ void RecordCheckedAccount(Settei& s, DiagLog& log) {
   s.account_enabled = true;
   const auto& rows = s.rows;
   for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].Get(AccountRow::kSite) == s.v.site_name &&
-        rows[i].Get(AccountRow::kAccount) == s.v.nickname) {
+    if (rows[i].site == s.v.site_name && rows[i].nickname == s.v.nickname) {
       UpdateAcList(s, log, false, static_cast<int>(i));
       return;
     }
@@ -205,20 +204,21 @@ void RecordCheckedAccount(Settei& s, DiagLog& log) {
 
 void ShowAccountRow(Settei& s, int index) {
   if (index < 0 || static_cast<size_t>(index) >= s.rows.size()) return;
-  const AccountRow& row = s.rows[static_cast<size_t>(index)];
+  const SiteAccount& row = s.rows[static_cast<size_t>(index)];
   SetteiValues& v = s.v;
+  v.site_name = row.site;
+  v.nickname = row.nickname;
+  // A row without a password keeps the one stored, as the password box does with its mask.
+  if (row.password != PasswordMask()) v.password = row.password;
+  v.host = row.host;
+  v.sys_user = row.sys_user;
+  s.shown_last_check = row.last_check;
+  s.account_enabled = row.enabled;
+  // The dynamic-host label is cleared before the current account is taken, and shows the
+  // row's key after.
   v.dyn_key.clear();
-  SetEditKairo(s, row.Get(AccountRow::kSite));
-  SetEditAccount(s, row.Get(AccountRow::kAccount));
-  SetEditPassword(s, row.Get(AccountRow::kPassword));
-  s.shown_last_check = row.Get(AccountRow::kLastCheck);
-  v.host = row.Get(AccountRow::kHost);
-  v.sys_user = row.Get(AccountRow::kUser);
-  s.account_enabled = row.Enabled();
-  s.cur.host = v.host;
-  s.cur.user = v.sys_user;
-  s.cur.dyn = v.dyn_key;
-  v.dyn_key = row.Get(AccountRow::kDyn);
+  FollowAccountPage(s);
+  v.dyn_key = row.dyn_key;
 }
 
 void DeleteClickedRow(Settei& s) {
@@ -233,13 +233,15 @@ void SetForDynamic(Settei& s, const SetteiStore& where, const std::string& key,
   const std::string k = "$" + key;
   if (s.v.dyn_key == k) {
     s.v.host = host;
-    s.cur.host = host;
+    FollowAccountPage(s);
+  } else if (const size_t d = s.cur.dyn_key.find('$');
+             d != std::string::npos && s.cur.dyn_key.compare(d + 1, std::string::npos, key) == 0) {
+    s.cur.host = host;  // the account requests act for, though the page shows another
   }
   bool changed = false;
-  for (AccountRow& row : s.rows) {
-    if (row.Get(AccountRow::kDyn) != k) continue;
-    if (row.cols.size() <= AccountRow::kHost) row.cols.resize(AccountRow::kHost + 1);
-    row.cols[AccountRow::kHost] = host;
+  for (SiteAccount& row : s.rows) {
+    if (row.dyn_key != k) continue;
+    row.host = host;
     changed = true;
   }
   std::string msg;

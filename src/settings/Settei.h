@@ -10,28 +10,10 @@
 #include "base/DiagLog.h"
 #include "platform/Codepage.h"
 #include "platform/IniStore.h"
+#include "store/SiteAccount.h"
 #include "store/UserFolders.h"
 
 namespace sorami {
-
-// The account that site requests act for (curSite ... curDyn): the account page's account.
-struct CurrentAccount {
-  std::string site;     // curSite
-  std::string account;  // curAccount
-  std::string pass;     // curPass
-  std::string host;     // curHost
-  std::string user;     // curUser
-  std::string dyn;      // curDyn: prefix "$" key, empty for a fixed host
-};
-
-// One row of the account list: the site name, then its sub-items.
-struct AccountRow {
-  enum Col { kSite = 0, kAccount, kPassword, kLastCheck, kHost, kUser, kEnabled, kDyn, kCount };
-  std::vector<std::string> cols;  // up to kCount; a row read from the file may be shorter
-
-  const std::string& Get(int c) const;
-  bool Enabled() const { return Get(kEnabled) == "on"; }
-};
 
 struct SetteiValues {
   // The settings window's placement; the design values until read or moved, so a save made
@@ -63,11 +45,13 @@ struct SetteiValues {
 
 struct Settei {
   SetteiValues v;
-  std::vector<AccountRow> rows;  // ListU
-  bool account_enabled = false;  // "有効" of the account page
-  int clicked_row = -1;          // the row last clicked; -1: none
-  std::string shown_last_check;  // last check time of the shown row
-  CurrentAccount cur;
+  std::vector<SiteAccount> rows;  // ListU
+  bool account_enabled = false;   // "有効" of the account page
+  int clicked_row = -1;           // the row last clicked; -1: none
+  std::string shown_last_check;   // last check time of the shown row
+  // The account that site requests act for (curSite ... curDyn): the account page's account.
+  // Written only through the routines below, which keep it with the account page.
+  SiteAccount cur;
   std::vector<UserFolder> user_folders;  // "フォルダ設定", in list order
 };
 
@@ -99,6 +83,11 @@ void SetEditKairo(Settei& s, const std::string& text);
 void SetEditAccount(Settei& s, const std::string& text);
 void SetEditPassword(Settei& s, const std::string& text);
 
+// The directory server's look-up for the account page: where its site lives. The current
+// account follows.
+void SetFoundHost(Settei& s, const std::string& host, const std::string& sys_user,
+                  const std::string& dyn_key);
+
 // Records the account page as a row: a new row, or over row `index` when not new.
 bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index);
 // Records the checked current account as an enabled row: over the row of the same site and
@@ -108,7 +97,8 @@ void RecordCheckedAccount(Settei& s, DiagLog& log);
 void ShowAccountRow(Settei& s, int index);
 // Deletes the row last clicked (the remembered index stays).
 void DeleteClickedRow(Settei& s);
-// A dynamic host moved: every row with the key "$"+key gets the host; saves when changed.
+// A dynamic host moved: every row with the key "$"+key gets the host, and the account page
+// and the current account when theirs is that key; saves when a row changed.
 void SetForDynamic(Settei& s, const SetteiStore& where, const std::string& key,
                    const std::string& host);
 

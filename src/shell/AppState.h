@@ -15,6 +15,7 @@
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
 #include "settings/Settei.h"
+#include "shell/Busy.h"
 #include "site/Receipts.h"
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
@@ -46,11 +47,12 @@ class AppState {
   TArMastd store;      // ArMast with CtMaster
   MasterFiles master;  // the master file; master.encrypt is CkAngouka
   Settei settei;       // the settings window's values and account list
-  CurrentAccount& cur = settei.cur;
-  SiteSession site;        // site requests: HTTP client, progress window, one-at-a-time guard
-  JushinSession mail;      // the mail receive: one at a time
-  History history;         // navigation history of shown records and help pages
-  ReceiptLedger receipts;  // the received messages whose read receipt went out
+  SiteAccount& cur = settei.cur;
+  Busy busy;                            // one exchange with a server at a time
+  SiteSession site;                     // site requests: HTTP client, progress window
+  JushinSession mail;                   // the mail receive: one at a time
+  History history;                      // navigation history of shown records and help pages
+  ReceiptLedger receipts;               // the received messages whose read receipt went out
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
   FolderCountArray folder_counts{};
   // The default help directory: the installed topics (set by MakeAppState), else app_dir/Help.

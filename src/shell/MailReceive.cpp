@@ -31,6 +31,12 @@ MailReceiveReport ReceiveMail(AppState& st, const PopConfig& config, JushinEvent
                     &st.aclog,
                     events};
   MailReceiveReport report;
+  BusyGuard guard(st.busy);
+  if (!guard.acquired()) {
+    report.refused = true;
+    report.status = report.bar = BusyMessage();
+    return report;
+  }
   static_cast<JushinOutcome&>(report) = MailJushin(st.mail, place, config, *socket);
   if (report.stored > 0) {
     SetDisplay(st.store, st.log, st.folder_counts, report.bar);

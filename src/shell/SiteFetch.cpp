@@ -8,17 +8,6 @@
 
 namespace sorami {
 
-std::vector<FetchAccount> FetchAccounts(const Settei& settei) {
-  std::vector<FetchAccount> out;
-  out.reserve(settei.rows.size());
-  for (const AccountRow& r : settei.rows) {
-    out.push_back({r.Get(AccountRow::kAccount), r.Get(AccountRow::kSite),
-                   r.Get(AccountRow::kPassword), r.Get(AccountRow::kHost), r.Get(AccountRow::kDyn),
-                   r.Get(AccountRow::kUser), r.Enabled()});
-  }
-  return out;
-}
-
 FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st) {
   return [&st](const std::string& host, const std::string& user, const std::string& server_no,
                std::string& files, std::string& msg) {
@@ -34,17 +23,19 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
   if (!hooks.download_tenpu) hooks.download_tenpu = TenpuDownloader(st);
   // After each account's messages, its read receipts.
   if (!hooks.get_feedback) {
-    hooks.get_feedback = [&st](const FetchAccount& a, std::string& msg) {
+    hooks.get_feedback = [&st](const SiteAccount& a, std::string& msg) {
       return GetFeedBack(st.site, st.store, a, msg);
     };
   }
   FetchReport report;
-  static_cast<FetchOutcome&>(report) =
-      SaishinShutoku(st.site, st.store, FetchAccounts(st.settei), row, hooks);
-  if (report.refused) {
+  BusyGuard guard(st.busy);
+  if (!guard.acquired()) {
+    report.refused = true;
     report.status = BusyMessage();
     return report;
   }
+  static_cast<FetchOutcome&>(report) =
+      SaishinShutoku(st.site, st.store, st.settei.rows, row, hooks);
   if (report.any_new) {
     // The service has deleted what it delivered: the new messages go to disk at once, not
     // only when the program closes.

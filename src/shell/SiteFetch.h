@@ -14,9 +14,6 @@ struct FetchReport : FetchOutcome {
   std::string status;  // what the main status bar shows at the end
 };
 
-// The rows of the account list as the fetch takes them.
-std::vector<FetchAccount> FetchAccounts(const Settei& settei);
-
 // The fetch's download of attachments: from the message's host into the attachment directory.
 FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st);
 

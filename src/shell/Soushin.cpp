@@ -5,8 +5,7 @@
 #include "mail/SendMail.h"
 #include "platform/Codepage.h"
 #include "shell/MailSend.h"
-#include "site/HostLookup.h"
-#include "site/SendHttp.h"
+#include "site/Send.h"
 #include "store/Folders.h"
 #include "views/FolderCounts.h"
 
@@ -24,67 +23,35 @@ std::string Joined(const std::vector<std::string>& list) {
 }
 
 ComposeSender SenderOf(const AppState& st) {
-  return {st.cur.account, st.cur.site, st.settei.v.mail_name};
+  return {st.cur.nickname, st.cur.site, st.settei.v.mail_name};
 }
 
 std::string& Col(OutRecord& r, MastCol c) { return r[ColIndex(c)]; }
 
 // "SENDSMTP": the mail recipients handed to the site service, which mails them for us.
 bool SendThroughSite(AppState& st, ComposeOutcome& check, SendReport& report) {
-  DiagLog& log = st.log;
   const SetteiValues& v = st.settei.v;
-  log.Log("サーバー送信(SMTP)"_cp932);
   const std::string to = Joined(check.mail_to);
   Col(check.record, MastCol::kTo) = to;
   Col(check.record, MastCol::kCc) = Joined(check.mail_cc);
   Col(check.record, MastCol::kBcc) = Joined(check.mail_bcc);
-  std::vector<std::string> fields = {"FROMHOST=" + st.cur.host, "FROMUSER=" + st.cur.user};
-  SetStrList(log, check.record, "SENDSMTP", to, st.cur.pass, fields);
-  fields.push_back("SMTPHOST=" + v.smtp_host);
-  fields.push_back("SMTPUSER=" + v.smtp_user);
-  fields.push_back("SMTPFROM=" + v.mail_address);
-  fields.push_back("SMTPNAME=" + v.mail_name);
-  fields.push_back("SMTPID=" + st.cur.account);
-  std::string value;
-  SendHTTP(st.site, SiteRequest::kSendSmtp, st.cur.host, fields, value, report.msg);
-  log.Log("msg:" + report.msg);
-  log.Log("val:" + value);
-  if (report.msg.find("送信完了"_cp932) == std::string::npos) {
-    report.compose_status.push_back("送信失敗"_cp932);
-    return false;
-  }
-  report.compose_status.push_back(report.msg);
-  return true;
+  std::vector<std::string> fields;
+  SetStrList(st.log, check.record, "SENDSMTP", to, st.cur.password, fields);
+  const SiteAnswer a = SendSmtpRequest(st.site, st.cur, fields,
+                                       {v.smtp_host, v.smtp_user, v.mail_address, v.mail_name});
+  report.msg = SendResultText(a);
+  report.compose_status.push_back(a.ok() ? report.msg : "送信失敗"_cp932);
+  return a.ok();
 }
 
-// "SENDWIN": the site recipients, with the send attachment list as files; once more through
-// the dynamic host when the account's host cannot be reached.
+// "SENDWIN": the site recipients, with the send attachment list as files.
 bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist,
                 SendReport& report) {
-  DiagLog& log = st.log;
-  std::vector<std::string> fields = {"FROMHOST=" + st.cur.host, "FROMUSER=" + st.cur.user};
-  SetStrList(log, record, "SENDWIN", tolist, st.cur.pass, fields);
-  std::string value, msg;
-  SendHTTP(st.site, SiteRequest::kSendWin, st.cur.host, fields, value, msg);
-  log.Log("msg:" + msg);
-  log.Log("val:" + value);
-  if (msg == "接続エラー"_cp932 && !st.cur.dyn.empty()) {
-    std::string host = st.cur.host, dyn_msg;
-    if (GetDynamicHost(st.site, st.cur.dyn, host, dyn_msg)) {
-      log.Log("host=>" + host);
-      st.cur.host = host;
-      SendHTTP(st.site, SiteRequest::kSendWin, host, fields, value, msg);
-      log.Log("msg:" + msg);
-      log.Log("val:" + value);
-    }
-  }
-  const bool ok = value.find("送信受付完了"_cp932) != std::string::npos;
-  if (ok) {
-    log.Log("sendok :" + msg);
-    if (TrimBytes(msg).empty()) msg = "送信完了"_cp932;
-  }
-  report.msg = msg;
-  return ok;
+  std::vector<std::string> fields;
+  SetStrList(st.log, record, "SENDWIN", tolist, st.cur.password, fields);
+  const SiteAnswer a = SendWinRequest(st.site, st.cur, fields);
+  report.msg = SendResultText(a);
+  return a.ok();
 }
 
 }  // namespace
@@ -99,7 +66,7 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
     return false;
   }
   log.Log("tolist:" + check.tolist);
-  log.Log("curDynamic:" + st.cur.dyn);
+  log.Log("curDynamic:" + st.cur.dyn_key);
   const std::string site_to = Col(check.record, MastCol::kTo);
   const std::string site_cc = Col(check.record, MastCol::kCc);
   const std::string site_bcc = Col(check.record, MastCol::kBcc);
@@ -124,9 +91,6 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
   Col(check.record, MastCol::kCc) = site_cc;
   Col(check.record, MastCol::kBcc) = site_bcc;
   const bool site_ok = SendToSite(st, check.record, check.tolist, report);
-  if (const size_t p = report.msg.find("OK(PGM)"); p != std::string::npos) {
-    report.msg = report.msg.substr(p + 7);
-  }
   // When one route fails and the other succeeds, the result text tells both outcomes.
   if (check.mail_flag && ok && !site_ok) {
     report.msg = mail_msg + " / サイト送信失敗 : "_cp932 + report.msg;
@@ -139,7 +103,7 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
 
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
   SendReport report;
-  SiteGuard guard(st.site);
+  BusyGuard guard(st.busy);
   if (!guard.acquired()) {
     report.refused = true;
     report.msg = BusyMessage();

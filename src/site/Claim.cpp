@@ -35,7 +35,7 @@ bool ClaimReport(SiteSession& ss, const std::vector<std::string>& fields, std::s
   req.content_type = "application/x-www-form-urlencoded";
   req.body = UrlEncodedBody(fields);
   const HttpResponse resp = ss.http ? ss.http->Send(req) : HttpResponse{};
-  if (!resp.ok) {
+  if (TransportOutcome(resp) != SiteOutcome::kOk) {
     msg = "報告エラー"_cp932;
     ss.log.Log(msg + (resp.error.empty() ? "" : " (" + resp.error + ")"));
     return false;
@@ -47,6 +47,15 @@ bool ClaimReport(SiteSession& ss, const std::vector<std::string>& fields, std::s
   }
   msg = "報告失敗 : "_cp932 + resp.body.substr(0, resp.body.find("\r\n"));
   return false;
+}
+
+std::string ReportClaimOf(SiteSession& ss, const TArMastd& store, int32_t row,
+                          const ClaimChoice& choice) {
+  ss.log.Log("nm:" + std::to_string(row));
+  if (row < 0 || row >= store.CtMaster()) return "エラー:"_cp932 + std::to_string(row);
+  std::string msg;
+  ClaimReport(ss, ClaimFields(store, row, choice), msg);
+  return msg;
 }
 
 }  // namespace sorami

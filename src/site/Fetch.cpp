@@ -64,47 +64,35 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
   return count;
 }
 
-FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& a, bool leave_on_site,
+FetchResult GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, bool leave_on_site,
                        const FetchHooks& hooks, std::string& msg) {
   ss.log.Log(".GetMessage :" + a.site);
   const SiteRequest kind = leave_on_site ? SiteRequest::kGet : SiteRequest::kGetDel;
   const std::string command(SiteRequestName(kind));
-  const std::vector<std::string> fields = {
-      "COMMAND=" + command,     "TOSITE=" + a.site,   "TOUSER=" + a.user,  "TONAME=" + a.nickname,
-      "USERPASS=" + a.password, "FROMHOST=" + a.host, "FROMUSER=" + a.user};
-  std::string value;
+  const std::vector<std::string> fields = {"COMMAND=" + command,     "TOSITE=" + a.site,
+                                           "TOUSER=" + a.sys_user,   "TONAME=" + a.nickname,
+                                           "USERPASS=" + a.password, "FROMHOST=" + a.host,
+                                           "FROMUSER=" + a.sys_user};
   std::string host = a.host;
-  if (!SendHTTP(ss, kind, host, fields, value, msg)) {
-    if (a.dyn.empty()) return FetchResult::kFailed;
-    ss.log.Log("DynamicHost : " + a.dyn);
-    std::string dmsg;
-    // A failed look-up is a failed fetch, not "nothing new".
-    if (!GetDynamicHost(ss, a.dyn, host, dmsg)) {
-      ss.log.Log(dmsg);
-      return FetchResult::kFailed;
-    }
-    if (!SendHTTP(ss, kind, host, fields, value, msg)) return FetchResult::kFailed;
-  }
-  const int count = DispMessages(ss, store, host, value, hooks, msg);
+  const SiteAnswer got = SendWithHostRetry(ss, kind, host, a.dyn_key, fields);
+  msg = got.msg;
+  // A failed look-up of a moved host is a failed fetch too, not "nothing new".
+  if (!got.ok()) return FetchResult::kFailed;
+  const int count = DispMessages(ss, store, host, got.value, hooks, msg);
   ss.log.Log(msg);
   return count > 0 ? FetchResult::kNew : FetchResult::kNothingNew;
 }
 
 FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
-                            const std::vector<FetchAccount>& accounts, int row,
+                            const std::vector<SiteAccount>& accounts, int row,
                             const FetchHooks& hooks) {
   FetchOutcome out;
-  SiteGuard guard(ss);
-  if (!guard.acquired()) {
-    out.refused = true;
-    return out;
-  }
   ss.log.Log("SaishinShutoku :" + std::to_string(row));
   out.checked_at = NowText();
   for (size_t i = 0; i < accounts.size(); ++i) {
     if (row >= 0 && static_cast<size_t>(row) != i) continue;
     try {
-      const FetchAccount& a = accounts[i];
+      const SiteAccount& a = accounts[i];
       ss.log.Log("●"_cp932 + a.site);
       if (!a.enabled) {
         ss.log.Log("無効"_cp932);
@@ -115,11 +103,11 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
       if (got == FetchResult::kNew) out.any_new = true;
       if (got == FetchResult::kFailed) ++out.failed;
       ss.log.Log(msg);
-      ss.aclog.AddLogLine("GET ", a.nickname, a.site, a.host, a.user, msg);
+      ss.aclog.AddLogLine("GET ", a.nickname, a.site, a.host, a.sys_user, msg);
       std::string fmsg;
       if (hooks.get_feedback) hooks.get_feedback(a, fmsg);
       ss.log.Log(fmsg);
-      ss.aclog.AddLogLine("FEED", a.nickname, a.site, a.host, a.user, fmsg);
+      ss.aclog.AddLogLine("FEED", a.nickname, a.site, a.host, a.sys_user, fmsg);
     } catch (...) {
       ss.log.Log("ERROR");
       ++out.failed;

@@ -12,12 +12,6 @@
 
 namespace sorami {
 
-// The account values a fetch works with (one row of the account list).
-struct FetchAccount {
-  std::string nickname, site, password, host, dyn, user;
-  bool enabled = true;
-};
-
 // Work done for a fetch by other features: downloading a message's attachments and
 // collecting read receipts. Empty hooks are skipped.
 struct FetchHooks {
@@ -27,14 +21,14 @@ struct FetchHooks {
       std::function<bool(const std::string& host, const std::string& user,
                          const std::string& server_no, std::string& files, std::string& msg)>;
   DownloadTenpuHook download_tenpu;
-  std::function<bool(const FetchAccount&, std::string& msg)> get_feedback;
+  std::function<bool(const SiteAccount&, std::string& msg)> get_feedback;
 };
 
 // What one account's request brought.
 enum class FetchResult { kNew, kNothingNew, kFailed };
 
 struct FetchOutcome {
-  bool refused = false;    // another site request was running
+  bool refused = false;    // another exchange was running: nothing was asked
   bool any_new = false;    // at least one account brought new messages
   int failed = 0;          // accounts whose request failed
   std::string checked_at;  // the last-check time "yyyy/mm/dd hh:nn:ss"
@@ -42,11 +36,11 @@ struct FetchOutcome {
 
 // The fetch loop over the account list: row -1 for all rows, else that row only.
 FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
-                            const std::vector<FetchAccount>& accounts, int row,
+                            const std::vector<SiteAccount>& accounts, int row,
                             const FetchHooks& hooks = {});
 
 // One account. Follows a moved dynamic host. msg is the status text of the account.
-FetchResult GetMessage(SiteSession& ss, TArMastd& store, const FetchAccount& account,
+FetchResult GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& account,
                        bool leave_on_site, const FetchHooks& hooks, std::string& msg);
 
 // Reads the message lines of an answer from `host` into the store; the number of new records.

@@ -9,13 +9,14 @@ namespace sorami {
 bool GetKairoHost(SiteSession& ss, const std::string& site, SiteHostInfo& found, std::string& msg) {
   ss.log.Log("GetKairoHost");
   const std::vector<std::string> fields = {"COMMAND=GETHOST", "TOSITE=" + site};
-  std::string value;
-  if (!SendHTTP(ss, SiteRequest::kGetHost, ss.directory_host, fields, value, msg)) {
+  const SiteAnswer a = SendHTTP(ss, SiteRequest::kGetHost, ss.directory_host, fields);
+  msg = a.msg;
+  if (!a.ok()) {
     ss.log.Log("ng:SendHTTP");
     return false;
   }
   ss.log.Log("OK(SendHTTP)");
-  return GetKairoSiteID(ss.log, value, found, msg);
+  return GetKairoSiteID(ss.log, a.value, found, msg);
 }
 
 bool IsHostName(std::string_view host) {
@@ -51,16 +52,29 @@ bool GetKairoSiteID(DiagLog& log, const std::string& value, SiteHostInfo& found,
   return true;
 }
 
-bool KakuninKairoID(SiteSession& ss, const SiteLogin& login, std::string& msg) {
+bool KakuninKairoID(SiteSession& ss, const SiteAccount& login, std::string& msg) {
   ss.log.Log("KakuninKairoID");
-  const std::vector<std::string> fields = {"COMMAND=CHECK", "FROMSITE=" + login.host,
-                                           "FROMUSER=" + login.user, "FROMNAME=" + login.account,
-                                           "USERPASS=" + login.pass};
-  std::string value;
-  const bool ok = SendHTTP(ss, SiteRequest::kCheck, login.host, fields, value, msg);
-  ss.log.Log("val:" + value);
+  const std::vector<std::string> fields = {
+      "COMMAND=CHECK", "FROMSITE=" + login.host, "FROMUSER=" + login.sys_user,
+      "FROMNAME=" + login.nickname, "USERPASS=" + login.password};
+  const SiteAnswer a = SendHTTP(ss, SiteRequest::kCheck, login.host, fields);
+  msg = a.msg;
+  ss.log.Log("val:" + a.value);
   ss.log.Log("msg:" + msg);
-  return ok;
+  return a.ok();
+}
+
+AccountCheck CheckAccount(SiteSession& ss, SiteAccount& account) {
+  ss.log.Log("ExecTest");
+  AccountCheck out;
+  SiteHostInfo found;
+  if (!GetKairoHost(ss, account.site, found, out.msg)) return out;
+  out.found = true;
+  account.host = found.host;
+  account.sys_user = found.user;
+  account.dyn_key = found.dyn;
+  out.ok = KakuninKairoID(ss, account, out.msg);
+  return out;
 }
 
 bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, std::string& msg) {
@@ -70,9 +84,10 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
   SplitToken("$", after, before);
   if (MbFind("$", key) == std::string::npos) after.clear();  // a key without "$" is empty
   const std::vector<std::string> fields = {"COMMAND=GETDYN", "HOST=" + after};
-  std::string value;
-  if (!SendHTTP(ss, SiteRequest::kGetDyn, ss.directory_host, fields, value, msg)) return false;
-  const std::string found(TrimBytes(value));
+  const SiteAnswer a = SendHTTP(ss, SiteRequest::kGetDyn, ss.directory_host, fields);
+  msg = a.msg;
+  if (!a.ok()) return false;
+  const std::string found(TrimBytes(a.value));
   ss.log.Log("host: " + found);
   ss.log.Log("msg : " + msg);
   // An empty or malformed answer is a failed look-up: it must not blank or corrupt the host
@@ -84,6 +99,23 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
   host = found;
   if (ss.on_dynamic_host) ss.on_dynamic_host(after, host);
   return true;
+}
+
+SiteAnswer SendWithHostRetry(SiteSession& ss, SiteRequest kind, std::string& host,
+                             const std::string& dyn_key, const std::vector<std::string>& fields) {
+  SiteAnswer a = SendHTTP(ss, kind, host, fields);
+  // Only a request that never reached the host goes again: one that went out may have been
+  // acted on, and one the service refused would be refused again.
+  if (a.outcome != SiteOutcome::kUnreachable || dyn_key.empty()) return a;
+  ss.log.Log("DynamicHost : " + dyn_key);
+  std::string moved = host, dyn_msg;
+  if (!GetDynamicHost(ss, dyn_key, moved, dyn_msg)) {
+    ss.log.Log(dyn_msg);
+    return a;
+  }
+  ss.log.Log("host=>" + moved);
+  host = moved;
+  return SendHTTP(ss, kind, host, fields);
 }
 
 }  // namespace sorami

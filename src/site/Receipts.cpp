@@ -7,6 +7,7 @@
 #include "platform/Codepage.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
+#include "site/SiteIchiran.h"
 #include "store/Folders.h"
 
 namespace sorami {
@@ -57,27 +58,29 @@ bool ReceiptLedger::Add(const TArMastd& store, int32_t row) {
   return WriteFileAtomic(file_, bytes);
 }
 
-bool SendFeedBack(SiteSession& ss, const SiteLogin& reader, const TArMastd& store, int32_t row,
+bool SendFeedBack(SiteSession& ss, const SiteAccount& reader, const TArMastd& store, int32_t row,
                   const DepositReceipt& deposit, std::string& msg) {
   ss.log.Log(".SendFeedBack:" + std::to_string(row));
   const std::string host(store.Get(row, MastCol::kSenderHost));
   ss.log.Log("host:" + host);
   const std::vector<std::string> fields = {
       "COMMAND=FEEDBACK",
-      "TONAME=" + reader.account,
+      "TONAME=" + reader.nickname,
       "TOHOST=" + reader.host,
-      "TOUSER=" + reader.user,
+      "TOUSER=" + reader.sys_user,
       "FROMNAME=" + std::string(store.Get(row, MastCol::kSender)),
       "FROMDATE=" + std::string(store.Get(row, MastCol::kDate)),
       "FROMUSER=" + std::string(store.Get(row, MastCol::kSenderUser)),
       "FROMHOST=" + host};
-  std::string value;
-  if (SendHTTP(ss, SiteRequest::kFeedback, host, fields, value, msg)) {
+  const SiteAnswer a = SendHTTP(ss, SiteRequest::kFeedback, host, fields);
+  msg = a.msg;
+  if (a.ok()) {
     // The value's first line is the receipt's own status line.
     std::string inner;
-    const bool ok = GetResult(value, inner, msg);
-    return ok;
+    return GetResult(a.value, inner, msg);
   }
+  // A host that refused the receipt would refuse it through the directory server too.
+  if (a.outcome == SiteOutcome::kRefused) return false;
   const std::string key(store.Get(row, MastCol::kDynamicHost));
   ss.log.Log("Dynamic:" + key);
   if (key.empty() || !deposit) return false;
@@ -91,6 +94,19 @@ bool SendFeedBack(SiteSession& ss, const SiteLogin& reader, const TArMastd& stor
   // The deposit's own outcome, not the parse of the failed request's answer.
   msg = deposit_msg;
   return true;
+}
+
+std::string SendReadReceiptAs(SiteSession& ss, const SiteAccount& reader, const TArMastd& store,
+                              ReceiptLedger& ledger, int32_t row) {
+  if (ledger.Sent(store, row)) return "receipt sent before: " + std::to_string(row);
+  const DepositReceipt deposit = [&ss](const std::string& key,
+                                       const std::vector<std::string>& fields, std::string& out) {
+    return AzukariSend(ss, -1, key, fields, out);
+  };
+  std::string msg;
+  if (!SendFeedBack(ss, reader, store, row, deposit, msg)) return msg;
+  if (!ledger.Add(store, row)) msg += " (Cannot Write: Receipted.dat)";
+  return msg;
 }
 
 bool CheckMidokuSoushin(DiagLog& log, const TArMastd& store, std::string_view nickname,
@@ -136,7 +152,7 @@ bool SetFeedBack(DiagLog& log, TArMastd& store, std::string_view value, int& cou
   return count > 0;
 }
 
-bool GetFeedBack(SiteSession& ss, TArMastd& store, const FetchAccount& a, std::string& msg) {
+bool GetFeedBack(SiteSession& ss, TArMastd& store, const SiteAccount& a, std::string& msg) {
   ss.log.Log("★.GetFeedBack :"_cp932 + a.nickname + "/" + a.site);
   if (!CheckMidokuSoushin(ss.log, store, a.nickname, a.site)) {
     ss.log.Log(" 不要(FeedBack) :"_cp932 + a.nickname);
@@ -144,23 +160,15 @@ bool GetFeedBack(SiteSession& ss, TArMastd& store, const FetchAccount& a, std::s
   }
   const std::vector<std::string> fields = {"COMMAND=GETFEEDBACK", "FROMNAME=" + a.nickname,
                                            "FROMSITE=" + a.site,  "USERPASS=" + a.password,
-                                           "FROMHOST=" + a.host,  "FROMUSER=" + a.user};
-  std::string value, answer;
-  if (!SendHTTP(ss, SiteRequest::kGetFeedback, a.host, fields, value, answer)) {
-    if (a.dyn.empty()) {
-      msg = answer;
-      return false;
-    }
-    ss.log.Log("DynamicHost : " + a.dyn);
-    std::string host = a.host, dyn_msg;
-    if (GetDynamicHost(ss, a.dyn, host, dyn_msg) &&
-        !SendHTTP(ss, SiteRequest::kGetFeedback, host, fields, value, answer)) {
-      msg = answer;
-      return false;
-    }
+                                           "FROMHOST=" + a.host,  "FROMUSER=" + a.sys_user};
+  std::string host = a.host;
+  const SiteAnswer got = SendWithHostRetry(ss, SiteRequest::kGetFeedback, host, a.dyn_key, fields);
+  if (!got.ok()) {
+    msg = got.msg;
+    return false;
   }
   int count = 0;
-  if (SetFeedBack(ss.log, store, value, count)) {
+  if (SetFeedBack(ss.log, store, got.value, count)) {
     msg = "フィードバック取得完了 :"_cp932 + std::to_string(count) + " 件"_cp932;
     return true;
   }

@@ -43,8 +43,15 @@ class ReceiptLedger {
 // Sends the receipt for received record row as the reader (nickname, host, system user) to
 // the sender's host; a host that cannot be reached gets it through the directory server when
 // the sender has a dynamic-host key. msg: the service's answer or why it failed.
-bool SendFeedBack(SiteSession& ss, const SiteLogin& reader, const TArMastd& store, int32_t row,
+bool SendFeedBack(SiteSession& ss, const SiteAccount& reader, const TArMastd& store, int32_t row,
                   const DepositReceipt& deposit, std::string& msg);
+
+// The read receipt of received record row as the reader account, unless the ledger has it: to
+// the sender's host, or left with the directory server when that host cannot be reached and
+// the sender has a dynamic-host key. Only a receipt that went out joins the ledger, so a
+// failed one goes again at the next reading. Returns the text to log.
+std::string SendReadReceiptAs(SiteSession& ss, const SiteAccount& reader, const TArMastd& store,
+                              ReceiptLedger& ledger, int32_t row);
 
 // Whether a sent copy of this account still waits for its receipt.
 bool CheckMidokuSoushin(DiagLog& log, const TArMastd& store, std::string_view nickname,
@@ -57,6 +64,6 @@ bool SetFeedBack(DiagLog& log, TArMastd& store, std::string_view value, int& cou
 // Collects the receipts of one account (no request when nothing waits), following a moved
 // dynamic host once. msg: "フィードバック取得完了 :n 件" or "フィードバック該当無し" (unchanged
 // when nothing waits).
-bool GetFeedBack(SiteSession& ss, TArMastd& store, const FetchAccount& account, std::string& msg);
+bool GetFeedBack(SiteSession& ss, TArMastd& store, const SiteAccount& account, std::string& msg);
 
 }  // namespace sorami

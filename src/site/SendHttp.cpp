@@ -35,15 +35,57 @@ ProgressShown::~ProgressShown() {
   if (shown_) ss_.progress->Hide();
 }
 
-std::string BusyMessage() { return "他の通信が終わるまでお待ちください"_cp932; }
+std::string TransportFailureText(SiteOutcome) { return "接続エラー"_cp932; }
 
-bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
-              const std::vector<std::string>& fields, std::string& value, std::string& msg) {
+SiteOutcome TransportOutcome(const HttpResponse& resp) {
+  if (resp.ok) return SiteOutcome::kOk;
+  // An error status is the service's own refusal; a success status whose body did not come
+  // whole is no answer.
+  const bool error_status = resp.status != 0 && (resp.status < 200 || resp.status > 299);
+  if (error_status && !resp.too_large) {
+    return SiteOutcome::kRefused;
+  }
+  return resp.request_sent ? SiteOutcome::kNoAnswer : SiteOutcome::kUnreachable;
+}
+
+namespace {
+
+// The text of an error status: the first line of its body, else the status.
+std::string StatusText(const HttpResponse& resp) {
+  std::string_view rest = resp.body, line;
+  CutLine(rest, line);
+  line = TrimBytes(line);
+  return line.empty() ? "HTTP " + std::to_string(resp.status) : std::string(line);
+}
+
+void ReadAnswer(SiteSession& ss, SiteRequest kind, const std::string& body, SiteAnswer& a) {
+  if (kind == SiteRequest::kSendSmtp) {
+    // The mail route's answer: the value, "OK(PGM)", then the message.
+    const size_t at = body.find(kOkPgm);
+    if (at != std::string::npos) {
+      ss.log.Log("OK");
+      a.outcome = SiteOutcome::kOk;
+      a.value = body.substr(0, at);
+      a.msg = body.substr(at + kOkPgm.size());
+      return;
+    }
+  }
+  a.outcome = GetResult(body, a.value, a.msg) ? SiteOutcome::kOk : SiteOutcome::kRefused;
+  ss.log.Log("msg:" + a.msg);
+  ss.log.Log("value:" + a.value);
+  if (!a.ok()) ss.aclog.AddLogText(a.value);
+}
+
+}  // namespace
+
+SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
+                    const std::vector<std::string>& fields) {
   ss.log.Log(".SendHTTP " + std::string(SiteRequestName(kind)) + " " + std::string(host));
+  SiteAnswer answer;
   if (host.empty()) {
-    msg = "HOST未設定"_cp932;
-    ss.log.Log(msg);
-    return false;
+    answer.msg = "HOST未設定"_cp932;
+    ss.log.Log(answer.msg);
+    return answer;
   }
   const bool multipart = kind == SiteRequest::kSendWin && !ss.send_attachments.empty();
   if (multipart) ss.log.Log("添付ファイル有り"_cp932);
@@ -63,7 +105,7 @@ bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
     for (const std::string& path : ss.send_attachments) {
       MultipartFile f{path, {}};
       if (!ReadWholeFile(FsPath(path), f.bytes)) {
-        ss.log.Log("errorrr");  // what could be read is sent
+        ss.log.Log("添付ファイルを読めません : "_cp932 + path);
         continue;
       }
       files.push_back(std::move(f));
@@ -78,31 +120,25 @@ bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
   }
 
   ss.log.Log("Http2 Post");
-  const HttpResponse resp = ss.http ? ss.http->Send(req) : HttpResponse{};
-  bool result = false;
-  if (!resp.ok) {
-    msg = "接続エラー"_cp932;
-    value = msg;
-    ss.log.Log(msg + (resp.error.empty() ? "" : " (" + resp.error + ")"));
-    ss.aclog.AddLogText(msg);
+  HttpResponse resp;
+  if (ss.http) {
+    resp = ss.http->Send(req);
   } else {
+    resp.error = "no HTTP client";
+  }
+  answer.outcome = TransportOutcome(resp);
+  if (answer.outcome == SiteOutcome::kOk) {
     ss.log.Log(resp.body.substr(0, 40));
-    if (kind == SiteRequest::kSendSmtp) {
-      const size_t at = resp.body.find(kOkPgm);
-      if (at != std::string::npos) {
-        ss.log.Log("OK");
-        value = resp.body.substr(0, at);
-        msg = resp.body.substr(at + kOkPgm.size());
-      }
-    } else {
-      result = GetResult(resp.body, value, msg);
-      ss.log.Log("msg:" + msg);
-      ss.log.Log("value:" + value);
-      if (!result) ss.aclog.AddLogText(value);
-    }
+    ReadAnswer(ss, kind, resp.body, answer);
+  } else {
+    answer.msg = answer.outcome == SiteOutcome::kRefused ? StatusText(resp)
+                                                         : TransportFailureText(answer.outcome);
+    answer.value = answer.msg;
+    ss.log.Log(answer.msg + (resp.error.empty() ? "" : " (" + resp.error + ")"));
+    ss.aclog.AddLogText(answer.msg);
   }
   ss.log.Log("end(SendHTTP)");
-  return result;
+  return answer;
 }
 
 }  // namespace sorami

@@ -11,30 +11,36 @@
 
 namespace sorami {
 
+// How a site request ended.
+enum class SiteOutcome {
+  kOk,           // the service answered and accepted ("OK(PGM)")
+  kRefused,      // the service answered and refused; its text is the message
+  kUnreachable,  // the request never reached the service whole: nothing was done there
+  kNoAnswer,     // the request went out whole and no usable answer came back: the service
+                 // may have acted on it
+};
+
+struct SiteAnswer {
+  SiteOutcome outcome = SiteOutcome::kUnreachable;
+  std::string value;  // the data lines of the answer
+  std::string msg;    // the service's message, or the result text of a failed exchange
+  bool ok() const { return outcome == SiteOutcome::kOk; }
+};
+
+// The result text of an exchange that failed before the service could answer: "接続エラー".
+std::string TransportFailureText(SiteOutcome outcome);
+
+// How far an HTTP exchange got, as a site outcome: kOk when a success answer came whole (its
+// content still to be read), kRefused for an error status, else kUnreachable or kNoAnswer by
+// whether the request went out whole.
+SiteOutcome TransportOutcome(const HttpResponse& resp);
+
 // kind selects the server program ("GETDYN": WbUpdate.exe?, else WbMessage.exe?), whether
 // the progress window shows, the body form ("SENDWIN" with files to send: multipart) and
-// the answer handling ("SENDSMTP": split at "OK(PGM)", result always false).
-// Fields are "NAME=value" lines in code page 932.
-bool SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
-              const std::vector<std::string>& fields, std::string& value, std::string& msg);
-
-// Lets one site request (a fetch, a check, a send) run at a time: a second one started while
-// the first waits (a click or a timer tick arrives during the wait) is refused.
-class SiteGuard {
- public:
-  explicit SiteGuard(SiteSession& ss) : ss_(ss), owner_(!ss.busy) { ss_.busy = true; }
-  ~SiteGuard() {
-    if (owner_) ss_.busy = false;
-  }
-  SiteGuard(const SiteGuard&) = delete;
-  SiteGuard& operator=(const SiteGuard&) = delete;
-  // False when another request is already running.
-  bool acquired() const { return owner_; }
-
- private:
-  SiteSession& ss_;
-  bool owner_;
-};
+// the answer handling ("SENDSMTP": split at "OK(PGM)", what comes before it is the value).
+// Fields are "NAME=value" lines in code page 932. Failures are noted in the account log.
+SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
+                    const std::vector<std::string>& fields);
 
 // The progress window ("実行中　しばらくお待ちください") shown while a request waits, hidden
 // however the request ends.
@@ -49,8 +55,5 @@ class ProgressShown {
   SiteSession& ss_;
   bool shown_;
 };
-
-// The status-bar text for a refused second request.
-std::string BusyMessage();
 
 }  // namespace sorami

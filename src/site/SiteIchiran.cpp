@@ -6,19 +6,18 @@
 
 namespace sorami {
 
-bool SiteIchiran(SiteSession& ss, const SiteLogin& login, std::string& text, std::string& msg) {
+bool SiteIchiran(SiteSession& ss, const SiteAccount& login, std::string& text, std::string& msg) {
   ss.log.Log("SiteIchiran");
-  const std::vector<std::string> fields = {"COMMAND=SITELIST", "FROMNAME=" + login.account,
-                                           "FROMUSER=" + login.user};
-  std::string value;
-  std::string answer_msg;
-  if (!SendHTTP(ss, SiteRequest::kGetHost, login.host, fields, value, answer_msg)) {
-    msg = answer_msg;
+  const std::vector<std::string> fields = {"COMMAND=SITELIST", "FROMNAME=" + login.nickname,
+                                           "FROMUSER=" + login.sys_user};
+  const SiteAnswer a = SendHTTP(ss, SiteRequest::kGetHost, login.host, fields);
+  if (!a.ok()) {
+    msg = a.msg;
     return false;
   }
-  ss.log.Log("val:" + value);
-  ss.log.Log("msg:" + answer_msg);
-  text = "(公開サイト一覧)"_cp932 + value;
+  ss.log.Log("val:" + a.value);
+  ss.log.Log("msg:" + a.msg);
+  text = "(公開サイト一覧)"_cp932 + a.value;
   msg = "取得完了"_cp932;
   return true;
 }
@@ -35,7 +34,7 @@ bool AzukariSend(SiteSession& ss, std::int16_t /*mode*/, const std::string& dyn,
   req.content_type = "application/x-www-form-urlencoded";
   req.body = UrlEncodedBody(fields);
   const HttpResponse resp = ss.http ? ss.http->Send(req) : HttpResponse{};
-  if (!resp.ok) {
+  if (TransportOutcome(resp) != SiteOutcome::kOk) {
     msg += "預かり処理失敗 :"_cp932 + url;
     return false;
   }

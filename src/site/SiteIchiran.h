@@ -13,7 +13,7 @@ namespace sorami {
 // Asks the login's host for the public sites ("SITELIST" under the request kind "GETHOST").
 // On success `text` is what the message pane shows, "(公開サイト一覧)" followed by the list, and
 // msg "取得完了"; on failure msg is the request's and text is untouched.
-bool SiteIchiran(SiteSession& ss, const SiteLogin& login, std::string& text, std::string& msg);
+bool SiteIchiran(SiteSession& ss, const SiteAccount& login, std::string& text, std::string& msg);
 
 // Leaves a request (its "NAME=value" fields) with the directory server for the host of the
 // dynamic-host key dyn ("prefix$key"), adding "OPTION=AZUKARI" and "DYNAMIC=" dyn. mode is

@@ -1,6 +1,6 @@
 // What every site request works with: the HTTP client, the progress window, the logs, the
-// directory server, the files to upload with the next send, and the guard that lets one
-// request run at a time. One session for the whole run, owned by the application state.
+// directory server and the files to upload with the next send. One session for the whole run, owned
+// by the application state.
 #pragma once
 
 #include <functional>
@@ -11,6 +11,7 @@
 #include "base/AccountLog.h"
 #include "base/DiagLog.h"
 #include "platform/HttpClient.h"
+#include "store/SiteAccount.h"
 
 namespace sorami {
 
@@ -34,21 +35,10 @@ struct SiteSession {
   std::string directory_host = kDefaultDirectoryHost;
   std::vector<std::string> send_attachments;           // files to upload with the next site send
   long long max_download_bytes = 200LL * 1024 * 1024;  // one attachment downloaded at most
-  bool busy = false;                                   // a site request is waiting for its answer
   bool leave_on_site = false;  // "サイトに残す": fetch with "GET" instead of "GETDEL"
   // A dynamic host moved: told the key (without "$") and the new host, so the account list
   // follows. Empty: nobody listens.
   std::function<void(const std::string& key, const std::string& host)> on_dynamic_host;
-};
-
-// The account a request acts for.
-struct SiteLogin {
-  std::string site;     // site name
-  std::string account;  // nickname
-  std::string pass;
-  std::string host;  // the site's host
-  std::string user;  // the site's system user
-  std::string dyn;   // "prefix$key" of a dynamic host, empty for a fixed host
 };
 
 // Where the directory server says a site lives.

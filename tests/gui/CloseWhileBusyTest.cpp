@@ -19,7 +19,7 @@ TEST_F(CloseWhileBusyTest, TheCloseWaitsForTheRequestThenSavesWhatItBrought) {
   bool ended = false;
   QObject::connect(main, &TFormMain::closed, [&] { ended = true; });
   {
-    SiteGuard request(st->site);  // a fetch waits for its answer
+    BusyGuard request(st->busy);  // a fetch waits for its answer
     main->close();
     EXPECT_FALSE(ended);
     EXPECT_TRUE(main->isVisible());

@@ -132,10 +132,11 @@ TEST_F(ComposeWindowTest, ATimedFetchDuringASendRunsWhenTheSendIsOver) {
     ++fetched;
     return FetchOutcome{};
   };
-  st->site.busy = true;  // a send waits for its answer
-  run_fetch();
-  EXPECT_EQ(fetched, 0);
-  st->site.busy = false;
+  {
+    BusyGuard send(st->busy);  // a send waits for its answer
+    run_fetch();
+    EXPECT_EQ(fetched, 0);
+  }
   QTest::qWait(700);
   EXPECT_EQ(fetched, 1);
 }

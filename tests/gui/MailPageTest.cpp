@@ -97,15 +97,20 @@ TEST_F(MailPageTest, TheReceiveButtonHandsOnTheJobAndRefusesASecondPressWhileRun
   Check("CkNokosu")->setChecked(true);
   MailReceiveJob seen;
   int runs = 0;
+  bool running = false;  // the one guard of the exchanges, as the shell keeps it
+  page.hooks.busy = [&] { return running; };
   page.hooks.receive = [&](const MailReceiveJob& job,
                            const std::function<void(const std::string&)>& progress) {
+    running = true;
     ++runs;
     seen = job;
     EXPECT_TRUE(button->isChecked());
     EXPECT_TRUE(cancel->isEnabled());
     progress(J("3 件"));
     button->click();  // pressed again while receiving
-    EXPECT_EQ(settei->StatusText(), QStringLiteral("メール受信中"));
+    EXPECT_TRUE(button->isChecked());
+    EXPECT_EQ(settei->StatusText(), QStringLiteral("他の通信が終わるまでお待ちください"));
+    running = false;
     return J("受信完了");
   };
   button->click();

@@ -49,7 +49,7 @@ TEST_F(MainWindowTest, OnlyTheFirstShowingReadsTheStoreAndAnUnreadStoreIsNeverSa
   EXPECT_EQ(st->store.CtMaster(), 3);
 }
 
-TEST_F(MainWindowTest, TheControlsAndTheCurrentAccountComeBackAtTheNextStart) {
+TEST_F(MainWindowTest, TheControlsAndTheSiteAccountComeBackAtTheNextStart) {
   StartAndShow();
   Find<QCheckBox>(main, "CkNokosu")->setChecked(true);
   st->cur.site = J("別サイト");  // the current account is written, not the boxes

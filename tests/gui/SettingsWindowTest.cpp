@@ -89,7 +89,7 @@ TEST_F(SettingsWindowTest, RegisterAfterACheckChangeAClickedRowAndDeleteIt) {
   EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("たろう"));
 }
 
-TEST_F(SettingsWindowTest, AClickedRowBecomesTheCurrentAccountInBothWindows) {
+TEST_F(SettingsWindowTest, AClickedRowBecomesTheSiteAccountInBothWindows) {
   PresetList(kTwoRows);
   StartSettings();
   ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -99,7 +99,7 @@ TEST_F(SettingsWindowTest, AClickedRowBecomesTheCurrentAccountInBothWindows) {
   EXPECT_EQ(Label("LabelHost")->text(), QStringLiteral("h:2"));
   EXPECT_FALSE(Find<QCheckBox>(settei, "CkYuukou")->isChecked());
   EXPECT_EQ(st->cur.site, J("別館"));
-  EXPECT_EQ(st->cur.pass, "pw2");
+  EXPECT_EQ(st->cur.password, "pw2");
   EXPECT_EQ(Find<QLineEdit>(main, "EdNickname")->text(), QStringLiteral("たろう"));
   EXPECT_EQ(Find<QLineEdit>(main, "EdPassword")->text(), kMask);
 
@@ -112,7 +112,7 @@ TEST_F(SettingsWindowTest, AClickedRowBecomesTheCurrentAccountInBothWindows) {
   // Edits make the shown account current at once; the mask is never a password.
   password->setText(QStringLiteral("secret"));
   password->setText(kMask);
-  EXPECT_EQ(st->cur.pass, "secret");
+  EXPECT_EQ(st->cur.password, "secret");
 
   // The System page's reset forgets the host.
   Button("BtReset")->click();

@@ -13,6 +13,7 @@
 #include "server/ServerProcess.h"
 #include "site/SendHttp.h"
 #include "site/ui/TFormMessage.h"
+#include "support/AppFixture.h"
 
 namespace sorami::test {
 namespace {
@@ -64,9 +65,8 @@ class SiteWindowsTest : public GuiFixture {
         "TITLE=" + J(title),
         "HONBUN=" + J("本文"),
         "FROMDATE=2030/01/02 03:04:0" + std::to_string(++sent_)};
-    std::string value, msg;
-    ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kSendWin, server_->address(), fields, value, msg))
-        << Cp932ToUtf8(msg);
+    const SiteAnswer a = SendHTTP(st->site, SiteRequest::kSendWin, server_->address(), fields);
+    ASSERT_TRUE(a.ok()) << Cp932ToUtf8(a.msg);
   }
 
   void ClickGet() { Find<QPushButton>(main, "BtGet")->click(); }
@@ -85,7 +85,7 @@ TEST_F(SiteWindowsTest, TheConnectionCheckResolvesTheHostAndRecordsTheAccount) {
   EXPECT_EQ(Find<QLabel>(settei, "LabelHost")->text(), QString::fromStdString(server_->address()));
   EXPECT_EQ(ReadFileBytes(dir_ / "app" / "Data" / "KRList.dat"),
             J("広場\tはなこ\thana\t\t") + server_->address() + "\thiroba\ton\t\r\n");
-  EXPECT_EQ(st->cur.pass, "hana");
+  EXPECT_EQ(st->cur.password, "hana");
   EXPECT_EQ(Find<QLineEdit>(main, "EdPassword")->text(), kMask);
   const QString ok = main->StatusText();
   EXPECT_FALSE(ok.isEmpty());
@@ -143,9 +143,10 @@ TEST_F(SiteWindowsTest, ARequestStartedWhileAnotherWaitsIsRefused) {
   QTcpServer silent;
   ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
   const std::string host = "127.0.0.1:" + std::to_string(silent.serverPort());
-  st->settei.rows.push_back({{J("静か"), "me", "pw", "", host, "u", "on", ""}});
+  st->settei.rows.push_back(
+      ParseAccountRow(JoinedRow({J("静か"), "me", "pw", "", host, "u", "on", ""})));
   settei->ShowValues();
-  const CurrentAccount before = st->cur;
+  const SiteAccount before = st->cur;
 
   QString progress_caption, busy_get, busy_check, busy_kakunin;
   QObject::connect(&silent, &QTcpServer::newConnection, &silent, [&] {
@@ -165,12 +166,12 @@ TEST_F(SiteWindowsTest, ARequestStartedWhileAnotherWaitsIsRefused) {
   EXPECT_EQ(busy_get, busy);
   EXPECT_EQ(busy_check, busy);
   EXPECT_EQ(busy_kakunin, busy);
-  EXPECT_EQ(st->cur.pass, before.pass);  // the refused check changed nothing
+  EXPECT_EQ(st->cur.password, before.password);  // the refused check changed nothing
 
   EXPECT_EQ(main->StatusText(),
             QStringLiteral("新着メッセージ無し（取得できなかったアカウント : 1 件）"));
   EXPECT_FALSE(windows->message->isVisible());
-  EXPECT_FALSE(st->site.busy);
+  EXPECT_FALSE(st->busy.busy());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ class SetteiTest : public test::AppTest {
   std::filesystem::path ListFile() { return dir / "app" / "Data" / "KRList.dat"; }
 };
 
-TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
+TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheSiteAccount) {
   LoadSettei(st->settei, st->SetteiPlace());
   SetEditKairo(st->settei, Utf8ToCp932("広場"));
   SetEditAccount(st->settei, "taro");
@@ -37,18 +37,17 @@ TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheCurrentAccount) {
   Remake();
   LoadSettei(st->settei, st->SetteiPlace());
   EXPECT_EQ(st->cur.site, site);
-  EXPECT_EQ(st->cur.pass, "pw");
+  EXPECT_EQ(st->cur.password, "pw");
   EXPECT_EQ(st->cur.host, "h:80");
-  EXPECT_EQ(st->cur.user, "sys");
+  EXPECT_EQ(st->cur.sys_user, "sys");
   EXPECT_FALSE(st->master.encrypt);
   ASSERT_EQ(st->settei.rows.size(), 2u);
-  EXPECT_EQ(st->settei.rows[0].cols.size(), 8u);
-  EXPECT_EQ(st->settei.rows[1].cols.size(), 7u);  // a trailing empty field is not restored
-  EXPECT_TRUE(st->settei.rows[0].Enabled());
-  EXPECT_FALSE(st->settei.rows[1].Enabled());
+  EXPECT_EQ(st->settei.rows[0].dyn_key, "$k");
+  EXPECT_TRUE(st->settei.rows[0].enabled);
+  EXPECT_FALSE(st->settei.rows[1].enabled);
+  const std::string first = ReadFileBytes(ListFile());
   ASSERT_TRUE(SaveKairoIDList(st->settei, st->SetteiPlace(), msg));  // written back byte for byte
-  EXPECT_EQ(ReadFileBytes(ListFile()),
-            site + "\ttaro\tpw\t\th:80\tsys\ton\t$k\r\n" + site + "\ttaro\tpw\t\th:80\tsys\t \r\n");
+  EXPECT_EQ(ReadFileBytes(ListFile()), first);
 }
 
 TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
@@ -56,7 +55,7 @@ TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   ASSERT_TRUE(ReadKairoIDList(st->settei, st->SetteiPlace(), msg));
   ASSERT_EQ(st->settei.rows.size(), 3u);  // LF and empty lines read too
   ShowAccountRow(st->settei, 0);
-  EXPECT_EQ(st->cur.dyn, "");  // the label is cleared before the current account is taken
+  EXPECT_EQ(st->cur.dyn_key, "");  // the label is cleared before the current account is taken
   EXPECT_EQ(st->settei.v.dyn_key, "$d1");
   EXPECT_TRUE(st->settei.account_enabled);
 
@@ -64,12 +63,12 @@ TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {
   DeleteClickedRow(st->settei);
   DeleteClickedRow(st->settei);  // the row that moved into index 0
   ASSERT_EQ(st->settei.rows.size(), 1u);
-  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kSite), "short");
-  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "");  // missing columns read as empty
+  EXPECT_EQ(st->settei.rows[0].site, "short");
+  EXPECT_EQ(st->settei.rows[0].host, "");  // missing columns read as empty
 }
 
 TEST_F(SetteiTest, AMissingListFileIsReportedAndLeavesTheList) {
-  st->settei.rows.push_back({{"kept"}});
+  st->settei.rows.push_back(ParseAccountRow(test::JoinedRow({"kept"})));
   EXPECT_FALSE(ReadKairoIDList(st->settei, st->SetteiPlace(), msg));
   EXPECT_EQ(msg, "Cannot Read : " + ListFile().string());
   EXPECT_EQ(st->settei.rows.size(), 1u);

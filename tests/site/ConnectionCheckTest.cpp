@@ -21,9 +21,10 @@ class ConnectionCheck : public test::FakeSiteTest {
 };
 
 TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) {
-  st->cur.pass = "stored";
+  SetEditPassword(st->settei, "stored");
   st->settei.v.host = "stale-host";
-  st->settei.rows.push_back({{"site", "nick", "old", "", "old-host", "u", " ", ""}});
+  st->settei.rows.push_back(
+      ParseAccountRow(test::JoinedRow({"site", "nick", "old", "", "old-host", "u", " ", ""})));
   http->Answer(kHostAnswer);
   http->Answer("x\tOK(PGM)checked");
   const CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", PasswordMask());
@@ -36,8 +37,7 @@ TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) 
             "COMMAND=CHECK&FROMSITE=h%3A9&FROMUSER=sys&FROMNAME=nick&USERPASS=stored&");
   // The row of the same site and nickname is brought up to date and enabled, not doubled.
   ASSERT_EQ(st->settei.rows.size(), 1u);
-  EXPECT_EQ(st->settei.rows[0].cols,
-            (std::vector<std::string>{"site", "nick", "stored", "", "h:9", "sys", "on", "p$k"}));
+  EXPECT_EQ(AccountRowText(st->settei.rows[0]), "site\tnick\tstored\t\th:9\tsys\ton\tp$k");
   EXPECT_EQ(st->settei.v.password, "stored");
   EXPECT_EQ(test::ReadFileBytes(DataFile("KRList.dat")),
             "site\tnick\tstored\t\th:9\tsys\ton\tp$k\r\n");
@@ -50,23 +50,23 @@ TEST_F(ConnectionCheck, AFailedCheckWithTheMaskNeverStoresTheMaskAsThePassword) 
   http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the check fails
   EXPECT_FALSE(SetsuzokuKakunin(*st, "site", "nick", PasswordMask()).ok);
   EXPECT_EQ(st->settei.v.password, "stored");
-  EXPECT_EQ(st->cur.pass, "stored");
+  EXPECT_EQ(st->cur.password, "stored");
   // "登録" and "ＯＫ" in the settings window then record the real password.
   ASSERT_TRUE(UpdateAcList(st->settei, st->log, true, 0));
-  EXPECT_EQ(st->settei.rows.back().Get(AccountRow::kPassword), "stored");
+  EXPECT_EQ(st->settei.rows.back().password, "stored");
   ASSERT_TRUE(SetteiHozon(st->settei, st->SetteiPlace(), msg));
   EXPECT_EQ(Stored("fmKairoSettei.EdPassword"), "stored");
 }
 
 TEST_F(ConnectionCheck, ATypedPasswordIsUsedAtOnceAndStaysWhenTheCheckFails) {
-  st->cur.pass = "stored";
+  SetEditPassword(st->settei, "stored");
   st->settei.v.host = "stale-host";
   st->settei.v.sys_user = "stale-user";
   http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the site cannot be used
   CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "typed");
   EXPECT_FALSE(out.ok);
   EXPECT_EQ(Cp932ToUtf8(out.status), "接続エラー");
-  EXPECT_EQ(st->cur.pass, "typed");
+  EXPECT_EQ(st->cur.password, "typed");
   EXPECT_EQ(st->cur.site, "site");
   EXPECT_EQ(st->settei.v.host, "");  // the stale host is not kept
   EXPECT_EQ(st->settei.v.sys_user, "");
@@ -81,7 +81,7 @@ TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
   CheckOutcome out = KakuninAccount(*st);
   EXPECT_FALSE(out.ok);
   EXPECT_FALSE(Has("KRList.dat"));
-  EXPECT_FALSE(st->site.busy);
+  EXPECT_FALSE(st->busy.busy());
 
   http->Answer(kHostAnswer);
   http->Answer("x\tOK(PGM)fine");

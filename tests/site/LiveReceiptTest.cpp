@@ -22,8 +22,7 @@ TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
   SetEditAccount(st->settei, Utf8ToCp932("じろう"));
   SetEditPassword(st->settei, "jiro");
   ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
-  const FetchAccount jiro{st->cur.account, st->cur.site, "jiro",
-                          st->cur.host,    st->cur.dyn,  st->cur.user};
+  const SiteAccount jiro = st->cur;
   ComposeFields f;
   f.to = Utf8ToCp932("たろう%広場");
   f.title = "t";

@@ -56,14 +56,15 @@ class LiveServer : public test::AppTest {
             const std::string& date) {
     const std::vector<std::string> fields = {"COMMAND=SENDWIN",
                                              "FROMSITE=" + st->cur.site,
-                                             "FROMNAME=" + st->cur.account,
-                                             "USERPASS=" + st->cur.pass,
+                                             "FROMNAME=" + st->cur.nickname,
+                                             "USERPASS=" + st->cur.password,
                                              "TONAME=" + Utf8ToCp932(to),
                                              "TITLE=" + Utf8ToCp932(title),
                                              "HONBUN=" + Utf8ToCp932(body),
                                              "FROMDATE=" + date};
-    std::string value;
-    return SendHTTP(st->site, SiteRequest::kSendWin, st->cur.host, fields, value, msg);
+    const SiteAnswer a = SendHTTP(st->site, SiteRequest::kSendWin, st->cur.host, fields);
+    msg = a.msg;
+    return a.ok();
   }
 
   std::string db_;

@@ -29,7 +29,7 @@ class Receipts : public test::FakeSiteTest {
     cols[ColIndex(MastCol::kTitle)] = "t";
     return st->store.Append(cols);
   }
-  FetchAccount account{"me", "s", "pw", "h:1", "", "sys"};
+  SiteAccount account{"s", "me", "pw", "h:1", "sys", ""};
   std::string msg;
 };
 
@@ -60,7 +60,7 @@ TEST_F(Receipts, OnlyAnAccountWithWaitingCopiesAsksAndTheDynamicHostIsFollowed) 
   EXPECT_EQ(msg, "");
 
   Sent("2026/01/03 00:00:00");
-  account.dyn = "p$k";
+  account.dyn_key = "p$k";
   http->Fail();
   http->Answer("x\tOK(PGM)\r\nnew:8\r\n");
   http->Answer("x\tOK(PGM)\r\nx\t2026/01/03 00:00:00\tnow\tFEEDBACK\r\n");
@@ -94,7 +94,7 @@ class SendReceipt : public test::FakeSiteTest {
       return deposit_ok;
     };
   }
-  SiteLogin reader{"site", "hana", "", "hh:3", "hsys", ""};
+  SiteAccount reader{"site", "hana", "", "hh:3", "hsys", ""};
   DepositReceipt deposit;
   std::string deposited_key, deposit_msg = "deposited", msg;
   bool deposit_ok = true;

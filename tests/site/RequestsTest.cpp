@@ -19,7 +19,8 @@ class Requests : public test::FakeSiteTest {
  protected:
   void AddAccount(const std::string& site, const std::string& nick, const std::string& host,
                   const std::string& enabled, const std::string& dyn = "") {
-    st->settei.rows.push_back({{site, nick, "pw", "", host, "sys", enabled, dyn}});
+    st->settei.rows.push_back(
+        ParseAccountRow(test::JoinedRow({site, nick, "pw", "", host, "sys", enabled, dyn})));
   }
   static std::string Line(const std::string& n, const std::string& date, const std::string& sender,
                           const std::string& title, const std::string& site = "",
@@ -47,8 +48,8 @@ TEST_F(Requests, DynamicKeysSendWhatFollowsTheFirstDollarAndMoveMatchingAccounts
   EXPECT_EQ(http->sent[0].url, "http://dir:1/bn/WbUpdate.exe?");
   EXPECT_EQ(http->sent[0].body, "COMMAND=GETDYN&HOST=k%242&");
   EXPECT_EQ(host, "new:8");
-  EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "new:8");
-  EXPECT_EQ(st->settei.rows[1].Get(AccountRow::kHost), "old");  // something before its "$"
+  EXPECT_EQ(st->settei.rows[0].host, "new:8");
+  EXPECT_EQ(st->settei.rows[1].host, "old");  // something before its "$"
   EXPECT_TRUE(std::filesystem::exists(dir / "app" / "Data" / "KRList.dat"));  // saved
 }
 
@@ -122,7 +123,7 @@ TEST_F(Requests, HostsFromTheServiceAreTrimmedFieldsAndMalformedOnesAreErrors) {
     http->Answer(answer);
     EXPECT_FALSE(GetDynamicHost(st->site, "$k", host, msg)) << answer;
     EXPECT_EQ(host, "kept:1");
-    EXPECT_EQ(st->settei.rows[0].Get(AccountRow::kHost), "kept:1");
+    EXPECT_EQ(st->settei.rows[0].host, "kept:1");
   }
 }
 

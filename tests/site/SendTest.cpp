@@ -76,7 +76,7 @@ TEST_F(Send, ASiteMessageIsOneSendwinAndItsCopyLandsInTheSentFolder) {
 
 TEST_F(Send, AnUnreachableHostIsTriedOnceMoreThroughTheDynamicHost) {
   f.to = "a";
-  st->cur.dyn = "p$k";
+  st->cur.dyn_key = "p$k";
   http->Fail();
   http->Answer("x\tOK(PGM)\r\n  new:8  \r\n");
   http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
@@ -86,7 +86,7 @@ TEST_F(Send, AnUnreachableHostIsTriedOnceMoreThroughTheDynamicHost) {
   EXPECT_EQ(http->sent[2].url, "http://new:8/bn/WbMessage.exe?");
   EXPECT_EQ(http->sent[2].body, http->sent[0].body);  // the same fields, to the new host
 
-  st->cur.dyn.clear();  // a fixed host: no second try, and nothing filed
+  st->cur.dyn_key.clear();  // a fixed host: no second try, and nothing filed
   http->Fail();
   const SendReport r = Run();
   EXPECT_FALSE(r.ok);
@@ -142,7 +142,7 @@ TEST_F(Send, AMailFailureBesideASiteSuccessTellsBothOutcomes) {
 }
 
 TEST_F(Send, ASecondSendWaitsForTheFirst) {
-  st->site.busy = true;  // a fetch is waiting for its answer
+  BusyGuard fetch(st->busy);  // a fetch is waiting for its answer
   f.to = "a";
   EXPECT_TRUE(Run().refused);
   EXPECT_TRUE(http->sent.empty());

@@ -55,61 +55,74 @@ TEST(SiteWire, GetResultSplitsStatusMessageAndValue) {
   EXPECT_FALSE(GetResult("", value, msg));
 }
 
-class SendHttpTest : public test::FakeSiteTest {
- protected:
-  std::string value = "unchanged";
-};
+using SendHttpTest = test::FakeSiteTest;
 
 TEST_F(SendHttpTest, EmptyHostSendsNothing) {
-  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kGet, "", {"COMMAND=GET"}, value, msg));
-  EXPECT_EQ(Cp932ToUtf8(msg), "HOST未設定");
-  EXPECT_EQ(value, "unchanged");
+  const SiteAnswer a = SendHTTP(st->site, SiteRequest::kGet, "", {"COMMAND=GET"});
+  EXPECT_EQ(a.outcome, SiteOutcome::kUnreachable);
+  EXPECT_EQ(Cp932ToUtf8(a.msg), "HOST未設定");
   EXPECT_TRUE(http->sent.empty());
 }
 
-TEST_F(SendHttpTest, UrlFormHeadersAndConnectionErrors) {
+TEST_F(SendHttpTest, OutcomesFollowHowFarTheExchangeGot) {
   http->Answer("x\tOK(PGM)fine\r\nv");
-  ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kCheck, "h:81", {"COMMAND=CHECK", "FROMNAME=a b"},
-                       value, msg));
+  SiteAnswer a = SendHTTP(st->site, SiteRequest::kCheck, "h:81", {"COMMAND=CHECK", "FROMNAME=a b"});
+  EXPECT_EQ(a.outcome, SiteOutcome::kOk);
+  EXPECT_EQ(a.msg, "fine");
+  EXPECT_EQ(a.value, "v");
   ASSERT_EQ(http->sent.size(), 1u);
   EXPECT_EQ(http->sent[0].url, "http://h:81/bn/WbMessage.exe?");
   EXPECT_EQ(http->sent[0].content_type, "application/x-www-form-urlencoded");
 
+  http->Answer("x\tNG wrong password");
+  a = SendHTTP(st->site, SiteRequest::kCheck, "h", {"COMMAND=CHECK"});
+  EXPECT_EQ(a.outcome, SiteOutcome::kRefused);
+  EXPECT_EQ(a.msg, "NG wrong password");
+
   http->Fail();
-  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kGet, "h", {"COMMAND=GET"}, value, msg));
-  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
-  EXPECT_EQ(Cp932ToUtf8(value), "接続エラー");
+  a = SendHTTP(st->site, SiteRequest::kGet, "h", {"COMMAND=GET"});
+  EXPECT_EQ(a.outcome, SiteOutcome::kUnreachable);
+  EXPECT_EQ(Cp932ToUtf8(a.msg), "接続エラー");
   ASSERT_FALSE(st->aclog.lines().empty());
   EXPECT_NE(Cp932ToUtf8(st->aclog.lines().back()).find("接続エラー"), std::string::npos);
+
+  // The request went out and the connection was cut before an answer.
+  HttpResponse cut{false, 0, "", "closed"};
+  cut.request_sent = true;
+  http->answers.push_back(cut);
+  EXPECT_EQ(SendHTTP(st->site, SiteRequest::kGet, "h", {"COMMAND=GET"}).outcome,
+            SiteOutcome::kNoAnswer);
+
+  // An error status is the service's refusal, with its own text.
+  HttpResponse too_large{false, 413, Utf8ToCp932("添付ファイルが大きすぎます\r\n"), "HTTP status"};
+  too_large.request_sent = true;
+  http->answers.push_back(too_large);
+  a = SendHTTP(st->site, SiteRequest::kSendWin, "h", {"COMMAND=SENDWIN"});
+  EXPECT_EQ(a.outcome, SiteOutcome::kRefused);
+  EXPECT_EQ(Cp932ToUtf8(a.msg), "添付ファイルが大きすぎます");
 }
 
 TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   test::WriteFileBytes(dir / "f0", "zero");
   test::WriteFileBytes(dir / "f1", "one");
-  st->site.send_attachments = {(dir / "f0").string(), (dir / "missing").string(),
-                               (dir / "f1").string()};
+  st->site.send_attachments = {(dir / "f0").string(), (dir / "f1").string()};
   http->Answer("x\tOK(PGM)sent");
-  ASSERT_TRUE(
-      SendHTTP(st->site, SiteRequest::kSendWin, "h", {"COMMAND=SENDWIN", "TITLE=1%"}, value, msg));
+  ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kSendWin, "h", {"COMMAND=SENDWIN", "TITLE=1%"}).ok());
   const HttpRequest& r = http->sent[0];
   EXPECT_EQ(r.content_type.rfind("multipart/form-data; boundary=", 0), 0u);
   EXPECT_NE(r.body.find("name=\"FILE0\"; filename=\"" + (dir / "f0").string()), std::string::npos);
   EXPECT_NE(r.body.find("name=\"FILE1\"; filename=\"" + (dir / "f1").string()), std::string::npos);
   EXPECT_NE(r.body.find("1" + Utf8ToCp932("％")), std::string::npos);
 
-  http->Answer(
-      "abc"
-      "OK(PGM)" +
-      Utf8ToCp932("送信完了"));
-  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"}, value, msg));
-  EXPECT_EQ(value, "abc");
-  EXPECT_EQ(Cp932ToUtf8(msg), "送信完了");
-  value = "kept";
-  msg = "kept";
-  http->Answer("refused");
-  EXPECT_FALSE(SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"}, value, msg));
-  EXPECT_EQ(value, "kept");
-  EXPECT_EQ(msg, "kept");
+  http->Answer("abc" + std::string(kOkPgm) + Utf8ToCp932("送信完了"));
+  SiteAnswer a = SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"});
+  EXPECT_TRUE(a.ok());
+  EXPECT_EQ(a.value, "abc");
+  EXPECT_EQ(Cp932ToUtf8(a.msg), "送信完了");
+  http->Answer("x\trefused");
+  a = SendHTTP(st->site, SiteRequest::kSendSmtp, "h", {"COMMAND=SENDSMTP"});
+  EXPECT_EQ(a.outcome, SiteOutcome::kRefused);
+  EXPECT_EQ(a.msg, "refused");
 }
 
 }  // namespace

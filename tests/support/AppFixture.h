@@ -7,6 +7,14 @@
 
 namespace sorami::test {
 
+// A line of the account list from its fields, as the file holds it.
+inline std::string JoinedRow(std::initializer_list<std::string> fields) {
+  std::string line;
+  for (const std::string& f : fields)
+    line += (line.empty() && &f == fields.begin() ? "" : "\t") + f;
+  return line;
+}
+
 class AppTest : public PartsTest<AppState> {
  protected:
   AppTest() { Remake(); }

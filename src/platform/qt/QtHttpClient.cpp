@@ -84,7 +84,11 @@ class QtHttpClient : public HttpClient {
       connected = true;
       restart();
     };
-    QObject::connect(reply, &QNetworkReply::uploadProgress, progress);
+    bool request_sent = false;
+    QObject::connect(reply, &QNetworkReply::uploadProgress, [&](qint64 sent, qint64 total) {
+      if (total > 0 && sent >= total) request_sent = true;
+      progress(sent, total);
+    });
     QObject::connect(reply, &QNetworkReply::downloadProgress, [&](qint64 received, qint64 total) {
       progress(received, total);
       if (received > max_bytes || total > max_bytes) {
@@ -92,7 +96,10 @@ class QtHttpClient : public HttpClient {
         reply->abort();
       }
     });
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, [&] { progress(0, 0); });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, [&] {
+      request_sent = true;  // an answer began: the server had the request
+      progress(0, 0);
+    });
     if (sink) {
       QObject::connect(reply, &QNetworkReply::readyRead, [&] {
         const QByteArray chunk = reply->readAll();
@@ -110,6 +117,7 @@ class QtHttpClient : public HttpClient {
     if (!reply->isFinished()) loop.exec();  // windows keep running while we wait
 
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    out.request_sent = request_sent || out.status != 0;
     if (sink) {
       const QByteArray rest = reply->readAll();
       if (!rest.isEmpty() && SuccessStatus(out.status) && !too_large && !sink_refused &&

@@ -172,9 +172,11 @@ void MailPage::Status(const QString& text) {
 }
 
 void MailPage::BtJushinClick() {
-  if (receiving_) {  // a second press while the receive runs changes nothing
-    bt_jushin_->setChecked(true);
-    Status(QStringLiteral("メール受信中"));
+  if (hooks.busy && hooks.busy()) {
+    // A press while this receive or another exchange runs changes nothing; the button stays
+    // pressed only while this page's receive runs.
+    bt_jushin_->setChecked(bt_cancel_->isEnabled());
+    Status(QStringLiteral("他の通信が終わるまでお待ちください"));
     return;
   }
   bt_jushin_->setChecked(false);
@@ -185,11 +187,9 @@ void MailPage::BtJushinClick() {
     return;
   }
   if (!hooks.receive) return;
-  receiving_ = true;
   bt_jushin_->setChecked(true);
   bt_cancel_->setEnabled(true);
   msg = hooks.receive(job, [this](const std::string& text) { label_pop_->setText(Qs(text)); });
-  receiving_ = false;
   bt_jushin_->setChecked(false);
   bt_cancel_->setEnabled(false);
   Status(Qs(msg));

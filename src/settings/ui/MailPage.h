@@ -33,6 +33,8 @@ class MailPage : public QWidget {
         receive;
     // The settings window's status bar.
     std::function<void(const QString&)> status;
+    // Whether an exchange with a server (this receive among them) is running now.
+    std::function<bool()> busy;
   };
 
   explicit MailPage(SetteiValues& values, QWidget* parent = nullptr);
@@ -41,7 +43,6 @@ class MailPage : public QWidget {
   // Shows the values again (after they were read).
   void ShowValues();
   void BtJushinClick();
-  bool receiving() const { return receiving_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,7 +53,6 @@ class MailPage : public QWidget {
   void Status(const QString& text);
 
   SetteiValues& v_;
-  bool receiving_ = false;
   QLineEdit *edit_smtp_ = nullptr, *edit_user_ = nullptr, *edit_name_ = nullptr,
             *edit_address_ = nullptr, *edit_pop_ = nullptr, *edit_pop_user_ = nullptr,
             *edit_mail_pass_ = nullptr, *edit_ca_file_ = nullptr;

@@ -28,7 +28,7 @@ struct ListColumn {
 };
 
 // The password and the last check time are kept in the list but out of sight (1 pixel).
-constexpr ListColumn kListColumns[AccountRow::kCount] = {
+constexpr ListColumn kListColumns[kAccountRowFields] = {
     {"サイト名", 70}, {"アカウント", 70}, {"パスワード", 1}, {"最終確認時刻", 1},
     {"Host", 60},     {"User", 40},       {"有効", 30},      {"DYN", 0},
 };
@@ -53,13 +53,13 @@ QWidget* TFormSettei::BuildAccountPage() {
   list_u_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_u_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_u_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list_u_->setColumnCount(AccountRow::kCount);
+  list_u_->setColumnCount(kAccountRowFields);
   QStringList captions;
   for (const ListColumn& c : kListColumns) captions << QString::fromUtf8(c.caption);
   list_u_->setHeaderLabels(captions);
   list_u_->header()->setMinimumSectionSize(0);
   list_u_->header()->setStretchLastSection(false);
-  for (int c = 0; c < AccountRow::kCount; ++c) {
+  for (int c = 0; c < kAccountRowFields; ++c) {
     if (kListColumns[c].width > 0) list_u_->setColumnWidth(c, kListColumns[c].width);
   }
   list_u_->installEventFilter(this);
@@ -163,9 +163,9 @@ void TFormSettei::ShowList() {
   const int current =
       list_u_->currentItem() ? list_u_->indexOfTopLevelItem(list_u_->currentItem()) : -1;
   list_u_->clear();
-  for (const AccountRow& row : s_.rows) {
+  for (const SiteAccount& row : s_.rows) {
     QStringList texts;
-    for (int c = 0; c < AccountRow::kCount; ++c) texts << Qs(row.Get(c));
+    for (const std::string& field : AccountRowFields(row)) texts << Qs(field);
     list_u_->addTopLevelItem(new QTreeWidgetItem(texts));
   }
   if (current >= 0 && current < list_u_->topLevelItemCount()) {

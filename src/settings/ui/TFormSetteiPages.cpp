@@ -99,10 +99,10 @@ void TFormSettei::BtResetClick() {
 }
 
 void TFormSettei::Button3Click() {
-  const CurrentAccount& c = s_.cur;
+  const SiteAccount& c = s_.cur;
   const QString text =
       QStringLiteral("curSite :%1\ncurHost :%2\ncurUser :%3\ncurPass :%4\ncurID   :%5")
-          .arg(Qs(c.site), Qs(c.host), Qs(c.user), Qs(c.pass), Qs(c.account));
+          .arg(Qs(c.site), Qs(c.host), Qs(c.sys_user), Qs(c.password), Qs(c.nickname));
   QMessageBox box(QMessageBox::Information, ProductTitle(), text, QMessageBox::Ok, this);
   box.setObjectName(QStringLiteral("CurInfo"));
   box.exec();

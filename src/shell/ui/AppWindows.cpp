@@ -89,6 +89,7 @@ void AppWindows::Wire(AppState& st) {
     if (out.stored > 0 || out.parse_error) status = out.bar;
     return out.stored > 0;
   };
+  s->mail_page().hooks.busy = [&st] { return st.busy.busy(); };
   // "受信" of the mail page: the receive with what the page's boxes show, its label following.
   s->mail_page().hooks.receive = [this, &st](const MailReceiveJob& job,
                                              const std::function<void(const std::string&)>& label) {
@@ -133,7 +134,7 @@ void AppWindows::Wire(AppState& st) {
     return Qs(status);
   };
   s->hooks.show_current_account = [&st, site] {
-    site->ShowAccount(Qs(st.cur.site), Qs(st.cur.account));
+    site->ShowAccount(Qs(st.cur.site), Qs(st.cur.nickname));
   };
   s->hooks.debug_armed = [m] { return m->DebugArmed(); };
 
@@ -177,7 +178,7 @@ void AppWindows::Wire(AppState& st) {
 // A timed fetch that comes while a send or another request waits runs when it is over,
 // instead of being refused.
 void AppWindows::TimedFetch() {
-  if (!site_.busy) {
+  if (!st_.busy.busy()) {
     main->site().BtGetClick();
     return;
   }

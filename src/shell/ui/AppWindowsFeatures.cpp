@@ -83,7 +83,7 @@ void AppWindows::WireCompose(AppState& st) {
     return finish(DraftButton(st, f), status);
   };
   nm->hooks.account = [&st](std::string& nickname, std::string& site) {
-    nickname = st.cur.account;
+    nickname = st.cur.nickname;
     site = st.cur.site;
   };
   nm->hooks.has_attachments = [&st] { return !st.site.send_attachments.empty(); };

@@ -146,10 +146,10 @@ void TFormMain::FormShow() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (st_.site.busy) {
-    // A request still waits for its answer (its own event loop runs this close): what it
-    // brings, already deleted on the service, must be saved too. The close comes again once
-    // the request has ended.
+  if (st_.busy.busy()) {
+    // A site request, a receive or a send still runs (its own event loop runs this close):
+    // what it brings, already deleted on the server, must be saved too. The close comes again
+    // once the exchange has ended.
     event->ignore();
     SetStatus(QStringLiteral("通信が終わるのを待って終了します"));
     if (!close_pending_) {
@@ -181,9 +181,9 @@ void TFormMain::FormClose() {
   m.column_widths.assign(widths.begin(), widths.end());
   m.host = st_.cur.host;
   m.site = st_.cur.site;
-  m.account = st_.cur.account;
-  m.pass = st_.cur.pass;
-  m.user = st_.cur.user;
+  m.account = st_.cur.nickname;
+  m.pass = st_.cur.password;
+  m.user = st_.cur.sys_user;
   m.doc_root = st_.doc_root;
   IniStore ini = st_.registry.Open(kCommonKey);
   m.Save(ini);
@@ -207,7 +207,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (debug_switch_.KeyDown(DebugKeyOf(key->key()))) {
       ShowDebugMenus(!DebugMenusVisible());
-      SetStatus(Qs(st_.cur.pass));
+      SetStatus(Qs(st_.cur.password));
     }
   }
   return QMainWindow::eventFilter(watched, event);
