@@ -55,7 +55,7 @@ AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   new_msg = std::make_unique<TFormNewMsg>(st.registry, st.log);
   message = std::make_unique<TFormMessage>();
   send_list = std::make_unique<TFormSendList>(st.registry, st.log, st.send_list);
-  memo = std::make_unique<TFormMemo>(st);
+  memo = std::make_unique<TFormMemo>(st.registry, st.log);
   tenpu = std::make_unique<TFormTenpu>(st.registry, st.log, st.store, st.paths.AttachDir(),
                                        st.site.send_attachments);
   claim = std::make_unique<TFormClaim>(st.registry, st.log);
