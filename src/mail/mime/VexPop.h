@@ -83,15 +83,8 @@ class TVexPOP {
   // File names are cut to this many bytes, at a character.
   static constexpr size_t kMaxNameBytes = 255;
 
-  // Settings of the component's own POP3 connection, which the receive does not use.
-  std::string UserId;
-  std::string Passwd;
-  std::string Port = "110";
-  std::string Host;
-
   std::string ErrorInFormatOfMsg = "Error en el formato del mensaje.";
-  int DecodeProgressStep = 10;    // percent
-  int RetrieveProgressStep = 10;  // percent
+  int DecodeProgressStep = 10;  // percent
   DecodeEvents* Events = nullptr;
   DiagLog* Log = nullptr;
 

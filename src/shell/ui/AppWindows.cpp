@@ -47,6 +47,13 @@ class ProgressWindow : public SiteProgress {
   TFormMessage& window_;
 };
 
+// Shows a window the main window asked for, in front of the others.
+void ShowInFront(QWidget& w) {
+  w.show();
+  w.raise();
+  w.activateWindow();
+}
+
 }  // namespace
 
 AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
@@ -55,26 +62,41 @@ AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   new_msg = std::make_unique<TFormNewMsg>(st.registry, st.log);
   message = std::make_unique<TFormMessage>();
   send_list = std::make_unique<TFormSendList>(st.registry, st.log, st.send_list);
-  memo = std::make_unique<TFormMemo>(st);
+  memo = std::make_unique<TFormMemo>(st.registry, st.log);
   tenpu = std::make_unique<TFormTenpu>(st.registry, st.log, st.store, st.paths.AttachDir(),
                                        st.site.send_attachments);
   claim = std::make_unique<TFormClaim>(st.registry, st.log);
   shomei = std::make_unique<TFormShomei>(st.registry, st.log, st.paths.DataDir());
   kensaku = std::make_unique<TFormKensaku>(st.registry, st.log);
   version = std::make_unique<TFormVersion>();
-  main->SetPeers(this);
   Wire(st);
 }
 
 void AppWindows::Wire(AppState& st) {
-  st.site.progress = std::make_unique<ProgressWindow>(*message);
+  WireMessage(st);
+  WireMain(st);
+  WireSettei(st);
+  WireMailPage(st);
+  WireUserFolders(st);
+  WireSendList(st);
+  WireKensaku(st);
+  WireMemo();
+  WireVersion();
+  WireCompose(st);
+  WireClaim(st);
+  WireTenpu(st);
+}
 
-  TFormMain* m = main.get();
-  SiteCommands* site = &m->site();
-  TFormSettei* s = settei.get();
-  // "最新取得(&G)" and the timer.
-  m->polling().fetch = [this] { TimedFetch(); };
-  site->hooks.fetch = [&st](int row, std::string& status) -> FetchOutcome {
+// The progress window shows while a site request waits.
+void AppWindows::WireMessage(AppState& st) {
+  st.site.progress = std::make_unique<ProgressWindow>(*message);
+}
+
+// "最新取得(&G)", the timer and the connection check of the main window.
+void AppWindows::WireMain(AppState& st) {
+  SiteCommands& site = main->site();
+  main->polling().fetch = [this] { TimedFetch(); };
+  site.hooks.fetch = [&st](int row, std::string& status) -> FetchOutcome {
     FetchReport out = FetchNewMessages(st, row);
     status = std::move(out.status);
     return out;
@@ -82,17 +104,60 @@ void AppWindows::Wire(AppState& st) {
   // The mail step of "最新取得(&G)", when "有効" of the mail page is checked. The settings
   // window's status bar tells how it went; the main one changes only when mail came or could
   // not be read whole.
-  site->hooks.receive_mail = [this, &st](std::string& status) {
+  site.hooks.receive_mail = [this, &st](std::string& status) {
     if (!st.settei.v.pop_enabled) return false;
     const MailReceiveReport out = ReceiveStoredMail(st);
     if (settei) settei->SetStatus(Qs(out.status.empty() ? out.label : out.status));
     if (out.stored > 0 || out.parse_error) status = out.bar;
     return out.stored > 0;
   };
-  s->mail_page().hooks.busy = [&st] { return st.busy.busy(); };
-  // "受信" of the mail page: the receive with what the page's boxes show, its label following.
-  s->mail_page().hooks.receive = [this, &st](const MailReceiveJob& job,
-                                             const std::function<void(const std::string&)>& label) {
+  // A moved dynamic host may have changed rows of the account list. The settings window goes
+  // before the main window: what the main window asks of it after that finds it gone.
+  site.hooks.fetched = [this] {
+    if (settei) settei->ShowValues();
+  };
+  site.hooks.check = [this, &st](const std::string& site_name, const std::string& nick,
+                                 const std::string& pass_box, std::string& status) {
+    const CheckOutcome out = SetsuzokuKakunin(st, site_name, nick, pass_box);
+    status = out.status;
+    if (out.refused) return false;
+    if (settei) {
+      settei->ShowValues();
+      settei->SetStatus(Qs(out.msg));
+    }
+    return true;
+  };
+}
+
+// "設定(&S)" shows the settings window; its account list fetches and shows the account
+// through the main window's site commands.
+void AppWindows::WireSettei(AppState& st) {
+  TFormMain* m = main.get();
+  TFormSettei* s = settei.get();
+  SiteCommands* site = &m->site();
+  QObject::connect(m, &TFormMain::settingsRequested, s, [s] { ShowInFront(*s); });
+  s->hooks.fetch_row = [site](int row) {
+    std::string status;
+    site->Fetch(row, status);
+    return Qs(status);
+  };
+  s->hooks.show_current_account = [&st, site] {
+    site->ShowAccount(Qs(st.cur.site), Qs(st.cur.nickname));
+  };
+  s->hooks.debug_armed = [m] { return m->DebugArmed(); };
+  s->hooks.check_account = [&st](std::string& msg) {
+    const CheckOutcome out = KakuninAccount(st);
+    msg = out.msg;
+    return out.ok;
+  };
+}
+
+// "受信" of the mail page: the receive with what the page's boxes show, its label following.
+void AppWindows::WireMailPage(AppState& st) {
+  MailPage& page = settei->mail_page();
+  page.hooks.busy = [&st] { return st.busy.busy(); };
+  page.hooks.receive = [this, &st](const MailReceiveJob& job,
+                                   const std::function<void(const std::string&)>& label) {
     struct PageLabel : JushinEvents {
       const std::function<void(const std::string&)>& show;
       explicit PageLabel(const std::function<void(const std::string&)>& f) : show(f) {}
@@ -111,43 +176,23 @@ void AppWindows::Wire(AppState& st) {
     }
     return out.status.empty() ? out.bar : out.status;
   };
-  // A moved dynamic host may have changed rows of the account list. The settings window goes
-  // before the main window: what the main window asks of it after that finds it gone.
-  site->hooks.fetched = [this] {
-    if (settei) settei->ShowValues();
-  };
-  site->hooks.check = [this, &st](const std::string& site_name, const std::string& nick,
-                                  const std::string& pass_box, std::string& status) {
-    const CheckOutcome out = SetsuzokuKakunin(st, site_name, nick, pass_box);
-    status = out.status;
-    if (out.refused) return false;
-    if (settei) {
-      settei->ShowValues();
-      settei->SetStatus(Qs(out.msg));
-    }
-    return true;
-  };
+}
 
-  s->hooks.fetch_row = [site](int row) {
-    std::string status;
-    site->Fetch(row, status);
-    return Qs(status);
-  };
-  s->hooks.show_current_account = [&st, site] {
-    site->ShowAccount(Qs(st.cur.site), Qs(st.cur.nickname));
-  };
-  s->hooks.debug_armed = [m] { return m->DebugArmed(); };
-
-  // User folders: read when the settings window is created and applied to the tree before the
-  // store is read; "反映する" saves and applies again.
-  s->folder_page().hooks.apply = [this] { HanneiUserFolder(); };
+// User folders: read when the settings window is created and applied to the tree before the
+// store is read; "反映する" saves and applies again.
+void AppWindows::WireUserFolders(AppState& st) {
+  UserFolderPage& page = settei->folder_page();
+  page.hooks.apply = [this] { HanneiUserFolder(); };
   std::string folders_msg;
   ReadUserFolder(st.settei.user_folders, st.paths.DataDir(), st.log, folders_msg);
   st.log.Log(folders_msg);
-  s->folder_page().ShowList();
+  page.ShowList();
   HanneiUserFolder();
+}
 
-  // The address list: read when the main window is first shown, written at its close.
+// The address list: read when the main window is first shown, written at its close.
+void AppWindows::WireSendList(AppState& st) {
+  TFormMain* m = main.get();
   m->hooks.read_address_list = [this, &st] {
     std::string msg;
     ReadSendList(st.send_list, st.paths.DataDir(), st.log, msg);
@@ -158,21 +203,30 @@ void AppWindows::Wire(AppState& st) {
     SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg);
   };
   send_list->hooks.show_help = [m] { m->ShowHelp(false, "宛先リスト"_cp932); };
+}
 
-  // "検索": the search window runs the search; the main window's list shows the result.
-  kensaku->hooks.run_search = [&st, m](const QString& text, int condition) {
+// "検索": the search window runs the search; the main window's list shows the result.
+void AppWindows::WireKensaku(AppState& st) {
+  TFormMain* m = main.get();
+  TFormKensaku* k = kensaku.get();
+  QObject::connect(m, &TFormMain::searchRequested, k, [k] { ShowInFront(*k); });
+  k->hooks.run_search = [&st, m](const QString& text, int condition) {
     const SearchResult r = KensakuJikkou(st.store, st.log, Sj(text),
                                          condition == 1 ? SearchMode::kOr : SearchMode::kAnd);
     if (r.searched) m->browser().ShowSearchResult(r.rows);
     return Qs(r.msg);
   };
-  WireCompose(st);
-  s->hooks.check_account = [&st](std::string& msg) {
-    const CheckOutcome out = KakuninAccount(st);
-    msg = out.msg;
-    return out.ok;
-  };
-  WireTenpu(st);
+}
+
+// "ログ(&L)" of the debug menu.
+void AppWindows::WireMemo() {
+  QObject::connect(main.get(), &TFormMain::logRequested, memo.get(), &TFormMemo::ShowLog);
+}
+
+// "バージョン情報(&V)".
+void AppWindows::WireVersion() {
+  TFormVersion* v = version.get();
+  QObject::connect(main.get(), &TFormMain::versionRequested, v, [v] { ShowInFront(*v); });
 }
 
 // A timed fetch that comes while a send or another request waits runs when it is over,
@@ -207,7 +261,6 @@ AppWindows::~AppWindows() {
   message.reset();
   new_msg.reset();
   settei.reset();
-  main->SetPeers(nullptr);
   main.reset();
 }
 

@@ -2,9 +2,9 @@
 // (so nothing it logs while being created is kept, and it touches no other window), then the
 // settings, compose, progress, address list, log, attachment, claim, signature, search and
 // version windows. Closing the main window ends the run; the others are only shown and hidden.
-// Here the windows are wired to each other and to the shell's routines: the fetch and the
-// connection check of the main window, the progress window as the site session's progress, the
-// settings window's requests.
+// Here the windows are wired to each other and to the shell's routines, one routine per window:
+// the fetch and the connection check of the main window, the windows the main window asks for,
+// the progress window as the site session's progress, the settings window's requests.
 #pragma once
 
 #include <memory>
@@ -45,9 +45,19 @@ struct AppWindows {
 
  private:
   void Wire(AppState& st);
+  void WireMain(AppState& st);
+  void WireMessage(AppState& st);
+  void WireSettei(AppState& st);
+  void WireMailPage(AppState& st);
+  void WireUserFolders(AppState& st);
+  void WireSendList(AppState& st);
+  void WireKensaku(AppState& st);
+  void WireMemo();
+  void WireVersion();
   void WireCompose(AppState& st);
-  void TimedFetch();
+  void WireClaim(AppState& st);
   void WireTenpu(AppState& st);
+  void TimedFetch();
   // Applies the user folders (at most nine) to the folder tree and the "フォルダ変更" menu;
   // nothing is removed until the next start.
   void HanneiUserFolder();

@@ -1,5 +1,6 @@
 // The wiring of the feature windows that open from the main window and from each other: the
-// attachment window and the compose window with its address list, signature and send.
+// attachment window, the compose window with its address list, signature and send, and the
+// claim window.
 #include <QAction>
 #include <QPushButton>
 #include <QTimer>
@@ -62,11 +63,13 @@ void AppWindows::WireTenpu(AppState& st) {
   }
 }
 
-// The compose window: its send and draft run the shell's send; the address list picks into
-// its edits; the signature and attachment windows open from it.
+// The compose window: "送信画面(&N)" and the replies open it; its send and draft run the
+// shell's send; the address list picks into its edits; the signature and attachment windows
+// open from it.
 void AppWindows::WireCompose(AppState& st) {
   TFormNewMsg* nm = new_msg.get();
   TFormMain* m = main.get();
+  QObject::connect(m, &TFormMain::composeRequested, nm, &TFormNewMsg::ShowWindow);
   auto finish = [m](const SendReport& r, std::vector<std::string>& status) {
     status = r.compose_status;
     if (r.show_sent) {
@@ -100,17 +103,6 @@ void AppWindows::WireCompose(AppState& st) {
     nm->SetFields(f);
     nm->ShowWindow();
   };
-  TFormClaim* cl = claim.get();
-  browser.hooks.claim = [&st, cl, &browser] {
-    if (const auto row = browser.ClickedRecord()) cl->ShowFor(st.store, *row);
-  };
-  cl->hooks.report = [&st, &browser](const ClaimChoice& c) {
-    return ReportClaim(st, browser.ClickedRecord().value_or(-1), c);
-  };
-  cl->hooks.show_help = [m] { m->ShowHelp(false, "クレーム報告"_cp932); };
-  QObject::connect(cl, &TFormClaim::closed, m, [m](bool ok, const QString& result) {
-    if (ok) m->SetStatus(result);
-  });
   nm->hooks.pick = [this, nm](TFormNewMsg::Target t) {
     TFormSendList* list = send_list.get();
     list->hooks.add_pick = [nm, t](const QString& address, int relation) {
@@ -122,6 +114,24 @@ void AppWindows::WireCompose(AppState& st) {
     });
     list->ShowForPick();
   };
+}
+
+// "ｸﾚｰﾑ報告" on the shown message opens the claim window; its report goes to the site and
+// its outcome to the main window's status bar.
+void AppWindows::WireClaim(AppState& st) {
+  TFormMain* m = main.get();
+  MessageBrowser& browser = m->browser();
+  TFormClaim* cl = claim.get();
+  browser.hooks.claim = [&st, cl, &browser] {
+    if (const auto row = browser.ClickedRecord()) cl->ShowFor(st.store, *row);
+  };
+  cl->hooks.report = [&st, &browser](const ClaimChoice& c) {
+    return ReportClaim(st, browser.ClickedRecord().value_or(-1), c);
+  };
+  cl->hooks.show_help = [m] { m->ShowHelp(false, "クレーム報告"_cp932); };
+  QObject::connect(cl, &TFormClaim::closed, m, [m](bool ok, const QString& result) {
+    if (ok) m->SetStatus(result);
+  });
 }
 
 }  // namespace sorami

@@ -16,17 +16,14 @@
 #include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
 #include "base/ui/WindowPlacement.h"
-#include "compose/ui/TFormNewMsg.h"
 #include "settings/Settei.h"
 #include "shell/MainSettings.h"
-#include "shell/ui/AppWindows.h"
 #include "shell/ui/QtPollTimer.h"
 #include "site/ui/SiteCommands.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
 #include "views/HelpFiles.h"
 #include "views/ui/MessageBrowser.h"
-#include "views/ui/TFormKensaku.h"
 
 namespace sorami {
 
@@ -80,8 +77,7 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   connect(sp_interval_, &QSpinBox::valueChanged, this,
           [this](int minutes) { polling_->SpIntervalChange(minutes); });
   connect(bt_get_, &QPushButton::clicked, this, [this] { polling_->RunFetch(); });
-  connect(bt_kensaku_, &QPushButton::clicked, this,
-          [this] { ShowPeer(peers_ ? peers_->kensaku.get() : nullptr); });
+  connect(bt_kensaku_, &QPushButton::clicked, this, &TFormMain::searchRequested);
   connect(bt_henshin_, &QPushButton::clicked, this, [this] {
     if (browser_->hooks.reply) browser_->hooks.reply(ReplyKind::kSender);
   });
@@ -91,9 +87,7 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   connect(bt_claim_, &QPushButton::clicked, this, [this] {
     if (browser_->hooks.claim) browser_->hooks.claim();
   });
-  connect(bt_new_, &QPushButton::clicked, this, [this] {
-    if (peers_ && peers_->new_msg) peers_->new_msg->ShowWindow();
-  });
+  connect(bt_new_, &QPushButton::clicked, this, &TFormMain::composeRequested);
   site_->site_name_box()->installEventFilter(this);
   WireBrowserAndSite();
 
@@ -257,13 +251,6 @@ void TFormMain::ShowDebugMenus(bool on) {
 }
 
 bool TFormMain::DebugMenusVisible() const { return debug_menu_->isVisible(); }
-
-void TFormMain::ShowPeer(QWidget* w) {
-  if (w == nullptr) return;
-  w->show();
-  w->raise();
-  w->activateWindow();
-}
 
 void TFormMain::ShowHelp(bool direct, const std::string& topic) {
   const auto file = ResolveHelpFile(st_.doc_root, st_.help_dir, st_.paths.app_dir, topic, st_.log);

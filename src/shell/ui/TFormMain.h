@@ -1,8 +1,9 @@
 // The main window (TFormMain): folder tree and account, timer and count tabs on the left,
 // message list above the message or help pane on the right, tool bar, menus and status bar.
 // It is the frame: the message browser and the site commands make their own controls, which
-// it places and connects to its tool bar, menus and status bar. It keeps its settings under
-// "fmKairo" and runs the start of a run (reading the store when first shown) and its end
+// it places and connects to its tool bar, menus and status bar. What it asks of the other
+// windows it only signals; those windows are wired to it from outside. It keeps its settings
+// under "fmKairo" and runs the start of a run (reading the store when first shown) and its end
 // (writing its settings and saving the store when closed).
 #pragma once
 
@@ -27,7 +28,6 @@ class QWidget;
 
 namespace sorami {
 
-struct AppWindows;
 class MessageBrowser;
 class QtPollTimer;
 class SiteCommands;
@@ -48,9 +48,6 @@ class TFormMain : public QMainWindow {
   explicit TFormMain(AppState& st, QWidget* parent = nullptr);
   ~TFormMain() override;
 
-  // The other windows, once they all exist (the main window is created before them).
-  void SetPeers(AppWindows* peers) { peers_ = peers; }
-
   Hooks hooks;
   // The polling timer; its fetch hook runs the fetch of new messages.
   Polling& polling() { return *polling_; }
@@ -68,6 +65,13 @@ class TFormMain : public QMainWindow {
  signals:
   // The main window has been closed: the run ends.
   void closed();
+  // The user asks for another window: "送信画面(&N)", "検索", "設定(&S)", "ログ(&L)" of the
+  // debug menu, "バージョン情報(&V)".
+  void composeRequested();
+  void searchRequested();
+  void settingsRequested();
+  void logRequested();
+  void versionRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -95,10 +99,8 @@ class TFormMain : public QMainWindow {
   void SaveMasterToStatus(bool plain_text);
   void ShowDebugMenus(bool on);
   bool DebugMenusVisible() const;
-  void ShowPeer(QWidget* w);
 
   AppState& st_;
-  AppWindows* peers_ = nullptr;
   std::unique_ptr<QtPollTimer> timer_;
   std::unique_ptr<Polling> polling_;
   DebugSwitch debug_switch_;

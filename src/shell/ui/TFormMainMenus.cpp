@@ -4,11 +4,7 @@
 #include <QMenuBar>
 
 #include "base/ui/QtText.h"
-#include "settings/ui/TFormSettei.h"
-#include "shell/ui/AppWindows.h"
 #include "shell/ui/TFormMain.h"
-#include "shell/ui/TFormMemo.h"
-#include "shell/ui/TFormVersion.h"
 #include "store/MasterFile.h"
 #include "views/ui/MessageBrowser.h"
 
@@ -46,7 +42,7 @@ void TFormMain::BuildMenus() {
 
   QMenu* option = AddMenu(nullptr, "O1", QStringLiteral("オプション(&O)"));
   connect(AddAction(option, "S1", QStringLiteral("設定(&S)")), &QAction::triggered, this,
-          [this] { ShowPeer(peers_ ? peers_->settei.get() : nullptr); });
+          &TFormMain::settingsRequested);
 
   QMenu* body = AddMenu(nullptr, "M1", QStringLiteral("本文(&M)"));
   connect(AddAction(body, "MenuUPD", QStringLiteral("変更(&U)")), &QAction::triggered, browser_,
@@ -65,7 +61,7 @@ void TFormMain::BuildMenus() {
 
   QMenu* help = AddMenu(nullptr, "H1", QStringLiteral("ヘルプ(&H)"));
   connect(AddAction(help, "V1", QStringLiteral("バージョン情報(&V)")), &QAction::triggered, this,
-          [this] { ShowPeer(peers_ ? peers_->version.get() : nullptr); });
+          &TFormMain::versionRequested);
   QMenu* topics = AddMenu(help, "S4", QStringLiteral("操作説明(&S)"));
   // An item shows the topic named by its caption up to the first "("; the items of "設定(&S)"
   // show "設定(...)" topics.
@@ -97,9 +93,8 @@ void TFormMain::BuildMenus() {
 
   QMenu* debug = AddMenu(nullptr, "B1", QStringLiteral("デバッグ(&B)"));
   debug_menu_ = debug->menuAction();
-  connect(AddAction(debug, "L1", QStringLiteral("ログ(&L)")), &QAction::triggered, this, [this] {
-    if (peers_ && peers_->memo) peers_->memo->ShowLog();
-  });
+  connect(AddAction(debug, "L1", QStringLiteral("ログ(&L)")), &QAction::triggered, this,
+          &TFormMain::logRequested);
   connect(AddAction(debug, "MastDispM1", QStringLiteral("MastDisp(&M)")), &QAction::triggered, this,
           [this] { MastDisp(st_.store, st_.log); });
   connect(AddAction(debug, "S2", QStringLiteral("上書保存(&S)")), &QAction::triggered, this,

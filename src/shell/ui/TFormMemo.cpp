@@ -15,7 +15,8 @@
 
 namespace sorami {
 
-TFormMemo::TFormMemo(AppState& st, QWidget* parent) : QMainWindow(parent), st_(st) {
+TFormMemo::TFormMemo(Registry& registry, DiagLog& log, QWidget* parent)
+    : QMainWindow(parent), registry_(registry), log_(log) {
   setObjectName(QStringLiteral("fmFormMemo"));
   setWindowTitle(QStringLiteral("ログ"));
 
@@ -36,13 +37,13 @@ TFormMemo::TFormMemo(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   BuildMenu();
 
   LogWindowSettings s;
-  s.Load(st_.registry.Open(kMemoKey));
+  s.Load(registry_.Open(kMemoKey));
   ApplyGeometry(*this, s.window);
   yokushi_->setChecked(s.yokushi);
-  st_.log.SetSuspended(s.yokushi);
+  log_.SetSuspended(s.yokushi);
 
   Refill();
-  st_.log.SetListener({
+  log_.SetListener({
       .appended =
           [this](const std::string& line) {
             if (isVisible()) {
@@ -57,15 +58,15 @@ TFormMemo::TFormMemo(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
             stale_ = false;
           },
   });
-  st_.log.Attach();
+  log_.Attach();
 }
 
-TFormMemo::~TFormMemo() { st_.log.SetListener({}); }
+TFormMemo::~TFormMemo() { log_.SetListener({}); }
 
 void TFormMemo::Refill() {
   QStringList all;
-  all.reserve(static_cast<qsizetype>(st_.log.lines().size()));
-  for (const std::string& line : st_.log.lines()) all << Qs(line);
+  all.reserve(static_cast<qsizetype>(log_.lines().size()));
+  for (const std::string& line : log_.lines()) all << Qs(line);
   memo_->setPlainText(all.join(QLatin1Char('\n')));
   memo_->moveCursor(QTextCursor::End);
   stale_ = false;
@@ -85,7 +86,7 @@ void TFormMemo::BuildMenu() {
   };
   connect(add(bar, "C1", QStringLiteral("閉じる(&C)")), &QAction::triggered, this, &QWidget::close);
   connect(add(bar, "E1", QStringLiteral("消去(&E)")), &QAction::triggered, this,
-          [this] { st_.log.Clear(); });
+          [this] { log_.Clear(); });
   connect(add(bar, "S1", QStringLiteral("ログ保存(&S)")), &QAction::triggered, this,
           &TFormMemo::SaveLog);
   QMenu* rec = bar->addMenu(QStringLiteral("ログ記録(&L)"));
@@ -94,7 +95,7 @@ void TFormMemo::BuildMenu() {
   yokushi_ = rec->addAction(QStringLiteral("抑止(&Y)"));
   yokushi_->setObjectName(QStringLiteral("MenuYokushi"));
   yokushi_->setCheckable(true);
-  connect(yokushi_, &QAction::toggled, this, [this](bool on) { st_.log.SetSuspended(on); });
+  connect(yokushi_, &QAction::toggled, this, [this](bool on) { log_.SetSuspended(on); });
 }
 
 void TFormMemo::ShowLog() {
@@ -106,19 +107,19 @@ void TFormMemo::ShowLog() {
 
 void TFormMemo::SaveLog() {
   std::string status;
-  SaveDiagLog(st_.log, "Logfile.log", status);
+  SaveDiagLog(log_, "Logfile.log", status);
   SetStatus(Qs(status));
 }
 
 void TFormMemo::SetStatus(const QString& text) { status_->setText(text); }
 
 void TFormMemo::closeEvent(QCloseEvent* event) {
-  IniStore ini = st_.registry.Open(kMemoKey);
+  IniStore ini = registry_.Open(kMemoKey);
   LogWindowSettings s;
   s.window = CurrentGeometry(*this);
   s.yokushi = yokushi_->isChecked();
   s.Save(ini);
-  if (!ini.Save()) st_.log.Log("Cannot Write : " + PathText(ini.path()));
+  if (!ini.Save()) log_.Log("Cannot Write : " + PathText(ini.path()));
   event->accept();
 }
 

@@ -6,7 +6,8 @@
 
 #include <QMainWindow>
 
-#include "shell/AppState.h"
+#include "base/DiagLog.h"
+#include "platform/IniStore.h"
 
 class QAction;
 class QLabel;
@@ -20,7 +21,7 @@ class TFormMemo : public QMainWindow {
 
  public:
   // Creating the window starts the log: lines logged from here on are kept.
-  explicit TFormMemo(AppState& st, QWidget* parent = nullptr);
+  TFormMemo(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
   ~TFormMemo() override;
 
   // Shows the window with its "LOG" tab in front.
@@ -35,7 +36,8 @@ class TFormMemo : public QMainWindow {
   void SaveLog();
   void SetStatus(const QString& text);
 
-  AppState& st_;
+  Registry& registry_;
+  DiagLog& log_;
   QTabWidget* page_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
   // While the window is hidden new lines only mark the memo stale; it is refilled when the
