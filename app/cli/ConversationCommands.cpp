@@ -97,10 +97,9 @@ int Claim(AppState& st, const std::vector<std::string>& args) {
     PrintError("不正指定　未チェック"_cp932);
     return kExitFailed;
   }
-  const std::string msg = ReportClaim(st, row, c);
-  const bool ok = msg == "報告完了"_cp932;
-  (ok ? PrintLine : PrintError)(msg);
-  return ok ? kExitOk : kExitFailed;
+  const ClaimResult r = ReportClaim(st, row, c);
+  (r.ok ? PrintLine : PrintError)(r.msg);
+  return r.ok ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ struct CheckOutcome {
   bool refused = false;  // another site request was running; nothing was done
   bool ok = false;       // the account was found and its password accepted
   std::string msg;       // the account test's message (the settings window's status bar)
-  std::string status;    // the main status bar: msg without anything up to "OK(PGM)"
+  std::string status;    // the main status bar
 };
 
 // The account test of the current account: where its site lives (the host, system user and

@@ -26,9 +26,9 @@ bool ReplyCompose(AppState& st, int32_t row, ReplyKind kind, ComposeFields& fiel
   return true;
 }
 
-std::string ReportClaim(AppState& st, int32_t row, const ClaimChoice& choice) {
+ClaimResult ReportClaim(AppState& st, int32_t row, const ClaimChoice& choice) {
   BusyGuard guard(st.busy);
-  if (!guard.acquired()) return BusyMessage();
+  if (!guard.acquired()) return {false, BusyMessage()};
   return ReportClaimOf(st.site, st.store, row, choice);
 }
 

@@ -20,7 +20,8 @@ std::string SendReadReceipt(AppState& st, int32_t row);
 // false when row is no record.
 bool ReplyCompose(AppState& st, int32_t row, ReplyKind kind, ComposeFields& fields);
 
-// Reports record row as the claim window does; the result text.
-std::string ReportClaim(AppState& st, int32_t row, const ClaimChoice& choice);
+// Reports record row as the claim window does; refused with the busy text while another
+// exchange runs.
+ClaimResult ReportClaim(AppState& st, int32_t row, const ClaimChoice& choice);
 
 }  // namespace sorami

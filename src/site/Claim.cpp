@@ -49,13 +49,16 @@ bool ClaimReport(SiteSession& ss, const std::vector<std::string>& fields, std::s
   return false;
 }
 
-std::string ReportClaimOf(SiteSession& ss, const TArMastd& store, int32_t row,
+ClaimResult ReportClaimOf(SiteSession& ss, const TArMastd& store, int32_t row,
                           const ClaimChoice& choice) {
   ss.log.Log("nm:" + std::to_string(row));
-  if (row < 0 || row >= store.CtMaster()) return "エラー:"_cp932 + std::to_string(row);
-  std::string msg;
-  ClaimReport(ss, ClaimFields(store, row, choice), msg);
-  return msg;
+  ClaimResult out;
+  if (row < 0 || row >= store.CtMaster()) {
+    out.msg = "エラー:"_cp932 + std::to_string(row);
+    return out;
+  }
+  out.ok = ClaimReport(ss, ClaimFields(store, row, choice), out.msg);
+  return out;
 }
 
 }  // namespace sorami

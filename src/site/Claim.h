@@ -24,9 +24,13 @@ std::vector<std::string> ClaimFields(const TArMastd& store, int32_t row, const C
 // it refused the report.
 bool ClaimReport(SiteSession& ss, const std::vector<std::string>& fields, std::string& msg);
 
-// Reports record row with the user's choice; the result text ("エラー:" and the row when it is
-// no record).
-std::string ReportClaimOf(SiteSession& ss, const TArMastd& store, int32_t row,
+// Reports record row with the user's choice: whether the directory server accepted it, and the
+// result text ("エラー:" and the row when it is no record).
+struct ClaimResult {
+  bool ok = false;
+  std::string msg;
+};
+ClaimResult ReportClaimOf(SiteSession& ss, const TArMastd& store, int32_t row,
                           const ClaimChoice& choice);
 
 }  // namespace sorami

@@ -126,7 +126,7 @@ void AppWindows::WireClaim(AppState& st) {
     if (const auto row = browser.ClickedRecord()) cl->ShowFor(st.store, *row);
   };
   cl->hooks.report = [&st, &browser](const ClaimChoice& c) {
-    return ReportClaim(st, browser.ClickedRecord().value_or(-1), c);
+    return ReportClaim(st, browser.ClickedRecord().value_or(-1), c).msg;
   };
   cl->hooks.show_help = [m] { m->ShowHelp(false, "クレーム報告"_cp932); };
   QObject::connect(cl, &TFormClaim::closed, m, [m](bool ok, const QString& result) {
