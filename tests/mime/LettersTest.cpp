@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <vector>
 
 #include "MailTestUtil.h"
@@ -49,7 +48,7 @@ const std::vector<Expected> kSigned = {
     {"smime.p7s", 143, "application/pkcs7-signature", "\x82\x1C\x87\x84"}};
 
 class Letters : public ::testing::TestWithParam<std::string> {
-  test::JapanTime jst_;
+  test::LocalZone jst_{"JST-9"};
 };
 
 TEST_P(Letters, ReadsAsTheReaderSeesIt) {

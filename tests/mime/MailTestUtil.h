@@ -54,8 +54,4 @@ class LocalZone {
   std::string saved_;
 };
 
-struct JapanTime : LocalZone {
-  JapanTime() : LocalZone("JST-9") {}
-};
-
 }  // namespace sorami::test

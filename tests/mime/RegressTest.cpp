@@ -1,9 +1,7 @@
 // Messages kept as files, each named after a fault it guards against, read end to end;
 // and the command line's mail commands run as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "MailTestUtil.h"
@@ -19,7 +17,7 @@ using test::U8;
 TVexMsg Read(const std::string& name) { return test::ParseMail(test::MailData("regress/" + name)); }
 
 TEST(Regress, EachKeptMessageReadsAsItsReaderSawIt) {
-  test::JapanTime jst;
+  test::LocalZone jst("JST-9");
   EXPECT_EQ(U8(Read("utf8-character-split-across-encoded-words.eml").Subject), "日本語");
   const TVexMsg nec = Read("iso-2022-jp-nec-ibm-rows-and-halfwidth-katakana.eml");
   EXPECT_EQ(U8(nec.Subject), "①㈱髙");

@@ -15,22 +15,17 @@ TEST(Codepage, UsesTheWindowsCodePageNotPlainShiftJis) {
 }
 
 TEST(Codepage, CharactersCodePage932CannotHoldBecomeAVisibleMark) {
-  EXPECT_EQ(Utf8ToCp932("a😀b"),
-            "a\x81\xAC"
-            "b");
-  EXPECT_EQ(Utf8ToCp932("x\xFFy"), "x\x81\xACy");  // broken UTF-8
-  EXPECT_EQ(Utf8ToCp932("\xE3\x81"), "\x81\xAC");  // truncated sequence at the end
-  EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"),
-            "a\x81\xAC"
-            "b");  // surrogate pair: one mark
+  const std::string geta = "\x81\xAC";  // 〓
+  EXPECT_EQ(Utf8ToCp932("a😀b"), "a" + geta + "b");
+  EXPECT_EQ(Utf8ToCp932("x\xFFy"), "x" + geta + "y");          // broken UTF-8
+  EXPECT_EQ(Utf8ToCp932("\xE3\x81"), geta);                    // truncated sequence at the end
+  EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"), "a" + geta + "b");  // surrogate pair: one mark
 }
 
 TEST(Codepage, InvalidCodePage932BytesBecomeReplacementCharacters) {
   EXPECT_EQ(Cp932ToUtf8("a\xA0z"), "a\xEF\xBF\xBDz");
   EXPECT_EQ(Cp932ToUtf8("a\x83"), "a\xEF\xBF\xBD");  // lone lead byte at the end
-  EXPECT_EQ(Cp932ToUtf16("\x83\x5C"
-                         "a"),
-            u"ソa");
+  EXPECT_EQ(Cp932ToUtf16("\x83\\a"), u"ソa");        // 0x5C, the second byte of ソ, is no "\\"
 }
 
 }  // namespace

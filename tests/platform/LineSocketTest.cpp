@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -82,11 +81,10 @@ TEST_F(QtLineSocketTest, APeerClosingMidDialogueIsAFailureNotAnEmptyLine) {
   socket_->SetTimeouts({15000, 10000});
   ASSERT_TRUE(Connect()) << error_;
   EXPECT_EQ(Next(), "+OK");  // what came before the close
-  QElapsedTimer clock;
-  clock.start();
   EXPECT_FALSE(socket_->ReadLine(line_, error_));
-  EXPECT_LT(clock.elapsed(), 5000);  // noticed, not waited out
   EXPECT_FALSE(error_.empty());
+  // Noticed, not waited out.
+  EXPECT_FALSE(error_.starts_with("タイムアウト"_cp932)) << Cp932ToUtf8(error_);
   error_.clear();
   EXPECT_FALSE(socket_->WriteLine("QUIT", error_));
   EXPECT_FALSE(error_.empty());
@@ -97,11 +95,7 @@ TEST_F(QtLineSocketTest, ASilentPeerTimesOutWhileTimersKeepTicking) {
   ASSERT_TRUE(Connect()) << error_;
   bool ticked = false;
   QTimer::singleShot(50, [&] { ticked = true; });
-  QElapsedTimer clock;
-  clock.start();
   EXPECT_FALSE(socket_->ReadLine(line_, error_));
-  EXPECT_GE(clock.elapsed(), 150);  // timers may fire a little early
-  EXPECT_LT(clock.elapsed(), 5000);
   EXPECT_TRUE(error_.starts_with("タイムアウト"_cp932)) << Cp932ToUtf8(error_);
   EXPECT_TRUE(ticked);  // the wait ran an event loop, so windows would repaint
 }
