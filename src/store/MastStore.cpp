@@ -64,7 +64,6 @@ void TArMastd::Reset() {
   rows_.resize(static_cast<size_t>(capacity_) + 1);
   ct_master_ = 0;
   index_.clear();
-  glix = 0;
 }
 
 void TArMastd::SetCapacity(int32_t capacity) {

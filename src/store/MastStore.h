@@ -53,9 +53,6 @@ class TArMastd {
   bool Exists(std::string_view date, std::string_view sender, std::string_view sender_site,
               std::string_view server_no) const;
 
-  // The list row last clicked, shown by the debug menu.
-  int32_t glix = 0;
-
  private:
   static uint64_t KeyHash(std::string_view date, std::string_view sender);
   void IndexAdd(int32_t row);

@@ -230,7 +230,6 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
       mf.log.Log("暗号化失敗"_cp932);
     }
   }
-  fresh.glix = store.glix;
   store = std::move(fresh);
   msg = "読込完了 :"_cp932 + std::to_string(store.CtMaster()) + " 件"_cp932;
   mf.log.Log(msg);

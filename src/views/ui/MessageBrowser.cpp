@@ -74,6 +74,9 @@ MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
     if (!filling_body_) body_edit_.Typed(panel_honbun_->record());
   });
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { ShowSelectedFolder(); });
+  // A list made anew (another folder, a search, rows taken out, the store read again) has no
+  // clicked row; a delete that keeps the clicked record's row puts it back.
+  connect(lview_model_, &QAbstractItemModel::modelReset, this, [this] { glix_ = -1; });
   connect(lview_, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& at) { LViewDataClick(at.row()); });
   connect(lview_->header(), &QHeaderView::sectionClicked, this,
@@ -238,7 +241,6 @@ void MessageBrowser::ShowListMessages() {
 void MessageBrowser::MessageListHyouji(int node, const std::string& folder) {
   log_.Log("MessageListHyouji " + std::to_string(node) + " " + folder);
   lview_model_->Fill(node, folder);
-  store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
 bool MessageBrowser::ExistsMainTree(const std::string& name) const {
@@ -275,14 +277,13 @@ bool MessageBrowser::ShowHelp(bool direct, const std::string& topic,
 
 void MessageBrowser::ShowSearchResult(std::vector<int32_t> records) {
   lview_model_->ShowRows(std::move(records));
-  store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
 void MessageBrowser::LViewDataClick(int clicked) {
   // A click shows the row clicked, also one clicked into (or out of) a multiple selection.
   const int r = clicked >= 0 ? clicked : ClickedListRow();
   if (r < 0) return;
-  store_.glix = r;
+  glix_ = r;
   log_.Log("glix:" + std::to_string(r));
   std::string msg;
   if (HyoujiMessage(false, r, msg)) count_model_->MidokuToKidoku(log_);

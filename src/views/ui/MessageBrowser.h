@@ -98,6 +98,9 @@ class MessageBrowser : public QObject {
   void SelectTreeNode(int index);
   // The record of the last clicked list row; none before a row was clicked.
   std::optional<int32_t> ClickedRecord() const;
+  // The last clicked list row (shown by the debug menu); -1 when no row of the list shown
+  // has been clicked.
+  int32_t glix() const { return glix_; }
   bool TreeNodeSelected(int index) const;
   // A tree click: clears the status bar and lists the selected folder.
   void ShowSelectedFolder();
@@ -165,6 +168,8 @@ class MessageBrowser : public QObject {
   DiagLog& log_;
   History& history_;
   FolderCountArray& counts_;
+  // The list row last clicked (or opened the pop-up); any new list forgets it.
+  int32_t glix_ = -1;
 
   QWidget* tree_panel_ = nullptr;
   QTreeWidget* tree_ = nullptr;
