@@ -309,6 +309,17 @@ bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg) {
   return SaveMasterAs(mf, store, mf.encrypt, msg);
 }
 
+bool FileRecord(MasterFiles& mf, TArMastd& store,
+                const std::array<std::string, TArMastData::kColumns>& record) {
+  std::array<std::string_view, TArMastData::kColumns> cols;
+  for (size_t i = 0; i < cols.size(); ++i) cols[i] = record[i];
+  store.Append(cols);
+  std::string msg;
+  if (SaveMaster(mf, store, msg)) return true;
+  mf.log.Log(msg);
+  return false;
+}
+
 void AddMaster(TArMastd& store, DiagLog& log, bool /*flag*/, const MastFields& fields) {
   log.Log(".AddMaster");
   std::array<std::string_view, TArMastData::kColumns> cols{};
