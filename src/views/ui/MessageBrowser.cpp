@@ -57,11 +57,11 @@ QVBoxLayout* TightColumn(QWidget* w) {
 
 }  // namespace
 
-MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
-                               FolderCountArray& counts, QWidget* parent)
-    : QObject(parent), store_(store), log_(log), history_(history), counts_(counts) {
+MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history, QWidget* parent)
+    : QObject(parent), store_(store), log_(log), history_(history) {
   BuildTree();
   BuildCountList();
+  CountKensuu();
   BuildList();
   BuildBottom();
   BuildListMenu();
@@ -103,7 +103,7 @@ void MessageBrowser::BuildTree() {
 
 void MessageBrowser::BuildCountList() {
   list_v_ = Named(new QTreeView, "ListV");
-  count_model_ = new FolderCountModel(list_v_);
+  count_model_ = new FolderCountModel(store_, list_v_);
   list_v_->setModel(count_model_);
   list_v_->setRootIsDecorated(false);
   list_v_->setUniformRowHeights(true);
@@ -176,7 +176,6 @@ void MessageBrowser::Start() {
   store_.Reset();
   history_.entries.clear();
   history_.pos = 0;
-  counts_.fill(0);
   tree_->expandAll();
   // The "Index" column only carries the row of the store; 1 pixel keeps it out of sight.
   lview_->header()->resizeSection(ListColIndex(ListCol::kIndex), 1);
@@ -259,6 +258,7 @@ void MessageBrowser::AddUserFolder(size_t slot, const std::string& name) {
       ->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DirIcon));
   user_slots_[slot]->setText(Qs(name));
   user_slots_[slot]->setVisible(true);
+  CountKensuu();
 }
 
 bool MessageBrowser::ShowHelp(bool direct, const std::string& topic,
@@ -286,7 +286,7 @@ void MessageBrowser::LViewDataClick(int clicked) {
   glix_ = r;
   log_.Log("glix:" + std::to_string(r));
   std::string msg;
-  if (HyoujiMessage(false, r, msg)) count_model_->MidokuToKidoku(log_);
+  HyoujiMessage(false, r, msg);
   if (!msg.empty()) {
     log_.Log(msg);
     SetStatus(Qs(msg));
@@ -295,16 +295,10 @@ void MessageBrowser::LViewDataClick(int clicked) {
 }
 
 void MessageBrowser::CountKensuu() {
+  log_.Log(".CountKensuu");
   std::vector<std::string> nodes;
   for (QTreeWidgetItemIterator it(tree_); *it; ++it) nodes.push_back(Sj((*it)->text(0)));
-  count_model_->SetRows(sorami::CountKensuu(store_, log_, nodes));
-}
-
-bool MessageBrowser::SetDisplay() {
-  std::string summary;
-  const bool ok = sorami::SetDisplay(store_, log_, counts_, summary);
-  SetStatus(Qs(summary));
-  return ok;
+  count_model_->SetNodes(nodes);
 }
 
 bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
@@ -324,7 +318,6 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
   // Reading from the inbox or the root marks read; any other folder changes nothing.
   if (TreeNodeSelected(FolderNode(Folder::kInbox)) || TreeNodeSelected(FolderNode(Folder::kRoot))) {
     marked = SetKakuninbi(store_, log_, row, NowText(), hooks.send_feedback);
-    if (marked) lview_model_->RecordChanged(row);
   }
   panel_honbun_->tenpu()->hide();
   if (store_.Get(row, MastCol::kCategory) == MailCategory()) {

@@ -166,7 +166,6 @@ void MessageBrowser::BtSakujoClick() {
     lview_->selectionModel()->setCurrentIndex(
         lview_model_->index(r, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
-  CountKensuu();
   SetStatus(Qs(msg));
 }
 
@@ -191,7 +190,6 @@ void MessageBrowser::PMenuJushinClick(const QAction* item) {
     log_.Log("GLIX:" + std::to_string(glix));
     lview_model_->RemoveRows({static_cast<size_t>(glix)});
   }
-  CountKensuu();
 }
 
 void MessageBrowser::A1Click() {
@@ -202,10 +200,8 @@ void MessageBrowser::A1Click() {
 }
 
 void MessageBrowser::MenuUPDClick() {
-  const int32_t record = body_edit_.edited();
   std::string msg;
   if (!body_edit_.Store(store_, log_, Sj(panel_honbun_->memo()->toPlainText()), msg)) return;
-  lview_model_->RecordChanged(record);
   SetStatus(Qs(msg));
 }
 
