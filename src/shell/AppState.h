@@ -20,7 +20,6 @@
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
 #include "store/MasterFile.h"
-#include "views/FolderCounts.h"
 #include "views/History.h"
 
 namespace sorami {
@@ -54,7 +53,6 @@ class AppState {
   History history;                      // navigation history of shown records and help pages
   ReceiptLedger receipts;               // the received messages whose read receipt went out
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
-  FolderCountArray folder_counts{};
   // The default help directory: the installed topics (set by MakeAppState), else app_dir/Help.
   std::filesystem::path help_dir;
   std::string doc_root;      // glDocRoot: the help directory

@@ -39,7 +39,7 @@ MailReceiveReport ReceiveMail(AppState& st, const PopConfig& config, JushinEvent
   }
   static_cast<JushinOutcome&>(report) = MailJushin(st.mail, place, config, *socket);
   if (report.stored > 0) {
-    SetDisplay(st.store, st.log, st.folder_counts, report.bar);
+    SetDisplay(st.store, st.log, report.bar);
   } else if (report.ok) {
     report.bar = "新着メール無し"_cp932;
   } else {

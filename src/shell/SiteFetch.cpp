@@ -41,7 +41,7 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
     // only when the program closes.
     std::string saved;
     if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
-    SetDisplay(st.store, st.log, st.folder_counts, report.status);
+    SetDisplay(st.store, st.log, report.status);
   } else {
     report.status = "新着メッセージ無し"_cp932;
   }

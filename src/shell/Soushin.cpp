@@ -7,7 +7,7 @@
 #include "shell/MailSend.h"
 #include "site/Send.h"
 #include "store/Folders.h"
-#include "views/FolderCounts.h"
+#include "store/MasterFile.h"
 
 namespace sorami {
 
@@ -118,18 +118,12 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
     st.aclog.AddLogLine("SEND", "NG", f.to, category, report.msg, "");
     return report;
   }
-  std::array<std::string_view, TArMastData::kColumns> cols;
-  for (size_t i = 0; i < cols.size(); ++i) cols[i] = check.record[i];
-  st.store.Append(cols);
+  FileRecord(st.master, st.store, check.record);
   st.log.Log("msg" + report.msg);
   report.compose_status.push_back(report.msg);
   SaveSoushinList(st.log, st.send_list, check.site_flag, f.to, f.kankei);
-  std::string saved;
-  if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
   st.log.Log("msg:" + report.msg);
   st.aclog.AddLogLine("SEND", "OK", f.to, category, report.msg, "");
-  std::string summary;
-  SetDisplay(st.store, st.log, st.folder_counts, summary);
   report.show_sent = true;
   report.close_window = true;
   return report;
@@ -142,15 +136,7 @@ SendReport DraftButton(AppState& st, ComposeFields& f) {
   report.ok =
       CheckSoushin(st.log, row, FolderName(Folder::kDraft), f, SenderOf(st), st.send_list, check);
   report.msg = check.msg;
-  if (report.ok) {
-    std::array<std::string_view, TArMastData::kColumns> cols;
-    for (size_t i = 0; i < cols.size(); ++i) cols[i] = check.record[i];
-    st.store.Append(cols);
-    std::string saved;
-    if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
-    std::string summary;
-    SetDisplay(st.store, st.log, st.folder_counts, summary);
-  }
+  if (report.ok) FileRecord(st.master, st.store, check.record);
   report.compose_status.push_back(report.msg);
   report.close_window = true;
   return report;

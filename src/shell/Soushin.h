@@ -39,9 +39,9 @@ struct SendReport {
 bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields,
                    ComposeOutcome& check, SendReport& report);
 
-// The send button: SoushinJikkou; on success the sent copy joins the store ("送信箱"), which is
-// saved, the destination joins the address list and the folder counts are rebuilt; an account-
-// log line "SEND" OK or NG either way.
+// The send button: SoushinJikkou; on success the sent copy is filed in the store ("送信箱") and
+// saved, and the destination joins the address list; an account-log line "SEND" OK or NG
+// either way.
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& fields);
 
 // The draft button: the check for "草稿"; on success the draft joins the store, which is saved.

@@ -1,10 +1,51 @@
 #include "store/MastStore.h"
 
+#include <algorithm>
 #include <functional>
+#include <string>
 
 #include "base/MbText.h"
 
 namespace sorami {
+
+TArMastd::TArMastd(const TArMastd& other)
+    : rows_(other.rows_),
+      ct_master_(other.ct_master_),
+      capacity_(other.capacity_),
+      index_(other.index_) {}
+
+TArMastd::TArMastd(TArMastd&& other) noexcept
+    : rows_(std::move(other.rows_)),
+      ct_master_(other.ct_master_),
+      capacity_(other.capacity_),
+      index_(std::move(other.index_)) {}
+
+TArMastd& TArMastd::operator=(const TArMastd& other) {
+  if (this != &other) *this = TArMastd(other);
+  return *this;
+}
+
+TArMastd& TArMastd::operator=(TArMastd&& other) noexcept {
+  if (this == &other) return *this;
+  rows_ = std::move(other.rows_);
+  ct_master_ = other.ct_master_;
+  capacity_ = other.capacity_;
+  index_ = std::move(other.index_);
+  NotifyReset();
+  return *this;
+}
+
+void TArMastd::Watch(StoreObserver* observer) const {
+  if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) {
+    observers_.push_back(observer);
+  }
+}
+
+void TArMastd::Unwatch(StoreObserver* observer) const { std::erase(observers_, observer); }
+
+void TArMastd::NotifyReset() {
+  for (StoreObserver* o : observers_) o->Reset();
+}
 
 uint64_t TArMastd::KeyHash(std::string_view date, std::string_view sender) {
   const uint64_t a = std::hash<std::string_view>{}(date);
@@ -28,12 +69,19 @@ void TArMastd::IndexRemove(int32_t row) {
 }
 
 void TArMastd::Set(int32_t row, int col, std::string_view value) {
+  const bool record = row < ct_master_;
   const bool keyed =
       (col == static_cast<int>(MastCol::kDate) || col == static_cast<int>(MastCol::kSender)) &&
-      row < ct_master_;
+      record;
+  // The old text is kept only when someone listens: the column's bytes change below.
+  const bool told = record && !observers_.empty();
+  const std::string before = told ? std::string(Get(row, col)) : std::string();
   if (keyed) IndexRemove(row);
   rows_[static_cast<size_t>(row)].Set(col, value);
   if (keyed) IndexAdd(row);
+  if (told) {
+    for (StoreObserver* o : observers_) o->Changed(row, static_cast<MastCol>(col), before);
+  }
 }
 
 int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumns>& cols) {
@@ -48,6 +96,7 @@ int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumn
     capacity_ += kCapacityStep;
     rows_.resize(static_cast<size_t>(capacity_) + 1);
   }
+  for (StoreObserver* o : observers_) o->Appended(row);
   return row;
 }
 
@@ -55,6 +104,7 @@ void TArMastd::Clear() {
   for (auto& r : rows_) r.Clear();
   ct_master_ = 0;
   index_.clear();
+  NotifyReset();
 }
 
 void TArMastd::Reset() {
@@ -64,7 +114,7 @@ void TArMastd::Reset() {
   rows_.resize(static_cast<size_t>(capacity_) + 1);
   ct_master_ = 0;
   index_.clear();
-  glix = 0;
+  NotifyReset();
 }
 
 void TArMastd::SetCapacity(int32_t capacity) {

@@ -1,6 +1,7 @@
 // The message store: the table of records with its count of rows in use (CtMaster), the
 // capacity rule, and an index of (date, sender) kept in step with the records so the
-// duplicate test of a fetch does not scan the store.
+// duplicate test of a fetch does not scan the store. The views that show records watch the
+// store and hear of every change (StoreObserver).
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "store/MastRecord.h"
+#include "store/StoreObserver.h"
 
 namespace sorami {
 
@@ -19,6 +21,18 @@ class TArMastd {
   static constexpr int32_t kCapacityStep = 100;
 
   TArMastd() { Reset(); }
+  // A copy holds the records only: a view watches the store it registered with.
+  TArMastd(const TArMastd& other);
+  TArMastd(TArMastd&& other) noexcept;
+  // Puts other records in place (a read of the master file): the watching views stay and
+  // hear Reset.
+  TArMastd& operator=(const TArMastd& other);
+  TArMastd& operator=(TArMastd&& other) noexcept;
+
+  // Registers a view to hear of every change, and takes it off again. Watching changes no
+  // record, so a view that only reads the store watches it through a const reference.
+  void Watch(StoreObserver* observer) const;
+  void Unwatch(StoreObserver* observer) const;
 
   // Rows 0 .. CtMaster()-1 are the records; rows beyond are empty.
   int32_t CtMaster() const { return ct_master_; }
@@ -29,17 +43,17 @@ class TArMastd {
   std::string_view Get(int32_t row, int col) const { return rows_[static_cast<size_t>(row)][col]; }
   std::string_view Get(int32_t row, MastCol col) const { return Get(row, static_cast<int>(col)); }
 
-  // Changes one column of a record.
+  // Changes one column of a row (a record's column: the views hear Changed).
   void Set(int32_t row, int col, std::string_view value);
   void Set(int32_t row, MastCol col, std::string_view value) {
     Set(row, static_cast<int>(col), value);
   }
   // Appends a record into row CtMaster(): columns as given, column 1 := the row index
-  // ("%4.4d"); grows the table by the capacity rule. Returns the row.
+  // ("%4.4d"); grows the table by the capacity rule. Returns the row; the views hear Appended.
   int32_t Append(const std::array<std::string_view, TArMastData::kColumns>& cols);
-  // Empties every row and sets CtMaster to 0; the table keeps its size.
+  // Empties every row and sets CtMaster to 0; the table keeps its size. The views hear Reset.
   void Clear();
-  // Back to the start state: 2001 empty rows.
+  // Back to the start state: 2001 empty rows. The views hear Reset.
   void Reset();
   // Prepares the duplicate index for about n records (a read of a large file).
   void ReserveIndex(size_t n) { index_.reserve(n); }
@@ -53,18 +67,17 @@ class TArMastd {
   bool Exists(std::string_view date, std::string_view sender, std::string_view sender_site,
               std::string_view server_no) const;
 
-  // The list row last clicked, shown by the debug menu.
-  int32_t glix = 0;
-
  private:
   static uint64_t KeyHash(std::string_view date, std::string_view sender);
   void IndexAdd(int32_t row);
   void IndexRemove(int32_t row);
+  void NotifyReset();
 
   std::vector<TArMastData> rows_;
   int32_t ct_master_ = 0;
   int32_t capacity_ = kInitialCapacity;
   std::unordered_multimap<uint64_t, int32_t> index_;  // hash of (date, sender) -> row
+  mutable std::vector<StoreObserver*> observers_;
 };
 
 }  // namespace sorami

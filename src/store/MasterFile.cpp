@@ -230,7 +230,6 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
       mf.log.Log("暗号化失敗"_cp932);
     }
   }
-  fresh.glix = store.glix;
   store = std::move(fresh);
   msg = "読込完了 :"_cp932 + std::to_string(store.CtMaster()) + " 件"_cp932;
   mf.log.Log(msg);
@@ -308,6 +307,17 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
 
 bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg) {
   return SaveMasterAs(mf, store, mf.encrypt, msg);
+}
+
+bool FileRecord(MasterFiles& mf, TArMastd& store,
+                const std::array<std::string, TArMastData::kColumns>& record) {
+  std::array<std::string_view, TArMastData::kColumns> cols;
+  for (size_t i = 0; i < cols.size(); ++i) cols[i] = record[i];
+  store.Append(cols);
+  std::string msg;
+  if (SaveMaster(mf, store, msg)) return true;
+  mf.log.Log(msg);
+  return false;
 }
 
 void AddMaster(TArMastd& store, DiagLog& log, bool /*flag*/, const MastFields& fields) {

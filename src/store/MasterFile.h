@@ -42,6 +42,12 @@ bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg);
 // passes false and leaves a plain Master.dat).
 bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::string& msg);
 
+// Files a record made here (a sent message, a draft): appends it (column 1 becomes its row
+// number), then saves the master file at once, so it is on disk whatever happens next. A
+// failed save is written to the log; false then.
+bool FileRecord(MasterFiles& mf, TArMastd& store,
+                const std::array<std::string, TArMastData::kColumns>& record);
+
 // The file line of one row, without its line end: "%4.4d" of row+1, then columns 2..23 each
 // after a TAB, escaped.
 std::string MakeMasterLine(const TArMastd& store, int32_t row);

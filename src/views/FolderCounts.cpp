@@ -1,7 +1,6 @@
 #include "views/FolderCounts.h"
 
-#include <charconv>
-#include <unordered_map>
+#include <array>
 
 #include "base/MbText.h"
 #include "platform/Codepage.h"
@@ -21,47 +20,66 @@ bool CheckFolder(std::string_view folder, const std::vector<std::string>& names,
   return false;
 }
 
-std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log,
-                                  const std::vector<std::string>& node_texts) {
-  log.Log(".CountKensuu");
-  std::vector<std::string> names(node_texts);
-  if (names.size() > 1) names[1] = std::string(FolderName(Folder::kInbox));
-  // The first node of each name takes the records, as a search in tree order would.
-  std::unordered_map<std::string_view, size_t> first_node;
-  for (size_t i = 0; i < names.size(); ++i) {
-    log.Log("ArFolder[" + std::to_string(i) + "]:" + names[i]);
-    first_node.emplace(names[i], i);
-  }
-  std::vector<long> counts(names.size(), 0);
+void FolderTally::SetNodes(const TArMastd& store, const std::vector<std::string>& node_texts) {
+  captions_ = node_texts;
+  if (captions_.size() > 1) captions_[1] = std::string(FolderName(Folder::kInbox));
+  first_node_.clear();
+  for (size_t i = 0; i < captions_.size(); ++i) first_node_.emplace(captions_[i], i);
+  Recount(store);
+}
+
+size_t FolderTally::NodeOf(std::string_view folder) const {
+  const auto it = first_node_.find(folder);
+  return it == first_node_.end() ? 0 : it->second;
+}
+
+void FolderTally::Recount(const TArMastd& store) {
+  counts_.assign(captions_.size(), 0);
+  if (captions_.empty()) return;
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
-    const auto it = first_node.find(store.Get(row, MastCol::kFolder));
-    if (it != first_node.end()) ++counts[it->second];
+    ++counts_[NodeOf(store.Get(row, MastCol::kFolder))];
   }
-  std::vector<CountRow> rows;
-  for (size_t i = 1; i < names.size(); ++i) rows.push_back({names[i], CountText(counts[i])});
+}
+
+std::optional<size_t> FolderTally::Add(std::string_view folder) {
+  const size_t node = NodeOf(folder);
+  if (node == 0) return std::nullopt;
+  ++counts_[node];
+  return node - 1;
+}
+
+std::vector<size_t> FolderTally::Move(std::string_view before, std::string_view after) {
+  const size_t from = NodeOf(before), to = NodeOf(after);
+  if (from == to) return {};
+  std::vector<size_t> rows;
+  if (from != 0) {
+    --counts_[from];
+    rows.push_back(from - 1);
+  }
+  if (to != 0) {
+    ++counts_[to];
+    rows.push_back(to - 1);
+  }
   return rows;
 }
 
-std::string AdjustCountText(std::string_view count_text, long delta) {
-  std::string text(count_text);
-  std::string token;
-  SplitToken(" ", text, token);
-  long n = 0;
-  const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), n);
-  if (ec != std::errc() || end != token.data() + token.size()) n = 0;
-  return CountText(n + delta);
+std::vector<CountRow> CountKensuu(const TArMastd& store, DiagLog& log,
+                                  const std::vector<std::string>& node_texts) {
+  log.Log(".CountKensuu");
+  FolderTally tally;
+  tally.SetNodes(store, node_texts);
+  for (size_t i = 0; i < node_texts.size(); ++i) {
+    log.Log("ArFolder[" + std::to_string(i) +
+            "]:" + (i == 0 ? node_texts[0] : tally.Caption(i - 1)));
+  }
+  std::vector<CountRow> rows;
+  for (size_t i = 0; i < tally.size(); ++i) rows.push_back(tally.Row(i));
+  return rows;
 }
 
-void MidokuToKidoku(DiagLog& log, std::vector<CountRow>& rows) {
-  log.Log(".MidokuToKidoku");
-  if (rows.size() > 0) rows[0].count = AdjustCountText(rows[0].count, -1);
-  if (rows.size() > 1) rows[1].count = AdjustCountText(rows[1].count, +1);
-}
-
-bool SetDisplay(const TArMastd& store, DiagLog& log, FolderCountArray& counts,
-                std::string& summary) {
+bool SetDisplay(const TArMastd& store, DiagLog& log, std::string& summary) {
   log.Log("SetDisplay");
-  counts.fill(0);
+  std::array<int32_t, 7> counts{};
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
     ++counts[static_cast<size_t>(FolderIndex(store.Get(row, MastCol::kFolder)))];
   }

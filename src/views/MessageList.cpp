@@ -115,12 +115,46 @@ std::string ListText(const TArMastd& store, int32_t row, ListCol col) {
   return std::string(store.Get(row, kSource[static_cast<size_t>(col)]));
 }
 
+bool MessageList::Listed(std::string_view folder) const {
+  return filled_->first == 0 ? !IsDeletedFolder(folder) : folder == filled_->second;
+}
+
 void MessageList::Fill(const TArMastd& store, int node, std::string_view folder) {
+  filled_.emplace(node, folder);
   rows_.clear();
+  RowsChanged();
   const int32_t n = store.CtMaster();
   for (int32_t row = 0; row < n; ++row) {
-    const std::string_view f = store.Get(row, MastCol::kFolder);
-    if (node == 0 ? !IsDeletedFolder(f) : f == folder) rows_.push_back(row);
+    if (Listed(store.Get(row, MastCol::kFolder))) rows_.push_back(row);
+  }
+}
+
+void MessageList::SetRows(std::vector<int32_t> records) {
+  filled_.reset();
+  rows_ = std::move(records);
+  RowsChanged();
+}
+
+bool MessageList::Takes(const TArMastd& store, int32_t record) const {
+  return filled_ && Listed(store.Get(record, MastCol::kFolder));
+}
+
+void MessageList::Add(int32_t record) {
+  rows_.push_back(record);
+  if (!row_of_.empty()) {
+    if (static_cast<size_t>(record) >= row_of_.size()) {
+      row_of_.resize(static_cast<size_t>(record) + 1, -1);
+    }
+    if (row_of_[record] < 0) row_of_[record] = static_cast<int32_t>(rows_.size() - 1);
+  }
+}
+
+void MessageList::Refill(const TArMastd& store) {
+  if (filled_) {
+    const auto [node, folder] = *filled_;
+    Fill(store, node, folder);
+  } else {
+    SetRows({});
   }
 }
 
@@ -130,9 +164,17 @@ std::optional<int32_t> MessageList::RecordOf(int64_t i) const {
 }
 
 std::optional<size_t> MessageList::RowOf(int32_t record) const {
-  const auto it = std::find(rows_.begin(), rows_.end(), record);
-  if (it == rows_.end()) return std::nullopt;
-  return static_cast<size_t>(it - rows_.begin());
+  if (row_of_.empty() && !rows_.empty()) {
+    const int32_t top = *std::max_element(rows_.begin(), rows_.end());
+    row_of_.assign(static_cast<size_t>(std::max(top, 0)) + 1, -1);
+    for (size_t i = rows_.size(); i-- > 0;) {
+      if (rows_[i] >= 0) row_of_[static_cast<size_t>(rows_[i])] = static_cast<int32_t>(i);
+    }
+  }
+  if (record < 0 || static_cast<size_t>(record) >= row_of_.size() || row_of_[record] < 0) {
+    return std::nullopt;
+  }
+  return static_cast<size_t>(row_of_[record]);
 }
 
 std::string MessageList::Text(const TArMastd& store, size_t i, ListCol col) const {
@@ -150,6 +192,7 @@ void MessageList::ColumnClick(const TArMastd& store, ListCol col) {
     if (c != 0) keys[i].numeric = ParseDecimal(keys[i].text, keys[i].number);
   }
   MergeSort(rows_, keys, c, descending_);
+  RowsChanged();
 }
 
 void MessageList::RemoveRows(std::vector<size_t> list_rows) {
@@ -162,6 +205,7 @@ void MessageList::RemoveRows(std::vector<size_t> list_rows) {
     if (!drop[i]) rows_[out++] = rows_[i];
   }
   rows_.resize(out);
+  RowsChanged();
 }
 
 }  // namespace sorami

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/MastStore.h"
@@ -46,12 +47,22 @@ class MessageList {
   // "削除済み", any other node the records whose folder equals `folder`; store order.
   void Fill(const TArMastd& store, int node, std::string_view folder);
   // Shows exactly these records, in this order (a search's result).
-  void SetRows(std::vector<int32_t> records) { rows_ = std::move(records); }
+  void SetRows(std::vector<int32_t> records);
+
+  // Whether a record new in the store belongs at the end of this list: one the filled
+  // folder takes; never for a search's result.
+  bool Takes(const TArMastd& store, int32_t record) const;
+  // Adds a record at the end.
+  void Add(int32_t record);
+  // After the store was emptied or read anew: the filled folder again; a search's result,
+  // whose rows meant records that are gone, empty.
+  void Refill(const TArMastd& store);
 
   size_t size() const { return rows_.size(); }
   // The store row behind list row i; none when i is not a row of the list.
   std::optional<int32_t> RecordOf(int64_t i) const;
-  // The list row showing a record; none when the record is not listed.
+  // The list row showing a record; none when the record is not listed. The first call after
+  // the rows change makes a look-up table, so each later call costs one step.
   std::optional<size_t> RowOf(int32_t record) const;
   const std::vector<int32_t>& rows() const { return rows_; }
 
@@ -64,10 +75,16 @@ class MessageList {
 
   // Removes list rows (indices into the list, any order) in one pass.
   void RemoveRows(std::vector<size_t> list_rows);
-  void Clear() { rows_.clear(); }
 
  private:
+  bool Listed(std::string_view folder) const;
+  void RowsChanged() { row_of_.clear(); }
+
   std::vector<int32_t> rows_;
+  // The folder the list was filled for; none for a search's result.
+  std::optional<std::pair<int, std::string>> filled_;
+  // row_of_[record]: the list row of a record, -1 when not listed; empty until RowOf needs it.
+  mutable std::vector<int32_t> row_of_;
   int last_clicked_ = 0;
   int sort_column_ = 0;
   bool descending_ = false;

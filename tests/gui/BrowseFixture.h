@@ -40,12 +40,6 @@ class BrowseFixture : public GuiFixture {
     AddMaster(st->store, st->log, false, f);
     return st->store.CtMaster() - 1;
   }
-  // After records were added behind the window's back: recount and list a node.
-  void Refresh(int node) {
-    Browser().CountKensuu();
-    ClickNode(node);
-  }
-
   QTreeWidget* Tree() { return Find<QTreeWidget>(main, "TreeV"); }
   QTreeView* List() { return Find<QTreeView>(main, "LViewData"); }
   QTreeView* Counts() { return Find<QTreeView>(main, "ListV"); }

@@ -12,7 +12,7 @@ using BrowseOpsTest = BrowseFixture;
 
 TEST_F(BrowseOpsTest, DeleteKeyMovesTheSelectedRecordsEvenAfterSorting) {
   for (const char* t : {"a", "b", "c", "d"}) Add({.title = t});
-  Refresh(1);
+  ClickNode(1);
   ClickHeader(ListCol::kTitle);      // d c b a
   ClickRow(1);                       // "c"
   ClickRow(3, Qt::ControlModifier);  // and "a"
@@ -32,7 +32,7 @@ TEST_F(BrowseOpsTest, SelectAllThenTheButtonEmptiesTheFolderAndTheWastebasketEra
   Add({.title = "a", .body = "text"});
   Add({.title = "b"});
   Add({.title = "kept", .folder = "既読"});
-  Refresh(1);
+  ClickNode(1);
   auto* sakujo = Find<QPushButton>(main, "BtSakujo");
   ASSERT_FALSE(sakujo->isEnabled());
   Action(main, "A1")->trigger();
@@ -55,7 +55,7 @@ TEST_F(BrowseOpsTest, SelectAllThenTheButtonEmptiesTheFolderAndTheWastebasketEra
 TEST_F(BrowseOpsTest, MovingTakesOnlyTheLastClickedRowAndTheInboxMakesUnread) {
   Add({.title = "a", .folder = "既読", .read_date = "2026/01/01 00:00:00"});
   Add({.title = "b", .folder = "既読", .read_date = "2026/01/02 00:00:00"});
-  Refresh(2);
+  ClickNode(2);
   ClickRow(0);
   ClickRow(1, Qt::ControlModifier);  // "b" is now the last clicked row
   // The pop-up opened on "a" acts on "a", whatever else is selected.
@@ -78,7 +78,7 @@ TEST_F(BrowseOpsTest, MovingTakesOnlyTheLastClickedRowAndTheInboxMakesUnread) {
 TEST_F(BrowseOpsTest, TheBodyIsStoredOnlyAfterTypingIntoIt) {
   const int32_t a = Add({.title = "a", .read_date = "x", .body = "old a"});
   const int32_t b = Add({.title = "b", .read_date = "x", .body = "old b"});
-  Refresh(1);
+  ClickNode(1);
   auto* memo = Find<QTextEdit>(main, "MemoRich");
   QAction* store = Action(main, "MenuUPD");
   ClickRow(0);
@@ -110,7 +110,7 @@ TEST_F(BrowseOpsTest, TheBodyIsStoredOnlyAfterTypingIntoIt) {
 TEST_F(BrowseOpsTest, TypingForOneMessageIsNeverStoredIntoAnother) {
   const int32_t a = Add({.title = "a", .read_date = "x", .body = "text of a"});
   const int32_t b = Add({.title = "b", .read_date = "x", .body = "text of b"});
-  Refresh(1);
+  ClickNode(1);
   auto* memo = Find<QTextEdit>(main, "MemoRich");
   QAction* store = Action(main, "MenuUPD");
   ClickRow(0);

@@ -17,7 +17,7 @@ TEST_F(BrowseTest, TreeNodesListTheirFoldersAndARowShowsItsRecordInThePane) {
        .folder = "重要",
        .read_date = "2026/01/01 00:00:00",
        .category = "メール"});
-  Refresh(0);
+  ClickNode(0);
   EXPECT_EQ(Titles(), (Strings{"in", "件名", "mail"}));
   ClickNode(5);
   ASSERT_EQ(Titles(), (Strings{"件名", "mail"}));
@@ -44,7 +44,7 @@ TEST_F(BrowseTest, ReadingFromTheInboxMarksReadAndMovesOneCountOtherFoldersDoNot
     receipts.push_back(row);
     return std::string("fed back");
   };
-  Refresh(1);
+  ClickNode(1);
   ASSERT_EQ(CountOf(0), "1 件");
 
   ClickRow(0);
@@ -66,7 +66,7 @@ TEST_F(BrowseTest, KeysAndBackAndForwardShowMessagesAndTheCountListOpensAFolder)
   Add({.title = "one"});
   Add({.title = "two"});
   Add({.title = "draft", .folder = "草稿"});
-  Refresh(1);
+  ClickNode(1);
   auto* back = Find<QPushButton>(main, "BtBack");
   EXPECT_FALSE(back->isEnabled());
   ClickRow(0);

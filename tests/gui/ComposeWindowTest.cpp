@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QTreeView>
 
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
@@ -119,6 +120,10 @@ TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses)
   Edit("EditAtesaki")->setText(QStringLiteral("じろう"));
   Find<QPushButton>(w, "BtSoukou")->click();
   EXPECT_EQ(StoreColumn(MastCol::kFolder), (std::vector<std::string>{"送信箱", "草稿"}));
+  // The count list follows the filed copies by itself (row k stands for tree node k + 1).
+  const QAbstractItemModel* counts = Find<QTreeView>(main, "ListV")->model();
+  EXPECT_EQ(counts->index(2, 1).data().toString() + counts->index(3, 1).data().toString(),
+            QStringLiteral("1 件1 件"));
   EndRun();
   Start();  // the last To text comes back
   EXPECT_EQ(Find<QLineEdit>(windows->new_msg.get(), "EditAtesaki")->text(),

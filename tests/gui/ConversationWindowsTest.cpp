@@ -26,7 +26,7 @@ class ConversationWindowsTest : public BrowseFixture {
     st->site.http = std::move(fake);
     st->site.directory_host = "dir:1";
     Add({"議題", "受信箱", "2026/01/01 00:00:00", "一\r\n二", "一般連絡"});  // read before
-    Refresh(FolderNode(Folder::kInbox));
+    ClickNode(FolderNode(Folder::kInbox));
   }
   FakeHttp* http = nullptr;
 };

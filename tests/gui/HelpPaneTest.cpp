@@ -49,7 +49,7 @@ TEST_F(HelpPaneTest, EveryTopicShowsInJapaneseAndAWrongHelpDirectoryIsReplacedAn
 TEST_F(HelpPaneTest, TopicsChosenGoIntoTheHistoryAndAMissingTopicIsReported) {
   InstallHelp();
   Add({.title = "a message", .read_date = "x"});
-  Refresh(1);
+  ClickNode(1);
   st->history = {};
   Action(main, "MenuGaiyou")->trigger();
   Action(main, "N20")->trigger();  // "設定(アカウント設定)"

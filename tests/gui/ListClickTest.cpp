@@ -12,7 +12,7 @@ class ListClickTest : public BrowseFixture {};
 
 TEST_F(ListClickTest, AClickIntoAMultipleSelectionShowsTheClickedRow) {
   for (const char* t : {"a", "b", "c"}) Add({.title = t, .read_date = "x"});
-  Refresh(1);
+  ClickNode(1);
   auto* title = Find<QLabel>(main, "LabelTitle");
   ClickRow(0);
   ClickRow(2, Qt::ShiftModifier);

@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include "support/AppFixture.h"
+#include "views/FolderTree.h"
 #include "views/ui/FolderCountModel.h"
 #include "views/ui/MessageListModel.h"
 
@@ -65,33 +66,56 @@ TEST_F(ListModelsTest, TheMessageListModelStaysConsistentThroughFillSortAndRemov
   model.RemoveRows({4, 0, 2});
   EXPECT_EQ(model.rowCount(), 2);
   EXPECT_EQ(title(0) + title(1), QStringLiteral("db"));
-  st->store.Set(1, MastCol::kTitle, "D");
-  model.RecordChanged(1);
+  st->store.Set(1, MastCol::kTitle, "D");  // the store tells the model
   EXPECT_EQ(title(0), QStringLiteral("D"));
 
-  // Read again into a smaller store, a listed record that is gone shows nothing.
+  // Read again (here: emptied), the list shows the folder as the store now holds it.
   st->store.Clear();
-  EXPECT_EQ(model.index(0, kTitle).data(), QVariant());
-  model.Fill(1, "x");
   EXPECT_EQ(model.rowCount(), 0);
   EXPECT_EQ(g_failures, 0);
 }
 
-TEST_F(ListModelsTest, TheCountModelShowsCountsRightAlignedAndMovesOneOnReading) {
-  FolderCountModel model;
+TEST_F(ListModelsTest, NewRecordsOfTheListedFolderJoinItsEndAndASearchResultTakesNone) {
+  Add("", "old", "受信箱");
+  MessageListModel model(st->store);
   QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
-  model.SetRows({{Utf8ToCp932("受信箱"), Utf8ToCp932("3 件")},
-                 {Utf8ToCp932("既読"), Utf8ToCp932("1 件")},
-                 {Utf8ToCp932("送信箱"), Utf8ToCp932("0 件")}});
-  ASSERT_EQ(model.rowCount(), 3);
+  const int kTitle = ListColIndex(ListCol::kTitle);
+  model.Fill(1, Utf8ToCp932("受信箱"));
+  Add("", "filed", "重要");
+  Add("", "new", "受信箱");
+  ASSERT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(model.index(1, kTitle).data().toString(), QStringLiteral("new"));
+  EXPECT_EQ(model.index(1, 0).data(MessageListModel::kRecordRole).toInt(), 2);
+
+  model.ShowRows({1});
+  Add("", "later", "重要");
+  EXPECT_EQ(model.rowCount(), 1);
+  st->store.Clear();  // the records of a search are gone with the store
+  EXPECT_EQ(model.rowCount(), 0);
+  EXPECT_EQ(g_failures, 0);
+}
+
+TEST_F(ListModelsTest, TheCountModelFollowsEveryChangeOfTheStore) {
+  Add("", "a", "受信箱");
+  FolderCountModel model(st->store);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+  model.SetNodes(SystemNodeTexts());
+  ASSERT_EQ(model.rowCount(), 6);
+  auto counts = [&] {
+    QStringList c;
+    for (int r = 0; r < model.rowCount(); ++r) c << model.index(r, 1).data().toString();
+    return c.join(',');
+  };
+  EXPECT_EQ(counts(), QStringLiteral("1 件,0 件,0 件,0 件,0 件,0 件"));
   EXPECT_TRUE(model.index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
               Qt::AlignRight);
-  model.MidokuToKidoku(st->log);
-  EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("2 件"));
-  EXPECT_EQ(model.index(1, 1).data().toString(), QStringLiteral("2 件"));
-  model.SetRows({});
-  model.MidokuToKidoku(st->log);  // no rows: nothing to move
-  EXPECT_EQ(model.rowCount(), 0);
+
+  Add("", "b", "重要");
+  st->store.Set(0, MastCol::kFolder, Utf8ToCp932("既読"));
+  st->store.Set(0, MastCol::kTitle, Utf8ToCp932("重要"));  // another column: no folder changes
+  EXPECT_EQ(counts(), QStringLiteral("0 件,1 件,0 件,0 件,1 件,0 件"));
+  st->store.Clear();
+  EXPECT_EQ(counts(), QStringLiteral("0 件,0 件,0 件,0 件,0 件,0 件"));
   EXPECT_EQ(g_failures, 0);
 }
 

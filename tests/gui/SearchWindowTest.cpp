@@ -17,7 +17,7 @@ TEST_F(SearchWindowTest, TheResultReplacesTheListAndIsUsedLikeAnyListing) {
   Add({.title = "花見の予定", .folder = "既読", .read_date = "x", .body = "公園"});
   Add({.title = "会議", .read_date = "x"});
   Add({.title = "花見の写真", .folder = "削除済み", .read_date = "x"});
-  Refresh(1);
+  ClickNode(1);
   Find<QPushButton>(main, "ToolButton2")->click();
   TFormKensaku* search = windows->kensaku.get();
   ASSERT_TRUE(search->isVisible());

@@ -46,7 +46,7 @@ class TenpuWindowTest : public BrowseFixture {
   // The attachments of the only inbox row, through the main window's button; files the
   // window opens are recorded in `opened` instead.
   void ShowFirstRow() {
-    Refresh(FolderNode(Folder::kInbox));
+    ClickNode(FolderNode(Folder::kInbox));
     ClickRow(0);
     auto* bt = Find<QPushButton>(main, "BtTenpu");
     ASSERT_FALSE(bt->isHidden());
@@ -165,7 +165,7 @@ TEST_F(TenpuWindowTest, TheSiteListFillsTheMessagePaneWithoutBecomingARecordsBod
   st->site.http = std::move(fake);
   st->cur.host = "site:9";
   const int32_t r = Add({"kept", "受信箱", "(未読)", "original body"});
-  Refresh(FolderNode(Folder::kInbox));
+  ClickNode(FolderNode(Folder::kInbox));
   ClickRow(0);
   http->Answer("x\tOK(PGM)\r\nA\r\nB");
   Action(main, "G1")->trigger();

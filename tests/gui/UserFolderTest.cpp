@@ -23,7 +23,7 @@ class UserFolderTest : public BrowseFixture {
 
 TEST_F(UserFolderTest, AFolderIsDefinedAppliedAndUsedToFileAMessage) {
   const int32_t r = Add({.title = "to file", .read_date = "x"});
-  Refresh(1);
+  ClickNode(1);
   Type(QStringLiteral("既読"));
   EXPECT_FALSE(Button("BtTsuika")->isEnabled());  // a system folder
   Type(QStringLiteral("友達"));
@@ -44,7 +44,8 @@ TEST_F(UserFolderTest, AFolderIsDefinedAppliedAndUsedToFileAMessage) {
   ClickRow(0);
   slot->trigger();
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, MastCol::kFolder)), "友達");
-  Refresh(7);
+  EXPECT_EQ(CountOf(6), "1 件");  // the applied folder has its row in the count list
+  ClickNode(7);
   EXPECT_EQ(Titles(), Strings{"to file"});
 
   // Applying again adds nothing twice; a renamed entry adds a second node and takes the slot.

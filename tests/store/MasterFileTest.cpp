@@ -161,6 +161,22 @@ TEST_F(MasterFile, MissingUnreadableAndUnwritableFilesReportWithoutTouchingTheSt
   EXPECT_EQ(msg, "Cannot Write : " + DataFile("Master.dat").string());
 }
 
+TEST_F(MasterFile, AFiledRecordIsOnDiskAtOnceAndAFailedSaveIsLogged) {
+  std::array<std::string, TArMastData::kColumns> record{};
+  record[ColIndex(MastCol::kTitle)] = "filed";
+  EXPECT_TRUE(FileRecord(st->master, st->store, record));
+  EXPECT_EQ(ReadFileBytes(DataFile("Master.dat")), Line("0001", {{3, "filed"}}));
+
+  std::filesystem::remove_all(dir / "app" / "Data");
+  WriteFileBytes(dir / "app" / "Data", "a file where the data directory should be");
+  record[ColIndex(MastCol::kTitle)] = "kept in memory";
+  EXPECT_FALSE(FileRecord(st->master, st->store, record));
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "kept in memory");
+  ASSERT_FALSE(st->log.lines().empty());
+  EXPECT_TRUE(st->log.lines().back().ends_with("Cannot Write : " + DataFile("Master.dat").string()))
+      << st->log.lines().back();
+}
+
 // The files of the data directory, by name.
 std::vector<std::string> DataFiles(const std::filesystem::path& data) {
   std::vector<std::string> names;

@@ -9,7 +9,6 @@
 #include "platform/Codepage.h"
 #include "store/MasterFile.h"
 #include "support/Scratch.h"
-#include "views/FolderCounts.h"
 #include "views/History.h"
 
 namespace sorami::test {
@@ -37,7 +36,6 @@ struct StoreParts {
   TArMastd store;
   MasterFiles master;
   History history;
-  FolderCountArray folder_counts{};
 };
 
 // A run's parts (`Parts`: the store's or the whole application's) on a scratch directory.

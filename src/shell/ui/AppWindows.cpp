@@ -170,10 +170,7 @@ void AppWindows::WireMailPage(AppState& st) {
                                     job.user, job.password, job.ca_file};
     c.leave_on_server = job.leave_on_server;
     const MailReceiveReport out = ReceiveMail(st, c, &events);
-    if (out.stored > 0) {
-      main->browser().ShowFolder(Folder::kInbox);
-      main->browser().CountKensuu();
-    }
+    if (out.stored > 0) main->browser().ShowFolder(Folder::kInbox);
     return out.status.empty() ? out.bar : out.status;
   };
 }

@@ -72,10 +72,7 @@ void AppWindows::WireCompose(AppState& st) {
   QObject::connect(m, &TFormMain::composeRequested, nm, &TFormNewMsg::ShowWindow);
   auto finish = [m](const SendReport& r, std::vector<std::string>& status) {
     status = r.compose_status;
-    if (r.show_sent) {
-      m->browser().ShowFolder(Folder::kSent);
-      m->browser().CountKensuu();
-    }
+    if (r.show_sent) m->browser().ShowFolder(Folder::kSent);
     if (r.ok || r.refused) m->SetStatus(Qs(r.msg));
     return r.close_window;
   };

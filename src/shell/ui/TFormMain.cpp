@@ -50,7 +50,7 @@ TFormMain::TFormMain(AppState& st, QWidget* parent) : QMainWindow(parent), st_(s
   setWindowTitle(ProductTitle());
   timer_ = std::make_unique<QtPollTimer>(this);
   polling_ = std::make_unique<Polling>(*timer_, /*stopped=*/true, /*minutes=*/0);
-  browser_ = new MessageBrowser(st_.store, st_.log, st_.history, st_.folder_counts, this);
+  browser_ = new MessageBrowser(st_.store, st_.log, st_.history, this);
   // The password box shows the mask instead of the password: the stored one stays in force.
   site_ = new SiteCommands(st_.site, Qs(PasswordMask()), this);
 
@@ -212,7 +212,6 @@ void TFormMain::ReadMasterAndShow(std::string& msg) {
   browser_->SelectTreeNode(FolderNode(Folder::kRoot));
   browser_->ShowListMessages();
   SetStatus(Qs(msg));
-  browser_->CountKensuu();
 }
 
 void TFormMain::WireBrowserAndSite() {
@@ -235,14 +234,7 @@ void TFormMain::WireBrowserAndSite() {
   connect(bt_forward_, &QPushButton::clicked, browser_, &MessageBrowser::BtForwardClick);
 
   site_->hooks.set_status = [this](const QString& text) { SetStatus(text); };
-  site_->hooks.show_inbox = [this] {
-    browser_->ShowFolder(Folder::kInbox);
-    browser_->CountKensuu();
-  };
-  // Receipts that arrived show at once when the sent folder is on screen.
-  site_->hooks.receipts_in = [this] {
-    if (browser_->TreeNodeSelected(FolderNode(Folder::kSent))) browser_->ShowSelectedFolder();
-  };
+  site_->hooks.show_inbox = [this] { browser_->ShowFolder(Folder::kInbox); };
 }
 
 void TFormMain::ShowDebugMenus(bool on) {

@@ -106,7 +106,7 @@ void TFormMain::BuildMenus() {
             SetStatus(Qs(msg));
           });
   connect(AddAction(debug, "glixG1", QStringLiteral("glix(&G)")), &QAction::triggered, this,
-          [this] { SetStatus(QStringLiteral("glix:%1").arg(st_.store.glix)); });
+          [this] { SetStatus(QStringLiteral("glix:%1").arg(browser_->glix())); });
   AddAction(debug, "FeedBackF1", QStringLiteral("FeedBack(&F)"));
 }
 

@@ -54,14 +54,13 @@ void SiteCommands::SetStatus(const QString& text) {
 
 void SiteCommands::BtGetClick() {
   std::string status;
-  const bool fetched = Fetch(-1, status);
+  Fetch(-1, status);
   if (hooks.receive_mail) {
     std::string mail_status;
     const bool new_mail = hooks.receive_mail(mail_status);
     if (new_mail && hooks.show_inbox) hooks.show_inbox();
     if (!mail_status.empty()) SetStatus(Qs(mail_status));
   }
-  if (fetched && hooks.receipts_in) hooks.receipts_in();
 }
 
 bool SiteCommands::Fetch(int row, std::string& status) {

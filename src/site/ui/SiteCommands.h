@@ -39,7 +39,7 @@ class SiteCommands : public QObject {
     std::function<bool(const std::string& site, const std::string& nick,
                        const std::string& pass_box, std::string& status)>
         check;
-    // New messages came: the inbox is listed with its counts.
+    // New messages came: the inbox is listed.
     std::function<void()> show_inbox;
     // A fetch ran (after its outcome is shown): a moved dynamic host may have changed rows of
     // the account list.
@@ -48,8 +48,6 @@ class SiteCommands : public QObject {
     // true when new mail was stored. status gets the main status line (left empty: the
     // line stays as the site fetch left it).
     std::function<bool(std::string& status)> receive_mail;
-    // A fetch of every account ran: read receipts may have come in.
-    std::function<void()> receipts_in;
     // Puts a text in the window's status bar.
     std::function<void(const QString& text)> set_status;
   };

@@ -4,23 +4,40 @@
 
 namespace sorami {
 
-FolderCountModel::FolderCountModel(QObject* parent) : QAbstractTableModel(parent) {}
+FolderCountModel::FolderCountModel(const TArMastd& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store) {
+  store_.Watch(this);
+}
 
-void FolderCountModel::SetRows(std::vector<CountRow> rows) {
+FolderCountModel::~FolderCountModel() { store_.Unwatch(this); }
+
+void FolderCountModel::SetNodes(const std::vector<std::string>& node_texts) {
   beginResetModel();
-  rows_ = std::move(rows);
+  tally_.SetNodes(store_, node_texts);
   endResetModel();
 }
 
-void FolderCountModel::MidokuToKidoku(DiagLog& log) {
-  sorami::MidokuToKidoku(log, rows_);
-  if (rows_.empty()) return;
-  const int last = rows_.size() > 1 ? 1 : 0;
-  emit dataChanged(index(0, 1), index(last, 1), {Qt::DisplayRole});
+void FolderCountModel::CountChanged(size_t row) {
+  const QModelIndex at = index(static_cast<int>(row), 1);
+  emit dataChanged(at, at, {Qt::DisplayRole});
+}
+
+void FolderCountModel::Appended(int32_t row) {
+  if (const auto changed = tally_.Add(store_.Get(row, MastCol::kFolder))) CountChanged(*changed);
+}
+
+void FolderCountModel::Changed(int32_t row, MastCol col, std::string_view before) {
+  if (col != MastCol::kFolder) return;
+  for (size_t r : tally_.Move(before, store_.Get(row, MastCol::kFolder))) CountChanged(r);
+}
+
+void FolderCountModel::Reset() {
+  tally_.Recount(store_);
+  if (rowCount() > 0) emit dataChanged(index(0, 1), index(rowCount() - 1, 1), {Qt::DisplayRole});
 }
 
 int FolderCountModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(tally_.size());
 }
 
 int FolderCountModel::columnCount(const QModelIndex& parent) const {
@@ -29,8 +46,10 @@ int FolderCountModel::columnCount(const QModelIndex& parent) const {
 
 QVariant FolderCountModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() < 0 || index.row() >= rowCount()) return {};
-  const CountRow& r = rows_[static_cast<size_t>(index.row())];
-  if (role == Qt::DisplayRole) return Qs(index.column() == 0 ? r.caption : r.count);
+  const auto row = static_cast<size_t>(index.row());
+  if (role == Qt::DisplayRole) {
+    return Qs(index.column() == 0 ? tally_.Caption(row) : CountText(tally_.Count(row)));
+  }
   if (role == Qt::TextAlignmentRole && index.column() == 1) {
     return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
   }

@@ -1,26 +1,26 @@
 // The count list ListV of the tab "件数" as a table model: one row per folder node below the
-// root (row k stands for tree node k + 1), captions "フォルダー" and "件数".
+// root (row k stands for tree node k + 1), captions "フォルダー" and "件数". It watches the
+// store and keeps its counts in step with every change.
 #pragma once
 
 #include <QAbstractTableModel>
+#include <string>
 #include <vector>
 
-#include "base/DiagLog.h"
+#include "store/MastStore.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
 
-class FolderCountModel : public QAbstractTableModel {
+class FolderCountModel : public QAbstractTableModel, private StoreObserver {
   Q_OBJECT
 
  public:
-  explicit FolderCountModel(QObject* parent = nullptr);
+  explicit FolderCountModel(const TArMastd& store, QObject* parent = nullptr);
+  ~FolderCountModel() override;
 
-  const std::vector<CountRow>& rows() const { return rows_; }
-  // Replaces every row (after a recount).
-  void SetRows(std::vector<CountRow> rows);
-  // A message of the inbox was read: one less in the inbox row, one more in "既読".
-  void MidokuToKidoku(DiagLog& log);
+  // The tree's node texts (node 0 the root): the rows, counted from the store.
+  void SetNodes(const std::vector<std::string>& node_texts);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -30,7 +30,13 @@ class FolderCountModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  std::vector<CountRow> rows_;
+  void Appended(int32_t row) override;
+  void Changed(int32_t row, MastCol col, std::string_view before) override;
+  void Reset() override;
+  void CountChanged(size_t row);
+
+  const TArMastd& store_;
+  FolderTally tally_;
 };
 
 }  // namespace sorami

@@ -57,11 +57,11 @@ QVBoxLayout* TightColumn(QWidget* w) {
 
 }  // namespace
 
-MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
-                               FolderCountArray& counts, QWidget* parent)
-    : QObject(parent), store_(store), log_(log), history_(history), counts_(counts) {
+MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history, QWidget* parent)
+    : QObject(parent), store_(store), log_(log), history_(history) {
   BuildTree();
   BuildCountList();
+  CountKensuu();
   BuildList();
   BuildBottom();
   BuildListMenu();
@@ -74,6 +74,9 @@ MessageBrowser::MessageBrowser(TArMastd& store, DiagLog& log, History& history,
     if (!filling_body_) body_edit_.Typed(panel_honbun_->record());
   });
   connect(tree_, &QTreeWidget::itemClicked, this, [this] { ShowSelectedFolder(); });
+  // A list made anew (another folder, a search, rows taken out, the store read again) has no
+  // clicked row; a delete that keeps the clicked record's row puts it back.
+  connect(lview_model_, &QAbstractItemModel::modelReset, this, [this] { glix_ = -1; });
   connect(lview_, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& at) { LViewDataClick(at.row()); });
   connect(lview_->header(), &QHeaderView::sectionClicked, this,
@@ -100,7 +103,7 @@ void MessageBrowser::BuildTree() {
 
 void MessageBrowser::BuildCountList() {
   list_v_ = Named(new QTreeView, "ListV");
-  count_model_ = new FolderCountModel(list_v_);
+  count_model_ = new FolderCountModel(store_, list_v_);
   list_v_->setModel(count_model_);
   list_v_->setRootIsDecorated(false);
   list_v_->setUniformRowHeights(true);
@@ -173,7 +176,6 @@ void MessageBrowser::Start() {
   store_.Reset();
   history_.entries.clear();
   history_.pos = 0;
-  counts_.fill(0);
   tree_->expandAll();
   // The "Index" column only carries the row of the store; 1 pixel keeps it out of sight.
   lview_->header()->resizeSection(ListColIndex(ListCol::kIndex), 1);
@@ -238,7 +240,6 @@ void MessageBrowser::ShowListMessages() {
 void MessageBrowser::MessageListHyouji(int node, const std::string& folder) {
   log_.Log("MessageListHyouji " + std::to_string(node) + " " + folder);
   lview_model_->Fill(node, folder);
-  store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
 bool MessageBrowser::ExistsMainTree(const std::string& name) const {
@@ -257,6 +258,7 @@ void MessageBrowser::AddUserFolder(size_t slot, const std::string& name) {
       ->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DirIcon));
   user_slots_[slot]->setText(Qs(name));
   user_slots_[slot]->setVisible(true);
+  CountKensuu();
 }
 
 bool MessageBrowser::ShowHelp(bool direct, const std::string& topic,
@@ -275,17 +277,16 @@ bool MessageBrowser::ShowHelp(bool direct, const std::string& topic,
 
 void MessageBrowser::ShowSearchResult(std::vector<int32_t> records) {
   lview_model_->ShowRows(std::move(records));
-  store_.glix = -1;  // no row of the new list has been clicked yet
 }
 
 void MessageBrowser::LViewDataClick(int clicked) {
   // A click shows the row clicked, also one clicked into (or out of) a multiple selection.
   const int r = clicked >= 0 ? clicked : ClickedListRow();
   if (r < 0) return;
-  store_.glix = r;
+  glix_ = r;
   log_.Log("glix:" + std::to_string(r));
   std::string msg;
-  if (HyoujiMessage(false, r, msg)) count_model_->MidokuToKidoku(log_);
+  HyoujiMessage(false, r, msg);
   if (!msg.empty()) {
     log_.Log(msg);
     SetStatus(Qs(msg));
@@ -294,16 +295,10 @@ void MessageBrowser::LViewDataClick(int clicked) {
 }
 
 void MessageBrowser::CountKensuu() {
+  log_.Log(".CountKensuu");
   std::vector<std::string> nodes;
   for (QTreeWidgetItemIterator it(tree_); *it; ++it) nodes.push_back(Sj((*it)->text(0)));
-  count_model_->SetRows(sorami::CountKensuu(store_, log_, nodes));
-}
-
-bool MessageBrowser::SetDisplay() {
-  std::string summary;
-  const bool ok = sorami::SetDisplay(store_, log_, counts_, summary);
-  SetStatus(Qs(summary));
-  return ok;
+  count_model_->SetNodes(nodes);
 }
 
 bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
@@ -323,7 +318,6 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
   // Reading from the inbox or the root marks read; any other folder changes nothing.
   if (TreeNodeSelected(FolderNode(Folder::kInbox)) || TreeNodeSelected(FolderNode(Folder::kRoot))) {
     marked = SetKakuninbi(store_, log_, row, NowText(), hooks.send_feedback);
-    if (marked) lview_model_->RecordChanged(row);
   }
   panel_honbun_->tenpu()->hide();
   if (store_.Get(row, MastCol::kCategory) == MailCategory()) {

@@ -1,8 +1,10 @@
 // The message browser of the main window: the folder tree fills the message list, a click on
 // a list row shows its record in the message pane (marking it read from the inbox and the
-// root), the count list of the tab "件数" follows, and "戻る" / "進む" move through the shown
-// messages. It also changes records from there: deleting the selected messages, moving the
-// last clicked one to another folder through the list's pop-up menu, storing an edited body.
+// root), and "戻る" / "進む" move through the shown messages. The message list and the count
+// list of the tab "件数" watch the store, so whatever changes it (a fetch, a send, a click
+// here) shows in them without being told. It also changes records from there: deleting the
+// selected messages, moving the last clicked one to another folder through the list's pop-up
+// menu, storing an edited body.
 //
 // It makes its controls and the window places them: the tree panel, the count list, the list
 // panel and the panel below it (the message pane, or the help pane in its place). What
@@ -24,7 +26,6 @@
 #include "store/MastStore.h"
 #include "store/StoreOps.h"
 #include "views/BodyEdit.h"
-#include "views/FolderCounts.h"
 #include "views/History.h"
 #include "views/MessageList.h"
 #include "views/Reply.h"
@@ -76,8 +77,7 @@ class MessageBrowser : public QObject {
   using ColumnWidths = std::array<long, kListColumns>;
 
   // parent is the window that places the controls; it owns them and the browser.
-  MessageBrowser(TArMastd& store, DiagLog& log, History& history, FolderCountArray& counts,
-                 QWidget* parent);
+  MessageBrowser(TArMastd& store, DiagLog& log, History& history, QWidget* parent);
 
   Hooks hooks;
 
@@ -87,8 +87,8 @@ class MessageBrowser : public QObject {
   QWidget* list_panel() const { return list_panel_; }
   QWidget* bottom_panel() const { return bottom_panel_; }
 
-  // The start of a run: the message pane shown and empty, the store, the history and the
-  // folder counts emptied, the tree opened, the "Index" column out of sight.
+  // The start of a run: the message pane shown and empty, the store and the history emptied,
+  // the tree opened, the "Index" column out of sight.
   void Start();
   // The widths of the message list's columns (the user's, kept in the settings).
   ColumnWidths Widths() const;
@@ -98,6 +98,9 @@ class MessageBrowser : public QObject {
   void SelectTreeNode(int index);
   // The record of the last clicked list row; none before a row was clicked.
   std::optional<int32_t> ClickedRecord() const;
+  // The last clicked list row (shown by the debug menu); -1 when no row of the list shown
+  // has been clicked.
+  int32_t glix() const { return glix_; }
   bool TreeNodeSelected(int index) const;
   // A tree click: clears the status bar and lists the selected folder.
   void ShowSelectedFolder();
@@ -116,10 +119,9 @@ class MessageBrowser : public QObject {
   bool ShowHelp(bool direct, const std::string& topic, const std::filesystem::path& file);
   // The message list shows a search's result instead of a folder.
   void ShowSearchResult(std::vector<int32_t> records);
-  // Rebuilds the count list.
+  // Gives the count list the tree's nodes (after a node was added); the counts then follow
+  // the store by themselves.
   void CountKensuu();
-  // Writes the folder summary to the status bar.
-  bool SetDisplay();
 
   // Shows a record: a list row (direct false) or a store row (direct true); true when showing
   // it has just marked it read.
@@ -164,7 +166,8 @@ class MessageBrowser : public QObject {
   TArMastd& store_;
   DiagLog& log_;
   History& history_;
-  FolderCountArray& counts_;
+  // The list row last clicked (or opened the pop-up); any new list forgets it.
+  int32_t glix_ = -1;
 
   QWidget* tree_panel_ = nullptr;
   QTreeWidget* tree_ = nullptr;

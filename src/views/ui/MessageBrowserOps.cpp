@@ -94,7 +94,7 @@ void MessageBrowser::BuildListMenu() {
   lview_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(lview_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     const QModelIndex index = lview_->indexAt(at);
-    if (index.isValid()) store_.glix = index.row();
+    if (index.isValid()) glix_ = index.row();
     pmenu_folder_->popup(lview_->viewport()->mapToGlobal(at));
   });
 }
@@ -156,43 +156,40 @@ void MessageBrowser::BtSakujoClick() {
   for (size_t k = 0; k < rows.size(); ++k) {
     if (records[k] >= 0 && gone[static_cast<size_t>(records[k])]) remove.push_back(rows[k]);
   }
-  const auto clicked = list.RecordOf(store_.glix);
+  const auto clicked = list.RecordOf(glix_);
   lview_model_->RemoveRows(std::move(remove));
   if (clicked) {
     const auto row = list.RowOf(*clicked);
-    store_.glix = row ? static_cast<int32_t>(*row) : -1;
+    glix_ = row ? static_cast<int32_t>(*row) : -1;
   }
   if (r >= 0 && r < lview_model_->rowCount()) {
     lview_->selectionModel()->setCurrentIndex(
         lview_model_->index(r, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
-  CountKensuu();
   SetStatus(Qs(msg));
 }
 
 void MessageBrowser::LViewDataColumnClick(int column) {
   // The last clicked row follows its record to its new place.
-  const auto clicked = lview_model_->list().RecordOf(store_.glix);
+  const auto clicked = lview_model_->list().RecordOf(glix_);
   lview_model_->ColumnClick(column);
   if (clicked) {
     const auto row = lview_model_->list().RowOf(*clicked);
-    store_.glix = row ? static_cast<int32_t>(*row) : -1;
+    glix_ = row ? static_cast<int32_t>(*row) : -1;
   }
 }
 
 void MessageBrowser::PMenuJushinClick(const QAction* item) {
-  const int glix = store_.glix;
+  const int glix = glix_;
   if (glix < 0) return;
   const std::string folder = item->data().toInt() == 1 ? std::string(FolderName(Folder::kInbox))
                                                        : NodeFolder(Sj(item->text()));
-  // ChangeFolder: only the record of the last clicked row moves.
+  // ChangeFolder: only the record of the last clicked row moves, and its row leaves the list.
   const int32_t record = lview_model_->list().RecordOf(glix).value_or(-1);
   if (ChangeFolder(store_, log_, record, folder)) {
     log_.Log("GLIX:" + std::to_string(glix));
     lview_model_->RemoveRows({static_cast<size_t>(glix)});
-    store_.glix = -1;  // its row has left the list
   }
-  CountKensuu();
 }
 
 void MessageBrowser::A1Click() {
@@ -203,10 +200,8 @@ void MessageBrowser::A1Click() {
 }
 
 void MessageBrowser::MenuUPDClick() {
-  const int32_t record = body_edit_.edited();
   std::string msg;
   if (!body_edit_.Store(store_, log_, Sj(panel_honbun_->memo()->toPlainText()), msg)) return;
-  lview_model_->RecordChanged(record);
   SetStatus(Qs(msg));
 }
 
@@ -255,8 +250,8 @@ void MessageBrowser::BtForwardClick() {
 }
 
 std::optional<int32_t> MessageBrowser::ClickedRecord() const {
-  if (store_.glix < 0) return std::nullopt;
-  const auto record = lview_model_->list().RecordOf(store_.glix);
+  if (glix_ < 0) return std::nullopt;
+  const auto record = lview_model_->list().RecordOf(glix_);
   if (!record || *record < 0 || *record >= store_.CtMaster()) return std::nullopt;
   return static_cast<int32_t>(*record);
 }

@@ -7,7 +7,11 @@
 namespace sorami {
 
 MessageListModel::MessageListModel(const TArMastd& store, QObject* parent)
-    : QAbstractTableModel(parent), store_(store) {}
+    : QAbstractTableModel(parent), store_(store) {
+  store_.Watch(this);
+}
+
+MessageListModel::~MessageListModel() { store_.Unwatch(this); }
 
 int MessageListModel::DesignWidth(int column) {
   return ListColumn(static_cast<ListCol>(column)).width;
@@ -58,12 +62,27 @@ void MessageListModel::RemoveRows(std::vector<size_t> rows) {
   endResetModel();
 }
 
-void MessageListModel::RecordChanged(int32_t record) {
-  for (size_t i = 0; i < list_.size(); ++i) {
-    if (list_.rows()[i] != record) continue;
-    const int row = static_cast<int>(i);
-    emit dataChanged(index(row, 0), index(row, kListColumns - 1), {Qt::DisplayRole});
+void MessageListModel::Appended(int32_t row) {
+  if (!list_.Takes(store_, row)) return;
+  const int at = rowCount();
+  beginInsertRows(QModelIndex(), at, at);
+  list_.Add(row);
+  endInsertRows();
+}
+
+// A record stays where it is listed even when it leaves the folder (a message read from the
+// inbox moves to "既読"): only the browser's own commands take rows out.
+void MessageListModel::Changed(int32_t row, MastCol /*col*/, std::string_view /*before*/) {
+  if (const auto at = list_.RowOf(row)) {
+    const int r = static_cast<int>(*at);
+    emit dataChanged(index(r, 0), index(r, kListColumns - 1), {Qt::DisplayRole});
   }
+}
+
+void MessageListModel::Reset() {
+  beginResetModel();
+  list_.Refill(store_);
+  endResetModel();
 }
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {
@@ -80,7 +99,6 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
   if (!record || index.column() < 0 || index.column() >= kListColumns) return {};
   if (role == kRecordRole) return *record;
   if (role != Qt::DisplayRole) return {};
-  // A record the store no longer holds (the store was read again) shows nothing.
   if (*record >= store_.CtMaster()) return {};
   return Qs(
       list_.Text(store_, static_cast<size_t>(index.row()), static_cast<ListCol>(index.column())));

@@ -1,6 +1,8 @@
 // The message list LViewData as a table model over MessageList: a row holds only the store
 // row of its record, and the texts of a row are made when the view asks for them, so only
-// the rows on screen are ever formatted.
+// the rows on screen are ever formatted. It watches the store: a changed record is repainted,
+// a new record of the listed folder joins the end of the list, and a store read anew lists
+// the folder again.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -13,7 +15,7 @@
 
 namespace sorami {
 
-class MessageListModel : public QAbstractTableModel {
+class MessageListModel : public QAbstractTableModel, private StoreObserver {
   Q_OBJECT
 
  public:
@@ -21,6 +23,7 @@ class MessageListModel : public QAbstractTableModel {
   static constexpr int kRecordRole = Qt::UserRole + 1;
 
   explicit MessageListModel(const TArMastd& store, QObject* parent = nullptr);
+  ~MessageListModel() override;
 
   const MessageList& list() const { return list_; }
   // Design width of a column in pixels ("Index" 1, so it stays out of sight).
@@ -35,8 +38,6 @@ class MessageListModel : public QAbstractTableModel {
   void ColumnClick(int column);
   // Removes list rows (any order) in one pass.
   void RemoveRows(std::vector<size_t> rows);
-  // The texts of a record changed in the store: repaints the rows that show it.
-  void RecordChanged(int32_t record);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -46,6 +47,10 @@ class MessageListModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
+  void Appended(int32_t row) override;
+  void Changed(int32_t row, MastCol col, std::string_view before) override;
+  void Reset() override;
+
   const TArMastd& store_;
   MessageList list_;
 };
