@@ -26,6 +26,18 @@ std::string DispMessagesText(int count) {
                    : "新着メッセージなし"_cp932;
 }
 
+// Whether an answer holds a message line (its first field a number).
+bool HoldsMessages(std::string_view value) {
+  std::string_view line, first;
+  while (!value.empty()) {
+    CutBytes("\r\n", value, line);
+    line = TrimBytes(line);
+    CutBytes("\t", line, first);
+    if (IsInteger(first)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
@@ -100,7 +112,10 @@ AccountFetch GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, 
   out.added = DispMessages(ss, store, host, got.value, hooks, msg);
   ss.log.Log(msg);
   const std::string fetched_msg = msg;
-  if (out.added > 0 && hooks.save && !hooks.save(msg)) {
+  // Before the site deletes anything the store is saved, also when every message was stored
+  // already: an earlier save may have failed and left them in memory only.
+  const bool must_save = out.added > 0 || (!leave_on_site && HoldsMessages(got.value));
+  if (must_save && hooks.save && !hooks.save(msg)) {
     out.result = FetchResult::kSaveFailed;
     return out;
   }

@@ -45,6 +45,16 @@ class CliFetch : public test::LiveServer {
     return std::atoi(out.c_str() + at + key.size());
   }
 
+  // How many "GETDEL" requests the service has logged.
+  size_t Deletes() {
+    const std::string log = test::ReadFileBytes(dir / "server.log");
+    size_t n = 0;
+    for (size_t at = log.find("GETDEL"); at != std::string::npos; at = log.find("GETDEL", at + 1)) {
+      ++n;
+    }
+    return n;
+  }
+
   // Starts "sorami-cli fetch" for たろう; its output is dropped.
   pid_t StartFetch() {
     const pid_t pid = ::fork();
@@ -76,9 +86,18 @@ TEST_F(CliFetch, KilledAtAnyMomentItLosesNothingTheSiteHandedOver) {
       ASSERT_TRUE(Send("たろう%広場", "message " + std::to_string(sent), "body", date))
           << Cp932ToUtf8(msg);
     }
+    const size_t deletes = Deletes();
     const pid_t pid = StartFetch();
     ASSERT_GT(pid, 0);
-    ::usleep(static_cast<useconds_t>(pause_us(random)));
+    if (run % 2 == 0) {
+      ::usleep(static_cast<useconds_t>(pause_us(random)));
+    } else {
+      // Killed the moment the site answered a "GETDEL": the riskiest moment of all.
+      for (int i = 0; i < 20000 && Deletes() == deletes && ::waitpid(pid, nullptr, WNOHANG) == 0;
+           ++i) {
+        ::usleep(250);
+      }
+    }
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
