@@ -68,6 +68,10 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
   st.site.leave_on_site =
       st.registry.Open(kCommonKey).ReadBool("Setting", "fmKairo.CkNokosu", false);
   const FetchReport out = FetchNewMessages(st, row);
+  if (out.save_failed) {
+    PrintError(out.status);  // what came stays on the site for the next fetch
+    return kExitFailed;
+  }
   PrintLine(out.status);
   if (!SaveMaster(st.master, st.store, msg)) {
     PrintError(msg);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sorami {
 
@@ -35,6 +36,12 @@ std::optional<std::string> ProcessEnv(const char* name);
 
 AppPaths ResolveAppPaths(const PathOptions& options, const std::filesystem::path& exe_dir,
                          const EnvLookup& env = ProcessEnv);
+// Keeps what the program writes private to the user: files and folders it creates from now on
+// are readable by the user alone (0600 / 0700), and the folders given, everything in them and
+// the folders themselves are made so if they are not (they hold messages, mail, attachments
+// and logs).
+void KeepPrivate(const std::vector<std::filesystem::path>& dirs);
+
 // Directory of the running executable.
 std::filesystem::path ExecutableDir();
 // The help topics of an installed program run from exe_dir: "../share/sorami/help" from it

@@ -22,8 +22,9 @@ class AtomicFileWriter {
   // Appends bytes; false once any write has failed.
   bool Write(std::string_view bytes);
   // Flushes, syncs and renames over the target; false (old file untouched) on any failure.
+  // After a failure errno tells its cause (the clean-up leaves errno alone).
   bool Commit();
-  // Removes the temporary file without touching the target.
+  // Removes the temporary file without touching the target; errno is kept.
   void Abandon();
 
  private:
@@ -31,6 +32,7 @@ class AtomicFileWriter {
   std::filesystem::path temp_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  int write_errno_ = 0;  // errno of the write that failed
 };
 
 // Writes a whole file atomically.

@@ -176,9 +176,15 @@ bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg) {
   return true;
 }
 
-bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index) {
+bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index, std::string* msg) {
   log.Log("UpdateAcList");
   const SetteiValues& v = s.v;
+  const std::string refused = AccountTextError(v.site_name, v.nickname, v.password);
+  if (!refused.empty()) {
+    log.Log(refused);
+    if (msg) *msg = refused;
+    return false;
+  }
   const SiteAccount row{v.site_name, v.nickname, v.password,       v.host,
                         v.sys_user,  v.dyn_key,  s.account_enabled};
   auto& rows = s.rows;

@@ -88,8 +88,9 @@ void SetEditPassword(Settei& s, const std::string& text);
 void SetFoundHost(Settei& s, const std::string& host, const std::string& sys_user,
                   const std::string& dyn_key);
 
-// Records the account page as a row: a new row, or over row `index` when not new.
-bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index);
+// Records the account page as a row: a new row, or over row `index` when not new. False,
+// recording nothing, when a text holds TAB, CR or LF (msg, when given, says which).
+bool UpdateAcList(Settei& s, DiagLog& log, bool is_new, int index, std::string* msg = nullptr);
 // Records the checked current account as an enabled row: over the row of the same site and
 // nickname when there is one, else as a new row.
 void RecordCheckedAccount(Settei& s, DiagLog& log);

@@ -22,6 +22,9 @@ void SaveSettings(AppState& st) {
 
 bool ExecTest(AppState& st, std::string& msg) {
   SiteAccount account = st.cur;
+  // Refused before anything is asked: such an account could never be kept.
+  msg = AccountTextError(account.site, account.nickname, account.password);
+  if (!msg.empty()) return false;
   const AccountCheck check = CheckAccount(st.site, account);
   msg = check.msg;
   if (check.found) SetFoundHost(st.settei, account.host, account.sys_user, account.dyn_key);
@@ -33,6 +36,12 @@ CheckOutcome SetsuzokuKakunin(AppState& st, const std::string& site, const std::
   BusyGuard guard(st.busy);
   if (!guard.acquired()) return Refused();
   CheckOutcome out;
+  // Texts the account list cannot hold are refused as typed, changing nothing.
+  out.msg = AccountTextError(site, nick, pass_box);
+  if (!out.msg.empty()) {
+    out.status = out.msg;
+    return out;
+  }
   // The host and user are the look-up's to find; the boxes become the current account.
   st.settei.v.host.clear();
   st.settei.v.sys_user.clear();

@@ -19,12 +19,14 @@ struct CheckOutcome {
 
 // The account test of the current account: where its site lives (the host, system user and
 // dynamic key found go into the account page and the current account), then its nickname and
-// password on that host.
+// password on that host. A site name, nickname or password holding TAB, CR or LF is refused
+// without a request.
 bool ExecTest(AppState& st, std::string& msg);
 
 // The main window's "接続確認". pass_box is the text of its password box: the mask
 // "＊＊＊＊＊" keeps the stored password, any other text becomes the password at once (and
-// stays even when the check fails). The host and system user are looked up afresh.
+// stays even when the check fails). The host and system user are looked up afresh. Texts
+// holding TAB, CR or LF are refused with a message and change nothing.
 CheckOutcome SetsuzokuKakunin(AppState& st, const std::string& site, const std::string& nick,
                               const std::string& pass_box);
 

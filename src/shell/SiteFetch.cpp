@@ -27,6 +27,11 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
       return GetFeedBack(st.site, st.store, a, msg);
     };
   }
+  // Every step that stored something saves at once: the site deletes what it handed over
+  // only after this save, and receipts it hands over only once.
+  if (!hooks.save) {
+    hooks.save = [&st](std::string& msg) { return SaveMaster(st.master, st.store, msg); };
+  }
   FetchReport report;
   BusyGuard guard(st.busy);
   if (!guard.acquired()) {
@@ -37,10 +42,6 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
   static_cast<FetchOutcome&>(report) =
       SaishinShutoku(st.site, st.store, st.settei.rows, row, hooks);
   if (report.any_new) {
-    // The service has deleted what it delivered: the new messages go to disk at once, not
-    // only when the program closes.
-    std::string saved;
-    if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
     SetDisplay(st.store, st.log, report.status);
   } else {
     report.status = "新着メッセージ無し"_cp932;
@@ -49,6 +50,8 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
     report.status +=
         "（取得できなかったアカウント : "_cp932 + std::to_string(report.failed) + " 件）"_cp932;
   }
+  // A failed save ends the fetch and says why; what came stays on the site.
+  if (report.save_failed) report.status = report.save_msg;
   return report;
 }
 

@@ -18,10 +18,11 @@ struct FetchReport : FetchOutcome {
 FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st);
 
 // Fetches for row -1 (every enabled row) or one row; attachments are downloaded (unless hooks
-// bring a download of their own); when something new came the store is
-// saved at once (the service has already deleted it). The status line: the folder summary when
-// something new came (the folder counts are refreshed), "新着メッセージ無し" otherwise, and the
-// number of accounts that failed; a refused fetch says another request is running.
+// bring a download of their own); whenever a step stored something (messages, receipts) the
+// store is saved before the site is asked to delete anything. The status line: the folder
+// summary when something new came (the folder counts are refreshed), "新着メッセージ無し"
+// otherwise, and the number of accounts that failed; a refused fetch says another request is
+// running; a failed save gives its "保存失敗 : ..." text.
 FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks = {});
 
 }  // namespace sorami

@@ -44,6 +44,7 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, s
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
   const auto exe_dir = ExecutableDir();
   AppPaths paths = ResolveAppPaths(options.paths, exe_dir);
+  KeepPrivate({paths.DataDir(), paths.AttachDir()});
   auto crypto = MakeSodiumFileCrypto(paths.KeyFile());
   auto st = std::make_unique<AppState>(std::move(paths), std::move(crypto));
   if (auto installed = InstalledHelpDir(exe_dir); !installed.empty() && !st->paths.portable) {

@@ -25,7 +25,8 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, s
 // The state of a run: paths resolved, the encryption key beside the settings, the directory
 // host (--directory-host, else SORAMI_DIRECTORY_HOST, else the built-in name), the HTTP
 // client, core settings read. An installed program that is not portable takes its installed
-// help topics as the default help directory.
+// help topics as the default help directory. The data and attachment folders, and all the
+// run writes, are private to the user.
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options);
 
 }  // namespace sorami

@@ -30,7 +30,7 @@ bool ClaimReport(SiteSession& ss, const std::vector<std::string>& fields, std::s
   HttpRequest req;
   req.url = "http://" + ss.directory_host + "/bn/WbClaim.exe?";
   ss.log.Log("url:" + req.url);
-  for (const std::string& f : fields) ss.log.Log(f);
+  for (const std::string& f : fields) ss.log.Log(FieldForLog(f));
   const ProgressShown progress(ss, true);
   req.content_type = "application/x-www-form-urlencoded";
   req.body = UrlEncodedBody(fields);

@@ -20,6 +20,24 @@ bool IsInteger(std::string_view s) {
   return !s.empty() && ec == std::errc() && end == s.data() + s.size();
 }
 
+// The account's status text for a number of new records.
+std::string DispMessagesText(int count) {
+  return count > 0 ? "新着メッセージ : "_cp932 + std::to_string(count) + " 件"_cp932
+                   : "新着メッセージなし"_cp932;
+}
+
+// Whether an answer holds a message line (its first field a number).
+bool HoldsMessages(std::string_view value) {
+  std::string_view line, first;
+  while (!value.empty()) {
+    CutBytes("\r\n", value, line);
+    line = TrimBytes(line);
+    CutBytes("\t", line, first);
+    if (IsInteger(first)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
@@ -59,28 +77,71 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
     }
     AddMaster(store, ss.log, false, row);
   }
-  msg = count > 0 ? "新着メッセージ : "_cp932 + std::to_string(count) + " 件"_cp932
-                  : "新着メッセージなし"_cp932;
+  msg = DispMessagesText(count);
   return count;
 }
 
-FetchResult GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, bool leave_on_site,
-                       const FetchHooks& hooks, std::string& msg) {
-  ss.log.Log(".GetMessage :" + a.site);
-  const SiteRequest kind = leave_on_site ? SiteRequest::kGet : SiteRequest::kGetDel;
-  const std::string command(SiteRequestName(kind));
-  const std::vector<std::string> fields = {"COMMAND=" + command,     "TOSITE=" + a.site,
-                                           "TOUSER=" + a.sys_user,   "TONAME=" + a.nickname,
-                                           "USERPASS=" + a.password, "FROMHOST=" + a.host,
+namespace {
+
+// One request for the account's waiting messages, to host (which follows a moved dynamic
+// host).
+SiteAnswer AskMessages(SiteSession& ss, const SiteAccount& a, SiteRequest kind, std::string& host) {
+  const std::vector<std::string> fields = {"COMMAND=" + std::string(SiteRequestName(kind)),
+                                           "TOSITE=" + a.site,
+                                           "TOUSER=" + a.sys_user,
+                                           "TONAME=" + a.nickname,
+                                           "USERPASS=" + a.password,
+                                           "FROMHOST=" + a.host,
                                            "FROMUSER=" + a.sys_user};
+  return SendWithHostRetry(ss, kind, host, a.dyn_key, fields);
+}
+
+}  // namespace
+
+AccountFetch GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, bool leave_on_site,
+                        const FetchHooks& hooks, std::string& msg) {
+  ss.log.Log(".GetMessage :" + a.site);
+  AccountFetch out;
   std::string host = a.host;
-  const SiteAnswer got = SendWithHostRetry(ss, kind, host, a.dyn_key, fields);
+  // "GET" leaves the messages on the site: whatever happens before they are saved (a crash,
+  // a full disk), the next fetch brings them again.
+  const SiteAnswer got = AskMessages(ss, a, SiteRequest::kGet, host);
   msg = got.msg;
   // A failed look-up of a moved host is a failed fetch too, not "nothing new".
-  if (!got.ok()) return FetchResult::kFailed;
-  const int count = DispMessages(ss, store, host, got.value, hooks, msg);
+  if (!got.ok()) return out;
+  out.added = DispMessages(ss, store, host, got.value, hooks, msg);
   ss.log.Log(msg);
-  return count > 0 ? FetchResult::kNew : FetchResult::kNothingNew;
+  const std::string fetched_msg = msg;
+  // Before the site deletes anything the store is saved, also when every message was stored
+  // already: an earlier save may have failed and left them in memory only.
+  const bool must_save = out.added > 0 || (!leave_on_site && HoldsMessages(got.value));
+  if (must_save && hooks.save && !hooks.save(msg)) {
+    out.result = FetchResult::kSaveFailed;
+    return out;
+  }
+  if (!leave_on_site && hooks.save) {
+    // Saved: now the site may delete. Its answer is stored too, as it may hold messages that
+    // came in after the "GET"; those already stored are skipped as duplicates.
+    const SiteAnswer del = AskMessages(ss, a, SiteRequest::kGetDel, host);
+    if (!del.ok()) {
+      msg = del.msg;  // left on the site: the next fetch deletes them
+      return out;
+    }
+    std::string del_msg;
+    const int more = DispMessages(ss, store, host, del.value, hooks, del_msg);
+    if (more > 0) {
+      out.added += more;
+      if (!hooks.save(msg)) {
+        out.result = FetchResult::kSaveFailed;
+        return out;
+      }
+    }
+    msg = DispMessagesText(out.added);
+  } else {
+    msg = fetched_msg;
+  }
+  out.result = FetchResult::kDone;
+  return out;
 }
 
 FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
@@ -99,13 +160,29 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
         continue;
       }
       std::string msg;
-      const FetchResult got = GetMessage(ss, store, a, ss.leave_on_site, hooks, msg);
-      if (got == FetchResult::kNew) out.any_new = true;
-      if (got == FetchResult::kFailed) ++out.failed;
+      const AccountFetch got = GetMessage(ss, store, a, ss.leave_on_site, hooks, msg);
+      if (got.added > 0) out.any_new = out.changed = true;
       ss.log.Log(msg);
       ss.aclog.AddLogLine("GET ", a.nickname, a.site, a.host, a.sys_user, msg);
+      if (got.result == FetchResult::kSaveFailed) {
+        // What came is in memory only: no further site is asked to delete anything.
+        out.save_failed = true;
+        out.save_msg = msg;
+        break;
+      }
+      if (got.result == FetchResult::kFailed) ++out.failed;
       std::string fmsg;
-      if (hooks.get_feedback) hooks.get_feedback(a, fmsg);
+      if (hooks.get_feedback && hooks.get_feedback(a, fmsg)) {
+        // The site hands receipts over once: they are saved at once as well.
+        out.changed = true;
+        std::string saved;
+        if (hooks.save && !hooks.save(saved)) {
+          out.save_failed = true;
+          out.save_msg = saved;
+          ss.log.Log(saved);
+          break;
+        }
+      }
       ss.log.Log(fmsg);
       ss.aclog.AddLogLine("FEED", a.nickname, a.site, a.host, a.sys_user, fmsg);
     } catch (...) {

@@ -1,6 +1,8 @@
 // Fetching new site messages: for every enabled account of the account list (or one), ask
-// its host for waiting messages ("GET" leaves them on the site, "GETDEL" has them deleted),
-// store each new message line as a record in the inbox, then collect read receipts.
+// its host for waiting messages with "GET" (they stay on the site), store each new message
+// line as a record in the inbox and save the store; only then, unless "サイトに残す" is on,
+// ask again with "GETDEL" (the site deletes what it hands over) and store and save what that
+// answer holds. Then collect read receipts, saving again when any came.
 #pragma once
 
 #include <functional>
@@ -21,17 +23,34 @@ struct FetchHooks {
       std::function<bool(const std::string& host, const std::string& user,
                          const std::string& server_no, std::string& files, std::string& msg)>;
   DownloadTenpuHook download_tenpu;
+  // Collects an account's read receipts; true when any record was confirmed.
   std::function<bool(const SiteAccount&, std::string& msg)> get_feedback;
+  // Writes the store to disk; false with the message ("保存失敗 : " and the reason) in msg.
+  // The site is asked to delete nothing before what it handed over was saved. Empty: nothing
+  // is written and no fetch asks the site to delete anything.
+  std::function<bool(std::string& msg)> save;
 };
 
-// What one account's request brought.
-enum class FetchResult { kNew, kNothingNew, kFailed };
+// How one account's fetch ended.
+enum class FetchResult {
+  kDone,        // answered (and, unless left on the site, deleted there once saved)
+  kFailed,      // a request failed; what an earlier step stored is saved
+  kSaveFailed,  // what came could not be saved: nothing more is asked of any site
+};
+
+struct AccountFetch {
+  FetchResult result = FetchResult::kFailed;
+  int added = 0;  // new records stored
+};
 
 struct FetchOutcome {
-  bool refused = false;    // another exchange was running: nothing was asked
-  bool any_new = false;    // at least one account brought new messages
-  int failed = 0;          // accounts whose request failed
-  std::string checked_at;  // the last-check time "yyyy/mm/dd hh:nn:ss"
+  bool refused = false;      // another exchange was running: nothing was asked
+  bool any_new = false;      // at least one account brought new messages
+  bool changed = false;      // the store changed: new messages or confirmed receipts
+  int failed = 0;            // accounts whose request failed
+  bool save_failed = false;  // the store could not be saved; the fetch stopped there
+  std::string save_msg;      // "保存失敗 : " and the reason, when the save failed
+  std::string checked_at;    // the last-check time "yyyy/mm/dd hh:nn:ss"
 };
 
 // The fetch loop over the account list: row -1 for all rows, else that row only.
@@ -39,9 +58,10 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
                             const std::vector<SiteAccount>& accounts, int row,
                             const FetchHooks& hooks = {});
 
-// One account. Follows a moved dynamic host. msg is the status text of the account.
-FetchResult GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& account,
-                       bool leave_on_site, const FetchHooks& hooks, std::string& msg);
+// One account, in the two steps above. Follows a moved dynamic host. msg is the status text
+// of the account ("保存失敗 : ..." when the save failed).
+AccountFetch GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& account,
+                        bool leave_on_site, const FetchHooks& hooks, std::string& msg);
 
 // Reads the message lines of an answer from `host` into the store; the number of new records.
 int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,

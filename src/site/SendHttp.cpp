@@ -96,7 +96,7 @@ SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
 
   if (multipart) {
     for (const std::string& line : fields) {
-      std::string v = line;
+      std::string v = FieldForLog(line);
       std::string name;
       SplitToken("=", v, name);
       ss.log.Log("val:" + name + " str:" + v.substr(0, 40));
@@ -114,7 +114,7 @@ SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
     req.content_type = "multipart/form-data; boundary=" + boundary;
     req.body = MultipartBody(fields, files, boundary);
   } else {
-    for (const std::string& line : fields) ss.log.Log(line);
+    for (const std::string& line : fields) ss.log.Log(FieldForLog(line));
     req.content_type = "application/x-www-form-urlencoded";
     req.body = UrlEncodedBody(fields);
   }

@@ -92,14 +92,26 @@ std::string MultipartBody(const std::vector<std::string>& fields,
   return body;
 }
 
+std::string FieldForLog(std::string_view field) {
+  const size_t eq = field.find('=');
+  const std::string_view name = field.substr(0, eq);
+  if (eq == std::string_view::npos || name.find("PASS") == std::string_view::npos) {
+    return std::string(field);
+  }
+  return std::string(name) + "=********";
+}
+
 bool GetResult(std::string_view body, std::string& value, std::string& msg) {
-  std::string rest(body);
-  std::string status;
-  SplitToken("\r\n", rest, status);
+  std::string_view rest = body, status;
+  CutLine(rest, status);
+  // The answer's lines end as its status line does: a status line ended by LF alone makes
+  // every LF a line end, and the value is handed on in CR LF lines.
+  const bool lf_only = status.size() < body.size() && body[status.size()] == '\n';
   std::string before_tab;
-  msg = status;
+  msg = std::string(status);
   SplitToken("\t", msg, before_tab);  // without a TAB the message is empty
-  value = rest;
+  value = std::string(rest);
+  if (lf_only) ReplaceAll("\n", "\r\n", value);
   const size_t at = MbFind(kOkPgm, msg, true);
   if (at == std::string::npos) return false;
   msg = msg.substr(at + kOkPgm.size());

@@ -44,8 +44,13 @@ struct MultipartFile {
 std::string MultipartBody(const std::vector<std::string>& fields,
                           const std::vector<MultipartFile>& files, std::string_view boundary);
 
+// A "NAME=value" field as the diagnostic log shows it: the value of a password field (a name
+// holding "PASS", as "USERPASS") is masked, so that no saved log gives a password away.
+std::string FieldForLog(std::string_view field);
+
 // Splits an answer: status line (text after its first TAB is the message), then the value.
-// True when the message holds "OK(PGM)"; the message is then what follows it.
+// True when the message holds "OK(PGM)"; the message is then what follows it. An answer whose
+// status line ends in LF alone has LF line ends: its value is given with CR LF ones.
 bool GetResult(std::string_view body, std::string& value, std::string& msg);
 
 inline constexpr std::string_view kOkPgm = "OK(PGM)";

@@ -123,16 +123,22 @@ void TArMastd::SetCapacity(int32_t capacity) {
   rows_.resize(static_cast<size_t>(capacity_) + 1);
 }
 
-bool TArMastd::Exists(std::string_view date, std::string_view sender, std::string_view sender_site,
-                      std::string_view server_no) const {
-  auto [it, end] = index_.equal_range(KeyHash(date, sender));
+bool TArMastd::Exists(const MessageKey& key) const {
+  auto [it, end] = index_.equal_range(KeyHash(key.date, key.sender));
   for (; it != end; ++it) {
     const int32_t row = it->second;
-    if (Get(row, MastCol::kDate) != date || Get(row, MastCol::kSender) != sender) continue;
-    if (Get(row, MastCol::kSenderSite) != sender_site) continue;
+    if (Get(row, MastCol::kDate) != key.date || Get(row, MastCol::kSender) != key.sender) continue;
+    if (Get(row, MastCol::kSenderSite) != key.sender_site) continue;
     const std::string_view stored_no = Get(row, MastCol::kServerNo);
-    if (!stored_no.empty() && !server_no.empty() && stored_no != server_no) continue;
-    return true;
+    if (!stored_no.empty() && !key.server_no.empty()) {
+      if (stored_no == key.server_no) return true;
+      continue;
+    }
+    // Without a number to tell them apart, two messages of one second differ by what they say.
+    if (Get(row, MastCol::kTo) == key.to && Get(row, MastCol::kTitle) == key.title &&
+        Get(row, MastCol::kBody) == key.body) {
+      return true;
+    }
   }
   return false;
 }

@@ -60,12 +60,16 @@ class TArMastd {
   // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
   void SetCapacity(int32_t capacity);
 
+  // A fetched message as the duplicate test sees it.
+  struct MessageKey {
+    std::string_view date, sender, sender_site, server_no, to, title, body;
+  };
   // Whether the store holds this message already: a record with the same date (column 5),
   // sender (column 7) and sender site (column 11), and the same message number of the
-  // service (column 6) when both have one. Two senders of one name on different sites, or
-  // two messages of one sender in the same second, are different messages.
-  bool Exists(std::string_view date, std::string_view sender, std::string_view sender_site,
-              std::string_view server_no) const;
+  // service (column 6) when both have one; when either has none, the same recipient, title
+  // and body (columns 2, 3, 4) as well. Two senders of one name on different sites, or two
+  // messages of one sender in the same second, are different messages.
+  bool Exists(const MessageKey& key) const;
 
  private:
   static uint64_t KeyHash(std::string_view date, std::string_view sender);

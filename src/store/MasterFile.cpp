@@ -1,5 +1,6 @@
 #include "store/MasterFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -174,6 +175,14 @@ bool ParseMaster(std::FILE* file, size_t size_hint, int32_t capacity, TArMastd& 
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
+// "保存失敗 : " with why the system refused (errno, in its untranslated text: a plain ASCII
+// reason whatever the locale), or `fallback` when it gave none, and the file.
+std::string SaveFailure(int err, std::string_view fallback, const fs::path& path) {
+  const char* why = err != 0 ? strerrordesc_np(err) : nullptr;
+  return "保存失敗 : "_cp932 + (why ? std::string(why) : std::string(fallback)) + " (" +
+         PathText(path) + ")";
+}
+
 }  // namespace
 
 bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
@@ -268,8 +277,10 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
   // The lines go straight to the file for a plain save; an encrypted save gathers them for
   // the encryption.
   AtomicFileWriter out;
+  errno = 0;
   if (!encrypt && !out.Open(plain)) {
-    msg = "Cannot Write : " + PathText(plain);
+    msg = SaveFailure(errno, "Cannot Write", plain);
+    mf.log.Log(msg);
     return false;
   }
   std::string text;
@@ -290,14 +301,16 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
   if (encrypt) {
     // Encrypted straight from memory into a temporary file beside Master.enc, then renamed:
     // no plain copy of an encrypted store is ever written.
+    errno = 0;
     if (!mf.crypto || !mf.crypto->EncryptToFile(text, enc)) {
-      msg = "暗号化失敗"_cp932;
+      msg = SaveFailure(errno, "暗号化失敗"_cp932, enc);
       mf.log.Log(msg);
       return false;
     }
     Remove(plain);  // a plain copy left by a text save holds nothing the store lacks
   } else if (!out.Commit()) {
-    msg = "Cannot Write : " + PathText(plain);
+    msg = SaveFailure(errno, "Cannot Write", plain);
+    mf.log.Log(msg);
     return false;
   }
   msg = "保存完了 :"_cp932 + std::to_string(count) + " 件"_cp932;
@@ -328,8 +341,9 @@ void AddMaster(TArMastd& store, DiagLog& log, bool /*flag*/, const MastFields& f
 }
 
 bool ExistsMaster(const TArMastd& store, DiagLog& log, const MastFields& fields) {
-  if (!store.Exists(fields[MastCol::kDate], fields[MastCol::kSender], fields[MastCol::kSenderSite],
-                    fields[MastCol::kServerNo])) {
+  if (!store.Exists({fields[MastCol::kDate], fields[MastCol::kSender], fields[MastCol::kSenderSite],
+                     fields[MastCol::kServerNo], fields[MastCol::kTo], fields[MastCol::kTitle],
+                     fields[MastCol::kBody]})) {
     return false;
   }
   log.Log("取得済み "_cp932 + fields[MastCol::kDate]);

@@ -36,7 +36,8 @@ std::filesystem::path MasterPath(const MasterFiles& mf);
 // then. A file that cannot be read is remembered, and the next save renames it aside.
 bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg);
 // Writes the store to the master file, atomically (encrypted into Master.enc when
-// mf.encrypt, without a plain copy); msg "保存完了 :N 件".
+// mf.encrypt, without a plain copy); msg "保存完了 :N 件", or on failure "保存失敗 : " with the
+// system's reason ("No space left on device", ...) and the file.
 bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg);
 // The same with the encryption switch given for this call only ("テキストファイルで保存"
 // passes false and leaves a plain Master.dat).

@@ -1,6 +1,9 @@
 #include "store/SiteAccount.h"
 
+#include <utility>
+
 #include "base/MbText.h"
+#include "platform/Codepage.h"
 
 namespace sorami {
 
@@ -29,6 +32,18 @@ SiteAccount ParseAccountRow(std::string_view line) {
   }
   a.enabled = enabled == "on";
   return a;
+}
+
+std::string AccountTextError(std::string_view site, std::string_view nickname,
+                             std::string_view password) {
+  const std::pair<std::string_view, std::string> texts[] = {
+      {site, "サイト名"_cp932}, {nickname, "ニックネーム"_cp932}, {password, "パスワード"_cp932}};
+  for (const auto& [text, name] : texts) {
+    if (text.find_first_of("\t\r\n") != std::string_view::npos) {
+      return name + "にタブや改行は使えません"_cp932;
+    }
+  }
+  return {};
 }
 
 }  // namespace sorami

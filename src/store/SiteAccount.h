@@ -31,4 +31,9 @@ std::string AccountRowText(const SiteAccount& a);
 // Reads a line of the account list; missing fields are empty, fields past the eighth ignored.
 SiteAccount ParseAccountRow(std::string_view line);
 
+// Why these typed texts cannot make an account: a site name, nickname or password holding TAB,
+// CR or LF would break its line of the account list. Empty when they can.
+std::string AccountTextError(std::string_view site, std::string_view nickname,
+                             std::string_view password);
+
 }  // namespace sorami

@@ -2,6 +2,7 @@
 // window's connection check, the fetch by button (the polling's own fetch) and for one account
 // row, the progress window during a request, and a second request refused while one waits.
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
@@ -119,6 +120,31 @@ TEST_F(SiteWindowsTest, FetchByButtonStoresTheMessageAndShowsTheInbox) {
   ClickGet();  // the site deleted what it delivered
   EXPECT_EQ(main->StatusText(), QStringLiteral("新着メッセージ無し"));
   EXPECT_EQ(Fetched(), Titles{"こんにちは"});
+}
+
+TEST_F(SiteWindowsTest, ASaveThatFailsIsShownInAMessageBoxAndTheMessageStaysOnTheSite) {
+  Check("広場", "はなこ", QStringLiteral("hana"));
+  Send("たろう", "taro", "はなこ", "こんにちは");
+  const std::filesystem::path data = st->master.data_dir;
+  WriteFileBytes(dir_ / "blocked", "a file where a folder should be");
+  st->master.data_dir = dir_ / "blocked" / "Data";
+  ClickGet();
+  auto* box = main->findChild<QMessageBox*>(QStringLiteral("SaveFailed"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_TRUE(box->text().startsWith(QStringLiteral("保存失敗 : Not a directory (")))
+      << box->text().toStdString();
+  EXPECT_EQ(main->StatusText(), box->text());
+  box->close();
+
+  // Still on the site: the next fetch saves it before the site deletes it.
+  st->master.data_dir = data;
+  ClickGet();
+  TArMastd on_disk;
+  std::string msg;
+  ASSERT_TRUE(ReadMaster(st->master, on_disk, msg)) << Cp932ToUtf8(msg);
+  ASSERT_EQ(on_disk.CtMaster(), 1);
+  EXPECT_EQ(Cp932ToUtf8(on_disk.Get(0, MastCol::kTitle)), "こんにちは");
 }
 
 TEST_F(SiteWindowsTest, SingleFetchTakesOnlyTheSelectedAccountRow) {

@@ -75,5 +75,41 @@ TEST(AppPaths, TheInstalledHelpTopicsAreFoundFromTheProgramsFolder) {
   EXPECT_EQ(InstalledHelpDir(bin / ""), root / "usr" / "share" / "sorami" / "help");
 }
 
+// Messages, mail, attachments and logs are the user's alone: what an older run left readable
+// is closed, and what is written from then on is created private.
+TEST(AppPaths, TheDataFoldersAndEverythingInThemArePrivateToTheUser) {
+  namespace fs = std::filesystem;
+  test::ScratchDir root;
+  const auto mode = [](const fs::path& p) {
+    return fs::symlink_status(p).permissions() & fs::perms::mask;
+  };
+  const fs::path data = root / "Data", attach = root / "ATTACH", outside = root / "other";
+  fs::create_directories(attach / "sub");
+  fs::create_directories(data);
+  for (const fs::path& f : {data / "Recv.log", attach / "sub" / "a.txt", outside}) {
+    test::WriteFileBytes(f, "x");
+    fs::permissions(f, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+  }
+  for (const fs::path& d : {data, attach, attach / "sub"}) {
+    fs::permissions(d, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec);
+  }
+  fs::create_symlink(outside, attach / "link");
+
+  KeepPrivate({data, attach, root / "missing"});
+  EXPECT_EQ(mode(data), fs::perms::owner_all);
+  EXPECT_EQ(mode(attach), fs::perms::owner_all);
+  EXPECT_EQ(mode(attach / "sub"), fs::perms::owner_all);
+  const fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
+  EXPECT_EQ(mode(data / "Recv.log"), rw);
+  EXPECT_EQ(mode(attach / "sub" / "a.txt"), rw);
+  EXPECT_NE(mode(outside) & fs::perms::others_read, fs::perms::none);  // not followed
+
+  test::WriteFileBytes(attach / "new.bin", "y");  // written as a download writes it
+  fs::create_directories(data / "newdir");
+  EXPECT_EQ(mode(attach / "new.bin"), rw);
+  EXPECT_EQ(mode(data / "newdir"), fs::perms::owner_all);
+}
+
 }  // namespace
 }  // namespace sorami

@@ -93,5 +93,33 @@ TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
   EXPECT_TRUE(st->settei.rows.empty());  // this check records no row; "登録" does
 }
 
+// A TAB, CR or LF would split the account's line of KRList.dat: refused where it is entered,
+// before any request, with nothing recorded.
+TEST_F(ConnectionCheck, TextsTheAccountListCannotHoldAreRefusedWhereTheyAreEntered) {
+  SetEditPassword(st->settei, "stored");
+  for (const char* nick : {"ni\tck", "nick"}) {
+    const std::string pass = nick == std::string("nick") ? "pa\r\nss" : "typed";
+    const CheckOutcome out = SetsuzokuKakunin(*st, "site", nick, pass);
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(Cp932ToUtf8(out.status), nick == std::string("nick")
+                                           ? "パスワードにタブや改行は使えません"
+                                           : "ニックネームにタブや改行は使えません");
+  }
+  EXPECT_EQ(st->settei.v.password, "stored");  // the boxes' texts were not taken
+
+  // The settings window's check and the command line's account test.
+  st->cur = {"site", "nick", "pa\nss", "", "", ""};
+  EXPECT_FALSE(KakuninAccount(*st).ok);
+  EXPECT_FALSE(ExecTest(*st, msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "パスワードにタブや改行は使えません");
+  EXPECT_TRUE(http->sent.empty());
+
+  // "登録" and "変更" of the settings window.
+  SetEditKairo(st->settei, "si\tte");
+  EXPECT_FALSE(UpdateAcList(st->settei, st->log, true, 0, &msg));
+  EXPECT_EQ(Cp932ToUtf8(msg), "サイト名にタブや改行は使えません");
+  EXPECT_TRUE(st->settei.rows.empty());
+}
+
 }  // namespace
 }  // namespace sorami

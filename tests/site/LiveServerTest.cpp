@@ -64,6 +64,38 @@ TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThe
   EXPECT_EQ(st->store.CtMaster(), 0);
 }
 
+TEST_F(LiveServer, WhatASaveThatFailedCouldNotKeepStaysOnTheSiteForTheNextFetch) {
+  Login("はなこ", "hana");
+  ASSERT_TRUE(Send("たろう%広場", "一通目", "a", "2030/02/01 10:00:00")) << Cp932ToUtf8(msg);
+  ASSERT_TRUE(Send("たろう%広場", "二通目", "b", "2030/02/01 10:00:01")) << Cp932ToUtf8(msg);
+  Login("たろう", "taro pw%");
+  ShowAccountRow(st->settei, 1);
+  st->site.leave_on_site = false;
+
+  // The rename over the master file fails: a directory stands in its place.
+  std::filesystem::create_directories(DataFile("Master.dat") / "in the way");
+  FetchReport out = FetchNewMessages(*st, -1);
+  EXPECT_TRUE(out.save_failed);
+  EXPECT_EQ(Cp932ToUtf8(out.status).rfind("保存失敗 : Is a directory (", 0), 0u)
+      << Cp932ToUtf8(out.status);
+
+  // The program ends without its memory; once the disk is fixed the next run gets both.
+  std::filesystem::remove_all(DataFile("Master.dat"));
+  st->store.Clear();
+  out = FetchNewMessages(*st, -1);
+  EXPECT_FALSE(out.save_failed) << Cp932ToUtf8(out.status);
+  st->store.Clear();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg)) << Cp932ToUtf8(msg);
+  ASSERT_EQ(st->store.CtMaster(), 2);
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kTitle)), "一通目");
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kTitle)), "二通目");
+
+  // Saved, they were deleted on the site.
+  st->store.Clear();
+  out = FetchNewMessages(*st, -1);
+  EXPECT_FALSE(out.any_new);
+}
+
 TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
   // A second instance on the same database; the site lives first on a host that then dies.
   ServerProcess moved({"--db", db_, "--listen", "127.0.0.1:0"}, dir / "moved.log");

@@ -58,17 +58,28 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
   AddAccount("s2", "me", "h1", "on");
   std::string long_line = Line("2", "2026/01/02 00:00:00", "bob", "two");
   for (int i = 24; i <= 26; ++i) long_line += "\tf" + std::to_string(i);
-  http->Answer("x\tOK(PGM)\r\nSYS\tnotice\r\n" + Line("1", "2026/01/01 00:00:00", "ann", "one") +
-               "\r\n" + long_line + "\r\n  " + Line("3", "2026/01/01 00:00:00", "ann", "dup") +
-               "  \r\nshort\r\n");
+  const std::string answer =
+      "x\tOK(PGM)\r\nSYS\tnotice\r\n" + Line("1", "2026/01/01 00:00:00", "ann", "one") + "\r\n" +
+      long_line + "\r\n  " + Line("3", "2026/01/01 00:00:00", "ann", "one") + "  \r\nshort\r\n";
+  http->Answer(answer);
+  http->Answer(answer);  // the deleting answer hands the same lines over again
   st->store.Set(st->store.Append({}), MastCol::kTitle, "existing");
   auto out = FetchNewMessages(*st, -1);
-  ASSERT_EQ(http->sent.size(), 1u);  // the disabled row sent nothing
+  ASSERT_EQ(http->sent.size(), 2u);  // the disabled row sent nothing
   EXPECT_EQ(http->sent[0].body,
+            "COMMAND=GET&TOSITE=s2&TOUSER=sys&TONAME=me&USERPASS=pw&"
+            "FROMHOST=h1&FROMUSER=sys&");
+  EXPECT_EQ(http->sent[1].body,
             "COMMAND=GETDEL&TOSITE=s2&TOUSER=sys&TONAME=me&USERPASS=pw&"
             "FROMHOST=h1&FROMUSER=sys&");
   EXPECT_TRUE(out.any_new);
-  ASSERT_EQ(st->store.CtMaster(), 3);  // "dup" has the date and sender of "one"
+  EXPECT_EQ(out.failed, 0);
+  // The last line repeats the first one; the deleting answer adds nothing.
+  ASSERT_EQ(st->store.CtMaster(), 3);
+  // The log shows the request fields, never the password.
+  const std::string log = st->log.Text();
+  EXPECT_NE(log.find("USERPASS=********"), std::string::npos);
+  EXPECT_EQ(log.find("USERPASS=pw"), std::string::npos);
   EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "one");
   EXPECT_EQ(st->store.Get(1, MastCol::kNumber), "0001");
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kFolder)), "受信箱");
@@ -90,21 +101,93 @@ TEST_F(Requests, AStrayLeadByteInAFieldNeverSwallowsTheNextFieldOrMessage) {
   EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "next");
 }
 
-TEST_F(Requests, ADuplicateNeedsTheSameSenderSiteAndMessageNumber) {
+TEST_F(Requests, ADuplicateNeedsTheSameSenderSiteAndNumberOrWithoutOneTheSameText) {
   AddAccount("s", "me", "h", "on");
+  st->site.leave_on_site = true;
   const std::string d = "2026/06/01 00:00:00";
   const std::string hiroba = Utf8ToCp932("広場"), bekkan = Utf8ToCp932("別館");
-  http->Answer("x\tOK(PGM)\r\n" + Line("1", d, "taro", "a", hiroba, "11") + "\r\n" +
-               Line("2", d, "taro", "b", bekkan, "12") + "\r\n" +
-               Line("3", d, "taro", "c", hiroba, "13") + "\r\n" +
-               Line("4", d, "taro", "a again", hiroba, "11") + "\r\n" +
-               Line("5", d, "taro", "no number", hiroba, "") + "\r\n");
+  http->Answer(
+      "x\tOK(PGM)\r\n" + Line("1", d, "taro", "a", hiroba, "11") + "\r\n" +
+      Line("2", d, "taro", "b", bekkan, "12") + "\r\n" + Line("3", d, "taro", "c", hiroba, "13") +
+      "\r\n" + Line("4", d, "taro", "a again", hiroba, "11") + "\r\n" +
+      Line("5", d, "taro", "a", hiroba, "") + "\r\n" + Line("6", d, "taro", "other", hiroba, "") +
+      "\r\n" + Line("7", d, "taro", "other", hiroba, "") + "\r\n");
   FetchNewMessages(*st, -1);
   // Another site or another message number is another message; a line without a number
-  // matches the stored one of the same date, sender and site.
-  ASSERT_EQ(st->store.CtMaster(), 3);
+  // matches a stored one of the same date, sender and site only when it says the same.
+  ASSERT_EQ(st->store.CtMaster(), 4);
   EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "b");
   EXPECT_EQ(st->store.Get(2, MastCol::kTitle), "c");
+  EXPECT_EQ(st->store.Get(3, MastCol::kTitle), "other");
+}
+
+TEST_F(Requests, AnAnswerWithLfLineEndsIsReadAsLines) {
+  AddAccount("s", "me", "h", "on");
+  st->site.leave_on_site = true;
+  http->Answer("x\tOK(PGM)\n" + Line("1", "2026/07/01 00:00:00", "ann", "one") + "\n" +
+               Line("2", "2026/07/02 00:00:00", "bob", "two") + "\n");
+  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
+  ASSERT_EQ(st->store.CtMaster(), 2);
+  EXPECT_EQ(st->store.Get(0, MastCol::kReplyTo), "");  // no line end left in the last field
+  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "two");
+}
+
+// The site deletes nothing before it is saved: "GET", the save, then "GETDEL", whose answer
+// (with what came in between) is stored and saved as well.
+TEST_F(Requests, TheSiteIsAskedToDeleteOnlyWhatIsSaved) {
+  AddAccount("s", "me", "h", "on");
+  const std::string first = Line("1", "2026/08/01 00:00:00", "ann", "one", "", "1");
+  const std::string later = Line("2", "2026/08/01 00:00:05", "bob", "two", "", "2");
+  http->Answer("x\tOK(PGM)\r\n" + first + "\r\n");
+  http->Answer("x\tOK(PGM)\r\n" + first + "\r\n" + later + "\r\n");
+  FetchReport out = FetchNewMessages(*st, -1);
+  ASSERT_EQ(http->sent.size(), 2u);
+  EXPECT_EQ(http->sent[0].body.substr(0, 12), "COMMAND=GET&");
+  EXPECT_EQ(http->sent[1].body.substr(0, 15), "COMMAND=GETDEL&");
+  EXPECT_FALSE(out.save_failed);
+  Remake();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg)) << msg;
+  EXPECT_EQ(st->store.CtMaster(), 2);
+
+  // A save that fails ends the fetch before anything is deleted, and says why.
+  Remake();
+  auto fake = std::make_unique<test::FakeHttp>();
+  http = fake.get();
+  st->site.http = std::move(fake);
+  AddAccount("s", "me", "h", "on");
+  AddAccount("s", "other", "h", "on");
+  std::filesystem::remove_all(dir / "app" / "Data");
+  test::WriteFileBytes(dir / "app" / "Data", "a file where the data directory should be");
+  http->Answer("x\tOK(PGM)\r\n" + first + "\r\n");
+  out = FetchNewMessages(*st, -1);
+  ASSERT_EQ(http->sent.size(), 1u);  // no "GETDEL", and no other account asked
+  EXPECT_TRUE(out.save_failed);
+  EXPECT_EQ(Cp932ToUtf8(out.status).rfind("保存失敗 : Not a directory (", 0), 0u)
+      << Cp932ToUtf8(out.status);
+}
+
+// Receipts the site hands over are saved at once, even when no message came.
+TEST_F(Requests, AFetchThatBringsOnlyReceiptsSavesThem) {
+  AddAccount("s", "me", "h", "on");
+  std::array<std::string_view, TArMastData::kColumns> cols{};
+  const std::string unread = UnreadMark(), sent = std::string(FolderName(Folder::kSent));
+  cols[ColIndex(MastCol::kDate)] = "2026/09/01 00:00:00";
+  cols[ColIndex(MastCol::kFolder)] = sent;
+  cols[ColIndex(MastCol::kReadDate)] = unread;
+  cols[ColIndex(MastCol::kSender)] = "me";
+  cols[ColIndex(MastCol::kSenderSite)] = "s";
+  cols[ColIndex(MastCol::kTitle)] = "my copy";
+  st->store.Append(cols);
+  http->Answer("x\tOK(PGM)\r\n");
+  http->Answer("x\tOK(PGM)\r\n");
+  http->Answer("x\tOK(PGM)\r\nx\t2026/09/01 00:00:00\t2026/09/02 10:00:00\tFEEDBACK\r\n");
+  const FetchReport out = FetchNewMessages(*st, -1);
+  EXPECT_FALSE(out.any_new);
+  EXPECT_TRUE(out.changed);
+  Remake();
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg)) << msg;
+  ASSERT_EQ(st->store.CtMaster(), 1);
+  EXPECT_EQ(st->store.Get(0, MastCol::kReadDate), "2026/09/02 10:00:00");
 }
 
 TEST_F(Requests, HostsFromTheServiceAreTrimmedFieldsAndMalformedOnesAreErrors) {
@@ -133,8 +216,9 @@ TEST_F(Requests, AFailingAccountDoesNotStopTheOthersAndShowsInTheSummary) {
   AddAccount("s", "c", "gone", "on", "$key");  // its dynamic look-up fails as well
   http->Fail();
   http->Answer("x\tOK(PGM)\r\n" + Line("1", "2026/03/01 00:00:00", "z", "t"));
-  http->Fail();  // c's host
-  http->Fail();  // the directory server
+  http->Answer("x\tOK(PGM)\r\n");  // b's "GETDEL"
+  http->Fail();                    // c's host
+  http->Fail();                    // the directory server
   const auto out = FetchNewMessages(*st, -1);
   EXPECT_TRUE(out.any_new);
   EXPECT_EQ(out.failed, 2);

@@ -158,7 +158,9 @@ TEST_F(MasterFile, MissingUnreadableAndUnwritableFilesReportWithoutTouchingTheSt
   std::filesystem::remove_all(dir / "app" / "Data");
   WriteFileBytes(dir / "app" / "Data", "a file where the data directory should be");
   EXPECT_FALSE(SaveMaster(st->master, st->store, msg));
-  EXPECT_EQ(msg, "Cannot Write : " + DataFile("Master.dat").string());
+  // The system's reason is told.
+  EXPECT_EQ(Cp932ToUtf8(msg),
+            "保存失敗 : Not a directory (" + DataFile("Master.dat").string() + ")");
 }
 
 TEST_F(MasterFile, AFiledRecordIsOnDiskAtOnceAndAFailedSaveIsLogged) {
@@ -295,7 +297,7 @@ TEST_F(Encrypted, AFailingEncryptionReportsAndWritesNoPlainFile) {
   st->master.encrypt = true;
   Add("to", "x", "受信箱");
   EXPECT_FALSE(SaveMaster(st->master, st->store, msg));
-  EXPECT_EQ(Cp932ToUtf8(msg), "暗号化失敗");
+  EXPECT_EQ(Cp932ToUtf8(msg), "保存失敗 : 暗号化失敗 (" + DataFile("Master.enc").string() + ")");
   EXPECT_GT(crypto->calls, 0);
   EXPECT_FALSE(Has("Master.dat"));
   EXPECT_FALSE(Has("Master.enc"));
@@ -306,6 +308,7 @@ TEST_F(MasterFile, ExistsMasterMatchesDateAndSenderTogether) {
   MastFields f;
   f[MastCol::kDate] = "2026/12/01 10:00:00";
   f[MastCol::kSender] = Utf8ToCp932("taro");
+  f[MastCol::kTitle] = "a";
   EXPECT_TRUE(ExistsMaster(st->store, st->log, f));
   f[MastCol::kSender] = "hanako";
   EXPECT_FALSE(ExistsMaster(st->store, st->log, f));

@@ -1,5 +1,7 @@
 #include "platform/AppPaths.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <system_error>
 
@@ -70,6 +72,30 @@ std::filesystem::path ExecutableDir() {
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+void KeepPrivate(const std::vector<std::filesystem::path>& dirs) {
+  ::umask(077);
+  namespace fs = std::filesystem;
+  const auto tighten = [](const fs::path& p, fs::perms wanted) {
+    std::error_code ec;
+    const fs::file_status s = fs::symlink_status(p, ec);
+    if (ec || fs::is_symlink(s)) return;  // a link's target is not ours to change
+    if ((s.permissions() & (fs::perms::group_all | fs::perms::others_all)) == fs::perms::none) {
+      return;
+    }
+    fs::permissions(p, wanted, ec);
+  };
+  for (const fs::path& dir : dirs) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) continue;
+    tighten(dir, fs::perms::owner_all);
+    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      const bool is_dir = it->is_directory(ec);
+      tighten(it->path(),
+              is_dir ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+    }
+  }
 }
 
 }  // namespace sorami

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "base/MbText.h"
@@ -51,25 +52,36 @@ bool AtomicFileWriter::Write(std::string_view bytes) {
   if (file_ == nullptr || failed_) return false;
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
     failed_ = true;
+    write_errno_ = errno;
   }
   return !failed_;
 }
 
 bool AtomicFileWriter::Commit() {
   if (file_ == nullptr) return false;
+  // errno of the first step that failed, for the caller to tell.
+  int cause = failed_ ? write_errno_ : 0;
   bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-  ok = (std::fclose(file_) == 0) && ok;
+  if (!ok && cause == 0) cause = errno;
+  if (std::fclose(file_) != 0 && ok) {
+    ok = false;
+    cause = errno;
+  }
   file_ = nullptr;
   if (ok && ::rename(temp_.c_str(), target_.c_str()) == 0) {
     temp_.clear();
     SyncDirectory(target_.parent_path());
     return true;
   }
+  if (ok) cause = errno;
   Abandon();
+  errno = cause;
   return false;
 }
 
 void AtomicFileWriter::Abandon() {
+  // The clean-up keeps errno as the failure left it, so a caller can tell why a save failed.
+  const int saved_errno = errno;
   if (file_ != nullptr) {
     std::fclose(file_);
     file_ = nullptr;
@@ -78,6 +90,7 @@ void AtomicFileWriter::Abandon() {
     ::unlink(temp_.c_str());
     temp_.clear();
   }
+  errno = saved_errno;
 }
 
 bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes) {

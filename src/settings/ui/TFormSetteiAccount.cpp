@@ -196,13 +196,15 @@ void TFormSettei::BtKakuninClick() {
 }
 
 void TFormSettei::BtTourokuClick() {
-  UpdateAcList(s_, where_.log, /*is_new=*/true, 0);
+  std::string msg;
+  if (!UpdateAcList(s_, where_.log, /*is_new=*/true, 0, &msg)) SetStatus(Qs(msg));
   ShowList();
 }
 
 void TFormSettei::Button6Click() {
   if (s_.clicked_row < 0) return;
-  UpdateAcList(s_, where_.log, /*is_new=*/false, s_.clicked_row);
+  std::string msg;
+  if (!UpdateAcList(s_, where_.log, /*is_new=*/false, s_.clicked_row, &msg)) SetStatus(Qs(msg));
   ShowList();
 }
 

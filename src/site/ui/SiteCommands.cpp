@@ -5,10 +5,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <utility>
 
 #include "base/ui/Named.h"
+#include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
 
 namespace sorami {
@@ -73,6 +75,14 @@ bool SiteCommands::Fetch(int row, std::string& status) {
   label_jikoku_->setText(Qs(out.checked_at));
   if (out.any_new && hooks.show_inbox) hooks.show_inbox();
   SetStatus(Qs(status));
+  if (out.save_failed) {
+    // Not only in the status bar, which the next fetch overwrites: what came is not on disk.
+    auto* box = new QMessageBox(QMessageBox::Warning, ProductTitle(), Qs(out.save_msg),
+                                QMessageBox::Ok, qobject_cast<QWidget*>(parent()));
+    box->setObjectName(QStringLiteral("SaveFailed"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+  }
   if (hooks.fetched) hooks.fetched();
   return true;
 }
