@@ -3,9 +3,12 @@
 // the server what is safely stored (unless mail is left there), log out.
 //
 // A mail is deleted from the server only after the store holding it was saved, and only when
-// it was stored by this receive or an earlier one; a mail whose retrieval broke, and every
-// mail after it, stays on the server. With mail left on the server, what was stored before
-// is recognised (see ReceivedIds) and not stored again.
+// it was stored by this receive or is proven stored by an earlier one: by the server's id
+// when no other message shares it, else by the mail's exact bytes. A mail whose retrieval
+// broke, and every mail after it, stays on the server; so does a mail whose record or
+// attachment files could not be written, and the receive then fails ("ERROR(POP)") with the
+// reason. With mail left on the server, what was stored before is recognised (see
+// ReceivedIds) and not stored again.
 #pragma once
 
 #include <functional>
@@ -54,6 +57,7 @@ struct JushinOutcome {
   int count = 0;             // messages in the mailbox
   int stored = 0;            // new records
   int known = 0;             // mails stored by an earlier receive, skipped now
+  int kept = 0;              // mails left on the server because they could not be stored
   int deleted = 0;           // messages the server deleted
   std::string label;         // the last text of the status label
   std::string status;        // why it failed; empty on success
