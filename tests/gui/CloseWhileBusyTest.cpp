@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
 #include <QTimer>
 
 #include "gui/GuiFixture.h"
@@ -67,7 +66,7 @@ TEST_F(CloseWhileBusyTest, TheCloseDuringAPop3ReceiveWaitsForItThenSavesTheMail)
   received = true;
   ASSERT_TRUE(out.ok) << Cp932ToUtf8(out.status);
   EXPECT_EQ(out.stored, 3);
-  EXPECT_FALSE(ended);  // the close waited for the receive
+  EXPECT_FALSE(ended);                // the close waited for the receive
   EXPECT_EQ(server.MailCount(), 0u);  // the server has deleted them: only our store holds them
 
   QElapsedTimer t;
