@@ -154,6 +154,7 @@ bool Receive::GetPOPAll() {
   int shown = 0;
   std::string raw, error;
   for (int n = 1; n <= out_.count; ++n) {
+    if (session_.cancelled) return Fail("中止"_cp932, "受信を中止しました"_cp932);
     if (place_.events) {
       place_.events->ProcessEvents();
       if ((n - shown) * 50 >= out_.count || n == out_.count) {
@@ -253,12 +254,20 @@ void Receive::DeleteStored() {
 
 }  // namespace
 
+void CancelMailJushin(JushinSession& session) {
+  if (!session.active) return;
+  session.cancelled = true;
+  session.active->Close();  // ends the wait the receive is in
+}
+
 JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopConfig& config,
                          LineSocket& socket) {
   DiagLog& log = place.drop.log;
   log.Log(".MailJushin");
   log.Log(".StartPOP3");
   JushinOutcome out;
+  session.active = &socket;
+  session.cancelled = false;
   try {
     out = Receive(session, place, config, socket).GetPopMessage();
   } catch (const std::exception& e) {
@@ -266,6 +275,12 @@ JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopCo
     socket.Close();
     out.label = "ホスト・エラー"_cp932;
     out.status = e.what();
+  }
+  session.active = nullptr;
+  if (session.cancelled && !out.ok) {
+    out.label = "中止"_cp932;
+    out.status = "受信を中止しました"_cp932;
+    if (place.events) place.events->Label(out.label);
   }
   if (place.aclog && !config.host.empty()) {
     place.aclog->AddLogLine(

@@ -41,7 +41,15 @@ struct JushinSession {
   bool rireki_checked = false;  // RirekiCheckHost is logged once a run
   // Makes the connection of each receive; empty: the caller gives one.
   std::function<std::unique_ptr<LineSocket>()> make_socket;
+  // The connection of the receive running now, and whether it was asked to stop.
+  LineSocket* active = nullptr;
+  bool cancelled = false;
 };
+
+// "中止": ends the running receive within moments, whatever the server does. Its connection
+// is closed, so the server deletes nothing; what it stored so far is saved. Nothing happens
+// when no receive runs.
+void CancelMailJushin(JushinSession& session);
 
 struct JushinPlace {
   MailDrop drop;        // the store, the log, Recv.log and the attachment directory
