@@ -65,8 +65,12 @@ int main(int argc, char** argv) {
   QObject::connect(windows.main.get(), &sorami::TFormMain::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   // A session that ends the program closes it like the window's close: settings and store
-  // saved.
-  sorami::SignalClose signal_close([&windows] { windows.main->close(); });
+  // saved. A running mail receive is stopped first, so the close need not wait on a slow
+  // server.
+  sorami::SignalClose signal_close([&windows, &st] {
+    sorami::CancelMailJushin(st->mail);
+    windows.main->close();
+  });
   windows.main->show();
   return app.exec();
 }

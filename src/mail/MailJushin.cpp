@@ -1,11 +1,14 @@
 #include "mail/MailJushin.h"
 
 #include <exception>
+#include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "mail/JushinLog.h"
 #include "mail/ReceivedIds.h"
 #include "platform/Codepage.h"
+#include "platform/Digest.h"
 
 namespace sorami {
 
@@ -37,6 +40,11 @@ class Receive {
   }
   // Retrieves and stores every mail not stored before; false when the connection broke.
   bool GetPOPAll();
+  // The server's id of message n when it names that message alone; empty without UIDL, when
+  // the server listed no id for it, or when it gave the same id to another message too.
+  std::string UsableUid(int n) const;
+  // Message n stays on the server: it could not be stored.
+  void Keep(int n, const std::string& why);
   // Saves the store, then the ids of what it holds; false when the store could not be saved.
   bool SaveStored();
   void DeleteStored();
@@ -47,8 +55,10 @@ class Receive {
   DiagLog& log_;
   Pop3Client client_;
   ReceivedIds ids_;
-  std::vector<std::string> uids_;  // the server's ids, empty without UIDL
-  std::vector<int> stored_;        // message numbers safely stored, this time or before
+  std::map<int, std::string> uids_;                // the server's ids by number, empty without UIDL
+  std::unordered_map<std::string, int> uid_uses_;  // how many messages the server gave each id
+  std::vector<std::string> on_server_;  // ids and content keys of what the server still holds
+  std::vector<int> stored_;             // message numbers safely stored, this time or before
   JushinOutcome out_;
 };
 
@@ -94,10 +104,16 @@ JushinOutcome Receive::GetPopMessage() {
       Fail("エラー"_cp932, error);
       return out_;
     }
-    uids_.clear();  // no UIDL: the Message-Id tells what was stored before
+    uids_.clear();  // no UIDL: the mail's content tells what was stored before
+  }
+  for (const auto& [n, uid] : uids_) {
+    ++uid_uses_[uid];
+    on_server_.push_back(uid);
   }
   const bool whole = GetPOPAll();
   AppendRireki(log_, "登録完了"_cp932, out_.stored);
+  // What the server no longer lists is forgotten, once the whole list was walked.
+  if (whole && !uids_.empty()) ids_.KeepOnly(on_server_);
   const bool saved = SaveStored();
   if (!whole) return out_;
   if (!saved) {
@@ -111,19 +127,34 @@ JushinOutcome Receive::GetPopMessage() {
     Fail("エラー"_cp932, error);
     return out_;
   }
+  if (out_.kept > 0) {
+    Label("ERROR(POP)");
+    return out_;
+  }
   out_.ok = true;
   return out_;
+}
+
+std::string Receive::UsableUid(int n) const {
+  const auto found = uids_.find(n);
+  if (found == uids_.end() || found->second.empty()) return {};
+  return uid_uses_.at(found->second) == 1 ? found->second : std::string();
+}
+
+void Receive::Keep(int n, const std::string& why) {
+  log_.Log("サーバーに残します :"_cp932 + std::to_string(n) + " " + why);
+  ++out_.kept;
+  out_.status = "メール "_cp932 + std::to_string(n) +
+                " を保存できないため、サーバーに残しました : "_cp932 + why;
 }
 
 bool Receive::GetPOPAll() {
   log_.Log(".GetPOPAll :hx:0 msgcnt:" + std::to_string(out_.count));
   log_.Log("処理 fromNo:1  toNo:"_cp932 + std::to_string(out_.count));
-  const auto already = [this](const std::string& message_id) {
-    return uids_.empty() && ids_.Has(message_id);
-  };
   int shown = 0;
   std::string raw, error;
   for (int n = 1; n <= out_.count; ++n) {
+    if (session_.cancelled) return Fail("中止"_cp932, "受信を中止しました"_cp932);
     if (place_.events) {
       place_.events->ProcessEvents();
       if ((n - shown) * 50 >= out_.count || n == out_.count) {
@@ -131,33 +162,61 @@ bool Receive::GetPOPAll() {
         shown = n;
       }
     }
-    const std::string* uid = uids_.empty() ? nullptr : &uids_[static_cast<size_t>(n - 1)];
-    if (uid && !uid->empty() && ids_.Has(*uid)) {
+    // Known by an id that names this message alone: stored by an earlier receive.
+    const std::string uid = UsableUid(n);
+    if (!uid.empty() && ids_.Has(uid)) {
       ++out_.known;
       stored_.push_back(n);
       continue;
     }
-    if (!client_.Retr(n, raw, error)) {
-      log_.Log("error retreiveHeader ***************: errono:" + std::to_string(n));
-      Fail("エラー"_cp932, error);
-      return false;
+    size_t size = 0;
+    if (!client_.List(n, size, error)) {
+      if (client_.failure() != Pop3Failure::kRefused) return Fail("エラー"_cp932, error);
+      // No such message: the count the server gave was wrong, and this is the end.
+      log_.Log("LIST " + std::to_string(n) + " :" + error);
+      break;
     }
-    try {
-      const NewMail mail = MakeNewMail(place_.drop, n, std::move(raw), already);
-      out_.parse_error |= mail.damaged;
-      if (mail.stored) ++out_.stored;
-      if (mail.stored || !mail.message_id.empty()) {
-        if (!mail.stored) ++out_.known;
+    if (!client_.Retr(n, size, raw, error)) {
+      if (client_.failure() == Pop3Failure::kRefused) {  // the dialogue goes on
+        Keep(n, error);
+        continue;
+      }
+      log_.Log("error retreiveHeader ***************: errono:" + std::to_string(n));
+      return Fail("エラー"_cp932, error);
+    }
+    // Without an id of its own, the mail's bytes tell whether it was stored before: two
+    // different mails never pass for one, even when they share a Message-Id.
+    std::string key = uid;
+    if (key.empty()) {
+      key = "sha256:" + Sha256Hex(raw);
+      on_server_.push_back(key);
+      if (ids_.Has(key)) {
+        ++out_.known;
         stored_.push_back(n);
-        if (uid && !uid->empty()) {
-          ids_.Add(*uid);
-        } else if (!mail.message_id.empty()) {
-          ids_.Add(mail.message_id);
-        }
+        continue;
+      }
+    }
+    // A Message-Id kept by a receive that recorded no content: most likely this mail, but
+    // not proven, so it is neither stored again nor deleted.
+    const auto earlier = [this, &uid](const std::string& message_id) {
+      return uid.empty() && ids_.Has(message_id);
+    };
+    try {
+      const NewMail mail = MakeNewMail(place_.drop, n, std::move(raw), earlier);
+      out_.parse_error |= mail.damaged;
+      if (mail.stored) {
+        ++out_.stored;
+        stored_.push_back(n);
+        ids_.Add(key);
+      } else if (!mail.failure.empty()) {
+        Keep(n, mail.failure);
+      } else {
+        ++out_.known;
       }
     } catch (const std::exception& e) {
       // The mail stays on the server, and so do those after it.
       log_.Log("Error(MakeNewMail) ******************* :" + std::to_string(n) + " " + e.what());
+      Keep(n, e.what());
       break;
     }
   }
@@ -171,7 +230,6 @@ bool Receive::SaveStored() {
     log_.Log(msg);
     if (!saved) return false;
   }
-  if (!uids_.empty()) ids_.KeepOnly(uids_);
   if (!ids_.Save()) {
     log_.Log("Cannot Write: " + PathText(ReceivedIds::FilePath(place_.drop.data_dir)));
   }
@@ -196,12 +254,20 @@ void Receive::DeleteStored() {
 
 }  // namespace
 
+void CancelMailJushin(JushinSession& session) {
+  if (!session.active) return;
+  session.cancelled = true;
+  session.active->Close();  // ends the wait the receive is in
+}
+
 JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopConfig& config,
                          LineSocket& socket) {
   DiagLog& log = place.drop.log;
   log.Log(".MailJushin");
   log.Log(".StartPOP3");
   JushinOutcome out;
+  session.active = &socket;
+  session.cancelled = false;
   try {
     out = Receive(session, place, config, socket).GetPopMessage();
   } catch (const std::exception& e) {
@@ -209,6 +275,12 @@ JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopCo
     socket.Close();
     out.label = "ホスト・エラー"_cp932;
     out.status = e.what();
+  }
+  session.active = nullptr;
+  if (session.cancelled && !out.ok) {
+    out.label = "中止"_cp932;
+    out.status = "受信を中止しました"_cp932;
+    if (place.events) place.events->Label(out.label);
   }
   if (place.aclog && !config.host.empty()) {
     place.aclog->AddLogLine(

@@ -3,9 +3,12 @@
 // the server what is safely stored (unless mail is left there), log out.
 //
 // A mail is deleted from the server only after the store holding it was saved, and only when
-// it was stored by this receive or an earlier one; a mail whose retrieval broke, and every
-// mail after it, stays on the server. With mail left on the server, what was stored before
-// is recognised (see ReceivedIds) and not stored again.
+// it was stored by this receive or is proven stored by an earlier one: by the server's id
+// when no other message shares it, else by the mail's exact bytes. A mail whose retrieval
+// broke, and every mail after it, stays on the server; so does a mail whose record or
+// attachment files could not be written, and the receive then fails ("ERROR(POP)") with the
+// reason. With mail left on the server, what was stored before is recognised (see
+// ReceivedIds) and not stored again.
 #pragma once
 
 #include <functional>
@@ -38,7 +41,15 @@ struct JushinSession {
   bool rireki_checked = false;  // RirekiCheckHost is logged once a run
   // Makes the connection of each receive; empty: the caller gives one.
   std::function<std::unique_ptr<LineSocket>()> make_socket;
+  // The connection of the receive running now, and whether it was asked to stop.
+  LineSocket* active = nullptr;
+  bool cancelled = false;
 };
+
+// "中止": ends the running receive within moments, whatever the server does. Its connection
+// is closed, so the server deletes nothing; what it stored so far is saved. Nothing happens
+// when no receive runs.
+void CancelMailJushin(JushinSession& session);
 
 struct JushinPlace {
   MailDrop drop;        // the store, the log, Recv.log and the attachment directory
@@ -54,6 +65,7 @@ struct JushinOutcome {
   int count = 0;             // messages in the mailbox
   int stored = 0;            // new records
   int known = 0;             // mails stored by an earlier receive, skipped now
+  int kept = 0;              // mails left on the server because they could not be stored
   int deleted = 0;           // messages the server deleted
   std::string label;         // the last text of the status label
   std::string status;        // why it failed; empty on success

@@ -1,7 +1,10 @@
 #include "mail/MakeNewMail.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <vector>
 
 #include "base/MbText.h"
 #include "mail/JushinLog.h"
@@ -25,35 +28,45 @@ bool EndsWithNoCase(std::string_view name, std::string_view ext) {
 }
 
 // Saves the attachments and gives the record's column: "MailTenpu;a.txt;a_01.txt", or
-// empty when none was saved.
-std::string SaveAttachments(MailDrop& drop, TVexMsg& msg) {
+// empty when none was saved. False, with the reason, when a file could not be written; the
+// files written before it are removed again.
+bool SaveAttachments(MailDrop& drop, TVexMsg& msg, std::string& column, std::string& why) {
   DiagLog& log = drop.log;
+  column.clear();
   log.Log("  kosu:0  atacchno:" + std::to_string(msg.Attachments.Count()));
-  if (msg.Attachments.empty()) return {};
+  if (msg.Attachments.empty()) return true;
   log.Log("★添付ファイル有り"_cp932);
   std::error_code ec;
   std::filesystem::create_directories(drop.attach_dir, ec);
   std::string list = "MailTenpu";
-  bool any = false;
+  std::vector<std::filesystem::path> written;
   for (size_t k = 0; k < msg.Attachments.Count(); ++k) {
     TAttachedFile& item = msg.Attachments[k];
+    if (!IsSavedAttachment(item)) continue;
+    std::string name = FitFileName(SafeAttachmentName(item.Name));
+    std::filesystem::path path;
+    std::string reason;
     try {
-      if (!IsSavedAttachment(item)) continue;
-      std::string name = SafeAttachmentName(item.Name);
-      const std::filesystem::path path = CheckSameName(log, drop.attach_dir, name);
-      if (!item.SaveToFile(path)) {
-        log.Log("保存失敗 :"_cp932 + PathText(path));
-        continue;
-      }
-      log.Log("保存完了 :"_cp932 + PathText(path));
-      log.Log("kosu:" + std::to_string(k) + " :" + PathText(path));
-      list += ";" + name;
-      any = true;
+      path = CheckSameName(log, drop.attach_dir, name);
+      errno = 0;
+      if (!item.SaveToFile(path)) reason = errno != 0 ? std::strerror(errno) : "write failed";
     } catch (const std::exception& e) {
-      log.Log(" ERROR ****** :" + std::to_string(k) + " " + e.what());
+      reason = e.what();
     }
+    if (!reason.empty()) {
+      why = "添付ファイルを保存できません : "_cp932 + name + " (" + reason + ")";
+      log.Log("保存失敗 :"_cp932 + why);
+      if (!path.empty()) written.push_back(path);  // whatever part of it was written
+      for (const std::filesystem::path& done : written) std::filesystem::remove(done, ec);
+      return false;
+    }
+    written.push_back(path);
+    log.Log("保存完了 :"_cp932 + PathText(path));
+    log.Log("kosu:" + std::to_string(k) + " :" + PathText(path));
+    list += ";" + name;
   }
-  return any ? list : std::string();
+  if (!written.empty()) column = std::move(list);
+  return true;
 }
 
 void LogRead(DiagLog& log, const TVexMsg& msg) {
@@ -104,8 +117,9 @@ NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
     return out;
   }
   log.Log("本文:"_cp932 + LogHead(msg.BodyText(), 100));
+  std::string attachments;
+  if (!SaveAttachments(drop, msg, attachments, out.failure)) return out;
   SaveJushinLog(log, drop.data_dir, msg, "");
-  const std::string attachments = SaveAttachments(drop, msg);
 
   const std::string body = msg.BodyText();
   log.Log("honbun:" + LogHead(body, 30));

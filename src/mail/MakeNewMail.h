@@ -26,6 +26,7 @@ struct NewMail {
   bool stored = false;     // a record was added
   bool damaged = false;    // the mail could not be read whole; stored with what was read
   std::string message_id;  // as the mail gives it
+  std::string failure;     // why nothing was stored: a file could not be written
 };
 
 // Reads a retrieved message (lines ended by CR LF) as the receive stores it: parsed with
@@ -37,8 +38,10 @@ void ReadRetrievedMail(TVexPOP& parser, TVexMsg& msg, std::string raw, DiagLog* 
 bool IsSavedAttachment(const TAttachedFile& item);
 
 // Stores message `number`. When `already` says the mail's Message-Id was stored before,
-// nothing is stored. Anything that goes wrong inside is logged; the mail is still stored
-// with what could be read.
+// nothing is stored. A mail counts as stored only when its record and every attachment file
+// were written: when a file cannot be written, the files already written for it are removed,
+// no record is added and `failure` says why. A mail that cannot be read whole is still
+// stored with what could be read.
 NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
                     const std::function<bool(const std::string& message_id)>& already = {});
 

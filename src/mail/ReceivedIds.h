@@ -1,5 +1,6 @@
 // What the receive has already stored, per POP3 host and user: the server's unique id of
-// each message (UIDL), or its Message-Id when the server has no UIDL. A mail left on the
+// each message (UIDL), or "sha256:" and the digest of its bytes when the server has no UIDL
+// or gave that id to several messages (older files hold a Message-Id there). A mail left on the
 // server is then never stored twice, and a mail stored by an earlier receive may be deleted
 // from the server later. Kept in Data/PopReceived.dat, lines "host TAB user TAB id" CR LF,
 // saved atomically; the message store's own format does not change.

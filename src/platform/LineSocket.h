@@ -68,9 +68,17 @@ struct LineSocketTimeouts {
 
 class LineSocket {
  public:
+  // The longest line ReadLine() returns: a peer that sends more without a line end is
+  // broken or hostile, and the connection is closed instead of holding its bytes.
+  static constexpr size_t kMaxLineBytes = size_t{1} << 20;
+
   virtual ~LineSocket() = default;
 
   virtual void SetTimeouts(LineSocketTimeouts timeouts) = 0;
+
+  // From now on every wait also ends `ms` milliseconds after this call, however steadily
+  // bytes trickle in (the time a whole mail may take); 0 lifts the deadline.
+  virtual void SetDeadline(int ms) = 0;
 
   // Certificates (PEM) trusted besides the system's authorities, for the next connections;
   // an empty path trusts the system's alone. False, with a text, when the file holds no
@@ -87,6 +95,7 @@ class LineSocket {
   virtual bool StartTls(std::string& error) = 0;
 
   // One line without its line end: CR LF, or a lone LF, ends a line; a CR elsewhere stays.
+  // A line longer than kMaxLineBytes fails and closes the connection.
   virtual bool ReadLine(std::string& line, std::string& error) = 0;
 
   // Sends exactly these bytes, and returns once they have left.

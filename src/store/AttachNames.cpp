@@ -49,6 +49,25 @@ std::string SafeAttachmentName(std::string_view name) {
   return out;
 }
 
+std::string FitFileName(std::string_view name, size_t max_bytes) {
+  const auto bytes = [](std::string_view part) { return Cp932ToUtf8(part).size(); };
+  if (bytes(name) <= max_bytes) return std::string(name);
+  const size_t dot = name.rfind('.');  // never a second byte in code page 932
+  std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+  if (bytes(ext) > 32) ext = {};
+  const std::string_view stem = name.substr(0, name.size() - ext.size());
+  const size_t room = max_bytes - bytes(ext);
+  std::string out;
+  for (size_t i = 0, used = 0; i < stem.size();) {
+    const size_t len = CharLen(stem, i);
+    used += bytes(stem.substr(i, len));
+    if (used > room) break;
+    out.append(stem.substr(i, len));
+    i += len;
+  }
+  return out.append(ext);
+}
+
 fs::path CheckSameName(DiagLog& log, const fs::path& dir, std::string& name) {
   log.Log(".CheckSameName :" + name);
   fs::path path = dir / FsPath(name);

@@ -17,6 +17,15 @@ namespace sorami {
 // becomes "attachment". Code page 932.
 std::string SafeAttachmentName(std::string_view name);
 
+// The most bytes a file name takes here: the file system's 255 bytes of UTF-8, less room
+// for the "_NN" that CheckSameName may add.
+inline constexpr size_t kMaxFileNameBytes = 240;
+
+// The name (code page 932) shortened, when needed, so that as UTF-8 it takes at most
+// max_bytes: characters are cut from the end of the stem, and the extension (from the last
+// ".", unless it is longer than 32 bytes) stays.
+std::string FitFileName(std::string_view name, size_t max_bytes = kMaxFileNameBytes);
+
 // Makes name unique in dir: unchanged when free, else "stem_NN.ext" with NN = 01, 02, ...
 // (stem before the first ".", ext after it; without "." the name gets "_NN."). Returns the
 // path; name becomes the name used.

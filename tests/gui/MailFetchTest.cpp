@@ -41,6 +41,15 @@ TEST_F(MailFetchTest, TheFetchReceivesMailIntoTheInboxOnlyWhenMailReceiveIsEnabl
       << main->StatusText().toStdString();
   EXPECT_EQ(windows->settei->StatusText(), QStringLiteral(" 2 件"));
   EXPECT_EQ(Find<QTreeView>(main, "LViewData")->model()->rowCount(), 2);
+
+  // A receive that fails says so in the main window too, not only in the settings window.
+  st->mail.make_socket = [] {
+    auto socket = std::make_unique<ScriptedLineSocket>("");
+    socket->FailConnect("サーバーが接続を拒否しました"_cp932);
+    return socket;
+  };
+  Find<QPushButton>(main, "BtGet")->click();
+  EXPECT_EQ(main->StatusText(), QStringLiteral("サーバーが接続を拒否しました"));
 }
 
 }  // namespace

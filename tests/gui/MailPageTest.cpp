@@ -1,6 +1,6 @@
 // The settings window's page "メール": its values round-trip through the settings file (the
 // port boxes as indexes, a typed port as text), the hidden switch and its key, the receive
-// button handing on the job and refusing a second press.
+// button handing on the job and refusing a second press, "中止" ending a receive.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -8,7 +8,9 @@
 #include <QPushButton>
 
 #include "gui/GuiFixture.h"
+#include "mail/MailFixture.h"
 #include "settings/ui/MailPage.h"
+#include "support/ScriptedLineSocket.h"
 
 namespace sorami::test {
 namespace {
@@ -130,6 +132,40 @@ TEST_F(MailPageTest, TheReceiveButtonHandsOnTheJobAndRefusesASecondPressWhileRun
   button->click();
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(settei->StatusText(), QStringLiteral("ポート番号が正しくありません: pop"));
+}
+
+// "中止" pressed while the second mail is asked for: the receive ends at once, the first mail
+// is kept and saved, and nothing is deleted on the server.
+TEST_F(MailPageTest, CancelEndsTheReceiveKeepingWhatCameAndDeletingNothing) {
+  struct Server : ScriptedLineSocket {
+    using ScriptedLineSocket::ScriptedLineSocket;
+    bool Write(std::string_view bytes, std::string& error) override {
+      if (bytes.starts_with("RETR 2") && on_retr2) on_retr2();
+      return ScriptedLineSocket::Write(bytes, error);
+    }
+    std::function<void()> on_retr2;
+  };
+  StartPage();
+  Edit("EditPop")->setText(QStringLiteral("pop.example.jp"));
+  Edit("EditPopUser")->setText(QStringLiteral("taro"));
+  Edit("EditMailPass")->setText(QStringLiteral("himitsu"));
+  Combo("CbPopTls")->setCurrentIndex(static_cast<int>(MailSecurity::kNone));
+  Server* server = nullptr;
+  st->mail.make_socket = [&] {
+    auto s = std::make_unique<Server>(Login() + Stat(2) + Uidl({"a", "b"}) +
+                                      Retr(1, Mail("one", "1\n")) + Retr(2, Mail("two", "2\n")) +
+                                      Dele(1) + Dele(2) + Quit());
+    s->on_retr2 = [this] { Find<QPushButton>(settei, "BtCancel")->click(); };
+    server = s.get();
+    return s;
+  };
+  Find<QPushButton>(settei, "BtJushin")->click();
+  ASSERT_NE(server, nullptr);
+  EXPECT_EQ(settei->StatusText(), QStringLiteral("受信を中止しました"));
+  EXPECT_EQ(Find<QLabel>(settei, "LabelPop")->text(), QStringLiteral("中止"));
+  EXPECT_EQ(server->sent().find("DELE"), std::string::npos);
+  EXPECT_EQ(StoreColumn(MastCol::kTitle), (std::vector<std::string>{"one"}));
+  EXPECT_FALSE(Find<QPushButton>(settei, "BtCancel")->isEnabled());
 }
 
 }  // namespace

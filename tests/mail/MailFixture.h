@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -77,10 +78,17 @@ inline std::string Uidl(const std::vector<std::string>& ids) {
   for (size_t i = 0; i < ids.size(); ++i) s += "S: " + std::to_string(i + 1) + " " + ids[i] + "\n";
   return s + "S: .\n";
 }
-// RETR n answered with the mail (LF lines), byte-stuffed as a server sends it; with `cut`,
-// the server stops after that many lines of it.
+// The size a server gives for the mail (LF lines): every line ended by CR LF.
+inline size_t WireSize(const std::string& mail) {
+  return mail.size() + static_cast<size_t>(std::count(mail.begin(), mail.end(), '\n'));
+}
+// LIST n and RETR n answered with the mail (LF lines), byte-stuffed as a server sends it;
+// with `cut`, the server stops after that many lines of it.
 inline std::string Retr(int n, const std::string& mail, int cut = -1) {
-  std::string s = "C: RETR " + std::to_string(n) + "\nS: +OK\n", line;
+  const size_t size = WireSize(mail);
+  std::string s = "C: LIST " + std::to_string(n) + "\nS: +OK " + std::to_string(n) + " " +
+                  std::to_string(size) + "\nC: RETR " + std::to_string(n) + "\nS: +OK\n";
+  std::string line;
   std::istringstream in(mail);
   for (int k = 0; k != cut && std::getline(in, line); ++k) {
     s += "S: " + std::string(line.starts_with(".") ? "." : "") + line + "\n";

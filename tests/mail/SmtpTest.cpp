@@ -58,6 +58,19 @@ TEST(SmtpDialogue, ARefusedRecipientStopsTheSendAndLaterTransactionsAreNotTried)
   }
 }
 
+// A server that never ends its reply ("250-" after "250-") is cut off, not read forever.
+TEST(SmtpDialogue, AReplyThatDoesNotEndIsAFailureNotAnEndlessRead) {
+  std::string script = "S: 220 ok\nC: EHLO client.local\n";
+  for (size_t i = 0; i <= TVexSMTP::kMaxReplyLines; ++i) script += "S: 250-SIZE 1000\n";
+  script += "S: 250 ok\n";
+  ScriptedLineSocket socket(script);
+  TVexSMTP smtp(socket);
+  EXPECT_FALSE(smtp.Connect(Server(MailSecurity::kNone, 25, "taro", "secret")));
+  EXPECT_EQ(smtp.failure(), "サーバーの応答が長すぎます"_cp932);
+  EXPECT_FALSE(smtp.connected());
+  EXPECT_FALSE(socket.Finished());  // the rest of the reply was never read
+}
+
 TEST(SmtpDialogue, ProgressComesEveryFewPercentNotPerLine) {
   std::string text, script =
                         "S: 220 ok\nC: HELO client.local\nS: 250 ok\n"

@@ -113,6 +113,38 @@ TEST_F(QtLineSocketTest, StartTlsRefusesDataSentBeforeTheNegotiation) {
   EXPECT_FALSE(socket_->ReadLine(line_, error_)) << "left open: " << line_;
 }
 
+// A peer that sends an endless line is cut off at the line limit instead of filling memory;
+// one that trickles a byte at a time is cut off at the deadline although it never falls idle.
+TEST_F(QtLineSocketTest, AnEndlessLineOrATrickleEndsTheReadInsteadOfGrowingOrWaiting) {
+  on_connect_ = [](QTcpSocket* p) {
+    p->write("+OK\r\n");
+    p->write(QByteArray(static_cast<qsizetype>(LineSocket::kMaxLineBytes) + 4096, 'x'));
+  };
+  socket_->SetTimeouts({15000, 20000});
+  ASSERT_TRUE(Connect()) << error_;
+  EXPECT_EQ(Next(), "+OK");
+  EXPECT_FALSE(socket_->ReadLine(line_, error_));
+  EXPECT_TRUE(error_.starts_with("サーバーから届いた行が長すぎます"_cp932)) << Cp932ToUtf8(error_);
+  EXPECT_TRUE(line_.empty());
+
+  // 200 bytes, 40 ms apart, then the line end: the 300 ms deadline comes long before.
+  QTimer trickle;
+  int sent = 0;
+  on_connect_ = [&](QTcpSocket* p) {
+    QObject::connect(&trickle, &QTimer::timeout, p, [&sent, &trickle, p] {
+      p->write(++sent < 200 ? "x" : "\r\n");
+      if (sent == 200) trickle.stop();
+    });
+    trickle.start(40);
+  };
+  ASSERT_TRUE(Connect()) << error_;
+  socket_->SetDeadline(300);
+  EXPECT_FALSE(socket_->ReadLine(line_, error_)) << "read whole: " << line_.size() << " bytes";
+  EXPECT_TRUE(error_.starts_with("タイムアウト : 受信に時間がかかりすぎています"_cp932))
+      << Cp932ToUtf8(error_);
+  trickle.stop();
+}
+
 // The scripted server fails the test when the client leaves the dialogue.
 TEST(ScriptedLineSocket, CatchesAClientThatLeavesTheDialogue) {
   std::string line, error;

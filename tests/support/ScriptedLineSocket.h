@@ -58,6 +58,7 @@ class ScriptedLineSocket : public LineSocket {
   void FailConnect(std::string error) { connect_error_ = std::move(error); }
 
   void SetTimeouts(LineSocketTimeouts timeouts) override { timeouts_ = timeouts; }
+  void SetDeadline(int ms) override { deadlines_.push_back(ms); }
   bool SetExtraCaFile(const std::string& path, std::string&) override {
     ca_file_ = path;
     return true;
@@ -111,6 +112,8 @@ class ScriptedLineSocket : public LineSocket {
   bool tls() const { return tls_ || security_ == SocketSecurity::kTls; }
   bool open() const { return open_; }
   const LineSocketTimeouts& timeouts() const { return timeouts_; }
+  // Every SetDeadline() the client made, in order.
+  const std::vector<int>& deadlines() const { return deadlines_; }
   const std::string& ca_file() const { return ca_file_; }
 
  private:
@@ -153,6 +156,7 @@ class ScriptedLineSocket : public LineSocket {
   int port_ = 0;
   SocketSecurity security_ = SocketSecurity::kPlain;
   LineSocketTimeouts timeouts_;
+  std::vector<int> deadlines_;
   bool open_ = false, tls_ = false, broken_ = false;
 };
 

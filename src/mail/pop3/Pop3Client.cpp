@@ -11,7 +11,8 @@ namespace {
 bool IsOk(std::string_view reply) { return reply.starts_with("+OK"); }
 
 // The first number after the status of a reply ("+OK 3 1200" gives 3).
-bool FirstNumber(std::string_view reply, int& value) {
+template <typename Number>
+bool FirstNumber(std::string_view reply, Number& value) {
   const size_t start = reply.find_first_of("0123456789");
   if (start == std::string_view::npos) return false;
   const char* end = reply.data() + reply.size();
@@ -30,6 +31,10 @@ bool Pop3Client::Fail(Pop3Failure why, std::string text, std::string& error) {
 bool Pop3Client::ReadStatus(std::string& reply, std::string& error) {
   std::string why;
   if (!socket_.ReadLine(reply, why)) return Fail(Pop3Failure::kBroken, why, error);
+  if (reply.size() > kMaxReplyBytes) {
+    reply.resize(64);
+    return Fail(Pop3Failure::kBroken, "サーバーの応答が長すぎます : "_cp932 + reply, error);
+  }
   return true;
 }
 
@@ -65,9 +70,13 @@ bool Pop3Client::StartTls(bool required, std::string& error) {
       return true;
     }
     bool offered = false;
-    for (bool more = true;;) {
+    for (int lines = 0;; ++lines) {
+      bool more = true;
       if (!NextDataLine(line_, more, error)) return false;
       if (!more) break;
+      if (lines == 1000) {
+        return Fail(Pop3Failure::kBroken, "CAPA の応答が終わりません"_cp932, error);
+      }
       if (line_ == "STLS" || line_.starts_with("STLS ")) offered = true;
     }
     if (!offered) return true;
@@ -124,36 +133,69 @@ bool Pop3Client::Stat(int& count, std::string& error) {
   return true;
 }
 
-bool Pop3Client::Uidl(int count, std::vector<std::string>& ids, std::string& error) {
-  ids.assign(static_cast<size_t>(count), std::string());
+bool Pop3Client::Uidl(int count, std::map<int, std::string>& ids, std::string& error) {
+  ids.clear();
   std::string reply;
   if (!Command("UIDL", reply, error)) return false;
+  int lines = 0;
   for (bool more = true;;) {
     if (!NextDataLine(line_, more, error)) return false;
     if (!more) break;
+    if (++lines > count || line_.size() > kMaxReplyBytes) {
+      return Fail(Pop3Failure::kBroken, "UIDL の応答が正しくありません"_cp932, error);
+    }
     int n = 0;
     const size_t blank = line_.find(' ');
     if (blank == std::string::npos || !FirstNumber(line_.substr(0, blank), n)) continue;
-    if (n >= 1 && n <= count) ids[static_cast<size_t>(n - 1)] = line_.substr(blank + 1);
+    if (n >= 1 && n <= count) ids[n] = line_.substr(blank + 1);
   }
   return true;
 }
 
-bool Pop3Client::Retr(int number, std::string& text, std::string& error) {
-  text.clear();
+bool Pop3Client::List(int number, size_t& size, std::string& error) {
   std::string reply;
-  if (!Command("RETR " + std::to_string(number), reply, error)) return false;
-  size_t reported = 0;
-  for (bool more = true;;) {
-    if (!NextDataLine(line_, more, error)) return false;
-    if (!more) break;
-    text.append(line_).append("\r\n");
-    if (progress_ && text.size() - reported >= 65536) {
-      reported = text.size();
-      progress_->OnRetrieveBytes(number, reported);
-    }
+  if (!Command("LIST " + std::to_string(number), reply, error)) return false;
+  // "+OK n size"
+  const size_t blank = reply.find(' ', reply.find_first_of("0123456789"));
+  if (blank == std::string::npos || !FirstNumber(std::string_view(reply).substr(blank), size)) {
+    return Fail(Pop3Failure::kProtocol, "LIST の応答が正しくありません : "_cp932 + reply, error);
   }
   return true;
+}
+
+bool Pop3Client::Retr(int number, size_t size, std::string& text, std::string& error) {
+  text.clear();
+  if (size > kMaxMailBytes) {
+    failure_ = Pop3Failure::kRefused;
+    error = "メールが大きすぎるため受信しません : "_cp932 + std::to_string(size) + " バイト"_cp932;
+    return false;
+  }
+  // Room for a server that counts its sizes differently, never for an endless mail.
+  const size_t limit = size + size / 8 + 65536;
+  std::string reply;
+  socket_.SetDeadline(kMailBaseMs + static_cast<int>(size / kMailBytesPerMs));
+  const bool ok = [&] {
+    if (!Command("RETR " + std::to_string(number), reply, error)) return false;
+    size_t reported = 0;
+    for (bool more = true;;) {
+      if (!NextDataLine(line_, more, error)) return false;
+      if (!more) return true;
+      if (text.size() + line_.size() + 2 > limit) {
+        text.clear();
+        return Fail(Pop3Failure::kBroken,
+                    "メールがサーバーの示した大きさを超えました : "_cp932 + std::to_string(size) +
+                        " バイト"_cp932,
+                    error);
+      }
+      text.append(line_).append("\r\n");
+      if (progress_ && text.size() - reported >= 65536) {
+        reported = text.size();
+        progress_->OnRetrieveBytes(number, reported);
+      }
+    }
+  }();
+  socket_.SetDeadline(0);
+  return ok;
 }
 
 bool Pop3Client::Dele(int number, std::string& error) {

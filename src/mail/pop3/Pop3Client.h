@@ -4,9 +4,9 @@
 // breaks is never taken for an answer.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/LineSocket.h"
 
@@ -42,6 +42,15 @@ enum class Pop3Failure {
 
 class Pop3Client {
  public:
+  // A status line or a line of a listing longer than this is no POP3 answer (the standard
+  // allows 512 bytes).
+  static constexpr size_t kMaxReplyBytes = 4096;
+  // The largest mail retrieved; a larger one is refused before its first line.
+  static constexpr size_t kMaxMailBytes = size_t{256} << 20;
+  // Time for a mail: a base, plus a millisecond for every so many bytes of it.
+  static constexpr int kMailBaseMs = 60000;
+  static constexpr size_t kMailBytesPerMs = 8;
+
   explicit Pop3Client(LineSocket& socket, Pop3Progress* progress = nullptr)
       : socket_(socket), progress_(progress) {}
 
@@ -51,12 +60,18 @@ class Pop3Client {
   bool Open(const Pop3Account& account, std::string& error);
   // The number of messages in the mailbox.
   bool Stat(int& count, std::string& error);
-  // The unique id of every message, ids[n - 1] for message n. A server without UIDL answers
-  // -ERR: the result is false, failure() kRefused, and the dialogue can go on.
-  bool Uidl(int count, std::vector<std::string>& ids, std::string& error);
+  // The unique id of every message the server lists, ids[n] for message n (1 to count).
+  // Nothing is allocated from the count: only what the server lists is kept, and a list
+  // longer than the mailbox is a protocol failure. A server without UIDL answers -ERR: the
+  // result is false, failure() kRefused, and the dialogue can go on.
+  bool Uidl(int count, std::map<int, std::string>& ids, std::string& error);
+  // The size of message n in bytes, as the server counts it.
+  bool List(int number, size_t& size, std::string& error);
   // Message n: its lines, dot-unstuffed, each ended by CR LF; without the status line and
-  // the final ".".
-  bool Retr(int number, std::string& text, std::string& error);
+  // the final ".". `size` is what List() gave: the text may not grow past it (with some
+  // room for a server that counts differently), and the whole retrieval has a deadline
+  // that grows with it, besides the socket's idle time-out.
+  bool Retr(int number, size_t size, std::string& text, std::string& error);
   bool Dele(int number, std::string& error);
   // Ends the dialogue (the server deletes what DELE marked) and closes the connection.
   bool Quit(std::string& error);

@@ -44,15 +44,24 @@ bool TVexSMTP::Refused(std::string_view what) {
 }
 
 // Reads one reply, every line of a multi-line one: lines "250-..." go on, the line whose
-// fourth character is a blank (or that is the code alone) ends it.
+// fourth character is a blank (or that is the code alone) ends it. A reply of more than
+// kMaxReplyLines lines or kMaxReplyBytes bytes is no answer but a broken or hostile server.
 bool TVexSMTP::ReadReply() {
   reply_lines_.clear();
   std::string line, error;
+  size_t bytes = 0;
   while (true) {
     if (!socket_.ReadLine(line, error)) {
       reply_code_.clear();
       reply_text_.clear();
       return Fail("サーバーからの応答がありません: "_cp932 + error);
+    }
+    bytes += line.size();
+    if (reply_lines_.size() == kMaxReplyLines || bytes > kMaxReplyBytes) {
+      reply_lines_.clear();
+      reply_code_.clear();
+      reply_text_.clear();
+      return Fail("サーバーの応答が長すぎます"_cp932);
     }
     const bool last = IsDigits3(line) && (line.size() == 3 || line[3] == ' ');
     reply_lines_.push_back(line.size() > 4 ? line.substr(4) : std::string());
@@ -103,7 +112,8 @@ bool TVexSMTP::Greet(const SmtpServer& server) {
     if (!Offers("STARTTLS")) {
       return Fail("サーバーが STARTTLS に対応していません"_cp932);
     }
-    if (!Command("STARTTLS", "220")) return error_ || Refused("STARTTLS が断られました"_cp932);
+    if (!Command("STARTTLS", "220"))
+      return error_ ? false : Refused("STARTTLS が断られました"_cp932);
     std::string tls_error;
     if (!socket_.StartTls(tls_error)) {
       return Fail("TLS で接続できません: "_cp932 + tls_error);
@@ -126,11 +136,11 @@ bool TVexSMTP::Hello(const SmtpServer& server, bool extended) {
       return true;
     }
     if (error_ || server.plan.start_tls == StartTlsRule::kRequired || reply_code_[0] != '5') {
-      return error_ || Refused("EHLO が断られました"_cp932);
+      return error_ ? false : Refused("EHLO が断られました"_cp932);
     }
   }
   if (!Command("HELO " + server.local_name, "250")) {
-    return error_ || Refused("HELO が断られました"_cp932);
+    return error_ ? false : Refused("HELO が断られました"_cp932);
   }
   return true;
 }
@@ -158,7 +168,7 @@ bool TVexSMTP::Login(const SmtpServer& server) {
   } else {
     return true;
   }
-  return error_ || Refused("ログインが拒否されました"_cp932);
+  return error_ ? false : Refused("ログインが拒否されました"_cp932);
 }
 
 bool TVexSMTP::SendText(std::string_view sender, const std::vector<std::vector<std::string>>& lists,

@@ -47,6 +47,10 @@ class TVexSMTP {
   explicit TVexSMTP(LineSocket& socket, SmtpEvents* events = nullptr);
   ~TVexSMTP();
 
+  // The most lines and bytes one reply may take (an EHLO answer is a few dozen lines).
+  static constexpr size_t kMaxReplyLines = 200;
+  static constexpr size_t kMaxReplyBytes = 64 * 1024;
+
   std::string MailerName = "Sorami Mail Ver1.00";
   int SendProgressStep = 5;
   int EncodeProgressStep = 5;

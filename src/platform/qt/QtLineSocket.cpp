@@ -5,6 +5,8 @@
 #include <QSslError>
 #include <QSslSocket>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <functional>
 
 #include "platform/Codepage.h"
@@ -70,6 +72,11 @@ class QtLineSocket : public LineSocket {
 
   void SetTimeouts(LineSocketTimeouts t) override { timeouts_ = t; }
 
+  void SetDeadline(int ms) override {
+    has_deadline_ = ms > 0;
+    deadline_ = Clock::now() + std::chrono::milliseconds(ms);
+  }
+
   bool SetExtraCaFile(const std::string& path, std::string& error) override {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     QList<QSslCertificate> trusted = QSslConfiguration::systemCaCertificates();
@@ -89,6 +96,7 @@ class QtLineSocket : public LineSocket {
   bool Connect(const std::string& host, int port, SocketSecurity security,
                std::string& error) override {
     Close();
+    has_deadline_ = false;
     if (port <= 0 || port > 65535) {
       error = "ポート番号が正しくありません : "_cp932 + std::to_string(port);
       return false;
@@ -142,10 +150,14 @@ class QtLineSocket : public LineSocket {
   bool ReadLine(std::string& line, std::string& error) override {
     line.clear();
     size_t end = std::string::npos;
+    bool too_long = false;
     auto complete = [&] {
       Drain();
-      end = buffer_.find('\n', read_pos_);
-      return end != std::string::npos;
+      end = buffer_.find('\n', std::max(read_pos_, scanned_));
+      if (end != std::string::npos) return true;
+      scanned_ = buffer_.size();  // those bytes hold no line end: never searched again
+      too_long = buffer_.size() - read_pos_ > kMaxLineBytes;
+      return too_long;
     };
     if (!complete()) {
       if (!IsOpen(error)) return false;
@@ -153,6 +165,12 @@ class QtLineSocket : public LineSocket {
                 "タイムアウト : サーバーから応答がありません"_cp932, error)) {
         return false;
       }
+    }
+    if (too_long) {
+      Close();
+      error = "サーバーから届いた行が長すぎます ("_cp932 + std::to_string(kMaxLineBytes) +
+              " バイトを超えました)"_cp932;
+      return false;
     }
     size_t stop = end;
     if (stop > read_pos_ && buffer_[stop - 1] == '\r') --stop;
@@ -162,6 +180,7 @@ class QtLineSocket : public LineSocket {
       buffer_.erase(0, read_pos_);
       read_pos_ = 0;
     }
+    scanned_ = read_pos_;
     return true;
   }
 
@@ -180,6 +199,7 @@ class QtLineSocket : public LineSocket {
     socket_.abort();
     buffer_.clear();
     read_pos_ = 0;
+    scanned_ = 0;
     failure_.clear();
   }
 
@@ -197,18 +217,24 @@ class QtLineSocket : public LineSocket {
     return false;
   }
 
-  // Runs a local event loop until `done` holds, the connection fails or ends, or `timeout_ms`
-  // passes (counted from the last bytes in or out when `progress_restarts`).
+  // Runs a local event loop until `done` holds, the connection fails or ends, `timeout_ms`
+  // passes (counted from the last bytes in or out when `progress_restarts`) or the deadline
+  // set by SetDeadline() comes.
   bool Wait(const std::function<bool()>& done, int timeout_ms, bool progress_restarts,
             const std::string& timeout_text, std::string& error) {
     auto ended = [&] { return socket_.state() == QAbstractSocket::UnconnectedState; };
     if (!done() && !ended()) {
       QEventLoop loop;
-      QTimer watchdog;
+      QTimer watchdog, limit;
       watchdog.setSingleShot(true);
-      bool timed_out = false;
+      limit.setSingleShot(true);
+      bool timed_out = false, past_deadline = false;
       QObject::connect(&watchdog, &QTimer::timeout, &loop, [&] {
         timed_out = true;
+        loop.quit();
+      });
+      QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+        past_deadline = true;
         loop.quit();
       });
       auto check = [&] {
@@ -225,9 +251,15 @@ class QtLineSocket : public LineSocket {
       QObject::connect(&socket_, &QSslSocket::encrypted, &loop, check);
       QObject::connect(&socket_, &QAbstractSocket::errorOccurred, &loop, check);
       watchdog.start(timeout_ms);
+      if (has_deadline_) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+        limit.start(static_cast<int>(std::max<long long>(0, left.count())));
+      }
       loop.exec();  // windows keep running while we wait
-      if (timed_out && !done()) {
-        error = timeout_text;
+      if ((timed_out || past_deadline) && !done()) {
+        error =
+            past_deadline ? "タイムアウト : 受信に時間がかかりすぎています"_cp932 : timeout_text;
         return false;
       }
     }
@@ -236,10 +268,14 @@ class QtLineSocket : public LineSocket {
     return false;
   }
 
+  using Clock = std::chrono::steady_clock;
   LineSocketTimeouts timeouts_;
   QSslSocket socket_;
   std::string buffer_;  // received bytes; those before read_pos_ are already returned
   size_t read_pos_ = 0;
+  size_t scanned_ = 0;  // bytes from read_pos_ up to here hold no line end
+  bool has_deadline_ = false;
+  Clock::time_point deadline_;
   std::string failure_;  // why the connection failed, from Qt
 };
 

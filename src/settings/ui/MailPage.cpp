@@ -141,6 +141,9 @@ QWidget* MailPage::BuildPopGroup() {
   form->addRow(buttons);
   // The click itself toggles the button; BtJushinClick sets its state.
   connect(bt_jushin_, &QPushButton::clicked, this, [this] { BtJushinClick(); });
+  connect(bt_cancel_, &QPushButton::clicked, this, [this] {
+    if (hooks.cancel) hooks.cancel();
+  });
   return group;
 }
 

@@ -35,6 +35,8 @@ class MailPage : public QWidget {
     std::function<void(const QString&)> status;
     // Whether an exchange with a server (this receive among them) is running now.
     std::function<bool()> busy;
+    // "中止": ends the running receive.
+    std::function<void()> cancel;
   };
 
   explicit MailPage(SetteiValues& values, QWidget* parent = nullptr);

@@ -102,13 +102,14 @@ void AppWindows::WireMain(AppState& st) {
     return out;
   };
   // The mail step of "最新取得(&G)", when "有効" of the mail page is checked. The settings
-  // window's status bar tells how it went; the main one changes only when mail came or could
-  // not be read whole.
+  // window's status bar tells how it went; the main one changes when mail came, could not be
+  // read whole, or the receive with a mail host failed.
   site.hooks.receive_mail = [this, &st](std::string& status) {
     if (!st.settei.v.pop_enabled) return false;
     const MailReceiveReport out = ReceiveStoredMail(st);
     if (settei) settei->SetStatus(Qs(out.status.empty() ? out.label : out.status));
-    if (out.stored > 0 || out.parse_error) status = out.bar;
+    const bool failed = !out.ok && !st.settei.v.pop_host.empty();  // no host: nothing tried
+    if (out.stored > 0 || out.parse_error || failed) status = out.bar;
     return out.stored > 0;
   };
   // A moved dynamic host may have changed rows of the account list. The settings window goes
@@ -156,6 +157,7 @@ void AppWindows::WireSettei(AppState& st) {
 void AppWindows::WireMailPage(AppState& st) {
   MailPage& page = settei->mail_page();
   page.hooks.busy = [&st] { return st.busy.busy(); };
+  page.hooks.cancel = [&st] { CancelMailJushin(st.mail); };
   page.hooks.receive = [this, &st](const MailReceiveJob& job,
                                    const std::function<void(const std::string&)>& label) {
     struct PageLabel : JushinEvents {
