@@ -6,6 +6,7 @@
 #include "platform/Codepage.h"
 #include "shell/MailSend.h"
 #include "site/Send.h"
+#include "site/SiteWire.h"
 #include "store/Folders.h"
 #include "views/FolderCounts.h"
 
@@ -54,6 +55,16 @@ bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist
   return a.ok();
 }
 
+// The attachments column of the sent copy: the names the files went out under.
+std::string SentTenpuColumn(const std::vector<std::filesystem::path>& files) {
+  std::string out;
+  for (const std::filesystem::path& f : files) {
+    if (!out.empty()) out += ',';
+    out += SendFileName(f);
+  }
+  return out;
+}
+
 }  // namespace
 
 bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, ComposeOutcome& check,
@@ -64,6 +75,15 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
   if (!CheckSoushin(log, row, FolderName(Folder::kSent), f, SenderOf(st), st.send_list, check)) {
     report.msg = check.msg;
     return false;
+  }
+  std::string unreadable;
+  if (!SendAttachmentsReadable(st.site.send_attachments, unreadable)) {
+    report.msg = unreadable;
+    return false;
+  }
+  // The files go by "SENDWIN" and by direct mail ("SENDSMTP" carries none).
+  if (check.site_flag || (check.mail_flag && !st.settei.v.send_through_site)) {
+    Col(check.record, MastCol::kAttachments) = SentTenpuColumn(st.site.send_attachments);
   }
   log.Log("tolist:" + check.tolist);
   log.Log("curDynamic:" + st.cur.dyn_key);
@@ -132,6 +152,7 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
   SetDisplay(st.store, st.log, st.folder_counts, summary);
   report.show_sent = true;
   report.close_window = true;
+  st.site.send_attachments.clear();  // the files went with this message, not with the next
   return report;
 }
 
@@ -168,7 +189,9 @@ MailRoute DirectMailRoute(AppState& st) {
     mail.title = f.title;
     mail.body = f.body;
     // The files of the send attachment list, as the site send uploads them.
-    mail.attachments = st.site.send_attachments;
+    for (const std::filesystem::path& p : st.site.send_attachments) {
+      mail.attachments.push_back(PathText(p));
+    }
     return SendMailWithSettings(st, std::move(mail), nullptr, msg);
   };
   route.save_send_log = [&st](const std::string& to, const std::string& title,

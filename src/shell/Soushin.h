@@ -34,14 +34,16 @@ struct SendReport {
   bool refused = false;  // another request was running; nothing was sent
 };
 
-// SoushinJikkou: check, then the mail route and the site route. check receives the check's
-// outcome (and its record, with the columns the routes wrote).
+// SoushinJikkou: check (a file to attach that cannot be read stops the send before anything
+// goes out), then the mail route and the site route. check receives the check's outcome (and
+// its record, with the columns the routes wrote, and the names of the files sent).
 bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields,
                    ComposeOutcome& check, SendReport& report);
 
 // The send button: SoushinJikkou; on success the sent copy joins the store ("送信箱"), which is
-// saved, the destination joins the address list and the folder counts are rebuilt; an account-
-// log line "SEND" OK or NG either way.
+// saved, the destination joins the address list, the send attachment list is emptied (its files
+// went with this message) and the folder counts are rebuilt; an account-log line "SEND" OK or
+// NG either way.
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& fields);
 
 // The draft button: the check for "草稿"; on success the draft joins the store, which is saved.

@@ -27,7 +27,7 @@ class TenpuListTest : public test::StoreTest {
     for (const TenpuRow& r : l.rows()) out.push_back(r.name);
     return out;
   }
-  std::vector<std::string> sends;
+  std::vector<std::filesystem::path> sends;
 };
 
 TEST_F(TenpuListTest, ARecordListsItsFilesUpToTheFirstMissingOne) {

@@ -1,6 +1,6 @@
-// The compose window's visible rules and its wiring: the "@" rule, the details toggle, "添付有り",
-// picks from the address list, a failed send that keeps everything, a send that files the copy
-// and closes, and the To text that comes back after a restart.
+// The compose window's visible rules and its wiring: the "@" rule, the details toggle, the
+// attached names and "全消去", picks from the address list, a failed send that keeps everything,
+// a send that files the copy and closes, and the To text that comes back after a restart.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -55,9 +55,16 @@ TEST_F(ComposeWindowTest, AtSignDetailsToggleAndAttachmentLabel) {
 
   auto* tenpu = Find<QLabel>(w, "LabelTenpu");
   EXPECT_TRUE(tenpu->isHidden());
-  st->site.send_attachments = {"/tmp/a.txt"};
+  st->site.send_attachments = {"/tmp/見積書.txt", "/tmp/한국어.txt"};
   w->ShowWindow();
   EXPECT_FALSE(tenpu->isHidden());
+  EXPECT_EQ(tenpu->text(), QStringLiteral("添付: 見積書.txt, 한국어.txt"));
+
+  // "全消去" empties the message, its files too: none goes with the next one.
+  Action(w, "MenuZenShoukyo")->trigger();
+  EXPECT_TRUE(st->site.send_attachments.empty());
+  EXPECT_TRUE(tenpu->isHidden());
+  EXPECT_TRUE(Edit("EditAtesaki")->text().isEmpty());
 }
 
 TEST_F(ComposeWindowTest, PicksFromTheAddressListFillTheTargetEdit) {

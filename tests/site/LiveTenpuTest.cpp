@@ -43,7 +43,7 @@ TEST_F(LiveTenpu, TwoFilesSentByOneMemberArriveWithTheMessageOfAnother) {
   EXPECT_EQ(test::ReadFileBytes(Attach() / m[2].str()), "memo\r\n");
 
   // The attachment window lists both, present.
-  std::vector<std::string> sends;
+  std::vector<std::filesystem::path> sends;
   TenpuList window(st->log, Attach(), sends);
   ASSERT_TRUE(window.ShowTenpu(st->store, 0));
   ASSERT_EQ(window.rows().size(), 2u);

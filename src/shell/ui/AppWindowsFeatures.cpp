@@ -2,6 +2,7 @@
 // attachment window, the compose window with its address list, signature and send, and the
 // claim window.
 #include <QAction>
+#include <QFile>
 #include <QPushButton>
 #include <QTimer>
 
@@ -89,7 +90,14 @@ void AppWindows::WireCompose(AppState& st) {
     nickname = st.cur.nickname;
     site = st.cur.site;
   };
-  nm->hooks.has_attachments = [&st] { return !st.site.send_attachments.empty(); };
+  nm->hooks.attachment_names = [&st] {
+    QStringList names;
+    for (const auto& p : st.site.send_attachments) {
+      names << QFile::decodeName(p.filename().string().c_str());
+    }
+    return names;
+  };
+  nm->hooks.clear_attachments = [this] { tenpu->Button1Click(); };
   nm->hooks.show_attachments = [this] { tenpu->ShowForCompose(); };
   nm->hooks.signature = [this] { return shomei->Signature(); };
   nm->hooks.edit_signature = [this] { shomei->show(); };
