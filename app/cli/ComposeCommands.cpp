@@ -130,14 +130,14 @@ int RunCompose(AppState& st, ComposeFields& fields, bool draft) {
   const SendReport r =
       draft ? DraftButton(st, fields) : SendButton(st, DirectMailRoute(st), fields);
   for (const std::string& s : r.compose_status) (r.ok ? PrintLine : PrintError)(s);
-  if (!r.ok) return kExitFailed;
+  if (!r.ok && !r.unknown) return kExitFailed;
   std::string msg;
   if (!SaveMaster(st.master, st.store, msg) ||
       !SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg)) {
     PrintError(msg);
     return kExitFailed;
   }
-  return kExitOk;
+  return r.unknown ? kExitUnknown : kExitOk;
 }
 
 int CliSend(AppState& st, const std::vector<std::string>& args) { return Send(st, args); }

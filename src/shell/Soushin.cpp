@@ -29,6 +29,11 @@ ComposeSender SenderOf(const AppState& st) {
 
 std::string& Col(OutRecord& r, MastCol c) { return r[ColIndex(c)]; }
 
+// "送信結果不明 : " and why: the request went out whole and no answer came.
+std::string UnknownResultText(const SiteAnswer& a) {
+  return "送信結果不明 : 送信後に応答がありません ("_cp932 + a.msg + ")";
+}
+
 // "SENDSMTP": the mail recipients handed to the site service, which mails them for us.
 bool SendThroughSite(AppState& st, ComposeOutcome& check, SendReport& report) {
   const SetteiValues& v = st.settei.v;
@@ -41,7 +46,12 @@ bool SendThroughSite(AppState& st, ComposeOutcome& check, SendReport& report) {
   const SiteAnswer a = SendSmtpRequest(st.site, st.cur, fields,
                                        {v.smtp_host, v.smtp_user, v.mail_address, v.mail_name});
   report.msg = SendResultText(a);
-  report.compose_status.push_back(a.ok() ? report.msg : "送信失敗"_cp932);
+  if (a.outcome == SiteOutcome::kNoAnswer) {
+    report.unknown = true;
+    report.msg = UnknownResultText(a);
+  } else {
+    report.compose_status.push_back(a.ok() ? report.msg : "送信失敗"_cp932);
+  }
   return a.ok();
 }
 
@@ -52,6 +62,10 @@ bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist
   SetStrList(st.log, record, "SENDWIN", tolist, st.cur.password, fields);
   const SiteAnswer a = SendWinRequest(st.site, st.cur, fields);
   report.msg = SendResultText(a);
+  if (a.outcome == SiteOutcome::kNoAnswer) {
+    report.unknown = true;
+    report.msg = UnknownResultText(a);
+  }
   return a.ok();
 }
 
@@ -113,7 +127,8 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
   const bool site_ok = SendToSite(st, check.record, check.tolist, report);
   // When one route fails and the other succeeds, the result text tells both outcomes.
   if (check.mail_flag && ok && !site_ok) {
-    report.msg = mail_msg + " / サイト送信失敗 : "_cp932 + report.msg;
+    report.msg =
+        mail_msg + (report.unknown ? " / サイト"_cp932 : " / サイト送信失敗 : "_cp932) + report.msg;
   } else if (check.mail_flag && !ok && site_ok) {
     report.msg = "メール送信失敗 : "_cp932 + mail_msg + " / " + report.msg;
   }
@@ -133,11 +148,12 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
   ComposeOutcome check;
   report.ok = SoushinJikkou(st, mail, f, check, report);
   const std::string category = Col(check.record, MastCol::kCategory);
-  if (!report.ok) {
+  if (!report.ok && !report.unknown) {
     report.compose_status.push_back("送信失敗 : "_cp932 + report.msg);
     st.aclog.AddLogLine("SEND", "NG", f.to, category, report.msg, "");
     return report;
   }
+  if (report.unknown) Col(check.record, MastCol::kReadDate) = UnknownResultMark();
   std::array<std::string_view, TArMastData::kColumns> cols;
   for (size_t i = 0; i < cols.size(); ++i) cols[i] = check.record[i];
   st.store.Append(cols);
@@ -147,12 +163,18 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
   std::string saved;
   if (!SaveMaster(st.master, st.store, saved)) st.log.Log(saved);
   st.log.Log("msg:" + report.msg);
-  st.aclog.AddLogLine("SEND", "OK", f.to, category, report.msg, "");
+  st.aclog.AddLogLine("SEND", report.unknown ? "??" : "OK", f.to, category, report.msg, "");
   std::string summary;
   SetDisplay(st.store, st.log, st.folder_counts, summary);
   report.show_sent = true;
-  report.close_window = true;
-  st.site.send_attachments.clear();  // the files went with this message, not with the next
+  report.close_window = !report.unknown;
+  if (report.unknown) {
+    report.compose_status.push_back(
+        "メッセージは送り終えましたが応答がありません。届いている可能性があります。"
+        "送り直す前に相手に確かめてください (写しは送信箱に「(結果不明)」で保存しました)"_cp932);
+  } else {
+    st.site.send_attachments.clear();  // the files went with this message, not with the next
+  }
   return report;
 }
 

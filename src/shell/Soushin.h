@@ -32,6 +32,9 @@ struct SendReport {
   bool show_sent = false;
   bool close_window = false;
   bool refused = false;  // another request was running; nothing was sent
+  // The message went out whole and no answer came: it may have arrived. The copy is filed
+  // with the read date "(結果不明)" and the window stays open; ok stays false.
+  bool unknown = false;
 };
 
 // SoushinJikkou: check (a file to attach that cannot be read stops the send before anything
@@ -43,7 +46,8 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields,
 // The send button: SoushinJikkou; on success the sent copy joins the store ("送信箱"), which is
 // saved, the destination joins the address list, the send attachment list is emptied (its files
 // went with this message) and the folder counts are rebuilt; an account-log line "SEND" OK or
-// NG either way.
+// NG either way. A send without an answer files its copy as "(結果不明)" and keeps the window
+// and the attachments for the user to decide.
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& fields);
 
 // The draft button: the check for "草稿"; on success the draft joins the store, which is saved.

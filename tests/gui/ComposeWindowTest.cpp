@@ -132,6 +132,27 @@ TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses)
             QStringLiteral("じろう"));
 }
 
+TEST_F(ComposeWindowTest, ASendWithoutAnAnswerIsFiledAsUnknownAndTheWindowStaysToExplain) {
+  Open();
+  auto fake = std::make_unique<FakeHttp>();
+  FakeHttp* http = fake.get();
+  st->site.http = std::move(fake);
+  st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
+  Edit("EditAtesaki")->setText(QStringLiteral("はなこ"));
+  HttpResponse hung;
+  hung.error = "time-out";
+  hung.request_sent = true;  // the request went out whole; no answer came
+  http->answers.push_back(hung);
+  Find<QPushButton>(w, "SpeedButton1")->click();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("メッセージは送り終えましたが応答がありません")))
+      << Status().toStdString();
+  EXPECT_EQ(main->StatusText(),
+            QStringLiteral("送信結果不明 : 送信後に応答がありません (接続エラー)"));
+  EXPECT_EQ(StoreColumn(MastCol::kReadDate), std::vector<std::string>{"(結果不明)"});
+  EXPECT_EQ(http->sent.size(), 1u);  // never sent twice on its own
+}
+
 TEST_F(ComposeWindowTest, ATimedFetchDuringASendRunsWhenTheSendIsOver) {
   StartAndShow();
   int fetched = 0;

@@ -77,7 +77,7 @@ void AppWindows::WireCompose(AppState& st) {
       m->browser().ShowFolder(Folder::kSent);
       m->browser().CountKensuu();
     }
-    if (r.ok || r.refused) m->SetStatus(Qs(r.msg));
+    if (r.ok || r.refused || r.unknown) m->SetStatus(Qs(r.msg));
     return r.close_window;
   };
   nm->hooks.send = [&st, finish](ComposeFields& f, std::vector<std::string>& status) {
