@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
+#include "platform/DataLock.h"
 #include "site/LiveServerFixture.h"
 #include "support/Cli.h"
 
@@ -110,6 +111,24 @@ TEST_F(CliSend, FilesOfAnyNameGoOutTheCopyListsThemAndAnUnreadableOneStopsTheSen
   size_t present = 0;
   for (size_t at = 0; (at = out.find("\"exists\": true", at)) != std::string::npos; ++at) ++present;
   EXPECT_EQ(present, 3u) << out;
+}
+
+TEST_F(CliSend, AWriterWaitsForTheOneHoldingTheDataDirectoryAndReadersDoNot) {
+  int rc = 0;
+  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
+  ASSERT_EQ(rc, 0) << err;
+  {
+    const auto held = LockDataDir(dir / "taro" / "app" / "Data", 0);  // another writer
+    ASSERT_TRUE(held);
+    Cli("taro", "send --to はなこ --title t --body x", rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_NE(err.find("データフォルダは他のプログラムが更新中です"), std::string::npos) << err;
+    Cli("taro", "addresses", rc);  // a reader goes on
+    EXPECT_EQ(rc, 0) << err;
+  }
+  Cli("taro", "send --to はなこ --title t --body x", rc);
+  EXPECT_EQ(rc, 0) << err;
+  EXPECT_NE(Cli("taro", "master stats", rc).find("\"count\": 1,"), std::string::npos);
 }
 
 TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
