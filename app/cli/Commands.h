@@ -1,5 +1,5 @@
 // The command groups of sorami-cli. Each returns the exit status: 0 success, 1 the
-// operation failed (its message printed), 2 usage error.
+// operation failed (its message printed), 2 usage error, 3 a send whose result is unknown.
 #pragma once
 
 #include <string>
@@ -14,6 +14,8 @@ namespace sorami::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// The send went out whole and no answer came: it may have arrived; its copy is filed.
+inline constexpr int kExitUnknown = 3;
 
 // master stats | resave | dump
 int CliMaster(AppState& st, const std::vector<std::string>& args);

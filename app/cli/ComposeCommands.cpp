@@ -27,7 +27,7 @@ bool InTable(const auto& table, const std::string& name) {
 
 // The compose fields from the options; false on a usage error (error names it).
 bool TakeFields(const std::vector<std::string>& args, ComposeFields& f,
-                std::vector<std::string>& attach, bool& draft, std::string& error) {
+                std::vector<std::filesystem::path>& attach, bool& draft, std::string& error) {
   f.kankei = "知人"_cp932;
   f.shubetsu = "一般連絡"_cp932;
   bool to = false, title = false, body = false;
@@ -74,8 +74,7 @@ bool TakeFields(const std::vector<std::string>& args, ComposeFields& f,
       f.shubetsu = Utf8ToCp932(v);
       if (!InTable(CategoryTable(), f.shubetsu)) error = "unknown category " + v;
     } else if (a == "--attach") {
-      if (!std::filesystem::is_regular_file(v)) error = "no such file " + v;
-      attach.push_back(std::filesystem::absolute(v).string());
+      attach.push_back(std::filesystem::absolute(v));  // the path as given, whatever its name
     } else {
       error = "unknown option " + a;
     }
@@ -87,7 +86,7 @@ bool TakeFields(const std::vector<std::string>& args, ComposeFields& f,
 
 int Send(AppState& st, const std::vector<std::string>& args) {
   ComposeFields f;
-  std::vector<std::string> attach;
+  std::vector<std::filesystem::path> attach;
   bool draft = false;
   std::string error;
   if (!TakeFields(args, f, attach, draft, error)) {
@@ -131,14 +130,14 @@ int RunCompose(AppState& st, ComposeFields& fields, bool draft) {
   const SendReport r =
       draft ? DraftButton(st, fields) : SendButton(st, DirectMailRoute(st), fields);
   for (const std::string& s : r.compose_status) (r.ok ? PrintLine : PrintError)(s);
-  if (!r.ok) return kExitFailed;
+  if (!r.ok && !r.unknown) return kExitFailed;
   std::string msg;
   if (!SaveMaster(st.master, st.store, msg) ||
       !SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg)) {
     PrintError(msg);
     return kExitFailed;
   }
-  return kExitOk;
+  return r.unknown ? kExitUnknown : kExitOk;
 }
 
 int CliSend(AppState& st, const std::vector<std::string>& args) { return Send(st, args); }

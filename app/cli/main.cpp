@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/MailCommands.h"
 #include "platform/Codepage.h"
+#include "platform/DataLock.h"
 #include "settings/Settei.h"
 #include "shell/Startup.h"
 
@@ -95,6 +97,20 @@ constexpr Command kCommands[] = {
     {"mail", CliMail},
 };
 
+// Whether a command line changes files of the data directory.
+bool Writes(const std::vector<std::string>& args) {
+  static constexpr const char* kReaders[] = {"list",  "show", "search", "folders",     "help",
+                                             "sites", "mime", "kanji",  "attachments", "addresses"};
+  for (const char* r : kReaders) {
+    if (args[0] == r) return false;
+  }
+  if (args[0] == "master") return args.size() > 1 && args[1] == "resave";
+  return true;
+}
+
+// How long a writer waits for another one to finish.
+constexpr int kLockWaitMs = 3000;
+
 }  // namespace
 
 int Main(int argc, char** argv) {
@@ -122,6 +138,17 @@ int Main(int argc, char** argv) {
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
     auto st = MakeAppState(options);
+    // One writer per data directory: a second one waits a little, then stops; readers go on.
+    std::unique_ptr<DataLock> lock;
+    if (Writes(args)) {
+      lock = LockDataDir(st->paths.DataDir(), kLockWaitMs);
+      if (!lock) {
+        PrintError(
+            "データフォルダは他のプログラムが更新中です。終わってからやり直してください : "_cp932 +
+            PathText(st->paths.DataDir()));
+        return kExitFailed;
+      }
+    }
     st->log.Attach();
     LoadSettei(st->settei, st->SetteiPlace());
     const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));

@@ -4,12 +4,14 @@
 // --help print without opening a window.
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "AppInfo.h"
+#include "platform/DataLock.h"
 #include "shell/Startup.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/SignalClose.h"
@@ -60,6 +62,15 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SORAMI_APP_ID)));
 
   auto st = sorami::MakeAppState(options);
+  // One writer per data directory: the window holds the lock for the whole run.
+  const auto lock = sorami::LockDataDir(st->paths.DataDir(), 3000);
+  if (!lock) {
+    QMessageBox::critical(nullptr, QStringLiteral("ソラミメッセージ"),
+                          QStringLiteral("データフォルダは他のプログラムが更新中です。"
+                                         "終わってからやり直してください : ") +
+                              QString::fromStdString(st->paths.DataDir().string()));
+    return 1;
+  }
   sorami::AppWindows windows(*st);
   // Closing the main window ends the run, also while other windows are still shown.
   QObject::connect(windows.main.get(), &sorami::TFormMain::closed, &app, &QApplication::quit,

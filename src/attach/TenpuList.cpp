@@ -15,7 +15,7 @@ namespace sorami {
 
 namespace fs = std::filesystem;
 
-TenpuList::TenpuList(DiagLog& log, fs::path attach_dir, std::vector<std::string>& send_list)
+TenpuList::TenpuList(DiagLog& log, fs::path attach_dir, std::vector<fs::path>& send_list)
     : log_(log), attach_dir_(std::move(attach_dir)), send_list_(send_list) {}
 
 bool TenpuList::ShowTenpu(std::string_view names) {
@@ -31,7 +31,7 @@ bool TenpuList::ShowTenpu(std::string_view names) {
     const fs::path path = attach_dir_ / FsPath(safe);
     log_.Log(PathText(path));
     if (!PathExists(path)) return false;
-    rows_.push_back({safe, "メッセージ"_cp932, false});
+    rows_.push_back({safe, "メッセージ"_cp932, false, {}});
   }
   return !rows_.empty();
 }
@@ -41,19 +41,24 @@ bool TenpuList::ShowTenpu(const TArMastd& store, int32_t row) {
     rows_.clear();
     return false;
   }
+  if (store.Get(row, MastCol::kFolder) == FolderName(Folder::kSent)) {
+    rows_.clear();
+    for (RecordFile& f : RecordTenpu(store, row, attach_dir_)) rows_.push_back(std::move(f.row));
+    return !rows_.empty();
+  }
   return ShowTenpu(store.Get(row, MastCol::kAttachments));
 }
 
 void TenpuList::ShowNames(const std::vector<std::string>& names, std::string_view detail) {
   rows_.clear();
   for (const std::string& n : names) {
-    rows_.push_back({SafeAttachmentName(n), std::string(detail), false});
+    rows_.push_back({SafeAttachmentName(n), std::string(detail), false, {}});
   }
 }
 
-void TenpuList::SetTenpuFile(const std::string& path) {
+void TenpuList::SetTenpuFile(const fs::path& path) {
   log_.Log("SetTenpuFile");
-  rows_.push_back({PathText(FsPath(path).filename()), path, true});
+  rows_.push_back({PathText(path.filename()), PathText(path), true, path});
   send_list_.push_back(path);
 }
 
@@ -68,10 +73,16 @@ bool TenpuList::TenpuSakujo(std::vector<int> selected) {
   return rows_.size() != before;
 }
 
+void TenpuList::ShowSendList() {
+  rows_.clear();
+  for (const fs::path& p : send_list_)
+    rows_.push_back({PathText(p.filename()), PathText(p), true, p});
+}
+
 void TenpuList::RebuildSendList() {
   send_list_.clear();
   for (const TenpuRow& r : rows_) {
-    if (r.local) send_list_.push_back(r.detail);
+    if (r.local) send_list_.push_back(r.file);
   }
 }
 
@@ -82,7 +93,7 @@ void TenpuList::Clear() {
 
 fs::path TenpuList::FileOf(int row) const {
   const TenpuRow& r = rows_.at(static_cast<size_t>(row));
-  return r.local ? FsPath(r.detail) : attach_dir_ / FsPath(SafeAttachmentName(r.name));
+  return r.local ? r.file : attach_dir_ / FsPath(SafeAttachmentName(r.name));
 }
 
 std::vector<std::string> MailTenpuNames(std::string_view column) {
@@ -106,8 +117,9 @@ std::vector<RecordFile> RecordTenpu(const TArMastd& store, int32_t row,
   if (row < 0 || row >= store.CtMaster()) return out;
   const std::string_view column = store.Get(row, MastCol::kAttachments);
   const bool mail = store.Get(row, MastCol::kCategory) == MailCategory();
+  const bool sent = store.Get(row, MastCol::kFolder) == FolderName(Folder::kSent);
   std::vector<std::string> names;
-  if (mail) {
+  if (mail && !sent) {
     names = MailTenpuNames(column);
   } else {
     std::string rest(column);
@@ -119,7 +131,12 @@ std::vector<RecordFile> RecordTenpu(const TArMastd& store, int32_t row,
   }
   for (const std::string& n : names) {
     RecordFile f;
-    f.row = {SafeAttachmentName(n), mail ? "メール"_cp932 : "メッセージ"_cp932, false};
+    f.row = {SafeAttachmentName(n),
+             sent   ? "送信済み"_cp932
+             : mail ? "メール"_cp932
+                    : "メッセージ"_cp932,
+             false,
+             {}};
     f.path = attach_dir / FsPath(f.row.name);
     f.exists = PathExists(f.path);
     out.push_back(std::move(f));

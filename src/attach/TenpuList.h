@@ -16,32 +16,39 @@
 namespace sorami {
 
 struct TenpuRow {
-  std::string name;    // the bare file name (the list's caption)
-  std::string detail;  // "メッセージ", "メール", or the full path of a local file to send
-  bool local = false;  // a local file collected to send (detail is its path)
+  std::string name;  // the bare file name (the list's caption)
+  std::string
+      detail;  // "メッセージ", "メール", "送信済み", or the full path of a local file to send
+  bool local = false;          // a local file collected to send (detail is its path)
+  std::filesystem::path file;  // a local file's real path, whatever its name
 };
 
 class TenpuList {
  public:
   // send_list: the send attachment list, owned by the application state.
-  TenpuList(DiagLog& log, std::filesystem::path attach_dir, std::vector<std::string>& send_list);
+  TenpuList(DiagLog& log, std::filesystem::path attach_dir,
+            std::vector<std::filesystem::path>& send_list);
 
   const std::vector<TenpuRow>& rows() const { return rows_; }
-  const std::vector<std::string>& send_list() const { return send_list_; }
+  const std::vector<std::filesystem::path>& send_list() const { return send_list_; }
   const std::filesystem::path& attach_dir() const { return attach_dir_; }
 
   // Lists the attachments of a site message (its list of names separated by ","). Stops at the
   // first name missing from the attachment directory (the rows so far stay). True when every
   // name is present and there is at least one.
   bool ShowTenpu(std::string_view names);
+  // A record: a sent copy lists the names it went out with ("送信済み"; the files stay where
+  // they were), any other record as above.
   bool ShowTenpu(const TArMastd& store, int32_t row);
   // Lists given names (the attachments of a mail) with a detail text, replacing the rows.
   void ShowNames(const std::vector<std::string>& names, std::string_view detail);
   // Adds a local file to the rows and to the send list.
-  void SetTenpuFile(const std::string& path);
+  void SetTenpuFile(const std::filesystem::path& path);
   // Removes the rows at the given positions (any order, duplicates ignored); true when the row
   // count changed. The send list is left as it is.
   bool TenpuSakujo(std::vector<int> selected);
+  // The rows are the files of the send list, as composing shows them.
+  void ShowSendList();
   // The send list again from the local files of the rows, in row order.
   void RebuildSendList();
   // No rows and an empty send list.
@@ -54,7 +61,7 @@ class TenpuList {
  private:
   DiagLog& log_;
   std::filesystem::path attach_dir_;
-  std::vector<std::string>& send_list_;
+  std::vector<std::filesystem::path>& send_list_;
   std::vector<TenpuRow> rows_;
 };
 
@@ -69,8 +76,9 @@ struct RecordFile {
   bool exists = false;
 };
 
-// Every attachment a record names: a mail's ("MailTenpu;..."), detail "メール", or a site
-// message's (","-separated), detail "メッセージ"; missing files included.
+// Every attachment a record names: a mail's ("MailTenpu;..."), detail "メール", a sent copy's
+// (","-separated), detail "送信済み", or a site message's (","-separated), detail "メッセージ";
+// missing files included.
 std::vector<RecordFile> RecordTenpu(const TArMastd& store, int32_t row,
                                     const std::filesystem::path& attach_dir);
 

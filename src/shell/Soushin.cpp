@@ -6,6 +6,7 @@
 #include "platform/Codepage.h"
 #include "shell/MailSend.h"
 #include "site/Send.h"
+#include "site/SiteWire.h"
 #include "store/Folders.h"
 #include "store/MasterFile.h"
 
@@ -28,6 +29,11 @@ ComposeSender SenderOf(const AppState& st) {
 
 std::string& Col(OutRecord& r, MastCol c) { return r[ColIndex(c)]; }
 
+// "送信結果不明 : " and why: the request went out whole and no answer came.
+std::string UnknownResultText(const SiteAnswer& a) {
+  return "送信結果不明 : 送信後に応答がありません ("_cp932 + a.msg + ")";
+}
+
 // "SENDSMTP": the mail recipients handed to the site service, which mails them for us.
 bool SendThroughSite(AppState& st, ComposeOutcome& check, SendReport& report) {
   const SetteiValues& v = st.settei.v;
@@ -40,7 +46,12 @@ bool SendThroughSite(AppState& st, ComposeOutcome& check, SendReport& report) {
   const SiteAnswer a = SendSmtpRequest(st.site, st.cur, fields,
                                        {v.smtp_host, v.smtp_user, v.mail_address, v.mail_name});
   report.msg = SendResultText(a);
-  report.compose_status.push_back(a.ok() ? report.msg : "送信失敗"_cp932);
+  if (a.outcome == SiteOutcome::kNoAnswer) {
+    report.unknown = true;
+    report.msg = UnknownResultText(a);
+  } else {
+    report.compose_status.push_back(a.ok() ? report.msg : "送信失敗"_cp932);
+  }
   return a.ok();
 }
 
@@ -51,7 +62,21 @@ bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist
   SetStrList(st.log, record, "SENDWIN", tolist, st.cur.password, fields);
   const SiteAnswer a = SendWinRequest(st.site, st.cur, fields);
   report.msg = SendResultText(a);
+  if (a.outcome == SiteOutcome::kNoAnswer) {
+    report.unknown = true;
+    report.msg = UnknownResultText(a);
+  }
   return a.ok();
+}
+
+// The attachments column of the sent copy: the names the files went out under.
+std::string SentTenpuColumn(const std::vector<std::filesystem::path>& files) {
+  std::string out;
+  for (const std::filesystem::path& f : files) {
+    if (!out.empty()) out += ',';
+    out += SendFileName(f);
+  }
+  return out;
 }
 
 }  // namespace
@@ -64,6 +89,15 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
   if (!CheckSoushin(log, row, FolderName(Folder::kSent), f, SenderOf(st), st.send_list, check)) {
     report.msg = check.msg;
     return false;
+  }
+  std::string unreadable;
+  if (!SendAttachmentsReadable(st.site.send_attachments, unreadable)) {
+    report.msg = unreadable;
+    return false;
+  }
+  // The files go by "SENDWIN" and by direct mail ("SENDSMTP" carries none).
+  if (check.site_flag || (check.mail_flag && !st.settei.v.send_through_site)) {
+    Col(check.record, MastCol::kAttachments) = SentTenpuColumn(st.site.send_attachments);
   }
   log.Log("tolist:" + check.tolist);
   log.Log("curDynamic:" + st.cur.dyn_key);
@@ -93,7 +127,8 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
   const bool site_ok = SendToSite(st, check.record, check.tolist, report);
   // When one route fails and the other succeeds, the result text tells both outcomes.
   if (check.mail_flag && ok && !site_ok) {
-    report.msg = mail_msg + " / サイト送信失敗 : "_cp932 + report.msg;
+    report.msg =
+        mail_msg + (report.unknown ? " / サイト"_cp932 : " / サイト送信失敗 : "_cp932) + report.msg;
   } else if (check.mail_flag && !ok && site_ok) {
     report.msg = "メール送信失敗 : "_cp932 + mail_msg + " / " + report.msg;
   }
@@ -113,19 +148,27 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
   ComposeOutcome check;
   report.ok = SoushinJikkou(st, mail, f, check, report);
   const std::string category = Col(check.record, MastCol::kCategory);
-  if (!report.ok) {
+  if (!report.ok && !report.unknown) {
     report.compose_status.push_back("送信失敗 : "_cp932 + report.msg);
     st.aclog.AddLogLine("SEND", "NG", f.to, category, report.msg, "");
     return report;
   }
+  if (report.unknown) Col(check.record, MastCol::kReadDate) = UnknownResultMark();
   FileRecord(st.master, st.store, check.record);
   st.log.Log("msg" + report.msg);
   report.compose_status.push_back(report.msg);
   SaveSoushinList(st.log, st.send_list, check.site_flag, f.to, f.kankei);
   st.log.Log("msg:" + report.msg);
-  st.aclog.AddLogLine("SEND", "OK", f.to, category, report.msg, "");
+  st.aclog.AddLogLine("SEND", report.unknown ? "??" : "OK", f.to, category, report.msg, "");
   report.show_sent = true;
-  report.close_window = true;
+  report.close_window = !report.unknown;
+  if (report.unknown) {
+    report.compose_status.push_back(
+        "メッセージは送り終えましたが応答がありません。届いている可能性があります。"
+        "送り直す前に相手に確かめてください (写しは送信箱に「(結果不明)」で保存しました)"_cp932);
+  } else {
+    st.site.send_attachments.clear();  // the files went with this message, not with the next
+  }
   return report;
 }
 
@@ -154,7 +197,9 @@ MailRoute DirectMailRoute(AppState& st) {
     mail.title = f.title;
     mail.body = f.body;
     // The files of the send attachment list, as the site send uploads them.
-    mail.attachments = st.site.send_attachments;
+    for (const std::filesystem::path& p : st.site.send_attachments) {
+      mail.attachments.push_back(PathText(p));
+    }
     return SendMailWithSettings(st, std::move(mail), nullptr, msg);
   };
   route.save_send_log = [&st](const std::string& to, const std::string& title,

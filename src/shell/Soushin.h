@@ -32,16 +32,22 @@ struct SendReport {
   bool show_sent = false;
   bool close_window = false;
   bool refused = false;  // another request was running; nothing was sent
+  // The message went out whole and no answer came: it may have arrived. The copy is filed
+  // with the read date "(結果不明)" and the window stays open; ok stays false.
+  bool unknown = false;
 };
 
-// SoushinJikkou: check, then the mail route and the site route. check receives the check's
-// outcome (and its record, with the columns the routes wrote).
+// SoushinJikkou: check (a file to attach that cannot be read stops the send before anything
+// goes out), then the mail route and the site route. check receives the check's outcome (and
+// its record, with the columns the routes wrote, and the names of the files sent).
 bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields,
                    ComposeOutcome& check, SendReport& report);
 
 // The send button: SoushinJikkou; on success the sent copy is filed in the store ("送信箱") and
-// saved, and the destination joins the address list; an account-log line "SEND" OK or NG
-// either way.
+// saved, the destination joins the address list and the send attachment list is emptied (its
+// files went with this message); an account-log line "SEND" OK or NG either way. A send
+// without an answer files its copy as "(結果不明)" and keeps the window and the attachments
+// for the user to decide.
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& fields);
 
 // The draft button: the check for "草稿"; on success the draft joins the store, which is saved.

@@ -16,7 +16,8 @@ namespace {
 
 bool WaitsForReceipt(const TArMastd& store, int32_t row) {
   return store.Get(row, MastCol::kFolder) == FolderName(Folder::kSent) &&
-         store.Get(row, MastCol::kReadDate) == UnreadMark() &&
+         (store.Get(row, MastCol::kReadDate) == UnreadMark() ||
+          store.Get(row, MastCol::kReadDate) == UnknownResultMark()) &&
          store.Get(row, MastCol::kCategory) != MailCategory();
 }
 

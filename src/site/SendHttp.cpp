@@ -1,5 +1,6 @@
 #include "site/SendHttp.h"
 
+#include <fstream>
 #include <random>
 
 #include "base/MbText.h"
@@ -37,6 +38,22 @@ ProgressShown::~ProgressShown() {
 
 std::string TransportFailureText(SiteOutcome) { return "接続エラー"_cp932; }
 
+std::string UnreadableAttachmentText(const std::filesystem::path& file) {
+  return "添付ファイルを読めません : "_cp932 + PathText(file);
+}
+
+bool SendAttachmentsReadable(const std::vector<std::filesystem::path>& files, std::string& msg) {
+  for (const std::filesystem::path& f : files) {
+    std::error_code ec;
+    std::ifstream in(f, std::ios::binary);
+    if (!std::filesystem::is_regular_file(f, ec) || !in) {
+      msg = UnreadableAttachmentText(f);
+      return false;
+    }
+  }
+  return true;
+}
+
 SiteOutcome TransportOutcome(const HttpResponse& resp) {
   if (resp.ok) return SiteOutcome::kOk;
   // An error status is the service's own refusal; a success status whose body did not come
@@ -50,10 +67,15 @@ SiteOutcome TransportOutcome(const HttpResponse& resp) {
 
 namespace {
 
-// The text of an error status: the first line of its body, else the status.
+// The text of an error status: the service's message (after the TAB of the body's first line,
+// as in any answer), else the whole first line, else the status.
 std::string StatusText(const HttpResponse& resp) {
   std::string_view rest = resp.body, line;
   CutLine(rest, line);
+  const size_t tab = line.find('\t');
+  if (tab != std::string_view::npos && !TrimBytes(line.substr(tab + 1)).empty()) {
+    line = line.substr(tab + 1);
+  }
   line = TrimBytes(line);
   return line.empty() ? "HTTP " + std::to_string(resp.status) : std::string(line);
 }
@@ -102,11 +124,14 @@ SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
       ss.log.Log("val:" + name + " str:" + v.substr(0, 40));
     }
     std::vector<MultipartFile> files;
-    for (const std::string& path : ss.send_attachments) {
-      MultipartFile f{path, {}};
-      if (!ReadWholeFile(FsPath(path), f.bytes)) {
-        ss.log.Log("添付ファイルを読めません : "_cp932 + path);
-        continue;
+    for (const std::filesystem::path& path : ss.send_attachments) {
+      MultipartFile f{SendFileName(path), {}};
+      if (!ReadWholeFile(path, f.bytes)) {
+        // Never send the message without one of its files: nothing goes out.
+        answer.msg = UnreadableAttachmentText(path);
+        ss.log.Log(answer.msg);
+        ss.aclog.AddLogText(answer.msg);
+        return answer;
       }
       files.push_back(std::move(f));
     }

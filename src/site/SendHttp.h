@@ -2,6 +2,7 @@
 // answer into a result, a message (for the status bar) and a value (the data lines).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,12 @@ struct SiteAnswer {
 // The result text of an exchange that failed before the service could answer: "接続エラー".
 std::string TransportFailureText(SiteOutcome outcome);
 
+// "添付ファイルを読めません : " and the file's path.
+std::string UnreadableAttachmentText(const std::filesystem::path& file);
+// Whether every file of a send attachment list can be read; msg names the first that cannot.
+// Checked before a send starts, so no route sends the message without one of its files.
+bool SendAttachmentsReadable(const std::vector<std::filesystem::path>& files, std::string& msg);
+
 // How far an HTTP exchange got, as a site outcome: kOk when a success answer came whole (its
 // content still to be read), kRefused for an error status, else kUnreachable or kNoAnswer by
 // whether the request went out whole.
@@ -38,7 +45,9 @@ SiteOutcome TransportOutcome(const HttpResponse& resp);
 // kind selects the server program ("GETDYN": WbUpdate.exe?, else WbMessage.exe?), whether
 // the progress window shows, the body form ("SENDWIN" with files to send: multipart) and
 // the answer handling ("SENDSMTP": split at "OK(PGM)", what comes before it is the value).
-// Fields are "NAME=value" lines in code page 932. Failures are noted in the account log.
+// Fields are "NAME=value" lines in code page 932. Failures are noted in the account log. A file
+// to send that cannot be read stops the request before it goes out (kUnreachable, the message
+// naming the file).
 SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
                     const std::vector<std::string>& fields);
 

@@ -3,6 +3,7 @@
 // by the application state.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,7 +34,8 @@ struct SiteSession {
   std::unique_ptr<HttpClient> http;
   std::unique_ptr<SiteProgress> progress;
   std::string directory_host = kDefaultDirectoryHost;
-  std::vector<std::string> send_attachments;           // files to upload with the next site send
+  // The files to send with the next message, by their real paths (whatever their names).
+  std::vector<std::filesystem::path> send_attachments;
   long long max_download_bytes = 200LL * 1024 * 1024;  // one attachment downloaded at most
   bool leave_on_site = false;  // "サイトに残す": fetch with "GET" instead of "GETDEL"
   // A dynamic host moved: told the key (without "$") and the new host, so the account list

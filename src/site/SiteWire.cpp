@@ -1,5 +1,7 @@
 #include "site/SiteWire.h"
 
+#include <algorithm>
+
 #include "base/MbText.h"
 #include "platform/Codepage.h"
 
@@ -84,7 +86,7 @@ std::string MultipartBody(const std::vector<std::string>& fields,
   }
   for (size_t i = 0; i < files.size(); ++i) {
     body += dash + "\r\nContent-Disposition: form-data; name=\"FILE" + std::to_string(i) +
-            "\"; filename=\"" + files[i].path + "\"\r\n";
+            "\"; filename=\"" + files[i].name + "\"\r\n";
     body += "Content-Type: application/octet-stream\r\n\r\n";
     body += files[i].bytes + "\r\n";
   }
@@ -99,6 +101,37 @@ std::string FieldForLog(std::string_view field) {
     return std::string(field);
   }
   return std::string(name) + "=********";
+}
+
+namespace {
+
+// The length of the UTF-8 sequence starting with lead (1 for a byte that starts none).
+size_t Utf8Length(unsigned char lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+  if (lead >= 0xC2) return 2;
+  return 1;
+}
+
+}  // namespace
+
+std::string SendFileName(const std::filesystem::path& file) {
+  const std::string utf8 = file.filename().string();
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const size_t n = std::min(Utf8Length(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+    const std::string_view ch(utf8.data() + i, n);
+    const std::string sj = Utf8ToCp932(ch);
+    // The converter writes "〓" for what it cannot hold; a real "〓" in the name stays.
+    const bool unheld = sj == kGetaMark && ch != "〓";
+    // Marks that would break the form's header or a list of names go as "_" too.
+    const bool mark =
+        n == 1 && (static_cast<unsigned char>(ch[0]) < 0x20 || ch[0] == 0x7F ||
+                   std::string_view(",#<>:\"|?*\\").find(ch[0]) != std::string_view::npos);
+    out += unheld || mark ? std::string("_") : sj;
+    i += n;
+  }
+  return out;
 }
 
 bool GetResult(std::string_view body, std::string& value, std::string& msg) {

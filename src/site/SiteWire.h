@@ -2,6 +2,7 @@
 // reading of an answer. The service relies on these bytes exactly.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,9 +37,14 @@ std::string UrlEncodeValue(std::string_view value);
 std::string UrlEncodedBody(const std::vector<std::string>& fields);
 
 struct MultipartFile {
-  std::string path;   // the full local path, sent as the file name
+  std::string name;   // the file name sent (code page 932)
   std::string bytes;  // the file's contents
 };
+// The name a local file goes out under: its own file name (no folders) in code page 932, with
+// "_" for each character the code page cannot hold, so the recipient sees a name close to the
+// real one and never a row of "〓", and for control characters and the marks the service does
+// not keep in a name (, # < > : " | ? * \), so the name is the one the recipients get.
+std::string SendFileName(const std::filesystem::path& file);
 // The multipart/form-data body: one part per field (its value raw, "%" replaced by "％"),
 // then FILE0, FILE1 ... with "application/octet-stream".
 std::string MultipartBody(const std::vector<std::string>& fields,

@@ -38,6 +38,12 @@ inline const std::string& UnreadMark() {
   static const std::string mark = "(未読)"_cp932;
   return mark;
 }
+// The read date of a sent copy whose send went out whole without an answer: it may have
+// arrived. A read receipt confirms it as it confirms an unread copy.
+inline const std::string& UnknownResultMark() {
+  static const std::string mark = "(結果不明)"_cp932;
+  return mark;
+}
 inline const std::string& MailCategory() {
   static const std::string category = "メール"_cp932;
   return category;

@@ -1,6 +1,7 @@
 // The attachment window's rows without widgets: a record's files up to the first missing one,
-// names that never lead out of the attachment directory, a saved copy that never destroys the
-// attachment. The window's own tests cover the files to send and a mail's attachment names.
+// a sent copy's names, names that never lead out of the attachment directory, a saved copy
+// that never destroys the attachment. The window's own tests cover the files to send and a
+// mail's attachment names.
 #include <gtest/gtest.h>
 
 #include "attach/TenpuList.h"
@@ -27,7 +28,7 @@ class TenpuListTest : public test::StoreTest {
     for (const TenpuRow& r : l.rows()) out.push_back(r.name);
     return out;
   }
-  std::vector<std::string> sends;
+  std::vector<std::filesystem::path> sends;
 };
 
 TEST_F(TenpuListTest, ARecordListsItsFilesUpToTheFirstMissingOne) {
@@ -45,6 +46,15 @@ TEST_F(TenpuListTest, ARecordListsItsFilesUpToTheFirstMissingOne) {
   EXPECT_EQ(Names(list), (std::vector<std::string>{"a.jpg", "b.jpg"}));
   EXPECT_FALSE(list.ShowTenpu(st->store, 99));  // no such record
   EXPECT_TRUE(list.rows().empty());
+}
+
+TEST_F(TenpuListTest, ASentCopyListsTheNamesItWentOutWithThoughTheFilesAreElsewhere) {
+  const int32_t sent = Record(Utf8ToCp932("見積書.txt,___.txt"));
+  st->store.Set(sent, MastCol::kFolder, Utf8ToCp932("送信箱"));
+  TenpuList list(st->log, Attach(), sends);
+  ASSERT_TRUE(list.ShowTenpu(st->store, sent));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{Utf8ToCp932("見積書.txt"), "___.txt"}));
+  EXPECT_EQ(Cp932ToUtf8(list.rows()[1].detail), "送信済み");
 }
 
 TEST_F(TenpuListTest, NamesInARecordNeverLeadOutOfTheAttachmentDirectory) {

@@ -1,6 +1,6 @@
-// The compose window's visible rules and its wiring: the "@" rule, the details toggle, "添付有り",
-// picks from the address list, a failed send that keeps everything, a send that files the copy
-// and closes, and the To text that comes back after a restart.
+// The compose window's visible rules and its wiring: the "@" rule, the details toggle, the
+// attached names and "全消去", picks from the address list, a failed send that keeps everything,
+// a send that files the copy and closes, and the To text that comes back after a restart.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -56,9 +56,16 @@ TEST_F(ComposeWindowTest, AtSignDetailsToggleAndAttachmentLabel) {
 
   auto* tenpu = Find<QLabel>(w, "LabelTenpu");
   EXPECT_TRUE(tenpu->isHidden());
-  st->site.send_attachments = {"/tmp/a.txt"};
+  st->site.send_attachments = {"/tmp/見積書.txt", "/tmp/한국어.txt"};
   w->ShowWindow();
   EXPECT_FALSE(tenpu->isHidden());
+  EXPECT_EQ(tenpu->text(), QStringLiteral("添付: 見積書.txt, 한국어.txt"));
+
+  // "全消去" empties the message, its files too: none goes with the next one.
+  Action(w, "MenuZenShoukyo")->trigger();
+  EXPECT_TRUE(st->site.send_attachments.empty());
+  EXPECT_TRUE(tenpu->isHidden());
+  EXPECT_TRUE(Edit("EditAtesaki")->text().isEmpty());
 }
 
 TEST_F(ComposeWindowTest, PicksFromTheAddressListFillTheTargetEdit) {
@@ -128,6 +135,27 @@ TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses)
   Start();  // the last To text comes back
   EXPECT_EQ(Find<QLineEdit>(windows->new_msg.get(), "EditAtesaki")->text(),
             QStringLiteral("じろう"));
+}
+
+TEST_F(ComposeWindowTest, ASendWithoutAnAnswerIsFiledAsUnknownAndTheWindowStaysToExplain) {
+  Open();
+  auto fake = std::make_unique<FakeHttp>();
+  FakeHttp* http = fake.get();
+  st->site.http = std::move(fake);
+  st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
+  Edit("EditAtesaki")->setText(QStringLiteral("はなこ"));
+  HttpResponse hung;
+  hung.error = "time-out";
+  hung.request_sent = true;  // the request went out whole; no answer came
+  http->answers.push_back(hung);
+  Find<QPushButton>(w, "SpeedButton1")->click();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("メッセージは送り終えましたが応答がありません")))
+      << Status().toStdString();
+  EXPECT_EQ(main->StatusText(),
+            QStringLiteral("送信結果不明 : 送信後に応答がありません (接続エラー)"));
+  EXPECT_EQ(StoreColumn(MastCol::kReadDate), std::vector<std::string>{"(結果不明)"});
+  EXPECT_EQ(http->sent.size(), 1u);  // never sent twice on its own
 }
 
 TEST_F(ComposeWindowTest, ATimedFetchDuringASendRunsWhenTheSendIsOver) {

@@ -70,7 +70,7 @@ TEST_F(TenpuWindowTest, ADropOfThreeFilesAddsTheFirstOnly) {
   static_cast<QObject*>(Window())->event(&drop);
   ASSERT_EQ(Captions(), std::vector<std::string>{"a.txt"});
   EXPECT_EQ(Rows()->topLevelItem(0)->text(1).toStdString(), first);
-  EXPECT_EQ(st->site.send_attachments, std::vector<std::string>{first});
+  EXPECT_EQ(st->site.send_attachments, std::vector<std::filesystem::path>{first});
   EXPECT_EQ(Window()->StatusText().toStdString(), first);
   delete mime;
 }
@@ -78,7 +78,7 @@ TEST_F(TenpuWindowTest, ADropOfThreeFilesAddsTheFirstOnly) {
 TEST_F(TenpuWindowTest, DeletingARowRebuildsTheSendListInOrderAndClearAllEmptiesIt) {
   const std::string one = Local("one.txt"), two = Local("two.txt"), three = Local("three.txt");
   for (const std::string& p : {one, two, three}) Pick(p);
-  EXPECT_EQ(st->site.send_attachments, (std::vector<std::string>{one, two, three}));
+  EXPECT_EQ(st->site.send_attachments, (std::vector<std::filesystem::path>{one, two, three}));
   Select(1);
   Action(Window(), "E1")->trigger();  // the row goes, the send list stays
   EXPECT_EQ(Captions(), (std::vector<std::string>{"one.txt", "three.txt"}));
@@ -87,7 +87,7 @@ TEST_F(TenpuWindowTest, DeletingARowRebuildsTheSendListInOrderAndClearAllEmpties
   Select(0);
   Find<QPushButton>(Window(), "BtSakujo")->click();
   EXPECT_EQ(Captions(), (std::vector<std::string>{"three.txt", "two.txt"}));
-  EXPECT_EQ(st->site.send_attachments, (std::vector<std::string>{three, two}));
+  EXPECT_EQ(st->site.send_attachments, (std::vector<std::filesystem::path>{three, two}));
   EXPECT_TRUE(std::filesystem::exists(one));  // no file is deleted
   Find<QPushButton>(Window(), "Button1")->click();
   EXPECT_TRUE(Captions().empty());

@@ -80,8 +80,14 @@ ServerProcess::ServerProcess(const std::vector<std::string>& args,
 ServerProcess::~ServerProcess() { Stop(SIGTERM); }
 void ServerProcess::Kill() { Stop(SIGKILL); }
 
+void ServerProcess::Pause() { kill(pid_, SIGSTOP); }
+void ServerProcess::Resume() { kill(pid_, SIGCONT); }
+
 void ServerProcess::Stop(int signal) {
-  if (pid_ > 0 && kill(pid_, signal) == 0) waitpid(pid_, nullptr, 0);
+  if (pid_ > 0 && kill(pid_, signal) == 0) {
+    kill(pid_, SIGCONT);  // a frozen process takes its signal only when it runs again
+    waitpid(pid_, nullptr, 0);
+  }
   pid_ = -1;
 }
 

@@ -32,6 +32,10 @@ class ServerProcess {
   const std::string& address() const { return address_; }
   // Ends the process at once (as a crashed or unplugged host would).
   void Kill();
+  // Freezes the process (SIGSTOP) and lets it go on (SIGCONT): a host that takes a request and
+  // hangs. The kernel still accepts connections and takes their bytes while it is frozen.
+  void Pause();
+  void Resume();
 
  private:
   void Stop(int signal);

@@ -1,7 +1,11 @@
 // A read receipt end to end on the real site service: the sender's host cannot be reached, so
 // the reader's receipt is left with the directory server under the sender's dynamic-host key,
-// and the sender's next collection stamps its sent copy; reading again sends nothing.
+// and the sender's next collection stamps its sent copy; reading again sends nothing. A send
+// whose answer never came is confirmed the same way.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "shell/Conversation.h"
 #include "shell/SiteFetch.h"
@@ -53,6 +57,60 @@ TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
   std::string got;
   ASSERT_TRUE(GetFeedBack(st->site, st->store, jiro, got)) << Cp932ToUtf8(got);
   EXPECT_EQ(Cp932ToUtf8(got), "フィードバック取得完了 :1 件");
+  EXPECT_NE(st->store.Get(0, MastCol::kReadDate), UnreadMark());
+}
+
+// The service takes a send and hangs before it answers; the sender gives up, files the copy as
+// "(結果不明)" and keeps the window open. Once the service wakes, the message arrives once, and
+// the reader's receipt confirms the copy as it would an unread one.
+TEST_F(Live, ASendWithoutAnAnswerIsFiledAsUnknownArrivesOnceAndItsReceiptConfirmsIt) {
+  Login("たろう", "taro pw%");
+  const SiteAccount taro = st->cur;
+  st->site.http = MakeQtHttpClient({3000, 1000});
+  ComposeFields f;
+  f.to = Utf8ToCp932("はなこ");
+  f.title = "t";
+  f.body = "b";
+  server_->Pause();  // the kernel still takes the connection and the request's bytes
+  const SendReport r = SendButton(*st, {}, f);
+  server_->Resume();
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.unknown);
+  EXPECT_FALSE(r.close_window);
+  EXPECT_EQ(Cp932ToUtf8(r.msg), "送信結果不明 : 送信後に応答がありません (接続エラー)");
+  ASSERT_EQ(st->store.CtMaster(), 1);
+  EXPECT_EQ(st->store.Get(0, MastCol::kFolder), FolderName(Folder::kSent));
+  EXPECT_EQ(st->store.Get(0, MastCol::kReadDate), UnknownResultMark());
+  EXPECT_NE(st->aclog.lines().back().find("SEND ??"), std::string::npos);
+
+  // The woken service handles the request it was holding (its log line ends the wait).
+  bool handled = false;
+  for (int i = 0; i < 400 && !handled; ++i) {
+    handled = test::ReadFileBytes(dir / "server.log").find(" SENDWIN ") != std::string::npos;
+    if (!handled) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ASSERT_TRUE(handled);
+
+  AppPaths paths{dir / "app2", dir / "cfg2", false};
+  AppState reader(paths, MakeSodiumFileCrypto(paths.KeyFile()));
+  reader.master.encrypt = false;
+  reader.site.http = MakeQtHttpClient({3000, 5000});
+  reader.site.directory_host = server_->address();
+  SetEditKairo(reader.settei, Utf8ToCp932("広場"));
+  SetEditAccount(reader.settei, Utf8ToCp932("はなこ"));
+  SetEditPassword(reader.settei, "hana");
+  ASSERT_TRUE(ExecTest(reader, msg)) << Cp932ToUtf8(msg);
+  RecordCheckedAccount(reader.settei, reader.log);
+  ASSERT_TRUE(FetchNewMessages(reader, -1).any_new);
+  EXPECT_EQ(reader.store.CtMaster(), 1);  // once
+  EXPECT_EQ(reader.store.Get(0, MastCol::kTitle), "t");
+  const std::string receipt = SendReadReceipt(reader, 0);
+  EXPECT_EQ(Cp932ToUtf8(receipt), "確認受付完了");
+
+  std::string got;
+  ASSERT_TRUE(GetFeedBack(st->site, st->store, taro, got)) << Cp932ToUtf8(got);
+  EXPECT_EQ(Cp932ToUtf8(got), "フィードバック取得完了 :1 件");
+  EXPECT_NE(st->store.Get(0, MastCol::kReadDate), UnknownResultMark());
   EXPECT_NE(st->store.Get(0, MastCol::kReadDate), UnreadMark());
 }
 

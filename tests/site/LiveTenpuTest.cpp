@@ -43,7 +43,7 @@ TEST_F(LiveTenpu, TwoFilesSentByOneMemberArriveWithTheMessageOfAnother) {
   EXPECT_EQ(test::ReadFileBytes(Attach() / m[2].str()), "memo\r\n");
 
   // The attachment window lists both, present.
-  std::vector<std::string> sends;
+  std::vector<std::filesystem::path> sends;
   TenpuList window(st->log, Attach(), sends);
   ASSERT_TRUE(window.ShowTenpu(st->store, 0));
   ASSERT_EQ(window.rows().size(), 2u);
@@ -60,6 +60,14 @@ TEST_F(LiveTenpu, TwoFilesSentByOneMemberArriveWithTheMessageOfAnother) {
             std::string::npos)
       << rows;
   EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 2);
+}
+
+TEST_F(LiveTenpu, AnUploadTheServiceRefusesAsTooLargeShowsTheServicesText) {
+  Login("はなこ", "hana");
+  test::WriteFileBytes(dir / "big.bin", std::string(33u * 1024 * 1024, 'x'));
+  st->site.send_attachments = {dir / "big.bin"};
+  EXPECT_FALSE(Send("たろう%広場", "t", "b", "2030/02/03 10:00:00"));
+  EXPECT_EQ(Cp932ToUtf8(msg), "要求が大きすぎます (上限 32 MiB)");
 }
 
 TEST_F(LiveTenpu, AFileTheServiceDoesNotHaveIsAConnectionErrorAndLeavesNoFile) {

@@ -141,6 +141,36 @@ TEST_F(Send, AMailFailureBesideASiteSuccessTellsBothOutcomes) {
   EXPECT_EQ(st->store.Get(0, MastCol::kTo), J("a%広場"));
 }
 
+TEST_F(Send, TheFilesGoWithOneMessageOnlyAndAnUnreadableOneStopsTheSendBeforeAnyRoute) {
+  test::WriteFileBytes(dir / "a.txt", "a");
+  test::WriteFileBytes(dir / "b.txt", "b");
+  st->site.send_attachments = {dir / "a.txt", dir / "nowhere" / "c.txt", dir / "b.txt"};
+  f.to = "x@example.jp,a";  // both routes: neither may go without the file
+  const SendReport refused = Run();
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(Cp932ToUtf8(refused.compose_status.back()),
+            "送信失敗 : 添付ファイルを読めません : " + (dir / "nowhere" / "c.txt").string());
+  EXPECT_TRUE(http->sent.empty());
+  EXPECT_TRUE(mailed.empty());
+  EXPECT_EQ(st->store.CtMaster(), 0);
+  EXPECT_EQ(st->site.send_attachments.size(), 3u);  // kept for the user to mend
+
+  st->site.send_attachments.erase(st->site.send_attachments.begin() + 1);
+  f.to = "a";
+  http->Fail();  // a failed send keeps the files for the next try
+  EXPECT_FALSE(Run().ok);
+  EXPECT_EQ(st->site.send_attachments.size(), 2u);
+  http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
+  ASSERT_TRUE(Run().ok);
+  EXPECT_NE(http->sent.back().body.find("filename=\"b.txt\""), std::string::npos);
+  EXPECT_EQ(st->store.Get(0, MastCol::kAttachments), "a.txt,b.txt");  // the copy tells what went
+  EXPECT_TRUE(st->site.send_attachments.empty());  // the next message goes without them
+  http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
+  ASSERT_TRUE(Run().ok);
+  EXPECT_EQ(http->sent.back().content_type, "application/x-www-form-urlencoded");
+  EXPECT_EQ(st->store.Get(1, MastCol::kAttachments), "");
+}
+
 TEST_F(Send, ASecondSendWaitsForTheFirst) {
   BusyGuard fetch(st->busy);  // a fetch is waiting for its answer
   f.to = "a";

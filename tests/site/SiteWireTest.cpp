@@ -39,6 +39,16 @@ TEST(SiteWire, MultipartBodyCarriesRawValuesFullWidthPercentAndNumberedFiles) {
   EXPECT_EQ(body, expected);
 }
 
+TEST(SiteWire, AFileGoesOutUnderItsOwnNameWithUnderscoresForWhatCannotBeWritten) {
+  EXPECT_EQ(Cp932ToUtf8(SendFileName("/home/u/見積書 ①.txt")), "見積書 ①.txt");
+  EXPECT_EQ(Cp932ToUtf8(SendFileName("/home/u/한국어.txt")), "___.txt");
+  EXPECT_EQ(Cp932ToUtf8(SendFileName("/x/\xF0\x9F\x98\x80"
+                                     "a\xF0\xA0\xAE\xB7.bin")),
+            "_a_.bin");
+  EXPECT_EQ(Cp932ToUtf8(SendFileName("/x/〓,\"q\"|*\\.txt")), "〓__q____.txt");
+  EXPECT_EQ(SendFileName("/x/\x80\xFFz"), "__z");  // bytes that are no character
+}
+
 TEST(SiteWire, GetResultSplitsStatusMessageAndValue) {
   std::string value, msg;
   EXPECT_TRUE(GetResult("x\tOK(PGM)done\r\nline1\r\nline2", value, msg));
@@ -110,8 +120,8 @@ TEST_F(SendHttpTest, SendWinWithFilesIsMultipartAndSendSmtpSplitsAtOkPgm) {
   ASSERT_TRUE(SendHTTP(st->site, SiteRequest::kSendWin, "h", {"COMMAND=SENDWIN", "TITLE=1%"}).ok());
   const HttpRequest& r = http->sent[0];
   EXPECT_EQ(r.content_type.rfind("multipart/form-data; boundary=", 0), 0u);
-  EXPECT_NE(r.body.find("name=\"FILE0\"; filename=\"" + (dir / "f0").string()), std::string::npos);
-  EXPECT_NE(r.body.find("name=\"FILE1\"; filename=\"" + (dir / "f1").string()), std::string::npos);
+  EXPECT_NE(r.body.find("name=\"FILE0\"; filename=\"f0\"\r\n"), std::string::npos);
+  EXPECT_NE(r.body.find("name=\"FILE1\"; filename=\"f1\"\r\n"), std::string::npos);
   EXPECT_NE(r.body.find("1" + Utf8ToCp932("％")), std::string::npos);
 
   http->Answer("abc" + std::string(kOkPgm) + Utf8ToCp932("送信完了"));

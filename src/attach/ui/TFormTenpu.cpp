@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -22,9 +23,18 @@
 
 namespace sorami {
 
+namespace {
+
+// A path the user chose or dropped, as the file system names it (whatever its characters).
+std::filesystem::path LocalPath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+}  // namespace
+
 TFormTenpu::TFormTenpu(Registry& registry, DiagLog& log, const TArMastd& store,
-                       std::filesystem::path attach_dir, std::vector<std::string>& send_list,
-                       QWidget* parent)
+                       std::filesystem::path attach_dir,
+                       std::vector<std::filesystem::path>& send_list, QWidget* parent)
     : PersistedWindow(registry, log, "fmTenpu", kDesignGeometry, Persist::kGeometry, parent),
       store_(store),
       list_(log, std::move(attach_dir), send_list) {
@@ -102,6 +112,10 @@ void TFormTenpu::ShowForMessage() {
 
 void TFormTenpu::ShowForCompose() {
   SetMode(Mode::kCompose);
+  // Exactly the files that would go: the rows of a shown message, or of files sent or cleared
+  // since, never come back into the send list.
+  list_.ShowSendList();
+  ShowRows();
   if (isVisible()) hide();  // modality changes only while hidden
   setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
@@ -122,7 +136,7 @@ void TFormTenpu::ShowNames(const std::vector<std::string>& names, const std::str
   ShowRows();
 }
 
-void TFormTenpu::SetTenpuFile(const std::string& path) {
+void TFormTenpu::SetTenpuFile(const std::filesystem::path& path) {
   list_.SetTenpuFile(path);
   ShowRows();
 }
@@ -135,7 +149,7 @@ bool TFormTenpu::TenpuSakujo() {
 
 void TFormTenpu::BtReadClick() {
   const QString path = hooks.choose_open_file ? hooks.choose_open_file() : QString();
-  if (!path.isEmpty()) SetTenpuFile(Sj(path));
+  if (!path.isEmpty()) SetTenpuFile(LocalPath(path));
 }
 
 void TFormTenpu::Button1Click() {
@@ -181,7 +195,7 @@ void TFormTenpu::DropFiles(const QStringList& paths) {
   log_.Log("WMDropFiles ");
   if (paths.isEmpty()) return;
   SetStatus(paths.front());
-  SetTenpuFile(Sj(paths.front()));
+  SetTenpuFile(LocalPath(paths.front()));
 }
 
 void TFormTenpu::hideEvent(QHideEvent* event) {
@@ -207,7 +221,12 @@ QString TFormTenpu::StatusText() const { return statusBar()->currentMessage(); }
 void TFormTenpu::ShowRows() {
   lview_->clear();
   for (const TenpuRow& r : list_.rows()) {
-    lview_->addTopLevelItem(new QTreeWidgetItem(QStringList{Qs(r.name), Qs(r.detail)}));
+    // A local file shows its real name and path, which code page 932 may not hold.
+    const QStringList cells =
+        r.local ? QStringList{QFile::decodeName(r.file.filename().string().c_str()),
+                              QFile::decodeName(r.file.string().c_str())}
+                : QStringList{Qs(r.name), Qs(r.detail)};
+    lview_->addTopLevelItem(new QTreeWidgetItem(cells));
   }
 }
 

@@ -46,7 +46,7 @@ class TFormTenpu : public PersistedWindow {
 
   // store: the records the window lists attachments of; send_list: the send attachment list.
   TFormTenpu(Registry& registry, DiagLog& log, const TArMastd& store,
-             std::filesystem::path attach_dir, std::vector<std::string>& send_list,
+             std::filesystem::path attach_dir, std::vector<std::filesystem::path>& send_list,
              QWidget* parent = nullptr);
 
   Hooks hooks;
@@ -64,7 +64,7 @@ class TFormTenpu : public PersistedWindow {
   // Lists given names with a detail text (the attachments of a mail, "メール").
   void ShowNames(const std::vector<std::string>& names, const std::string& detail);
   // Adds a local file to the list and to the send attachment list.
-  void SetTenpuFile(const std::string& path);
+  void SetTenpuFile(const std::filesystem::path& path);
   // Removes the selected rows; true when the row count changed.
   bool TenpuSakujo();
 

@@ -94,8 +94,7 @@ void TFormNewMsg::BuildHeader(QWidget* h) {
   label_id_ = Named(Place(new QLabel(h), 50, 2, 130, 18), "LabelID");
   label("送信サイト", 186, 2)->setFixedWidth(64);
   label_site_ = Named(Place(new QLabel(h), 252, 2, 130, 18), "LabelSite");
-  label_tenpu_ =
-      Named(Place(new QLabel(QStringLiteral("添付有り"), h), 400, 2, 90, 18), "LabelTenpu");
+  label_tenpu_ = Named(Place(new QLabel(h), 386, 2, 124, 18), "LabelTenpu");
   label_tenpu_->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
   label_tenpu_->hide();
 
@@ -150,6 +149,9 @@ void TFormNewMsg::BuildMenus() {
           &QAction::triggered, this, [this] {
             for (QLineEdit* e : {edit_atesaki_, edit_title_, edit_cc_, edit_bcc_}) e->clear();
             memo_honbun_->clear();
+            // Everything the message held goes, its files too: none reaches the next message.
+            if (hooks.clear_attachments) hooks.clear_attachments();
+            UpdateLabelTenpu();
           });
   connect(Named(clear->addAction(QStringLiteral("本文のみ(&H)")), "MenuHonbunShoukyo"),
           &QAction::triggered, memo_honbun_, &QTextEdit::clear);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,9 +39,11 @@ class TFormNewMsg : public PersistedWindow {
     std::function<bool(ComposeFields&, std::vector<std::string>&status)> send, draft;
     // The address list shown modally for picking into the target edit.
     std::function<void(Target)> pick;
-    std::function<bool()> has_attachments;   // the send attachment list holds a file
-    std::function<void()> show_attachments;  // the attachment window, modal, for composing
-    std::function<std::string()> signature;  // the signature as it stands
+    // The names of the files on the send attachment list, as the file system writes them.
+    std::function<QStringList()> attachment_names;
+    std::function<void()> clear_attachments;  // "全消去": the send attachment list emptied
+    std::function<void()> show_attachments;   // the attachment window, modal, for composing
+    std::function<std::string()> signature;   // the signature as it stands
     std::function<void()> edit_signature;
     std::function<void()> show_help;
     // The current account's nickname and site name, shown beside "送信者" and "送信サイト".
@@ -51,7 +54,7 @@ class TFormNewMsg : public PersistedWindow {
 
   Hooks hooks;
 
-  // Shown without being modal: the account labels and "添付有り" brought up to date.
+  // Shown without being modal: the account labels and the attached names brought up to date.
   void ShowWindow();
   // The controls as fields, and back.
   ComposeFields Fields() const;
@@ -66,6 +69,7 @@ class TFormNewMsg : public PersistedWindow {
   // relation); "追加選択(&A)" fills an empty target (relation by position) or appends ",".
   void ReplacePick(Target t, const QString& address, const QString& relation);
   void AddPick(Target t, const QString& address, int relation);
+  // "添付: " and the attached files' names, hidden when there are none.
   void UpdateLabelTenpu();
   void ShowStatus(const QString& text);
 

@@ -60,6 +60,7 @@ void TFormNewMsg::RunSend(bool draft) {
   ComposeFields f = Fields();
   std::vector<std::string> status;
   const bool close_now = run(f, status);
+  UpdateLabelTenpu();                 // a send that went empties the attachment list
   edit_title_->setText(Qs(f.title));  // "(No Subject)" shows where it went in
   for (const std::string& s : status) ShowStatus(Qs(s));
   bt_send_->setEnabled(true);
@@ -92,7 +93,11 @@ void TFormNewMsg::TenpuClick() {
 }
 
 void TFormNewMsg::UpdateLabelTenpu() {
-  label_tenpu_->setVisible(hooks.has_attachments && hooks.has_attachments());
+  const QStringList names = hooks.attachment_names ? hooks.attachment_names() : QStringList();
+  const QString text = QStringLiteral("添付: ") + names.join(QStringLiteral(", "));
+  label_tenpu_->setText(text);
+  label_tenpu_->setToolTip(text);
+  label_tenpu_->setVisible(!names.isEmpty());
 }
 
 void TFormNewMsg::AtesakiChanged() {

@@ -2,6 +2,7 @@
 // attachment window, the compose window with its address list, signature and send, and the
 // claim window.
 #include <QAction>
+#include <QFile>
 #include <QPushButton>
 #include <QTimer>
 
@@ -73,7 +74,7 @@ void AppWindows::WireCompose(AppState& st) {
   auto finish = [m](const SendReport& r, std::vector<std::string>& status) {
     status = r.compose_status;
     if (r.show_sent) m->browser().ShowFolder(Folder::kSent);
-    if (r.ok || r.refused) m->SetStatus(Qs(r.msg));
+    if (r.ok || r.refused || r.unknown) m->SetStatus(Qs(r.msg));
     return r.close_window;
   };
   nm->hooks.send = [&st, finish](ComposeFields& f, std::vector<std::string>& status) {
@@ -86,7 +87,14 @@ void AppWindows::WireCompose(AppState& st) {
     nickname = st.cur.nickname;
     site = st.cur.site;
   };
-  nm->hooks.has_attachments = [&st] { return !st.site.send_attachments.empty(); };
+  nm->hooks.attachment_names = [&st] {
+    QStringList names;
+    for (const auto& p : st.site.send_attachments) {
+      names << QFile::decodeName(p.filename().string().c_str());
+    }
+    return names;
+  };
+  nm->hooks.clear_attachments = [this] { tenpu->Button1Click(); };
   nm->hooks.show_attachments = [this] { tenpu->ShowForCompose(); };
   nm->hooks.signature = [this] { return shomei->Signature(); };
   nm->hooks.edit_signature = [this] { shomei->show(); };
