@@ -82,9 +82,13 @@ TEST(SendMailChecks, MissingSettingsAndFieldsFailBeforeAnyConnection) {
   EXPECT_FALSE(SendMail(mail, config, ctx, result));
   EXPECT_EQ(result, "表題未指定"_cp932);
   mail.title = "t";
-  mail.to = "太郎%サイト"_cp932;  // a site address only: no mail recipient
+  mail.to = "a@example.jp,太郎%サイト"_cp932;  // every piece is a recipient or an error
   EXPECT_FALSE(SendMail(mail, config, ctx, result));
-  EXPECT_EQ(result, "宛先未指定"_cp932);
+  EXPECT_EQ(result, "宛先エラー : 太郎%サイト"_cp932);
+  mail.to = "a@example.jp";
+  mail.cc = "b@example.jp,,c@";
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "宛先エラー : c@"_cp932);
   EXPECT_FALSE(opened);
 }
 
