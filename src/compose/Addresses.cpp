@@ -1,6 +1,7 @@
 #include "compose/Addresses.h"
 
 #include "base/MbText.h"
+#include "mail/mime/MailAddress.h"
 #include "platform/Codepage.h"
 
 namespace sorami {
@@ -42,26 +43,48 @@ void JoinPiece(std::string& list, std::string_view piece) {
   list += piece;
 }
 
-void AtesakiBunri(DiagLog& log, std::string_view text, std::string& site_list,
-                  std::vector<std::string>& mails, bool& mail_flag, bool& site_flag) {
+bool AtesakiBunri(DiagLog& log, std::string_view text, std::string& site_list,
+                  std::vector<std::string>& mails, bool& mail_flag, bool& site_flag,
+                  std::string* bad) {
   log.Log(".AtesakiBunri:" + std::string(text));
   std::string t(text);
-  ReplaceAll(" ", ",", t);
-  ReplaceAll("　"_cp932, ",", t);
+  ReplaceAll("、"_cp932, ",", t);
   site_list.clear();
-  std::string_view rest = t;
-  std::string_view piece;
-  while (!rest.empty()) {
-    SplitToken(",", rest, piece);
-    if (piece.empty()) continue;
-    if (MbPos("@", piece) > 0) {
-      mails.emplace_back(piece);
+  bool ok = true;
+  auto mail = [&](std::string_view address) {
+    if (IsMailboxAddress(address)) {
+      mails.emplace_back(address);
       mail_flag = true;
-    } else {
-      JoinPiece(site_list, piece);
-      site_flag = true;
+      return;
+    }
+    log.Log("AtesakiBunri: no mail address: " + std::string(address));
+    if (bad && bad->empty()) *bad = std::string(address);
+    ok = false;
+  };
+  std::string_view items = t, item;
+  while (!items.empty()) {
+    SplitToken(",", items, item);
+    const size_t lt = MbFind("<", item);
+    const size_t gt = lt == std::string_view::npos ? lt : MbFind(">", item.substr(lt));
+    if (gt != std::string_view::npos) {
+      mail(TrimBytes(item.substr(lt + 1, gt - 1)));
+      continue;
+    }
+    std::string pieces(item);
+    ReplaceAll("　"_cp932, " ", pieces);
+    std::string_view rest = pieces, piece;
+    while (!rest.empty()) {
+      SplitToken(" ", rest, piece);
+      if (piece.empty()) continue;
+      if (MbPos("@", piece) > 0) {
+        mail(piece);
+      } else {
+        JoinPiece(site_list, piece);
+        site_flag = true;
+      }
     }
   }
+  return ok;
 }
 
 std::vector<KankeiPair> SetKankeiList(DiagLog& log, const std::vector<AddressEntry>& entries) {

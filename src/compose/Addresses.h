@@ -26,11 +26,15 @@ const std::array<CodeName, 7>& CategoryTable();
 // Appends a piece to a comma list: the piece alone when the list is empty.
 void JoinPiece(std::string& list, std::string_view piece);
 
-// Splits a recipient text at ",", blanks and full-width blanks: a piece with "@" is a mail
-// address, any other non-empty piece a site address (joined into site_list). The flags are
-// set, never cleared.
-void AtesakiBunri(DiagLog& log, std::string_view text, std::string& site_list,
-                  std::vector<std::string>& mails, bool& mail_flag, bool& site_flag);
+// Splits a recipient text into addresses. Items are separated by "," or "、"; an item holding
+// "<address>" is that mail address (what stands before it is only a name); any other item
+// splits at blanks and full-width blanks. A piece with "@" is a mail address, any other
+// non-empty piece a site address (joined into site_list). The flags are set, never cleared.
+// False when a piece with "@" is no mail address an SMTP server can take ("taro@", "@x"):
+// bad, when given and empty, gets the first such piece; the piece is in neither list.
+bool AtesakiBunri(DiagLog& log, std::string_view text, std::string& site_list,
+                  std::vector<std::string>& mails, bool& mail_flag, bool& site_flag,
+                  std::string* bad = nullptr);
 
 // One entry of the address list ("送信先リスト"): its address text (one or more addresses),
 // the relation name chosen for it, and its name.

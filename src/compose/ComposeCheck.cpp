@@ -20,10 +20,16 @@ bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeField
   // A send with an empty To still goes on: CC or Bcc may hold its recipients.
   if (!out.msg.empty() && draft) return false;
 
-  std::string to, cc, bcc;
-  AtesakiBunri(log, f.to, to, out.mail_to, out.mail_flag, out.site_flag);
-  AtesakiBunri(log, f.cc, cc, out.mail_cc, out.mail_flag, out.site_flag);
-  AtesakiBunri(log, f.bcc, bcc, out.mail_bcc, out.mail_flag, out.site_flag);
+  std::string to, cc, bcc, bad;
+  bool whole = AtesakiBunri(log, f.to, to, out.mail_to, out.mail_flag, out.site_flag, &bad);
+  whole = AtesakiBunri(log, f.cc, cc, out.mail_cc, out.mail_flag, out.site_flag, &bad) && whole;
+  whole = AtesakiBunri(log, f.bcc, bcc, out.mail_bcc, out.mail_flag, out.site_flag, &bad) && whole;
+  // Every recipient goes or nothing does: a send never leaves out an address it cannot mail.
+  // A draft keeps what it can and is finished later.
+  if (!whole && !draft) {
+    out.msg = "宛先エラー : "_cp932 + bad;
+    return false;
+  }
   if (!out.mail_flag && !out.site_flag) {
     out.msg = "宛先エラー"_cp932;
     return false;

@@ -43,7 +43,8 @@ struct ComposeOutcome {
 };
 
 // Checks the fields for the folder "送信箱" (a send) or "草稿" (a draft) and builds the record of
-// row `row`. Fails with "宛先未指定" (a draft without To) or "宛先エラー" (no address at all). An
+// row `row`. Fails with "宛先未指定" (a draft without To), "宛先エラー" (no address at all) or,
+// for a send, "宛先エラー : " and the first piece that looks like a mail address but is none. An
 // empty title with a To text becomes "(No Subject)" in fields. The store is left alone: the
 // caller appends out.record when the send or draft succeeds, so a failed attempt never shows.
 bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeFields& fields,

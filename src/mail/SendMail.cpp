@@ -83,6 +83,16 @@ bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMail
   if (mail.to.empty()) result = "宛先未指定"_cp932;
   if (mail.title.empty()) result = "表題未指定"_cp932;
   if (!result.empty()) return false;
+  // Every piece of a recipient text is a recipient: one that is no mail address stops the
+  // send before anything goes out, instead of the rest going without it.
+  for (const std::string* text : {&mail.to, &mail.cc, &mail.bcc, &mail.reply_to}) {
+    const std::string bad = FirstBadAddress(*text);
+    if (!bad.empty()) {
+      result = "宛先エラー : "_cp932 + bad;
+      log.Log(result);
+      return false;
+    }
+  }
 
   const std::string running = "メール送信実行中.... "_cp932;
   if (ctx.show_status) ctx.show_status(running);

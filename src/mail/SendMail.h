@@ -50,7 +50,9 @@ struct SendMailContext {
   std::function<std::time_t()> clock;                   // the time of the Send.log line; empty: now
 };
 
-// Sends the mail. True when the server took it for every recipient; result is then
+// Sends the mail. A piece of To, CC, Bcc or Reply-To that is no mail address fails the send
+// with "宛先エラー : " and the piece before any connection. True when the server took it for
+// every recipient; result is then
 // "送信完了 => " with the To text as typed and a blank (or "Cannot Write: " and the path of
 // Send.log when the log could not be written). False with the reason in result otherwise.
 bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMailContext& ctx,

@@ -104,6 +104,7 @@ constexpr Field kSettingFields[] = {
     {"CbSMTPTls", &SetteiValues::smtp_tls_index},
     {"CbPopTls", &SetteiValues::pop_tls_index},
     {"TlsCaFile", &SetteiValues::tls_ca_file},
+    {"EdSmtpPass", &SetteiValues::smtp_password},
 };
 
 constexpr std::string_view kPrefix = "fmKairoSettei";

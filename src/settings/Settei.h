@@ -38,6 +38,8 @@ struct SetteiValues {
   std::string smtp_port_text, pop_port_text;
   long smtp_tls_index = 0, pop_tls_index = 0;
   std::string tls_ca_file;
+  // The SMTP login's own password ("EdSmtpPass"); empty: the receive password logs in.
+  std::string smtp_password;
   // "CkAngouka" as read or written: the switch itself lives with the master file
   // (SetteiStore::angouka); this carries it through the settings table.
   bool encrypt_store = true;

@@ -14,7 +14,8 @@ std::string SendReadReceipt(AppState& st, int32_t row) {
 
 bool ReplyCompose(AppState& st, int32_t row, ReplyKind kind, ComposeFields& fields) {
   ReplyFields r;
-  if (!Henshin(st.log, st.store, row, kind, r)) return false;
+  const ReplySelf self{st.cur.nickname, st.cur.site, st.settei.v.mail_address};
+  if (!Henshin(st.log, st.store, row, kind, self, r)) return false;
   fields.to = r.to;
   fields.title = r.title;
   fields.kankei = r.kankei;

@@ -14,7 +14,7 @@ SmtpConfig SmtpConfigFromSettings(const SetteiValues& v) {
   c.port = port == 0 ? 25 : port;
   c.security = MailSecurityFromIndex(v.smtp_tls_index);
   c.user = v.smtp_user;
-  c.password = v.pop_password;
+  c.password = v.smtp_password.empty() ? v.pop_password : v.smtp_password;
   c.ca_file = v.tls_ca_file;
   return c;
 }

@@ -13,7 +13,8 @@ namespace sorami {
 class AppState;
 
 // The SMTP server of the mail page: the port box's text as a number (25 when it is none),
-// the security box, the account with the receive password ("パスワード"), the certificate file.
+// the security box, the account with its own password (the receive password when that box is
+// empty), the certificate file.
 SmtpConfig SmtpConfigFromSettings(const SetteiValues& v);
 
 // The sender of the mail page ("氏名", "アドレス") into the mail.

@@ -1,5 +1,10 @@
 // Reply, reply to all and resend: the compose window's fields filled from a record. Replies
 // quote the body line by line with ">".
+//
+// A reply names its recipients so that they reach the very people of the message, whatever
+// the replier's own site: a site member as "nickname%site" (a bare nickname of the message is
+// a member of the writer's site), a mail sender by the bare address of the From text, never
+// its display name (which would read as a site member's nickname).
 #pragma once
 
 #include <string>
@@ -16,6 +21,13 @@ enum class ReplyKind {
   kResend,  // "再送信": the same message again
 };
 
+// Who replies: left out of a reply to all.
+struct ReplySelf {
+  std::string nickname;      // curAccount
+  std::string site;          // curSite
+  std::string mail_address;  // the mail page's "アドレス"
+};
+
 struct ReplyFields {
   std::string to, cc, bcc, title, kankei, body;
   bool sets_cc_bcc = true;  // a resend leaves the compose window's CC and Bcc as they are
@@ -28,7 +40,10 @@ std::string ConvInyou(DiagLog& log, std::string_view text, std::string_view pref
 // "Re: " in front of a title that does not hold "Re:" (case-sensitive).
 std::string ReplyTitle(std::string_view title);
 
-// The compose fields for record row; false when row is no record.
-bool Henshin(DiagLog& log, const TArMastd& store, int32_t row, ReplyKind kind, ReplyFields& out);
+// The compose fields for record row; false when row is no record. A reply goes to the sender
+// alone with empty CC and Bcc; a reply to all adds the message's recipients to To and its CC
+// to CC, each once, without the replier; Bcc stays empty (blind copies are not shared).
+bool Henshin(DiagLog& log, const TArMastd& store, int32_t row, ReplyKind kind,
+             const ReplySelf& self, ReplyFields& out);
 
 }  // namespace sorami

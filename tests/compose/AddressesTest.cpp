@@ -33,10 +33,22 @@ TEST_F(AddressesTest, ARecipientTextSplitsIntoSiteAndMailAddresses) {
   mail = on_site = false;
   AtesakiBunri(log, J("x　y"), site, mails, mail, on_site);  // a full-width blank separates
   EXPECT_EQ(site, "x,y");
-  AtesakiBunri(log, J("x、y"), site, mails, mail, on_site);  // "、" does not, at this step
-  EXPECT_EQ(site, J("x、y"));
   EXPECT_TRUE(mails.empty());
   EXPECT_FALSE(mail);
+
+  // "、" separates beside a mail address too; a name before "<address>" is no site recipient.
+  ASSERT_TRUE(AtesakiBunri(log, J("はなこ、someone@example.com,,けんじ <kenji@example.org>"), site,
+                           mails, mail, on_site));
+  EXPECT_EQ(site, J("はなこ"));
+  EXPECT_EQ(mails, (std::vector<std::string>{"someone@example.com", "kenji@example.org"}));
+
+  // A piece with "@" that no server can take is refused, named, and in neither list.
+  mails.clear();
+  std::string bad;
+  EXPECT_FALSE(AtesakiBunri(log, "y taro@,@example.com a@b.jp", site, mails, mail, on_site, &bad));
+  EXPECT_EQ(bad, "taro@");
+  EXPECT_EQ(site, "y");
+  EXPECT_EQ(mails, std::vector<std::string>{"a@b.jp"});
 
   mail = on_site = false;
   AtesakiBunri(log, " , ", site, mails, mail, on_site);  // no address: the flags stay

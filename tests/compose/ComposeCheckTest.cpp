@@ -46,6 +46,15 @@ TEST_F(ComposeCheckTest, MissingRecipientsFailWithoutTouchingTheTitle) {
   EXPECT_EQ(f.title, "(No Subject)");
 }
 
+TEST_F(ComposeCheckTest, AMailAddressWithoutADomainStopsASendButNotADraft) {
+  f.to = J("はなこ、a@example.jp");
+  f.bcc = "boss@";
+  EXPECT_FALSE(Check());
+  EXPECT_EQ(Cp932ToUtf8(out.msg), "宛先エラー : boss@");
+  ASSERT_TRUE(Check("草稿"));
+  EXPECT_EQ(Col(MastCol::kTo), J("はなこ%広場"));
+}
+
 TEST_F(ComposeCheckTest, ACcRecipientIsEnoughForASendAndTheTitleStaysEmpty) {
   f.cc = "b";
   ASSERT_TRUE(Check());

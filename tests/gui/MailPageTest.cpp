@@ -32,9 +32,11 @@ class MailPageTest : public GuiFixture {
 TEST_F(MailPageTest, EveryValueRoundTripsThroughTheSettingsFile) {
   StartPage();
   EXPECT_EQ(Edit("EditMailPass")->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(Edit("EditSmtpPass")->echoMode(), QLineEdit::Password);
 
   Edit("EditSMTP")->setText(QStringLiteral("smtp.example.jp"));
   Edit("EditUser")->setText(QStringLiteral("hanako"));
+  Edit("EditSmtpPass")->setText(QStringLiteral("send pw"));
   Edit("EditName")->setText(QStringLiteral("山田花子"));
   Edit("EditAddress")->setText(QStringLiteral("hanako@example.jp"));
   Combo("ComboSMTP")->setCurrentIndex(2);  // "587"
@@ -56,6 +58,7 @@ TEST_F(MailPageTest, EveryValueRoundTripsThroughTheSettingsFile) {
   EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.SMTPPort", "x"), "");
   EXPECT_EQ(ini.ReadInteger("Setting", "fmKairoSettei.CbPop", -1), 0);
   EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.PopPort", ""), "10110");
+  EXPECT_EQ(ini.ReadString("Setting", "fmKairoSettei.EdSmtpPass", ""), "send pw");
 
   EndRun();
   StartPage();
@@ -64,6 +67,7 @@ TEST_F(MailPageTest, EveryValueRoundTripsThroughTheSettingsFile) {
   EXPECT_EQ(Combo("ComboSMTP")->currentText(), QStringLiteral("587"));
   EXPECT_EQ(Combo("CbSMTPTls")->currentText(), QStringLiteral("SSL/TLS"));
   EXPECT_EQ(Edit("EditMailPass")->text(), QStringLiteral("pass word"));
+  EXPECT_EQ(Edit("EditSmtpPass")->text(), QStringLiteral("send pw"));
   EXPECT_EQ(Combo("ComboPop")->currentText(), QStringLiteral("10110"));
   EXPECT_EQ(Combo("CbPopTls")->currentText(), QStringLiteral("STARTTLS"));
   EXPECT_EQ(Edit("EditTlsCaFile")->text(), QStringLiteral("/etc/ssl/自社.pem"));

@@ -2,6 +2,8 @@
 // the connection; an unwritable Send.log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/DiagLog.h"
 #include "mail/MailServers.h"
 #include "mail/SendMail.h"
@@ -60,6 +62,80 @@ TEST(OutgoingText, AStandardReaderReadsNamesSubjectBodyAndAttachments) {
             "defects=0\n");
 }
 
+// The longest line of a mail text, in octets before its CR LF.
+size_t LongestLine(const std::string& text) {
+  size_t longest = 0, start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    longest = std::max(longest, end - start);
+  }
+  return std::max(longest, text.size() - start);
+}
+
+TEST(OutgoingText, LongLinesAreFoldedAndEachFoldedLineIsWholeISO2022JP) {
+  ScratchDir dir;
+  test::WriteFileBytes(dir / "say \"hi\".txt", "q");
+  TVexMsg m;
+  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
+  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
+  m.From = "hanako@example.jp";
+  for (int i = 0; i < 120; ++i)
+    m.SendTo += (i ? ",user" : "user") + std::to_string(i) + "@example.jp";
+  std::string subject, line;
+  for (int i = 0; i < 400; ++i) subject += "長"_cp932;
+  for (int i = 0; i < 600; ++i) line += "あ"_cp932;
+  m.Subject = subject;
+  m.CharSet = "ISO-2022-JP";
+  m.Text = {line, "end"};
+  m.Attachments.Add(PathText(dir / "say \"hi\".txt"));
+  std::string text, error;
+  ASSERT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
+                               text, error));
+  EXPECT_LE(LongestLine(text), 998u);
+  // The folded body line: each part ends in the one-byte set, the next starts the kanji again.
+  EXPECT_NE(text.find("\x1B(J\r\n\x1B$B$\""), std::string::npos);
+  test::WriteFileBytes(dir / "mail.eml", text);
+  const std::string read = test::ReadWithPython(dir / "mail.eml");
+  std::string first, second;
+  for (int i = 0; i < 600; ++i) (i < 495 ? first : second) += "あ";
+  std::string long_subject;
+  for (int i = 0; i < 400; ++i) long_subject += "長";
+  EXPECT_NE(read.find("subject=" + long_subject + "\n"), std::string::npos) << read;
+  EXPECT_NE(read.find("body=" + first + "\\n" + second + "\\nend"), std::string::npos) << read;
+  EXPECT_NE(read.find(",user119@example.jp\n"), std::string::npos) << read;
+  EXPECT_NE(read.find("attach=say \"hi\".txt text/plain"), std::string::npos) << read;
+  EXPECT_NE(read.find("defects=0\n"), std::string::npos) << read;
+}
+
+TEST(OutgoingText, TextOutsideJisX0208GoesInUtf8ThatAStandardReaderShows) {
+  ScratchDir dir;
+  test::WriteFileBytes(dir / "髙\"見積\"①.txt", "estimate\r\n");
+  TVexMsg m;
+  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
+  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
+  m.JPName = "髙橋"_cp932;
+  m.From = "hanako@example.jp";
+  m.SendTo = "taro@example.jp";
+  m.Subject = "①番の件"_cp932;
+  m.CharSet = "ISO-2022-JP";
+  m.Text = {"丸数字①と髙"_cp932, "ふつう"_cp932};
+  m.Attachments.Add(PathText(dir / "髙\"見積\"①.txt"));
+  std::string text, error;
+  ASSERT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
+                               text, error));
+  EXPECT_NE(text.find("charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"), std::string::npos);
+  test::WriteFileBytes(dir / "mail.eml", text);
+  EXPECT_EQ(test::ReadWithPython(dir / "mail.eml"),
+            "from=髙橋 <hanako@example.jp>\n"
+            "to=taro@example.jp\n"
+            "subject=①番の件\n"
+            "body=丸数字①と髙\\nふつう\\n\n"
+            "attach=髙\"見積\"①.txt text/plain "
+            "7280b8ce4d7972389bb7a759b3158bed3e579b1eb06d951049c374665c3551ea\n"
+            "compat-subject=①番の件\n"
+            "compat-attach=髙\"見積\"①.txt\n"
+            "defects=0\n");
+}
+
 TEST(SendMailChecks, MissingSettingsAndFieldsFailBeforeAnyConnection) {
   DiagLog log;
   ScratchDir dir;
@@ -82,9 +158,13 @@ TEST(SendMailChecks, MissingSettingsAndFieldsFailBeforeAnyConnection) {
   EXPECT_FALSE(SendMail(mail, config, ctx, result));
   EXPECT_EQ(result, "表題未指定"_cp932);
   mail.title = "t";
-  mail.to = "太郎%サイト"_cp932;  // a site address only: no mail recipient
+  mail.to = "a@example.jp,太郎%サイト"_cp932;  // every piece is a recipient or an error
   EXPECT_FALSE(SendMail(mail, config, ctx, result));
-  EXPECT_EQ(result, "宛先未指定"_cp932);
+  EXPECT_EQ(result, "宛先エラー : 太郎%サイト"_cp932);
+  mail.to = "a@example.jp";
+  mail.cc = "b@example.jp,,c@";
+  EXPECT_FALSE(SendMail(mail, config, ctx, result));
+  EXPECT_EQ(result, "宛先エラー : c@"_cp932);
   EXPECT_FALSE(opened);
 }
 

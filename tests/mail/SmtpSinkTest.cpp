@@ -183,13 +183,17 @@ TEST_F(SmtpSinkTest, TheCommandLineSendsWithTheStoredSettings) {
   int status = -1;
   std::string err;
   const std::string out = test::RunCli(
-      "mail send --to 'taro@example.jp' --bcc 'b@example.jp' --title '件名 ﾃｽﾄ' "
+      "mail send --to 'taro@example.jp,,jiro@example.jp' --bcc 'b@example.jp' --title '件名 ﾃｽﾄ' "
       "--body-file '" +
           (dir_ / "body.txt").string() + "' --attach '" + (dir_ / "a.bin").string() + "'",
       dir_ / "app", dir_ / "config", status, &err);
   EXPECT_EQ(status, 0) << err;
-  EXPECT_EQ(out, "送信完了 => taro@example.jp \n");
+  EXPECT_EQ(out, "送信完了 => taro@example.jp,,jiro@example.jp \n");
   ASSERT_EQ(sink.Messages().size(), 2u);
+  // An empty piece does not end the list: both To recipients are in the envelope.
+  EXPECT_NE(sink.Envelopes().find("\"rcpt_tos\": [\"taro@example.jp\", \"jiro@example.jp\"]"),
+            std::string::npos)
+      << sink.Envelopes();
   const std::string read = test::ReadWithPython(sink.Messages()[0]);
   EXPECT_NE(read.find("subject=件名 テスト\nbody=本文です。\\n.\n"), std::string::npos) << read;
   EXPECT_NE(read.find("attach=a.bin application/octet-stream"), std::string::npos) << read;

@@ -65,7 +65,12 @@ TEST(Addresses, ExtractAndListAddressesCharacterByCharacter) {
   EXPECT_EQ(SplitAddresses("a <x,y@z>, (c,d) e@f, , \"g,h\" <i@j>"),
             (std::vector<std::string>{"a <x,y@z>", "(c,d) e@f", "\"g,h\" <i@j>"}));
   EXPECT_EQ(OnlyMail(Sj("太郎 <t@x>、b@y, 院長, c@z")), "t@x,b@y,c@z");
-  EXPECT_EQ(OnlyMail("a@b,,c@d"), "a@b");  // an empty piece ends the scan
+  EXPECT_EQ(OnlyMail("a@b,,c@d"), "a@b,c@d");  // an empty piece does not end the list
+  EXPECT_EQ(FirstBadAddress(Sj("太郎 <t@x>、,b@y")), "");
+  EXPECT_EQ(FirstBadAddress("a@b, c@, d@e"), "c@");
+  EXPECT_EQ(FirstBadAddress(Sj("b@y、院長")), Sj("院長"));  // a site name is no mail address
+  EXPECT_EQ(FirstBadAddress("x <a b@c>"), "x <a b@c>");
+  EXPECT_EQ(FirstBadAddress("a@.b"), "a@.b");
 }
 
 TEST(HeaderParams, PlainQuotedAndRfc2231) {

@@ -118,6 +118,25 @@ TEST(KanjiConversion, WhatCodePage932CannotHoldBecomesGeta) {
   EXPECT_EQ(U8(EucToSjis("\xB0")), "〓");
 }
 
+TEST(FitsIso2022Jp, ExactlyTheCharactersOfJisX0208AsciiAndHalfWidthKana) {
+  // Every cell of JIS X 0208 has one Shift_JIS pair below lead byte 0xF0: 6,879 characters.
+  int fits = 0;
+  for (unsigned lead = 0x81; lead <= 0xEF; ++lead) {
+    if (lead >= 0xA0 && lead <= 0xDF) continue;
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+      if (trail != 0x7F && FitsIso2022Jp(std::string_view(pair, 2))) ++fits;
+    }
+  }
+  EXPECT_EQ(fits, 6879);
+  EXPECT_TRUE(FitsIso2022Jp(Sj("ソ表～∵〓 abc\\~ ｶﾞ")));
+  for (const char* outside : {"①", "Ⅰ", "髙", "纊"})
+    EXPECT_FALSE(FitsIso2022Jp(Sj(outside))) << outside;
+  EXPECT_FALSE(FitsIso2022Jp("\xF0\x40"));  // user-defined
+  EXPECT_FALSE(FitsIso2022Jp("\xA0"));      // no character
+  EXPECT_FALSE(FitsIso2022Jp("\x88"));      // half a pair
+}
+
 TEST(KanjiConversion, JisModesOpenAndCloseAtTheRightPlaces) {
   // Not closed at the end, but before line ends.
   const std::string gagi = "\xB6\xDE\xB7\xDE";  // ｶﾞｷﾞ

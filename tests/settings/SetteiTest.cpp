@@ -2,6 +2,7 @@
 
 #include "platform/Codepage.h"
 #include "settings/Settei.h"
+#include "shell/MailSend.h"
 #include "support/AppFixture.h"
 
 namespace sorami {
@@ -48,6 +49,16 @@ TEST_F(SetteiTest, SavedValuesAndTheListRoundTripAndRestoreTheSiteAccount) {
   const std::string first = ReadFileBytes(ListFile());
   ASSERT_TRUE(SaveKairoIDList(st->settei, st->SetteiPlace(), msg));  // written back byte for byte
   EXPECT_EQ(ReadFileBytes(ListFile()), first);
+}
+
+TEST_F(SetteiTest, TheSmtpLoginUsesItsOwnPasswordAndTheReceivePasswordWhenItIsEmpty) {
+  SetteiValues v;
+  v.smtp_user = "hanako";
+  v.pop_password = "receive";
+  EXPECT_EQ(SmtpConfigFromSettings(v).password, "receive");
+  v.smtp_password = "send";
+  EXPECT_EQ(SmtpConfigFromSettings(v).password, "send");
+  EXPECT_EQ(SmtpConfigFromSettings(v).user, "hanako");
 }
 
 TEST_F(SetteiTest, ShowingARowMakesItCurrentAndDeletingUsesTheRememberedIndex) {

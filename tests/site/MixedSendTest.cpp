@@ -36,7 +36,7 @@ TEST_F(MixedSend, MailAndSiteRecipientsGoOutEachTheirWay) {
   st->settei.v.smtp_port_text = std::to_string(sink.port());
   test::WriteFileBytes(dir / "memo.txt", "attached");
   st->site.send_attachments = {(dir / "memo.txt").string()};
-  f.to = "hana@example.jp," + J("はなこ");
+  f.to = J("はなこ、") + "hana@example.jp";  // "、" beside a mail address separates as well
   f.bcc = "boss@example.jp";
   http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
   SendReport r = SendButton(*st, DirectMailRoute(*st), f);

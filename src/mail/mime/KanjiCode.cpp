@@ -196,7 +196,55 @@ class JisWriter {
   bool kanji_ = false;
 };
 
+// The cells of JIS X 0208 that hold a character: rows 1 to 8 in part, the kanji of rows 16 to
+// 83 and the first six of row 84 (row 47 ends at its 51st cell).
+bool IsJisX0208Cell(unsigned j1, unsigned j2) {
+  auto in = [j2](unsigned from, unsigned to) { return j2 >= from && j2 <= to; };
+  if (!in(0x21, 0x7E)) return false;
+  switch (j1) {
+    case 0x21:
+      return true;
+    case 0x22:
+      return in(0x21, 0x2E) || in(0x3A, 0x41) || in(0x4A, 0x50) || in(0x5C, 0x6A) ||
+             in(0x72, 0x79) || j2 == 0x7E;
+    case 0x23:
+      return in(0x30, 0x39) || in(0x41, 0x5A) || in(0x61, 0x7A);
+    case 0x24:
+      return in(0x21, 0x73);
+    case 0x25:
+      return in(0x21, 0x76);
+    case 0x26:
+      return in(0x21, 0x38) || in(0x41, 0x58);
+    case 0x27:
+      return in(0x21, 0x41) || in(0x51, 0x71);
+    case 0x28:
+      return in(0x21, 0x40);
+    case 0x4F:
+      return in(0x21, 0x53);
+    case 0x74:
+      return in(0x21, 0x26);
+    default:
+      return j1 >= 0x30 && j1 <= 0x73;
+  }
+}
+
 }  // namespace
+
+bool FitsIso2022Jp(std::string_view sjis) {
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    const unsigned char b = At(sjis, i);
+    if (b <= 0x7F || IsKanaByte(b)) continue;
+    // User-defined characters (0xF0-0xF9) have no JIS pair at all.
+    if (!IsSjisLead(b) || (b >= 0xF0 && b <= 0xF9) || !IsSjisTrail(At(sjis, i + 1))) {
+      return false;
+    }
+    const uint16_t jis = SjisToJisCode(b, At(sjis, i + 1));
+    const bool geta = b == 0x81 && At(sjis, i + 1) == 0xAC;
+    if (!IsJisX0208Cell(jis >> 8, jis & 0xFF) || (jis == cp932::kGetaJis && !geta)) return false;
+    ++i;
+  }
+  return true;
+}
 
 int DetectKanjiCode(std::string_view text) {
   const size_t n = text.size();

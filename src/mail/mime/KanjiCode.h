@@ -34,6 +34,11 @@ std::string ConvertKanjiFrom(std::string_view text, int source, int target);
 // Shift_JIS to JIS: ESC $ B before double-byte text, ESC ( J before a single byte (and before
 // CR or LF) after it; half-width katakana become full-width. No escape is added at the end.
 std::string SjisToJis(std::string_view sjis);
+// True when every character of the Shift_JIS text has a place in ISO-2022-JP as standard
+// readers decode it: ASCII, half-width katakana (written as their full-width forms) and the
+// characters of JIS X 0208. False for the NEC and IBM rows (①, Ⅰ, 髙 ...), user-defined
+// characters, cells JIS X 0208 leaves empty and bytes that are no character.
+bool FitsIso2022Jp(std::string_view sjis);
 // EUC-JP to JIS, the same way.
 std::string EucToJis(std::string_view euc);
 // JIS (ISO-2022-JP as Windows reads it: the NEC and IBM rows of code page 932, half-width

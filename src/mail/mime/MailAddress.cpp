@@ -138,7 +138,7 @@ std::string OnlyMail(std::string_view text, DiagLog* log) {
     const std::string piece(TrimView(std::string_view(rest).substr(0, comma)));
     rest.erase(0, comma + 1);
     if (log) log->Log("val:" + piece);
-    if (piece.empty()) break;
+    if (piece.empty()) continue;
     if (MbFind("@", piece) == npos) continue;
     std::string address = piece;
     const size_t lt = MbFind("<", piece);
@@ -151,6 +151,34 @@ std::string OnlyMail(std::string_view text, DiagLog* log) {
   }
   if (log) log->Log("=> " + out);
   return out;
+}
+
+bool IsMailboxAddress(std::string_view address) {
+  const size_t at = address.find('@');
+  if (at == npos || at == 0 || address.find('@', at + 1) != npos) return false;
+  const std::string_view domain = address.substr(at + 1);
+  if (domain.empty() || domain.front() == '.' || domain.back() == '.') return false;
+  for (const char ch : address) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c <= 0x20 || c >= 0x7F) return false;
+    if (std::string_view("<>()[],;\"\\").find(ch) != npos) return false;
+  }
+  return true;
+}
+
+std::string FirstBadAddress(std::string_view text) {
+  std::string rest(text);
+  ReplaceAll("\x81\x41", ",", rest);  // "、"
+  std::string_view all = rest, piece;
+  while (!all.empty()) {
+    SplitToken(",", all, piece);
+    piece = TrimView(piece);
+    if (piece.empty()) continue;
+    std::string_view address = piece, inner;
+    if (Between(piece, "<", ">", inner)) address = TrimView(inner);
+    if (!IsMailboxAddress(address)) return std::string(piece);
+  }
+  return {};
 }
 
 }  // namespace sorami

@@ -26,8 +26,19 @@ std::vector<std::string> AddressListToStrings(std::string_view text);
 std::string DecodeAddressList(std::string_view text);
 
 // The addresses of a recipient text (separated by "," or "、") joined with ","; pieces without
-// "@" are skipped. Logs its steps when log is given.
+// "@" are skipped, and so are empty pieces (the rest of the list still counts). Logs its steps
+// when log is given.
 std::string OnlyMail(std::string_view text, DiagLog* log = nullptr);
+
+// True for a bare address an SMTP server can take: one "@" with a local part before it and a
+// domain after it, printable ASCII without blanks, brackets, quotes, backslashes, commas or
+// semicolons, the domain neither starting nor ending with ".".
+bool IsMailboxAddress(std::string_view address);
+
+// The first piece of a recipient text (separated by "," or "、", trimmed, empty pieces
+// skipped; "Name <address>" counts by its address) that is no mail address; empty when every
+// piece is one.
+std::string FirstBadAddress(std::string_view text);
 
 // Splits an address list at the commas that separate mailboxes: not those inside double
 // quotes, comments or angle brackets. Pieces are trimmed; empty pieces are dropped.

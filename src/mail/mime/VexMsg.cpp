@@ -16,14 +16,17 @@ bool TAttachedFile::SaveToFile(const std::filesystem::path& path) const {
   return static_cast<bool>(out);
 }
 
-TAttachedFile& TAttachedFiles::Add(std::string_view path) {
-  // The file-name part: what follows the last path separator (a character boundary).
+std::string_view FileNamePart(std::string_view path) {
   size_t name_at = 0;
   for (size_t i = 0; i < path.size(); i += MbCharLen(path, i)) {
     if (MbCharLen(path, i) == 1 && (path[i] == '\\' || path[i] == '/')) name_at = i + 1;
   }
+  return path.substr(name_at);
+}
+
+TAttachedFile& TAttachedFiles::Add(std::string_view path) {
   TAttachedFile& item = items_.emplace_back();
-  const std::string_view name = path.substr(name_at);
+  const std::string_view name = FileNamePart(path);
   item.Name = DetectKanjiCode(name) != kCodeAscii ? SjisToJis(name) : std::string(name);
   item.FullPath = std::string(path);
   item.ContentType = ContentTypeOfFile(path);

@@ -29,6 +29,10 @@ struct TAttachedFile {
   bool SaveToFile(const std::filesystem::path& path) const;
 };
 
+// The file-name part of a path: what follows its last "/" or "\\" (a character boundary of
+// code page 932 text).
+std::string_view FileNamePart(std::string_view path);
+
 class TAttachedFiles {
  public:
   // An outgoing attachment: Name is the file-name part of path, converted to JIS when it

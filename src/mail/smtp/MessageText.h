@@ -1,5 +1,6 @@
 // The text of an outgoing mail: the header block in its fixed order, the body in
-// ISO-2022-JP and the attachments in base64, every line ended by CR LF.
+// ISO-2022-JP (in UTF-8, base64 encoded, when it holds characters ISO-2022-JP cannot carry) and
+// the attachments in base64, every line ended by CR LF and at most 998 octets long.
 #pragma once
 
 #include <filesystem>

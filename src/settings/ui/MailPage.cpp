@@ -90,6 +90,9 @@ QWidget* MailPage::BuildSmtpGroup() {
   edit_smtp_ = TextBox(group, "EditSMTP", v_.smtp_host);
   edit_smtp_->installEventFilter(this);
   edit_user_ = TextBox(group, "EditUser", v_.smtp_user);
+  edit_smtp_pass_ = TextBox(group, "EditSmtpPass", v_.smtp_password);
+  edit_smtp_pass_->setEchoMode(QLineEdit::Password);
+  edit_smtp_pass_->setPlaceholderText(QStringLiteral("空欄: 受信のパスワード"));
   edit_name_ = TextBox(group, "EditName", v_.mail_name);
   edit_address_ = TextBox(group, "EditAddress", v_.mail_address);
   combo_smtp_ = PortBox(group, "ComboSMTP", SmtpPortList(), v_.smtp_port_index, v_.smtp_port_text);
@@ -100,6 +103,7 @@ QWidget* MailPage::BuildSmtpGroup() {
   auto* form = new QFormLayout(group);
   form->addRow(QStringLiteral("送信ホスト"), edit_smtp_);
   form->addRow(QStringLiteral("アカウント"), edit_user_);
+  form->addRow(QStringLiteral("パスワード"), edit_smtp_pass_);
   form->addRow(QStringLiteral("氏名"), edit_name_);
   form->addRow(QStringLiteral("アドレス"), edit_address_);
   form->addRow(QStringLiteral("ポート番号"), combo_smtp_);
@@ -150,6 +154,7 @@ QWidget* MailPage::BuildPopGroup() {
 void MailPage::ShowValues() {
   for (auto [edit, text] : {std::pair{edit_smtp_, &v_.smtp_host},
                             {edit_user_, &v_.smtp_user},
+                            {edit_smtp_pass_, &v_.smtp_password},
                             {edit_name_, &v_.mail_name},
                             {edit_address_, &v_.mail_address},
                             {edit_pop_, &v_.pop_host},

@@ -57,7 +57,7 @@ class MailPage : public QWidget {
   SetteiValues& v_;
   QLineEdit *edit_smtp_ = nullptr, *edit_user_ = nullptr, *edit_name_ = nullptr,
             *edit_address_ = nullptr, *edit_pop_ = nullptr, *edit_pop_user_ = nullptr,
-            *edit_mail_pass_ = nullptr, *edit_ca_file_ = nullptr;
+            *edit_mail_pass_ = nullptr, *edit_smtp_pass_ = nullptr, *edit_ca_file_ = nullptr;
   QComboBox *combo_smtp_ = nullptr, *combo_pop_ = nullptr, *cb_smtp_tls_ = nullptr,
             *cb_pop_tls_ = nullptr;
   QCheckBox *ck_server_ = nullptr, *ck_nokosu_ = nullptr, *ck_pop_ = nullptr;
