@@ -17,7 +17,25 @@
 namespace sorami {
 namespace {
 
-using Live = test::LiveServer;
+class Live : public test::LiveServer {
+ protected:
+  // The reader: a run with a store and settings of its own, logged in to 広場 and having
+  // fetched what waits for it.
+  std::unique_ptr<AppState> FetchingReader(const std::string& nick, const std::string& pass) {
+    AppPaths paths{dir / "app2", dir / "cfg2", false};
+    auto reader = std::make_unique<AppState>(paths, MakeSodiumFileCrypto(paths.KeyFile()));
+    reader->master.encrypt = false;
+    reader->site.http = MakeQtHttpClient({3000, 5000});
+    reader->site.directory_host = server_->address();
+    SetEditKairo(reader->settei, Utf8ToCp932("広場"));
+    SetEditAccount(reader->settei, Utf8ToCp932(nick));
+    SetEditPassword(reader->settei, pass);
+    EXPECT_TRUE(ExecTest(*reader, msg)) << Cp932ToUtf8(msg);
+    RecordCheckedAccount(reader->settei, reader->log);
+    EXPECT_TRUE(FetchNewMessages(*reader, -1).any_new);
+    return reader;
+  }
+};
 
 TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
   Admin({"addsite", "移動", "--host", server_->address(), "--user", "idou", "--dynamic", "$idou"});
@@ -35,18 +53,8 @@ TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
   ASSERT_EQ(st->store.CtMaster(), 1);
   EXPECT_TRUE(CheckMidokuSoushin(st->log, st->store, jiro.nickname, jiro.site));
 
-  // The reader runs with a store and settings of its own.
-  AppPaths paths{dir / "app2", dir / "cfg2", false};
-  AppState reader(paths, MakeSodiumFileCrypto(paths.KeyFile()));
-  reader.master.encrypt = false;
-  reader.site.http = MakeQtHttpClient({3000, 5000});
-  reader.site.directory_host = server_->address();
-  SetEditKairo(reader.settei, Utf8ToCp932("広場"));
-  SetEditAccount(reader.settei, Utf8ToCp932("たろう"));
-  SetEditPassword(reader.settei, "taro pw%");
-  ASSERT_TRUE(ExecTest(reader, msg)) << Cp932ToUtf8(msg);
-  RecordCheckedAccount(reader.settei, reader.log);
-  ASSERT_TRUE(FetchNewMessages(reader, -1).any_new);
+  const std::unique_ptr<AppState> fetched = FetchingReader("たろう", "taro pw%");
+  AppState& reader = *fetched;
   ASSERT_EQ(reader.store.CtMaster(), 1);
   EXPECT_EQ(reader.store.Get(0, MastCol::kDynamicHost), "$idou");
   reader.store.Set(0, MastCol::kSenderHost, "127.0.0.1:1");  // the sender's host is down
@@ -91,17 +99,8 @@ TEST_F(Live, ASendWithoutAnAnswerIsFiledAsUnknownArrivesOnceAndItsReceiptConfirm
   }
   ASSERT_TRUE(handled);
 
-  AppPaths paths{dir / "app2", dir / "cfg2", false};
-  AppState reader(paths, MakeSodiumFileCrypto(paths.KeyFile()));
-  reader.master.encrypt = false;
-  reader.site.http = MakeQtHttpClient({3000, 5000});
-  reader.site.directory_host = server_->address();
-  SetEditKairo(reader.settei, Utf8ToCp932("広場"));
-  SetEditAccount(reader.settei, Utf8ToCp932("はなこ"));
-  SetEditPassword(reader.settei, "hana");
-  ASSERT_TRUE(ExecTest(reader, msg)) << Cp932ToUtf8(msg);
-  RecordCheckedAccount(reader.settei, reader.log);
-  ASSERT_TRUE(FetchNewMessages(reader, -1).any_new);
+  const std::unique_ptr<AppState> fetched = FetchingReader("はなこ", "hana");
+  AppState& reader = *fetched;
   EXPECT_EQ(reader.store.CtMaster(), 1);  // once
   EXPECT_EQ(reader.store.Get(0, MastCol::kTitle), "t");
   const std::string receipt = SendReadReceipt(reader, 0);
