@@ -2,17 +2,13 @@
 // receipts given directly or deposited, the directory's answers, refused and broken requests,
 // concurrent clients, and the relay to SMTP. Plain sending and fetching are the client's tests.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <mutex>
 #include <set>
 #include <thread>
 
 #include "World.h"
+#include "mail/MailServers.h"
 
 namespace sorami::sitetest {
 namespace {
@@ -270,84 +266,13 @@ TEST_F(SiteService, ConcurrentSendersAllGetThroughWithDistinctServerNumbers) {
   EXPECT_EQ(numbers.size(), static_cast<std::size_t>(kThreads * kEach));
 }
 
-// SENDSMTP: the service relays a member's mail to its SMTP relay, here a small SMTP server on a
-// loopback port that keeps what it receives and can refuse recipients or drop connections.
-class SmtpSink {
- public:
-  struct Mail {
-    std::string from, data;  // data as transmitted, dot-stuffing undone, without the final "."
-    std::vector<std::string> to;
-  };
-  enum Fail { kNone, kRefuse, kDrop };
-  SmtpSink() {
-    sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t len = sizeof a;
-    bind(listener_, reinterpret_cast<sockaddr*>(&a), len);
-    listen(listener_, 4);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-    address = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-    thread_ = std::thread([this] {
-      for (int fd; (fd = accept(listener_, nullptr, nullptr)) >= 0; close(fd)) {
-        if (fail != kDrop) Session(fd);
-      }
-    });
-  }
-  ~SmtpSink() {
-    shutdown(listener_, SHUT_RDWR);  // ends the accept
-    thread_.join();
-    close(listener_);
-  }
-  std::vector<Mail> mails() {
-    std::lock_guard lock(mutex_);
-    return mails_;
-  }
-  std::string address;
-  std::atomic<Fail> fail{kNone};
-
- private:
-  void Session(int fd) {
-    const timeval timeout{5, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    auto say = [fd](const std::string& s) { send(fd, s.data(), s.size(), MSG_NOSIGNAL); };
-    auto line = [fd](std::string& out) {  // one line without its CR LF
-      out.clear();
-      for (char c; recv(fd, &c, 1, 0) == 1; out += c) {
-        if (c == '\n' && out.ends_with('\r')) return out.pop_back(), true;
-      }
-      return false;
-    };
-    std::string l;
-    auto path = [&] { return l.substr(l.find('<') + 1, l.rfind('>') - l.find('<') - 1); };
-    Mail mail;
-    for (say("220 sink ESMTP\r\n"); line(l);) {
-      const std::string verb = l.substr(0, 4);
-      if (verb == "MAIL") {
-        mail = Mail{path(), {}, {}};
-      } else if (verb == "RCPT" && fail == kRefuse) {
-        say("550 5.1.1 no such user here\r\n");
-        continue;
-      } else if (verb == "RCPT") {
-        mail.to.push_back(path());
-      } else if (verb == "DATA") {
-        say("354 go ahead\r\n");
-        for (std::string d; line(d) && d != ".";)
-          mail.data += d.substr(d.starts_with(".")) + "\r\n";
-        std::lock_guard lock(mutex_);
-        mails_.push_back(mail);
-      }
-      say(verb == "QUIT" ? "221 bye\r\n" : "250 ok\r\n");
-    }
-  }
-
-  int listener_ = socket(AF_INET, SOCK_STREAM, 0);
-  std::mutex mutex_;
-  std::vector<Mail> mails_;
-  std::thread thread_;
-};
-
+// SENDSMTP: the service relays a member's mail to its SMTP relay, here the mail tests' SMTP sink
+// on a loopback port, told through a file to refuse recipients or drop connections.
 TEST(SmtpRelay, RelaysTheMailWithItsTextUnchangedAndNeverReportsAFailureAsSent) {
-  SmtpSink sink;
-  const World world({"--smtp-relay", sink.address});
+  test::ScratchDir dir;
+  test::SmtpSink sink(dir.path(), {"--fail-file", (dir / "fail").string()});
+  ASSERT_NE(sink.port(), 0);
+  const World world({"--smtp-relay", "127.0.0.1:" + std::to_string(sink.port())});
   auto smtp = [&](const std::string& to, const std::string& cc = "", const std::string& bcc = "") {
     Fields f = world.SendFields(kHanako, {to, cc, bcc, "件名テスト", "本文\r\n二行目", ""});
     f[2].second = "SENDSMTP";  // COMMAND
@@ -365,22 +290,24 @@ TEST(SmtpRelay, RelaysTheMailWithItsTextUnchangedAndNeverReportsAFailureAsSent) 
   std::size_t ok = r.body.find("OK(PGM)");
   ASSERT_NE(ok, std::string::npos) << Utf(r.body);
   EXPECT_EQ(Utf(r.body.substr(ok + 7)), "送信完了");
-  const std::vector<SmtpSink::Mail> mails = sink.mails();
-  ASSERT_EQ(mails.size(), 1u);
-  const SmtpSink::Mail& m = mails[0];
-  EXPECT_EQ(m.from, "hanako@example.jp");
-  EXPECT_EQ(m.to, (Line{"a@example.jp", "b@example.jp", "c@example.jp", "d@example.jp"}));
+  ASSERT_EQ(sink.Messages().size(), 1u);
+  const std::string data = test::ReadFileBytes(sink.Messages()[0]);
+  EXPECT_NE(sink.Envelopes().find("\"mail_from\": \"hanako@example.jp\", \"rcpt_tos\": "
+                                  "[\"a@example.jp\", \"b@example.jp\", \"c@example.jp\", "
+                                  "\"d@example.jp\"]"),
+            std::string::npos)
+      << sink.Envelopes();
   // The header names the To and Cc recipients only; the texts are code page 932 in base64
   // (はなこ, 件名テスト, and 本文 CR LF 二行目).
-  const std::string head = "\r\n" + m.data.substr(0, m.data.find("\r\n\r\n") + 2);
+  const std::string head = "\r\n" + data.substr(0, data.find("\r\n\r\n") + 2);
   for (const char* line :
        {"From: =?Shift_JIS?B?gs2CyIKx?= <hanako@example.jp>", "To: a@example.jp, b@example.jp",
         "Cc: c@example.jp", "Subject: =?Shift_JIS?B?jI+WvINlg1iDZw==?=",
         "Content-Type: text/plain; charset=Shift_JIS", "Content-Transfer-Encoding: base64"}) {
     EXPECT_NE(head.find("\r\n" + std::string(line) + "\r\n"), std::string::npos) << line;
   }
-  EXPECT_EQ(m.data.find("d@example.jp"), std::string::npos);
-  EXPECT_TRUE(m.data.ends_with("\r\n\r\nlnuVtg0Kk/GNc5ba\r\n")) << m.data;
+  EXPECT_EQ(data.find("d@example.jp"), std::string::npos);
+  EXPECT_TRUE(data.ends_with("\r\n\r\nlnuVtg0Kk/GNc5ba\r\n")) << data;
 
   Fields stranger = smtp("a@example.jp");
   stranger[18].second = "wrong";  // USERPASS
@@ -388,13 +315,13 @@ TEST(SmtpRelay, RelaysTheMailWithItsTextUnchangedAndNeverReportsAFailureAsSent) 
        {smtp("a@example.jp\r\nBcc: x@evil.example"), smtp("not-an-address"), smtp(""), stranger}) {
     EXPECT_FALSE(world.Message(f).ok);
   }
-  EXPECT_EQ(sink.mails().size(), 1u);
-  sink.fail = SmtpSink::kRefuse;
+  EXPECT_EQ(sink.Messages().size(), 1u);
+  test::WriteFileBytes(dir / "fail", "refuse");
   Reply refused = world.Message(smtp("a@example.jp"));
   EXPECT_EQ(refused.body.find("OK(PGM)"), std::string::npos);
   EXPECT_EQ(Utf(refused.body).find("送信完了"), std::string::npos);
   EXPECT_NE(refused.status.find("550"), std::string::npos) << Utf(refused.status);
-  sink.fail = SmtpSink::kDrop;
+  test::WriteFileBytes(dir / "fail", "drop");
   Reply dropped = world.Message(smtp("a@example.jp"));
   EXPECT_FALSE(dropped.ok);
   EXPECT_EQ(Utf(dropped.body).find("送信完了"), std::string::npos);

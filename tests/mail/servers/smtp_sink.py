@@ -4,9 +4,11 @@ stored byte for byte as received after dot-unstuffing (CRLF line ends) as one fi
 DIR/<time_ns>-<seq>.eml, and its envelope appended as one JSON line to DIR/envelopes.jsonl.
 
     /usr/bin/python3 smtp_sink.py --dir DIR [--port 0] [--port-file FILE]
-        [--auth USER:PASS] [--starttls CERT KEY] [--smtps CERT KEY]
+        [--auth USER:PASS] [--starttls CERT KEY] [--smtps CERT KEY] [--fail-file FILE]
 
 --port 0 takes a free port; the bound port is written to --port-file once listening.
+--fail-file names a file the test may write at any time: "refuse" answers every RCPT with 550,
+"drop" cuts the connection at MAIL FROM.
 """
 import argparse
 import asyncio
@@ -20,10 +22,32 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 class FileSink:
-    def __init__(self, msg_dir):
+    def __init__(self, msg_dir, fail_file=None):
         self.msg_dir = os.path.abspath(msg_dir)
         os.makedirs(self.msg_dir, exist_ok=True)
         self.seq = 0
+        self.fail_file = fail_file
+
+    def failing(self):
+        if not self.fail_file or not os.path.exists(self.fail_file):
+            return ""
+        with open(self.fail_file) as f:
+            return f.read().strip()
+
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        if self.failing() == "drop":
+            server.transport.abort()
+            return "421 closing"
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if self.failing() == "refuse":
+            return "550 5.1.1 no such user here"
+        envelope.rcpt_tos.append(address)
+        envelope.rcpt_options.extend(rcpt_options)
+        return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         data = envelope.original_content or envelope.content
@@ -73,9 +97,10 @@ def main():
     ap.add_argument("--auth", metavar="USER:PASS")
     ap.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--smtps", nargs=2, metavar=("CERT", "KEY"))
+    ap.add_argument("--fail-file")
     a = ap.parse_args()
 
-    handler = FileSink(a.dir)
+    handler = FileSink(a.dir, a.fail_file)
     kw = dict(hostname="localhost", data_size_limit=64 * 1024 * 1024, decode_data=False)
     if a.auth:
         user, _, pw = a.auth.partition(":")
