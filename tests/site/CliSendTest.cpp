@@ -70,49 +70,6 @@ TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
   }
 }
 
-TEST_F(CliSend, FilesOfAnyNameGoOutTheCopyListsThemAndAnUnreadableOneStopsTheSend) {
-  int rc = 0;
-  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
-  Cli("hana", "account add 広場 はなこ hana", rc);
-  ASSERT_EQ(rc, 0) << err;
-  const std::string quote = (dir / "見積書.txt").string(), korean = (dir / "한국어.txt").string(),
-                    plain = (dir / "plain.bin").string();
-  test::WriteFileBytes(quote, "quote");
-  test::WriteFileBytes(korean, "korean");
-  test::WriteFileBytes(plain, "plain");
-  const std::string missing = (dir / "なし.txt").string();
-
-  Cli("taro",
-      "send --to はなこ --title 先 --body x --attach '" + quote + "' --attach '" + missing + "'",
-      rc);
-  EXPECT_EQ(rc, 1);
-  EXPECT_NE(err.find("添付ファイルを読めません : " + missing), std::string::npos) << err;
-  std::string out = Cli("taro",
-                        "send --to はなこ --title 見積 --body x --attach '" + quote +
-                            "' --attach '" + korean + "' --attach '" + plain + "'",
-                        rc);
-  ASSERT_EQ(rc, 0) << err;
-  out = Cli("taro", "attachments 0", rc);  // the sent copy names what went
-  ASSERT_EQ(rc, 0) << err;
-  for (const char* name : {"見積書.txt", "___.txt", "plain.bin"}) {
-    EXPECT_NE(out.find(std::string("{\"name\": \"") + name + "\", \"type\": \"送信済み\""),
-              std::string::npos)
-        << name << " in " << out;
-  }
-
-  Cli("hana", "fetch", rc);
-  ASSERT_EQ(rc, 0) << err;
-  out = Cli("hana", "master stats", rc);  // the stopped send never reached the service
-  EXPECT_NE(out.find("\"count\": 1,"), std::string::npos) << out;
-  out = Cli("hana", "attachments 0", rc);
-  for (const char* name : {"\"見積書_", "\"____", "\"plain_"}) {
-    EXPECT_NE(out.find(name), std::string::npos) << name << " in " << out;
-  }
-  size_t present = 0;
-  for (size_t at = 0; (at = out.find("\"exists\": true", at)) != std::string::npos; ++at) ++present;
-  EXPECT_EQ(present, 3u) << out;
-}
-
 TEST_F(CliSend, AWriterWaitsForTheOneHoldingTheDataDirectoryAndReadersDoNot) {
   int rc = 0;
   Cli("taro", "account add 広場 たろう 'taro pw%'", rc);

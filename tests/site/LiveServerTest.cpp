@@ -1,6 +1,5 @@
-// The client's site requests against the real site service on a loopback port: account
-// check, sending, fetching with "GET" and "GETDEL", notices, a dynamic host that moves to another
-// instance, and dead or misbehaving hosts.
+// The client's site requests against the real site service on a loopback port: a fetch whose
+// save fails, a dynamic host that moves to another instance, and dead or misbehaving hosts.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -28,41 +27,6 @@ namespace {
 using sitetest::RunServerCommand;
 using sitetest::ServerProcess;
 using test::LiveServer;
-
-TEST_F(LiveServer, GetLeavesMessagesSoASecondFetchAddsNothingAndGetDelRemovesThem) {
-  Login("はなこ", "hana");
-  ASSERT_TRUE(Send("たろう%広場", "件名\tタブ", "一行目\r\n二行目", "2030/01/01 10:00:00"))
-      << Cp932ToUtf8(msg);
-  Admin({"notice", "お知らせです"});
-  Login("たろう", "taro pw%");
-  ShowAccountRow(st->settei, 1);
-
-  st->site.leave_on_site = true;
-  FetchReport out = FetchNewMessages(*st, -1);
-  ASSERT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
-  ASSERT_EQ(st->store.CtMaster(), 1);  // the notice line is not a message
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kSender)), "はなこ");
-  EXPECT_EQ(st->store.Get(0, MastCol::kDate), "2030/01/01 10:00:00");
-  // Escaped TAB and CR LF are stored as delivered.
-  EXPECT_EQ(st->store.Get(0, MastCol::kTitle),
-            Utf8ToCp932("件名") + "\x0C\x08" + Utf8ToCp932("タブ"));
-  EXPECT_EQ(st->store.Get(0, MastCol::kBody),
-            Utf8ToCp932("一行目") + "\x0C\x0B" + Utf8ToCp932("二行目"));
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kFolder)), "受信箱");
-
-  out = FetchNewMessages(*st, -1);  // still on the site, recognised as fetched
-  EXPECT_FALSE(out.any_new);
-  EXPECT_EQ(st->store.CtMaster(), 1);
-
-  st->site.leave_on_site = false;
-  st->store.Clear();
-  out = FetchNewMessages(*st, -1);  // GETDEL delivers it once more and removes it
-  EXPECT_TRUE(out.any_new);
-  st->store.Clear();
-  out = FetchNewMessages(*st, -1);
-  EXPECT_FALSE(out.any_new);
-  EXPECT_EQ(st->store.CtMaster(), 0);
-}
 
 TEST_F(LiveServer, WhatASaveThatFailedCouldNotKeepStaysOnTheSiteForTheNextFetch) {
   Login("はなこ", "hana");

@@ -87,7 +87,7 @@ TEST_F(Requests, FetchSkipsDisabledRowsNoticesAndDuplicatesAndKeepsFieldsAsDeliv
   EXPECT_NE(out.checked_at, "");
 }
 
-TEST_F(Requests, AStrayLeadByteInAFieldNeverSwallowsTheNextFieldOrMessage) {
+TEST_F(Requests, AStrayLeadByteOrALfLineEndNeverSwallowsTheNextFieldOrMessage) {
   AddAccount("s", "me", "h", "on");
   // A title ending in a lone lead byte, and a last field ending in one before CR LF.
   std::string first = Line("1", "2026/05/01 00:00:00", "ann", "bad\x82");
@@ -99,6 +99,15 @@ TEST_F(Requests, AStrayLeadByteInAFieldNeverSwallowsTheNextFieldOrMessage) {
   EXPECT_EQ(st->store.Get(0, MastCol::kTitle), "bad\x82");
   EXPECT_EQ(st->store.Get(0, MastCol::kDate), "2026/05/01 00:00:00");
   EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "next");
+
+  // An answer with LF line ends is read as lines too.
+  st->site.leave_on_site = true;
+  http->Answer("x\tOK(PGM)\n" + Line("3", "2026/07/01 00:00:00", "ann", "one") + "\n" +
+               Line("4", "2026/07/02 00:00:00", "bob", "two") + "\n");
+  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
+  ASSERT_EQ(st->store.CtMaster(), 4);
+  EXPECT_EQ(st->store.Get(2, MastCol::kReplyTo), "");  // no line end left in the last field
+  EXPECT_EQ(st->store.Get(3, MastCol::kTitle), "two");
 }
 
 TEST_F(Requests, ADuplicateNeedsTheSameSenderSiteAndNumberOrWithoutOneTheSameText) {
@@ -119,17 +128,6 @@ TEST_F(Requests, ADuplicateNeedsTheSameSenderSiteAndNumberOrWithoutOneTheSameTex
   EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "b");
   EXPECT_EQ(st->store.Get(2, MastCol::kTitle), "c");
   EXPECT_EQ(st->store.Get(3, MastCol::kTitle), "other");
-}
-
-TEST_F(Requests, AnAnswerWithLfLineEndsIsReadAsLines) {
-  AddAccount("s", "me", "h", "on");
-  st->site.leave_on_site = true;
-  http->Answer("x\tOK(PGM)\n" + Line("1", "2026/07/01 00:00:00", "ann", "one") + "\n" +
-               Line("2", "2026/07/02 00:00:00", "bob", "two") + "\n");
-  ASSERT_TRUE(FetchNewMessages(*st, -1).any_new);
-  ASSERT_EQ(st->store.CtMaster(), 2);
-  EXPECT_EQ(st->store.Get(0, MastCol::kReplyTo), "");  // no line end left in the last field
-  EXPECT_EQ(st->store.Get(1, MastCol::kTitle), "two");
 }
 
 // The site deletes nothing before it is saved: "GET", the save, then "GETDEL", whose answer

@@ -67,16 +67,14 @@ TEST(SiteWire, GetResultSplitsStatusMessageAndValue) {
 
 using SendHttpTest = test::FakeSiteTest;
 
-TEST_F(SendHttpTest, EmptyHostSendsNothing) {
-  const SiteAnswer a = SendHTTP(st->site, SiteRequest::kGet, "", {"COMMAND=GET"});
+TEST_F(SendHttpTest, OutcomesFollowHowFarTheExchangeGot) {
+  SiteAnswer a = SendHTTP(st->site, SiteRequest::kGet, "", {"COMMAND=GET"});  // sends nothing
   EXPECT_EQ(a.outcome, SiteOutcome::kUnreachable);
   EXPECT_EQ(Cp932ToUtf8(a.msg), "HOST未設定");
   EXPECT_TRUE(http->sent.empty());
-}
 
-TEST_F(SendHttpTest, OutcomesFollowHowFarTheExchangeGot) {
   http->Answer("x\tOK(PGM)fine\r\nv");
-  SiteAnswer a = SendHTTP(st->site, SiteRequest::kCheck, "h:81", {"COMMAND=CHECK", "FROMNAME=a b"});
+  a = SendHTTP(st->site, SiteRequest::kCheck, "h:81", {"COMMAND=CHECK", "FROMNAME=a b"});
   EXPECT_EQ(a.outcome, SiteOutcome::kOk);
   EXPECT_EQ(a.msg, "fine");
   EXPECT_EQ(a.value, "v");
