@@ -57,22 +57,17 @@ class ScriptedLineSocket : public LineSocket {
   // Makes Connect() fail with this error, as an unreachable server would.
   void FailConnect(std::string error) { connect_error_ = std::move(error); }
 
-  void SetTimeouts(LineSocketTimeouts timeouts) override { timeouts_ = timeouts; }
+  void SetTimeouts(LineSocketTimeouts) override {}
   void SetDeadline(int ms) override { deadlines_.push_back(ms); }
-  bool SetExtraCaFile(const std::string& path, std::string&) override {
-    ca_file_ = path;
-    return true;
-  }
-  bool Connect(const std::string& host, int port, SocketSecurity security,
-               std::string& error) override {
-    host_ = host, port_ = port, security_ = security;
+  bool SetExtraCaFile(const std::string&, std::string&) override { return true; }
+  bool Connect(const std::string&, int, SocketSecurity, std::string& error) override {
     if (!connect_error_.empty()) error = connect_error_;
     return open_ = connect_error_.empty();
   }
   bool StartTls(std::string& error) override {
     if (!Expect(Step::kTls, "starts TLS", error)) return false;
     ++pos_;
-    return tls_ = true;
+    return true;
   }
   bool ReadLine(std::string& line, std::string& error) override {
     line.clear();
@@ -106,15 +101,9 @@ class ScriptedLineSocket : public LineSocket {
   // Every step was played and the client left no half-written line.
   bool Finished() const { return pos_ == steps_.size() && pending_.empty() && !broken_; }
   const std::string& sent() const { return sent_; }  // all client bytes, in order
-  const std::string& host() const { return host_; }
-  int port() const { return port_; }
-  SocketSecurity security() const { return security_; }
-  bool tls() const { return tls_ || security_ == SocketSecurity::kTls; }
   bool open() const { return open_; }
-  const LineSocketTimeouts& timeouts() const { return timeouts_; }
   // Every SetDeadline() the client made, in order.
   const std::vector<int>& deadlines() const { return deadlines_; }
-  const std::string& ca_file() const { return ca_file_; }
 
  private:
   struct Entry {
@@ -152,12 +141,9 @@ class ScriptedLineSocket : public LineSocket {
   std::vector<Entry> steps_;
   size_t pos_ = 0;
   std::string pending_;  // client bytes after the last CR LF
-  std::string sent_, connect_error_, host_, ca_file_;
-  int port_ = 0;
-  SocketSecurity security_ = SocketSecurity::kPlain;
-  LineSocketTimeouts timeouts_;
+  std::string sent_, connect_error_;
   std::vector<int> deadlines_;
-  bool open_ = false, tls_ = false, broken_ = false;
+  bool open_ = false, broken_ = false;
 };
 
 }  // namespace sorami::test
