@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "platform/Codepage.h"
-#include "server/ServerProcess.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
 #include "site/Fetch.h"
@@ -19,12 +18,10 @@
 #include "site/LiveServerFixture.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
-#include "support/AppFixture.h"
 
 namespace sorami {
 namespace {
 
-using sitetest::RunServerCommand;
 using sitetest::ServerProcess;
 using test::LiveServer;
 
@@ -117,42 +114,35 @@ class OneShotServer {
   std::thread thread_;
 };
 
-TEST_F(LiveServer, ADeadOrSilentHostGivesTheConnectionError) {
+TEST_F(LiveServer, ADeadSilentTricklingOrFloodingHostGivesTheConnectionError) {
+  auto check = [&](const std::string& host, SiteOutcome want) {
+    const SiteAnswer a = SendHTTP(st->site, SiteRequest::kCheck, host, {"COMMAND=CHECK"});
+    EXPECT_EQ(a.outcome, want) << host;
+    EXPECT_EQ(Cp932ToUtf8(a.msg), "接続エラー") << host;
+  };
   server_->Kill();
-  SiteAnswer a = SendHTTP(st->site, SiteRequest::kCheck, server_->address(), {"COMMAND=CHECK"});
-  EXPECT_EQ(a.outcome, SiteOutcome::kUnreachable);  // nothing went out: safe to try elsewhere
-  msg = a.msg;
-  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+  check(server_->address(), SiteOutcome::kUnreachable);  // nothing went out: safe to retry
 
-  // A host that takes the request and never answers ends it after the idle time.
+  // A host that takes the request and never answers ends it after the idle time. The request
+  // went out whole: the service may have acted on it.
   std::atomic<bool> stop{false};
-  OneShotServer silent([&](int) {
-    while (!stop) ::usleep(10 * 1000);
-  });
-  st->site.http = MakeQtHttpClient({1000, 1000});
-  msg.clear();
-  a = SendHTTP(st->site, SiteRequest::kCheck, silent.host(), {"COMMAND=CHECK"});
-  // The request went out whole: the service may have acted on it.
-  EXPECT_EQ(a.outcome, SiteOutcome::kNoAnswer);
-  msg = a.msg;
-  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
-  stop = true;
-}
-
-TEST_F(LiveServer, ATricklingOrFloodingHostEndsWithTheConnectionError) {
-  std::atomic<bool> stop{false};
+  {
+    OneShotServer silent([&](int) {
+      while (!stop) ::usleep(10 * 1000);
+    });
+    st->site.http = MakeQtHttpClient({1000, 1000});
+    check(silent.host(), SiteOutcome::kNoAnswer);
+    stop = true;
+  }
+  stop = false;
   {
     OneShotServer trickle([&](int fd) {
       const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nx\tOK(PGM)";
       ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
       while (!stop && ::send(fd, "y", 1, MSG_NOSIGNAL) == 1) ::usleep(50 * 1000);
     });
-    st->site.http =
-        MakeQtHttpClient({1000, 1000, 600});  // data keeps coming: only the total ends it
-    const SiteAnswer a = SendHTTP(st->site, SiteRequest::kCheck, trickle.host(), {"COMMAND=CHECK"});
-    EXPECT_EQ(a.outcome, SiteOutcome::kNoAnswer);
-    msg = a.msg;
-    EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+    st->site.http = MakeQtHttpClient({1000, 1000, 600});  // data keeps coming: the total ends it
+    check(trickle.host(), SiteOutcome::kNoAnswer);
     stop = true;
   }
   OneShotServer flood([](int fd) {
@@ -164,10 +154,7 @@ TEST_F(LiveServer, ATricklingOrFloodingHostEndsWithTheConnectionError) {
     }
   });
   st->site.http = MakeQtHttpClient({1000, 5000, 10000, 1024 * 1024});
-  const SiteAnswer a = SendHTTP(st->site, SiteRequest::kCheck, flood.host(), {"COMMAND=CHECK"});
-  EXPECT_EQ(a.outcome, SiteOutcome::kNoAnswer);
-  msg = a.msg;
-  EXPECT_EQ(Cp932ToUtf8(msg), "接続エラー");
+  check(flood.host(), SiteOutcome::kNoAnswer);
 }
 
 }  // namespace
