@@ -34,19 +34,20 @@ TEST_F(MailPageTest, EveryValueRoundTripsThroughTheSettingsFile) {
   EXPECT_EQ(Edit("EditMailPass")->echoMode(), QLineEdit::Password);
   EXPECT_EQ(Edit("EditSmtpPass")->echoMode(), QLineEdit::Password);
 
-  Edit("EditSMTP")->setText(QStringLiteral("smtp.example.jp"));
-  Edit("EditUser")->setText(QStringLiteral("hanako"));
-  Edit("EditSmtpPass")->setText(QStringLiteral("send pw"));
-  Edit("EditName")->setText(QStringLiteral("山田花子"));
-  Edit("EditAddress")->setText(QStringLiteral("hanako@example.jp"));
+  const std::pair<const char*, QString> edits[] = {{"EditSMTP", "smtp.example.jp"},
+                                                   {"EditUser", "hanako"},
+                                                   {"EditSmtpPass", "send pw"},
+                                                   {"EditName", "山田花子"},
+                                                   {"EditAddress", "a@example.jp"},
+                                                   {"EditPop", "pop.example.jp"},
+                                                   {"EditPopUser", "hanako"},
+                                                   {"EditMailPass", "pass word"},
+                                                   {"EditTlsCaFile", "/etc/ssl/自社.pem"}};
+  for (const auto& [name, text] : edits) Edit(name)->setText(text);
   Combo("ComboSMTP")->setCurrentIndex(2);  // "587"
   Combo("CbSMTPTls")->setCurrentIndex(3);
-  Edit("EditPop")->setText(QStringLiteral("pop.example.jp"));
-  Edit("EditPopUser")->setText(QStringLiteral("hanako"));
-  Edit("EditMailPass")->setText(QStringLiteral("pass word"));
   Combo("ComboPop")->setEditText(QStringLiteral("10110"));  // typed: not in the list
   Combo("CbPopTls")->setCurrentIndex(2);
-  Edit("EditTlsCaFile")->setText(QStringLiteral("/etc/ssl/自社.pem"));
   Check("CkNokosu")->setChecked(true);
   Check("CkPop")->setChecked(false);
   Check("CkServer")->setChecked(true);  // kept whether shown or not
@@ -62,15 +63,11 @@ TEST_F(MailPageTest, EveryValueRoundTripsThroughTheSettingsFile) {
 
   EndRun();
   StartPage();
-  EXPECT_EQ(Edit("EditSMTP")->text(), QStringLiteral("smtp.example.jp"));
-  EXPECT_EQ(Edit("EditName")->text(), QStringLiteral("山田花子"));
+  for (const auto& [name, text] : edits) EXPECT_EQ(Edit(name)->text(), text) << name;
   EXPECT_EQ(Combo("ComboSMTP")->currentText(), QStringLiteral("587"));
   EXPECT_EQ(Combo("CbSMTPTls")->currentText(), QStringLiteral("SSL/TLS"));
-  EXPECT_EQ(Edit("EditMailPass")->text(), QStringLiteral("pass word"));
-  EXPECT_EQ(Edit("EditSmtpPass")->text(), QStringLiteral("send pw"));
   EXPECT_EQ(Combo("ComboPop")->currentText(), QStringLiteral("10110"));
   EXPECT_EQ(Combo("CbPopTls")->currentText(), QStringLiteral("STARTTLS"));
-  EXPECT_EQ(Edit("EditTlsCaFile")->text(), QStringLiteral("/etc/ssl/自社.pem"));
   EXPECT_TRUE(Check("CkNokosu")->isChecked());
   EXPECT_FALSE(Check("CkPop")->isChecked());
   EXPECT_TRUE(Check("CkServer")->isChecked());
