@@ -22,30 +22,41 @@ SendMailContext Context(DiagLog& log, const std::filesystem::path& dir, SocketMa
   return SendMailContext{log, dir, "client.local", std::move(make), nullptr, {}, {}};
 }
 
+// A message with the fixed Message-Id, date and sender the outgoing-text tests share.
+TVexMsg Message(const std::string& to, const std::string& subject) {
+  TVexMsg m;
+  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
+  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
+  m.From = "hanako@example.jp";
+  m.SendTo = to;
+  m.Subject = subject;
+  m.CharSet = "ISO-2022-JP";
+  return m;
+}
+// The message's text, which `text` gets, as Python's email package reads it.
+std::string AsReaderSees(const TVexMsg& m, const ScratchDir& dir, std::string& text) {
+  std::string error;
+  EXPECT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
+                               text, error))
+      << error;
+  test::WriteFileBytes(dir / "mail.eml", text);
+  return test::ReadWithPython(dir / "mail.eml");
+}
+
 TEST(OutgoingText, AStandardReaderReadsNamesSubjectBodyAndAttachments) {
   ScratchDir dir;
   test::WriteFileBytes(dir / "テスト資料.txt", "contents\r\n");
   test::WriteFileBytes(dir / "plain.dat", std::string("\0\x01\xFF", 3));
-  TVexMsg m;
-  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
-  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
+  TVexMsg m = Message("taro@example.jp,jiro@example.jp", "ﾊﾝｶｸ混じり~の件名"_cp932);
   m.JPName = "送信者"_cp932;
-  m.From = "hanako@example.jp";
   m.ReplyTo = "reply@example.jp";
-  m.SendTo = "taro@example.jp,jiro@example.jp";
   m.CC = "cc@example.jp";
   m.BCC = "secret@example.jp";
-  m.Subject = "ﾊﾝｶｸ混じり~の件名"_cp932;
-  m.CharSet = "ISO-2022-JP";
   m.Text = {"こんにちは。"_cp932, ".", "C:\\path~ after"};
   m.Attachments.Add(PathText(dir / "テスト資料.txt"));
   m.Attachments.Add(PathText(dir / "plain.dat"));
-  std::string text, error;
-  ASSERT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
-                               text, error))
-      << error;
-  test::WriteFileBytes(dir / "mail.eml", text);
-  EXPECT_EQ(test::ReadWithPython(dir / "mail.eml"),
+  std::string text;
+  EXPECT_EQ(AsReaderSees(m, dir, text),
             "from=送信者 <hanako@example.jp>\n"
             "to=taro@example.jp,jiro@example.jp\n"
             "cc=cc@example.jp\n"
@@ -74,27 +85,18 @@ size_t LongestLine(const std::string& text) {
 TEST(OutgoingText, LongLinesAreFoldedAndEachFoldedLineIsWholeISO2022JP) {
   ScratchDir dir;
   test::WriteFileBytes(dir / "say \"hi\".txt", "q");
-  TVexMsg m;
-  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
-  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
-  m.From = "hanako@example.jp";
-  for (int i = 0; i < 120; ++i)
-    m.SendTo += (i ? ",user" : "user") + std::to_string(i) + "@example.jp";
-  std::string subject, line;
+  std::string to, subject, line;
+  for (int i = 0; i < 120; ++i) to += (i ? ",user" : "user") + std::to_string(i) + "@example.jp";
   for (int i = 0; i < 400; ++i) subject += "長"_cp932;
   for (int i = 0; i < 600; ++i) line += "あ"_cp932;
-  m.Subject = subject;
-  m.CharSet = "ISO-2022-JP";
+  TVexMsg m = Message(to, subject);
   m.Text = {line, "end"};
   m.Attachments.Add(PathText(dir / "say \"hi\".txt"));
-  std::string text, error;
-  ASSERT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
-                               text, error));
+  std::string text;
+  const std::string read = AsReaderSees(m, dir, text);
   EXPECT_LE(LongestLine(text), 998u);
   // The folded body line: each part ends in the one-byte set, the next starts the kanji again.
   EXPECT_NE(text.find("\x1B(J\r\n\x1B$B$\""), std::string::npos);
-  test::WriteFileBytes(dir / "mail.eml", text);
-  const std::string read = test::ReadWithPython(dir / "mail.eml");
   std::string first, second;
   for (int i = 0; i < 600; ++i) (i < 495 ? first : second) += "あ";
   std::string long_subject;
@@ -109,22 +111,14 @@ TEST(OutgoingText, LongLinesAreFoldedAndEachFoldedLineIsWholeISO2022JP) {
 TEST(OutgoingText, TextOutsideJisX0208GoesInUtf8ThatAStandardReaderShows) {
   ScratchDir dir;
   test::WriteFileBytes(dir / "髙\"見積\"①.txt", "estimate\r\n");
-  TVexMsg m;
-  m.MessageId = "<HKW.2026.12.07.abcdefgh@client.local>";
-  m.DateText = "Mon, 7 Dec 2026 10:00:00 +0900";
+  TVexMsg m = Message("taro@example.jp", "①番の件"_cp932);
   m.JPName = "髙橋"_cp932;
-  m.From = "hanako@example.jp";
-  m.SendTo = "taro@example.jp";
-  m.Subject = "①番の件"_cp932;
-  m.CharSet = "ISO-2022-JP";
   m.Text = {"丸数字①と髙"_cp932, "ふつう"_cp932};
   m.Attachments.Add(PathText(dir / "髙\"見積\"①.txt"));
-  std::string text, error;
-  ASSERT_TRUE(BuildMessageText(m, "--_VEX_bound_abcdefghijkl", "Sorami Mail Ver1.00", nullptr, 5,
-                               text, error));
+  std::string text;
+  const std::string read = AsReaderSees(m, dir, text);
   EXPECT_NE(text.find("charset=UTF-8\r\nContent-Transfer-Encoding: base64\r\n"), std::string::npos);
-  test::WriteFileBytes(dir / "mail.eml", text);
-  EXPECT_EQ(test::ReadWithPython(dir / "mail.eml"),
+  EXPECT_EQ(read,
             "from=髙橋 <hanako@example.jp>\n"
             "to=taro@example.jp\n"
             "subject=①番の件\n"
