@@ -134,34 +134,5 @@ TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
   }
 }
 
-// 事務局 of 広場 writes to じろう of 別館, where another 事務局 is a member: the reply reaches
-// the writer, and the namesake on the replier's own site gets nothing.
-TEST_F(CliSend, AReplyReachesTheWriterOnItsSiteNotANamesakeOnTheRepliersSite) {
-  Admin({"addsite", "別館", "--host", server_->address(), "--user", "bekkan", "--public"});
-  Admin({"adduser", "広場", "事務局", "office"});
-  Admin({"adduser", "別館", "事務局", "namesake"});
-  Admin({"adduser", "別館", "じろう", "jiro"});
-  int rc = 0;
-  for (const char* account :
-       {"office\t広場 事務局 office", "namesake\t別館 事務局 namesake", "jiro\t別館 じろう jiro"}) {
-    const std::string a = account;
-    Cli(a.substr(0, a.find('\t')), "account add " + a.substr(a.find('\t') + 1), rc);
-    ASSERT_EQ(rc, 0) << err;
-  }
-  Cli("office", "send --to 'じろう%別館' --title 案内 --body x", rc);
-  ASSERT_EQ(rc, 0) << err;
-  Cli("jiro", "fetch", rc);
-  std::string out = Cli("jiro", "reply 0 --send", rc);
-  ASSERT_EQ(rc, 0) << err << out;
-  EXPECT_NE(out.find("\"to\":\"事務局%広場\""), std::string::npos) << out;
-
-  Cli("office", "fetch", rc);
-  out = Cli("office", "list 受信箱", rc);
-  EXPECT_NE(out.find("Re: 案内"), std::string::npos) << out;
-  Cli("namesake", "fetch", rc);
-  out = Cli("namesake", "list 受信箱", rc);
-  EXPECT_EQ(out.find("Re: 案内"), std::string::npos) << out;
-}
-
 }  // namespace
 }  // namespace sorami
