@@ -1,14 +1,22 @@
-// The window program on a Linux desktop: Qt's own dialogs in Japanese.
+// The window program on a Linux desktop: Qt's own dialogs in Japanese, a caption that names no
+// other system, and an attachment no program opens reported instead of nothing happening.
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTranslator>
+#include <filesystem>
+#include <utility>
 
+#include "attach/ui/TFormTenpu.h"
 #include "base/ui/QtJapanese.h"
+#include "gui/GuiFixture.h"
+#include "platform/Shell.h"
 
 namespace sorami::test {
 namespace {
@@ -32,6 +40,85 @@ TEST(QtJapaneseTest, StandardButtonsAndTheFileDialogSpeakJapaneseOnceLoaded) {
   auto* look_in = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
   ASSERT_NE(look_in, nullptr);
   EXPECT_EQ(look_in->text(), QStringLiteral("アドレス:"));  // "Look in:"
+}
+
+class DesktopTest : public GuiFixture {
+ protected:
+  ~DesktopTest() override { qputenv("PATH", path_); }
+  // A stand-in for the desktop's opener, first on PATH: it notes its argument and ends with
+  // the given status (xdg-open's 3: no program for this kind of file).
+  void FakeOpener(int status) {
+    const auto bin = dir_ / "bin";
+    std::filesystem::create_directories(bin);
+    WriteFileBytes(bin / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" +
+                                         (dir_ / "opened").string() + "'\nexit " +
+                                         std::to_string(status) + "\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(bin.string()) + ':' + path_);
+  }
+  // Runs until done is called (a minute at most, so a fault fails instead of hanging).
+  static void WaitFor(QEventLoop& loop, const bool& done) {
+    if (done) return;
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  std::pair<bool, std::string> Open(const std::string& target) {
+    QEventLoop loop;
+    bool done = false;
+    std::pair<bool, std::string> out;
+    ShellOpen(target, [&](bool opened, const std::string& why) {
+      out = {opened, why};
+      done = true;
+      loop.quit();
+    });
+    WaitFor(loop, done);
+    EXPECT_TRUE(done);
+    return out;
+  }
+  const QByteArray path_ = qgetenv("PATH");
+};
+
+TEST_F(DesktopTest, TheCaptionsNameTheProgramAndNoOtherSystem) {
+  StartAndShow();
+  EXPECT_TRUE(main->windowTitle().startsWith(QStringLiteral("ソラミメッセージ  (Ver ")))
+      << qPrintable(main->windowTitle());
+  EXPECT_FALSE(main->windowTitle().contains(QStringLiteral("Windows")));
+}
+
+TEST_F(DesktopTest, AnAttachmentNoProgramOpensIsReportedInTheAttachmentWindow) {
+  FakeOpener(3);
+  Start();
+  TFormTenpu* window = windows->tenpu.get();
+  const auto file = dir_ / "メモ.txt";
+  WriteFileBytes(file, "memo");
+  window->SetTenpuFile(file);
+  Find<QTreeWidget>(window, "LViewTenpu")->topLevelItem(0)->setSelected(true);
+  QEventLoop loop;
+  QString alerted;
+  window->hooks.alert = [&](const QString& text) {
+    alerted = text;
+    loop.quit();
+  };
+  Action(window, "J1")->trigger();
+  bool done = !alerted.isEmpty();
+  WaitFor(loop, done);
+  EXPECT_EQ(alerted,
+            QStringLiteral("「メモ.txt」を開けません : このファイルを開くプログラムがありません"));
+  EXPECT_EQ(window->StatusText(), alerted);
+  EXPECT_EQ(ReadFileBytes(dir_ / "opened"), file.string());  // the path reached the opener whole
+}
+
+TEST_F(DesktopTest, TheOpenerTellsWhetherItOpenedAndAMissingOpenerIsNamed) {
+  FakeOpener(0);
+  const std::string target = (dir_ / "a.txt").string();
+  EXPECT_EQ(Open(target), std::make_pair(true, std::string()));
+  EXPECT_EQ(ReadFileBytes(dir_ / "opened"), target);
+  FakeOpener(4);
+  EXPECT_EQ(Open(target), std::make_pair(false, J("開くプログラムが失敗しました")));
+  qputenv("PATH", QByteArray::fromStdString((dir_ / "empty").string()));
+  const auto missing = Open(target);
+  EXPECT_FALSE(missing.first);
+  EXPECT_NE(missing.second.find("xdg-open"), std::string::npos) << missing.second;
 }
 
 }  // namespace
