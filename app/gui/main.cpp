@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "AppInfo.h"
+#include "base/ui/QtJapanese.h"
 #include "platform/DataLock.h"
 #include "shell/Startup.h"
 #include "shell/ui/AppWindows.h"
@@ -60,6 +62,13 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromLatin1(sorami::app::kVersion));
   QGuiApplication::setDesktopFileName(QStringLiteral(SORAMI_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(SORAMI_APP_ID)));
+  // Qt's own dialogs and buttons in Japanese, before any window is made. Without the file
+  // (Qt's translations not installed) they stay in English and the program runs on.
+  QTranslator qt_japanese;
+  if (!sorami::InstallQtJapanese(qt_japanese)) {
+    std::fprintf(stderr, "sorami: Qt's Japanese texts not found: %s\n",
+                 qPrintable(sorami::QtJapaneseFile()));
+  }
 
   auto st = sorami::MakeAppState(options);
   // One writer per data directory: the window holds the lock for the whole run.

@@ -51,9 +51,8 @@ class TenpuWindowTest : public BrowseFixture {
     auto* bt = Find<QPushButton>(main, "BtTenpu");
     ASSERT_FALSE(bt->isHidden());
     bt->click();
-    Window()->hooks.open_file = [this](const std::string& p) {
+    Window()->hooks.open_file = [this](const std::string& p, const ShellOpenDone&) {
       opened.push_back(p);
-      return true;
     };
   }
   std::vector<std::string> opened;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as CPack makes it: named and versioned after the project, its run-time
-# dependencies computed (Qt 6, libsodium) plus the Japanese font, the files a desktop needs in
-# it; unpacked into a scratch root (dpkg -x), its sorami-cli runs there on the system's
-# libraries alone.
+# dependencies computed (Qt 6, libsodium) plus the Japanese font and Qt's Japanese texts, the
+# files a desktop needs in it; unpacked into a scratch root (dpkg -x), its sorami-cli runs
+# there on the system's libraries alone.
 source "$(dirname "$0")/lib.sh" "$@"
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
@@ -15,7 +15,7 @@ same "the package's file name" "sorami_${version}_$(dpkg --print-architecture).d
 same "the package's version" "$version" "$(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in 'libqt6widgets6' 'libqt6network6' 'libqt6core6' 'libsodium[0-9]+' \
-  'libsqlite3-0' 'fonts-ipafont-gothic'; do
+  'libsqlite3-0' 'fonts-ipafont-gothic' 'qt6-translations-l10n'; do
   contains "the package depends on $package" "$depends" "(^|, )$package( |,|$)"
 done
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "views/HelpText.h"
 
@@ -40,6 +44,29 @@ TEST(HelpTextTest, BoldOffAndDamagedInputDoNotBreakTheReader) {
   EXPECT_TRUE(ps[0].runs[0].bold);
   EXPECT_EQ(ps[0].runs[1].text, "y8");
   EXPECT_TRUE(ReadHelpRtf("{\\fonttbl{\\f0 a\\}b;}").empty());
+}
+
+// The shipped topics: each reads, opens with its own name as the heading, and describes the
+// program as it is (no topic promises a feature "being written" or "in preparation").
+TEST(HelpTextTest, EveryShippedTopicReadsUnderItsNameAndPromisesNothingUnbuilt) {
+  const auto help = std::filesystem::path(std::getenv("SORAMI_TEST_DATA")) / ".." / ".." / "help";
+  int topics = 0;
+  for (const auto& e : std::filesystem::directory_iterator(help)) {
+    if (e.path().extension() != ".rtf") continue;
+    ++topics;
+    const std::string name = e.path().stem().string();
+    std::string rtf;
+    ASSERT_TRUE(ReadWholeFile(e.path(), rtf)) << name;
+    const std::vector<HelpParagraph> ps = ReadHelpRtf(rtf);
+    ASSERT_FALSE(ps.empty()) << name;
+    ASSERT_FALSE(ps[0].runs.empty()) << name;
+    EXPECT_EQ(Cp932ToUtf8(ps[0].runs[0].text), name);
+    const std::string text = Cp932ToUtf8(HelpPlainText(ps));
+    for (const char* unbuilt : {"作成中", "準備中"}) {
+      EXPECT_EQ(text.find(unbuilt), std::string::npos) << name << " says " << unbuilt;
+    }
+  }
+  EXPECT_EQ(topics, 14);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -95,7 +97,10 @@ TFormTenpu::TFormTenpu(Registry& registry, DiagLog& log, const TArMastd& store,
   hooks.choose_save_file = [this](const QString& name) {
     return QFileDialog::getSaveFileName(this, QString(), name);
   };
-  hooks.open_file = [](const std::string& path) { return ShellOpen(path); };
+  hooks.open_file = [](const std::string& path, ShellOpenDone done) {
+    ShellOpen(path, std::move(done));
+  };
+  hooks.alert = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
 }
 
 void TFormTenpu::SetMode(Mode mode) {
@@ -176,7 +181,15 @@ void TFormTenpu::OpenSelected() {
   if (!PathExists(list_.FileOf(rows.front()))) {
     SetStatus(QStringLiteral("Not Found: ") + Qs(path));
   } else if (hooks.open_file) {
-    hooks.open_file(path);
+    // The opener answers later; the window may be closed (or gone) by then.
+    const QString name = Qs(list_.rows()[static_cast<size_t>(rows.front())].name);
+    hooks.open_file(
+        path, [self = QPointer<TFormTenpu>(this), name](bool opened, const std::string& why) {
+          if (opened || !self) return;
+          const QString text = QStringLiteral("「%1」を開けません : %2").arg(name, Qs(why));
+          self->SetStatus(text);
+          if (self->hooks.alert) self->hooks.alert(text);
+        });
   }
 }
 

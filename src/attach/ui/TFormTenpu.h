@@ -14,6 +14,7 @@
 
 #include "attach/TenpuList.h"
 #include "base/ui/PersistedWindow.h"
+#include "platform/Shell.h"
 #include "store/MastStore.h"
 
 class QAction;
@@ -38,8 +39,11 @@ class TFormTenpu : public PersistedWindow {
     std::function<QString()> choose_open_file;
     // The save dialog, preset to a name: the chosen path, or empty when cancelled.
     std::function<QString(const QString& name)> choose_save_file;
-    // Opens a file with the desktop's program (code page 932 path); false when it could not.
-    std::function<bool(const std::string& path)> open_file;
+    // Opens a file with the desktop's program (code page 932 path); done tells, later, whether
+    // a program took it.
+    std::function<void(const std::string& path, ShellOpenDone done)> open_file;
+    // Tells the user something and waits for the answer (a message box).
+    std::function<void(const QString&)> alert;
   };
 
   enum class Mode { kMessage, kCompose };
@@ -69,7 +73,8 @@ class TFormTenpu : public PersistedWindow {
   bool TenpuSakujo();
 
   // Commands: "読み込む", "全消去", "削除" / "ファイル削除(&D)", "消去(&E)", a double click /
-  // "実行(&J)", "名前をつけて保存する(&A)" / "データ登録(&I)".
+  // "実行(&J)" (a file no program opens is reported in the status bar and a message box),
+  // "名前をつけて保存する(&A)" / "データ登録(&I)".
   void BtReadClick();
   void Button1Click();
   void BtSakujoClick();

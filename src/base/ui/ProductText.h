@@ -7,7 +7,7 @@
 
 namespace sorami {
 
-inline QString ProductTitle() { return QStringLiteral("ソラミメッセージ for Windows"); }
+inline QString ProductTitle() { return QStringLiteral("ソラミメッセージ"); }
 inline QString VersionText() { return QStringLiteral("(Ver " SORAMI_VERSION ")"); }
 // The main window's caption: the title, two spaces, the version.
 inline QString MainCaption() { return ProductTitle() + QStringLiteral("  ") + VersionText(); }
