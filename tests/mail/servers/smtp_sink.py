@@ -4,7 +4,7 @@ stored byte for byte as received after dot-unstuffing (CRLF line ends) as one fi
 DIR/<time_ns>-<seq>.eml, and its envelope appended as one JSON line to DIR/envelopes.jsonl.
 
     /usr/bin/python3 smtp_sink.py --dir DIR [--port 0] [--port-file FILE]
-        [--auth USER:PASS] [--starttls CERT KEY] [--smtps CERT KEY]
+        [--auth USER:PASS] [--starttls CERT KEY] [--smtps CERT KEY] [--refuse ADDRESS]...
 
 --port 0 takes a free port; the bound port is written to --port-file once listening.
 """
@@ -20,10 +20,17 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 class FileSink:
-    def __init__(self, msg_dir):
+    def __init__(self, msg_dir, refuse=()):
         self.msg_dir = os.path.abspath(msg_dir)
         os.makedirs(self.msg_dir, exist_ok=True)
         self.seq = 0
+        self.refuse = {a.lower() for a in refuse}
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address.lower() in self.refuse:
+            return "550 5.1.1 <%s>: Recipient address rejected" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         data = envelope.original_content or envelope.content
@@ -73,9 +80,10 @@ def main():
     ap.add_argument("--auth", metavar="USER:PASS")
     ap.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--smtps", nargs=2, metavar=("CERT", "KEY"))
+    ap.add_argument("--refuse", action="append", default=[], metavar="ADDRESS")
     a = ap.parse_args()
 
-    handler = FileSink(a.dir)
+    handler = FileSink(a.dir, a.refuse)
     kw = dict(hostname="localhost", data_size_limit=64 * 1024 * 1024, decode_data=False)
     if a.auth:
         user, _, pw = a.auth.partition(":")
