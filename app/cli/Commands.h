@@ -1,5 +1,6 @@
 // The command groups of sorami-cli. Each returns the exit status: 0 success, 1 the
-// operation failed (its message printed), 2 usage error, 3 a send whose result is unknown.
+// operation failed (its message printed), 2 usage error, 3 a send whose result is unknown or
+// that reached some recipients only.
 #pragma once
 
 #include <string>
@@ -14,7 +15,8 @@ namespace sorami::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
-// The send went out whole and no answer came: it may have arrived; its copy is filed.
+// The send went out whole and no answer came: it may have arrived; or it reached some
+// recipients only. Its copy is filed either way.
 inline constexpr int kExitUnknown = 3;
 
 // master stats | resave | dump
@@ -68,6 +70,11 @@ bool ParseIndex(const std::string& s, long& v);
 int CliAttachments(AppState& st, const std::vector<std::string>& args);
 // sites: the public site list, as the message pane shows it
 int CliSites(AppState& st, const std::vector<std::string>& args);
+
+// A message text from the command line (UTF-8) as code page 932; the characters it cannot
+// hold (they become "〓") are added to lost, and PrintUnwritable names them on stderr.
+std::string TextOption(std::string_view utf8, std::vector<std::string>& lost);
+void PrintUnwritable(const std::vector<std::string>& lost);
 
 // Prints code page 932 text as a UTF-8 line on stdout / stderr.
 void PrintLine(std::string_view cp932);

@@ -1,5 +1,6 @@
 // sorami-cli send / addresses: the compose window's send and draft buttons, and the address
 // list, for scripts. Texts on the command line and in body files are UTF-8.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,6 +10,7 @@
 #include "cli/Json.h"
 #include "compose/Addresses.h"
 #include "compose/SendList.h"
+#include "compose/Unwritable.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "shell/Soushin.h"
@@ -27,7 +29,8 @@ bool InTable(const auto& table, const std::string& name) {
 
 // The compose fields from the options; false on a usage error (error names it).
 bool TakeFields(const std::vector<std::string>& args, ComposeFields& f,
-                std::vector<std::filesystem::path>& attach, bool& draft, std::string& error) {
+                std::vector<std::filesystem::path>& attach, bool& draft, std::string& error,
+                std::vector<std::string>& lost) {
   f.kankei = "知人"_cp932;
   f.shubetsu = "一般連絡"_cp932;
   bool to = false, title = false, body = false;
@@ -47,17 +50,17 @@ bool TakeFields(const std::vector<std::string>& args, ComposeFields& f,
     }
     const std::string v = args[++i];
     if (a == "--to") {
-      f.to = Utf8ToCp932(v);
+      f.to = TextOption(v, lost);
       to = true;
     } else if (a == "--cc") {
-      f.cc = Utf8ToCp932(v);
+      f.cc = TextOption(v, lost);
     } else if (a == "--bcc") {
-      f.bcc = Utf8ToCp932(v);
+      f.bcc = TextOption(v, lost);
     } else if (a == "--title") {
-      f.title = Utf8ToCp932(v);
+      f.title = TextOption(v, lost);
       title = true;
     } else if (a == "--body" && !body) {
-      f.body = Utf8ToCp932(v);
+      f.body = TextOption(v, lost);
       body = true;
     } else if (a == "--body-file" && !body) {
       std::string bytes;
@@ -65,7 +68,7 @@ bool TakeFields(const std::vector<std::string>& args, ComposeFields& f,
         error = "cannot read " + v;
         return false;
       }
-      f.body = Utf8ToCp932(bytes);
+      f.body = TextOption(bytes, lost);
       body = true;
     } else if (a == "--kankei") {
       f.kankei = Utf8ToCp932(v);
@@ -89,10 +92,12 @@ int Send(AppState& st, const std::vector<std::string>& args) {
   std::vector<std::filesystem::path> attach;
   bool draft = false;
   std::string error;
-  if (!TakeFields(args, f, attach, draft, error)) {
+  std::vector<std::string> lost;
+  if (!TakeFields(args, f, attach, draft, error, lost)) {
     std::fprintf(stderr, "sorami-cli send: %s\n", error.c_str());
     return kExitUsage;
   }
+  PrintUnwritable(lost);
   std::string msg;
   // Never file a message into a store whose file could not be read: the save would lose it.
   if (!ReadMaster(st.master, st.store, msg) && st.master.unread_file_on_disk) {
@@ -129,7 +134,7 @@ int RunCompose(AppState& st, ComposeFields& fields, bool draft) {
   if (!ReadAddressList(st)) return kExitFailed;
   const SendReport r =
       draft ? DraftButton(st, fields) : SendButton(st, DirectMailRoute(st), fields);
-  for (const std::string& s : r.compose_status) (r.ok ? PrintLine : PrintError)(s);
+  for (const std::string& s : r.compose_status) (r.ok && !r.partial ? PrintLine : PrintError)(s);
   if (!r.ok && !r.unknown) return kExitFailed;
   std::string msg;
   if (!SaveMaster(st.master, st.store, msg) ||
@@ -137,10 +142,21 @@ int RunCompose(AppState& st, ComposeFields& fields, bool draft) {
     PrintError(msg);
     return kExitFailed;
   }
-  return r.unknown ? kExitUnknown : kExitOk;
+  return r.unknown || r.partial ? kExitUnknown : kExitOk;
 }
 
 int CliSend(AppState& st, const std::vector<std::string>& args) { return Send(st, args); }
+
+std::string TextOption(std::string_view utf8, std::vector<std::string>& lost) {
+  for (std::string& ch : UnwritableChars(utf8)) {
+    if (std::find(lost.begin(), lost.end(), ch) == lost.end()) lost.push_back(std::move(ch));
+  }
+  return Utf8ToCp932(utf8);
+}
+
+void PrintUnwritable(const std::vector<std::string>& lost) {
+  if (!lost.empty()) std::fprintf(stderr, "%s\n", UnwritableNotice(lost).c_str());
+}
 
 int CliAddresses(AppState& st, const std::vector<std::string>& args) {
   return args.empty() ? Addresses(st) : kExitUsage;

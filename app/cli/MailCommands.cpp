@@ -26,6 +26,7 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
+constexpr int kSomeRefused = 3;  // the mail went, but not to every recipient
 
 bool ReadAll(const std::string& path, std::string& out) {
   if (path == "-") {
@@ -184,22 +185,23 @@ namespace sorami::cli {
 namespace {
 
 // The options of "mail send", as code page 932 values.
-bool ParseSend(const std::vector<std::string>& args, OutgoingMail& mail) {
+bool ParseSend(const std::vector<std::string>& args, OutgoingMail& mail,
+               std::vector<std::string>& lost) {
   bool have_title = false, have_body = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& opt = args[i];
     if (i + 1 >= args.size()) return false;
     const std::string& value = args[++i];
     if (opt == "--to") {
-      mail.to = Utf8ToCp932(value);
+      mail.to = TextOption(value, lost);
     } else if (opt == "--cc") {
-      mail.cc = Utf8ToCp932(value);
+      mail.cc = TextOption(value, lost);
     } else if (opt == "--bcc") {
-      mail.bcc = Utf8ToCp932(value);
+      mail.bcc = TextOption(value, lost);
     } else if (opt == "--reply-to") {
       mail.reply_to = Utf8ToCp932(value);
     } else if (opt == "--title") {
-      mail.title = Utf8ToCp932(value);
+      mail.title = TextOption(value, lost);
       have_title = true;
     } else if (opt == "--body" || opt == "--body-file") {
       if (have_body) return false;
@@ -209,7 +211,7 @@ bool ParseSend(const std::vector<std::string>& args, OutgoingMail& mail) {
         std::fprintf(stderr, "sorami-cli: cannot read %s\n", value.c_str());
         return false;
       }
-      mail.body = Utf8ToCp932(text);
+      mail.body = TextOption(text, lost);
     } else if (opt == "--attach") {
       mail.attachments.push_back(PathText(std::filesystem::absolute(value)));
     } else {
@@ -226,11 +228,14 @@ int CliMail(AppState& st, const std::vector<std::string>& args) {
   if (args.size() == 1 && args[0] == "log") return MailReceive(st, true);
   if (args.empty() || args[0] != "send") return kUsageError;
   OutgoingMail mail;
-  if (!ParseSend(args, mail)) return kUsageError;
+  std::vector<std::string> lost;
+  if (!ParseSend(args, mail, lost)) return kUsageError;
+  PrintUnwritable(lost);
   std::string result;
-  const bool ok = SendMailWithSettings(st, std::move(mail), nullptr, result);
-  (ok ? PrintLine : PrintError)(result);
-  return ok ? kOk : kFailed;
+  std::vector<std::string> refused;
+  const bool ok = SendMailWithSettings(st, std::move(mail), nullptr, result, &refused);
+  (ok && refused.empty() ? PrintLine : PrintError)(result);
+  return !ok ? kFailed : refused.empty() ? kOk : kSomeRefused;
 }
 
 }  // namespace sorami::cli

@@ -12,13 +12,9 @@ bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeField
   log.Log(".CheckSoushin : " + std::to_string(row));
   out = ComposeOutcome{};
   const bool draft = folder != FolderName(Folder::kSent);
-  if (f.to.empty()) {
-    out.msg = "宛先未指定"_cp932;
-  } else if (f.title.empty()) {
-    f.title = "(No Subject)";
-  }
-  // A send with an empty To still goes on: CC or Bcc may hold its recipients.
-  if (!out.msg.empty() && draft) return false;
+  if (!f.to.empty() && f.title.empty()) f.title = "(No Subject)";
+  // A send with an empty To still goes on: CC or Bcc may hold its recipients. A draft needs
+  // no recipient at all: it is finished later.
 
   std::string to, cc, bcc, bad;
   bool whole = AtesakiBunri(log, f.to, to, out.mail_to, out.mail_flag, out.site_flag, &bad);
@@ -30,7 +26,7 @@ bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeField
     out.msg = "宛先エラー : "_cp932 + bad;
     return false;
   }
-  if (!out.mail_flag && !out.site_flag) {
+  if (!out.mail_flag && !out.site_flag && !draft) {
     out.msg = "宛先エラー"_cp932;
     return false;
   }
@@ -60,8 +56,9 @@ bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeField
     col(MastCol::kSender) = sender.mail_name;
     col(MastCol::kCategory) = "メール"_cp932;
   }
-  // A message with site recipients is sent as the account, whatever mail it also carries.
-  if (out.site_flag) {
+  // A message with site recipients is sent as the account, whatever mail it also carries; so
+  // is a draft without any recipient yet.
+  if (out.site_flag || !out.mail_flag) {
     col(MastCol::kSender) = sender.nickname;
     col(MastCol::kCategory) = f.shubetsu;
   }

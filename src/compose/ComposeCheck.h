@@ -38,15 +38,16 @@ struct ComposeOutcome {
   bool site_flag = false;
   bool mail_flag = false;
   std::vector<std::string> mail_to, mail_cc, mail_bcc;
+  std::vector<std::string> mail_refused;  // filled by the send: the addresses the server refused
   std::string tolist;  // the multi-recipient list; empty for fewer than two site recipients
   std::array<std::string, TArMastData::kColumns> record;  // the outgoing message's columns
 };
 
 // Checks the fields for the folder "送信箱" (a send) or "草稿" (a draft) and builds the record of
-// row `row`. Fails with "宛先未指定" (a draft without To), "宛先エラー" (no address at all) or,
-// for a send, "宛先エラー : " and the first piece that looks like a mail address but is none. An
-// empty title with a To text becomes "(No Subject)" in fields. The store is left alone: the
-// caller appends out.record when the send or draft succeeds, so a failed attempt never shows.
+// row `row`. A draft needs no recipient. A send fails with "宛先エラー" (no address at all) or
+// "宛先エラー : " and the first piece that looks like a mail address but is none. An empty title
+// with a To text becomes "(No Subject)" in fields. The store is left alone: the caller appends
+// out.record when the send or draft succeeds, so a failed attempt never shows.
 bool CheckSoushin(DiagLog& log, int row, const std::string& folder, ComposeFields& fields,
                   const ComposeSender& sender, const std::vector<AddressEntry>& send_list,
                   ComposeOutcome& out, std::time_t now = std::time(nullptr));

@@ -72,7 +72,7 @@ bool SaveSoushinLog(const std::filesystem::path& data_dir, std::time_t when,
 }
 
 bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMailContext& ctx,
-              std::string& result) {
+              std::string& result, std::vector<std::string>* refused) {
   DiagLog& log = ctx.log;
   result.clear();
   log.Log(".SendMail");
@@ -140,12 +140,25 @@ bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMail
     return false;
   }
   result = "送信完了 => "_cp932 + mail.to + " ";
+  std::string delivered;
+  for (const std::string& a : smtp.accepted()) delivered += (delivered.empty() ? "" : ",") + a;
+  if (!smtp.refused().empty()) {
+    // Some went, some did not: each refused recipient named with the server's reply.
+    result = "一部送信失敗 : 届かなかった宛先"_cp932;
+    for (const SmtpRefusal& r : smtp.refused()) {
+      result += " <" + r.address + "> " + r.reply;
+      if (refused) refused->push_back(r.address);
+    }
+    result += " / "_cp932 + "届いた宛先 "_cp932 + delivered;
+  }
   log.Log(result);
   UpdateJuushoInfo(mail.to, log);
   smtp.Quit();  // the mail is taken; a wrong goodbye does not undo that
   log.Log(smtp.ReplyText());
-  SaveSoushinLog(ctx.data_dir, ctx.clock ? ctx.clock() : std::time(nullptr), msg.SendTo, mail.title,
-                 msg.From, log, result);
+  // The log names the To addresses, or when some were refused, every address the mail reached.
+  SaveSoushinLog(ctx.data_dir, ctx.clock ? ctx.clock() : std::time(nullptr),
+                 smtp.refused().empty() ? msg.SendTo : delivered, mail.title, msg.From, log,
+                 result);
   log.Log("soushin:" + result);
   log.Log("送信完了"_cp932);
   return true;

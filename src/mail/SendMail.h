@@ -50,13 +50,16 @@ struct SendMailContext {
   std::function<std::time_t()> clock;                   // the time of the Send.log line; empty: now
 };
 
-// Sends the mail. A piece of To, CC, Bcc or Reply-To that is no mail address fails the send
-// with "宛先エラー : " and the piece before any connection. True when the server took it for
-// every recipient; result is then
-// "送信完了 => " with the To text as typed and a blank (or "Cannot Write: " and the path of
-// Send.log when the log could not be written). False with the reason in result otherwise.
+// Sends the mail in one transaction to all recipients (Bcc only in the envelope). A piece of
+// To, CC, Bcc or Reply-To that is no mail address fails the send with "宛先エラー : " and the
+// piece before any connection. True when the server took it for every recipient; result is
+// then "送信完了 => " with the To text as typed and a blank (or "Cannot Write: " and the path
+// of Send.log when the log could not be written). Also true when it took it for some only:
+// result then begins "一部送信失敗 : " and names each refused recipient with the server's
+// reply, and refused (when given) receives their addresses. False with the reason in result
+// otherwise.
 bool SendMail(const OutgoingMail& mail, const SmtpConfig& config, const SendMailContext& ctx,
-              std::string& result);
+              std::string& result, std::vector<std::string>* refused = nullptr);
 
 // Appends "yyyy/mm/dd hh:nn:ss", TAB, the To addresses, TAB, the title, TAB, the sender to
 // Send.log in the data directory (created when missing). False with "Cannot Write: " and

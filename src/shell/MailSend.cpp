@@ -24,8 +24,8 @@ void FillSender(const SetteiValues& v, OutgoingMail& mail) {
   mail.from_address = v.mail_address;
 }
 
-bool SendMailWithSettings(AppState& st, OutgoingMail mail, SmtpEvents* events,
-                          std::string& result) {
+bool SendMailWithSettings(AppState& st, OutgoingMail mail, SmtpEvents* events, std::string& result,
+                          std::vector<std::string>* refused) {
   FillSender(st.settei.v, mail);
   SendMailContext ctx{st.log,
                       st.paths.DataDir(),
@@ -38,7 +38,7 @@ bool SendMailWithSettings(AppState& st, OutgoingMail mail, SmtpEvents* events,
                       events,
                       {},
                       {}};
-  return SendMail(mail, SmtpConfigFromSettings(st.settei.v), ctx, result);
+  return SendMail(mail, SmtpConfigFromSettings(st.settei.v), ctx, result, refused);
 }
 
 }  // namespace sorami

@@ -20,7 +20,9 @@ SmtpConfig SmtpConfigFromSettings(const SetteiValues& v);
 // The sender of the mail page ("氏名", "アドレス") into the mail.
 void FillSender(const SetteiValues& v, OutgoingMail& mail);
 
-// SendMail with the sender and the server of the settings as they stand.
-bool SendMailWithSettings(AppState& st, OutgoingMail mail, SmtpEvents* events, std::string& result);
+// SendMail with the sender and the server of the settings as they stand; refused (when given)
+// receives the recipients the server would not take.
+bool SendMailWithSettings(AppState& st, OutgoingMail mail, SmtpEvents* events, std::string& result,
+                          std::vector<std::string>* refused = nullptr);
 
 }  // namespace sorami

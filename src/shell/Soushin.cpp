@@ -1,8 +1,11 @@
 #include "shell/Soushin.h"
 
+#include <algorithm>
+
 #include "base/MbText.h"
 #include "compose/SendFields.h"
 #include "mail/SendMail.h"
+#include "mail/mime/MailAddress.h"
 #include "platform/Codepage.h"
 #include "shell/MailSend.h"
 #include "site/Send.h"
@@ -69,6 +72,12 @@ bool SendToSite(AppState& st, const OutRecord& record, const std::string& tolist
   return a.ok();
 }
 
+// Whether the server refused this recipient text (a bare address, or a name with one).
+bool Refused(const std::string& recipient, const std::vector<std::string>& refused) {
+  const std::vector<std::string> bare = AddressListToStrings(recipient);
+  return !bare.empty() && std::find(refused.begin(), refused.end(), bare.front()) != refused.end();
+}
+
 // The attachments column of the sent copy: the names the files went out under.
 std::string SentTenpuColumn(const std::vector<std::filesystem::path>& files) {
   std::string out;
@@ -105,35 +114,56 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
   const std::string site_cc = Col(check.record, MastCol::kCc);
   const std::string site_bcc = Col(check.record, MastCol::kBcc);
 
-  bool ok = false;
+  bool mail_ok = false, mail_unknown = false;
   std::string mail_msg;
   if (check.mail_flag) {
     if (!st.settei.v.send_through_site) {
-      ok = mail.send_mail && mail.send_mail(f, check, report.msg);
+      mail_ok = mail.send_mail && mail.send_mail(f, check, report.msg);
     } else if (SendThroughSite(st, check, report)) {
-      ok = true;
+      mail_ok = true;
       if (mail.save_send_log) {
         mail.save_send_log(Joined(check.mail_to), f.title, st.settei.v.mail_address);
       }
       if (!check.site_flag) report.close_window = true;
     }
+    mail_unknown = report.unknown;
     mail_msg = report.msg;
   }
-  if (!check.site_flag) return ok;
-
-  Col(check.record, MastCol::kTo) = site_to;
-  Col(check.record, MastCol::kCc) = site_cc;
-  Col(check.record, MastCol::kBcc) = site_bcc;
-  const bool site_ok = SendToSite(st, check.record, check.tolist, report);
-  // When one route fails and the other succeeds, the result text tells both outcomes.
-  if (check.mail_flag && ok && !site_ok) {
-    report.msg =
-        mail_msg + (report.unknown ? " / サイト"_cp932 : " / サイト送信失敗 : "_cp932) + report.msg;
-  } else if (check.mail_flag && !ok && site_ok) {
-    report.msg = "メール送信失敗 : "_cp932 + mail_msg + " / " + report.msg;
+  bool site_ok = false, site_unknown = false;
+  if (check.site_flag) {
+    Col(check.record, MastCol::kTo) = site_to;
+    Col(check.record, MastCol::kCc) = site_cc;
+    Col(check.record, MastCol::kBcc) = site_bcc;
+    report.unknown = false;
+    site_ok = SendToSite(st, check.record, check.tolist, report);
+    site_unknown = report.unknown;
+    report.unknown = mail_unknown || site_unknown;
+    // When one route fails and the other succeeds, the result text tells both outcomes.
+    if (check.mail_flag && mail_ok && !site_ok) {
+      report.msg =
+          mail_msg + (site_unknown ? " / サイト"_cp932 : " / サイト送信失敗 : "_cp932) + report.msg;
+    } else if (check.mail_flag && !mail_ok && site_ok) {
+      report.msg = "メール送信失敗 : "_cp932 + mail_msg + " / " + report.msg;
+    }
   }
-  ok = ok || site_ok;
-  return ok;
+  // Some recipients have it and some do not: a refused mail address, or one route of two.
+  const bool one_route_failed =
+      check.mail_flag && check.site_flag && mail_ok != site_ok && !mail_unknown && !site_unknown;
+  report.partial = (mail_ok && !check.mail_refused.empty()) || one_route_failed;
+  // The sent copy names the recipients the message went (or may have gone) to.
+  const bool site_went = site_ok || site_unknown, mail_went = mail_ok || mail_unknown;
+  auto went = [&](const std::string& site, const std::vector<std::string>& mails) {
+    std::string out = site_went ? site : std::string();
+    for (const std::string& m : mails) {
+      if (!mail_went || Refused(m, check.mail_refused)) continue;
+      out += (out.empty() ? "" : ",") + m;
+    }
+    return out;
+  };
+  Col(check.record, MastCol::kTo) = went(site_to, check.mail_to);
+  Col(check.record, MastCol::kCc) = went(site_cc, check.mail_cc);
+  Col(check.record, MastCol::kBcc) = went(site_bcc, check.mail_bcc);
+  return mail_ok || site_ok;
 }
 
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
@@ -159,10 +189,18 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
   report.compose_status.push_back(report.msg);
   SaveSoushinList(st.log, st.send_list, check.site_flag, f.to, f.kankei);
   st.log.Log("msg:" + report.msg);
-  st.aclog.AddLogLine("SEND", report.unknown ? "??" : "OK", f.to, category, report.msg, "");
+  st.aclog.AddLogLine("SEND",
+                      report.unknown   ? "??"
+                      : report.partial ? "PART"
+                                       : "OK",
+                      f.to, category, report.msg, "");
   report.show_sent = true;
-  report.close_window = !report.unknown;
-  if (report.unknown) {
+  report.close_window = !report.unknown && !report.partial;
+  if (report.partial) {
+    report.compose_status.push_back(
+        "一部の宛先には届きませんでした。写しは届いた宛先で送信箱に保存しました。"
+        "届かなかった宛先だけを直して送り直してください"_cp932);
+  } else if (report.unknown) {
     report.compose_status.push_back(
         "メッセージは送り終えましたが応答がありません。届いている可能性があります。"
         "送り直す前に相手に確かめてください (写しは送信箱に「(結果不明)」で保存しました)"_cp932);
@@ -181,13 +219,14 @@ SendReport DraftButton(AppState& st, ComposeFields& f) {
   report.msg = check.msg;
   if (report.ok) FileRecord(st.master, st.store, check.record);
   report.compose_status.push_back(report.msg);
-  report.close_window = true;
+  // A draft that could not be stored keeps the window open: what was written stays there.
+  report.close_window = report.ok;
   return report;
 }
 
 MailRoute DirectMailRoute(AppState& st) {
   MailRoute route;
-  route.send_mail = [&st](const ComposeFields& f, const ComposeOutcome& check, std::string& msg) {
+  route.send_mail = [&st](const ComposeFields& f, ComposeOutcome& check, std::string& msg) {
     OutgoingMail mail;
     // Only the mail addresses of the recipient texts; the site recipients go by "SENDWIN".
     mail.to = Joined(check.mail_to);
@@ -200,7 +239,7 @@ MailRoute DirectMailRoute(AppState& st) {
     for (const std::filesystem::path& p : st.site.send_attachments) {
       mail.attachments.push_back(PathText(p));
     }
-    return SendMailWithSettings(st, std::move(mail), nullptr, msg);
+    return SendMailWithSettings(st, std::move(mail), nullptr, msg, &check.mail_refused);
   };
   route.save_send_log = [&st](const std::string& to, const std::string& title,
                               const std::string& from) {

@@ -16,7 +16,8 @@ namespace sorami {
 // The direct mail route: send the checked message to the SMTP server (result text in msg),
 // and note a mail the site service sent for us in the send log.
 struct MailRoute {
-  std::function<bool(const ComposeFields&, const ComposeOutcome&, std::string& msg)> send_mail;
+  // The recipients the server refused go into check.mail_refused (bare, lower-case addresses).
+  std::function<bool(const ComposeFields&, ComposeOutcome& check, std::string& msg)> send_mail;
   std::function<void(const std::string& to, const std::string& title, const std::string& from)>
       save_send_log;
 };
@@ -35,6 +36,9 @@ struct SendReport {
   // The message went out whole and no answer came: it may have arrived. The copy is filed
   // with the read date "(結果不明)" and the window stays open; ok stays false.
   bool unknown = false;
+  // It went to some recipients only (a refused mail address, or one route of two failed):
+  // ok, the copy is filed with those it went to, and the window stays open to say so.
+  bool partial = false;
 };
 
 // SoushinJikkou: check (a file to attach that cannot be read stops the send before anything
@@ -50,8 +54,8 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& fields,
 // for the user to decide.
 SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& fields);
 
-// The draft button: the check for "草稿"; on success the draft joins the store, which is saved.
-// The window closes either way.
+// The draft button: the check for "草稿" (no recipient needed); on success the draft joins the
+// store, which is saved, and the window closes.
 SendReport DraftButton(AppState& st, ComposeFields& fields);
 
 }  // namespace sorami

@@ -49,7 +49,7 @@ inline bool MakeSelfSignedCert(const std::filesystem::path& dir) {
 // The sink as its own process, stopped when the object goes.
 class SmtpSink {
  public:
-  // extra: "--auth USER:PASS", "--starttls CERT KEY", "--smtps CERT KEY".
+  // extra: "--auth USER:PASS", "--starttls CERT KEY", "--smtps CERT KEY", "--refuse ADDRESS".
   SmtpSink(const std::filesystem::path& dir, std::vector<std::string> extra) : dir_(dir) {
     const std::string port_file = (dir / "port").string();
     std::vector<std::string> args = {"/usr/bin/python3",

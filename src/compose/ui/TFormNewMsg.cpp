@@ -84,6 +84,7 @@ TFormNewMsg::TFormNewMsg(Registry& registry, DiagLog& log, QWidget* parent)
   header_->setFixedHeight(kShortHeight);
   edit_cc_->setFocusPolicy(Qt::NoFocus);
   edit_bcc_->setFocusPolicy(Qt::NoFocus);
+  TrackChanges();  // from here on, what changes is the user's message
 }
 
 void TFormNewMsg::BuildHeader(QWidget* h) {

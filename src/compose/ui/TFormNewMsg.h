@@ -2,6 +2,9 @@
 // relation and body of a new message, with the send and draft buttons. One window for the
 // whole run: hidden, not destroyed, so a reopened window shows what was last typed. The window
 // copies its controls into ComposeFields and hands them to the send routine it is given.
+// A message not yet sent or saved is kept as a recovery copy (written shortly after every
+// change, at close and at the end of the run); closing the window or filling it with a reply
+// asks first whether to save it as a draft, throw it away or go back to it.
 #pragma once
 
 #include <QString>
@@ -20,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class QTextEdit;
+class QTimer;
 
 namespace sorami {
 
@@ -48,7 +52,16 @@ class TFormNewMsg : public PersistedWindow {
     std::function<void()> show_help;
     // The current account's nickname and site name, shown beside "送信者" and "送信サイト".
     std::function<void(std::string& nickname, std::string& site)> account;
+    // The recovery copy: the fields as typed (UTF-8) written with the send attachment list;
+    // removed once the message is sent, saved as a draft or thrown away.
+    std::function<void(const ComposeFields& typed)> save_recovery;
+    std::function<void()> clear_recovery;
   };
+
+  // How long after the last change the recovery copy is written.
+  static constexpr int kRecoveryDelayMs = 1500;
+  // The question when an unsent message would be left or replaced.
+  enum class Unsent { kSaveDraft, kDiscard, kCancel };
 
   TFormNewMsg(Registry& registry, DiagLog& log, QWidget* parent = nullptr);
 
@@ -59,6 +72,18 @@ class TFormNewMsg : public PersistedWindow {
   // The controls as fields, and back.
   ComposeFields Fields() const;
   void SetFields(const ComposeFields& f);
+  // The controls as typed (UTF-8), for the recovery copy, and a recovery copy put back: the
+  // message counts as unsent.
+  ComposeFields TypedFields() const;
+  void Restore(const ComposeFields& typed);
+  // Whether the window holds a message that is neither sent nor saved.
+  bool HoldsUnsent() const;
+  // Before a reply or resend fills the window: true when it may (nothing unsent, or the user
+  // saved it as a draft or threw it away).
+  bool ConfirmReplace();
+  // The run ends (quit, a signal): the recovery copy is written now, and the close that
+  // follows asks nothing; the next run brings the message back.
+  void EndOfRun();
 
   void SpeedButton1Click();  // "送信(&S)"
   void BtSoukouClick();      // "草稿に保存"
@@ -81,7 +106,21 @@ class TFormNewMsg : public PersistedWindow {
   void BuildMenus();
   void AtesakiChanged();
   void RunSend(bool draft);
+  // Send or draft without closing; true when the message went (or was stored).
+  bool Run(bool draft);
+  // Names the characters that would become "〓"; true when the user goes on anyway.
+  bool AskUnwritable(const std::vector<std::string>& chars, bool draft);
   QLineEdit* EditOf(Target t) const;
+  ComposeFields FieldsAs(std::string (*text)(const QString&)) const;
+  void SetFieldsAs(const ComposeFields& f, QString (*text)(const std::string&));
+  void TrackChanges();
+  void Changed();
+  void WriteRecovery();
+  void Settled();  // sent, saved or thrown away: nothing to recover
+  bool HasContent() const;
+  Unsent AskUnsent(const QString& why);
+  // The answer acted on; false when the user went back to the message.
+  bool SettleUnsent(const QString& why);
 
   QWidget* header_ = nullptr;
   QPushButton* bt_send_ = nullptr;
@@ -102,6 +141,9 @@ class TFormNewMsg : public PersistedWindow {
   QCheckBox* ck_auto_ = nullptr;
   QTextEdit* memo_honbun_ = nullptr;
   QStatusBar* status_ = nullptr;
+  QTimer* recovery_timer_ = nullptr;
+  bool unsent_ = false;  // changed since the last send, draft or discard
+  bool ending_ = false;  // the run ends: close without asking
 };
 
 }  // namespace sorami

@@ -1,17 +1,18 @@
 // What the compose window's buttons and menus do: the window copies its controls into the
 // fields, calls the routine it was given and shows what comes back.
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextEdit>
 
+#include "base/ui/ProductText.h"
 #include "base/ui/QtText.h"
+#include "compose/Unwritable.h"
 #include "compose/ui/TFormNewMsg.h"
-#include "platform/Codepage.h"
 
 namespace sorami {
 
@@ -26,46 +27,78 @@ void TFormNewMsg::ShowWindow() {
   activateWindow();
 }
 
-ComposeFields TFormNewMsg::Fields() const {
+ComposeFields TFormNewMsg::FieldsAs(std::string (*text)(const QString&)) const {
   ComposeFields f;
-  f.to = Sj(edit_atesaki_->text());
-  f.cc = Sj(edit_cc_->text());
-  f.bcc = Sj(edit_bcc_->text());
-  f.reply_to = Sj(edit_reply_to_->text());
-  f.title = Sj(edit_title_->text());
-  f.body = Sj(memo_honbun_->toPlainText());
-  f.kankei = Sj(combo_kankei_->currentText());
-  f.shubetsu = Sj(combo_shubetsu_->currentText());
+  f.to = text(edit_atesaki_->text());
+  f.cc = text(edit_cc_->text());
+  f.bcc = text(edit_bcc_->text());
+  f.reply_to = text(edit_reply_to_->text());
+  f.title = text(edit_title_->text());
+  f.body = text(memo_honbun_->toPlainText());
+  f.kankei = text(combo_kankei_->currentText());
+  f.shubetsu = text(combo_shubetsu_->currentText());
   f.auto_kankei = ck_auto_->isChecked();
   return f;
 }
 
-void TFormNewMsg::SetFields(const ComposeFields& f) {
-  edit_atesaki_->setText(Qs(f.to));
-  edit_cc_->setText(Qs(f.cc));
-  edit_bcc_->setText(Qs(f.bcc));
-  edit_reply_to_->setText(Qs(f.reply_to));
-  edit_title_->setText(Qs(f.title));
-  memo_honbun_->setPlainText(Qs(f.body));
-  if (!f.kankei.empty()) combo_kankei_->setCurrentText(Qs(f.kankei));
-  if (!f.shubetsu.empty()) combo_shubetsu_->setCurrentText(Qs(f.shubetsu));
+void TFormNewMsg::SetFieldsAs(const ComposeFields& f, QString (*text)(const std::string&)) {
+  edit_atesaki_->setText(text(f.to));
+  edit_cc_->setText(text(f.cc));
+  edit_bcc_->setText(text(f.bcc));
+  edit_reply_to_->setText(text(f.reply_to));
+  edit_title_->setText(text(f.title));
+  memo_honbun_->setPlainText(text(f.body));
+  if (!f.kankei.empty()) combo_kankei_->setCurrentText(text(f.kankei));
+  if (!f.shubetsu.empty()) combo_shubetsu_->setCurrentText(text(f.shubetsu));
 }
 
-void TFormNewMsg::RunSend(bool draft) {
+ComposeFields TFormNewMsg::Fields() const {
+  return FieldsAs([](const QString& s) { return Sj(s); });
+}
+
+void TFormNewMsg::SetFields(const ComposeFields& f) {
+  SetFieldsAs(f, [](const std::string& s) { return Qs(s); });
+}
+
+bool TFormNewMsg::Run(bool draft) {
   auto& run = draft ? hooks.draft : hooks.send;
-  if (!run) return;
+  if (!run) return false;
+  // Characters code page 932 cannot hold would become "〓": the user hears of them first.
+  const std::vector<std::string> lost = UnwritableChars(TypedFields());
+  if (!lost.empty() && !AskUnwritable(lost, draft)) return false;
   // One send at a time: the buttons stay off until this one has its answer.
   bt_send_->setEnabled(false);
   bt_soukou_->setEnabled(false);
   ComposeFields f = Fields();
   std::vector<std::string> status;
-  const bool close_now = run(f, status);
+  const bool done = run(f, status);
   UpdateLabelTenpu();                 // a send that went empties the attachment list
   edit_title_->setText(Qs(f.title));  // "(No Subject)" shows where it went in
   for (const std::string& s : status) ShowStatus(Qs(s));
   bt_send_->setEnabled(true);
   bt_soukou_->setEnabled(true);
-  if (close_now) close();
+  if (done) Settled();
+  return done;
+}
+
+bool TFormNewMsg::AskUnwritable(const std::vector<std::string>& chars, bool draft) {
+  QMessageBox box(QMessageBox::Question, ProductTitle(),
+                  QString::fromStdString(UnwritableNotice(chars)) +
+                      (draft ? QStringLiteral("\nこのまま保存しますか?")
+                             : QStringLiteral("\nこのまま送信しますか?")),
+                  QMessageBox::NoButton, this);
+  box.setObjectName(QStringLiteral("AskUnwritable"));
+  QPushButton* go = box.addButton(draft ? QStringLiteral("保存") : QStringLiteral("送信"),
+                                  QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() == go;
+}
+
+void TFormNewMsg::RunSend(bool draft) {
+  if (Run(draft)) close();
 }
 
 void TFormNewMsg::SpeedButton1Click() { RunSend(false); }
@@ -88,8 +121,10 @@ void TFormNewMsg::BtShomeiClick() {
 }
 
 void TFormNewMsg::TenpuClick() {
+  const QString before = label_tenpu_->text();
   if (hooks.show_attachments) hooks.show_attachments();
   UpdateLabelTenpu();
+  if (label_tenpu_->text() != before) Changed();  // the files belong to the message
 }
 
 void TFormNewMsg::UpdateLabelTenpu() {
@@ -136,12 +171,5 @@ void TFormNewMsg::AddPick(Target t, const QString& address, int relation) {
 }
 
 void TFormNewMsg::ShowStatus(const QString& text) { status_->showMessage(text); }
-
-void TFormNewMsg::closeEvent(QCloseEvent* event) {
-  IniStore ini = registry_.Open(kCommonKey);
-  ini.WriteString("Setting", "fmKrNew.EditAtesaki", Sj(edit_atesaki_->text()));
-  if (!ini.Save()) log_.Log("Cannot Write : " + PathText(ini.path()));
-  PersistedWindow::closeEvent(event);
-}
 
 }  // namespace sorami

@@ -1,5 +1,7 @@
 #include "mail/smtp/TVexSMTP.h"
 
+#include <algorithm>
+
 #include "mail/mime/Base64.h"
 #include "mail/mime/MailHeader.h"
 #include "platform/Codepage.h"
@@ -171,53 +173,54 @@ bool TVexSMTP::Login(const SmtpServer& server) {
   return error_ ? false : Refused("ログインが拒否されました"_cp932);
 }
 
+// One transaction for every recipient: MAIL, a RCPT for each address, DATA, the text.
 bool TVexSMTP::SendText(std::string_view sender, const std::vector<std::vector<std::string>>& lists,
                         std::string_view text) {
+  accepted_.clear();
+  refused_.clear();
   if (!connected_) return Fail("Not connected.");
-  if (events_) events_->OnBeforeSend();
-  for (const std::vector<std::string>& rcpts : lists) {
-    if (rcpts.empty()) continue;
-    if (Transaction(sender, rcpts, text) != 1) return false;
+  std::vector<std::string> rcpts;
+  for (const std::vector<std::string>& list : lists) {
+    for (const std::string& to : list) {
+      if (std::find(rcpts.begin(), rcpts.end(), to) == rcpts.end()) rcpts.push_back(to);
+    }
   }
+  if (events_) events_->OnBeforeSend();
+  if (!Command("MAIL FROM:<" + std::string(sender) + ">", "250")) {
+    return error_ ? false : Refused("送信者が拒否されました"_cp932);
+  }
+  if (!Recipients(rcpts)) return false;
+  if (!Command("DATA", "354")) return error_ ? false : Refused("DATA が断られました"_cp932);
+  std::string error;
+  // The data always ends with an empty line before the final ".".
+  if (!Transmit(text)) return false;
+  if (!socket_.Write("\r\n.\r\n", error)) return Fail("サーバーへ送れません: "_cp932 + error);
+  if (!ReadReply()) return false;
+  if (reply_code_ != "250") return Refused("メールが受け取られませんでした"_cp932);
+  if (events_) events_->OnSendProgress(100);
   if (events_) events_->OnAfterSend();
   return true;
 }
 
-// One transaction: 1 when the server took the message, -1 to -4 for the step it refused
-// (MAIL, RCPT, DATA, the end of the data), 0 when the connection failed.
-int TVexSMTP::Transaction(std::string_view sender, const std::vector<std::string>& rcpts,
-                          std::string_view text) {
-  if (!Command("MAIL FROM:<" + std::string(sender) + ">", "250")) {
-    if (error_) return 0;
-    Refused("送信者が拒否されました"_cp932);
-    return -1;
-  }
+// RCPT for each address: those taken go on, those refused are noted; false when none was
+// taken (every refusal named) or the connection failed.
+bool TVexSMTP::Recipients(const std::vector<std::string>& rcpts) {
+  std::string error;
   for (const std::string& to : rcpts) {
-    if (!Command("RCPT TO:<" + to + ">", "250")) {
-      if (error_) return 0;
-      Refused("宛先が拒否されました <"_cp932 + to + ">");
-      return -2;
+    if (!socket_.WriteLine("RCPT TO:<" + to + ">", error)) {
+      return Fail("サーバーへ送れません: "_cp932 + error);
+    }
+    if (!ReadReply()) return false;
+    if (reply_code_ == "250" || reply_code_ == "251") {
+      accepted_.push_back(to);
+    } else {
+      refused_.push_back({to, reply_code_ + (reply_text_.empty() ? "" : " " + reply_text_)});
     }
   }
-  if (!Command("DATA", "354")) {
-    if (error_) return 0;
-    Refused("DATA が断られました"_cp932);
-    return -3;
-  }
-  std::string error;
-  // The data always ends with an empty line before the final ".".
-  if (!Transmit(text)) return 0;
-  if (!socket_.Write("\r\n.\r\n", error)) {
-    Fail("サーバーへ送れません: "_cp932 + error);
-    return 0;
-  }
-  if (!ReadReply()) return 0;
-  if (reply_code_ != "250") {
-    Refused("メールが受け取られませんでした"_cp932);
-    return -4;
-  }
-  if (events_) events_->OnSendProgress(100);
-  return 1;
+  if (!accepted_.empty()) return true;
+  std::string text = "宛先が拒否されました"_cp932;
+  for (const SmtpRefusal& r : refused_) text += " <" + r.address + "> " + r.reply;
+  return Fail(rcpts.empty() ? "\"SendTo\" field not specified." : text);
 }
 
 // The message text, each line that starts with "." given a second one, in writes of a few

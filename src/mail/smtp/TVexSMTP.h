@@ -1,8 +1,8 @@
 // The SMTP client: the dialogue with the user's mail server over a line socket. It connects
-// (greeting, EHLO or HELO, STARTTLS, AUTH PLAIN or LOGIN), sends one transaction for each
-// recipient list of a message and quits. It never waits on its own: the socket's calls wait
-// (with their time-outs) while the user interface keeps running, and progress is reported
-// through SmtpEvents every few percent.
+// (greeting, EHLO or HELO, STARTTLS, AUTH PLAIN or LOGIN), sends a message in one transaction
+// to all its recipients (To, CC and Bcc alike in the envelope) and quits. It never waits on its
+// own: the socket's calls wait (with their time-outs) while the user interface keeps running, and
+// progress is reported through SmtpEvents every few percent.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,12 @@ class SmtpEvents {
   virtual void OnEncodeStart(std::string_view /*path*/, std::uintmax_t /*size*/) {}
   virtual void OnEncodeProgress(int /*percent*/) {}
   virtual void OnEncodeEnd() {}
+};
+
+// A recipient the server would not take, with its reply ("550 5.1.1 ...").
+struct SmtpRefusal {
+  std::string address;
+  std::string reply;
 };
 
 // Where and how to connect, and who logs in.
@@ -59,14 +65,18 @@ class TVexSMTP {
   // closed, failure() says why).
   bool Connect(const SmtpServer& server);
 
-  // Dates msg now, gives it a Message-Id (unless it has one) and sends its text: one
-  // transaction for To, then CC, then Bcc, each with the same text; a list without address
-  // makes none. A refused transaction ends the send: the later ones are not tried. False on
-  // any failure.
+  // Dates msg now, gives it a Message-Id (unless it has one) and sends its text in one
+  // transaction to the To, CC and Bcc addresses (each address once). A recipient the server
+  // refuses is noted in refused() and the others still get the message; true when the server
+  // took it for at least one recipient, false on any other failure.
   bool SendMessage(TVexMsg& msg);
-  // The transactions alone, for a message text already built (lines ended by CR LF).
+  // The transaction alone, for a message text already built (lines ended by CR LF): the
+  // recipients of all lists in one envelope.
   bool SendText(std::string_view sender, const std::vector<std::vector<std::string>>& lists,
                 std::string_view text);
+  // The recipients of the last send that the server took, and those it refused.
+  const std::vector<std::string>& accepted() const { return accepted_; }
+  const std::vector<SmtpRefusal>& refused() const { return refused_; }
 
   // QUIT when connected, then closes the connection.
   void Quit();
@@ -84,8 +94,7 @@ class TVexSMTP {
   bool Greet(const SmtpServer& server);
   bool Hello(const SmtpServer& server, bool extended);
   bool Login(const SmtpServer& server);
-  int Transaction(std::string_view sender, const std::vector<std::string>& rcpts,
-                  std::string_view text);
+  bool Recipients(const std::vector<std::string>& rcpts);
   bool Transmit(std::string_view text);
   bool Fail(std::string text);
   bool Refused(std::string_view what);
@@ -98,6 +107,8 @@ class TVexSMTP {
   std::string reply_code_, reply_text_, failure_;
   std::vector<std::string> reply_lines_;   // the text of each line of the last reply
   std::vector<std::string> capabilities_;  // EHLO's lines after the first, upper-cased
+  std::vector<std::string> accepted_;
+  std::vector<SmtpRefusal> refused_;
 };
 
 }  // namespace sorami

@@ -249,6 +249,7 @@ void AppWindows::HanneiUserFolder() {
 
 // The main window goes last: the others may still refer to the state it shows.
 AppWindows::~AppWindows() {
+  if (new_msg) new_msg->EndOfRun();  // a message being written is kept for the next run
   version.reset();
   kensaku.reset();
   shomei.reset();

@@ -55,6 +55,7 @@ struct AppWindows {
   void WireMemo();
   void WireVersion();
   void WireCompose(AppState& st);
+  void WireRecovery(AppState& st);
   void WireClaim(AppState& st);
   void WireTenpu(AppState& st);
   void TimedFetch();

@@ -9,6 +9,7 @@
 #include "attach/TenpuList.h"
 #include "attach/ui/TFormTenpu.h"
 #include "base/ui/QtText.h"
+#include "compose/ComposeRecovery.h"
 #include "compose/SendList.h"
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
@@ -99,12 +100,15 @@ void AppWindows::WireCompose(AppState& st) {
   nm->hooks.signature = [this] { return shomei->Signature(); };
   nm->hooks.edit_signature = [this] { shomei->show(); };
   nm->hooks.show_help = [m] { m->ShowHelp(false, "メッセージ送信"_cp932); };
+  WireRecovery(st);
   MessageBrowser& browser = m->browser();
   browser.hooks.send_feedback = [&st](int32_t row) { return SendReadReceipt(st, row); };
   browser.hooks.reply = [&st, nm, &browser](ReplyKind kind) {
     const auto row = browser.ClickedRecord();
+    // A half-written message is saved or thrown away by the user, never overwritten unasked.
+    if (!row || !nm->ConfirmReplace()) return;
     ComposeFields f = nm->Fields();
-    if (!row || !ReplyCompose(st, *row, kind, f)) return;
+    if (!ReplyCompose(st, *row, kind, f)) return;
     nm->SetFields(f);
     nm->ShowWindow();
   };
@@ -119,6 +123,24 @@ void AppWindows::WireCompose(AppState& st) {
     });
     list->ShowForPick();
   };
+}
+
+// The compose window's recovery copy, with the send attachment list, in the data directory:
+// brought back at start, written while a message is written and when the run ends.
+void AppWindows::WireRecovery(AppState& st) {
+  TFormNewMsg* nm = new_msg.get();
+  const std::filesystem::path data = st.paths.DataDir();
+  nm->hooks.save_recovery = [&st, data](const ComposeFields& typed) {
+    std::string msg;
+    if (!SaveRecovery(data, {typed, st.site.send_attachments}, msg)) st.log.Log(msg);
+  };
+  nm->hooks.clear_recovery = [data] { ClearRecovery(data); };
+  RecoveryCopy copy;
+  if (LoadRecovery(data, copy)) {
+    st.site.send_attachments = copy.attachments;
+    nm->Restore(copy.fields);
+  }
+  QObject::connect(main.get(), &TFormMain::closed, nm, &TFormNewMsg::EndOfRun);
 }
 
 // "ｸﾚｰﾑ報告" on the shown message opens the claim window; its report goes to the site and

@@ -5,6 +5,7 @@ DIR/<time_ns>-<seq>.eml, and its envelope appended as one JSON line to DIR/envel
 
     /usr/bin/python3 smtp_sink.py --dir DIR [--port 0] [--port-file FILE]
         [--auth USER:PASS] [--starttls CERT KEY] [--smtps CERT KEY] [--fail-file FILE]
+        [--refuse ADDRESS]...
 
 --port 0 takes a free port; the bound port is written to --port-file once listening.
 --fail-file names a file the test may write at any time: "refuse" answers every RCPT with 550,
@@ -22,11 +23,12 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 class FileSink:
-    def __init__(self, msg_dir, fail_file=None):
+    def __init__(self, msg_dir, fail_file=None, refuse=()):
         self.msg_dir = os.path.abspath(msg_dir)
         os.makedirs(self.msg_dir, exist_ok=True)
         self.seq = 0
         self.fail_file = fail_file
+        self.refuse = {a.lower() for a in refuse}
 
     def failing(self):
         if not self.fail_file or not os.path.exists(self.fail_file):
@@ -45,6 +47,8 @@ class FileSink:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if self.failing() == "refuse":
             return "550 5.1.1 no such user here"
+        if address.lower() in self.refuse:
+            return "550 5.1.1 <%s>: Recipient address rejected" % address
         envelope.rcpt_tos.append(address)
         envelope.rcpt_options.extend(rcpt_options)
         return "250 OK"
@@ -98,9 +102,10 @@ def main():
     ap.add_argument("--starttls", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--smtps", nargs=2, metavar=("CERT", "KEY"))
     ap.add_argument("--fail-file")
+    ap.add_argument("--refuse", action="append", default=[], metavar="ADDRESS")
     a = ap.parse_args()
 
-    handler = FileSink(a.dir, a.fail_file)
+    handler = FileSink(a.dir, a.fail_file, a.refuse)
     kw = dict(hostname="localhost", data_size_limit=64 * 1024 * 1024, decode_data=False)
     if a.auth:
         user, _, pw = a.auth.partition(":")
