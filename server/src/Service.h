@@ -13,8 +13,9 @@ namespace sorami::site {
 class Service {
  public:
   explicit Service(Config config);
-  // Binds to host:port (port 0: a free port); returns the bound port, or -1.
-  int Bind(const std::string& host, int port);
+  // Binds to host:port (port 0: a free port); returns the bound port, or -1 with the reason in
+  // `error`. A port another process listens on is refused.
+  int Bind(const std::string& host, int port, std::string& error);
   // Serves until Stop(); false when the server could not run.
   bool Run();
   void Stop() { http_.stop(); }

@@ -60,9 +60,10 @@ int Serve(const Args& args) {
   std::signal(SIGPIPE, SIG_IGN);
 
   Service service(config);
-  int bound = service.Bind(host, port);
+  std::string error;
+  int bound = service.Bind(host, port, error);
   if (bound < 0) {
-    std::cerr << "serve: cannot listen on " << args.Option("listen") << "\n";
+    std::cerr << "serve: cannot listen on " << args.Option("listen") << ": " << error << "\n";
     return 1;
   }
   service.SetBoundPort(bound);
