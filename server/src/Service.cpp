@@ -128,7 +128,7 @@ void Service::AddAttachmentProgram() {
     std::string failure;
     try {
       Db db(config_.dbPath);
-      if (query) data = Attachment(db, *query);
+      if (query) data = Attachment(db, *query, config_.attachmentLifetime);
     } catch (const std::exception& e) {
       failure = std::string(" (") + e.what() + ")";
     }

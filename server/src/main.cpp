@@ -17,7 +17,7 @@ using namespace sorami::site;
 const char* const kUsage =
     "usage:\n"
     "  sorami-site-server serve --db FILE --listen 127.0.0.1:PORT [--public-host HOST:PORT]\n"
-    "                           [--smtp-relay HOST:PORT]\n"
+    "                           [--smtp-relay HOST:PORT] [--attachment-lifetime SECONDS]\n"
     "  sorami-site-server init --db FILE\n"
     "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic PREFIX$KEY]\n"
     "                             [--public] --db FILE\n"
@@ -27,16 +27,20 @@ const char* const kUsage =
     "  sorami-site-server list --db FILE\n"
     "  sorami-site-server claims --db FILE\n"
     "PORT 0 picks a free port. With --public-host, this instance serves only the sites whose\n"
-    "host is that address (port 0 there means the bound port).\n";
+    "host is that address (port 0 there means the bound port). Attachments stay open for\n"
+    "--attachment-lifetime seconds after their message was first fetched (default 86400).\n";
 
 int Serve(const Args& args) {
   Config config{args.Option("db"), args.Option("public-host"), args.Option("smtp-relay")};
   std::string host;
   int port = 0;
-  if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true)) {
+  std::optional<std::int64_t> lifetime = args.Number("attachment-lifetime", 24 * 60 * 60);
+  if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true) ||
+      !lifetime) {
     std::cerr << kUsage;
     return 2;
   }
+  config.attachmentLifetime = *lifetime;
   try {
     if (!std::filesystem::exists(config.dbPath)) {
       std::cerr << "serve: no database at " << config.dbPath << "; run init first\n";
@@ -47,6 +51,7 @@ int Serve(const Args& args) {
       std::cerr << "serve: " << config.dbPath << " is not initialised; run init first\n";
       return 1;
     }
+    db.Upgrade();
   } catch (const std::exception& e) {
     std::cerr << "serve: " << e.what() << "\n";
     return 1;
