@@ -2,6 +2,7 @@
 // returns the answer, or throws Refused with the Japanese text of the refusal.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,8 @@ const std::string& Required(const Form& form, const char* name);
 Answer GetHost(const Request& r);
 Answer SiteList(const Request& r);
 Answer GetDyn(const Request& r);
+// A claim report of at most kMaxClaimBytes (its fields as stored), a few per address and hour.
+inline constexpr std::size_t kMaxClaimBytes = 8 * 1024;
 Answer Claim(const Request& r);
 
 // A site's host: the account check, fetching and sending.

@@ -93,6 +93,7 @@ void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(cons
              [this, program, dispatch](const httplib::Request& req, httplib::Response& res,
                                        const httplib::ContentReader& reader) {
                Body body = ReadBody(req, reader);
+               body.form.peer = req.remote_addr;
                if (body.status != BodyStatus::kOk) {
                  // The error handler writes the answer and the log line.
                  // httplib may already have set the status (413 for a declared length over the

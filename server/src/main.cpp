@@ -9,6 +9,7 @@
 #include "Args.h"
 #include "Db.h"
 #include "Service.h"
+#include "Throttle.h"
 
 namespace {
 
@@ -18,6 +19,8 @@ const char* const kUsage =
     "usage:\n"
     "  sorami-site-server serve --db FILE --listen 127.0.0.1:PORT [--public-host HOST:PORT]\n"
     "                           [--smtp-relay HOST:PORT] [--attachment-lifetime SECONDS]\n"
+    "                           [--member-failures N] [--address-failures N]\n"
+    "                           [--failure-delay SECONDS] [--claims-per-hour N]\n"
     "  sorami-site-server init --db FILE\n"
     "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic PREFIX$KEY]\n"
     "                             [--public] --db FILE\n"
@@ -28,19 +31,29 @@ const char* const kUsage =
     "  sorami-site-server claims --db FILE\n"
     "PORT 0 picks a free port. With --public-host, this instance serves only the sites whose\n"
     "host is that address (port 0 there means the bound port). Attachments stay open for\n"
-    "--attachment-lifetime seconds after their message was first fetched (default 86400).\n";
+    "--attachment-lifetime seconds after their message was first fetched (default 86400).\n"
+    "After --member-failures wrong passwords for one member (default 5) or --address-failures\n"
+    "from one address (default 20), each further login waits --failure-delay seconds (default\n"
+    "2), doubled after every further failure. One address may file --claims-per-hour claim\n"
+    "reports (default 10).\n";
 
 int Serve(const Args& args) {
   Config config{args.Option("db"), args.Option("public-host"), args.Option("smtp-relay")};
   std::string host;
   int port = 0;
   std::optional<std::int64_t> lifetime = args.Number("attachment-lifetime", 24 * 60 * 60);
+  std::optional<std::int64_t> memberFailures = args.Number("member-failures", 5, 1);
+  std::optional<std::int64_t> addressFailures = args.Number("address-failures", 20, 1);
+  std::optional<std::int64_t> failureDelay = args.Number("failure-delay", 2, 1);
+  std::optional<std::int64_t> claims = args.Number("claims-per-hour", 10);
   if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true) ||
-      !lifetime) {
+      !lifetime || !memberFailures || !addressFailures || !failureDelay || !claims) {
     std::cerr << kUsage;
     return 2;
   }
   config.attachmentLifetime = *lifetime;
+  ConfigureGuards({static_cast<int>(*memberFailures), static_cast<int>(*addressFailures),
+                   *failureDelay, static_cast<int>(*claims)});
   try {
     if (!std::filesystem::exists(config.dbPath)) {
       std::cerr << "serve: no database at " << config.dbPath << "; run init first\n";

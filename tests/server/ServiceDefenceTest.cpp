@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "Names.h"
+#include "Throttle.h"
 #include "World.h"
 
 namespace sorami::sitetest {
@@ -59,6 +60,88 @@ TEST(MessageNumbers, OpenAttachmentsOnlyForTheLifetimeAfterTheFirstFetch) {
   Reply late = Download(w, "a.txt", "hiroba", lines[0][5]);
   EXPECT_EQ(late.httpStatus, 404);
   EXPECT_NE(late.body, "secret");
+}
+
+// Low limits: three failures for a member, six from an address, a minute's wait; two claims.
+const World& Strict() {
+  static const World world({"--member-failures", "3", "--address-failures", "6", "--failure-delay",
+                            "60", "--claims-per-hour", "2"});
+  return world;
+}
+
+TEST(PasswordGuessing, RepeatedFailuresMakeTheMemberAndThenTheAddressWait) {
+  const World& w = Strict();
+  auto check = [&](const Account& a, const std::string& pass) {
+    return w.Message({{"FROMHOST", w.address()},
+                      {"FROMUSER", a.sysuser},
+                      {"COMMAND", "CHECK"},
+                      {"FROMNAME", Sj(a.nick)},
+                      {"USERPASS", Sj(pass)}});
+  };
+  const std::string wrong = "ニックネームまたはパスワードが違います";
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Utf(check(kHanako, "guess").status), wrong) << i;
+  // Now even the right password waits, unchecked; others from this address still get in.
+  Reply waiting = check(kHanako, kHanako.pass);
+  EXPECT_FALSE(waiting.ok);
+  EXPECT_NE(Utf(waiting.status).find("秒後にやり直してください"), std::string::npos)
+      << Utf(waiting.status);
+  EXPECT_TRUE(check(kTaro, kTaro.pass).ok);
+  // Three failures more from this address (an unknown nickname counts too): it waits as well.
+  for (const Account& a : {kJiro, kJiro, Account{"広場", "だれか", "", "hiroba"}}) {
+    EXPECT_EQ(Utf(check(a, "guess").status), wrong);
+  }
+  EXPECT_FALSE(check(kTaro, kTaro.pass).ok);
+  EXPECT_FALSE(w.Message(w.FetchFields(kSohyo, "GET")).ok);
+  const std::string log = test::ReadFileBytes(w.logFile());
+  EXPECT_NE(log.find("LOGIN はなこ%広場 from 127.0.0.1 wrong password: 3 failures"),
+            std::string::npos)
+      << log;
+}
+
+TEST(FailureThrottle, WaitsDoubleAfterEachFailureOverTheFreeOnesAndAreForgottenLater) {
+  site::FailureThrottle t(2, 10);
+  std::int64_t now = 1000;
+  t.Fail("a", now);
+  EXPECT_EQ(t.Wait("a", now), 0);
+  t.Fail("a", now);
+  EXPECT_EQ(t.Wait("a", now), 10);
+  EXPECT_EQ(t.Wait("a", now + 4), 6);
+  EXPECT_EQ(t.Wait("b", now), 0);  // keys are apart
+  now += 10;
+  t.Fail("a", now);
+  EXPECT_EQ(t.Wait("a", now), 20);
+  t.Fail("a", now += 20);
+  EXPECT_EQ(t.Wait("a", now), 40);
+  for (int i = 0; i < 20; ++i) t.Fail("a", now);
+  EXPECT_EQ(t.Wait("a", now), 3600);  // at most an hour
+  t.Fail("a", now += 3600);           // an hour after the last failure the count starts anew
+  EXPECT_EQ(t.Wait("a", now), 0);
+  t.Fail("a", now);
+  t.Clear("a");
+  EXPECT_EQ(t.Wait("a", now), 0);
+}
+
+TEST(Claims, AreBoundedInSizeAndInNumberPerAddress) {
+  const World& w = Strict();
+  auto claim = [&](const std::string& text) {
+    return Request(w.address(), "WbClaim.exe",
+                   UrlEncoded({{"COMMAND", "CLAIM"},
+                               {"FROMNAME", Sj("たろう")},
+                               {"HONBUN", Sj("本文")},
+                               {"CLAIM", text}}));
+  };
+  Reply big = claim(std::string(8 * 1024, 'x'));
+  EXPECT_EQ(big.httpStatus, 200);
+  EXPECT_EQ(Utf(big.status), "報告が大きすぎます (上限 8 KB)");
+  EXPECT_TRUE(claim(std::string(7 * 1024, 'y')).ok);
+  EXPECT_TRUE(claim("spam").ok);
+  Reply third = claim("spam");
+  EXPECT_FALSE(third.ok);
+  EXPECT_NE(Utf(third.status).find("報告が多すぎます"), std::string::npos) << Utf(third.status);
+  const std::string stored = w.Admin({"claims"}).out;
+  EXPECT_EQ(stored.find("xxxx"), std::string::npos);
+  EXPECT_NE(stored.find("claim #2 "), std::string::npos) << stored;
+  EXPECT_EQ(stored.find("claim #3 "), std::string::npos) << stored;
 }
 
 TEST(ServePort, ASecondServerOnAPortInUseRefusesToStartAndTheFirstKeepsServing) {
