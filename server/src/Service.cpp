@@ -59,7 +59,8 @@ std::string Program(const httplib::Request& req) {
 
 }  // namespace
 
-Service::Service(Config config) : config_(std::move(config)) {
+Service::Service(Config config, const ConnectionLimits& limits)
+    : config_(std::move(config)), http_(limits) {
   // httplib's default options set SO_REUSEPORT, with which a second server could bind the same
   // port and take half of the requests into another database. SO_REUSEADDR alone still lets a
   // restarted server bind while old connections linger, but not while another one listens.
@@ -67,8 +68,6 @@ Service::Service(Config config) : config_(std::move(config)) {
     int yes = 1;
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
-  // Clients keep their connection open between requests; each open connection holds a thread.
-  http_.new_task_queue = [] { return new httplib::ThreadPool(16); };
   http_.set_payload_max_length(kMaxRequestBytes);
   AddPostProgram("WbMessage.exe", DispatchMessage);
   AddPostProgram("WbUpdate.exe", DispatchUpdate);

@@ -7,12 +7,13 @@
 #include <string>
 
 #include "Commands.h"
+#include "Connections.h"
 
 namespace sorami::site {
 
 class Service {
  public:
-  explicit Service(Config config);
+  Service(Config config, const ConnectionLimits& limits);
   // Binds to host:port (port 0: a free port); returns the bound port, or -1 with the reason in
   // `error`. A port another process listens on is refused.
   int Bind(const std::string& host, int port, std::string& error);
@@ -27,7 +28,7 @@ class Service {
   void AddAttachmentProgram();
 
   Config config_;
-  httplib::Server http_;
+  GuardedServer http_;
 };
 
 }  // namespace sorami::site

@@ -21,6 +21,8 @@ const char* const kUsage =
     "                           [--smtp-relay HOST:PORT] [--attachment-lifetime SECONDS]\n"
     "                           [--member-failures N] [--address-failures N]\n"
     "                           [--failure-delay SECONDS] [--claims-per-hour N]\n"
+    "                           [--workers N] [--connections-per-address N]\n"
+    "                           [--header-timeout SECONDS] [--body-timeout SECONDS]\n"
     "  sorami-site-server init --db FILE\n"
     "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic PREFIX$KEY]\n"
     "                             [--public] --db FILE\n"
@@ -35,7 +37,10 @@ const char* const kUsage =
     "After --member-failures wrong passwords for one member (default 5) or --address-failures\n"
     "from one address (default 20), each further login waits --failure-delay seconds (default\n"
     "2), doubled after every further failure. One address may file --claims-per-hour claim\n"
-    "reports (default 10).\n";
+    "reports (default 10). --workers connections are served at once (default 64), at most\n"
+    "--connections-per-address from one address (default 16); a request's line and headers\n"
+    "must arrive within --header-timeout seconds (default 10), its body and its answer each\n"
+    "within --body-timeout seconds (default 30) and one more for every 64 KiB.\n";
 
 int Serve(const Args& args) {
   Config config{args.Option("db"), args.Option("public-host"), args.Option("smtp-relay")};
@@ -46,8 +51,13 @@ int Serve(const Args& args) {
   std::optional<std::int64_t> addressFailures = args.Number("address-failures", 20, 1);
   std::optional<std::int64_t> failureDelay = args.Number("failure-delay", 2, 1);
   std::optional<std::int64_t> claims = args.Number("claims-per-hour", 10);
+  std::optional<std::int64_t> workers = args.Number("workers", 64, 1);
+  std::optional<std::int64_t> perAddress = args.Number("connections-per-address", 16, 1);
+  std::optional<std::int64_t> headerTimeout = args.Number("header-timeout", 10, 1);
+  std::optional<std::int64_t> bodyTimeout = args.Number("body-timeout", 30, 1);
   if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true) ||
-      !lifetime || !memberFailures || !addressFailures || !failureDelay || !claims) {
+      !lifetime || !memberFailures || !addressFailures || !failureDelay || !claims || !workers ||
+      !perAddress || !headerTimeout || !bodyTimeout) {
     std::cerr << kUsage;
     return 2;
   }
@@ -77,7 +87,8 @@ int Serve(const Args& args) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  Service service(config);
+  Service service(config, {static_cast<int>(*workers), static_cast<int>(*perAddress),
+                           *headerTimeout, *bodyTimeout});
   std::string error;
   int bound = service.Bind(host, port, error);
   if (bound < 0) {

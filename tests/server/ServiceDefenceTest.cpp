@@ -1,9 +1,17 @@
 // The site service against hostile peers: sender-made file names, guessed message numbers,
 // password guessing, a second server on a busy port, slow and crowding connections, and
 // oversized or repeated claims.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <regex>
+#include <thread>
 
 #include "Names.h"
 #include "Throttle.h"
@@ -62,10 +70,11 @@ TEST(MessageNumbers, OpenAttachmentsOnlyForTheLifetimeAfterTheFirstFetch) {
   EXPECT_NE(late.body, "secret");
 }
 
-// Low limits: three failures for a member, six from an address, a minute's wait; two claims.
+// Low limits: three failures for a member, six from an address, a minute's wait; two claims;
+// three connections per address.
 const World& Strict() {
   static const World world({"--member-failures", "3", "--address-failures", "6", "--failure-delay",
-                            "60", "--claims-per-hour", "2"});
+                            "60", "--claims-per-hour", "2", "--connections-per-address", "3"});
   return world;
 }
 
@@ -156,6 +165,115 @@ TEST(ServePort, ASecondServerOnAPortInUseRefusesToStartAndTheFirstKeepsServing) 
             std::string::npos)
       << second.err;
   EXPECT_TRUE(first.Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("広場")}}).ok);
+}
+
+// A TCP connection to the service from a loopback address of its own choosing (all of 127/8 is
+// local), with a generous receive time-out.
+int ConnectFrom(const std::string& from, const World& w) {
+  const std::string& to = w.address();
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{AF_INET, 0, {}, {}};
+  inet_pton(AF_INET, from.c_str(), &a.sin_addr);
+  EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0) << from;
+  a.sin_port = htons(static_cast<uint16_t>(std::stoi(to.substr(to.rfind(':') + 1))));
+  inet_pton(AF_INET, "127.0.0.1", &a.sin_addr);
+  EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const timeval timeout{15, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  return fd;
+}
+
+// Everything the peer sends until it closes or falls silent.
+std::string ReadAll(int fd) {
+  std::string got;
+  char buf[4096];
+  for (ssize_t n; (n = recv(fd, buf, sizeof buf, 0)) > 0;) got.append(buf, n);
+  return got;
+}
+
+TEST(SlowClients, FortyConnectionsSendingAByteEveryTwoSecondsDoNotHoldUpANormalRequest) {
+  const World& w = Plain();
+  std::vector<int> slow;
+  for (int i = 0; i < 40; ++i)
+    slow.push_back(ConnectFrom("127.0.0." + std::to_string(10 + i / 4), w));
+  std::atomic<bool> done{false};
+  std::thread dribble([&] {  // the start of a request, then one byte of a header every 2 s
+    for (std::string piece = "POST /bn/WbMessage.exe? HTTP/1.1\r\nX-Slow: "; !done; piece = "a") {
+      for (int fd : slow) send(fd, piece.data(), piece.size(), MSG_NOSIGNAL);
+      for (int k = 0; k < 20 && !done; ++k) usleep(100'000);
+    }
+  });
+  usleep(500'000);  // the slow ones come first
+  const auto start = std::chrono::steady_clock::now();
+  Reply normal = w.Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("広場")}});
+  const auto took = std::chrono::steady_clock::now() - start;
+  done = true;
+  dribble.join();
+  for (int fd : slow) close(fd);
+  EXPECT_TRUE(normal.ok) << normal.httpStatus;
+  std::printf(
+      "normal request beside 40 slow connections: %lld ms\n",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+}
+
+TEST(SlowClients, AreClosedWhenTheirHeadersOrBodyTakeLongerThanAllowed) {
+  const World w({"--header-timeout", "1", "--body-timeout", "1"});
+  const int headers = ConnectFrom("127.0.0.20", w), body = ConnectFrom("127.0.0.21", w);
+  const std::string head = "POST /bn/WbMessage.exe? HTTP/1.1\r\nContent-Length: 1000\r\n";
+  send(headers, head.data(), head.size(), MSG_NOSIGNAL);
+  send(body, (head + "\r\nCOMMAND=").data(), head.size() + 10, MSG_NOSIGNAL);
+  std::atomic<bool> done{false};
+  std::thread dribble([&] {  // each well inside the time-out for one read
+    while (!done) {
+      send(headers, "X", 1, MSG_NOSIGNAL);
+      send(body, "A", 1, MSG_NOSIGNAL);
+      usleep(300'000);
+    }
+  });
+  auto closedByServer = [](int fd) {
+    ReadAll(fd);
+    const bool closed = errno != EAGAIN && errno != EWOULDBLOCK;  // not our own time-out
+    close(fd);
+    return closed;
+  };
+  errno = 0;
+  EXPECT_TRUE(closedByServer(headers));
+  errno = 0;
+  EXPECT_TRUE(closedByServer(body));
+  done = true;
+  dribble.join();
+  const std::string log = test::ReadFileBytes(w.logFile());
+  EXPECT_NE(log.find("SLOW 127.0.0.20 NG closed: request line and headers too slow"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("SLOW 127.0.0.21 NG closed: body too slow"), std::string::npos) << log;
+}
+
+TEST(SlowClients, OneAddressHoldsOnlyItsShareOfConnections) {
+  const World& w = Strict();
+  const std::string request =
+      "GET /bn/WbTenpu.exe?FILE=a&TOUSER=b&TONO=1 HTTP/1.1\r\nHost: x\r\n\r\n";
+  std::vector<int> held;
+  for (int i = 0; i < 3; ++i) {
+    // Each is served once, so the server surely counts it, then starts a request it never ends.
+    held.push_back(ConnectFrom("127.0.0.9", w));
+    send(held.back(), request.data(), request.size(), MSG_NOSIGNAL);
+    std::string got;
+    char buf[4096];
+    for (ssize_t n; got.find(Sj("見つかりません")) == std::string::npos &&
+                    (n = recv(held.back(), buf, sizeof buf, 0)) > 0;) {
+      got.append(buf, n);
+    }
+    EXPECT_TRUE(got.starts_with("HTTP/1.1 404")) << got;
+    send(held.back(), "GET /", 5, MSG_NOSIGNAL);
+  }
+  int over = ConnectFrom("127.0.0.9", w);
+  const std::string refused = ReadAll(over);
+  close(over);
+  EXPECT_TRUE(refused.starts_with("HTTP/1.1 503")) << refused;
+  EXPECT_NE(refused.find(Sj("接続が多すぎます")), std::string::npos);
+  EXPECT_TRUE(w.Message({{"COMMAND", "GETHOST"}, {"TOSITE", Sj("広場")}}).ok);  // another address
+  for (int fd : held) close(fd);
 }
 
 }  // namespace
