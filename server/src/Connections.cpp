@@ -41,8 +41,7 @@ void AddressOf(int sock, bool peer, std::string& ip, int& port) {
 // the deadline of the current phase (or after `idle` without progress).
 class DeadlineStream : public httplib::Stream {
  public:
-  DeadlineStream(int sock, std::string peer, Clock::duration idle)
-      : sock_(sock), peer_(std::move(peer)), idle_(idle) {}
+  DeadlineStream(int sock, Clock::duration idle) : sock_(sock), idle_(idle) {}
 
   void SetDeadline(Clock::time_point deadline, const char* phase) {
     deadline_ = deadline;
@@ -93,7 +92,6 @@ class DeadlineStream : public httplib::Stream {
   }
 
   int sock_;
-  std::string peer_;
   Clock::duration idle_;
   Clock::time_point deadline_ = Clock::time_point::max();
   const char* phase_ = "";
@@ -169,9 +167,8 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
     close(sock);
     return false;
   }
-  DeadlineStream stream(
-      sock, address,
-      std::chrono::seconds(read_timeout_sec_) + std::chrono::microseconds(read_timeout_usec_));
+  DeadlineStream stream(sock, std::chrono::seconds(read_timeout_sec_) +
+                                  std::chrono::microseconds(read_timeout_usec_));
   current = &stream;
   bool ok = true;
   for (std::size_t left = keep_alive_max_count_; ok && left > 0; --left) {
