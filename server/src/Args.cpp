@@ -30,6 +30,19 @@ std::optional<Args> ParseArgs(int argc, char** argv, std::string& error) {
   return args;
 }
 
+std::optional<std::int64_t> Args::Number(const std::string& name, std::int64_t fallback,
+                                         std::int64_t min) const {
+  auto it = options.find(name);
+  if (it == options.end()) return fallback;
+  const std::string& text = it->second;
+  std::int64_t value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < min) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 bool SplitHostPort(const std::string& text, std::string& host, int& port, bool allowZero) {
   std::size_t colon = text.rfind(':');
   if (colon == std::string::npos || colon == 0) return false;

@@ -2,6 +2,7 @@
 // "--name value" options (a few options are flags without a value).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,6 +20,10 @@ struct Args {
     return it == options.end() ? std::string() : it->second;
   }
   bool Flag(const std::string& name) const { return options.count(name) != 0; }
+  // A whole-number option of at least `min`: the fallback when it is absent, nullopt when its
+  // value is not such a number.
+  std::optional<std::int64_t> Number(const std::string& name, std::int64_t fallback,
+                                     std::int64_t min = 0) const;
 };
 
 // nullopt (with a message) when an option that needs a value has none.

@@ -2,6 +2,8 @@
 // returns the answer, or throws Refused with the Japanese text of the refusal.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +17,8 @@ struct Config {
   std::string dbPath;
   std::string publicHost;  // "host:port" this instance is reached at; empty: serves every site
   std::string smtpRelay;   // "host:port" of the SMTP relay; empty: SENDSMTP is refused
+  // How long attachments stay open after their message was first delivered, in seconds.
+  std::int64_t attachmentLifetime = 24 * 60 * 60;
 };
 
 struct Request {
@@ -30,6 +34,8 @@ const std::string& Required(const Form& form, const char* name);
 Answer GetHost(const Request& r);
 Answer SiteList(const Request& r);
 Answer GetDyn(const Request& r);
+// A claim report of at most kMaxClaimBytes (its fields as stored), a few per address and hour.
+inline constexpr std::size_t kMaxClaimBytes = 8 * 1024;
 Answer Claim(const Request& r);
 
 // A site's host: the account check, fetching and sending.
@@ -43,7 +49,8 @@ Answer Feedback(const Request& r);
 Answer Deposit(const Request& r);
 Answer GetFeedback(const Request& r);
 
-// WbTenpu.exe: the bytes of one attachment, or nullopt when there is no such attachment.
-std::optional<std::string> Attachment(Db& db, const TenpuQuery& query);
+// WbTenpu.exe: the bytes of one attachment, or nullopt when there is no such attachment or it
+// was delivered `lifetime` seconds ago or longer.
+std::optional<std::string> Attachment(Db& db, const TenpuQuery& query, std::int64_t lifetime);
 
 }  // namespace sorami::site

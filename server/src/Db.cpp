@@ -1,6 +1,10 @@
 #include "Db.h"
 
+#include <sodium.h>
+
+#include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 namespace sorami::site {
 namespace {
@@ -32,13 +36,16 @@ CREATE TABLE IF NOT EXISTS attachment(
   name BLOB NOT NULL,
   data BLOB NOT NULL,
   PRIMARY KEY(letter_id, seq));
--- One row per recipient; its id is the server number. Fetched rows are kept (taken = 1) so
--- attachments stay downloadable and read receipts can still be matched.
+-- One row per recipient. Its number (random digits) is the server number the recipient's client
+-- downloads attachments with; fetched is when it was first delivered (seconds since 1970).
+-- Fetched rows are kept (taken = 1) so read receipts can still be matched.
 CREATE TABLE IF NOT EXISTS delivery(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   letter_id INTEGER NOT NULL REFERENCES letter(id),
   member_id INTEGER NOT NULL REFERENCES member(id),
-  taken INTEGER NOT NULL DEFAULT 0);
+  taken INTEGER NOT NULL DEFAULT 0,
+  number BLOB,
+  fetched INTEGER);
 CREATE INDEX IF NOT EXISTS delivery_member ON delivery(member_id, taken);
 CREATE TABLE IF NOT EXISTS receipt(
   id INTEGER PRIMARY KEY,
@@ -134,6 +141,36 @@ void Db::Exec(const char* sql) {
 void Db::CreateSchema() {
   Exec("PRAGMA journal_mode = WAL");
   Exec(kSchema);
+  Upgrade();
+}
+
+void Db::Upgrade() {
+  bool numbered = false;
+  for (Stmt s(db_, "PRAGMA table_info(delivery)"); s.Step();) numbered |= s.Text(1) == "number";
+  if (!numbered) {
+    // A database made before message numbers were random: its deliveries get their numbers
+    // now; the old, counted ones no longer open attachments.
+    Exec("ALTER TABLE delivery ADD COLUMN number BLOB");
+    Exec("ALTER TABLE delivery ADD COLUMN fetched INTEGER");
+    std::vector<std::int64_t> ids;
+    for (Stmt s(db_, "SELECT id FROM delivery"); s.Step();) ids.push_back(s.Int(0));
+    for (std::int64_t id : ids) {
+      Stmt(db_, "UPDATE delivery SET number = ?1 WHERE id = ?2")
+          .Bind(1, RandomNumber())
+          .Bind(2, id)
+          .Run();
+    }
+  }
+  Exec("CREATE UNIQUE INDEX IF NOT EXISTS delivery_number ON delivery(number)");
+}
+
+std::string RandomNumber() {
+  if (sodium_init() < 0) throw std::runtime_error("libsodium cannot start");
+  std::uint64_t bits = 0;
+  randombytes_buf(&bits, sizeof bits);
+  char text[24];
+  std::snprintf(text, sizeof text, "%020llu", static_cast<unsigned long long>(bits));
+  return text;
 }
 
 bool Db::HasSchema() {

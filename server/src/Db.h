@@ -49,12 +49,18 @@ class Db {
   int Changes() const { return sqlite3_changes(db_); }
   // Creates the tables when they are missing and switches the file to WAL.
   void CreateSchema();
+  // Brings a database made by an earlier version up to the current tables.
+  void Upgrade();
   // Whether the file holds the service's tables (an uninitialised file is refused).
   bool HasSchema();
 
  private:
   sqlite3* db_ = nullptr;
 };
+
+// A message number: 64 random bits as 20 decimal digits, so that nobody can guess another
+// member's number (it opens that member's attachments).
+std::string RandomNumber();
 
 // A write transaction (BEGIN IMMEDIATE): rolled back unless Commit() was called.
 class Transaction {

@@ -1,8 +1,11 @@
 // The directory server's commands: where a site lives, the public sites, the current host of a
 // dynamic-host key, and claim reports.
+#include <ctime>
+
 #include "Commands.h"
 #include "Sites.h"
 #include "Text.h"
+#include "Throttle.h"
 
 namespace sorami::site {
 
@@ -47,6 +50,14 @@ Answer Claim(const Request& r) {
   std::string fields;
   for (const auto& [name, value] : r.form.fields()) {
     fields += name + "=" + EscapeField(value) + "\r\n";
+  }
+  // Anyone may report, without an account: the size of a report and their number per address
+  // are bounded so that reports cannot fill the disk.
+  if (fields.size() > kMaxClaimBytes || !r.form.files.empty()) {
+    throw Refused(Sj("報告が大きすぎます (上限 " + std::to_string(kMaxClaimBytes / 1024) + " KB)"));
+  }
+  if (!AddressClaims().Take(r.form.peer, std::time(nullptr))) {
+    throw Refused(Sj("報告が多すぎます。しばらくしてから送ってください"));
   }
   Stmt s = r.db.Prepare("INSERT INTO claim(received, fields) VALUES (?1, ?2)");
   s.Bind(1, Now()).Bind(2, fields).Run();

@@ -1,5 +1,5 @@
 // A site host's account check and message fetch, and the attachment download.
-#include <charconv>
+#include <ctime>
 #include <map>
 
 #include "Commands.h"
@@ -41,7 +41,7 @@ Answer Fetch(const Request& r, bool remove) {
   std::optional<Transaction> tx;
   if (remove) tx.emplace(r.db);
   Stmt s = r.db.Prepare(
-      "SELECT d.id, l.id, l.sender_id, l.received, l.fromdate, l.toname, l.tolist, l.cc, "
+      "SELECT d.number, l.id, l.sender_id, l.received, l.fromdate, l.toname, l.tolist, l.cc, "
       "l.replyto, l.title, l.honbun, l.kankei, l.shubetsu FROM delivery d "
       "JOIN letter l ON l.id = d.letter_id WHERE d.member_id = ?1 AND d.taken = 0 ORDER BY d.id");
   s.Bind(1, me.id);
@@ -61,7 +61,7 @@ Answer Fetch(const Request& r, bool remove) {
                                     s.Text(9),
                                     s.Text(10),
                                     s.Text(4),
-                                    std::to_string(s.Int(0)),
+                                    s.Text(0),
                                     from.nick,
                                     s.Text(3),
                                     "",
@@ -83,6 +83,10 @@ Answer Fetch(const Request& r, bool remove) {
     for (const std::string& f : fields) line += (line.empty() ? "" : "\t") + EscapeField(f);
     lines.push_back(std::move(line));
   }
+  // Attachments stay open for a limited time from the first delivery of their message.
+  Stmt fetched = r.db.Prepare(
+      "UPDATE delivery SET fetched = ?2 WHERE member_id = ?1 AND taken = 0 AND fetched IS NULL");
+  fetched.Bind(1, me.id).Bind(2, static_cast<std::int64_t>(std::time(nullptr))).Run();
   if (remove) {
     Stmt del = r.db.Prepare("UPDATE delivery SET taken = 1 WHERE member_id = ?1 AND taken = 0");
     del.Bind(1, me.id).Run();
@@ -94,16 +98,16 @@ Answer Fetch(const Request& r, bool remove) {
   return a;
 }
 
-std::optional<std::string> Attachment(Db& db, const TenpuQuery& q) {
-  std::int64_t number = 0;
-  auto [end, ec] = std::from_chars(q.number.data(), q.number.data() + q.number.size(), number);
-  if (ec != std::errc() || end != q.number.data() + q.number.size()) return std::nullopt;
+std::optional<std::string> Attachment(Db& db, const TenpuQuery& q, std::int64_t lifetime) {
+  if (q.number.empty()) return std::nullopt;
+  const std::int64_t openSince = static_cast<std::int64_t>(std::time(nullptr)) - lifetime;
   for (const std::string& name : {q.file, q.fileRaw}) {
     Stmt s = db.Prepare(
         "SELECT a.data FROM delivery d JOIN member m ON m.id = d.member_id "
         "JOIN site t ON t.id = m.site_id JOIN attachment a ON a.letter_id = d.letter_id "
-        "WHERE d.id = ?1 AND t.sysuser = ?2 AND a.name = ?3");
-    s.Bind(1, number).Bind(2, q.user).Bind(3, name);
+        "WHERE d.number = ?1 AND t.sysuser = ?2 AND a.name = ?3 "
+        "AND (d.fetched IS NULL OR d.fetched > ?4)");
+    s.Bind(1, q.number).Bind(2, q.user).Bind(3, name).Bind(4, openSince);
     if (s.Step()) return s.Text(0);
   }
   return std::nullopt;

@@ -29,6 +29,8 @@ class Form {
   std::vector<UploadedFile> files;
   // Sent as multipart: the client then writes every "%" of every value as the full-width "％".
   bool multipart = false;
+  // The address the request came from (for the limits on password guessing and claims).
+  std::string peer;
 
  private:
   std::vector<std::pair<std::string, std::string>> fields_;

@@ -13,6 +13,16 @@ const std::string_view kFullComma = "\x81\x41";    // 、
 
 bool IsBlankOrDot(char c) { return c == ' ' || c == '.'; }
 
+// Length of the character at s[i] in a sender's file name: 2 only for a lead byte followed by a
+// valid second byte, so a lone lead byte never hides the "/" or "\\" after it (the client
+// walks file names the same way).
+std::size_t NameCharLen(std::string_view s, std::size_t i) {
+  return i + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[i])) &&
+                 IsTrailByte(static_cast<unsigned char>(s[i + 1]))
+             ? 2
+             : 1;
+}
+
 // Drops a trailing "/" followed by an optional "-" and digits.
 std::string_view WithoutRelation(std::string_view piece) {
   std::size_t slash = piece.rfind('/');
@@ -31,8 +41,8 @@ std::string_view WithoutRelation(std::string_view piece) {
 std::string CleanAttachmentName(std::string_view sent) {
   // Walk by characters: keep what follows the last single-byte path separator.
   std::size_t start = 0;
-  for (std::size_t i = 0; i < sent.size(); i += CharLen(sent, i)) {
-    if (CharLen(sent, i) == 1 && (sent[i] == '\\' || sent[i] == '/')) start = i + 1;
+  for (std::size_t i = 0; i < sent.size(); i += NameCharLen(sent, i)) {
+    if (NameCharLen(sent, i) == 1 && (sent[i] == '\\' || sent[i] == '/')) start = i + 1;
   }
   std::string_view base = sent.substr(start);
   if (base.size() >= 2 && base[1] == ':' &&
@@ -41,17 +51,16 @@ std::string CleanAttachmentName(std::string_view sent) {
   }
   std::string out;
   for (std::size_t i = 0; i < base.size();) {
-    std::size_t n = CharLen(base, i);
+    std::size_t n = NameCharLen(base, i);
     unsigned char c = static_cast<unsigned char>(base[i]);
     if (n == 2) {
       if (out.size() + 2 > kMaxNameBytes) break;
       out.append(base.substr(i, 2));
-    } else if (IsLeadByte(c)) {
-      // half a double-byte character at the very end: dropped
     } else if (c < 0x20 || c == 0x7F) {
       // control characters are dropped
-    } else if (std::string_view(",#<>:\"|?*").find(static_cast<char>(c)) !=
-               std::string_view::npos) {
+    } else if (IsLeadByte(c) || std::string_view(",#<>:\"|?*").find(static_cast<char>(c)) !=
+                                    std::string_view::npos) {
+      // half a double-byte character, or a character that breaks a list or a file name
       if (out.size() < kMaxNameBytes) out += '_';
     } else if (out.size() < kMaxNameBytes) {
       out += static_cast<char>(c);

@@ -9,9 +9,11 @@
 namespace sorami::site {
 
 // The bare name of an uploaded file: the part after the last "\" or "/" (found character by
-// character, so a double-byte character ending in 0x5C is not a separator), without a drive
+// character, so a double-byte character ending in 0x5C is not a separator, while a lead byte
+// before a byte that cannot end a character is a character of its own), without a drive
 // letter, control characters, leading dots or trailing dots and blanks; characters that would
-// break the attachment list or a file name (",", "#", and <>:"|?*) become "_". Never empty.
+// break the attachment list or a file name (",", "#", <>:"|?* and a lone lead byte) become "_".
+// Never empty.
 std::string CleanAttachmentName(std::string_view sent);
 
 // Cleans every name and makes them unique within one message ("a.txt", "a_2.txt", ...).

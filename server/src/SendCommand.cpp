@@ -1,6 +1,7 @@
 // SENDWIN: a member's message to other members, with its attachments. The whole send is one
 // transaction: every recipient gets the message or, when any address is unknown, none does.
 #include <set>
+#include <stdexcept>
 
 #include "Commands.h"
 #include "Names.h"
@@ -58,8 +59,14 @@ Answer SendWin(const Request& r) {
     a.Bind(4, f.files[i].data).Run();
   }
   for (std::int64_t member : recipients) {
-    Stmt d = r.db.Prepare("INSERT INTO delivery(letter_id, member_id) VALUES (?1, ?2)");
-    d.Bind(1, letterId).Bind(2, member).Run();
+    // A clash of two random numbers is so unlikely that a second draw always ends it.
+    for (int attempt = 0;; ++attempt) {
+      Stmt d = r.db.Prepare(
+          "INSERT OR IGNORE INTO delivery(letter_id, member_id, number) VALUES (?1, ?2, ?3)");
+      d.Bind(1, letterId).Bind(2, member).Bind(3, RandomNumber()).Run();
+      if (r.db.Changes() == 1) break;
+      if (attempt == 3) throw std::runtime_error("no free message number");
+    }
   }
   tx.Commit();
 

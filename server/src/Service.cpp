@@ -1,5 +1,8 @@
 #include "Service.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "RequestBody.h"
 #include "RequestLog.h"
 #include "Text.h"
@@ -56,9 +59,15 @@ std::string Program(const httplib::Request& req) {
 
 }  // namespace
 
-Service::Service(Config config) : config_(std::move(config)) {
-  // Clients keep their connection open between requests; each open connection holds a thread.
-  http_.new_task_queue = [] { return new httplib::ThreadPool(16); };
+Service::Service(Config config, const ConnectionLimits& limits)
+    : config_(std::move(config)), http_(limits) {
+  // httplib's default options set SO_REUSEPORT, with which a second server could bind the same
+  // port and take half of the requests into another database. SO_REUSEADDR alone still lets a
+  // restarted server bind while old connections linger, but not while another one listens.
+  http_.set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   http_.set_payload_max_length(kMaxRequestBytes);
   AddPostProgram("WbMessage.exe", DispatchMessage);
   AddPostProgram("WbUpdate.exe", DispatchUpdate);
@@ -83,6 +92,7 @@ void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(cons
              [this, program, dispatch](const httplib::Request& req, httplib::Response& res,
                                        const httplib::ContentReader& reader) {
                Body body = ReadBody(req, reader);
+               body.form.peer = req.remote_addr;
                if (body.status != BodyStatus::kOk) {
                  // The error handler writes the answer and the log line.
                  // httplib may already have set the status (413 for a declared length over the
@@ -118,7 +128,7 @@ void Service::AddAttachmentProgram() {
     std::string failure;
     try {
       Db db(config_.dbPath);
-      if (query) data = Attachment(db, *query);
+      if (query) data = Attachment(db, *query, config_.attachmentLifetime);
     } catch (const std::exception& e) {
       failure = std::string(" (") + e.what() + ")";
     }
@@ -135,9 +145,15 @@ void Service::AddAttachmentProgram() {
   });
 }
 
-int Service::Bind(const std::string& host, int port) {
-  if (port == 0) return http_.bind_to_any_port(host);
-  return http_.bind_to_port(host, port) ? port : -1;
+int Service::Bind(const std::string& host, int port, std::string& error) {
+  errno = 0;
+  int bound = port == 0 ? http_.bind_to_any_port(host) : http_.bind_to_port(host, port) ? port : -1;
+  if (bound < 0) {
+    error = errno == EADDRINUSE ? "the port is in use (is another server running on it?)"
+            : errno != 0        ? std::strerror(errno)
+                                : "no such address";
+  }
+  return bound;
 }
 
 void Service::SetBoundPort(int port) {

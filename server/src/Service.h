@@ -7,14 +7,16 @@
 #include <string>
 
 #include "Commands.h"
+#include "Connections.h"
 
 namespace sorami::site {
 
 class Service {
  public:
-  explicit Service(Config config);
-  // Binds to host:port (port 0: a free port); returns the bound port, or -1.
-  int Bind(const std::string& host, int port);
+  Service(Config config, const ConnectionLimits& limits);
+  // Binds to host:port (port 0: a free port); returns the bound port, or -1 with the reason in
+  // `error`. A port another process listens on is refused.
+  int Bind(const std::string& host, int port, std::string& error);
   // Serves until Stop(); false when the server could not run.
   bool Run();
   void Stop() { http_.stop(); }
@@ -26,7 +28,7 @@ class Service {
   void AddAttachmentProgram();
 
   Config config_;
-  httplib::Server http_;
+  GuardedServer http_;
 };
 
 }  // namespace sorami::site

@@ -1,8 +1,13 @@
 #include "Sites.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include "Answer.h"
 #include "Password.h"
+#include "RequestLog.h"
 #include "Text.h"
+#include "Throttle.h"
 
 namespace sorami::site {
 namespace {
@@ -91,6 +96,18 @@ void RequireServedHere(const Site& site, const std::string& publicHost) {
 Member Authenticate(Db& db, const Site& site, const Form& form, const char* nickField) {
   const std::string& nick = form.Get(nickField);
   if (nick.empty()) throw Refused(Sj("項目がありません : ") + nickField);
+  // Guessing is slowed: after a few failures for one member or from one address, every further
+  // attempt must wait (longer after each failure) and is refused unchecked until then.
+  const std::string member = nick + "%" + site.name;
+  const std::string address = form.peer.empty() ? "-" : form.peer;
+  const std::int64_t now = std::time(nullptr);
+  if (std::int64_t wait =
+          std::max(MemberLogins().Wait(member, now), AddressLogins().Wait(address, now))) {
+    LogRequest("-", "LOGIN", member,
+               "from " + address + " refused: wait " + std::to_string(wait) + " s");
+    throw Refused(Sj("パスワードの誤りが続いたため受け付けません。" + std::to_string(wait) +
+                     " 秒後にやり直してください"));
+  }
   const std::string& password = form.Get("USERPASS");
   Stmt s = db.Prepare("SELECT id, passhash FROM member WHERE site_id = ?1 AND nick = ?2");
   s.Bind(1, site.id).Bind(2, nick);
@@ -99,8 +116,17 @@ Member Authenticate(Db& db, const Site& site, const Form& form, const char* nick
   if (found && !ok && form.multipart && password.find("\x81\x93") != std::string::npos) {
     ok = VerifyPassword(s.Text(1), ReplaceChars(password, "\x81\x93", "%"));
   }
-  // The same text for an unknown nickname and a wrong password.
-  if (!ok) throw Refused(Sj("ニックネームまたはパスワードが違います"));
+  if (!ok) {
+    int forMember = MemberLogins().Fail(member, now);
+    int fromAddress = AddressLogins().Fail(address, now);
+    LogRequest("-", "LOGIN", member,
+               "from " + address + " wrong password: " + std::to_string(forMember) +
+                   " failures for the member, " + std::to_string(fromAddress) +
+                   " from the address");
+    // The same text for an unknown nickname and a wrong password.
+    throw Refused(Sj("ニックネームまたはパスワードが違います"));
+  }
+  MemberLogins().Clear(member);
   return Member{s.Int(0), nick, site};
 }
 

@@ -48,6 +48,8 @@ Site RequireSiteByUser(Db& db, std::string_view sysuser);
 void RequireServedHere(const Site& site, const std::string& publicHost);
 // Checks the member named by the field nickField against the password in USERPASS. In a
 // multipart request a password holding "%" arrives with "％" in its place; both are tried.
+// After repeated failures for the member or from the request's address, the check is refused
+// without trying the password until a growing wait has passed; failures are logged.
 Member Authenticate(Db& db, const Site& site, const Form& form, const char* nickField);
 
 }  // namespace sorami::site

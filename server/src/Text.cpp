@@ -44,6 +44,8 @@ std::string ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932", cp
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
 std::size_t CharLen(std::string_view s, std::size_t i) {
   return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
 }

@@ -16,8 +16,10 @@ inline std::string Sj(std::string_view utf8) { return ToCp932(utf8); }
 // Code page 932 to UTF-8, for the log and the administrator; undecodable bytes become "?".
 std::string ToUtf8(std::string_view cp932);
 
-// Whether c starts a double-byte character of code page 932.
+// Whether c starts a double-byte character of code page 932, and whether c can be its second
+// byte.
 bool IsLeadByte(unsigned char c);
+bool IsTrailByte(unsigned char c);
 // Length in bytes (1 or 2) of the character that starts at s[i]; a lead byte at the very end
 // counts as one byte.
 std::size_t CharLen(std::string_view s, std::size_t i);

@@ -9,6 +9,7 @@
 #include "Args.h"
 #include "Db.h"
 #include "Service.h"
+#include "Throttle.h"
 
 namespace {
 
@@ -17,7 +18,11 @@ using namespace sorami::site;
 const char* const kUsage =
     "usage:\n"
     "  sorami-site-server serve --db FILE --listen 127.0.0.1:PORT [--public-host HOST:PORT]\n"
-    "                           [--smtp-relay HOST:PORT]\n"
+    "                           [--smtp-relay HOST:PORT] [--attachment-lifetime SECONDS]\n"
+    "                           [--member-failures N] [--address-failures N]\n"
+    "                           [--failure-delay SECONDS] [--claims-per-hour N]\n"
+    "                           [--workers N] [--connections-per-address N]\n"
+    "                           [--header-timeout SECONDS] [--body-timeout SECONDS]\n"
     "  sorami-site-server init --db FILE\n"
     "  sorami-site-server addsite SITE --host H:P --user SYSUSER [--dynamic PREFIX$KEY]\n"
     "                             [--public] --db FILE\n"
@@ -27,16 +32,38 @@ const char* const kUsage =
     "  sorami-site-server list --db FILE\n"
     "  sorami-site-server claims --db FILE\n"
     "PORT 0 picks a free port. With --public-host, this instance serves only the sites whose\n"
-    "host is that address (port 0 there means the bound port).\n";
+    "host is that address (port 0 there means the bound port). Attachments stay open for\n"
+    "--attachment-lifetime seconds after their message was first fetched (default 86400).\n"
+    "After --member-failures wrong passwords for one member (default 5) or --address-failures\n"
+    "from one address (default 20), each further login waits --failure-delay seconds (default\n"
+    "2), doubled after every further failure. One address may file --claims-per-hour claim\n"
+    "reports (default 10). --workers connections are served at once (default 64), at most\n"
+    "--connections-per-address from one address (default 16); a request's line and headers\n"
+    "must arrive within --header-timeout seconds (default 10), its body and its answer each\n"
+    "within --body-timeout seconds (default 30) and one more for every 64 KiB.\n";
 
 int Serve(const Args& args) {
   Config config{args.Option("db"), args.Option("public-host"), args.Option("smtp-relay")};
   std::string host;
   int port = 0;
-  if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true)) {
+  std::optional<std::int64_t> lifetime = args.Number("attachment-lifetime", 24 * 60 * 60);
+  std::optional<std::int64_t> memberFailures = args.Number("member-failures", 5, 1);
+  std::optional<std::int64_t> addressFailures = args.Number("address-failures", 20, 1);
+  std::optional<std::int64_t> failureDelay = args.Number("failure-delay", 2, 1);
+  std::optional<std::int64_t> claims = args.Number("claims-per-hour", 10);
+  std::optional<std::int64_t> workers = args.Number("workers", 64, 1);
+  std::optional<std::int64_t> perAddress = args.Number("connections-per-address", 16, 1);
+  std::optional<std::int64_t> headerTimeout = args.Number("header-timeout", 10, 1);
+  std::optional<std::int64_t> bodyTimeout = args.Number("body-timeout", 30, 1);
+  if (config.dbPath.empty() || !SplitHostPort(args.Option("listen"), host, port, true) ||
+      !lifetime || !memberFailures || !addressFailures || !failureDelay || !claims || !workers ||
+      !perAddress || !headerTimeout || !bodyTimeout) {
     std::cerr << kUsage;
     return 2;
   }
+  config.attachmentLifetime = *lifetime;
+  ConfigureGuards({static_cast<int>(*memberFailures), static_cast<int>(*addressFailures),
+                   *failureDelay, static_cast<int>(*claims)});
   try {
     if (!std::filesystem::exists(config.dbPath)) {
       std::cerr << "serve: no database at " << config.dbPath << "; run init first\n";
@@ -47,6 +74,7 @@ int Serve(const Args& args) {
       std::cerr << "serve: " << config.dbPath << " is not initialised; run init first\n";
       return 1;
     }
+    db.Upgrade();
   } catch (const std::exception& e) {
     std::cerr << "serve: " << e.what() << "\n";
     return 1;
@@ -59,10 +87,12 @@ int Serve(const Args& args) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  Service service(config);
-  int bound = service.Bind(host, port);
+  Service service(config, {static_cast<int>(*workers), static_cast<int>(*perAddress),
+                           *headerTimeout, *bodyTimeout});
+  std::string error;
+  int bound = service.Bind(host, port, error);
   if (bound < 0) {
-    std::cerr << "serve: cannot listen on " << args.Option("listen") << "\n";
+    std::cerr << "serve: cannot listen on " << args.Option("listen") << ": " << error << "\n";
     return 1;
   }
   service.SetBoundPort(bound);

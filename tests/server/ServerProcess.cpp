@@ -32,7 +32,7 @@ pid_t Spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* ac
 }  // namespace
 
 CommandResult RunServerCommand(const std::vector<std::string>& args,
-                               const std::filesystem::path& scratch) {
+                               const std::filesystem::path& scratch, int limitSeconds) {
   const std::string out = (scratch / "cmd.out").string(), err = (scratch / "cmd.err").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -41,7 +41,15 @@ CommandResult RunServerCommand(const std::vector<std::string>& args,
   pid_t pid = Spawn(args, &actions);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
-  waitpid(pid, &status, 0);
+  for (int waited = 0; limitSeconds > 0 && waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+    if (waited >= limitSeconds * 10) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      return {-1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
+    }
+    usleep(100'000);
+  }
+  if (limitSeconds <= 0) waitpid(pid, &status, 0);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFileBytes(out),
           test::ReadFileBytes(err)};
 }

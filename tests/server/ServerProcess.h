@@ -16,9 +16,10 @@ struct CommandResult {
 };
 
 // Runs the server program (SORAMI_SITE_SERVER) with the arguments and waits for it; output is
-// captured through files in `scratch`.
+// captured through files in `scratch`. With a limit, a program still running after that many
+// seconds is killed and reported with exit code -1.
 CommandResult RunServerCommand(const std::vector<std::string>& args,
-                               const std::filesystem::path& scratch);
+                               const std::filesystem::path& scratch, int limitSeconds = 0);
 
 class ServerProcess {
  public:

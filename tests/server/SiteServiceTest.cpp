@@ -55,7 +55,7 @@ TEST_F(SiteService, AnswerLinesHoldTheTwentyThreeFieldsWithTabAndCrLfEscaped) {
   want[5] = f[5];
   want[7] = f[7];
   EXPECT_EQ(f, want);
-  EXPECT_GT(std::stoi(f[5]), 0);
+  EXPECT_FALSE(f[5].empty());
   EXPECT_TRUE(IsDateTime(f[7])) << f[7];
   EXPECT_EQ(world->Drain(kHanako).size(), 1u);
   EXPECT_EQ(world->Drain(kSohyo).size(), 1u);
@@ -75,7 +75,7 @@ TEST_F(SiteService, AttachmentsAreStoredUnderCleanedNamesAndOpenOnlyForTheirReci
   auto lines = world->Drain(kHanako);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0][19], "evil_name.bin,passwd,evil_name_2.bin");
-  const std::string no = lines[0][5], other = std::to_string(std::stoi(no) + 1000);
+  const std::string no = lines[0][5], other = no.substr(1) + no[0];
   // Only the recipient's system user, the message number and the file name open a file.
   struct Get {
     std::string file, user, no, body;  // no body: 404

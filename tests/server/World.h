@@ -154,11 +154,14 @@ class World {
     }
   }
   const std::string& address() const { return server_->address(); }
+  // The server's request log.
+  std::filesystem::path logFile() const { return dir_ / "server.log"; }
   // Runs an administrative command on this database; fails the test when it fails.
-  void Admin(std::vector<std::string> args) const {
+  CommandResult Admin(std::vector<std::string> args) const {
     args.insert(args.end(), {"--db", db_});
     CommandResult r = RunServerCommand(args, dir_.path());
     EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
+    return r;
   }
   Reply Message(const Fields& f) const {
     return Request(address(), "WbMessage.exe", UrlEncoded(f));
