@@ -36,6 +36,8 @@ Answer SiteList(const Request& r);
 Answer GetDyn(const Request& r);
 // A claim report of at most kMaxClaimBytes (its fields as stored), a few per address and hour.
 inline constexpr std::size_t kMaxClaimBytes = 8 * 1024;
+// Of a reported message's body, the report keeps this much.
+inline constexpr std::size_t kMaxClaimBodyBytes = 4 * 1024;
 Answer Claim(const Request& r);
 
 // A site's host: the account check, fetching and sending.

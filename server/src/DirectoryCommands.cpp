@@ -1,5 +1,6 @@
 // The directory server's commands: where a site lives, the public sites, the current host of a
 // dynamic-host key, and claim reports.
+#include <algorithm>
 #include <ctime>
 
 #include "Commands.h"
@@ -43,13 +44,32 @@ Answer GetDyn(const Request& r) {
   return a;
 }
 
+namespace {
+
+// At most max bytes of Shift_JIS text, never ending inside a two-byte character.
+std::string CutSjis(const std::string& text, std::size_t max) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t step = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+    if (i + step > max) break;
+    i += step;
+  }
+  return text.substr(0, std::min(i, text.size()));
+}
+
+}  // namespace
+
 Answer Claim(const Request& r) {
   Required(r.form, "CLAIM");
   Required(r.form, "FROMNAME");
   // The report is kept as it came: its fields as NAME=value lines, values in escaped form.
+  // The reported message's body is evidence, not the report: a long one is kept cut, so a
+  // member can report any message while a report stays small.
   std::string fields;
   for (const auto& [name, value] : r.form.fields()) {
-    fields += name + "=" + EscapeField(value) + "\r\n";
+    fields += name + "=" +
+              EscapeField(name == "HONBUN" ? CutSjis(value, kMaxClaimBodyBytes) : value) + "\r\n";
   }
   // Anyone may report, without an account: the size of a report and their number per address
   // are bounded so that reports cannot fill the disk.

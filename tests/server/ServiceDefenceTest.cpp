@@ -132,23 +132,27 @@ TEST(FailureThrottle, WaitsDoubleAfterEachFailureOverTheFreeOnesAndAreForgottenL
 
 TEST(Claims, AreBoundedInSizeAndInNumberPerAddress) {
   const World& w = Strict();
-  auto claim = [&](const std::string& text) {
-    return Request(w.address(), "WbClaim.exe",
-                   UrlEncoded({{"COMMAND", "CLAIM"},
-                               {"FROMNAME", Sj("たろう")},
-                               {"HONBUN", Sj("本文")},
-                               {"CLAIM", text}}));
+  auto claim = [&](const std::string& text, const std::string& body = Sj("本文")) {
+    return Request(
+        w.address(), "WbClaim.exe",
+        UrlEncoded(
+            {{"COMMAND", "CLAIM"}, {"FROMNAME", Sj("たろう")}, {"HONBUN", body}, {"CLAIM", text}}));
   };
   Reply big = claim(std::string(8 * 1024, 'x'));
   EXPECT_EQ(big.httpStatus, 200);
   EXPECT_EQ(Utf(big.status), "報告が大きすぎます (上限 8 KB)");
-  EXPECT_TRUE(claim(std::string(7 * 1024, 'y')).ok);
+  // A report on a long message is taken, its body kept cut on a character boundary.
+  std::string long_body;
+  while (long_body.size() < 20 * 1024) long_body += Sj("長文") + "z";
+  EXPECT_TRUE(claim(std::string(3 * 1024, 'y'), long_body).ok);
   EXPECT_TRUE(claim("spam").ok);
   Reply third = claim("spam");
   EXPECT_FALSE(third.ok);
   EXPECT_NE(Utf(third.status).find("報告が多すぎます"), std::string::npos) << Utf(third.status);
   const std::string stored = w.Admin({"claims"}).out;
   EXPECT_EQ(stored.find("xxxx"), std::string::npos);
+  EXPECT_NE(stored.find("yyyy"), std::string::npos);
+  EXPECT_LT(stored.size(), 12 * 1024u) << "the long body is kept whole";
   EXPECT_NE(stored.find("claim #2 "), std::string::npos) << stored;
   EXPECT_EQ(stored.find("claim #3 "), std::string::npos) << stored;
 }
