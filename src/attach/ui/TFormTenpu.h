@@ -40,6 +40,9 @@ class TFormTenpu : public PersistedWindow {
     std::function<QString(const QString& name)> choose_save_file;
     // Opens a file with the desktop's program (code page 932 path); false when it could not.
     std::function<bool(const std::string& path)> open_file;
+    // "再取得": downloads the record's missing files; the text for the status bar (empty when
+    // all came).
+    std::function<std::string(int32_t row)> refetch;
   };
 
   enum class Mode { kMessage, kCompose };
@@ -59,8 +62,11 @@ class TFormTenpu : public PersistedWindow {
   // user closes it.
   void ShowForCompose();
 
-  // Lists a record's attachments; true when every one is present in the attachment directory.
+  // Lists a record's attachments, missing ones marked "未取得"; true when every one is present
+  // in the attachment directory.
   bool ShowTenpu(int32_t row);
+  // "再取得": the shown record's missing files downloaded again, then listed anew.
+  void BtRefetchClick();
   // Lists given names with a detail text (the attachments of a mail, "メール").
   void ShowNames(const std::vector<std::string>& names, const std::string& detail);
   // Adds a local file to the list and to the send attachment list.
@@ -100,6 +106,8 @@ class TFormTenpu : public PersistedWindow {
   TenpuList list_;
   QTreeWidget* lview_ = nullptr;
   QPushButton* bt_read_ = nullptr;
+  QPushButton* bt_refetch_ = nullptr;
+  int32_t shown_row_ = -1;  // the record listed, -1 for none
   QAction* menu_hozon_ = nullptr;
   QAction* n85_ = nullptr;
   QMenu* pm_tenpu_ = nullptr;
