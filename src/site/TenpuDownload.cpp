@@ -77,6 +77,18 @@ std::string EscapeHighBytes(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The download of one file of a message: its name as the service gave it, the recipient's
+// system user and the message's number on the service.
+std::string TenpuUrl(const std::string& host, const std::string& name, const std::string& user,
+                     const std::string& server_no) {
+  return "http://" + host + "/bn/WbTenpu.exe?" +
+         EscapeHighBytes("FILE=" + name + "&TOUSER=" + user + "&TONO=" + server_no);
+}
+
+}  // namespace
+
 bool DownloadTenpu(SiteSession& ss, const fs::path& attach_dir, const std::string& host,
                    const std::string& user, const std::string& server_no, const std::string& files,
                    TenpuDownload& out, std::string& msg) {
@@ -102,9 +114,7 @@ bool DownloadTenpu(SiteSession& ss, const fs::path& attach_dir, const std::strin
       const fs::path path = GetUniqName(attach_dir, SafeAttachmentName(name));
       if (path.empty()) throw std::runtime_error("no free name");
       ss.log.Log("local:" + PathText(path));
-      const std::string query =
-          EscapeHighBytes("FILE=" + name + "&TOUSER=" + user + "&TONO=" + server_no);
-      const std::string url = "http://" + host + "/bn/WbTenpu.exe?" + query;
+      const std::string url = TenpuUrl(host, name, user, server_no);
       ss.log.Log("url:" + url);
       if (DownloadOne(ss, url, path, msg) == Got::kSaved) {
         listed = PathText(path.filename());
@@ -173,9 +183,7 @@ WaitingFetch DownloadWaiting(SiteSession& ss, const fs::path& attach_dir, TenpuW
     } else if (PathExists(path)) {
       ss.log.Log("present : " + f.local);
     } else {
-      const std::string url =
-          "http://" + f.host + "/bn/WbTenpu.exe?" +
-          EscapeHighBytes("FILE=" + f.name + "&TOUSER=" + f.user + "&TONO=" + f.server_no);
+      const std::string url = TenpuUrl(f.host, f.name, f.user, f.server_no);
       ss.log.Log("url:" + url);
       if (f.host.empty() || DownloadOne(ss, url, path, msg) != Got::kSaved) {
         if (f.host.empty()) msg = "HOST未設定"_cp932;
