@@ -68,11 +68,10 @@ struct Served {
     Login("たろう", "taro");
     ShowAccountRow(st->settei, 1);
     FetchHooks hooks;  // only note what to download
-    hooks.download_tenpu = [this](const std::string&, const std::string& u, const std::string& no,
-                                  std::string&, std::string&) {
+    hooks.keep_tenpu = [this](const std::string&, const std::string& u, const std::string& no,
+                              std::string&) {
       user = u;
       number = no;
-      return true;
     };
     FetchNewMessages(*st, -1, hooks);
     url = "http://" + server->address() + "/bn/WbTenpu.exe?FILE=big.bin&TOUSER=" + user +

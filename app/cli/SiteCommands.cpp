@@ -78,7 +78,8 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
     return kExitFailed;
   }
   PrintLine(msg);
-  return out.failed > 0 ? kExitFailed : kExitOk;
+  // A file that could not be downloaded is named in the status and waits for the next fetch.
+  return out.failed > 0 || out.tenpu_failed > 0 ? kExitFailed : kExitOk;
 }
 
 }  // namespace

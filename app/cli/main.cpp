@@ -13,6 +13,7 @@
 #include "platform/DataLock.h"
 #include "settings/Settei.h"
 #include "shell/Startup.h"
+#include "shell/TenpuFetch.h"
 
 namespace sorami::cli {
 
@@ -43,7 +44,9 @@ constexpr const char* kUsage =
     "  check            check the current account\n"
     "  fetch [--row N]  fetch new site messages (all enabled accounts, or row N) with their\n"
     "                   attachments, then save\n"
-    "  attachments N    the attachments record N lists, with their files, as JSON lines\n"
+    "  attachments N [--download]\n"
+    "                   the attachments record N lists, with their files, as JSON lines;\n"
+    "                   --download first fetches its missing files again\n"
     "  sites            the public site list of the current account's host\n"
     "  send --to TEXT [--cc TEXT] [--bcc TEXT] --title TEXT (--body-file F | --body TEXT)\n"
     "       [--kankei NAME] [--shubetsu NAME] [--auto-kankei] [--attach FILE]... [--draft]\n"
@@ -101,6 +104,7 @@ constexpr Command kCommands[] = {
 bool Writes(const std::vector<std::string>& args) {
   static constexpr const char* kReaders[] = {"list",  "show", "search", "folders",     "help",
                                              "sites", "mime", "kanji",  "attachments", "addresses"};
+  if (args[0] == "attachments") return args.size() > 2 && args[2] == "--download";
   for (const char* r : kReaders) {
     if (args[0] == r) return false;
   }
@@ -149,6 +153,7 @@ int Main(int argc, char** argv) {
         return kExitFailed;
       }
     }
+    if (lock) RemoveLeftoverFiles(st->paths);  // what a killed writer left
     st->log.Attach();
     LoadSettei(st->settei, st->SetteiPlace());
     const int rc = c.run(*st, std::vector<std::string>(args.begin() + 1, args.end()));

@@ -15,6 +15,7 @@
 #include "base/ui/QtJapanese.h"
 #include "platform/DataLock.h"
 #include "shell/Startup.h"
+#include "shell/TenpuFetch.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/SignalClose.h"
 #include "shell/ui/TFormMain.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
                               QString::fromStdString(st->paths.DataDir().string()));
     return 1;
   }
+  sorami::RemoveLeftoverFiles(st->paths);  // what a killed run left half-written
   sorami::AppWindows windows(*st);
   // Closing the main window ends the run, also while other windows are still shown.
   QObject::connect(windows.main.get(), &sorami::TFormMain::closed, &app, &QApplication::quit,

@@ -18,35 +18,17 @@ namespace fs = std::filesystem;
 TenpuList::TenpuList(DiagLog& log, fs::path attach_dir, std::vector<fs::path>& send_list)
     : log_(log), attach_dir_(std::move(attach_dir)), send_list_(send_list) {}
 
-bool TenpuList::ShowTenpu(std::string_view names) {
-  log_.Log("ShowTenpu");
-  rows_.clear();
-  std::string rest(names);
-  std::string name;
-  while (!rest.empty()) {
-    SplitToken(",", rest, name);
-    if (name.empty()) continue;
-    // A name from the service never leads out of the attachment directory.
-    const std::string safe = SafeAttachmentName(name);
-    const fs::path path = attach_dir_ / FsPath(safe);
-    log_.Log(PathText(path));
-    if (!PathExists(path)) return false;
-    rows_.push_back({safe, "メッセージ"_cp932, false, {}});
-  }
-  return !rows_.empty();
-}
-
 bool TenpuList::ShowTenpu(const TArMastd& store, int32_t row) {
-  if (row < 0 || row >= store.CtMaster()) {
-    rows_.clear();
-    return false;
+  rows_.clear();
+  if (row < 0 || row >= store.CtMaster()) return false;
+  const bool sent = store.Get(row, MastCol::kFolder) == FolderName(Folder::kSent);
+  bool all = true;
+  for (RecordFile& f : RecordTenpu(store, row, attach_dir_)) {
+    f.row.missing = !sent && !f.exists;
+    all = all && !f.row.missing;
+    rows_.push_back(std::move(f.row));
   }
-  if (store.Get(row, MastCol::kFolder) == FolderName(Folder::kSent)) {
-    rows_.clear();
-    for (RecordFile& f : RecordTenpu(store, row, attach_dir_)) rows_.push_back(std::move(f.row));
-    return !rows_.empty();
-  }
-  return ShowTenpu(store.Get(row, MastCol::kAttachments));
+  return all && !rows_.empty();
 }
 
 void TenpuList::ShowNames(const std::vector<std::string>& names, std::string_view detail) {

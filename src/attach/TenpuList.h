@@ -21,6 +21,7 @@ struct TenpuRow {
       detail;  // "メッセージ", "メール", "送信済み", or the full path of a local file to send
   bool local = false;          // a local file collected to send (detail is its path)
   std::filesystem::path file;  // a local file's real path, whatever its name
+  bool missing = false;        // a received file not (yet) in the attachment directory
 };
 
 class TenpuList {
@@ -33,12 +34,9 @@ class TenpuList {
   const std::vector<std::filesystem::path>& send_list() const { return send_list_; }
   const std::filesystem::path& attach_dir() const { return attach_dir_; }
 
-  // Lists the attachments of a site message (its list of names separated by ","). Stops at the
-  // first name missing from the attachment directory (the rows so far stay). True when every
-  // name is present and there is at least one.
-  bool ShowTenpu(std::string_view names);
-  // A record: a sent copy lists the names it went out with ("送信済み"; the files stay where
-  // they were), any other record as above.
+  // A record: every file it lists, those missing from the attachment directory marked; a sent
+  // copy lists the names it went out with ("送信済み"; the files stay where they were). True
+  // when there is at least one and none is missing.
   bool ShowTenpu(const TArMastd& store, int32_t row);
   // Lists given names (the attachments of a mail) with a detail text, replacing the rows.
   void ShowNames(const std::vector<std::string>& names, std::string_view detail);

@@ -18,6 +18,7 @@ struct HttpRequest {
   std::string content_type;  // empty for a request without a body
   std::string body;
   std::vector<std::pair<std::string, std::string>> headers;
+  int total_ms = -1;  // the whole request's limit: -1 the client's, 0 none (idle time-out only)
 };
 
 struct HttpResponse {

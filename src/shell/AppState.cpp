@@ -12,8 +12,10 @@ AppState::AppState(AppPaths p, std::unique_ptr<FileCrypto> c, DiagLog::Clock clo
       master{paths.DataDir(), crypto.get(), log},
       site(log, aclog),
       receipts(this->paths.DataDir() / "Receipted.dat"),
+      tenpu_wait(this->paths.DataDir() / "TenpuWait.dat"),
       help_dir(paths.app_dir / "Help"),
       doc_root(PathText(help_dir)) {
+  site.spool_dir = paths.DataDir();
   site.on_dynamic_host = [this](const std::string& key, const std::string& host) {
     SetForDynamic(settei, SetteiPlace(), key, host);
   };

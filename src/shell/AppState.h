@@ -20,6 +20,7 @@
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
 #include "store/MasterFile.h"
+#include "store/TenpuWait.h"
 #include "views/History.h"
 
 namespace sorami {
@@ -52,6 +53,7 @@ class AppState {
   JushinSession mail;                   // the mail receive: one at a time
   History history;                      // navigation history of shown records and help pages
   ReceiptLedger receipts;               // the received messages whose read receipt went out
+  TenpuWaitList tenpu_wait;             // attachments of received messages still to download
   std::vector<AddressEntry> send_list;  // the address list ("送信先リスト"), in list order
   // The default help directory: the installed topics (set by MakeAppState), else app_dir/Help.
   std::filesystem::path help_dir;

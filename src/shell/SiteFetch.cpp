@@ -1,26 +1,20 @@
 #include "shell/SiteFetch.h"
 
 #include "platform/Codepage.h"
+#include "shell/TenpuFetch.h"
 #include "site/Receipts.h"
 #include "site/SendHttp.h"
-#include "site/TenpuDownload.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
 
-FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st) {
-  return [&st](const std::string& host, const std::string& user, const std::string& server_no,
-               std::string& files, std::string& msg) {
-    TenpuDownload got;
-    const bool ok =
-        DownloadTenpu(st.site, st.paths.AttachDir(), host, user, server_no, files, got, msg);
-    files = got.names;
-    return ok;
-  };
-}
-
 FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
-  if (!hooks.download_tenpu) hooks.download_tenpu = TenpuDownloader(st);
+  if (!hooks.keep_tenpu) {
+    hooks.keep_tenpu = [&st](const std::string& host, const std::string& user,
+                             const std::string& server_no, std::string& files) {
+      files = ReserveTenpu(st.paths.AttachDir(), st.tenpu_wait, host, user, server_no, files);
+    };
+  }
   // After each account's messages, its read receipts.
   if (!hooks.get_feedback) {
     hooks.get_feedback = [&st](const SiteAccount& a, std::string& msg) {
@@ -30,7 +24,10 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
   // Every step that stored something saves at once: the site deletes what it handed over
   // only after this save, and receipts it hands over only once.
   if (!hooks.save) {
-    hooks.save = [&st](std::string& msg) { return SaveMaster(st.master, st.store, msg); };
+    // The wait list first: a record on disk always finds its files waiting.
+    hooks.save = [&st](std::string& msg) {
+      return st.tenpu_wait.Save(msg) && SaveMaster(st.master, st.store, msg);
+    };
   }
   FetchReport report;
   BusyGuard guard(st.busy);
@@ -51,7 +48,14 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
         "（取得できなかったアカウント : "_cp932 + std::to_string(report.failed) + " 件）"_cp932;
   }
   // A failed save ends the fetch and says why; what came stays on the site.
-  if (report.save_failed) report.status = report.save_msg;
+  if (report.save_failed) {
+    report.status = report.save_msg;
+    return report;
+  }
+  const WaitingFetch files = DownloadWaitingTenpu(st);
+  report.tenpu_failed = files.failed;
+  report.tenpu_msg = files.msg;
+  if (files.failed > 0) report.status += "　"_cp932 + files.msg;
   return report;
 }
 

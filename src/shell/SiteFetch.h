@@ -11,15 +11,15 @@
 namespace sorami {
 
 struct FetchReport : FetchOutcome {
-  std::string status;  // what the main status bar shows at the end
+  std::string status;     // what the main status bar shows at the end
+  int tenpu_failed = 0;   // attachments that could not be downloaded (they wait for the next)
+  std::string tenpu_msg;  // "添付ファイル取得失敗 : " and the files with why
 };
 
-// The fetch's download of attachments: from the message's host into the attachment directory.
-FetchHooks::DownloadTenpuHook TenpuDownloader(AppState& st);
-
-// Fetches for row -1 (every enabled row) or one row; attachments are downloaded (unless hooks
-// bring a download of their own); whenever a step stored something (messages, receipts) the
-// store is saved before the site is asked to delete anything. The status line: the folder
+// Fetches for row -1 (every enabled row) or one row; whenever a step stored something
+// (messages, the wait list of their attachments, receipts) it is saved before the site is
+// asked to delete anything. Then the waiting attachments are downloaded, and a failed one is
+// named at the end of the status line. The status line: the folder
 // summary when something new came (the folder counts are refreshed), "新着メッセージ無し"
 // otherwise, and the number of accounts that failed; a refused fetch says another request is
 // running; a failed save gives its "保存失敗 : ..." text.

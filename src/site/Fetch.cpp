@@ -26,33 +26,26 @@ std::string DispMessagesText(int count) {
                    : "新着メッセージなし"_cp932;
 }
 
-// Whether an answer holds a message line (its first field a number).
-bool HoldsMessages(std::string_view value) {
-  std::string_view line, first;
-  while (!value.empty()) {
-    CutBytes("\r\n", value, line);
-    line = TrimBytes(line);
-    CutBytes("\t", line, first);
-    if (IsInteger(first)) return true;
-  }
-  return false;
-}
+// What the message lines of one answer brought.
+struct StoredLines {
+  int added = 0;        // new records stored
+  int messages = 0;     // message lines read (stored now or before)
+  bool capped = false;  // a further new message was left for the next fetch
+};
 
-}  // namespace
-
-int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
-                 const std::string& value, const FetchHooks& hooks, std::string& msg) {
-  ss.log.Log(".DispMessages :" + value.substr(0, 40));
-  int count = 0;
-  std::string_view rest = value;
-  std::string_view raw;
-  while (!rest.empty()) {
-    // Lines and fields are cut as bytes: a stray lead byte at the end of a field must not
-    // take the TAB or CR after it for its second byte and swallow the next message.
-    CutBytes("\r\n", rest, raw);
+// Stores the message lines `next` hands over (each without its line end) as inbox records,
+// skipping those stored already; at most `cap` new ones (no limit when negative).
+StoredLines StoreMessageLines(SiteSession& ss, TArMastd& store, const std::string& host,
+                              const std::function<bool(std::string&)>& next,
+                              const FetchHooks& hooks, int cap) {
+  StoredLines out;
+  std::string raw;
+  while (next(raw)) {
     std::string_view line = TrimBytes(raw);
-    ss.log.Log("LN:" + std::string(line));
+    ss.log.Log("LN:" + std::string(line.substr(0, 200)));
     // A fresh work row for every line: a short line never inherits an earlier line's fields.
+    // Fields are cut as bytes: a stray lead byte at the end of a field must not take the TAB
+    // after it for its second byte.
     MastFields row;
     std::string_view field;
     for (int k = 1; k <= 23 && !line.empty(); ++k) {
@@ -60,23 +53,49 @@ int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
       row[static_cast<size_t>(k)] = std::string(field);
     }
     if (!IsInteger(row[1])) continue;
+    ++out.messages;
     if (ExistsMaster(store, ss.log, row)) continue;
+    if (cap >= 0 && out.added >= cap) {
+      out.capped = true;  // stays on the site: the next fetch brings it
+      ss.log.Log("limit " + std::to_string(cap) + " reached");
+      break;
+    }
     ss.log.Log("Arline[1]:" + row[1] + " ArLine[2]:" + row[2]);
-    ++count;
+    ++out.added;
     ss.log.Log(row[1] + " " + row[3]);
     row[MastCol::kFolder] = std::string(FolderName(Folder::kInbox));
-    // The files come first: the record lists them under the names they were saved as.
+    // The record lists its files under the local names kept for them; they come later.
     if (!row[MastCol::kAttachments].empty()) {
       ss.log.Log("添付 : "_cp932 + row[MastCol::kAttachments]);
-      std::string tmsg;
-      if (hooks.download_tenpu) {
-        hooks.download_tenpu(host, row[MastCol::kRecipientUser], row[MastCol::kServerNo],
-                             row[MastCol::kAttachments], tmsg);
+      if (hooks.keep_tenpu) {
+        hooks.keep_tenpu(host, row[MastCol::kRecipientUser], row[MastCol::kServerNo],
+                         row[MastCol::kAttachments]);
       }
-      ss.log.Log(tmsg);
     }
     AddMaster(store, ss.log, false, row);
   }
+  return out;
+}
+
+// The lines of a spooled answer's value.
+std::function<bool(std::string&)> SpoolLines(AnswerSpool& spool) {
+  return [&spool](std::string& line) { return spool.file.NextLine(line, !spool.lf_only); };
+}
+
+}  // namespace
+
+int DispMessages(SiteSession& ss, TArMastd& store, const std::string& host,
+                 const std::string& value, const FetchHooks& hooks, std::string& msg) {
+  ss.log.Log(".DispMessages :" + value.substr(0, 40));
+  std::string_view rest = value;
+  const auto next = [&rest](std::string& line) {
+    if (rest.empty()) return false;
+    std::string_view raw;
+    CutBytes("\r\n", rest, raw);
+    line.assign(raw);
+    return true;
+  };
+  const int count = StoreMessageLines(ss, store, host, next, hooks, -1).added;
   msg = DispMessagesText(count);
   return count;
 }
@@ -85,7 +104,8 @@ namespace {
 
 // One request for the account's waiting messages, to host (which follows a moved dynamic
 // host).
-SiteAnswer AskMessages(SiteSession& ss, const SiteAccount& a, SiteRequest kind, std::string& host) {
+SiteAnswer AskMessages(SiteSession& ss, const SiteAccount& a, SiteRequest kind, std::string& host,
+                       AnswerSpool& spool) {
   const std::vector<std::string> fields = {"COMMAND=" + std::string(SiteRequestName(kind)),
                                            "TOSITE=" + a.site,
                                            "TOUSER=" + a.sys_user,
@@ -93,7 +113,7 @@ SiteAnswer AskMessages(SiteSession& ss, const SiteAccount& a, SiteRequest kind, 
                                            "USERPASS=" + a.password,
                                            "FROMHOST=" + a.host,
                                            "FROMUSER=" + a.sys_user};
-  return SendWithHostRetry(ss, kind, host, a.dyn_key, fields);
+  return SendWithHostRetry(ss, kind, host, a.dyn_key, fields, &spool);
 }
 
 }  // namespace
@@ -104,31 +124,46 @@ AccountFetch GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, 
   AccountFetch out;
   std::string host = a.host;
   // "GET" leaves the messages on the site: whatever happens before they are saved (a crash,
-  // a full disk), the next fetch brings them again.
-  const SiteAnswer got = AskMessages(ss, a, SiteRequest::kGet, host);
-  msg = got.msg;
-  // A failed look-up of a moved host is a failed fetch too, not "nothing new".
-  if (!got.ok()) return out;
-  out.added = DispMessages(ss, store, host, got.value, hooks, msg);
+  // a full disk), the next fetch brings them again. The answer, of any size, is read from a
+  // scratch file, and only so many new messages are stored at a time.
+  StoredLines got;
+  {
+    AnswerSpool spool;
+    const SiteAnswer answer = AskMessages(ss, a, SiteRequest::kGet, host, spool);
+    msg = answer.msg;
+    // A failed look-up of a moved host is a failed fetch too, not "nothing new"; an answer
+    // that could not be written down stops the fetch as a failed save does.
+    if (!answer.ok()) {
+      if (spool.write_failed) out.result = FetchResult::kSaveFailed;
+      return out;
+    }
+    got = StoreMessageLines(ss, store, host, SpoolLines(spool), hooks, ss.max_fetch_messages);
+  }
+  out.added = got.added;
+  out.more_waiting = got.capped;
+  msg = DispMessagesText(out.added);
   ss.log.Log(msg);
-  const std::string fetched_msg = msg;
   // Before the site deletes anything the store is saved, also when every message was stored
   // already: an earlier save may have failed and left them in memory only.
-  const bool must_save = out.added > 0 || (!leave_on_site && HoldsMessages(got.value));
+  const bool must_save = out.added > 0 || (!leave_on_site && got.messages > 0);
   if (must_save && hooks.save && !hooks.save(msg)) {
     out.result = FetchResult::kSaveFailed;
     return out;
   }
-  if (!leave_on_site && hooks.save) {
-    // Saved: now the site may delete. Its answer is stored too, as it may hold messages that
-    // came in after the "GET"; those already stored are skipped as duplicates.
-    const SiteAnswer del = AskMessages(ss, a, SiteRequest::kGetDel, host);
+  // "GETDEL" deletes every message waiting, with no way to ask for fewer: when some were left
+  // for the next fetch, nothing is deleted now (the next fetch skips what is stored already).
+  if (!leave_on_site && hooks.save && !got.capped) {
+    // Saved: now the site may delete. Its answer is stored whole, as it may hold messages
+    // that came in after the "GET"; those already stored are skipped as duplicates.
+    AnswerSpool spool;
+    spool.max_bytes = 2 * ss.max_fetch_answer_bytes;  // never cut what the site deletes
+    const SiteAnswer del = AskMessages(ss, a, SiteRequest::kGetDel, host, spool);
     if (!del.ok()) {
       msg = del.msg;  // left on the site: the next fetch deletes them
+      if (spool.write_failed) out.result = FetchResult::kSaveFailed;
       return out;
     }
-    std::string del_msg;
-    const int more = DispMessages(ss, store, host, del.value, hooks, del_msg);
+    const int more = StoreMessageLines(ss, store, host, SpoolLines(spool), hooks, -1).added;
     if (more > 0) {
       out.added += more;
       if (!hooks.save(msg)) {
@@ -137,8 +172,6 @@ AccountFetch GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, 
       }
     }
     msg = DispMessagesText(out.added);
-  } else {
-    msg = fetched_msg;
   }
   out.result = FetchResult::kDone;
   return out;

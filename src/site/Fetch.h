@@ -2,7 +2,10 @@
 // its host for waiting messages with "GET" (they stay on the site), store each new message
 // line as a record in the inbox and save the store; only then, unless "サイトに残す" is on,
 // ask again with "GETDEL" (the site deletes what it hands over) and store and save what that
-// answer holds. Then collect read receipts, saving again when any came.
+// answer holds. Answers are read from a scratch file, whatever their size; one fetch stores a
+// limited number of new messages, and when more wait it deletes nothing (the site cannot be
+// asked to delete fewer than all): the next fetch goes on. Then collect read receipts, saving
+// again when any came.
 #pragma once
 
 #include <functional>
@@ -14,15 +17,15 @@
 
 namespace sorami {
 
-// Work done for a fetch by other features: downloading a message's attachments and
-// collecting read receipts. Empty hooks are skipped.
+// Work done for a fetch by other features: a message's attachments and collecting read
+// receipts. Empty hooks are skipped.
 struct FetchHooks {
-  // Downloads the attachments of a new message from the host its account was fetched from;
-  // `files` (the list as the service sent it) becomes the list the record keeps.
-  using DownloadTenpuHook =
-      std::function<bool(const std::string& host, const std::string& user,
-                         const std::string& server_no, std::string& files, std::string& msg)>;
-  DownloadTenpuHook download_tenpu;
+  // Keeps local names for the attachments of a new message, fetched from `host`, and marks
+  // them as waiting: they are downloaded once the record was saved. `files` (the list as the
+  // service sent it) becomes the list the record keeps.
+  using KeepTenpuHook = std::function<void(const std::string& host, const std::string& user,
+                                           const std::string& server_no, std::string& files)>;
+  KeepTenpuHook keep_tenpu;
   // Collects an account's read receipts; true when any record was confirmed.
   std::function<bool(const SiteAccount&, std::string& msg)> get_feedback;
   // Writes the store to disk; false with the message ("保存失敗 : " and the reason) in msg.
@@ -40,7 +43,8 @@ enum class FetchResult {
 
 struct AccountFetch {
   FetchResult result = FetchResult::kFailed;
-  int added = 0;  // new records stored
+  int added = 0;              // new records stored
+  bool more_waiting = false;  // more new messages than one fetch stores: left for the next
 };
 
 struct FetchOutcome {

@@ -102,8 +102,9 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
 }
 
 SiteAnswer SendWithHostRetry(SiteSession& ss, SiteRequest kind, std::string& host,
-                             const std::string& dyn_key, const std::vector<std::string>& fields) {
-  SiteAnswer a = SendHTTP(ss, kind, host, fields);
+                             const std::string& dyn_key, const std::vector<std::string>& fields,
+                             AnswerSpool* spool) {
+  SiteAnswer a = SendHTTP(ss, kind, host, fields, spool);
   // Only a request that never reached the host goes again: one that went out may have been
   // acted on, and one the service refused would be refused again.
   if (a.outcome != SiteOutcome::kUnreachable || dyn_key.empty()) return a;
@@ -115,7 +116,7 @@ SiteAnswer SendWithHostRetry(SiteSession& ss, SiteRequest kind, std::string& hos
   }
   ss.log.Log("host=>" + moved);
   host = moved;
-  return SendHTTP(ss, kind, host, fields);
+  return SendHTTP(ss, kind, host, fields, spool);
 }
 
 }  // namespace sorami

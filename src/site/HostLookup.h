@@ -37,7 +37,9 @@ bool GetDynamicHost(SiteSession& ss, const std::string& key, std::string& host, 
 // Sends a request of an account to its host. When the request never reached the host and the
 // account has a dynamic-host key ("prefix$key"), the directory server is asked where the host
 // is now and the request goes once more, there. host becomes the host the answer came from.
+// With a spool the answer is streamed into it, as SendHTTP does.
 SiteAnswer SendWithHostRetry(SiteSession& ss, SiteRequest kind, std::string& host,
-                             const std::string& dyn_key, const std::vector<std::string>& fields);
+                             const std::string& dyn_key, const std::vector<std::string>& fields,
+                             AnswerSpool* spool = nullptr);
 
 }  // namespace sorami

@@ -1,5 +1,6 @@
 #include "site/SendHttp.h"
 
+#include <cstring>
 #include <fstream>
 #include <random>
 
@@ -98,10 +99,35 @@ void ReadAnswer(SiteSession& ss, SiteRequest kind, const std::string& body, Site
   if (!a.ok()) ss.aclog.AddLogText(a.value);
 }
 
+// The status line of a spooled answer; the spool is left at the first value line. A refused
+// answer's value (a short text) is read whole, for the account log.
+void ReadSpooledStatus(SiteSession& ss, AnswerSpool& spool, SiteAnswer& a) {
+  std::string status;
+  bool had_cr = false;
+  if (!spool.file.Rewind()) {
+    a.outcome = SiteOutcome::kNoAnswer;
+    a.msg = a.value = TransportFailureText(a.outcome);
+    ss.log.Log(a.msg + " (spool file)");
+    return;
+  }
+  const bool more = spool.file.NextLine(status, false, &had_cr);
+  spool.lf_only = more && !had_cr;
+  ss.log.Log(status.substr(0, 40));
+  std::string ignored;
+  a.outcome = GetResult(status, ignored, a.msg) ? SiteOutcome::kOk : SiteOutcome::kRefused;
+  ss.log.Log("msg:" + a.msg);
+  if (a.ok()) return;
+  constexpr size_t kRefusalText = 64 * 1024;
+  for (std::string line; a.value.size() < kRefusalText && spool.file.NextLine(line);) {
+    a.value += line + "\r\n";
+  }
+  ss.aclog.AddLogText(a.value);
+}
+
 }  // namespace
 
 SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
-                    const std::vector<std::string>& fields) {
+                    const std::vector<std::string>& fields, AnswerSpool* spool) {
   ss.log.Log(".SendHTTP " + std::string(SiteRequestName(kind)) + " " + std::string(host));
   SiteAnswer answer;
   if (host.empty()) {
@@ -146,13 +172,35 @@ SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
 
   ss.log.Log("Http2 Post");
   HttpResponse resp;
-  if (ss.http) {
-    resp = ss.http->Send(req);
-  } else {
+  if (!ss.http) {
     resp.error = "no HTTP client";
+  } else if (spool) {
+    const bool created = spool->file.Create(ss.spool_dir);
+    const int create_errno = errno;
+    if (created) {
+      resp = ss.http->SendToSink(
+          req, [spool](std::string_view chunk) { return spool->file.Write(chunk); },
+          spool->max_bytes > 0 ? spool->max_bytes : ss.max_fetch_answer_bytes);
+    }
+    if (!created || spool->file.error() != 0) {
+      // The answer could not be kept (a full disk...): said as a failed save, with the reason.
+      spool->write_failed = true;
+      answer.outcome = created ? SiteOutcome::kNoAnswer : SiteOutcome::kUnreachable;
+      answer.msg = "保存失敗 : "_cp932 +
+                   strerrordesc_np(created ? spool->file.error() : create_errno) + " (" +
+                   PathText(ss.spool_dir) + ")";
+      answer.value = answer.msg;
+      ss.log.Log(answer.msg);
+      ss.aclog.AddLogText(answer.msg);
+      return answer;
+    }
+  } else {
+    resp = ss.http->Send(req);
   }
   answer.outcome = TransportOutcome(resp);
-  if (answer.outcome == SiteOutcome::kOk) {
+  if (answer.outcome == SiteOutcome::kOk && spool) {
+    ReadSpooledStatus(ss, *spool, answer);
+  } else if (answer.outcome == SiteOutcome::kOk) {
     ss.log.Log(resp.body.substr(0, 40));
     ReadAnswer(ss, kind, resp.body, answer);
   } else {

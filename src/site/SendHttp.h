@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SpoolFile.h"
 #include "site/SiteSession.h"
 #include "site/SiteWire.h"
 
@@ -48,8 +49,17 @@ SiteOutcome TransportOutcome(const HttpResponse& resp);
 // Fields are "NAME=value" lines in code page 932. Failures are noted in the account log. A file
 // to send that cannot be read stops the request before it goes out (kUnreachable, the message
 // naming the file).
+// With a spool, the answer is streamed into it (ss.max_fetch_answer_bytes at most) instead of
+// memory: an accepted answer leaves the value empty and the spool just after the status line,
+// its value lines to be read from there (lf_only tells how they end).
+struct AnswerSpool {
+  SpoolFile file;
+  bool lf_only = false;
+  long long max_bytes = 0;    // 0: ss.max_fetch_answer_bytes
+  bool write_failed = false;  // the answer could not be kept: msg says why ("保存失敗 : ...")
+};
 SiteAnswer SendHTTP(SiteSession& ss, SiteRequest kind, std::string_view host,
-                    const std::vector<std::string>& fields);
+                    const std::vector<std::string>& fields, AnswerSpool* spool = nullptr);
 
 // The progress window ("実行中　しばらくお待ちください") shown while a request waits, hidden
 // however the request ends.

@@ -37,6 +37,13 @@ struct SiteSession {
   // The files to send with the next message, by their real paths (whatever their names).
   std::vector<std::filesystem::path> send_attachments;
   long long max_download_bytes = 200LL * 1024 * 1024;  // one attachment downloaded at most
+  // A fetch's answer goes to a private scratch file here (the data directory) and is read from
+  // it, so its size never has to fit in memory; empty: the current directory.
+  std::filesystem::path spool_dir;
+  long long max_fetch_answer_bytes = 2LL * 1024 * 1024 * 1024;  // one fetch answer at most
+  // New messages stored by one fetch of an account at most; the rest stay on the site (it is
+  // then not asked to delete anything) and come with the next fetch.
+  int max_fetch_messages = 100;
   bool leave_on_site = false;  // "サイトに残す": fetch with "GET" instead of "GETDEL"
   // A dynamic host moved: told the key (without "$") and the new host, so the account list
   // follows. Empty: nobody listens.

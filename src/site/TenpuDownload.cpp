@@ -28,6 +28,7 @@ Got DownloadOne(SiteSession& ss, const std::string& url, const fs::path& path, s
   HttpRequest req;
   req.method = "GET";
   req.url = url;
+  req.total_ms = 0;  // a large file on a slow line takes what it takes; idle and size bound it
   const HttpResponse resp =
       ss.http ? ss.http->SendToSink(
                     req, [&file](std::string_view chunk) { return file.Write(chunk); },
@@ -76,6 +77,18 @@ std::string EscapeHighBytes(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The download of one file of a message: its name as the service gave it, the recipient's
+// system user and the message's number on the service.
+std::string TenpuUrl(const std::string& host, const std::string& name, const std::string& user,
+                     const std::string& server_no) {
+  return "http://" + host + "/bn/WbTenpu.exe?" +
+         EscapeHighBytes("FILE=" + name + "&TOUSER=" + user + "&TONO=" + server_no);
+}
+
+}  // namespace
+
 bool DownloadTenpu(SiteSession& ss, const fs::path& attach_dir, const std::string& host,
                    const std::string& user, const std::string& server_no, const std::string& files,
                    TenpuDownload& out, std::string& msg) {
@@ -101,9 +114,7 @@ bool DownloadTenpu(SiteSession& ss, const fs::path& attach_dir, const std::strin
       const fs::path path = GetUniqName(attach_dir, SafeAttachmentName(name));
       if (path.empty()) throw std::runtime_error("no free name");
       ss.log.Log("local:" + PathText(path));
-      const std::string query =
-          EscapeHighBytes("FILE=" + name + "&TOUSER=" + user + "&TONO=" + server_no);
-      const std::string url = "http://" + host + "/bn/WbTenpu.exe?" + query;
+      const std::string url = TenpuUrl(host, name, user, server_no);
       ss.log.Log("url:" + url);
       if (DownloadOne(ss, url, path, msg) == Got::kSaved) {
         listed = PathText(path.filename());
@@ -120,6 +131,76 @@ bool DownloadTenpu(SiteSession& ss, const fs::path& attach_dir, const std::strin
   }
   ss.log.Log("end(Download Tenpu)");
   return out.failed == 0;
+}
+
+std::string ReserveTenpu(const fs::path& attach_dir, TenpuWaitList& wait, const std::string& host,
+                         const std::string& user, const std::string& server_no,
+                         const std::string& files) {
+  std::string listed, rest = files, name;
+  while (!rest.empty()) {
+    SplitToken(",", rest, name);
+    if (name.empty()) continue;
+    const fs::path path = GetUniqName(attach_dir, SafeAttachmentName(name), std::time(nullptr),
+                                      [&wait](const std::string& n) { return wait.Reserved(n); });
+    // Without a free name the record keeps the service's name, made safe: never a path.
+    const std::string local = path.empty() ? SafeAttachmentName(name) : PathText(path.filename());
+    if (!path.empty()) wait.Add({host, user, server_no, name, local});
+    listed += (listed.empty() ? "" : ",") + local;
+  }
+  return listed;
+}
+
+bool WaitsForRecord(const TArMastd& store, int32_t row, const WaitingTenpu& file) {
+  if (store.Get(row, MastCol::kServerNo) != file.server_no ||
+      store.Get(row, MastCol::kRecipientUser) != file.user) {
+    return false;
+  }
+  std::string rest(store.Get(row, MastCol::kAttachments)), name;
+  while (!rest.empty()) {
+    SplitToken(",", rest, name);
+    if (name == file.local) return true;
+  }
+  return false;
+}
+
+WaitingFetch DownloadWaiting(SiteSession& ss, const fs::path& attach_dir, TenpuWaitList& wait,
+                             const TArMastd& store,
+                             const std::function<bool(const WaitingTenpu&)>& only) {
+  WaitingFetch out;
+  const std::vector<WaitingTenpu> files = wait.entries();  // a copy: the list changes below
+  std::error_code ec;
+  fs::create_directories(attach_dir, ec);
+  for (const WaitingTenpu& f : files) {
+    if (only && !only(f)) continue;
+    bool has_record = false;
+    for (int32_t r = 0; r < store.CtMaster() && !has_record; ++r) {
+      has_record = WaitsForRecord(store, r, f);
+    }
+    const fs::path path = attach_dir / FsPath(f.local);
+    std::string msg;
+    if (!has_record) {
+      ss.log.Log("no record : " + f.local);  // the message was deleted, or never saved
+    } else if (PathExists(path)) {
+      ss.log.Log("present : " + f.local);
+    } else {
+      const std::string url = TenpuUrl(f.host, f.name, f.user, f.server_no);
+      ss.log.Log("url:" + url);
+      if (f.host.empty() || DownloadOne(ss, url, path, msg) != Got::kSaved) {
+        if (f.host.empty()) msg = "HOST未設定"_cp932;
+        ++out.failed;
+        out.msg +=
+            (out.msg.empty() ? "添付ファイル取得失敗 : "_cp932 : ", ") + f.local + " (" + msg + ")";
+        continue;
+      }
+      ++out.saved;
+    }
+    wait.Remove(f);
+    std::string save_msg;
+    if (!wait.Save(save_msg)) ss.log.Log(save_msg);  // the next fetch finds the file present
+  }
+  std::string save_msg;
+  if (!wait.Save(save_msg)) ss.log.Log(save_msg);  // files put on the list by the caller
+  return out;
 }
 
 }  // namespace sorami

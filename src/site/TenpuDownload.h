@@ -3,10 +3,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "site/SiteSession.h"
+#include "store/MastStore.h"
+#include "store/TenpuWait.h"
 
 namespace sorami {
 
@@ -34,5 +37,30 @@ struct TenpuDownload {
 bool DownloadTenpu(SiteSession& ss, const std::filesystem::path& attach_dir,
                    const std::string& host, const std::string& user, const std::string& server_no,
                    const std::string& files, TenpuDownload& out, std::string& msg);
+
+// Keeps a free local name in attach_dir for each file of a new message (`files` as the service
+// lists them) and puts each file on the wait list; returns the list the record keeps.
+std::string ReserveTenpu(const std::filesystem::path& attach_dir, TenpuWaitList& wait,
+                         const std::string& host, const std::string& user,
+                         const std::string& server_no, const std::string& files);
+
+// Whether a waiting file belongs to a record of the store (its service number and recipient,
+// the local name in its list).
+bool WaitsForRecord(const TArMastd& store, int32_t row, const WaitingTenpu& file);
+
+// What a download of waiting files brought.
+struct WaitingFetch {
+  int saved = 0;
+  int failed = 0;
+  std::string msg;  // "添付ファイル取得失敗 : " and each failed file with why; empty if none did
+};
+
+// Downloads the waiting files `only` accepts (all when empty) whose record is in the store;
+// one whose record is gone leaves the list undownloaded, one already present (saved before an
+// interruption) just leaves it. A file downloaded leaves the list, which is saved after each.
+// Only the idle time-out and the size limit bound a download, never its total time.
+WaitingFetch DownloadWaiting(SiteSession& ss, const std::filesystem::path& attach_dir,
+                             TenpuWaitList& wait, const TArMastd& store,
+                             const std::function<bool(const WaitingTenpu&)>& only = nullptr);
 
 }  // namespace sorami

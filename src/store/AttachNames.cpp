@@ -87,20 +87,23 @@ fs::path CheckSameName(DiagLog& log, const fs::path& dir, std::string& name) {
   }
 }
 
-fs::path GetUniqName(const fs::path& dir, std::string_view name, std::time_t now) {
+fs::path GetUniqName(const fs::path& dir, std::string_view name, std::time_t now,
+                     const std::function<bool(const std::string&)>& kept) {
+  const auto free = [&](const std::string& n) {
+    return !PathExists(dir / FsPath(n)) && !(kept && kept(n));
+  };
   const std::string n(name);
-  if (n.find("_" + FormatLocalTime(now, "%Y")) != std::string::npos &&
-      !PathExists(dir / FsPath(n))) {
+  if (n.find("_" + FormatLocalTime(now, "%Y")) != std::string::npos && free(n)) {
     return dir / FsPath(n);
   }
   const std::string base = n.substr(0, n.find('.'));
   const size_t last = n.rfind('.');
   const std::string ext = last == std::string::npos ? "" : n.substr(last);
-  fs::path p = dir / FsPath(base + "_" + FormatLocalTime(now, "%Y%m%d%H%M%S") + ext);
-  if (!PathExists(p)) return p;
+  std::string candidate = base + "_" + FormatLocalTime(now, "%Y%m%d%H%M%S") + ext;
+  if (free(candidate)) return dir / FsPath(candidate);
   for (int k = 1; k <= 1000; ++k) {
-    p = dir / FsPath(base + "_" + std::to_string(k) + ext);
-    if (!PathExists(p)) return p;
+    candidate = base + "_" + std::to_string(k) + ext;
+    if (free(candidate)) return dir / FsPath(candidate);
   }
   return {};
 }

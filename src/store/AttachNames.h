@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,8 +35,10 @@ std::filesystem::path CheckSameName(DiagLog& log, const std::filesystem::path& d
 
 // A free path for a downloaded file: the name itself when it already carries "_" and the
 // current year and is free; else base + "_yyyymmddhhnnss" + ext; else base_1ext ... base_1000ext;
-// empty when all are taken. base: before the first "."; ext: from the last ".".
-std::filesystem::path GetUniqName(const std::filesystem::path& dir, std::string_view name,
-                                  std::time_t now = std::time(nullptr));
+// empty when all are taken. base: before the first "."; ext: from the last ".". A name `kept`
+// says is kept for a file still to come counts as taken too.
+std::filesystem::path GetUniqName(
+    const std::filesystem::path& dir, std::string_view name, std::time_t now = std::time(nullptr),
+    const std::function<bool(const std::string& name)>& kept = nullptr);
 
 }  // namespace sorami

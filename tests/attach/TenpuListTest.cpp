@@ -31,15 +31,17 @@ class TenpuListTest : public test::StoreTest {
   std::vector<std::filesystem::path> sends;
 };
 
-TEST_F(TenpuListTest, ARecordListsItsFilesUpToTheFirstMissingOne) {
+TEST_F(TenpuListTest, ARecordListsEveryFileMarkingTheMissingOnes) {
   TenpuList list(st->log, Attach(), sends);
   EXPECT_FALSE(list.ShowTenpu(st->store, Record("")));
   EXPECT_TRUE(list.rows().empty());
 
   Put("a.jpg");
-  EXPECT_FALSE(list.ShowTenpu(st->store, Record("a.jpg,b.jpg")));
-  EXPECT_EQ(Names(list), std::vector<std::string>{"a.jpg"});
-  EXPECT_EQ(Cp932ToUtf8(list.rows()[0].detail), "メッセージ");
+  EXPECT_FALSE(list.ShowTenpu(st->store, Record("b.jpg,a.jpg")));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"b.jpg", "a.jpg"}));
+  EXPECT_TRUE(list.rows()[0].missing);
+  EXPECT_FALSE(list.rows()[1].missing);
+  EXPECT_EQ(Cp932ToUtf8(list.rows()[1].detail), "メッセージ");
 
   Put("b.jpg");
   EXPECT_TRUE(list.ShowTenpu(st->store, Record("a.jpg,,b.jpg,")));

@@ -54,10 +54,13 @@ TFormTenpu::TFormTenpu(Registry& registry, DiagLog& log, const TArMastd& store,
   bt_read_ = Named(new QPushButton(QStringLiteral("読み込む"), central), "BtRead");
   auto* clear = Named(new QPushButton(QStringLiteral("全消去"), central), "Button1");
   auto* remove = Named(new QPushButton(QStringLiteral("削除"), central), "BtSakujo");
+  bt_refetch_ = Named(new QPushButton(QStringLiteral("再取得"), central), "BtSaishutoku");
+  bt_refetch_->setEnabled(false);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(bt_read_);
   buttons->addWidget(clear);
   buttons->addWidget(remove);
+  buttons->addWidget(bt_refetch_);
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(central);
   layout->addLayout(buttons);
@@ -89,6 +92,7 @@ TFormTenpu::TFormTenpu(Registry& registry, DiagLog& log, const TArMastd& store,
   connect(bt_read_, &QPushButton::clicked, this, &TFormTenpu::BtReadClick);
   connect(clear, &QPushButton::clicked, this, &TFormTenpu::Button1Click);
   connect(remove, &QPushButton::clicked, this, &TFormTenpu::BtSakujoClick);
+  connect(bt_refetch_, &QPushButton::clicked, this, &TFormTenpu::BtRefetchClick);
   setAcceptDrops(true);
 
   hooks.choose_open_file = [this] {
@@ -132,12 +136,22 @@ void TFormTenpu::ShowForCompose() {
 
 bool TFormTenpu::ShowTenpu(int32_t row) {
   const bool all = list_.ShowTenpu(store_, row);
+  shown_row_ = row;
   ShowRows();
   return all;
 }
 
+void TFormTenpu::BtRefetchClick() {
+  if (shown_row_ < 0 || !hooks.refetch) return;
+  const int32_t row = shown_row_;
+  const std::string failed = hooks.refetch(row);
+  ShowTenpu(row);
+  SetStatus(Qs(failed));
+}
+
 void TFormTenpu::ShowNames(const std::vector<std::string>& names, const std::string& detail) {
   list_.ShowNames(names, detail);
+  shown_row_ = -1;
   ShowRows();
 }
 
@@ -233,14 +247,20 @@ QString TFormTenpu::StatusText() const { return statusBar()->currentMessage(); }
 
 void TFormTenpu::ShowRows() {
   lview_->clear();
+  bool any_missing = false;
   for (const TenpuRow& r : list_.rows()) {
     // A local file shows its real name and path, which code page 932 may not hold.
     const QStringList cells =
-        r.local ? QStringList{QFile::decodeName(r.file.filename().string().c_str()),
+        r.local     ? QStringList{QFile::decodeName(r.file.filename().string().c_str()),
                               QFile::decodeName(r.file.string().c_str())}
-                : QStringList{Qs(r.name), Qs(r.detail)};
-    lview_->addTopLevelItem(new QTreeWidgetItem(cells));
+        : r.missing ? QStringList{Qs(r.name), Qs(r.detail) + QStringLiteral("（未取得）")}
+                    : QStringList{Qs(r.name), Qs(r.detail)};
+    auto* item = new QTreeWidgetItem(cells);
+    if (r.missing) item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+    lview_->addTopLevelItem(item);
+    any_missing = any_missing || r.missing;
   }
+  bt_refetch_->setEnabled(any_missing);
 }
 
 std::vector<int> TFormTenpu::SelectedRows() const {

@@ -44,6 +44,9 @@ class TFormTenpu : public PersistedWindow {
     std::function<void(const std::string& path, ShellOpenDone done)> open_file;
     // Tells the user something and waits for the answer (a message box).
     std::function<void(const QString&)> alert;
+    // "再取得": downloads the record's missing files; the text for the status bar (empty when
+    // all came).
+    std::function<std::string(int32_t row)> refetch;
   };
 
   enum class Mode { kMessage, kCompose };
@@ -63,8 +66,11 @@ class TFormTenpu : public PersistedWindow {
   // user closes it.
   void ShowForCompose();
 
-  // Lists a record's attachments; true when every one is present in the attachment directory.
+  // Lists a record's attachments, missing ones marked "未取得"; true when every one is present
+  // in the attachment directory.
   bool ShowTenpu(int32_t row);
+  // "再取得": the shown record's missing files downloaded again, then listed anew.
+  void BtRefetchClick();
   // Lists given names with a detail text (the attachments of a mail, "メール").
   void ShowNames(const std::vector<std::string>& names, const std::string& detail);
   // Adds a local file to the list and to the send attachment list.
@@ -105,6 +111,8 @@ class TFormTenpu : public PersistedWindow {
   TenpuList list_;
   QTreeWidget* lview_ = nullptr;
   QPushButton* bt_read_ = nullptr;
+  QPushButton* bt_refetch_ = nullptr;
+  int32_t shown_row_ = -1;  // the record listed, -1 for none
   QAction* menu_hozon_ = nullptr;
   QAction* n85_ = nullptr;
   QMenu* pm_tenpu_ = nullptr;

@@ -113,7 +113,8 @@ class QtHttpClient : public HttpClient {
     }
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     restart();
-    whole.start(timeouts_.total_ms);
+    const int total_ms = request.total_ms < 0 ? timeouts_.total_ms : request.total_ms;
+    if (total_ms > 0) whole.start(total_ms);
     if (!reply->isFinished()) loop.exec();  // windows keep running while we wait
 
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

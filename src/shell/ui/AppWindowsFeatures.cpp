@@ -23,6 +23,7 @@
 #include "shell/SiteFetch.h"
 #include "shell/SiteList.h"
 #include "shell/Soushin.h"
+#include "shell/TenpuFetch.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
@@ -44,6 +45,7 @@ void AppWindows::WireTenpu(AppState& st) {
   TFormMain* m = main.get();
   TFormTenpu* t = tenpu.get();
   m->browser().hooks.show_tenpu = [this](int32_t row) { return tenpu && tenpu->ShowTenpu(row); };
+  t->hooks.refetch = [&st](int32_t row) { return RefetchTenpu(st, row).msg; };
   // ShowMailInfo: a received mail lists the names of its "MailTenpu;..." column.
   m->browser().hooks.show_mail_info = [this, &st](int32_t row) {
     st.log.Log(".ShowMailInfo");
