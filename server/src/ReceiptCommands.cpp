@@ -70,12 +70,16 @@ Answer GetFeedback(const Request& r) {
   RequireServedHere(site, r.config.publicHost);
   Member me = Authenticate(r.db, site, r.form, "FROMNAME");
   Transaction tx(r.db);
-  Stmt s = r.db.Prepare("SELECT fromdate, confirmed FROM receipt WHERE member_id = ?1 ORDER BY id");
+  // Field 5 names the reader, so copies of one date sent to different members are told apart.
+  Stmt s = r.db.Prepare(
+      "SELECT r.fromdate, r.confirmed, m.nick, t.name FROM receipt r "
+      "JOIN member m ON m.id = r.reader_id JOIN site t ON t.id = m.site_id "
+      "WHERE r.member_id = ?1 ORDER BY r.id");
   s.Bind(1, me.id);
   std::vector<std::string> lines;
   while (s.Step()) {
     lines.push_back(std::to_string(lines.size() + 1) + "\t" + EscapeField(s.Text(0)) + "\t" +
-                    s.Text(1) + "\tFEEDBACK");
+                    s.Text(1) + "\tFEEDBACK\t" + EscapeField(s.Text(2) + "%" + s.Text(3)));
   }
   r.db.Prepare("DELETE FROM receipt WHERE member_id = ?1").Bind(1, me.id).Run();
   tx.Commit();

@@ -36,6 +36,8 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
     report.status = BusyMessage();
     return report;
   }
+  // Receipts that could not be given when their messages were read go first.
+  SendWaitingReceipts(st.site, st.receipts);
   static_cast<FetchOutcome&>(report) =
       SaishinShutoku(st.site, st.store, st.settei.rows, row, hooks);
   if (report.any_new) {

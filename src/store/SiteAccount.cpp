@@ -27,7 +27,8 @@ SiteAccount ParseAccountRow(std::string_view line) {
                          &enabled, &a.dyn_key}) {
     if (line.empty()) break;
     std::string_view field;
-    SplitToken("\t", line, field);
+    // Cut as bytes: a field ending in a stray lead byte must not take the TAB after it.
+    CutBytes("\t", line, field);
     f->assign(field);
   }
   a.enabled = enabled == "on";

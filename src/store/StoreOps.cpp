@@ -46,6 +46,25 @@ bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view f
   return true;
 }
 
+int RenameFolderRecords(TArMastd& store, DiagLog& log, std::string_view from, std::string_view to) {
+  log.Log("RenameFolder:" + std::string(from) + " -> " + std::string(to));
+  const std::string old_name(from);  // from may point into a record about to change
+  int moved = 0;
+  for (int32_t r = 0; r < store.CtMaster(); ++r) {
+    if (store.Get(r, MastCol::kFolder) != old_name) continue;
+    store.Set(r, MastCol::kFolder, to);
+    ++moved;
+  }
+  return moved;
+}
+
+bool IsOwnCopy(const TArMastd& store, int32_t row) {
+  const std::string_view folder = store.Get(row, MastCol::kFolder);
+  return folder == FolderName(Folder::kSent) || folder == FolderName(Folder::kDraft) ||
+         (store.Get(row, MastCol::kCategory) != MailCategory() &&
+          store.Get(row, MastCol::kSenderHost).empty());
+}
+
 std::string NowText(std::time_t now) { return FormatLocalTime(now, "%Y/%m/%d %H:%M:%S"); }
 
 bool SetKakuninbi(TArMastd& store, DiagLog& log, int32_t row, const std::string& now,

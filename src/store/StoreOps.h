@@ -24,6 +24,15 @@ bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& ro
 // changed) when the row is not a record or the record is already in that folder.
 bool ChangeFolder(TArMastd& store, DiagLog& log, int32_t row, std::string_view folder);
 
+// Moves every record of folder `from` into folder `to` (a user folder renamed); returns how
+// many moved.
+int RenameFolderRecords(TArMastd& store, DiagLog& log, std::string_view from, std::string_view to);
+
+// Whether record row is a copy of a message written here rather than one received: it lies in
+// the sent or drafts folder, or it is a site message without its sender's host (a received
+// one always carries it) wherever it was filed.
+bool IsOwnCopy(const TArMastd& store, int32_t row);
+
 // The current local time "yyyy/mm/dd hh:nn:ss".
 std::string NowText(std::time_t now = std::time(nullptr));
 

@@ -69,16 +69,28 @@ bool ReadUserFolder(std::vector<UserFolder>& folders, const std::filesystem::pat
   return true;
 }
 
-bool UserFolderNameAcceptable(std::string_view name, const std::vector<UserFolder>& folders) {
+std::string UserFolderNameProblem(std::string_view name, const std::vector<UserFolder>& folders) {
+  if (name.empty()) return "フォルダ名称を入力してください"_cp932;
   // A TAB, CR or LF would break the folder file's lines and the store's folder column.
-  if (name.empty() || name.find_first_of("\t\r\n") != std::string_view::npos) return false;
-  for (const std::string& s : SystemFolderCaptions()) {
-    if (s == name) return false;
+  if (name.find_first_of("\t\r\n") != std::string_view::npos) {
+    return "フォルダ名称にタブや改行は使えません"_cp932;
+  }
+  // A record in a user folder called "受信箱" would be counted, listed and moved as an inbox
+  // record: the names of the system folders, as stored and as listed, are theirs alone.
+  std::vector<std::string> system(FolderNames().begin(), FolderNames().end());
+  const std::vector<std::string> captions = SystemFolderCaptions();
+  system.insert(system.end(), captions.begin(), captions.end());
+  for (const std::string& s : system) {
+    if (s == name) return "システムフォルダの名称は使えません : "_cp932 + std::string(name);
   }
   for (const UserFolder& f : folders) {
-    if (f.name == name) return false;
+    if (f.name == name) return "同じ名称のフォルダがあります : "_cp932 + std::string(name);
   }
-  return true;
+  return {};
+}
+
+bool UserFolderNameAcceptable(std::string_view name, const std::vector<UserFolder>& folders) {
+  return UserFolderNameProblem(name, folders).empty();
 }
 
 }  // namespace sorami

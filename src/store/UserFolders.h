@@ -29,8 +29,11 @@ bool SaveUserFolder(const std::vector<UserFolder>& folders, const std::filesyste
 bool ReadUserFolder(std::vector<UserFolder>& folders, const std::filesystem::path& data_dir,
                     DiagLog& log, std::string& msg);
 
-// Whether a typed name may be added: not empty, without TAB, CR or LF, not a system folder as
-// the tree shows it ("受信箱(未読)", "既読" ...), not already a user folder (exact comparison).
+// Why a typed name cannot name a user folder, empty when it can: it is empty, holds a TAB, CR
+// or LF, is a system folder's name ("受信箱", "受信箱(未読)", "メッセージ" ...) or is already a
+// user folder (exact comparison). The text is for the settings window's status bar.
+std::string UserFolderNameProblem(std::string_view name, const std::vector<UserFolder>& folders);
+// Whether a typed name may be added (UserFolderNameProblem has nothing to say).
 bool UserFolderNameAcceptable(std::string_view name, const std::vector<UserFolder>& folders);
 
 // "受信箱(未読)", "既読", "送信箱", "草稿", "重要", "削除済み": the system folders as the

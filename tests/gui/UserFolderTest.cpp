@@ -48,7 +48,8 @@ TEST_F(UserFolderTest, AFolderIsDefinedAppliedAndUsedToFileAMessage) {
   ClickNode(7);
   EXPECT_EQ(Titles(), Strings{"to file"});
 
-  // Applying again adds nothing twice; a renamed entry adds a second node and takes the slot.
+  // Applying again adds nothing twice; a renamed entry renames its node and slot, and its
+  // message moves along.
   Button("SpeedButton1")->click();
   EXPECT_EQ(NodeCount(), 7);
   auto* list = Find<QListWidget>(Page(), "CkUserFolder");
@@ -57,7 +58,9 @@ TEST_F(UserFolderTest, AFolderIsDefinedAppliedAndUsedToFileAMessage) {
   Type(QStringLiteral("親友"));
   Button("BtHenkou")->click();
   Button("SpeedButton1")->click();
-  EXPECT_EQ(NodeCount(), 8);
+  EXPECT_EQ(NodeCount(), 7);
+  EXPECT_EQ(Tree()->topLevelItem(0)->child(6)->text(0), QStringLiteral("親友"));
+  EXPECT_EQ(Cp932ToUtf8(st->store.Get(r, MastCol::kFolder)), "親友");
   EXPECT_EQ(slot->text(), QStringLiteral("親友"));
   EndRun();
   StartAndShow();

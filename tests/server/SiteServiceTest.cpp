@@ -139,11 +139,12 @@ TEST_F(SiteService, DirectAndDepositedReceiptsReachTheSenderOnceAndForgedOnesAre
     ASSERT_TRUE(collected.ok);
     ASSERT_EQ(collected.lines.size(), 1u) << sender.nick;  // none from the refused ones
     const Line f = Split(collected.lines[0]);
-    ASSERT_EQ(f.size(), 4u);
+    ASSERT_EQ(f.size(), 5u);
     EXPECT_FALSE(f[0].starts_with("SYS"));
     EXPECT_EQ(f[1], line[4]);
     EXPECT_TRUE(IsDateTime(f[2])) << f[2];
     EXPECT_EQ(f[3], "FEEDBACK");
+    EXPECT_EQ(f[4], Sj("はなこ%広場"));  // the reader
     EXPECT_TRUE(world->GetFeedback(sender).lines.empty());
   }
   EXPECT_TRUE(world->GetFeedback(kHanako).lines.empty());  // receipts go to the sender only

@@ -44,7 +44,9 @@ TEST_F(UserFoldersTest, ANameMustBeNewAndNoSystemFolder) {
   for (const char* bad : {"", "work", "既読", "受信箱(未読)", "削除済み", "a\tb", "a\nb", "a\r"}) {
     EXPECT_FALSE(UserFolderNameAcceptable(Utf8ToCp932(bad), folders)) << bad;
   }
-  EXPECT_TRUE(UserFolderNameAcceptable(Utf8ToCp932("受信箱"), folders));  // shown with "(未読)"
+  // The inbox's stored name is refused as well as its caption, and the text says why.
+  EXPECT_EQ(Cp932ToUtf8(UserFolderNameProblem(Utf8ToCp932("受信箱"), folders)),
+            "システムフォルダの名称は使えません : 受信箱");
 }
 
 }  // namespace

@@ -62,9 +62,19 @@ void UserFolderPage::ShowList() {
 }
 
 void UserFolderPage::EditFolderChange() {
-  const bool ok = UserFolderNameAcceptable(Sj(edit_folder_->text()), folders_);
-  bt_tsuika_->setEnabled(ok);
-  if (!ok) bt_henkou_->setEnabled(false);
+  const std::string name = Sj(edit_folder_->text());
+  const std::string problem = UserFolderNameProblem(name, folders_);
+  bt_tsuika_->setEnabled(problem.empty());
+  const bool entry = current_ >= 0 && static_cast<size_t>(current_) < folders_.size();
+  // A good name may replace the clicked entry's again after a refused one.
+  if (problem.empty()) {
+    if (entry) bt_henkou_->setEnabled(true);
+    return;
+  }
+  bt_henkou_->setEnabled(false);
+  // The entry's own name (just clicked) and an empty box need no word.
+  const bool own = entry && folders_[static_cast<size_t>(current_)].name == name;
+  if (!name.empty() && !own) Status(Qs(problem));
 }
 
 void UserFolderPage::CkUserFolderClick() {
@@ -88,7 +98,17 @@ void UserFolderPage::BtTsuikaClick() {
 
 void UserFolderPage::BtHenkouClick() {
   if (current_ < 0 || static_cast<size_t>(current_) >= folders_.size()) return;
-  folders_[static_cast<size_t>(current_)] = {Sj(edit_folder_->text()), ck_valid_->isChecked()};
+  UserFolder& entry = folders_[static_cast<size_t>(current_)];
+  const std::string name = Sj(edit_folder_->text());
+  if (name != entry.name) {
+    const std::string problem = UserFolderNameProblem(name, folders_);
+    if (!problem.empty()) {
+      Status(Qs(problem));
+      return;
+    }
+    renames_.emplace_back(entry.name, name);
+  }
+  entry = {name, ck_valid_->isChecked()};
   ShowList();
   Status(QStringLiteral("変更完了"));
 }
@@ -106,7 +126,14 @@ void UserFolderPage::BtSakujoClick() {
 void UserFolderPage::SpeedButton1Click() {
   std::string msg;
   const bool saved = SaveUserFolder(folders_, data_dir_, log_, msg);
-  if (saved && hooks.apply) hooks.apply();
+  if (saved) {
+    // The messages follow their folder's new name before the tree is applied.
+    if (hooks.rename) {
+      for (const auto& [from, to] : renames_) hooks.rename(from, to);
+    }
+    renames_.clear();
+    if (hooks.apply) hooks.apply();
+  }
   log_.Log(msg);
   if (!saved) Status(Qs(msg));
 }

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "store/UserFolders.h"
@@ -24,6 +25,9 @@ class UserFolderPage : public QWidget {
     std::function<void()> apply;
     // The settings window's status bar.
     std::function<void(const QString&)> status;
+    // Moves a renamed folder's messages, tree node and menu slot to the new name; called for
+    // each rename, in order, when "反映する" has saved the list.
+    std::function<void(const std::string& from, const std::string& to)> rename;
   };
 
   UserFolderPage(std::vector<UserFolder>& folders, std::filesystem::path data_dir, DiagLog& log,
@@ -47,6 +51,8 @@ class UserFolderPage : public QWidget {
   std::filesystem::path data_dir_;
   DiagLog& log_;
   int current_ = -1;  // the entry last clicked
+  // Renames made with "変更" since the list was last applied: (old name, new name).
+  std::vector<std::pair<std::string, std::string>> renames_;
   QLineEdit* edit_folder_ = nullptr;
   QCheckBox* ck_valid_ = nullptr;
   QPushButton* bt_tsuika_ = nullptr;

@@ -26,6 +26,8 @@
 #include "site/ui/SiteCommands.h"
 #include "site/ui/TFormClaim.h"
 #include "site/ui/TFormMessage.h"
+#include "store/MasterFile.h"
+#include "store/StoreOps.h"
 #include "store/UserFolders.h"
 #include "views/Search.h"
 #include "views/ui/MessageBrowser.h"
@@ -182,6 +184,15 @@ void AppWindows::WireMailPage(AppState& st) {
 void AppWindows::WireUserFolders(AppState& st) {
   UserFolderPage& page = settei->folder_page();
   page.hooks.apply = [this] { HanneiUserFolder(); };
+  // A renamed folder's messages move with it and are saved at once, beside the saved list.
+  page.hooks.rename = [this, &st](const std::string& from, const std::string& to) {
+    if (RenameFolderRecords(st.store, st.log, from, to) > 0) {
+      std::string msg;
+      if (!SaveMaster(st.master, st.store, msg)) main->SetStatus(Qs(msg));
+      st.log.Log(msg);
+    }
+    main->browser().RenameUserFolder(from, to);
+  };
   std::string folders_msg;
   ReadUserFolder(st.settei.user_folders, st.paths.DataDir(), st.log, folders_msg);
   st.log.Log(folders_msg);

@@ -261,6 +261,29 @@ void MessageBrowser::AddUserFolder(size_t slot, const std::string& name) {
   CountKensuu();
 }
 
+void MessageBrowser::RenameUserFolder(const std::string& from, const std::string& to) {
+  log_.Log(".RenameUserFolder:" + from + " -> " + to);
+  QTreeWidgetItem* root = tree_->topLevelItem(0);
+  bool shown = false;
+  // User folder nodes follow the system ones under the root.
+  for (int i = static_cast<int>(FolderNames().size()) - 1; i < root->childCount(); ++i) {
+    QTreeWidgetItem* node = root->child(i);
+    if (node->text(0) != Qs(from)) continue;
+    shown = node->isSelected();
+    if (ExistsMainTree(to)) {
+      delete node;
+    } else {
+      node->setText(0, Qs(to));
+    }
+    break;
+  }
+  for (QAction* slot : user_slots_) {
+    if (slot->text() == Qs(from)) slot->setText(Qs(to));
+  }
+  CountKensuu();
+  if (shown) ShowListMessages();
+}
+
 bool MessageBrowser::ShowHelp(bool direct, const std::string& topic,
                               const std::filesystem::path& file) {
   ShowPanel(true);
@@ -315,8 +338,11 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
     panel_honbun_->ShowRecord(store_, log_, row);
   }
   body_edit_.Shown(row);
-  // Reading from the inbox or the root marks read; any other folder changes nothing.
-  if (TreeNodeSelected(FolderNode(Folder::kInbox)) || TreeNodeSelected(FolderNode(Folder::kRoot))) {
+  // Reading from the inbox marks read, and so does reading a received message from the root
+  // (a copy written here keeps its read date, which waits for the receipt); any other folder
+  // changes nothing.
+  if (TreeNodeSelected(FolderNode(Folder::kInbox)) ||
+      (TreeNodeSelected(FolderNode(Folder::kRoot)) && !IsOwnCopy(store_, row))) {
     marked = SetKakuninbi(store_, log_, row, NowText(), hooks.send_feedback);
   }
   panel_honbun_->tenpu()->hide();

@@ -113,6 +113,9 @@ class MessageBrowser : public QObject {
   // A user folder in "フォルダ変更" slot `slot` (0 to 8) and as a node under the root, unless
   // the tree has a node of that name already (then nothing changes).
   void AddUserFolder(size_t slot, const std::string& name);
+  // A user folder renamed: its node and its "フォルダ変更" slot take the new name (a node that
+  // already has the new name stays, the old one goes), the counts and the list follow.
+  void RenameUserFolder(const std::string& from, const std::string& to);
   // Shows a help topic's file in the help pane; a topic the user chose (not direct) is added to
   // the history. False, with "Cannot Read:" and the path in the status bar, when it cannot be
   // read.
