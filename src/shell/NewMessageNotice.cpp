@@ -25,8 +25,10 @@ long UnreadInInbox(const TArMastd& store) {
   const std::string& inbox = FolderName(Folder::kInbox);
   long n = 0;
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
+    // A site message comes without a read date; mail, and a record moved back, carry the mark.
+    const std::string_view read_date = store.Get(row, MastCol::kReadDate);
     if (store.Get(row, MastCol::kFolder) == inbox &&
-        store.Get(row, MastCol::kReadDate) == UnreadMark()) {
+        (read_date.empty() || read_date == UnreadMark())) {
       ++n;
     }
   }

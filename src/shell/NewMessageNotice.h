@@ -23,7 +23,8 @@ struct NewMessageNotice {
 // Texts are in code page 932, as the store keeps them.
 std::optional<NewMessageNotice> NoticeOfNew(const TArMastd& store, int32_t first, bool enabled);
 
-// The unread records of the inbox, as the tray shows them.
+// The unread records of the inbox (no read date yet, or the unread mark), as the tray shows
+// them.
 long UnreadInInbox(const TArMastd& store);
 
 }  // namespace sorami
