@@ -65,6 +65,7 @@ constexpr Field kFields[] = {
     {"curPass", &MainSettings::pass, false},
     {"curUser", &MainSettings::user, false},
     {"glDocRoot", &MainSettings::doc_root},
+    {"Notify", &MainSettings::notify_new},
 };
 
 }  // namespace

@@ -45,6 +45,7 @@ struct MainSettings {
   bool debug_menus = true;          // debug menus visible (read: the debug arming flag)
   std::vector<long> column_widths;  // read: the stored entries; written: every column
   std::string doc_root;             // glDocRoot, the help directory
+  bool notify_new = true;           // "新着通知": new messages are announced on the desktop
 
   // Written from the current account, never read back.
   std::string host;

@@ -1,7 +1,7 @@
 // The windows' site requests against the real site service on a loopback port: the main
 // window's connection check, the fetch for one account row and by button (the polling's own
-// fetch), a save failure's message box, the progress window during a request, and a second
-// request refused while one waits.
+// fetch), a save failure's message box, the progress window during a request, a second
+// request refused while one waits, and the desktop notification of what a fetch brought.
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -12,10 +12,13 @@
 
 #include "base/ui/QtText.h"
 #include "gui/GuiFixture.h"
+#include "gui/NotifyBus.h"
 #include "server/ServerProcess.h"
+#include "shell/ui/DesktopNotifier.h"
 #include "site/SendHttp.h"
 #include "site/ui/TFormMessage.h"
 #include "support/AppFixture.h"
+#include "views/ui/MessageBrowser.h"
 
 namespace sorami::test {
 namespace {
@@ -180,6 +183,58 @@ TEST_F(SiteWindowsTest, ARequestStartedWhileAnotherWaitsIsRefused) {
             QStringLiteral("新着メッセージ無し（取得できなかったアカウント : 1 件）"));
   EXPECT_FALSE(windows->message->isVisible());
   EXPECT_FALSE(st->busy.busy());
+}
+
+// New messages told to the desktop, through a private session bus whose notification service
+// is a recorder.
+TEST_F(SiteWindowsTest, AFetchThatBringsMessagesNotifiesTheDesktopOnce) {
+  PrivateBus bus;
+  ASSERT_FALSE(bus.address().isEmpty());
+  NotificationRecorder recorder(bus.Connect(QStringLiteral("service")));
+  ASSERT_TRUE(recorder.ok());
+  const QDBusConnection app = bus.Connect(QStringLiteral("app"));
+  windows->UseNotifier(std::make_unique<DesktopNotifier>(app));
+  Check("広場", "はなこ", QStringLiteral("hana"));
+
+  ClickGet();  // nothing waits on the site
+  ASSERT_TRUE(Flush(app, recorder));
+  EXPECT_TRUE(recorder.Notifies().empty());
+
+  Send("たろう", "taro", "はなこ", "こんにちは");
+  ClickGet();
+  ASSERT_TRUE(WaitFor([&] { return !recorder.Notifies().empty(); }));
+  ASSERT_TRUE(Flush(app, recorder));
+  ASSERT_EQ(recorder.Notifies().size(), 1u);
+  const QList<QVariant> args = recorder.Notifies()[0].arguments();
+  ASSERT_EQ(args.size(), 8);
+  EXPECT_EQ(args[2].toString(), QStringLiteral("jp.hkw.sorami"));  // the menu entry's icon
+  EXPECT_EQ(args[3].toString(), QStringLiteral("新着メッセージ 1 件"));
+  EXPECT_EQ(args[4].toString(), QStringLiteral("たろう\nこんにちは"));
+  EXPECT_TRUE(args[5].toStringList().contains(QStringLiteral("default")));
+  EXPECT_TRUE(WaitFor([&] { return windows->notifier->unread() == 1; }));
+
+  // Activating it brings the hidden window back on the inbox; another notification's action
+  // does not.
+  ASSERT_TRUE(WaitFor([&] { return windows->notifier->last_id() == recorder.last_id; }));
+  main->browser().ShowFolder(Folder::kSent);
+  main->hide();
+  recorder.Activate(recorder.last_id + 7);
+  ASSERT_TRUE(Flush(app, recorder));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(main->isVisible());
+  recorder.Activate(recorder.last_id);
+  EXPECT_TRUE(WaitFor([&] { return main->isVisible(); }));
+  EXPECT_TRUE(main->browser().TreeNodeSelected(FolderNode(Folder::kInbox)));
+
+  // Switched off in the option menu: nothing is told, and the choice is kept.
+  Action(main, "MenuNotify")->trigger();
+  Send("たろう", "taro", "はなこ", "またね");
+  ClickGet();
+  EXPECT_EQ(Fetched().size(), 2u);
+  ASSERT_TRUE(Flush(app, recorder));
+  EXPECT_EQ(recorder.Notifies().size(), 1u);
+  main->close();
+  EXPECT_FALSE(Stored(kCommonKey).ReadBool("Setting", "fmKairo.Notify", true));
 }
 
 }  // namespace

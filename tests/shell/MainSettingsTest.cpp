@@ -36,6 +36,7 @@ TEST(MainSettings, UnreadableNumbersFallBackToTheirDefaultsOneByOne) {
   EXPECT_EQ(m.window, (WindowGeometry{45, 7, 827, 561}));
   EXPECT_EQ(m.doc_root, "/opt/sorami/Help");  // absent: the application's help folder
   EXPECT_TRUE(m.polling_stopped);
+  EXPECT_TRUE(m.notify_new);  // announced unless switched off
   EXPECT_EQ(m.polling_minutes, 0);
   EXPECT_EQ(m.panel_list, 99);  // names are compared without regard to case
 }
@@ -50,6 +51,7 @@ TEST(MainSettings, SaveAndLoadRoundTripAndTheCurrentHostIsWrittenOnly) {
   m.site = "\x83\x5C\x83\x89";  // ソラ: the second byte of ソ is a backslash
   m.column_widths = {81, 101, 102, 103, 104, 41, 51, 52, 1, 42};
   m.host = "h.example";
+  m.notify_new = false;
   IniStore out(dir / "c.ini");
   m.Save(out);
   ASSERT_TRUE(out.Save());
@@ -66,6 +68,7 @@ TEST(MainSettings, SaveAndLoadRoundTripAndTheCurrentHostIsWrittenOnly) {
   EXPECT_EQ(back.site, m.site);
   EXPECT_EQ(back.column_widths, m.column_widths);
   EXPECT_EQ(back.host, "");
+  EXPECT_FALSE(back.notify_new);
 }
 
 TEST(LogWindow, ALogThatCannotBeSavedIsReported) {

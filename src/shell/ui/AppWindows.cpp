@@ -1,6 +1,7 @@
 #include "shell/ui/AppWindows.h"
 
 #include <QAction>
+#include <QDBusConnection>
 #include <QPushButton>
 #include <QTimer>
 
@@ -17,9 +18,11 @@
 #include "shell/ConnectionCheck.h"
 #include "shell/Conversation.h"
 #include "shell/MailReceive.h"
+#include "shell/NewMessageNotice.h"
 #include "shell/SiteFetch.h"
 #include "shell/SiteList.h"
 #include "shell/Soushin.h"
+#include "shell/ui/DesktopNotifier.h"
 #include "shell/ui/TFormMain.h"
 #include "shell/ui/TFormMemo.h"
 #include "shell/ui/TFormVersion.h"
@@ -71,7 +74,28 @@ AppWindows::AppWindows(AppState& st) : st_(st), site_(st.site) {
   shomei = std::make_unique<TFormShomei>(st.registry, st.log, st.paths.DataDir());
   kensaku = std::make_unique<TFormKensaku>(st.registry, st.log);
   version = std::make_unique<TFormVersion>();
+  UseNotifier(std::make_unique<DesktopNotifier>(QDBusConnection::sessionBus()));
   Wire(st);
+}
+
+void AppWindows::UseNotifier(std::unique_ptr<DesktopNotifier> n) {
+  notifier = std::move(n);
+  // The notification or the tray icon brings the main window up on the inbox.
+  notifier->activated = [this] {
+    main->showNormal();
+    main->raise();
+    main->activateWindow();
+    main->browser().ShowFolder(Folder::kInbox);
+  };
+  notifier->WatchUnread(st_.store);
+}
+
+void AppWindows::AnnounceNew(const std::function<void()>& exchange) {
+  const int32_t before = st_.store.CtMaster();
+  exchange();
+  if (const auto notice = NoticeOfNew(st_.store, before, main->NotifyNew())) {
+    notifier->Notify(Qs(notice->summary), Qs(notice->body));
+  }
 }
 
 void AppWindows::Wire(AppState& st) {
@@ -139,9 +163,9 @@ void AppWindows::WireSettei(AppState& st) {
   TFormSettei* s = settei.get();
   SiteCommands* site = &m->site();
   QObject::connect(m, &TFormMain::settingsRequested, s, [s] { ShowInFront(*s); });
-  s->hooks.fetch_row = [site](int row) {
+  s->hooks.fetch_row = [this, site](int row) {
     std::string status;
-    site->Fetch(row, status);
+    AnnounceNew([&] { site->Fetch(row, status); });
     return Qs(status);
   };
   s->hooks.show_current_account = [&st, site] {
@@ -173,7 +197,8 @@ void AppWindows::WireMailPage(AppState& st) {
     static_cast<Pop3Account&>(c) = {job.host, job.port,     job.security,
                                     job.user, job.password, job.ca_file};
     c.leave_on_server = job.leave_on_server;
-    const MailReceiveReport out = ReceiveMail(st, c, &events);
+    MailReceiveReport out;
+    AnnounceNew([&] { out = ReceiveMail(st, c, &events); });
     if (out.stored > 0) main->browser().ShowFolder(Folder::kInbox);
     return out.status.empty() ? out.bar : out.status;
   };
@@ -243,7 +268,7 @@ void AppWindows::WireVersion() {
 // instead of being refused.
 void AppWindows::TimedFetch() {
   if (!st_.busy.busy()) {
-    main->site().BtGetClick();
+    AnnounceNew([this] { main->site().BtGetClick(); });
     return;
   }
   QTimer::singleShot(500, main.get(), [this] { TimedFetch(); });
@@ -268,6 +293,7 @@ AppWindows::~AppWindows() {
   tenpu.reset();
   memo.reset();
   send_list.reset();
+  notifier.reset();
   site_.progress.reset();  // the session no longer reaches the progress window
   message.reset();
   new_msg.reset();

@@ -7,6 +7,7 @@
 // the progress window as the site session's progress, the settings window's requests.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "shell/AppState.h"
@@ -24,6 +25,7 @@ class TFormClaim;
 class TFormShomei;
 class TFormKensaku;
 class TFormVersion;
+class DesktopNotifier;
 
 struct AppWindows {
   explicit AppWindows(AppState& st);
@@ -42,6 +44,11 @@ struct AppWindows {
   std::unique_ptr<TFormShomei> shomei;
   std::unique_ptr<TFormKensaku> kensaku;
   std::unique_ptr<TFormVersion> version;
+  // New messages told to the desktop (the session bus's notification service, the tray).
+  std::unique_ptr<DesktopNotifier> notifier;
+
+  // Puts another notifier in place (one on another bus), wired as the first was.
+  void UseNotifier(std::unique_ptr<DesktopNotifier> n);
 
  private:
   void Wire(AppState& st);
@@ -59,6 +66,9 @@ struct AppWindows {
   void WireClaim(AppState& st);
   void WireTenpu(AppState& st);
   void TimedFetch();
+  // Runs an exchange that may bring messages, then tells the desktop of those it added to the
+  // inbox (when "新着通知" is on) and of the unread count.
+  void AnnounceNew(const std::function<void()>& exchange);
   // Applies the user folders (at most nine) to the folder tree and the "フォルダ変更" menu;
   // nothing is removed until the next start.
   void HanneiUserFolder();

@@ -111,6 +111,7 @@ void TFormMain::FormCreate() {
   site_->ShowAccount(Qs(m.site), Qs(m.account));
   site_->SetLeaveOnSite(m.leave_on_site);
   debug_switch_.set_armed(m.debug_menus);
+  notify_->setChecked(m.notify_new);
   browser_->SetWidths(ApplyColumnWidths(m.column_widths, browser_->Widths()));
 
   browser_->Start();
@@ -179,6 +180,7 @@ void TFormMain::FormClose() {
   m.pass = st_.cur.password;
   m.user = st_.cur.sys_user;
   m.doc_root = st_.doc_root;
+  m.notify_new = notify_->isChecked();
   IniStore ini = st_.registry.Open(kCommonKey);
   m.Save(ini);
   if (!ini.Save()) st_.log.Log("Cannot Write : " + PathText(ini.path()));
@@ -241,6 +243,8 @@ void TFormMain::ShowDebugMenus(bool on) {
   debug_menu_->setVisible(on);
   henkan_->setVisible(on);
 }
+
+bool TFormMain::NotifyNew() const { return notify_->isChecked(); }
 
 bool TFormMain::DebugMenusVisible() const { return debug_menu_->isVisible(); }
 

@@ -61,6 +61,8 @@ class TFormMain : public QMainWindow {
   QString StatusText() const;
   // The hidden debug switch is armed (the settings window shows its System page then).
   bool DebugArmed() const { return debug_switch_.armed(); }
+  // "新着通知(&N)" of the option menu: new messages are told to the desktop.
+  bool NotifyNew() const;
 
  signals:
   // The main window has been closed: the run ends.
@@ -128,6 +130,7 @@ class TFormMain : public QMainWindow {
   QLabel* status_ = nullptr;
   QAction* debug_menu_ = nullptr;  // "デバッグ(&B)"
   QAction* henkan_ = nullptr;      // "改行コード変換(&H)"
+  QAction* notify_ = nullptr;      // "新着通知(&N)"
 };
 
 }  // namespace sorami

@@ -43,6 +43,8 @@ void TFormMain::BuildMenus() {
   QMenu* option = AddMenu(nullptr, "O1", QStringLiteral("オプション(&O)"));
   connect(AddAction(option, "S1", QStringLiteral("設定(&S)")), &QAction::triggered, this,
           &TFormMain::settingsRequested);
+  notify_ = AddAction(option, "MenuNotify", QStringLiteral("新着通知(&N)"));
+  notify_->setCheckable(true);
 
   QMenu* body = AddMenu(nullptr, "M1", QStringLiteral("本文(&M)"));
   connect(AddAction(body, "MenuUPD", QStringLiteral("変更(&U)")), &QAction::triggered, browser_,
