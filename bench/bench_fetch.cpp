@@ -1,6 +1,6 @@
 // Fetch benchmarks: reading an answer of 10,000 new message lines into a store of 100,000
 // records (the duplicate test goes through the store's index), and an answer of 100,000
-// lines, to show the reading has no quadratic cost.
+// lines, to show the reading has no quadratic cost; and the log of such an answer.
 #include <benchmark/benchmark.h>
 
 #include "MasterData.h"
@@ -49,6 +49,19 @@ void BM_DispMessages(benchmark::State& state) {
   std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_DispMessages)->Args({100000, 10000})->Args({0, 100000})->Unit(benchmark::kMillisecond);
+
+// The log of a fetch answer of 10,000 lines (about 2 MB): what the log keeps of it.
+void BM_LogAnswer(benchmark::State& state) {
+  const std::string value = Answer(10000, 0);
+  DiagLog log;
+  log.Attach();
+  for (auto _ : state) {
+    log.Log("value:", value);
+    if (log.lines().size() > DiagLog::kKeptLines) log.Clear();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * value.size()));
+}
+BENCHMARK(BM_LogAnswer)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sorami::bench

@@ -6,10 +6,20 @@
 
 namespace sorami::cli {
 
-std::string JsonUtf8(std::string_view utf8) {
-  std::string out = "\"";
-  for (const char ch : utf8) {
-    const unsigned char c = static_cast<unsigned char>(ch);
+void AppendJsonUtf8(std::string& out, std::string_view utf8) {
+  out += '"';
+  size_t i = 0;
+  while (i < utf8.size()) {
+    // Runs that need no escape are copied whole.
+    size_t j = i;
+    while (j < utf8.size()) {
+      const unsigned char c = static_cast<unsigned char>(utf8[j]);
+      if (c < 0x20 || c == 0x7F || c == '"' || c == '\\') break;
+      ++j;
+    }
+    out.append(utf8.data() + i, j - i);
+    if (j == utf8.size()) break;
+    const unsigned char c = static_cast<unsigned char>(utf8[j]);
     switch (c) {
       case '"':
         out += "\\\"";
@@ -26,17 +36,24 @@ std::string JsonUtf8(std::string_view utf8) {
       case '\t':
         out += "\\t";
         break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += ch;
-        }
+      default: {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "\\u%04x", c);
+        out += buf;
+      }
     }
+    i = j + 1;
   }
   out += '"';
+}
+
+void AppendJsonText(std::string& out, std::string_view cp932) {
+  AppendJsonUtf8(out, Cp932ToUtf8(cp932));
+}
+
+std::string JsonUtf8(std::string_view utf8) {
+  std::string out;
+  AppendJsonUtf8(out, utf8);
   return out;
 }
 

@@ -11,5 +11,8 @@ namespace sorami::cli {
 std::string JsonUtf8(std::string_view utf8);
 // A JSON string literal of code page 932 text.
 std::string JsonText(std::string_view cp932);
+// The same, appended to out.
+void AppendJsonUtf8(std::string& out, std::string_view utf8);
+void AppendJsonText(std::string& out, std::string_view cp932);
 
 }  // namespace sorami::cli

@@ -8,6 +8,7 @@
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
 #include "store/MasterFile.h"
+#include "store/StoreObserver.h"
 
 namespace sorami::cli {
 
@@ -48,6 +49,35 @@ int Check(AppState& st) {
   return ok ? kExitOk : kExitFailed;
 }
 
+// Whether the store changed since the fetch last saved it, so a store the fetch already
+// saved is not written a second time.
+class SavedSince : public StoreObserver {
+ public:
+  explicit SavedSince(const TArMastd& store) : store_(store) { store_.Watch(this); }
+  ~SavedSince() override { store_.Unwatch(this); }
+  SavedSince(const SavedSince&) = delete;
+  SavedSince& operator=(const SavedSince&) = delete;
+
+  void Appended(int32_t) override { changed_ = true; }
+  void Changed(int32_t, MastCol, std::string_view) override { changed_ = true; }
+  void Reset() override { changed_ = true; }
+  void Saved(std::string msg) {
+    changed_ = false;
+    msg_ = std::move(msg);
+  }
+  // The message of the last save, when nothing changed after it.
+  bool Unchanged(std::string& msg) const {
+    if (changed_) return false;
+    msg = msg_;
+    return true;
+  }
+
+ private:
+  const TArMastd& store_;
+  bool changed_ = true;  // nothing saved yet
+  std::string msg_;
+};
+
 int Fetch(AppState& st, const std::vector<std::string>& args) {
   int row = -1;
   if (args.size() == 2 && args[0] == "--row") {
@@ -67,13 +97,20 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
   }
   st.site.leave_on_site =
       st.registry.Open(kCommonKey).ReadBool("Setting", "fmKairo.CkNokosu", false);
-  const FetchReport out = FetchNewMessages(st, row);
+  SavedSince saved(st.store);
+  FetchHooks hooks;
+  hooks.save = [&st, &saved](std::string& m) {
+    const bool ok = SaveMaster(st.master, st.store, m);
+    if (ok) saved.Saved(m);
+    return ok;
+  };
+  const FetchReport out = FetchNewMessages(st, row, hooks);
   if (out.save_failed) {
     PrintError(out.status);  // what came stays on the site for the next fetch
     return kExitFailed;
   }
   PrintLine(out.status);
-  if (!SaveMaster(st.master, st.store, msg)) {
+  if (!saved.Unchanged(msg) && !SaveMaster(st.master, st.store, msg)) {
     PrintError(msg);
     return kExitFailed;
   }

@@ -98,17 +98,24 @@ int CliList(AppState& st, const std::vector<std::string>& args) {
 }
 
 void PrintListRows(const TArMastd& store, const MessageList& list) {
+  // The lines go out in batches, built in one buffer.
   std::string out;
+  out.reserve(1 << 17);
   for (size_t i = 0; i < list.size(); ++i) {
-    out =
-        "{\"index\": " + std::to_string(*list.RecordOf(static_cast<int64_t>(i))) + ", \"cols\": [";
+    out += "{\"index\": ";
+    out += std::to_string(*list.RecordOf(static_cast<int64_t>(i)));
+    out += ", \"cols\": [";
     for (int c = 0; c < kListColumns; ++c) {
       if (c > 0) out += ", ";
-      out += JsonText(list.Text(store, i, static_cast<ListCol>(c)));
+      AppendJsonText(out, list.Text(store, i, static_cast<ListCol>(c)));
     }
     out += "]}\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (out.size() >= (1 << 16)) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
   }
+  std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 int CliShow(AppState& st, const std::vector<std::string>& args) {

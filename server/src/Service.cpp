@@ -59,6 +59,24 @@ std::string Program(const httplib::Request& req) {
 
 }  // namespace
 
+std::string WithoutBrotli(std::string_view accept_encoding) {
+  std::string out;
+  size_t at = 0;
+  while (at <= accept_encoding.size()) {
+    size_t comma = accept_encoding.find(',', at);
+    if (comma == std::string_view::npos) comma = accept_encoding.size();
+    std::string_view item = accept_encoding.substr(at, comma - at);
+    while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+    // httplib takes any "br" in the header for Brotli: such codings are left out whole.
+    if (!item.empty() && item.find("br") == std::string_view::npos) {
+      if (!out.empty()) out += ", ";
+      out += item;
+    }
+    at = comma + 1;
+  }
+  return out.empty() ? "identity" : out;
+}
+
 Service::Service(Config config, const ConnectionLimits& limits)
     : config_(std::move(config)), http_(limits) {
   // httplib's default options set SO_REUSEPORT, with which a second server could bind the same
@@ -69,6 +87,16 @@ Service::Service(Config config, const ConnectionLimits& limits)
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
   http_.set_payload_max_length(kMaxRequestBytes);
+  // Answers go out plain or, when the client asks for it, gzip: never Brotli, whose
+  // compression of a long fetch answer costs many times the answer's own work.
+  http_.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+    // httplib picks the coding from this header of the request it owns (a non-const object
+    // handed on as const); only the codings offered change.
+    auto& headers = const_cast<httplib::Headers&>(req.headers);
+    const auto it = headers.find("Accept-Encoding");
+    if (it != headers.end()) it->second = WithoutBrotli(it->second);
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
   AddPostProgram("WbMessage.exe", DispatchMessage);
   AddPostProgram("WbUpdate.exe", DispatchUpdate);
   AddPostProgram("WbClaim.exe", DispatchClaim);

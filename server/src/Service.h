@@ -5,11 +5,16 @@
 #include <httplib.h>
 
 #include <string>
+#include <string_view>
 
 #include "Commands.h"
 #include "Connections.h"
 
 namespace sorami::site {
+
+// The codings of a request's Accept-Encoding the service may answer with: every one naming
+// Brotli left out; "identity" when none is left.
+std::string WithoutBrotli(std::string_view accept_encoding);
 
 class Service {
  public:

@@ -1,6 +1,8 @@
 // The diagnostic log: an in-memory list of lines, each prefixed by the local time
 // "mm/dd hh:nn:ss ", shown in the log window. Routines log through Log(), which never fails
-// the caller; lines logged before the log window exists are dropped.
+// the caller; lines logged before the log window exists are dropped. The log keeps the recent
+// lines only (at least kKeptLines of them), and of a long text (a whole site answer) only its
+// first kMaxTextBytes, so a long run or a large answer cannot fill the memory.
 #pragma once
 
 #include <ctime>
@@ -20,6 +22,9 @@ class DiagLog {
     std::function<void()> reset;
   };
 
+  static constexpr size_t kKeptLines = 20000;
+  static constexpr size_t kMaxTextBytes = 64 * 1024;
+
   explicit DiagLog(Clock clock = [] { return std::time(nullptr); });
 
   // The log window now exists: lines are kept from here on.
@@ -28,9 +33,13 @@ class DiagLog {
 
   // Appends the text with its time prefix (several lines when it holds line breaks), unless
   // logging is suspended. Before Attach() the text is dropped.
+  // A text over kMaxTextBytes is cut there, with a line telling how much was left out.
   void AddLog(std::string_view text);
   // The forwarding entry point for every routine: like AddLog, but swallows any error.
   void Log(std::string_view text) noexcept;
+  // The same for a head and a text logged as one ("value:" and an answer), without joining
+  // them first.
+  void Log(std::string_view head, std::string_view text) noexcept;
 
   void SetSuspended(bool on) { suspended_ = on; }
   bool suspended() const { return suspended_; }
@@ -46,6 +55,9 @@ class DiagLog {
   static std::string TimePrefix(std::time_t t);
 
  private:
+  void Add(std::string_view head, std::string_view text);
+  void Push(std::string&& line);
+
   Clock clock_;
   bool attached_ = false;
   bool suspended_ = false;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,8 @@ class AtomicFileWriter {
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::FILE* file_ = nullptr;
+  // The stream's own buffer: a save of the store goes out in few large writes.
+  std::unique_ptr<char[]> buffer_;
   bool failed_ = false;
   int write_errno_ = 0;  // errno of the write that failed
 };

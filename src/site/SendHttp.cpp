@@ -95,7 +95,7 @@ void ReadAnswer(SiteSession& ss, SiteRequest kind, const std::string& body, Site
   }
   a.outcome = GetResult(body, a.value, a.msg) ? SiteOutcome::kOk : SiteOutcome::kRefused;
   ss.log.Log("msg:" + a.msg);
-  ss.log.Log("value:" + a.value);
+  ss.log.Log("value:", a.value);
   if (!a.ok()) ss.aclog.AddLogText(a.value);
 }
 

@@ -1,7 +1,8 @@
 // One message record: a fixed row of 25 code page 932 text columns (0 to 24).
 //
-// The columns live in one buffer with an offset table, so a store of a hundred thousand
-// records costs little more than its text.
+// The columns live in one run of text with an offset table, so a store of a hundred thousand
+// records costs little more than its text. The run is in a block of the store (written once,
+// when the record is appended) until a column is changed; the record then keeps its own copy.
 #pragma once
 
 #include <array>
@@ -46,21 +47,28 @@ class TArMastData {
   static constexpr int kColumns = 25;
 
   std::string_view operator[](int col) const {
-    return std::string_view(buf_).substr(end_[col] - Len(col), Len(col));
+    return std::string_view(Text() + (end_[col] - Len(col)), Len(col));
   }
   std::string_view operator[](MastCol col) const { return (*this)[static_cast<int>(col)]; }
+  // Columns 0 .. last as one run of text (they follow each other in column order), and where
+  // column col ends in it.
+  std::string_view Through(int last) const { return std::string_view(Text(), end_[last]); }
+  uint32_t EndOf(int col) const { return end_[col]; }
   // Replaces one column's text.
   void Set(int col, std::string_view value);
   void Set(MastCol col, std::string_view value) { Set(static_cast<int>(col), value); }
-  // Replaces every column at once (index k is column k).
-  void Assign(const std::array<std::string_view, kColumns>& cols);
+  // Replaces every column at once (index k is column k), the text written to `space`, which
+  // holds the total length of the columns and outlives the record's use of it.
+  void AssignAt(char* space, const std::array<std::string_view, kColumns>& cols);
   void Clear();
-  bool Empty() const { return buf_.empty(); }
+  bool Empty() const { return end_[kColumns - 1] == 0; }
   std::array<std::string, kColumns> Columns() const;
 
  private:
   uint32_t Len(int col) const { return end_[col] - (col == 0 ? 0 : end_[col - 1]); }
+  const char* Text() const { return shared_ != nullptr ? shared_ : buf_.data(); }
 
+  const char* shared_ = nullptr;  // the text in a block of the store, or null: buf_ holds it
   std::string buf_;
   std::array<uint32_t, kColumns> end_{};  // end offset of each column in buf_
 };

@@ -1,8 +1,13 @@
 #include "store/MastStore.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "base/MbText.h"
 
@@ -12,13 +17,19 @@ TArMastd::TArMastd(const TArMastd& other)
     : rows_(other.rows_),
       ct_master_(other.ct_master_),
       capacity_(other.capacity_),
-      index_(other.index_) {}
+      index_(other.index_),
+      blocks_(other.blocks_),
+      text_bytes_(other.text_bytes_) {}  // block_size_ 0: its appends go to a block of its own
 
 TArMastd::TArMastd(TArMastd&& other) noexcept
     : rows_(std::move(other.rows_)),
       ct_master_(other.ct_master_),
       capacity_(other.capacity_),
-      index_(std::move(other.index_)) {}
+      index_(std::move(other.index_)),
+      blocks_(std::move(other.blocks_)),
+      block_size_(std::exchange(other.block_size_, 0)),
+      block_used_(std::exchange(other.block_used_, 0)),
+      text_bytes_(std::exchange(other.text_bytes_, 0)) {}
 
 TArMastd& TArMastd::operator=(const TArMastd& other) {
   if (this != &other) *this = TArMastd(other);
@@ -31,6 +42,10 @@ TArMastd& TArMastd::operator=(TArMastd&& other) noexcept {
   ct_master_ = other.ct_master_;
   capacity_ = other.capacity_;
   index_ = std::move(other.index_);
+  blocks_ = std::move(other.blocks_);
+  block_size_ = std::exchange(other.block_size_, 0);
+  block_used_ = std::exchange(other.block_used_, 0);
+  text_bytes_ = std::exchange(other.text_bytes_, 0);
   NotifyReset();
   return *this;
 }
@@ -54,18 +69,51 @@ uint64_t TArMastd::KeyHash(std::string_view date, std::string_view sender) {
 }
 
 void TArMastd::IndexAdd(int32_t row) {
-  index_.emplace(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)), row);
+  index_.Add(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)), row);
 }
 
 void TArMastd::IndexRemove(int32_t row) {
-  auto [it, end] =
-      index_.equal_range(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)));
-  for (; it != end; ++it) {
-    if (it->second == row) {
-      index_.erase(it);
-      return;
+  index_.Remove(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)), row);
+}
+
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// A block of record text. A block of the largest size is laid on huge pages where the system
+// offers them: a large store's text then costs a page fault per 2 MiB instead of per 4 KiB.
+std::shared_ptr<char[]> NewBlock(size_t n) {
+  if (n % kHugePage == 0) {
+    if (void* p = std::aligned_alloc(kHugePage, n)) {
+#ifdef MADV_HUGEPAGE
+      ::madvise(p, n, MADV_HUGEPAGE);
+#endif
+      return std::shared_ptr<char[]>(static_cast<char*>(p), std::free);
     }
   }
+  return std::make_unique_for_overwrite<char[]>(n);
+}
+
+}  // namespace
+
+char* TArMastd::TextSpace(size_t n) {
+  if (block_used_ + n > block_size_) {
+    // Blocks grow with the store, up to 2 MiB: a small store takes little, a large one few.
+    constexpr size_t kSmallest = 16 * 1024;
+    block_size_ = std::max(n, std::clamp(text_bytes_, kSmallest, kHugePage));
+    blocks_.push_back(NewBlock(block_size_));
+    block_used_ = 0;
+    text_bytes_ += block_size_;
+  }
+  char* at = blocks_.back().get() + block_used_;
+  block_used_ += n;
+  return at;
+}
+
+void TArMastd::DropText() {
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  block_size_ = block_used_ = text_bytes_ = 0;
 }
 
 void TArMastd::Set(int32_t row, int col, std::string_view value) {
@@ -89,7 +137,9 @@ int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumn
   const std::string number = Format4d(row);
   auto with_number = cols;
   with_number[ColIndex(MastCol::kNumber)] = number;
-  rows_[static_cast<size_t>(row)].Assign(with_number);
+  size_t total = 0;
+  for (const auto& c : with_number) total += c.size();
+  rows_[static_cast<size_t>(row)].AssignAt(TextSpace(total), with_number);
   ++ct_master_;
   IndexAdd(row);
   if (ct_master_ >= capacity_) {
@@ -103,7 +153,8 @@ int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumn
 void TArMastd::Clear() {
   for (auto& r : rows_) r.Clear();
   ct_master_ = 0;
-  index_.clear();
+  index_.Clear();
+  DropText();
   NotifyReset();
 }
 
@@ -113,7 +164,8 @@ void TArMastd::Reset() {
   capacity_ = kInitialCapacity;
   rows_.resize(static_cast<size_t>(capacity_) + 1);
   ct_master_ = 0;
-  index_.clear();
+  index_.Clear();
+  DropText();
   NotifyReset();
 }
 
@@ -124,23 +176,17 @@ void TArMastd::SetCapacity(int32_t capacity) {
 }
 
 bool TArMastd::Exists(const MessageKey& key) const {
-  auto [it, end] = index_.equal_range(KeyHash(key.date, key.sender));
-  for (; it != end; ++it) {
-    const int32_t row = it->second;
-    if (Get(row, MastCol::kDate) != key.date || Get(row, MastCol::kSender) != key.sender) continue;
-    if (Get(row, MastCol::kSenderSite) != key.sender_site) continue;
+  return index_.Find(KeyHash(key.date, key.sender), [&](int32_t row) {
+    if (Get(row, MastCol::kDate) != key.date || Get(row, MastCol::kSender) != key.sender) {
+      return false;
+    }
+    if (Get(row, MastCol::kSenderSite) != key.sender_site) return false;
     const std::string_view stored_no = Get(row, MastCol::kServerNo);
-    if (!stored_no.empty() && !key.server_no.empty()) {
-      if (stored_no == key.server_no) return true;
-      continue;
-    }
+    if (!stored_no.empty() && !key.server_no.empty()) return stored_no == key.server_no;
     // Without a number to tell them apart, two messages of one second differ by what they say.
-    if (Get(row, MastCol::kTo) == key.to && Get(row, MastCol::kTitle) == key.title &&
-        Get(row, MastCol::kBody) == key.body) {
-      return true;
-    }
-  }
-  return false;
+    return Get(row, MastCol::kTo) == key.to && Get(row, MastCol::kTitle) == key.title &&
+           Get(row, MastCol::kBody) == key.body;
+  });
 }
 
 }  // namespace sorami

@@ -6,11 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/MastRecord.h"
+#include "store/RowIndex.h"
 #include "store/StoreObserver.h"
 
 namespace sorami {
@@ -56,7 +57,7 @@ class TArMastd {
   // Back to the start state: 2001 empty rows. The views hear Reset.
   void Reset();
   // Prepares the duplicate index for about n records (a read of a large file).
-  void ReserveIndex(size_t n) { index_.reserve(n); }
+  void ReserveIndex(size_t n) { index_.Reserve(n); }
   // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
   void SetCapacity(int32_t capacity);
 
@@ -76,11 +77,20 @@ class TArMastd {
   void IndexAdd(int32_t row);
   void IndexRemove(int32_t row);
   void NotifyReset();
+  // Room for n bytes of record text in the current block, or in a new one.
+  char* TextSpace(size_t n);
+  void DropText();
 
   std::vector<TArMastData> rows_;
   int32_t ct_master_ = 0;
   int32_t capacity_ = kInitialCapacity;
-  std::unordered_multimap<uint64_t, int32_t> index_;  // hash of (date, sender) -> row
+  RowIndex index_;  // hash of (date, sender) -> row
+  // The text of the appended records, in few large blocks written once and shared with the
+  // copies of the store: a copy never writes into a block it shares.
+  std::vector<std::shared_ptr<char[]>> blocks_;
+  size_t block_size_ = 0;
+  size_t block_used_ = 0;
+  size_t text_bytes_ = 0;  // of all blocks
   mutable std::vector<StoreObserver*> observers_;
 };
 

@@ -8,7 +8,6 @@
 #include <system_error>
 #include <vector>
 
-#include "base/LineReader.h"
 #include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
@@ -69,21 +68,11 @@ inline bool IsSpecial(unsigned char b) {
   return b < 32 && ((kMask >> b) & 1u);
 }
 
-bool NeedsEscape(std::string_view v) {
-  for (const char c : {'\t', '\n', '\x0C', '\r'}) {
-    if (std::memchr(v.data(), c, v.size()) != nullptr) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-std::string EscapeMasterField(std::string_view value) {
-  std::string out;
-  out.reserve(value.size() + 16);
+// Appends a value as a field: plain runs are copied whole, only the special bytes are looked
+// at one by one.
+void AppendEscaped(std::string& out, std::string_view value) {
   size_t i = 0;
   while (i < value.size()) {
-    // Plain runs are copied whole; only the special bytes are looked at one by one.
     size_t j = i;
     while (j < value.size() && !IsSpecial(static_cast<unsigned char>(value[j]))) ++j;
     out.append(value.data() + i, j - i);
@@ -108,6 +97,24 @@ std::string EscapeMasterField(std::string_view value) {
     }
     i = j + 1;
   }
+}
+
+// Appends the file line of one row, without its line end.
+void AppendMasterLine(std::string& out, const TArMastd& store, int32_t row) {
+  out += Format4d(static_cast<long>(row) + 1);
+  const TArMastData& rec = store.Row(row);
+  for (int col = 2; col <= 23; ++col) {
+    out += '\t';
+    AppendEscaped(out, rec[col]);
+  }
+}
+
+}  // namespace
+
+std::string EscapeMasterField(std::string_view value) {
+  std::string out;
+  out.reserve(value.size() + 16);
+  AppendEscaped(out, value);
   return out;
 }
 
@@ -157,21 +164,51 @@ fs::file_time_type ModTime(const fs::path& p) {
   return ec ? fs::file_time_type::min() : t;
 }
 
-// Reads the lines of a master file into a fresh table; false on a read error.
-bool ParseMaster(std::FILE* file, size_t size_hint, int32_t capacity, TArMastd& fresh) {
-  fresh.SetCapacity(capacity);
-  fresh.ReserveIndex(size_hint / 256);
-  LineReader reader(file);
-  std::array<std::string_view, TArMastData::kColumns> cols;
-  std::array<std::string, TArMastData::kColumns> scratch;
-  std::string_view line;
-  while (reader.Next(line)) {
-    ParseMasterLine(line, cols, scratch);
-    if (IsDeletedFolder(cols[ColIndex(MastCol::kFolder)])) continue;
-    fresh.Append(cols);
+// Reads the bytes of a master file, a chunk at a time as they come from the file or from the
+// decryption, into a fresh table: a line within a chunk is read where it stands, only a line
+// across two chunks is gathered. A line ends at LF (a CR before it is dropped); a last line
+// without one counts.
+class MasterParser {
+ public:
+  MasterParser(TArMastd& fresh, size_t size_hint, int32_t capacity) : fresh_(fresh) {
+    fresh_.SetCapacity(capacity);
+    fresh_.ReserveIndex(size_hint / 400);
   }
-  return !reader.failed();
-}
+  void Feed(std::string_view chunk) {
+    while (!chunk.empty()) {
+      const size_t lf = chunk.find('\n');
+      if (lf == std::string_view::npos) {
+        carry_.append(chunk);
+        return;
+      }
+      if (carry_.empty()) {
+        Line(chunk.substr(0, lf));
+      } else {
+        carry_.append(chunk.substr(0, lf));
+        Line(carry_);
+        carry_.clear();
+      }
+      chunk.remove_prefix(lf + 1);
+    }
+  }
+  void Finish() {
+    if (!carry_.empty()) Line(carry_);
+    carry_.clear();
+  }
+
+ private:
+  void Line(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ParseMasterLine(line, cols_, scratch_);
+    if (IsDeletedFolder(cols_[ColIndex(MastCol::kFolder)])) return;
+    fresh_.Append(cols_);
+  }
+
+  TArMastd& fresh_;
+  std::string carry_;
+  std::array<std::string_view, TArMastData::kColumns> cols_;
+  std::array<std::string, TArMastData::kColumns> scratch_;
+};
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -205,26 +242,31 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
   // Read into a fresh table so a failed read leaves the store as it was.
   TArMastd fresh;
   const fs::path& path = use_enc ? enc : plain;
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  MasterParser parser(fresh, ec ? 0 : static_cast<size_t>(size), store.MastCapacity());
   bool parsed = false;
   if (use_enc) {
-    std::string text;  // the plain text lives in memory only
-    if (!mf.crypto || !mf.crypto->DecryptToMemory(enc, text)) {
+    // Decrypted a chunk at a time into the table: the plain text is never whole in memory.
+    if (!mf.crypto || !mf.crypto->DecryptToSink(enc, [&parser](std::string_view chunk) {
+          parser.Feed(chunk);
+          return true;
+        })) {
       msg = "暗号復号失敗"_cp932;
       mf.log.Log(msg);
       mf.unread_file_on_disk = true;
       return false;
     }
-    FilePtr file(text.empty() ? nullptr : fmemopen(text.data(), text.size(), "rb"), &std::fclose);
-    parsed =
-        text.empty() || (file && ParseMaster(file.get(), text.size(), store.MastCapacity(), fresh));
-    if (text.empty()) fresh.SetCapacity(store.MastCapacity());
-  } else {
-    FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose);
-    std::error_code ec;
-    const auto size = fs::file_size(plain, ec);
-    parsed = file && ParseMaster(file.get(), ec ? 0 : static_cast<size_t>(size),
-                                 store.MastCapacity(), fresh);
+    parsed = true;
+  } else if (FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose); file) {
+    std::vector<char> buf(size_t{1} << 20);
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), file.get())) > 0) {
+      parser.Feed(std::string_view(buf.data(), n));
+    }
+    parsed = std::ferror(file.get()) == 0;
   }
+  parser.Finish();
   if (!parsed) {
     msg = "Cannot Read : " + PathText(path);
     mf.unread_file_on_disk = true;
@@ -246,17 +288,8 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
 }
 
 std::string MakeMasterLine(const TArMastd& store, int32_t row) {
-  std::string line = Format4d(static_cast<long>(row) + 1);
-  const TArMastData& rec = store.Row(row);
-  for (int col = 2; col <= 23; ++col) {
-    line += '\t';
-    const std::string_view v = rec[col];
-    if (!NeedsEscape(v)) {
-      line.append(v);
-    } else {
-      line += EscapeMasterField(v);
-    }
-  }
+  std::string line;
+  AppendMasterLine(line, store, row);
   return line;
 }
 
@@ -274,35 +307,42 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
     KeepAside(mf.log, enc, "unread");
     mf.unread_file_on_disk = false;
   }
-  // The lines go straight to the file for a plain save; an encrypted save gathers them for
-  // the encryption.
+  // The lines go to the file as they are made, in batches: a plain file, or encrypted a chunk
+  // at a time (straight from memory into a temporary file beside Master.enc, then renamed: no
+  // plain copy of an encrypted store is ever written, nor its whole text held).
   AtomicFileWriter out;
+  std::unique_ptr<EncryptedWriter> sealed;
   errno = 0;
-  if (!encrypt && !out.Open(plain)) {
-    msg = SaveFailure(errno, "Cannot Write", plain);
+  if (encrypt ? !mf.crypto || !(sealed = mf.crypto->OpenEncrypted(enc)) : !out.Open(plain)) {
+    msg = SaveFailure(errno, encrypt ? "暗号化失敗"_cp932 : "Cannot Write", path);
     mf.log.Log(msg);
     return false;
   }
-  std::string text;
+  constexpr size_t kBatch = 256 * 1024;
+  std::string batch;
+  batch.reserve(kBatch + 4096);
+  auto flush = [&] {
+    const bool ok = encrypt ? sealed->Write(batch) : out.Write(batch);
+    batch.clear();
+    return ok;
+  };
   long count = 0;
-  std::string line;
-  for (int32_t row = 0; row < store.CtMaster(); ++row) {
+  bool written = true;
+  for (int32_t row = 0; row < store.CtMaster() && written; ++row) {
     if (IsDeletedFolder(store.Get(row, MastCol::kFolder))) continue;
-    line = MakeMasterLine(store, row);
-    if (!WorthWriting(line)) continue;
-    line += "\r\n";
-    if (encrypt) {
-      text += line;
-    } else {
-      out.Write(line);
+    const size_t start = batch.size();
+    AppendMasterLine(batch, store, row);
+    if (!WorthWriting(std::string_view(batch).substr(start))) {
+      batch.resize(start);
+      continue;
     }
+    batch += "\r\n";
     ++count;
+    if (batch.size() >= kBatch) written = flush();
   }
+  written = flush() && written;
   if (encrypt) {
-    // Encrypted straight from memory into a temporary file beside Master.enc, then renamed:
-    // no plain copy of an encrypted store is ever written.
-    errno = 0;
-    if (!mf.crypto || !mf.crypto->EncryptToFile(text, enc)) {
+    if (!sealed->Commit() || !written) {  // Commit after a failed write sets errno to its cause
       msg = SaveFailure(errno, "暗号化失敗"_cp932, enc);
       mf.log.Log(msg);
       return false;

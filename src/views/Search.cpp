@@ -32,15 +32,36 @@ bool ContainsChars(std::string_view text, std::string_view keyword) {
   return false;
 }
 
+namespace {
+
+// Whether word occurs within one of columns 0 .. 23 at a character boundary of that column:
+// one search through the record's text, each hit checked against the column it falls in.
+bool OccursInRecord(const TArMastData& rec, std::string_view word) {
+  if (word.empty()) return false;
+  constexpr int kLast = 23;
+  const std::string_view all = rec.Through(kLast);
+  int col = 0;
+  size_t boundary = 0;  // a character boundary of column col at or before the hit
+  for (size_t at = all.find(word); at != std::string_view::npos; at = all.find(word, at + 1)) {
+    if (rec.EndOf(col) <= at) {
+      while (rec.EndOf(col) <= at) ++col;
+      boundary = rec.EndOf(col) - rec[col].size();
+    }
+    if (at + word.size() > rec.EndOf(col)) continue;  // runs into the next column
+    const size_t start = rec.EndOf(col) - rec[col].size();
+    const std::string_view text = rec[col];
+    while (boundary < at) boundary += MbCharLen(text, boundary - start);
+    if (boundary == at) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool MatchRecord(const TArMastd& store, SearchMode mode, int32_t row,
                  const std::vector<std::string>& keywords) {
   const TArMastData& rec = store.Row(row);
-  auto occurs = [&rec](const std::string& word) {
-    for (int col = 0; col <= 23; ++col) {
-      if (ContainsChars(rec[col], word)) return true;
-    }
-    return false;
-  };
+  auto occurs = [&rec](const std::string& word) { return OccursInRecord(rec, word); };
   for (const std::string& word : keywords) {
     const bool hit = occurs(word);
     if (mode == SearchMode::kAnd && !hit) return false;

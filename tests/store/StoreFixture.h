@@ -18,10 +18,10 @@ class FailingCrypto : public FileCrypto {
  public:
   int EncryptFile(const char*, const char*, const char*) override { return ++calls, 1; }
   int DecryptFile(const char*, const char*, const char*) override { return ++calls, 1; }
-  bool EncryptToFile(std::string_view, const std::filesystem::path&) override {
-    return ++calls, false;
+  std::unique_ptr<EncryptedWriter> OpenEncrypted(const std::filesystem::path&) override {
+    return ++calls, nullptr;
   }
-  bool DecryptToMemory(const std::filesystem::path&, std::string&) override {
+  bool DecryptToSink(const std::filesystem::path&, const PlainSink&) override {
     return ++calls, false;
   }
   int calls = 0;

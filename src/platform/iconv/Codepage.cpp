@@ -1,5 +1,8 @@
 #include "platform/Codepage.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/iconv/Iconv.h"
 
 namespace sorami {
@@ -18,19 +21,42 @@ size_t Utf8SeqLen(std::string_view s, size_t i) {
   return n;
 }
 
+// Whether every byte is below 0x80: such a text is the same bytes in code page 932 and in
+// UTF-8 (both keep ASCII as it is, the backslash and the tilde included).
+bool IsAscii(std::string_view s) {
+  uint64_t any_high = 0;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    any_high |= word;
+  }
+  for (; i < s.size(); ++i) any_high |= static_cast<unsigned char>(s[i]);
+  return (any_high & 0x8080808080808080ull) == 0;
+}
+
+// One descriptor per direction and thread for the whole run: opening one costs more than
+// converting a line of the message list.
+Iconv& FromCp932ToUtf8() {
+  thread_local Iconv cv("UTF-8", "CP932");
+  return cv;
+}
+Iconv& FromUtf8ToCp932() {
+  thread_local Iconv cv("CP932", "UTF-8");
+  return cv;
+}
+
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-  if (cp932.empty()) return {};
-  Iconv cv("UTF-8", "CP932");
-  return cv.Run(
+  if (IsAscii(cp932)) return std::string(cp932);
+  return FromCp932ToUtf8().Run(
       cp932, [](std::string_view, size_t) -> size_t { return 1; }, "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  Iconv cv("CP932", "UTF-8");
-  return cv.Run(utf8, Utf8SeqLen, kGetaMark);
+  if (IsAscii(utf8)) return std::string(utf8);
+  return FromUtf8ToCp932().Run(utf8, Utf8SeqLen, kGetaMark);
 }
 
 std::u16string Cp932ToUtf16(std::string_view cp932) {

@@ -13,8 +13,9 @@
 
 namespace sorami::detail {
 
-// One iconv conversion descriptor per direction and call; iconv descriptors are not
-// thread-safe, and opening one costs little next to the conversion itself.
+// An iconv conversion descriptor. Descriptors are not thread-safe: one is used by one thread
+// at a time. Each Run starts and ends in the initial shift state, so a descriptor serves any
+// number of conversions.
 class Iconv {
  public:
   // Throws when iconv does not know one of the two sets; see Opened().
@@ -36,6 +37,7 @@ class Iconv {
   // of it) and replaced by the bytes of replacement.
   template <typename Skip>
   std::string Run(std::string_view in, Skip skip_unit, std::string_view replacement) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // whatever an interrupted run left
     std::string out;
     out.reserve(in.size() * 2 + 16);
     char* src = const_cast<char*>(in.data());

@@ -42,7 +42,11 @@ bool AtomicFileWriter::Open(const std::filesystem::path& target) {
     ::unlink(pattern.c_str());
     return false;
   }
-  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+  // glibc takes the size of a buffer only with the buffer itself: without one it keeps its
+  // 4 KiB, and a save of the store becomes thousands of small writes.
+  constexpr size_t kBufferBytes = size_t{1} << 20;
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferBytes);
+  std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferBytes);
   temp_ = pattern;
   failed_ = false;
   return true;

@@ -47,6 +47,9 @@ class QtHttpClient : public HttpClient {
                      QNetworkRequest::ManualRedirectPolicy);
     req.setRawHeader("Accept", "text/html, */*");
     req.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
+    // The answers are text of a few megabytes at most on fast links: compressing them (Qt
+    // offers Brotli first) costs the service far more time than the transfer it saves.
+    req.setRawHeader("Accept-Encoding", "identity");
     if (!request.content_type.empty()) {
       req.setHeader(QNetworkRequest::ContentTypeHeader,
                     QByteArray::fromStdString(request.content_type));

@@ -78,18 +78,16 @@ class QtLineSocket : public LineSocket {
   }
 
   bool SetExtraCaFile(const std::string& path, std::string& error) override {
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-    QList<QSslCertificate> trusted = QSslConfiguration::systemCaCertificates();
+    QList<QSslCertificate> extra;
     if (!path.empty()) {
-      const QList<QSslCertificate> extra = QSslCertificate::fromPath(QtText(path), QSsl::Pem);
+      extra = QSslCertificate::fromPath(QtText(path), QSsl::Pem);
       if (extra.isEmpty()) {
         error = "証明書ファイルを読めません : "_cp932 + path;
         return false;
       }
-      trusted += extra;
     }
-    config.setCaCertificates(trusted);
-    socket_.setSslConfiguration(config);
+    extra_ca_ = std::move(extra);
+    ca_chosen_ = true;
     return true;
   }
 
@@ -108,6 +106,7 @@ class QtLineSocket : public LineSocket {
     const QString qhost = QtText(host);
     const auto qport = static_cast<quint16>(port);
     if (security == SocketSecurity::kTls) {
+      TrustChosenCas();
       socket_.connectToHostEncrypted(qhost, qport);
     } else {
       socket_.connectToHost(qhost, qport);
@@ -140,6 +139,7 @@ class QtLineSocket : public LineSocket {
       error = "この環境では TLS を使えません"_cp932;
       return false;
     }
+    TrustChosenCas();
     socket_.startClientEncryption();
     const bool ok = Wait([&] { return socket_.isEncrypted(); }, timeouts_.connect_ms, false,
                          "タイムアウト : TLS の接続が終わりません"_cp932, error);
@@ -204,6 +204,21 @@ class QtLineSocket : public LineSocket {
   }
 
  private:
+  // The system's authorities, read once for the whole run (some hundred certificates: reading
+  // them for every connection cost more than a whole plain mail exchange).
+  static const QList<QSslCertificate>& SystemCas() {
+    static const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
+    return system;
+  }
+
+  // Before a TLS negotiation: the authorities SetExtraCaFile chose, when it was called.
+  void TrustChosenCas() {
+    if (!ca_chosen_) return;
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setCaCertificates(SystemCas() + extra_ca_);
+    socket_.setSslConfiguration(config);
+  }
+
   // Moves what arrived into our own buffer, where a closed socket cannot take it away.
   void Drain() {
     if (socket_.bytesAvailable() <= 0) return;
@@ -276,7 +291,9 @@ class QtLineSocket : public LineSocket {
   size_t scanned_ = 0;  // bytes from read_pos_ up to here hold no line end
   bool has_deadline_ = false;
   Clock::time_point deadline_;
-  std::string failure_;  // why the connection failed, from Qt
+  std::string failure_;     // why the connection failed, from Qt
+  bool ca_chosen_ = false;  // SetExtraCaFile was called: its choice applies to TLS
+  QList<QSslCertificate> extra_ca_;
 };
 
 }  // namespace

@@ -55,31 +55,62 @@ bool LoadOrCreateKey(const std::filesystem::path& key_file, unsigned char* key) 
 
 constexpr size_t kSealed = kChunk + crypto_secretstream_xchacha20poly1305_ABYTES;
 
-// Encrypts what next() gives, chunk by chunk, into out. next(buffer) fills at most kChunk
-// bytes and returns how many, setting last on the final chunk; it returns -1 on a read error.
-template <typename Next>
-int Seal(const unsigned char* key, Next next, AtomicFileWriter& out) {
-  crypto_secretstream_xchacha20poly1305_state st;
-  unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
-  crypto_secretstream_xchacha20poly1305_init_push(&st, header, key);
-  out.Write(std::string_view(kMagic, sizeof kMagic));
-  out.Write(std::string_view(reinterpret_cast<char*>(header), sizeof header));
-  std::vector<unsigned char> plain(kChunk);
-  std::vector<unsigned char> cipher(kSealed);
-  for (;;) {
-    bool last = false;
-    const long n = next(plain.data(), last);
-    if (n < 0) return 5;
+// Encrypts the plain bytes written to it into the file's layout: every chunk holds kChunk
+// plain bytes but the last, which carries the FINAL tag (a full last chunk is held back until
+// the end is known, so no empty chunk follows it; an empty file is one empty FINAL chunk).
+class Sealer : public EncryptedWriter {
+ public:
+  Sealer() : plain_(kChunk), cipher_(kSealed) {}
+  ~Sealer() override {
+    sodium_memzero(plain_.data(), plain_.size());
+    sodium_memzero(&st_, sizeof st_);
+  }
+  Sealer(const Sealer&) = delete;
+  Sealer& operator=(const Sealer&) = delete;
+
+  bool Open(const unsigned char* key, const std::filesystem::path& dest) {
+    if (!out_.Open(dest)) return false;
+    unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+    crypto_secretstream_xchacha20poly1305_init_push(&st_, header, key);
+    return out_.Write(std::string_view(kMagic, sizeof kMagic)) &&
+           out_.Write(std::string_view(reinterpret_cast<char*>(header), sizeof header));
+  }
+
+  bool Write(std::string_view plain) override {
+    while (!plain.empty() && !failed_) {
+      if (fill_ == kChunk) Push(false);  // more follows: the full chunk is not the last
+      const size_t n = std::min(kChunk - fill_, plain.size());
+      std::memcpy(plain_.data() + fill_, plain.data(), n);
+      fill_ += n;
+      plain.remove_prefix(n);
+    }
+    return !failed_;
+  }
+
+  bool Commit() override {
+    if (!failed_) Push(true);
+    return out_.Commit();  // after a failed write: false, errno telling why
+  }
+
+ private:
+  void Push(bool last) {
     unsigned long long clen = 0;
     crypto_secretstream_xchacha20poly1305_push(
-        &st, cipher.data(), &clen, plain.data(), static_cast<unsigned long long>(n), nullptr, 0,
+        &st_, cipher_.data(), &clen, plain_.data(), fill_, nullptr, 0,
         last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : 0);
-    if (!out.Write(std::string_view(reinterpret_cast<char*>(cipher.data()), clen))) return 6;
-    if (last) break;
+    fill_ = 0;
+    if (!out_.Write(std::string_view(reinterpret_cast<char*>(cipher_.data()), clen))) {
+      failed_ = true;
+    }
   }
-  sodium_memzero(plain.data(), plain.size());
-  return out.Commit() ? 0 : 7;
-}
+
+  crypto_secretstream_xchacha20poly1305_state st_{};
+  std::vector<unsigned char> plain_;
+  std::vector<unsigned char> cipher_;
+  size_t fill_ = 0;
+  bool failed_ = false;
+  AtomicFileWriter out_;
+};
 
 // Decrypts the file in, handing each checked chunk to sink; non-zero on any failure.
 template <typename Sink>
@@ -121,45 +152,30 @@ class SodiumFileCrypto : public FileCrypto {
   explicit SodiumFileCrypto(std::filesystem::path key_file) : key_file_(std::move(key_file)) {}
 
   int EncryptFile(const char* source, const char* dest, const char*) override {
-    if (sodium_init() < 0) return 1;
-    unsigned char key[kKeyBytes];
-    if (!LoadOrCreateKey(key_file_, key)) return 2;
     File in = OpenRead(source);
-    AtomicFileWriter out;
-    const int rc = !in               ? 3
-                   : !out.Open(dest) ? 4
-                                     : Seal(
-                                           key,
-                                           [&](unsigned char* buf, bool& last) {
-                                             const size_t n = std::fread(buf, 1, kChunk, in.get());
-                                             if (std::ferror(in.get())) return -1L;
-                                             last = std::feof(in.get()) != 0;
-                                             return static_cast<long>(n);
-                                           },
-                                           out);
-    sodium_memzero(key, sizeof key);
-    return rc;
+    if (!in) return 3;
+    std::unique_ptr<EncryptedWriter> out = OpenEncrypted(dest);
+    if (!out) return 4;
+    std::vector<char> buf(kChunk);
+    for (;;) {
+      const size_t n = std::fread(buf.data(), 1, buf.size(), in.get());
+      if (std::ferror(in.get())) return 5;
+      if (!out->Write(std::string_view(buf.data(), n))) return 6;
+      if (n < buf.size()) break;
+    }
+    sodium_memzero(buf.data(), buf.size());
+    return out->Commit() ? 0 : 7;
   }
 
-  bool EncryptToFile(std::string_view plain, const std::filesystem::path& dest) override {
-    if (sodium_init() < 0) return false;
+  std::unique_ptr<EncryptedWriter> OpenEncrypted(const std::filesystem::path& dest) override {
+    if (sodium_init() < 0) return nullptr;
     unsigned char key[kKeyBytes];
-    if (!LoadOrCreateKey(key_file_, key)) return false;
-    AtomicFileWriter out;
-    size_t at = 0;
-    const int rc = !out.Open(dest) ? 4
-                                   : Seal(
-                                         key,
-                                         [&](unsigned char* buf, bool& last) {
-                                           const size_t n = std::min(kChunk, plain.size() - at);
-                                           std::memcpy(buf, plain.data() + at, n);
-                                           at += n;
-                                           last = at == plain.size();
-                                           return static_cast<long>(n);
-                                         },
-                                         out);
+    if (!LoadOrCreateKey(key_file_, key)) return nullptr;
+    auto sealer = std::make_unique<Sealer>();
+    const bool opened = sealer->Open(key, dest);
     sodium_memzero(key, sizeof key);
-    return rc == 0;
+    if (!opened) return nullptr;
+    return sealer;
   }
 
   int DecryptFile(const char* source, const char* dest, const char*) override {
@@ -177,24 +193,13 @@ class SodiumFileCrypto : public FileCrypto {
     return rc;
   }
 
-  bool DecryptToMemory(const std::filesystem::path& source, std::string& plain) override {
-    plain.clear();
+  bool DecryptToSink(const std::filesystem::path& source, const PlainSink& sink) override {
     if (sodium_init() < 0) return false;
     unsigned char key[kKeyBytes];
     if (!ReadKey(key_file_, key)) return false;
     File in = OpenRead(source.c_str());
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(source, ec);
-    if (!ec) plain.reserve(static_cast<size_t>(size));
-    const int rc = !in ? 3 : Unseal(key, in.get(), [&](std::string_view chunk) {
-      plain.append(chunk);
-      return true;
-    });
+    const int rc = !in ? 3 : Unseal(key, in.get(), sink);
     sodium_memzero(key, sizeof key);
-    if (rc != 0) {
-      sodium_memzero(plain.data(), plain.size());
-      plain.clear();
-    }
     return rc == 0;
   }
 
