@@ -131,6 +131,7 @@ GuardedServer::GuardedServer(const ConnectionLimits& limits) : limits_(limits) {
     } catch (const std::exception&) {
     }
     if (current) current->SetDeadline(DeadlineFor(limits_.bodySeconds, length), "body");
+    if (before_routing) before_routing(req);
     return HandlerResponse::Unhandled;
   });
   set_post_routing_handler([this](const httplib::Request&, httplib::Response& res) {

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -32,6 +33,10 @@ struct ConnectionLimits {
 class GuardedServer : public httplib::Server {
  public:
   explicit GuardedServer(const ConnectionLimits& limits);
+
+  // Called for every request once its headers are read, before it is routed (httplib keeps one
+  // pre-routing handler, which this class uses for the body's time limit).
+  std::function<void(const httplib::Request&)> before_routing;
 
  private:
   bool process_and_close_socket(socket_t sock) override;

@@ -89,14 +89,13 @@ Service::Service(Config config, const ConnectionLimits& limits)
   http_.set_payload_max_length(kMaxRequestBytes);
   // Answers go out plain or, when the client asks for it, gzip: never Brotli, whose
   // compression of a long fetch answer costs many times the answer's own work.
-  http_.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+  http_.before_routing = [](const httplib::Request& req) {
     // httplib picks the coding from this header of the request it owns (a non-const object
     // handed on as const); only the codings offered change.
     auto& headers = const_cast<httplib::Headers&>(req.headers);
     const auto it = headers.find("Accept-Encoding");
     if (it != headers.end()) it->second = WithoutBrotli(it->second);
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
+  };
   AddPostProgram("WbMessage.exe", DispatchMessage);
   AddPostProgram("WbUpdate.exe", DispatchUpdate);
   AddPostProgram("WbClaim.exe", DispatchClaim);
