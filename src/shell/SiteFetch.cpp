@@ -24,11 +24,13 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
   // Every step that stored something saves at once: the site deletes what it handed over
   // only after this save, and receipts it hands over only once.
   if (!hooks.save) {
-    // The wait list first: a record on disk always finds its files waiting.
-    hooks.save = [&st](std::string& msg) {
-      return st.tenpu_wait.Save(msg) && SaveMaster(st.master, st.store, msg);
-    };
+    hooks.save = [&st](std::string& msg) { return SaveMaster(st.master, st.store, msg); };
   }
+  // The wait list first, whoever saves the store: a record on disk always finds its files
+  // waiting.
+  hooks.save = [&st, save = std::move(hooks.save)](std::string& msg) {
+    return st.tenpu_wait.Save(msg) && save(msg);
+  };
   FetchReport report;
   BusyGuard guard(st.busy);
   if (!guard.acquired()) {
