@@ -1,8 +1,11 @@
 // sorami-site-server: the reference site service of ソラミメッセージ (directory server and
 // site hosts in one program) and its administration commands.
+#include <sorami/Version.h>
+
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 #include <thread>
 
 #include "Admin.h"
@@ -114,6 +117,15 @@ int Serve(const Args& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The two requests a packager or an administrator makes first, before any command.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::cout << "sorami-site-server (ソラミメッセージ) " << SORAMI_VERSION << "\n";
+    return 0;
+  }
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
   std::string error;
   std::optional<Args> args = ParseArgs(argc, argv, error);
   if (!args) {

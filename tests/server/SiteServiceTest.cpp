@@ -328,5 +328,16 @@ TEST(SmtpRelay, RelaysTheMailWithItsTextUnchangedAndNeverReportsAFailureAsSent) 
   EXPECT_EQ(Utf(dropped.body).find("送信完了"), std::string::npos);
 }
 
+TEST(ServeCommand, VersionAndHelpAnswerOnStdoutAndAnUnknownOptionIsAUsageError) {
+  test::ScratchDir dir;
+  const CommandResult version = RunServerCommand({"--version"}, dir.path());
+  EXPECT_EQ(version.exitCode, 0) << version.err;
+  EXPECT_EQ(version.out.rfind("sorami-site-server (ソラミメッセージ) ", 0), 0u) << version.out;
+  const CommandResult help = RunServerCommand({"--help"}, dir.path());
+  EXPECT_EQ(help.exitCode, 0) << help.err;
+  EXPECT_NE(help.out.find("sorami-site-server serve --db FILE"), std::string::npos) << help.out;
+  EXPECT_EQ(RunServerCommand({"--frobnicate"}, dir.path()).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace sorami::sitetest
