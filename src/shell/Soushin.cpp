@@ -104,8 +104,14 @@ bool SoushinJikkou(AppState& st, const MailRoute& mail, ComposeFields& f, Compos
     report.msg = unreadable;
     return false;
   }
-  // The files go by "SENDWIN" and by direct mail ("SENDSMTP" carries none).
-  if (check.site_flag || (check.mail_flag && !st.settei.v.send_through_site)) {
+  // "SENDSMTP" carries no files: a mail through the site with files would reach its recipients
+  // without them, so nothing goes out.
+  if (check.mail_flag && st.settei.v.send_through_site && !st.site.send_attachments.empty()) {
+    report.msg = "送信失敗 : サイト経由のメールには添付ファイルを付けられません"_cp932;
+    return false;
+  }
+  // The files go by "SENDWIN" and by direct mail.
+  if (check.site_flag || check.mail_flag) {
     Col(check.record, MastCol::kAttachments) = SentTenpuColumn(st.site.send_attachments);
   }
   log.Log("tolist:" + check.tolist);

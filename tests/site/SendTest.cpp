@@ -128,6 +128,16 @@ TEST_F(Send, MailThroughTheSiteIsOneSendsmtpWithTheJoinedMailAddresses) {
   EXPECT_EQ(logged_to, "x@example.jp,y@example.jp");
   EXPECT_TRUE(mailed.empty());
   EXPECT_EQ(st->store.Get(0, MastCol::kTo), "x@example.jp,y@example.jp");
+  // The site mails without files: a send with files stops before any request.
+  const std::filesystem::path file = dir / "memo.txt";
+  test::WriteFileBytes(file, "memo");
+  st->site.send_attachments = {file};
+  const SendReport with_file = Run();
+  EXPECT_FALSE(with_file.ok);
+  EXPECT_EQ(Cp932ToUtf8(with_file.msg),
+            "送信失敗 : サイト経由のメールには添付ファイルを付けられません");
+  EXPECT_EQ(http->sent.size(), 1u);
+  EXPECT_EQ(st->store.CtMaster(), 1);
 }
 
 TEST_F(Send, AMailFailureBesideASiteSuccessTellsBothOutcomes) {
