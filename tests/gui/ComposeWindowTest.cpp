@@ -1,10 +1,12 @@
 // The compose window's visible rules and its wiring: the "@" rule, the details toggle, the
-// attached names and "全消去", picks from the address list, a failed send that keeps everything,
-// a send that files the copy and closes, and the To text that comes back after a restart.
+// boxes that grow with the window, the attached names and "全消去", picks from the address list,
+// a failed send that keeps everything, a send that files the copy and closes, and the To text
+// that comes back after a restart.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -53,6 +55,17 @@ TEST_F(ComposeWindowTest, AtSignDetailsToggleAndAttachmentLabel) {
   EXPECT_EQ(Edit("EditBcc")->focusPolicy(), Qt::NoFocus);  // hidden fields take no focus
   automatic->click();
   EXPECT_FALSE(kankei->isEnabled());
+
+  // A wider window widens the address and title boxes; 関係 stays at their right; the body
+  // wraps on screen.
+  w->resize(900, w->height());
+  QCoreApplication::processEvents();
+  for (const char* name : {"EditAtesaki", "EditTitle", "EditCC", "EditBcc"}) {
+    EXPECT_GT(Edit(name)->width(), 500) << name;
+  }
+  EXPECT_GT(kankei->x(), Edit("EditAtesaki")->geometry().right());
+  EXPECT_LE(kankei->geometry().right(), header->width());
+  EXPECT_EQ(Find<QTextEdit>(w, "MemoHonbun")->lineWrapMode(), QTextEdit::WidgetWidth);
 
   auto* tenpu = Find<QLabel>(w, "LabelTenpu");
   EXPECT_TRUE(tenpu->isHidden());

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -9,6 +10,7 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/ui/Named.h"
 #include "base/ui/QtText.h"
@@ -57,11 +59,12 @@ TFormNewMsg::TFormNewMsg(Registry& registry, DiagLog& log, QWidget* parent)
 
   header_ = Named(new QWidget(central), "PanelHeader");
   BuildHeader(header_);
+  header_->installEventFilter(this);
   column->addWidget(header_);
   memo_honbun_ = Named(new QTextEdit(central), "MemoHonbun");
   memo_honbun_->setAcceptRichText(false);
-  memo_honbun_->setLineWrapMode(QTextEdit::NoWrap);
-  memo_honbun_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Long lines wrap at the window's edge on screen only: the text sent keeps its own lines.
+  memo_honbun_->setLineWrapMode(QTextEdit::WidgetWidth);
   memo_honbun_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   column->addWidget(memo_honbun_, 1);
   setCentralWidget(central);
@@ -130,6 +133,28 @@ void TFormNewMsg::BuildHeader(QWidget* h) {
   connect(bcc, &QPushButton::clicked, this, [this] {
     if (hooks.pick) hooks.pick(Target::kBcc);
   });
+}
+
+bool TFormNewMsg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == header_ && event->type() == QEvent::Resize) LayoutHeader();
+  return PersistedWindow::eventFilter(watched, event);
+}
+
+void TFormNewMsg::LayoutHeader() {
+  // At the design width (514) the boxes are 260 wide, as drawn; they never get narrower.
+  constexpr int kLeft = 50, kRightPart = 204, kDesignBox = 260;
+  const int box = std::max(kDesignBox, header_->width() - kLeft - kRightPart);
+  const int right = kLeft + box;
+  for (QLineEdit* e : {edit_atesaki_, edit_title_, edit_cc_, edit_bcc_}) {
+    e->setGeometry(kLeft, e->y(), box, e->height());
+  }
+  label_kankei_->move(right + 6, label_kankei_->y());
+  combo_kankei_->move(right + 40, combo_kankei_->y());
+  label_shu_->move(right + 6, label_shu_->y());
+  combo_shubetsu_->move(right + 40, combo_shubetsu_->y());
+  ck_auto_->move(right + 6, ck_auto_->y());
+  label_tenpu_->resize(std::max(124, header_->width() - label_tenpu_->x() - 4),
+                       label_tenpu_->height());
 }
 
 void TFormNewMsg::BuildMenus() {

@@ -100,10 +100,14 @@ class TFormNewMsg : public PersistedWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildHeader(QWidget* header);
   void BuildMenus();
+  // The address and title boxes take the header's width; 関係, 種別 and 自動設定 stay at
+  // their right.
+  void LayoutHeader();
   void AtesakiChanged();
   void RunSend(bool draft);
   // Send or draft without closing; true when the message went (or was stored).
