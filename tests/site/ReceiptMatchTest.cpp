@@ -63,14 +63,16 @@ class ReceiptRetry : public test::FakeSiteTest {
     cols[ColIndex(MastCol::kSender)] = "taro";
     cols[ColIndex(MastCol::kDate)] = "2026/01/01 00:00:00";
     cols[ColIndex(MastCol::kSenderHost)] = "th:2";
-    cols[ColIndex(MastCol::kServerNo)] = "77";
-    st->store.Append(cols);
+    for (const char* number : {"77", "78"}) {
+      cols[ColIndex(MastCol::kServerNo)] = number;
+      st->store.Append(cols);
+    }
   }
   SiteAccount reader{"site", "hana", "", "hh:3", "hsys", ""};
   std::filesystem::path ledger_file = dir / "data" / "Receipted.dat";
 };
 
-TEST_F(ReceiptRetry, AReceiptNotGivenWaitsOnDiskAndGoesAtTheNextTry) {
+TEST_F(ReceiptRetry, AReceiptNotGivenWaitsOnDiskAndGoesAtTheNextTryUnlessRefused) {
   ReceiptLedger ledger(ledger_file);
   http->Fail();
   EXPECT_NE(SendReadReceiptAs(st->site, reader, st->store, ledger, 0).find("waits"),
@@ -89,18 +91,16 @@ TEST_F(ReceiptRetry, AReceiptNotGivenWaitsOnDiskAndGoesAtTheNextTry) {
   EXPECT_TRUE(ReceiptLedger(ledger_file).Waiting().empty());
   EXPECT_EQ(SendReadReceiptAs(st->site, reader, st->store, after_restart, 0).substr(0, 21),
             "receipt sent before: ");
-}
 
-TEST_F(ReceiptRetry, AReceiptTheServiceRefusesIsDroppedNotRetried) {
-  ReceiptLedger ledger(ledger_file);
+  // One the service refuses is dropped, not tried again.
   http->Fail();
-  SendReadReceiptAs(st->site, reader, st->store, ledger, 0);
+  SendReadReceiptAs(st->site, reader, st->store, after_restart, 1);
   http->Answer("x\tNG " + J("該当するメッセージがありません"));
-  EXPECT_EQ(SendWaitingReceipts(st->site, ledger), 0);
-  EXPECT_TRUE(ledger.Waiting().empty());
-  EXPECT_FALSE(ledger.Sent(st->store, 0));
-  EXPECT_EQ(SendWaitingReceipts(st->site, ledger), 0);
-  EXPECT_EQ(http->sent.size(), 2u);
+  EXPECT_EQ(SendWaitingReceipts(st->site, after_restart), 0);
+  EXPECT_TRUE(after_restart.Waiting().empty());
+  EXPECT_FALSE(after_restart.Sent(st->store, 1));
+  EXPECT_EQ(SendWaitingReceipts(st->site, after_restart), 0);
+  EXPECT_EQ(http->sent.size(), 5u);
 }
 
 }  // namespace
