@@ -1,7 +1,9 @@
 // A read receipt end to end on the real site service: the sender's host cannot be reached, so
 // the reader's receipt is left with the directory server under the sender's dynamic-host key,
 // and the sender's next collection stamps its sent copy; reading again sends nothing. A send
-// whose answer never came is confirmed the same way.
+// whose answer never came is confirmed the same way. Two copies sent in the same second to
+// different members are each confirmed by their own reader alone, a copy moved out of "送信箱"
+// included; a receipt given while the service is down goes with the reader's next fetch.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +15,7 @@
 #include "site/LiveServerFixture.h"
 #include "site/Receipts.h"
 #include "store/Folders.h"
+#include "store/StoreOps.h"
 
 namespace sorami {
 namespace {
@@ -21,8 +24,9 @@ class Live : public test::LiveServer {
  protected:
   // The reader: a run with a store and settings of its own, logged in to 広場 and having
   // fetched what waits for it.
-  std::unique_ptr<AppState> FetchingReader(const std::string& nick, const std::string& pass) {
-    AppPaths paths{dir / "app2", dir / "cfg2", false};
+  std::unique_ptr<AppState> FetchingReader(const std::string& nick, const std::string& pass,
+                                           const std::string& tag = "2") {
+    AppPaths paths{dir / ("app" + tag), dir / ("cfg" + tag), false};
     auto reader = std::make_unique<AppState>(paths, MakeSodiumFileCrypto(paths.KeyFile()));
     reader->master.encrypt = false;
     reader->site.http = MakeQtHttpClient({3000, 5000});
@@ -35,6 +39,30 @@ class Live : public test::LiveServer {
     EXPECT_TRUE(FetchNewMessages(*reader, -1).any_new);
     return reader;
   }
+  // The sender's copy of a message sent to `to` at kDate, as a send files it.
+  int32_t SentCopy(const char* to) {
+    EXPECT_TRUE(Send(to, "t", "b", kDate)) << Cp932ToUtf8(msg);
+    const std::string unread = UnreadMark(), addressed = Utf8ToCp932(to);
+    std::array<std::string_view, TArMastData::kColumns> cols{};
+    cols[ColIndex(MastCol::kDate)] = kDate;
+    cols[ColIndex(MastCol::kSendDate)] = kDate;
+    cols[ColIndex(MastCol::kTo)] = addressed;
+    cols[ColIndex(MastCol::kFolder)] = FolderName(Folder::kSent);
+    cols[ColIndex(MastCol::kReadDate)] = unread;
+    cols[ColIndex(MastCol::kSender)] = st->cur.nickname;
+    cols[ColIndex(MastCol::kSenderSite)] = st->cur.site;
+    return st->store.Append(cols);
+  }
+  int Collect(const SiteAccount& sender) {
+    std::string got;
+    GetFeedBack(st->site, st->store, sender, got);
+    int count = 0;
+    for (int32_t r = 0; r < st->store.CtMaster(); ++r) {
+      count += st->store.Get(r, MastCol::kReadDate) != UnreadMark();
+    }
+    return count;
+  }
+  static constexpr const char* kDate = "2026/04/01 12:00:00";
 };
 
 TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
@@ -111,6 +139,37 @@ TEST_F(Live, ASendWithoutAnAnswerIsFiledAsUnknownArrivesOnceAndItsReceiptConfirm
   EXPECT_EQ(Cp932ToUtf8(got), "フィードバック取得完了 :1 件");
   EXPECT_NE(st->store.Get(0, MastCol::kReadDate), UnknownResultMark());
   EXPECT_NE(st->store.Get(0, MastCol::kReadDate), UnreadMark());
+}
+
+TEST_F(Live, SameSecondCopiesAreConfirmedByTheirOwnReaderEvenMovedAndAfterAnOutage) {
+  Admin({"adduser", "広場", "さぶろう", "sabu"});
+  Login("さぶろう", "sabu");
+  const SiteAccount sender = st->cur;
+  const int32_t to_hana = SentCopy("はなこ%広場");
+  const int32_t to_taro = SentCopy("たろう");
+  ASSERT_TRUE(ChangeFolder(st->store, st->log, to_taro, Utf8ToCp932("重要")));
+
+  const auto hana = FetchingReader("はなこ", "hana", "-hana");
+  EXPECT_EQ(Cp932ToUtf8(SendReadReceipt(*hana, 0)), "確認受付完了");
+  EXPECT_EQ(Collect(sender), 1);
+  EXPECT_NE(st->store.Get(to_hana, MastCol::kReadDate), UnreadMark());
+  EXPECT_EQ(st->store.Get(to_taro, MastCol::kReadDate), UnreadMark());
+
+  const auto taro = FetchingReader("たろう", "taro pw%", "-taro");
+  const std::string address = server_->address();
+  server_->Kill();
+  EXPECT_NE(SendReadReceipt(*taro, 0).find("waits"), std::string::npos);
+  EXPECT_FALSE(taro->receipts.Sent(taro->store, 0));
+  server_ = std::make_unique<test::ServerProcess>(
+      std::vector<std::string>{"--db", db_, "--listen", address}, dir / "server2.log");
+  EXPECT_EQ(Collect(sender), 1);  // nothing came while the receipt waited
+
+  FetchNewMessages(*taro, -1);  // the waiting receipt goes first
+  EXPECT_TRUE(taro->receipts.Sent(taro->store, 0));
+  EXPECT_TRUE(taro->receipts.Waiting().empty());
+  EXPECT_EQ(Collect(sender), 2);
+  EXPECT_NE(st->store.Get(to_taro, MastCol::kReadDate), UnreadMark());
+  EXPECT_EQ(st->store.Get(to_taro, MastCol::kFolder), Utf8ToCp932("重要"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Read receipts and the claim report against scripted answers: who waits, which lines confirm
 // which sent copies, the requests' fields, the deposit when the sender's host is down, the
-// ledger that keeps a message from being receipted twice, and the claim's answer rule.
+// ledger that keeps a message from being receipted twice, and the claim's answer rule. Which
+// copies a named reader confirms (any folder, never a received message or a draft), and a
+// receipt that could not be given: kept on disk, given by the next try, dropped when refused.
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
@@ -14,20 +16,27 @@ namespace {
 
 std::string J(const char* utf8) { return Utf8ToCp932(utf8); }
 
-class Receipts : public test::FakeSiteTest {
+class ReceiptStore : public test::FakeSiteTest {
+ protected:
+  // Appends a record of the given columns, the others empty.
+  int32_t Row(std::initializer_list<std::pair<MastCol, std::string>> fields) {
+    std::array<std::string_view, TArMastData::kColumns> cols{};
+    for (const auto& [col, text] : fields) cols[ColIndex(col)] = text;
+    return st->store.Append(cols);
+  }
+};
+
+class Receipts : public ReceiptStore {
  protected:
   int32_t Sent(const std::string& date, const std::string& category = "",
                const std::string& sender = "me") {
-    std::array<std::string_view, TArMastData::kColumns> cols{};
-    const std::string unread = UnreadMark();
-    cols[ColIndex(MastCol::kDate)] = date;
-    cols[ColIndex(MastCol::kFolder)] = FolderName(Folder::kSent);
-    cols[ColIndex(MastCol::kReadDate)] = unread;
-    cols[ColIndex(MastCol::kSender)] = sender;
-    cols[ColIndex(MastCol::kSenderSite)] = "s";
-    cols[ColIndex(MastCol::kCategory)] = category;
-    cols[ColIndex(MastCol::kTitle)] = "t";
-    return st->store.Append(cols);
+    return Row({{MastCol::kDate, date},
+                {MastCol::kFolder, FolderName(Folder::kSent)},
+                {MastCol::kReadDate, UnreadMark()},
+                {MastCol::kSender, sender},
+                {MastCol::kSenderSite, "s"},
+                {MastCol::kCategory, category},
+                {MastCol::kTitle, "t"}});
   }
   SiteAccount account{"s", "me", "pw", "h:1", "sys", ""};
   std::string msg;
@@ -78,16 +87,14 @@ TEST_F(Receipts, OnlyAnAccountWithWaitingCopiesAsksAndTheDynamicHostIsFollowed) 
   EXPECT_EQ(Cp932ToUtf8(msg), "フィードバック該当無し");
 }
 
-class SendReceipt : public test::FakeSiteTest {
+class SendReceipt : public ReceiptStore {
  protected:
   SendReceipt() {
-    std::array<std::string_view, TArMastData::kColumns> cols{};
-    cols[ColIndex(MastCol::kSender)] = "taro";
-    cols[ColIndex(MastCol::kDate)] = "2026/01/01 00:00:00";
-    cols[ColIndex(MastCol::kSenderUser)] = "tsys";
-    cols[ColIndex(MastCol::kSenderHost)] = "th:2";
-    cols[ColIndex(MastCol::kDynamicHost)] = "p$k";
-    st->store.Append(cols);
+    Row({{MastCol::kSender, "taro"},
+         {MastCol::kDate, "2026/01/01 00:00:00"},
+         {MastCol::kSenderUser, "tsys"},
+         {MastCol::kSenderHost, "th:2"},
+         {MastCol::kDynamicHost, "p$k"}});
     deposit = [this](const std::string& key, const std::vector<std::string>&, std::string& m) {
       deposited_key = key;
       m = deposit_msg;
@@ -127,6 +134,91 @@ TEST_F(SendReceipt, AClaimCountsOnlyWithALeadingOkAndNeverShowsAnEarlierText) {
   http->Fail();
   EXPECT_FALSE(ClaimReport(st->site, f, msg));
   EXPECT_EQ(Cp932ToUtf8(msg), "報告エラー");
+}
+
+class ReceiptMatch : public ReceiptStore {
+ protected:
+  int32_t Copy(const std::string& to, const std::string& folder = FolderName(Folder::kSent),
+               const std::string& host = "", const std::string& send_date = "") {
+    return Row({{MastCol::kDate, "2026/03/01 10:00:00"},
+                {MastCol::kTo, to},
+                {MastCol::kFolder, folder},
+                {MastCol::kReadDate, UnreadMark()},
+                {MastCol::kSender, "me"},
+                {MastCol::kSenderSite, "s"},
+                {MastCol::kSenderHost, host},
+                {MastCol::kSendDate, send_date}});
+  }
+  std::string ReadDate(int32_t row) { return std::string(st->store.Get(row, MastCol::kReadDate)); }
+  int Apply(const std::string& lines) {
+    int count = 0;
+    SetFeedBack(st->log, st->store, lines, count);
+    return count;
+  }
+  static constexpr const char* kLine = "1\t2026/03/01 10:00:00\t2026/03/02 09:00:00\tFEEDBACK";
+};
+
+TEST_F(ReceiptMatch, ANamedReaderConfirmsOnlyItsOwnCopiesInAnyFolder) {
+  const int32_t taro = Copy("taro%s/9");
+  const int32_t hana = Copy("x%t,hana", J("重要"));         // moved, hana on the own site
+  const int32_t filed = Copy(J("ｚ%t,hana%s"), J("友達"));  // a user folder
+  const int32_t received = Copy("hana", FolderName(Folder::kInbox), "h:1");  // not a copy
+  const int32_t draft = Copy("hana", FolderName(Folder::kDraft), "", J("(未送信)"));
+  EXPECT_EQ(Apply(std::string(kLine) + "\thana%s\r\n"), 2);
+  EXPECT_EQ(ReadDate(taro), UnreadMark());
+  EXPECT_EQ(ReadDate(hana), "2026/03/02 09:00:00");
+  EXPECT_EQ(ReadDate(filed), "2026/03/02 09:00:00");
+  EXPECT_EQ(ReadDate(received), UnreadMark());
+  EXPECT_EQ(ReadDate(draft), UnreadMark());
+  // A reader without a copy confirms nothing; a line without a reader keeps the date rule.
+  EXPECT_EQ(Apply(std::string(kLine) + "\tjiro%s\r\n"), 0);
+  EXPECT_EQ(Apply(std::string(kLine) + "\r\n"), 1);
+  EXPECT_EQ(ReadDate(taro), "2026/03/02 09:00:00");
+}
+
+class ReceiptRetry : public ReceiptStore {
+ protected:
+  ReceiptRetry() {
+    for (const char* number : {"77", "78"}) {
+      Row({{MastCol::kSender, "taro"},
+           {MastCol::kDate, "2026/01/01 00:00:00"},
+           {MastCol::kSenderHost, "th:2"},
+           {MastCol::kServerNo, number}});
+    }
+  }
+  SiteAccount reader{"site", "hana", "", "hh:3", "hsys", ""};
+  std::filesystem::path ledger_file = dir / "data" / "Receipted.dat";
+};
+
+TEST_F(ReceiptRetry, AReceiptNotGivenWaitsOnDiskAndGoesAtTheNextTryUnlessRefused) {
+  ReceiptLedger ledger(ledger_file);
+  http->Fail();
+  EXPECT_NE(SendReadReceiptAs(st->site, reader, st->store, ledger, 0).find("waits"),
+            std::string::npos);
+  EXPECT_FALSE(ledger.Sent(st->store, 0));
+
+  ReceiptLedger after_restart(ledger_file);
+  ASSERT_EQ(after_restart.Waiting().size(), 1u);
+  http->Fail();  // still down: it keeps waiting
+  EXPECT_EQ(SendWaitingReceipts(st->site, after_restart), 0);
+  http->Answer("x\tOK(PGM)\r\nFEEDBACK\tOK(PGM)ok\r\n");
+  EXPECT_EQ(SendWaitingReceipts(st->site, after_restart), 1);
+  ASSERT_EQ(http->sent.size(), 3u);
+  EXPECT_EQ(http->sent[2].body, http->sent[0].body);  // the same request, from the file
+  EXPECT_TRUE(after_restart.Sent(st->store, 0));
+  EXPECT_TRUE(ReceiptLedger(ledger_file).Waiting().empty());
+  EXPECT_EQ(SendReadReceiptAs(st->site, reader, st->store, after_restart, 0).substr(0, 21),
+            "receipt sent before: ");
+
+  // One the service refuses is dropped, not tried again.
+  http->Fail();
+  SendReadReceiptAs(st->site, reader, st->store, after_restart, 1);
+  http->Answer("x\tNG " + J("該当するメッセージがありません"));
+  EXPECT_EQ(SendWaitingReceipts(st->site, after_restart), 0);
+  EXPECT_TRUE(after_restart.Waiting().empty());
+  EXPECT_FALSE(after_restart.Sent(st->store, 1));
+  EXPECT_EQ(SendWaitingReceipts(st->site, after_restart), 0);
+  EXPECT_EQ(http->sent.size(), 5u);
 }
 
 }  // namespace

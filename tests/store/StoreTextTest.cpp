@@ -1,6 +1,6 @@
 // How the store keeps its records: the duplicate index against a plain model, the record text
 // shared between copies of a store, and a large store through the file in chunks (plain and
-// encrypted) with lines crossing every chunk boundary.
+// encrypted) with lines crossing every chunk boundary; a site-ID line read back field by field.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +9,7 @@
 
 #include "base/MbText.h"
 #include "store/RowIndex.h"
+#include "store/SiteAccount.h"
 #include "store/StoreFixture.h"
 
 namespace sorami {
@@ -120,6 +121,16 @@ TEST_F(StoreText, ALargeStoreRoundTripsPlainAndEncryptedAndBothSavesHoldTheSameT
       ASSERT_TRUE(ExistsMaster(st->store, st->log, f)) << r;
     }
   }
+}
+
+TEST(AccountRow, AFieldEndingInALeadByteKeepsTheFieldsAfterIt) {
+  // 0xEB starts a double-byte character; here the nickname ends with it.
+  const SiteAccount a = ParseAccountRow("site\tni\xEB\tpw\t2026/01/01 00:00:00\th:1\tsys\ton\t$k");
+  EXPECT_EQ(a.nickname, "ni\xEB");
+  EXPECT_EQ(a.password, "pw");
+  EXPECT_EQ(a.dyn_key, "$k");
+  EXPECT_TRUE(a.enabled);
+  EXPECT_EQ(ParseAccountRow(AccountRowText(a)).nickname, a.nickname);
 }
 
 }  // namespace
