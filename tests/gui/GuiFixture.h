@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
@@ -31,6 +32,14 @@ namespace sorami::test {
 inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
 // What a password box shows instead of a stored password.
 inline const QString kMask = QStringLiteral("＊＊＊＊＊");
+
+// Runs the event loop until pred holds (true) or a generous while has passed (false).
+inline bool WaitFor(const std::function<bool()>& pred, int ms = 10000) {
+  for (QDeadlineTimer deadline(ms); !pred() && !deadline.hasExpired();) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  return pred();
+}
 
 class GuiFixture : public ::testing::Test {
  protected:

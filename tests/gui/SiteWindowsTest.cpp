@@ -197,15 +197,15 @@ TEST_F(SiteWindowsTest, AFetchThatBringsMessagesNotifiesTheDesktopOnce) {
   Check("広場", "はなこ", QStringLiteral("hana"));
 
   ClickGet();  // nothing waits on the site
-  ASSERT_TRUE(Flush(app, recorder));
-  EXPECT_TRUE(recorder.Notifies().empty());
+  ASSERT_TRUE(recorder.Flush(app));
+  EXPECT_TRUE(recorder.notifies.empty());
 
   Send("たろう", "taro", "はなこ", "こんにちは");
   ClickGet();
-  ASSERT_TRUE(WaitFor([&] { return !recorder.Notifies().empty(); }));
-  ASSERT_TRUE(Flush(app, recorder));
-  ASSERT_EQ(recorder.Notifies().size(), 1u);
-  const QList<QVariant> args = recorder.Notifies()[0].arguments();
+  ASSERT_TRUE(WaitFor([&] { return !recorder.notifies.empty(); }));
+  ASSERT_TRUE(recorder.Flush(app));
+  ASSERT_EQ(recorder.notifies.size(), 1u);
+  const QList<QVariant> args = recorder.notifies[0].arguments();
   ASSERT_EQ(args.size(), 8);
   EXPECT_EQ(args[2].toString(), QStringLiteral("jp.hkw.sorami"));  // the menu entry's icon
   EXPECT_EQ(args[3].toString(), QStringLiteral("新着メッセージ 1 件"));
@@ -219,7 +219,7 @@ TEST_F(SiteWindowsTest, AFetchThatBringsMessagesNotifiesTheDesktopOnce) {
   main->browser().ShowFolder(Folder::kSent);
   main->hide();
   recorder.Activate(recorder.last_id + 7);
-  ASSERT_TRUE(Flush(app, recorder));
+  ASSERT_TRUE(recorder.Flush(app));
   QCoreApplication::processEvents();
   EXPECT_FALSE(main->isVisible());
   recorder.Activate(recorder.last_id);
@@ -231,8 +231,8 @@ TEST_F(SiteWindowsTest, AFetchThatBringsMessagesNotifiesTheDesktopOnce) {
   Send("たろう", "taro", "はなこ", "またね");
   ClickGet();
   EXPECT_EQ(Fetched().size(), 2u);
-  ASSERT_TRUE(Flush(app, recorder));
-  EXPECT_EQ(recorder.Notifies().size(), 1u);
+  ASSERT_TRUE(recorder.Flush(app));
+  EXPECT_EQ(recorder.notifies.size(), 1u);
   main->close();
   EXPECT_FALSE(Stored(kCommonKey).ReadBool("Setting", "fmKairo.Notify", true));
 }

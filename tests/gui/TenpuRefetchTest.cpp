@@ -12,16 +12,13 @@
 namespace sorami::test {
 namespace {
 
-class TenpuRefetchTest : public BrowseFixture {};
+using TenpuRefetchTest = BrowseFixture;
 
 TEST_F(TenpuRefetchTest, AMissingFileIsMarkedAndRefetchBringsIt) {
   auto fake = std::make_unique<FakeHttp>();
   FakeHttp* http = fake.get();
   st->site.http = std::move(fake);
-  SiteAccount account;
-  account.host = "site:9";
-  account.sys_user = "hiroba";
-  st->settei.rows.push_back(account);
+  st->settei.rows.push_back({.host = "site:9", .sys_user = "hiroba"});
   const std::filesystem::path attach = dir_ / "app" / "ATTACH";
   std::filesystem::create_directories(attach);
   WriteFileBytes(attach / "here.txt", "here");

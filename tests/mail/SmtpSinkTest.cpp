@@ -1,6 +1,7 @@
 // The whole send against a real SMTP server (aiosmtpd on loopback) through the Qt socket:
 // STARTTLS and AUTH, the mail as stored by the server byte for byte, To, CC and Bcc in one
-// transaction, a wrong password, an untrusted certificate, implicit TLS; the command line.
+// transaction, a wrong password, an untrusted certificate, implicit TLS; the command line, whose
+// partly refused send is exit status 3.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -47,6 +48,17 @@ class SmtpSinkTest : public ::testing::Test {
     };
     SendMailContext ctx{log_, dir_ / "Data", LocalHostName(), make, nullptr, {}, {}};
     return SendMail(mail_, config, ctx, result);
+  }
+
+  // The command line's settings: the sink on loopback without TLS.
+  bool StoreSettings(int port) {
+    IniStore ini = Registry(dir_ / "config").Open(kCommonKey);
+    ini.WriteString("Setting", "fmKairoSettei.EdSMTP", "127.0.0.1");
+    ini.WriteString("Setting", "fmKairoSettei.EdAddress", "hanako@example.jp");
+    ini.WriteString("Setting", "fmKairoSettei.EdName", "送信者"_cp932);
+    ini.WriteString("Setting", "fmKairoSettei.SMTPPort", std::to_string(port));
+    ini.WriteInteger("Setting", "fmKairoSettei.CbSMTPTls", 1);  // "なし"
+    return ini.Save();
   }
 
   OutgoingMail Mail() {
@@ -167,15 +179,7 @@ TEST_F(SmtpSinkTest, TheCommandLineSendsWithTheStoredSettings) {
   if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI not set";
   test::SmtpSink sink(dir_ / "sink", {});
   ASSERT_NE(sink.port(), 0);
-  {
-    IniStore ini = Registry(dir_ / "config").Open(kCommonKey);
-    ini.WriteString("Setting", "fmKairoSettei.EdSMTP", "127.0.0.1");
-    ini.WriteString("Setting", "fmKairoSettei.EdAddress", "hanako@example.jp");
-    ini.WriteString("Setting", "fmKairoSettei.EdName", "送信者"_cp932);
-    ini.WriteString("Setting", "fmKairoSettei.SMTPPort", std::to_string(sink.port()));
-    ini.WriteInteger("Setting", "fmKairoSettei.CbSMTPTls", 1);  // "なし"
-    ASSERT_TRUE(ini.Save());
-  }
+  ASSERT_TRUE(StoreSettings(sink.port()));
   test::WriteFileBytes(dir_ / "body.txt", "本文です。\n.\n");
   int status = -1;
   std::string err;
@@ -203,6 +207,36 @@ TEST_F(SmtpSinkTest, TheCommandLineSendsWithTheStoredSettings) {
   EXPECT_EQ(err, "添付ファイルがありません: /nonexistent\n");
   test::RunCli("mail send --title t --body b", dir_ / "app", dir_ / "config", status, &err);
   EXPECT_EQ(status, 2);
+}
+
+TEST_F(SmtpSinkTest, ARefusedCcIsExitStatusThreeAndTheSentCopyKeepsWhatWasDelivered) {
+  if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI not set";
+  test::SmtpSink sink(dir_ / "sink", {"--refuse", "cc@example.jp"});
+  ASSERT_NE(sink.port(), 0);
+  ASSERT_TRUE(StoreSettings(sink.port()));
+  int status = -1;
+  std::string err;
+  test::RunCli("send --to taro@example.jp --cc cc@example.jp --bcc b@example.jp --title t --body x",
+               dir_ / "app", dir_ / "config", status, &err);
+  EXPECT_EQ(status, 3) << err;
+  EXPECT_NE(err.find("一部送信失敗 : 届かなかった宛先 <cc@example.jp> 550"), std::string::npos)
+      << err;
+  ASSERT_EQ(sink.Messages().size(), 1u);  // one transaction, delivered once
+  EXPECT_NE(sink.Envelopes().find("\"rcpt_tos\": [\"taro@example.jp\", \"b@example.jp\"]"),
+            std::string::npos)
+      << sink.Envelopes();
+  EXPECT_EQ(test::ReadFileBytes(sink.Messages()[0]).find("b@example.jp"), std::string::npos);
+
+  const std::string shown = test::RunCli("show 0", dir_ / "app", dir_ / "config", status);
+  EXPECT_NE(shown.find("taro@example.jp"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("cc@example.jp"), std::string::npos) << shown;
+
+  // A character the code page cannot hold is named on stderr.
+  test::RunCli("mail send --to taro@example.jp --cc cc@example.jp --title '乾杯🎉' --body x",
+               dir_ / "app", dir_ / "config", status, &err);
+  EXPECT_EQ(status, 3) << err;
+  EXPECT_TRUE(err.starts_with("この文字は送れないため〓になります : 🎉\n")) << err;
+  EXPECT_EQ(sink.Messages().size(), 2u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The SMTP dialogue against scripted servers (tests/data/dialogues/smtp-*.txt), for what the
-// real server cannot be made to do: leave out STARTTLS, refuse a recipient or the data.
+// real server cannot be made to do: leave out STARTTLS, refuse a recipient or the data; one
+// refused recipient is named while the others still get the message once.
 #include <gtest/gtest.h>
 
 #include "mail/smtp/TVexSMTP.h"
@@ -86,6 +87,36 @@ TEST(SmtpDialogue, ProgressComesEveryFewPercentNotPerLine) {
     EXPECT_GT(events.progress[i], events.progress[i - 1]);
   }
   EXPECT_EQ(events.progress.back(), 100);
+}
+
+TEST(SmtpDialogue, ARefusedCcIsNamedAndTheOthersStillGetTheMessageOnce) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-cc-refused.txt");
+  TVexSMTP smtp(*socket);
+  ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kNone, 25)));
+  // The To address again in Bcc is asked for once.
+  ASSERT_TRUE(smtp.SendText(
+      "hanako@example.jp",
+      {{"taro@example.jp"}, {"nobody@example.jp"}, {"secret@example.jp", "taro@example.jp"}},
+      kText))
+      << smtp.failure();
+  smtp.Quit();
+  EXPECT_TRUE(socket->Finished());
+  EXPECT_EQ(smtp.accepted(), (std::vector<std::string>{"taro@example.jp", "secret@example.jp"}));
+  ASSERT_EQ(smtp.refused().size(), 1u);
+  EXPECT_EQ(smtp.refused()[0].address, "nobody@example.jp");
+  EXPECT_EQ(smtp.refused()[0].reply, "550 5.1.1 <nobody@example.jp>: Recipient address rejected");
+}
+
+TEST(SmtpDialogue, EveryRecipientRefusedSendsNoDataAndNamesEachOne) {
+  auto socket = ScriptedLineSocket::FromFile("smtp-all-refused.txt");
+  TVexSMTP smtp(*socket);
+  ASSERT_TRUE(smtp.Connect(Server(MailSecurity::kNone, 25)));
+  EXPECT_FALSE(
+      smtp.SendText("hanako@example.jp", {{"nobody@example.jp"}, {"gone@example.jp"}}, kText));
+  EXPECT_TRUE(socket->Finished());  // no DATA
+  EXPECT_EQ(smtp.failure(), "宛先が拒否されました"_cp932 +
+                                " <nobody@example.jp> 550 5.1.1 no such user"
+                                " <gone@example.jp> 450 4.2.1 mailbox busy");
 }
 
 }  // namespace

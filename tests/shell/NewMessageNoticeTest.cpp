@@ -7,15 +7,13 @@
 namespace sorami {
 namespace {
 
-void Add(TArMastd& store, std::string_view folder_utf8, const char* sender, const char* title,
+void Add(TArMastd& store, std::string_view folder, std::string_view sender, std::string_view title,
          std::string_view read_date = "") {
-  const std::string folder = Utf8ToCp932(folder_utf8);
-  const std::string from = Utf8ToCp932(sender);
-  const std::string subject = Utf8ToCp932(title);
+  const std::string cp[] = {Utf8ToCp932(folder), Utf8ToCp932(sender), Utf8ToCp932(title)};
   std::array<std::string_view, TArMastData::kColumns> cols{};
-  cols[ColIndex(MastCol::kFolder)] = folder;
-  cols[ColIndex(MastCol::kSender)] = from;
-  cols[ColIndex(MastCol::kTitle)] = subject;
+  cols[ColIndex(MastCol::kFolder)] = cp[0];
+  cols[ColIndex(MastCol::kSender)] = cp[1];
+  cols[ColIndex(MastCol::kTitle)] = cp[2];
   cols[ColIndex(MastCol::kReadDate)] = read_date;
   store.Append(cols);
 }
