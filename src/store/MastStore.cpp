@@ -1,7 +1,5 @@
 #include "store/MastStore.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -78,18 +76,10 @@ void TArMastd::IndexRemove(int32_t row) {
 
 namespace {
 
-constexpr size_t kHugePage = size_t{2} << 20;
-
-// A block of record text. A block of the largest size is laid on huge pages where the system
-// offers them: a large store's text then costs a page fault per 2 MiB instead of per 4 KiB.
+// A block of record text; the largest blocks are a huge page each.
 std::shared_ptr<char[]> NewBlock(size_t n) {
-  if (n % kHugePage == 0) {
-    if (void* p = std::aligned_alloc(kHugePage, n)) {
-#ifdef MADV_HUGEPAGE
-      ::madvise(p, n, MADV_HUGEPAGE);
-#endif
-      return std::shared_ptr<char[]>(static_cast<char*>(p), std::free);
-    }
+  if (n >= kHugePage) {
+    if (void* p = HugeAlloc(n)) return std::shared_ptr<char[]>(static_cast<char*>(p), std::free);
   }
   return std::make_unique_for_overwrite<char[]>(n);
 }
@@ -167,6 +157,11 @@ void TArMastd::Reset() {
   index_.Clear();
   DropText();
   NotifyReset();
+}
+
+void TArMastd::Reserve(size_t n) {
+  rows_.reserve(std::max(rows_.size(), n + 1));
+  index_.Reserve(n);
 }
 
 void TArMastd::SetCapacity(int32_t capacity) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/HugePages.h"
 #include "store/MastRecord.h"
 #include "store/RowIndex.h"
 #include "store/StoreObserver.h"
@@ -56,8 +57,9 @@ class TArMastd {
   void Clear();
   // Back to the start state: 2001 empty rows. The views hear Reset.
   void Reset();
-  // Prepares the duplicate index for about n records (a read of a large file).
-  void ReserveIndex(size_t n) { index_.Reserve(n); }
+  // Makes room for about n records (a read of a large file): the rows and the duplicate index
+  // then take them without moving. MastCapacity() stays as the capacity rule has it.
+  void Reserve(size_t n);
   // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
   void SetCapacity(int32_t capacity);
 
@@ -81,7 +83,7 @@ class TArMastd {
   char* TextSpace(size_t n);
   void DropText();
 
-  std::vector<TArMastData> rows_;
+  std::vector<TArMastData, HugeAllocator<TArMastData>> rows_;
   int32_t ct_master_ = 0;
   int32_t capacity_ = kInitialCapacity;
   RowIndex index_;  // hash of (date, sender) -> row

@@ -172,7 +172,9 @@ class MasterParser {
  public:
   MasterParser(TArMastd& fresh, size_t size_hint, int32_t capacity) : fresh_(fresh) {
     fresh_.SetCapacity(capacity);
-    fresh_.ReserveIndex(size_hint / 400);
+    // Records of a store run to a few hundred bytes each: a generous guess of their number
+    // lets the table fill without regrowing (a guess too large costs only address space).
+    fresh_.Reserve(size_hint / 256);
   }
   void Feed(std::string_view chunk) {
     while (!chunk.empty()) {

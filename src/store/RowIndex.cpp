@@ -9,7 +9,7 @@ void RowIndex::Reserve(size_t n) {
 }
 
 void RowIndex::Rehash(size_t slots) {
-  std::vector<Slot> old = std::move(slots_);
+  auto old = std::move(slots_);
   slots_.assign(slots, Slot{0, -1});
   mask_ = slots - 1;
   for (const Slot& s : old) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "store/HugePages.h"
+
 namespace sorami {
 
 class RowIndex {
@@ -41,7 +43,7 @@ class RowIndex {
   void Rehash(size_t slots);
   void Place(Slot s);
 
-  std::vector<Slot> slots_;
+  std::vector<Slot, HugeAllocator<Slot>> slots_;
   size_t mask_ = 0;
   size_t count_ = 0;
 };

@@ -109,6 +109,9 @@ TEST_F(StoreText, ALargeStoreRoundTripsPlainAndEncryptedAndBothSavesHoldTheSameT
     st->master.encrypt = encrypted;
     ASSERT_TRUE(ReadMaster(st->master, st->store, msg)) << msg;
     ASSERT_EQ(st->store.CtMaster(), 1500);
+    // Room made for the read's records leaves the capacity rule as it was.
+    EXPECT_EQ(st->store.MastCapacity(), TArMastd::kInitialCapacity);
+    EXPECT_EQ(st->store.RowCount(), TArMastd::kInitialCapacity + 1u);
     for (int32_t r = 0; r < 1500; ++r) {
       ASSERT_EQ(st->store.Get(r, MastCol::kBody), bodies[r]) << r << " " << encrypted;
       ASSERT_EQ(st->store.Get(r, MastCol::kTitle), "title " + std::to_string(r));
