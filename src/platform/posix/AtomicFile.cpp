@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "base/MbText.h"
+#include "platform/posix/TempFile.h"
 
 namespace sorami {
 
@@ -30,18 +31,12 @@ bool AtomicFileWriter::Open(const std::filesystem::path& target) {
   target_ = target;
   std::string pattern = target.parent_path().empty() ? "." : target.parent_path().string();
   pattern.append("/.").append(target.filename().string()).append(".XXXXXX");
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return false;
+  file_ = OpenNewTempFile(pattern, "wb");
+  if (file_ == nullptr) return false;
   // A new file is private to the user (mkstemp creates it 0600: messages and passwords live
   // in these files); a replaced file keeps the permissions it had.
   struct stat old_stat;
-  if (::stat(target.c_str(), &old_stat) == 0) ::fchmod(fd, old_stat.st_mode & 07777);
-  file_ = ::fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    ::close(fd);
-    ::unlink(pattern.c_str());
-    return false;
-  }
+  if (::stat(target.c_str(), &old_stat) == 0) ::fchmod(::fileno(file_), old_stat.st_mode & 07777);
   // glibc takes the size of a buffer only with the buffer itself: without one it keeps its
   // 4 KiB, and a save of the store becomes thousands of small writes.
   constexpr size_t kBufferBytes = size_t{1} << 20;

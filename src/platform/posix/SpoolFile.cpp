@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/posix/TempFile.h"
+
 namespace sorami {
 
 namespace {
@@ -23,14 +25,8 @@ bool SpoolFile::Create(const std::filesystem::path& dir) {
   std::filesystem::create_directories(dir, ec);
   std::string pattern = (dir.empty() ? std::string(".") : dir.string()) + "/" +
                         std::string(kPrefix) + std::string(kRandom, 'X');
-  const int fd = ::mkstemp(pattern.data());  // 0600
-  if (fd < 0) return false;
-  file_ = ::fdopen(fd, "w+b");
-  if (file_ == nullptr) {
-    ::close(fd);
-    ::unlink(pattern.c_str());
-    return false;
-  }
+  file_ = OpenNewTempFile(pattern, "w+b");
+  if (file_ == nullptr) return false;
   path_ = pattern;
   return true;
 }
