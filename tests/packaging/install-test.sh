@@ -43,19 +43,22 @@ done
 contains "the scalable icon" "$(file -b "$share/icons/hicolor/scalable/apps/$icon.svg")" "SVG"
 
 metainfo=$share/metainfo/$app_id.metainfo.xml
-check "appstreamcli validate $app_id.metainfo.xml" \
-  appstreamcli validate --no-net --strict "$metainfo"
+metainfo_valid "appstreamcli validate $app_id.metainfo.xml" "$metainfo"
 # The whole tree: the metainfo has to be found where the software centres look for it (an
 # empty tree only earns an "infos: 1").
 tree=$(appstreamcli validate-tree --no-net --strict "$scratch/moved")
-check "appstreamcli validate-tree" test $? -eq 0
-same "appstreamcli validate-tree finds the metainfo and reports nothing" \
-  "✔ Validation was successful." "$(tail -n 1 <<<"$tree")"
+contains "appstreamcli validate-tree finds the metainfo" "$tree" "^ *I: $app_id:[0-9]+: unknown-tag developer$"
+same "appstreamcli validate-tree reports nothing else" "" \
+  "$(grep -E '^ *[EWIP]:' <<<"$tree" | grep -v ': unknown-tag developer$')"
 info=$(cat "$metainfo")
 contains "the metainfo launches the menu entry" "$info" \
   "<launchable type=\"desktop-id\">$app_id.desktop</launchable>"
 contains "the metainfo's release is the project version" "$info" \
   "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\""
+# The screenshot's size as the picture in the source tree has it.
+size=$(file -b "$src/packaging/screenshot.png" | sed -n 's/^PNG image data, \([0-9]*\) x \([0-9]*\),.*/\1 \2/p')
+contains "the metainfo's screenshot is the picture of packaging/ ($size)" "$info" \
+  "<image type=\"source\" width=\"${size% *}\" height=\"${size#* }\">https://.+/screenshot\.png</image>"
 
 # The help pane's lookup as sorami-cli runs it, with the data below /tmp: the search of the
 # data's tree could not reach the moved install, so only the default help directory finds it.
