@@ -16,7 +16,9 @@ function(sorami_library name dir)
   endif()
 endfunction()
 # sorami_test(NAME DIR LIBS...): one GoogleTest executable from tests/DIR/*.cpp, run by CTest.
-# Tests run with the configuration and data directories pointed at a scratch folder.
+# Tests run with the configuration and data directories pointed at a scratch folder, and with
+# a session bus address that leads nowhere, so no test reaches the desktop's own keyring
+# (a test that needs a bus starts its own).
 function(sorami_test name dir)
   file(GLOB _srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
   if(NOT _srcs)
@@ -27,7 +29,7 @@ function(sorami_test name dir)
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest_main GTest::gmock sorami_testsupport)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SORAMI_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SORAMI_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/sorami-tests"
     TIMEOUT 600)
 endfunction()
 

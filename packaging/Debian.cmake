@@ -39,7 +39,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Japanese texts for its own dialogs and buttons, and xdg-open, which opens attachments.
 set(CPACK_DEBIAN_SORAMI_PACKAGE_NAME sorami)
 set(CPACK_DEBIAN_SORAMI_PACKAGE_SECTION mail)
-set(CPACK_DEBIAN_SORAMI_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, xdg-utils")
+set(CPACK_DEBIAN_SORAMI_PACKAGE_DEPENDS "fonts-ipafont-gothic, libsecret-1-0, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_SORAMI_PACKAGE_SUGGESTS sorami-site-server)
 set(CPACK_DEBIAN_SORAMI_DESCRIPTION "community-site messages and Internet mail in one client
 ソラミメッセージ keeps short messages exchanged with the members of a

@@ -6,6 +6,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "platform/SettingsTable.h"
+#include "settings/SettingPasswords.h"
 
 namespace sorami {
 
@@ -118,6 +119,7 @@ void LoadSettei(Settei& s, const SetteiStore& where) {
   defaults.directory_server = where.directory_host;
   ReadSettings<SetteiValues>(ini, kWindow, kPrefix, kWindowFields, defaults, v);
   ReadSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, defaults, v);
+  where.passwords.Fill(v, where.log);
   where.angouka = v.encrypt_store;
   // The account boxes make the current account.
   FollowAccountPage(s);
@@ -131,10 +133,12 @@ void LoadSettei(Settei& s, const SetteiStore& where) {
 bool SetteiHozon(const Settei& s, const SetteiStore& where, std::string& msg) {
   SetteiValues v = s.v;
   v.encrypt_store = where.angouka;
+  where.passwords.Take(v, where.log);
   IniStore ini = where.registry.Open(kCommonKey);
   WriteSettings<SetteiValues>(ini, kWindow, kPrefix, kWindowFields, v);
   WriteSettings<SetteiValues>(ini, kSection, kPrefix, kSettingFields, v);
   const bool saved = ini.Save();
+  if (saved) where.passwords.Prune(false, where.log);
   const bool listed = SaveKairoIDList(s, where, msg);
   if (!saved) msg = "Cannot Write : " + PathText(ini.path());
   return saved && listed;
@@ -144,14 +148,17 @@ bool SaveKairoIDList(const Settei& s, const SetteiStore& where, std::string& msg
   const auto path = ListPath(where);
   where.log.Log("SaveKairoIDList");
   where.log.Log(PathText(path));
+  std::vector<SiteAccount> rows = s.rows;
+  where.passwords.Take(rows, where.log);
   std::string bytes;
-  for (const SiteAccount& row : s.rows) bytes += AccountRowText(row) + "\r\n";
+  for (const SiteAccount& row : rows) bytes += AccountRowText(row) + "\r\n";
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   if (!WriteFileAtomic(path, bytes)) {
     msg = "Cannot Write : " + PathText(path);
     return false;
   }
+  where.passwords.Prune(true, where.log);
   msg.clear();
   return true;
 }
@@ -173,6 +180,7 @@ bool ReadKairoIDList(Settei& s, const SetteiStore& where, std::string& msg) {
     if (line.empty()) continue;
     s.rows.push_back(ParseAccountRow(line));
   }
+  where.passwords.Fill(s.rows, where.log);
   msg.clear();
   return true;
 }

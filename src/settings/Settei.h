@@ -57,9 +57,12 @@ struct Settei {
   std::vector<UserFolder> user_folders;  // "フォルダ設定", in list order
 };
 
+class SettingPasswords;
+
 // Where the settings are kept and who hears of them: the settings store, the data directory
-// (KRList.dat), the logs, the encryption switch of the master file (saved with the settings)
-// and the directory server (the design value of "サーバー名").
+// (KRList.dat), the logs, the encryption switch of the master file (saved with the settings),
+// the directory server (the design value of "サーバー名") and where the passwords are kept
+// (the desktop's keyring, or the files themselves).
 struct SetteiStore {
   Registry& registry;
   std::filesystem::path data_dir;
@@ -67,6 +70,7 @@ struct SetteiStore {
   AccountLog& aclog;
   bool& angouka;
   const std::string& directory_host;
+  SettingPasswords& passwords;
 };
 
 // The settings window's creation: persisted values read (design defaults when absent),

@@ -27,7 +27,7 @@ void AppState::LoadCoreSettings() {
 }
 
 SetteiStore AppState::SetteiPlace() {
-  return {registry, paths.DataDir(), log, aclog, master.encrypt, site.directory_host};
+  return {registry, paths.DataDir(), log, aclog, master.encrypt, site.directory_host, passwords};
 }
 
 }  // namespace sorami

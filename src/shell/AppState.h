@@ -15,6 +15,7 @@
 #include "platform/FileCrypto.h"
 #include "platform/IniStore.h"
 #include "settings/Settei.h"
+#include "settings/SettingPasswords.h"
 #include "shell/Busy.h"
 #include "site/Receipts.h"
 #include "site/SiteSession.h"
@@ -47,6 +48,9 @@ class AppState {
   TArMastd store;      // ArMast with CtMaster
   MasterFiles master;  // the master file; master.encrypt is CkAngouka
   Settei settei;       // the settings window's values and account list
+  // Where the passwords of the settings and the account list are kept: the files, until
+  // start-up finds the desktop's keyring (OpenPasswordVault).
+  SettingPasswords passwords;
   SiteAccount& cur = settei.cur;
   Busy busy;                            // one exchange with a server at a time
   SiteSession site;                     // site requests: HTTP client, progress window

@@ -1,6 +1,9 @@
 #include "shell/Startup.h"
 
+#include <sorami/Version.h>
+
 #include "platform/Codepage.h"
+#include "platform/PasswordVault.h"
 
 namespace sorami {
 
@@ -58,7 +61,23 @@ std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
   }
   st->site.http = MakeQtHttpClient();
   st->LoadCoreSettings();
+  OpenPasswordVault(*st);
   return st;
+}
+
+void OpenPasswordVault(AppState& st) {
+  if (st.paths.portable) {
+    st.log.Log("Passwords : in the files (portable copy)");
+    return;
+  }
+  std::string reason;
+  auto vault = OpenDesktopKeyring(SORAMI_APP_ID, reason);
+  if (!vault) {
+    st.log.Log("Passwords : in the files (" + Utf8ToCp932(reason) + ")");
+    return;
+  }
+  st.passwords.Use(std::move(vault), PathText(st.paths.config_dir));
+  st.log.Log("Passwords : in the desktop's keyring");
 }
 
 }  // namespace sorami

@@ -29,4 +29,10 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, s
 // run writes, are private to the user.
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options);
 
+// Where the passwords of the settings and the account list are kept from now on: the desktop's
+// keyring (the Secret Service on the session D-Bus), unless the copy is portable (its
+// passwords travel with it in its files) or the session has no keyring (the files keep them).
+// Logs the choice. MakeAppState does this; it needs the Qt application object.
+void OpenPasswordVault(AppState& st);
+
 }  // namespace sorami

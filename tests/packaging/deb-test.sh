@@ -22,7 +22,7 @@ for deb in "$client" "$server"; do
 done
 depends=$(dpkg-deb -f "$client" Depends)
 for package in 'libqt6widgets6' 'libqt6network6' 'libqt6core6' 'libsodium[0-9]+' \
-  'fonts-ipafont-gothic' 'qt6-translations-l10n' 'xdg-utils'; do
+  'libqt6keychain1' 'libsecret-1-0' 'fonts-ipafont-gothic' 'qt6-translations-l10n' 'xdg-utils'; do
   contains "the client depends on $package" "$depends" "(^|, )$package( |,|$)"
 done
 depends=$(dpkg-deb -f "$server" Depends)
