@@ -4,9 +4,9 @@
 
 #include "platform/Codepage.h"
 #include "shell/ConnectionCheck.h"
-#include "site/FakeHttp.h"
 #include "site/SendHttp.h"
 #include "support/AppFixture.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {
