@@ -12,12 +12,12 @@
 #include <string>
 
 #include "platform/Codepage.h"
-#include "server/ServerProcess.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
 #include "site/SendHttp.h"
 #include "site/TenpuDownload.h"
 #include "store/AttachNames.h"
+#include "support/ServerProcess.h"
 
 namespace sorami::bench {
 namespace {
@@ -43,7 +43,7 @@ struct Served {
     fs::create_directories(dir);
     const std::string db = (dir / "site.db").string();
     Admin({"init", "--db", db});
-    server = std::make_unique<sitetest::ServerProcess>(
+    server = std::make_unique<test::ServerProcess>(
         std::vector<std::string>{"--db", db, "--listen", "127.0.0.1:0"}, dir / "server.log");
     Admin({"addsite", "広場", "--host", server->address(), "--user", "hiroba", "--public", "--db",
            db});
@@ -90,11 +90,11 @@ struct Served {
     RecordCheckedAccount(st->settei, st->log);
   }
   void Admin(const std::vector<std::string>& args) {
-    if (sitetest::RunServerCommand(args, dir).exitCode != 0) std::abort();
+    if (test::RunServerCommand(args, dir).exitCode != 0) std::abort();
   }
 
   fs::path dir;
-  std::unique_ptr<sitetest::ServerProcess> server;
+  std::unique_ptr<test::ServerProcess> server;
   std::unique_ptr<AppState> st;
   std::string user, number, url;
 };

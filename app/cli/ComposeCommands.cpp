@@ -136,9 +136,9 @@ int RunCompose(AppState& st, ComposeFields& fields, bool draft) {
       draft ? DraftButton(st, fields) : SendButton(st, DirectMailRoute(st), fields);
   for (const std::string& s : r.compose_status) (r.ok && !r.partial ? PrintLine : PrintError)(s);
   if (!r.ok && !r.unknown) return kExitFailed;
-  std::string msg;
-  if (!SaveMaster(st.master, st.store, msg) ||
-      !SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg)) {
+  // The send or draft saved the store as it filed the record; only the address list is left.
+  std::string msg = r.save_error;
+  if (!r.saved || !SaveSendList(st.send_list, st.paths.DataDir(), st.log, msg)) {
     PrintError(msg);
     return kExitFailed;
   }

@@ -9,7 +9,7 @@ namespace {
 CheckOutcome Refused() {
   CheckOutcome out;
   out.refused = true;
-  out.msg = out.status = BusyMessage();
+  out.msg = BusyMessage();
   return out;
 }
 
@@ -38,10 +38,7 @@ CheckOutcome SetsuzokuKakunin(AppState& st, const std::string& site, const std::
   CheckOutcome out;
   // Texts the account list cannot hold are refused as typed, changing nothing.
   out.msg = AccountTextError(site, nick, pass_box);
-  if (!out.msg.empty()) {
-    out.status = out.msg;
-    return out;
-  }
+  if (!out.msg.empty()) return out;
   // The host and user are the look-up's to find; the boxes become the current account.
   st.settei.v.host.clear();
   st.settei.v.sys_user.clear();
@@ -57,7 +54,6 @@ CheckOutcome SetsuzokuKakunin(AppState& st, const std::string& site, const std::
     st.log.Log("False :" + out.msg);
   }
   st.log.Log("MSG:" + out.msg);
-  out.status = out.msg;
   return out;
 }
 
@@ -66,7 +62,6 @@ CheckOutcome KakuninAccount(AppState& st) {
   if (!guard.acquired()) return Refused();
   CheckOutcome out;
   out.ok = ExecTest(st, out.msg);
-  out.status = out.msg;
   if (out.ok) SaveSettings(st);
   return out;
 }

@@ -13,8 +13,7 @@ namespace sorami {
 struct CheckOutcome {
   bool refused = false;  // another site request was running; nothing was done
   bool ok = false;       // the account was found and its password accepted
-  std::string msg;       // the account test's message (the settings window's status bar)
-  std::string status;    // the main status bar
+  std::string msg;       // the account test's message, shown in both windows' status bars
 };
 
 // The account test of the current account: where its site lives (the host, system user and

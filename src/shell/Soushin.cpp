@@ -190,7 +190,7 @@ SendReport SendButton(AppState& st, const MailRoute& mail, ComposeFields& f) {
     return report;
   }
   if (report.unknown) Col(check.record, MastCol::kReadDate) = UnknownResultMark();
-  FileRecord(st.master, st.store, check.record);
+  report.saved = FileRecord(st.master, st.store, check.record, report.save_error);
   st.log.Log("msg" + report.msg);
   report.compose_status.push_back(report.msg);
   SaveSoushinList(st.log, st.send_list, check.site_flag, f.to, f.kankei);
@@ -223,7 +223,7 @@ SendReport DraftButton(AppState& st, ComposeFields& f) {
   report.ok =
       CheckSoushin(st.log, row, FolderName(Folder::kDraft), f, SenderOf(st), st.send_list, check);
   report.msg = check.msg;
-  if (report.ok) FileRecord(st.master, st.store, check.record);
+  if (report.ok) report.saved = FileRecord(st.master, st.store, check.record, report.save_error);
   report.compose_status.push_back(report.msg);
   // A draft that could not be stored keeps the window open: what was written stays there.
   report.close_window = report.ok;

@@ -39,6 +39,9 @@ struct SendReport {
   // It went to some recipients only (a refused mail address, or one route of two failed):
   // ok, the copy is filed with those it went to, and the window stays open to say so.
   bool partial = false;
+  // The filed copy (or draft) reached the disk; save_error holds the reason when it did not.
+  bool saved = false;
+  std::string save_error;
 };
 
 // SoushinJikkou: check (a file to attach that cannot be read stops the send before anything

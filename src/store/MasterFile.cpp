@@ -365,11 +365,10 @@ bool SaveMaster(MasterFiles& mf, const TArMastd& store, std::string& msg) {
 }
 
 bool FileRecord(MasterFiles& mf, TArMastd& store,
-                const std::array<std::string, TArMastData::kColumns>& record) {
+                const std::array<std::string, TArMastData::kColumns>& record, std::string& msg) {
   std::array<std::string_view, TArMastData::kColumns> cols;
   for (size_t i = 0; i < cols.size(); ++i) cols[i] = record[i];
   store.Append(cols);
-  std::string msg;
   if (SaveMaster(mf, store, msg)) return true;
   mf.log.Log(msg);
   return false;

@@ -45,9 +45,9 @@ bool SaveMasterAs(MasterFiles& mf, const TArMastd& store, bool encrypt, std::str
 
 // Files a record made here (a sent message, a draft): appends it (column 1 becomes its row
 // number), then saves the master file at once, so it is on disk whatever happens next. A
-// failed save is written to the log; false then.
+// failed save is written to the log and its reason to msg; false then.
 bool FileRecord(MasterFiles& mf, TArMastd& store,
-                const std::array<std::string, TArMastData::kColumns>& record);
+                const std::array<std::string, TArMastData::kColumns>& record, std::string& msg);
 
 // The file line of one row, without its line end: "%4.4d" of row+1, then columns 2..23 each
 // after a TAB, escaped.

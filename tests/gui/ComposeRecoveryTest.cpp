@@ -14,7 +14,7 @@
 #include "compose/ui/TFormNewMsg.h"
 #include "gui/BrowseFixture.h"
 #include "shell/ui/SignalClose.h"
-#include "site/FakeHttp.h"
+#include "support/FakeHttp.h"
 
 namespace sorami::test {
 namespace {
@@ -42,10 +42,8 @@ class ComposeRecoveryTest : public BrowseFixture {
   }
   // The site answers through a fake that takes every send.
   FakeHttp* FakeSite() {
-    auto fake = std::make_unique<FakeHttp>();
-    FakeHttp* http = fake.get();
+    FakeHttp* http = UseFakeHttp(*st);
     http->Answer("x\tOK(PGM)\r\n" + J("送信受付完了 1 件"));
-    st->site.http = std::move(fake);
     st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
     return http;
   }

@@ -16,8 +16,8 @@
 #include "compose/ui/TFormNewMsg.h"
 #include "compose/ui/TFormSendList.h"
 #include "gui/GuiFixture.h"
-#include "site/FakeHttp.h"
 #include "site/ui/SiteCommands.h"
+#include "support/FakeHttp.h"
 
 namespace sorami::test {
 namespace {
@@ -109,9 +109,7 @@ TEST_F(ComposeWindowTest, PicksFromTheAddressListFillTheTargetEdit) {
 
 TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses) {
   Open();
-  auto fake = std::make_unique<FakeHttp>();
-  FakeHttp* http = fake.get();
-  st->site.http = std::move(fake);
+  FakeHttp* http = UseFakeHttp(*st);
   st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
   Edit("EditAtesaki")->clear();
   Find<QTextEdit>(w, "MemoHonbun")->setPlainText(QStringLiteral("本文"));
@@ -151,9 +149,7 @@ TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses)
 
 TEST_F(ComposeWindowTest, ASendWithoutAnAnswerIsFiledAsUnknownAndTheWindowStaysToExplain) {
   Open();
-  auto fake = std::make_unique<FakeHttp>();
-  FakeHttp* http = fake.get();
-  st->site.http = std::move(fake);
+  FakeHttp* http = UseFakeHttp(*st);
   st->cur = {J("広場"), J("たろう"), "pw", "h:1", "sys", ""};
   Edit("EditAtesaki")->setText(QStringLiteral("はなこ"));
   HttpResponse hung;

@@ -10,9 +10,9 @@
 
 #include "compose/ui/TFormNewMsg.h"
 #include "gui/BrowseFixture.h"
-#include "site/FakeHttp.h"
 #include "site/SiteWire.h"
 #include "site/ui/TFormClaim.h"
+#include "support/FakeHttp.h"
 
 namespace sorami::test {
 namespace {
@@ -21,10 +21,7 @@ class ConversationWindowsTest : public BrowseFixture {
  protected:
   void SetUp() override {
     BrowseFixture::SetUp();
-    auto fake = std::make_unique<FakeHttp>();
-    http = fake.get();
-    st->site.http = std::move(fake);
-    st->site.directory_host = "dir:1";
+    http = UseFakeHttp(*st);
     Add({"議題", "受信箱", "2026/01/01 00:00:00", "一\r\n二", "一般連絡"});  // read before
     ClickNode(FolderNode(Folder::kInbox));
   }

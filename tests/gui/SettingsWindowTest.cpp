@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 
 #include "gui/GuiFixture.h"
-#include "site/FakeHttp.h"
+#include "support/FakeHttp.h"
 
 namespace sorami::test {
 namespace {
@@ -51,9 +51,7 @@ class SettingsWindowTest : public GuiFixture {
 TEST_F(SettingsWindowTest, RegisterAfterACheckChangeAClickedRowAndDeleteIt) {
   PresetList("広場\tはなこ\tpw1\t\th:1\thiroba\ton\r\n");
   StartSettings();
-  auto fake = std::make_unique<FakeHttp>();
-  FakeHttp* http = fake.get();
-  st->site.http = std::move(fake);
+  FakeHttp* http = UseFakeHttp(*st);
   auto* touroku = Button("BtTouroku");
   kairo->setText(QStringLiteral("別館"));
   account->setText(QStringLiteral("たろう"));

@@ -13,11 +13,11 @@
 #include "base/ui/QtText.h"
 #include "gui/GuiFixture.h"
 #include "gui/NotifyBus.h"
-#include "server/ServerProcess.h"
 #include "shell/ui/DesktopNotifier.h"
 #include "site/SendHttp.h"
 #include "site/ui/TFormMessage.h"
 #include "support/AppFixture.h"
+#include "support/SiteWorld.h"
 #include "views/ui/MessageBrowser.h"
 
 namespace sorami::test {
@@ -27,28 +27,12 @@ using Titles = std::vector<std::string>;
 
 class SiteWindowsTest : public GuiFixture {
  protected:
-  // 広場 holds はなこ (password "hana") and たろう ("taro").
   void SetUp() override {
-    db_ = (dir_ / "site.db").string();
-    Admin({"init"});
-    server_ = std::make_unique<sitetest::ServerProcess>(
-        std::vector<std::string>{"--db", db_, "--listen", "127.0.0.1:0"}, dir_ / "server.log");
-    Admin({"addsite", "広場", "--host", server_->address(), "--user", "hiroba", "--public"});
-    Admin({"adduser", "広場", "はなこ", "hana"});
-    Admin({"adduser", "広場", "たろう", "taro"});
-
     StartAndShow();
     st->site.http = MakeQtHttpClient({3000, 5000});
-    st->site.directory_host = server_->address();
+    st->site.directory_host = world.address();
     main->polling().fetch = run_fetch;  // the run's own fetch
     settei = windows->settei.get();
-  }
-
-  void Admin(std::vector<std::string> args) {
-    args.push_back("--db");
-    args.push_back(db_);
-    const auto r = sitetest::RunServerCommand(args, dir_.path());
-    ASSERT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
   }
 
   // "接続確認" in the main window with what the user typed.
@@ -60,17 +44,17 @@ class SiteWindowsTest : public GuiFixture {
   }
 
   // A message of 広場 from one member to another, as a client's send posts it.
-  void Send(const char* from, const char* pass, const char* to, const char* title) {
+  void Send(const Member& from, const Member& to, const char* title) {
     const std::vector<std::string> fields = {
         "COMMAND=SENDWIN",
-        "FROMSITE=" + J("広場"),
-        "FROMNAME=" + J(from),
-        "USERPASS=" + J(pass),
-        "TONAME=" + J(to) + "%" + J("広場"),
+        "FROMSITE=" + J(from.site),
+        "FROMNAME=" + J(from.nick),
+        "USERPASS=" + J(from.pass),
+        "TONAME=" + J(to.nick) + "%" + J(to.site),
         "TITLE=" + J(title),
         "HONBUN=" + J("本文"),
         "FROMDATE=2030/01/02 03:04:0" + std::to_string(++sent_)};
-    const SiteAnswer a = SendHTTP(st->site, SiteRequest::kSendWin, server_->address(), fields);
+    const SiteAnswer a = SendHTTP(st->site, SiteRequest::kSendWin, world.address(), fields);
     ASSERT_TRUE(a.ok()) << Cp932ToUtf8(a.msg);
   }
 
@@ -79,17 +63,16 @@ class SiteWindowsTest : public GuiFixture {
   QString AccountLog() { return Find<QPlainTextEdit>(settei, "MemoAcLog")->toPlainText(); }
   int Rows(QWidget* w, const char* list) { return Find<QTreeView>(w, list)->model()->rowCount(); }
 
-  std::string db_;
-  std::unique_ptr<sitetest::ServerProcess> server_;
+  SiteWorld world;
   TFormSettei* settei = nullptr;
   int sent_ = 0;
 };
 
 TEST_F(SiteWindowsTest, TheConnectionCheckResolvesTheHostAndRecordsTheAccount) {
   Check("広場", "はなこ", QStringLiteral("hana"));
-  EXPECT_EQ(Find<QLabel>(settei, "LabelHost")->text(), QString::fromStdString(server_->address()));
+  EXPECT_EQ(Find<QLabel>(settei, "LabelHost")->text(), QString::fromStdString(world.address()));
   EXPECT_EQ(ReadFileBytes(dir_ / "app" / "Data" / "KRList.dat"),
-            J("広場\tはなこ\thana\t\t") + server_->address() + "\thiroba\ton\t\r\n");
+            J("広場\tはなこ\thana\t\t") + world.address() + "\thiroba\ton\t\r\n");
   EXPECT_EQ(st->cur.password, "hana");
   EXPECT_EQ(Find<QLineEdit>(main, "EdPassword")->text(), kMask);
   const QString ok = main->StatusText();
@@ -110,7 +93,7 @@ TEST_F(SiteWindowsTest, TheConnectionCheckResolvesTheHostAndRecordsTheAccount) {
 
 TEST_F(SiteWindowsTest, ASaveThatFailsIsShownInAMessageBox) {
   Check("広場", "はなこ", QStringLiteral("hana"));
-  Send("たろう", "taro", "はなこ", "こんにちは");
+  Send(kTaro, kHanako, "こんにちは");
   const std::filesystem::path data = st->master.data_dir;
   WriteFileBytes(dir_ / "blocked", "a file where a folder should be");
   st->master.data_dir = dir_ / "blocked" / "Data";
@@ -127,10 +110,10 @@ TEST_F(SiteWindowsTest, ASaveThatFailsIsShownInAMessageBox) {
 
 TEST_F(SiteWindowsTest, SingleFetchTakesOnlyTheSelectedRowAndTheButtonEveryEnabledOne) {
   Check("広場", "はなこ", QStringLiteral("hana"));
-  Check("広場", "たろう", QStringLiteral("taro"));
+  Check("広場", "たろう", QString::fromStdString(kTaro.pass));
   ASSERT_EQ(Rows(settei, "ListU"), 2);
-  Send("はなこ", "hana", "たろう", "たろうへ");
-  Send("たろう", "taro", "はなこ", "はなこへ");
+  Send(kHanako, kTaro, "たろうへ");
+  Send(kTaro, kHanako, "はなこへ");
 
   ClickAccountRow(1);
   Find<QPushButton>(settei, "BtSingle")->click();
@@ -200,7 +183,7 @@ TEST_F(SiteWindowsTest, AFetchThatBringsMessagesNotifiesTheDesktopOnce) {
   ASSERT_TRUE(recorder.Flush(app));
   EXPECT_TRUE(recorder.notifies.empty());
 
-  Send("たろう", "taro", "はなこ", "こんにちは");
+  Send(kTaro, kHanako, "こんにちは");
   ClickGet();
   ASSERT_TRUE(WaitFor([&] { return !recorder.notifies.empty(); }));
   ASSERT_TRUE(recorder.Flush(app));
@@ -228,7 +211,7 @@ TEST_F(SiteWindowsTest, AFetchThatBringsMessagesNotifiesTheDesktopOnce) {
 
   // Switched off in the option menu: nothing is told, and the choice is kept.
   Action(main, "MenuNotify")->trigger();
-  Send("たろう", "taro", "はなこ", "またね");
+  Send(kTaro, kHanako, "またね");
   ClickGet();
   EXPECT_EQ(Fetched().size(), 2u);
   ASSERT_TRUE(recorder.Flush(app));

@@ -7,7 +7,7 @@
 
 #include "attach/ui/TFormTenpu.h"
 #include "gui/BrowseFixture.h"
-#include "site/FakeHttp.h"
+#include "support/FakeHttp.h"
 
 namespace sorami::test {
 namespace {
@@ -15,9 +15,7 @@ namespace {
 using TenpuRefetchTest = BrowseFixture;
 
 TEST_F(TenpuRefetchTest, AMissingFileIsMarkedAndRefetchBringsIt) {
-  auto fake = std::make_unique<FakeHttp>();
-  FakeHttp* http = fake.get();
-  st->site.http = std::move(fake);
+  FakeHttp* http = UseFakeHttp(*st);
   st->settei.rows.push_back({.host = "site:9", .sys_user = "hiroba"});
   const std::filesystem::path attach = dir_ / "app" / "ATTACH";
   std::filesystem::create_directories(attach);

@@ -13,7 +13,7 @@
 
 #include "attach/ui/TFormTenpu.h"
 #include "gui/BrowseFixture.h"
-#include "site/FakeHttp.h"
+#include "support/FakeHttp.h"
 #include "views/ui/MessageBrowser.h"
 
 namespace sorami::test {
@@ -159,9 +159,7 @@ TEST_F(TenpuWindowTest, ComposingShowsTheWindowModallyWithReadingOnAndSavingOff)
 }
 
 TEST_F(TenpuWindowTest, TheSiteListFillsTheMessagePaneWithoutBecomingARecordsBody) {
-  auto fake = std::make_unique<FakeHttp>();
-  FakeHttp* http = fake.get();
-  st->site.http = std::move(fake);
+  FakeHttp* http = UseFakeHttp(*st);
   st->cur.host = "site:9";
   const int32_t r = Add({"kept", "受信箱", "(未読)", "original body"});
   ClickNode(FolderNode(Folder::kInbox));

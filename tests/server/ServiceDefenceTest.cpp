@@ -22,7 +22,7 @@ namespace {
 
 // A world with the default settings, for the tests that change none.
 const World& Plain() {
-  static const World world({});
+  static const World world;
   return world;
 }
 

@@ -1,5 +1,5 @@
-// The test side of the site wire (independent of the server and of the client), a served site
-// database, and the requests the client sends (same fields, same order).
+// The test side of the site wire (independent of the server and of the client) on the shared
+// world of tests/support, and the requests the client sends (same fields, same order).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,10 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "ServerProcess.h"
-#include "support/Scratch.h"
+#include "support/SiteWorld.h"
 
 namespace sorami::sitetest {
+
+using test::CommandResult;
+using test::RunServerCommand;
+using test::ServerProcess;
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
 using Line = std::vector<std::string>;
@@ -121,48 +124,22 @@ inline Reply Request(const std::string& address, const std::string& program,
   return r ? ReadReply(r->status, r->body) : Reply{};
 }
 
-// A member; the texts are UTF-8 here and go on the wire as code page 932.
-struct Account {
-  std::string site, nick, pass, sysuser;
-};
-// 広場 (public) holds はなこ and たろう; 別館 (public, dynamic key "DYN$bekkan") holds じろう;
-// 秘密 (not public) holds ソ表, a nickname whose characters end in the byte 0x5C.
-inline const Account kHanako{"広場", "はなこ", "hana-pw", "hiroba"};
-inline const Account kTaro{"広場", "たろう", "taro pw%&=", "hiroba"};
-inline const Account kJiro{"別館", "じろう", "じろう-pw", "bekkan"};
-inline const Account kSohyo{"秘密", "ソ表", "表示", "himitsu"};
+// The members of the world (tests/support) by the name these tests give them.
+using Account = test::Member;
+using test::kHanako;
+using test::kJiro;
+using test::kSohyo;
+using test::kTaro;
 
 // Site addresses, title and body (which may hold TAB and CR LF) in UTF-8; no date: a fresh one.
 struct Letter {
   std::string to = "はなこ%広場", cc = {}, bcc = {}, title = "t", body = "b", date = {};
 };
 
-class World {
+// The shared world of the tests and the requests the client sends to it.
+class World : public test::SiteWorld {
  public:
-  // Creates the database, starts a server with the extra arguments, registers the sites there.
-  explicit World(const std::vector<std::string>& serveArgs) {
-    Admin({"init"});
-    std::vector<std::string> args = {"--db", db_, "--listen", "127.0.0.1:0"};
-    args.insert(args.end(), serveArgs.begin(), serveArgs.end());
-    server_ = std::make_unique<ServerProcess>(args, dir_ / "server.log");  // sees these at once:
-    Admin({"addsite", "広場", "--host", address(), "--user", "hiroba", "--public"});
-    Admin({"addsite", "別館", "--host", address(), "--user", "bekkan", "--dynamic", "DYN$bekkan",
-           "--public"});
-    Admin({"addsite", "秘密", "--host", address(), "--user", "himitsu"});
-    for (const Account* a : {&kHanako, &kTaro, &kJiro, &kSohyo}) {
-      Admin({"adduser", a->site, a->nick, a->pass});
-    }
-  }
-  const std::string& address() const { return server_->address(); }
-  // The server's request log.
-  std::filesystem::path logFile() const { return dir_ / "server.log"; }
-  // Runs an administrative command on this database; fails the test when it fails.
-  CommandResult Admin(std::vector<std::string> args) const {
-    args.insert(args.end(), {"--db", db_});
-    CommandResult r = RunServerCommand(args, dir_.path());
-    EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
-    return r;
-  }
+  using SiteWorld::SiteWorld;
   Reply Message(const Fields& f) const {
     return Request(address(), "WbMessage.exe", UrlEncoded(f));
   }
@@ -209,11 +186,6 @@ class World {
       if (!line.starts_with("SYS")) lines.push_back(Split(line));
     return lines;
   }
-
- private:
-  test::ScratchDir dir_;
-  std::string db_ = (dir_ / "site.db").string();
-  std::unique_ptr<ServerProcess> server_;
 };
 
 }  // namespace sorami::sitetest

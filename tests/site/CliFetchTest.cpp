@@ -25,18 +25,14 @@ class CliFetch : public test::LiveServer {
  protected:
   void SetUp() override {
     if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI is not set";
-    LiveServer::SetUp();
-    int rc = 0;
-    Cli("account add 広場 たろう 'taro pw%'", rc);
-    ASSERT_EQ(rc, 0) << err;
-    Login("はなこ", "hana");
+    world.AddAccount("taro", test::kTaro);
+    Login(test::kHanako);
   }
   std::string Cli(const std::string& args, int& status) {
-    return test::RunCli("--directory-host " + server_->address() + " " + args, app(), cfg(), status,
-                        &err);
+    return world.Cli("taro", args, status, &err);
   }
-  std::filesystem::path app() { return dir / "taro" / "app"; }
-  std::filesystem::path cfg() { return dir / "taro" / "cfg"; }
+  std::filesystem::path app() { return world.AppDir("taro"); }
+  std::filesystem::path cfg() { return world.ConfigDir("taro"); }
 
   // The number of records the command line finds in たろう's store.
   int StoredCount() {
@@ -46,16 +42,6 @@ class CliFetch : public test::LiveServer {
     const size_t at = out.find(key);
     if (rc != 0 || at == std::string::npos) return -1;
     return std::atoi(out.c_str() + at + key.size());
-  }
-
-  // How many "GETDEL" requests the service has logged.
-  size_t Deletes() {
-    const std::string log = test::ReadFileBytes(dir / "server.log");
-    size_t n = 0;
-    for (size_t at = log.find("GETDEL"); at != std::string::npos; at = log.find("GETDEL", at + 1)) {
-      ++n;
-    }
-    return n;
   }
 
   // Starts "sorami-cli fetch" for たろう; its output is dropped.
@@ -89,14 +75,15 @@ TEST_F(CliFetch, KilledAtAnyMomentItLosesNothingTheSiteHandedOver) {
       ASSERT_TRUE(Send("たろう%広場", "message " + std::to_string(sent), "body", date))
           << Cp932ToUtf8(msg);
     }
-    const size_t deletes = Deletes();
+    const size_t deletes = world.Logged("GETDEL");
     const pid_t pid = StartFetch();
     ASSERT_GT(pid, 0);
     if (run % 2 == 0) {
       ::usleep(static_cast<useconds_t>(pause_us(random)));
     } else {
       // Killed the moment the site answered a "GETDEL": the riskiest moment of all.
-      for (int i = 0; i < 20000 && Deletes() == deletes && ::waitpid(pid, nullptr, WNOHANG) == 0;
+      for (int i = 0;
+           i < 20000 && world.Logged("GETDEL") == deletes && ::waitpid(pid, nullptr, WNOHANG) == 0;
            ++i) {
         ::usleep(250);
       }

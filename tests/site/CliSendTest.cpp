@@ -11,28 +11,24 @@
 namespace sorami {
 namespace {
 
-// The reference service of the live tests (たろう with "taro pw%", はなこ with "hana").
+// The shared world; taro and hana are the command line's users with たろう's and はなこ's
+// accounts.
 class CliSend : public test::LiveServer {
  protected:
   void SetUp() override {
     if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI is not set";
-    LiveServer::SetUp();
+    world.AddAccount("taro", test::kTaro);
   }
-  // sorami-cli as the user `who` (own application and settings directories).
   std::string Cli(const std::string& who, const std::string& args, int& status) {
     err.clear();
-    return test::RunCli("--directory-host " + server_->address() + " " + args, dir / who / "app",
-                        dir / who / "cfg", status, &err);
+    return world.Cli(who, args, status, &err);
   }
   std::string err;
 };
 
 TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
   int rc = 0;
-  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
-  ASSERT_EQ(rc, 0) << err;
-  Cli("hana", "account add 広場 はなこ hana", rc);
-  ASSERT_EQ(rc, 0) << err;
+  world.AddAccount("hana", test::kHanako);
   test::WriteFileBytes(dir / "memo.txt", "attached bytes\r\n");
   test::WriteFileBytes(dir / "body.txt", "一行目\n二行目\n");
 
@@ -72,10 +68,8 @@ TEST_F(CliSend, OneAccountSendsWithAFileAndTheOtherFetchesIt) {
 
 TEST_F(CliSend, AWriterWaitsForTheOneHoldingTheDataDirectoryAndReadersDoNot) {
   int rc = 0;
-  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
-  ASSERT_EQ(rc, 0) << err;
   {
-    const auto held = LockDataDir(dir / "taro" / "app" / "Data", 0);  // another writer
+    const auto held = LockDataDir(world.AppDir("taro") / "Data", 0);  // another writer
     ASSERT_TRUE(held);
     Cli("taro", "send --to はなこ --title t --body x", rc);
     EXPECT_EQ(rc, 1);
@@ -90,9 +84,7 @@ TEST_F(CliSend, AWriterWaitsForTheOneHoldingTheDataDirectoryAndReadersDoNot) {
 
 TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
   int rc = 0;
-  Cli("taro", "account add 広場 たろう 'taro pw%'", rc);
-  Cli("hana", "account add 広場 はなこ hana", rc);
-  ASSERT_EQ(rc, 0) << err;
+  world.AddAccount("hana", test::kHanako);
   Cli("taro", "send --to はなこ --title 会議 --body '一行目\n二行目'", rc);
   ASSERT_EQ(rc, 0) << err;
   Cli("taro", "fetch", rc);  // nothing read yet: the copy still waits
@@ -126,8 +118,7 @@ TEST_F(CliSend, AConversationWithReceiptReplyAndClaim) {
   out = Cli("hana", "claim 0 --shubetsu --comment 'not a greeting'", rc);
   EXPECT_EQ(rc, 0) << err;
   EXPECT_NE(out.find("報告完了"), std::string::npos) << out;
-  const auto claims = sitetest::RunServerCommand({"claims", "--db", db_}, dir.path());
-  ASSERT_EQ(claims.exitCode, 0) << claims.err;
+  const auto claims = world.Admin({"claims"});
   for (const char* field : {"COMMAND=CLAIM", "FROMNAME=たろう", "TITLE=会議", "KANKEI=知人",
                             "CLAIM=\x0C\x08種別不正", "COMMENT=not a greeting"}) {
     EXPECT_NE(claims.out.find(field), std::string::npos) << field << " in " << claims.out;

@@ -4,9 +4,9 @@
 
 #include "platform/Codepage.h"
 #include "shell/ConnectionCheck.h"
-#include "site/FakeHttp.h"
 #include "site/SendHttp.h"
 #include "support/AppFixture.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {
@@ -30,7 +30,6 @@ TEST_F(ConnectionCheck, TheMaskChecksWithTheStoredPasswordAndRecordsTheAccount) 
   const CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", PasswordMask());
   ASSERT_TRUE(out.ok) << out.msg;
   EXPECT_EQ(out.msg, "checked");
-  EXPECT_EQ(out.status, "checked");
   ASSERT_EQ(http->sent.size(), 2u);
   EXPECT_EQ(http->sent[0].body, "COMMAND=GETHOST&TOSITE=site&");
   EXPECT_EQ(http->sent[1].body,
@@ -65,7 +64,7 @@ TEST_F(ConnectionCheck, ATypedPasswordIsUsedAtOnceAndStaysWhenTheCheckFails) {
   http->Answer("x\tOK(PGM)\r\nTOHOST=h:9");  // no user: the site cannot be used
   CheckOutcome out = SetsuzokuKakunin(*st, "site", "nick", "typed");
   EXPECT_FALSE(out.ok);
-  EXPECT_EQ(Cp932ToUtf8(out.status), "接続エラー");
+  EXPECT_EQ(Cp932ToUtf8(out.msg), "接続エラー");
   EXPECT_EQ(st->cur.password, "typed");
   EXPECT_EQ(st->cur.site, "site");
   EXPECT_EQ(st->settei.v.host, "");  // the stale host is not kept
@@ -87,7 +86,7 @@ TEST_F(ConnectionCheck, TheSettingsWindowsCheckSavesOnlyWhenTheAccountIsValid) {
   http->Answer("x\tOK(PGM)fine");
   out = KakuninAccount(*st);
   EXPECT_TRUE(out.ok);
-  EXPECT_EQ(out.status, "fine");
+  EXPECT_EQ(out.msg, "fine");
   EXPECT_TRUE(Has("KRList.dat"));
   EXPECT_EQ(Stored("fmKairoSettei.LbSysUser"), "sys");
   EXPECT_TRUE(st->settei.rows.empty());  // this check records no row; "登録" does
@@ -101,9 +100,9 @@ TEST_F(ConnectionCheck, TextsTheAccountListCannotHoldAreRefusedWhereTheyAreEnter
     const std::string pass = nick == std::string("nick") ? "pa\r\nss" : "typed";
     const CheckOutcome out = SetsuzokuKakunin(*st, "site", nick, pass);
     EXPECT_FALSE(out.ok);
-    EXPECT_EQ(Cp932ToUtf8(out.status), nick == std::string("nick")
-                                           ? "パスワードにタブや改行は使えません"
-                                           : "ニックネームにタブや改行は使えません");
+    EXPECT_EQ(Cp932ToUtf8(out.msg), nick == std::string("nick")
+                                        ? "パスワードにタブや改行は使えません"
+                                        : "ニックネームにタブや改行は使えません");
   }
   EXPECT_EQ(st->settei.v.password, "stored");  // the boxes' texts were not taken
 

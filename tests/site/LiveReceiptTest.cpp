@@ -24,18 +24,12 @@ class Live : public test::LiveServer {
  protected:
   // The reader: a run with a store and settings of its own, logged in to 広場 and having
   // fetched what waits for it.
-  std::unique_ptr<AppState> FetchingReader(const std::string& nick, const std::string& pass,
-                                           const std::string& tag = "2") {
+  std::unique_ptr<AppState> FetchingReader(const test::Member& m, const std::string& tag = "2") {
     AppPaths paths{dir / ("app" + tag), dir / ("cfg" + tag), false};
     auto reader = std::make_unique<AppState>(paths, MakeSodiumFileCrypto(paths.KeyFile()));
     reader->master.encrypt = false;
-    reader->site.http = MakeQtHttpClient({3000, 5000});
-    reader->site.directory_host = server_->address();
-    SetEditKairo(reader->settei, Utf8ToCp932("広場"));
-    SetEditAccount(reader->settei, Utf8ToCp932(nick));
-    SetEditPassword(reader->settei, pass);
-    EXPECT_TRUE(ExecTest(*reader, msg)) << Cp932ToUtf8(msg);
-    RecordCheckedAccount(reader->settei, reader->log);
+    UseService(*reader);
+    Login(m, reader.get());
     EXPECT_TRUE(FetchNewMessages(*reader, -1).any_new);
     return reader;
   }
@@ -66,12 +60,7 @@ class Live : public test::LiveServer {
 };
 
 TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
-  Admin({"addsite", "移動", "--host", server_->address(), "--user", "idou", "--dynamic", "$idou"});
-  Admin({"adduser", "移動", "じろう", "jiro"});
-  SetEditKairo(st->settei, Utf8ToCp932("移動"));
-  SetEditAccount(st->settei, Utf8ToCp932("じろう"));
-  SetEditPassword(st->settei, "jiro");
-  ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
+  Login(test::kJiro);  // 別館 lives behind a dynamic-host key
   const SiteAccount jiro = st->cur;
   ComposeFields f;
   f.to = Utf8ToCp932("たろう%広場");
@@ -81,10 +70,10 @@ TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
   ASSERT_EQ(st->store.CtMaster(), 1);
   EXPECT_TRUE(CheckMidokuSoushin(st->log, st->store, jiro.nickname, jiro.site));
 
-  const std::unique_ptr<AppState> fetched = FetchingReader("たろう", "taro pw%");
+  const std::unique_ptr<AppState> fetched = FetchingReader(test::kTaro);
   AppState& reader = *fetched;
   ASSERT_EQ(reader.store.CtMaster(), 1);
-  EXPECT_EQ(reader.store.Get(0, MastCol::kDynamicHost), "$idou");
+  EXPECT_EQ(reader.store.Get(0, MastCol::kDynamicHost), "DYN$bekkan");
   reader.store.Set(0, MastCol::kSenderHost, "127.0.0.1:1");  // the sender's host is down
   const std::string first = SendReadReceipt(reader, 0);
   EXPECT_NE(first.find("COMMAND=FEEDBACK"), std::string::npos) << Cp932ToUtf8(first);
@@ -100,16 +89,16 @@ TEST_F(Live, AReceiptForAnUnreachableSenderIsDepositedAndCollectedLater) {
 // "(結果不明)" and keeps the window open. Once the service wakes, the message arrives once, and
 // the reader's receipt confirms the copy as it would an unread one.
 TEST_F(Live, ASendWithoutAnAnswerIsFiledAsUnknownArrivesOnceAndItsReceiptConfirmsIt) {
-  Login("たろう", "taro pw%");
+  Login(test::kTaro);
   const SiteAccount taro = st->cur;
   st->site.http = MakeQtHttpClient({3000, 1000});
   ComposeFields f;
   f.to = Utf8ToCp932("はなこ");
   f.title = "t";
   f.body = "b";
-  server_->Pause();  // the kernel still takes the connection and the request's bytes
+  world.server->Pause();  // the kernel still takes the connection and the request's bytes
   const SendReport r = SendButton(*st, {}, f);
-  server_->Resume();
+  world.server->Resume();
   EXPECT_FALSE(r.ok);
   EXPECT_TRUE(r.unknown);
   EXPECT_FALSE(r.close_window);
@@ -121,13 +110,12 @@ TEST_F(Live, ASendWithoutAnAnswerIsFiledAsUnknownArrivesOnceAndItsReceiptConfirm
 
   // The woken service handles the request it was holding (its log line ends the wait).
   bool handled = false;
-  for (int i = 0; i < 400 && !handled; ++i) {
-    handled = test::ReadFileBytes(dir / "server.log").find(" SENDWIN ") != std::string::npos;
-    if (!handled) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  for (int i = 0; i < 400 && !(handled = world.Logged(" SENDWIN ") > 0); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   ASSERT_TRUE(handled);
 
-  const std::unique_ptr<AppState> fetched = FetchingReader("はなこ", "hana");
+  const std::unique_ptr<AppState> fetched = FetchingReader(test::kHanako);
   AppState& reader = *fetched;
   EXPECT_EQ(reader.store.CtMaster(), 1);  // once
   EXPECT_EQ(reader.store.Get(0, MastCol::kTitle), "t");
@@ -142,26 +130,25 @@ TEST_F(Live, ASendWithoutAnAnswerIsFiledAsUnknownArrivesOnceAndItsReceiptConfirm
 }
 
 TEST_F(Live, SameSecondCopiesAreConfirmedByTheirOwnReaderEvenMovedAndAfterAnOutage) {
-  Admin({"adduser", "広場", "さぶろう", "sabu"});
-  Login("さぶろう", "sabu");
+  world.Admin({"adduser", "広場", "さぶろう", "sabu"});
+  Login({"広場", "さぶろう", "sabu", ""});
   const SiteAccount sender = st->cur;
   const int32_t to_hana = SentCopy("はなこ%広場");
   const int32_t to_taro = SentCopy("たろう");
   ASSERT_TRUE(ChangeFolder(st->store, st->log, to_taro, Utf8ToCp932("重要")));
 
-  const auto hana = FetchingReader("はなこ", "hana", "-hana");
+  const auto hana = FetchingReader(test::kHanako, "-hana");
   EXPECT_EQ(Cp932ToUtf8(SendReadReceipt(*hana, 0)), "確認受付完了");
   EXPECT_EQ(Collect(sender), 1);
   EXPECT_NE(st->store.Get(to_hana, MastCol::kReadDate), UnreadMark());
   EXPECT_EQ(st->store.Get(to_taro, MastCol::kReadDate), UnreadMark());
 
-  const auto taro = FetchingReader("たろう", "taro pw%", "-taro");
-  const std::string address = server_->address();
-  server_->Kill();
+  const auto taro = FetchingReader(test::kTaro, "-taro");
+  const std::string address = world.address();
+  world.server->Kill();
   EXPECT_NE(SendReadReceipt(*taro, 0).find("waits"), std::string::npos);
   EXPECT_FALSE(taro->receipts.Sent(taro->store, 0));
-  server_ = std::make_unique<test::ServerProcess>(
-      std::vector<std::string>{"--db", db_, "--listen", address}, dir / "server2.log");
+  world.server = world.Serve(address, "server2.log");
   EXPECT_EQ(Collect(sender), 1);  // nothing came while the receipt waited
 
   FetchNewMessages(*taro, -1);  // the waiting receipt goes first

@@ -1,6 +1,6 @@
-// The client's site requests against the real site service on a loopback port: a fetch whose
-// save fails, a dynamic host that moves to another instance, dead or misbehaving hosts, and
-// waiting messages larger in total than an answer held in memory.
+// The client's site requests against the real site service on a loopback port: a dynamic host
+// that moves to another instance, dead or misbehaving hosts, and waiting messages larger in
+// total than an answer held in memory.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -26,61 +26,27 @@
 namespace sorami {
 namespace {
 
-using sitetest::ServerProcess;
+using test::kHanako;
+using test::kTaro;
 using test::LiveServer;
-
-TEST_F(LiveServer, WhatASaveThatFailedCouldNotKeepStaysOnTheSiteForTheNextFetch) {
-  Login("はなこ", "hana");
-  ASSERT_TRUE(Send("たろう%広場", "一通目", "a", "2030/02/01 10:00:00")) << Cp932ToUtf8(msg);
-  ASSERT_TRUE(Send("たろう%広場", "二通目", "b", "2030/02/01 10:00:01")) << Cp932ToUtf8(msg);
-  Login("たろう", "taro pw%");
-  ShowAccountRow(st->settei, 1);
-  st->site.leave_on_site = false;
-
-  // The rename over the master file fails: a directory stands in its place.
-  std::filesystem::create_directories(DataFile("Master.dat") / "in the way");
-  FetchReport out = FetchNewMessages(*st, -1);
-  EXPECT_TRUE(out.save_failed);
-  EXPECT_EQ(Cp932ToUtf8(out.status).rfind("保存失敗 : Is a directory (", 0), 0u)
-      << Cp932ToUtf8(out.status);
-
-  // The program ends without its memory; once the disk is fixed the next run gets both.
-  std::filesystem::remove_all(DataFile("Master.dat"));
-  st->store.Clear();
-  out = FetchNewMessages(*st, -1);
-  EXPECT_FALSE(out.save_failed) << Cp932ToUtf8(out.status);
-  st->store.Clear();
-  ASSERT_TRUE(ReadMaster(st->master, st->store, msg)) << Cp932ToUtf8(msg);
-  ASSERT_EQ(st->store.CtMaster(), 2);
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(0, MastCol::kTitle)), "一通目");
-  EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kTitle)), "二通目");
-
-  // Saved, they were deleted on the site.
-  st->store.Clear();
-  out = FetchNewMessages(*st, -1);
-  EXPECT_FALSE(out.any_new);
-}
 
 TEST_F(LiveServer, AMovedDynamicHostIsFollowedThroughTheDirectory) {
   // A second instance on the same database; the site lives first on a host that then dies.
-  ServerProcess moved({"--db", db_, "--listen", "127.0.0.1:0"}, dir / "moved.log");
-  ServerProcess doomed({"--db", db_, "--listen", "127.0.0.1:0"}, dir / "doomed.log");
-  Admin({"addsite", "移動", "--host", doomed.address(), "--user", "idou", "--dynamic", "$idou"});
-  Admin({"adduser", "移動", "じろう", "jiro"});
-  SetEditKairo(st->settei, Utf8ToCp932("移動"));
-  SetEditAccount(st->settei, Utf8ToCp932("じろう"));
-  SetEditPassword(st->settei, "jiro");
-  ASSERT_TRUE(ExecTest(*st, msg)) << Cp932ToUtf8(msg);
+  const auto moved = world.Serve("127.0.0.1:0", "moved.log");
+  const auto doomed = world.Serve("127.0.0.1:0", "doomed.log");
+  world.Admin(
+      {"addsite", "移動", "--host", doomed->address(), "--user", "idou", "--dynamic", "$idou"});
+  world.Admin({"adduser", "移動", "じろう", "jiro"});
+  Login({"移動", "じろう", "jiro", ""});
   EXPECT_EQ(st->settei.v.dyn_key, "$idou");
-  RecordCheckedAccount(st->settei, st->log);
   ASSERT_TRUE(Send("じろう%移動", "dyn", "body", "2030/01/03 10:00:00")) << Cp932ToUtf8(msg);
 
-  doomed.Kill();
-  Admin({"setdyn", "$idou", moved.address()});
+  doomed->Kill();
+  world.Admin({"setdyn", "$idou", moved->address()});
   const FetchReport out = FetchNewMessages(*st, -1);
   EXPECT_TRUE(out.any_new) << Cp932ToUtf8(out.status);
-  EXPECT_EQ(st->settei.rows[0].host, moved.address());
-  EXPECT_EQ(st->cur.host, moved.address());
+  EXPECT_EQ(st->settei.rows[0].host, moved->address());
+  EXPECT_EQ(st->cur.host, moved->address());
 }
 
 // A loopback server that answers one connection with serve(fd), on its own thread.
@@ -124,8 +90,8 @@ TEST_F(LiveServer, ADeadSilentTricklingOrFloodingHostGivesTheConnectionError) {
     EXPECT_EQ(a.outcome, want) << host;
     EXPECT_EQ(Cp932ToUtf8(a.msg), "接続エラー") << host;
   };
-  server_->Kill();
-  check(server_->address(), SiteOutcome::kUnreachable);  // nothing went out: safe to retry
+  world.server->Kill();
+  check(world.address(), SiteOutcome::kUnreachable);  // nothing went out: safe to retry
 
   // A host that takes the request and never answers ends it after the idle time. The request
   // went out whole: the service may have acted on it.
@@ -165,14 +131,14 @@ TEST_F(LiveServer, ADeadSilentTricklingOrFloodingHostGivesTheConnectionError) {
 TEST_F(LiveServer, MessagesBeyondTheAnswerLimitArriveOverSeveralFetchesNoneLost) {
   // Answers held in memory stop at 64 KB; five messages of 30 KB wait.
   st->site.http = MakeQtHttpClient({3000, 5000, 60000, 64 * 1024});
-  Login("はなこ", "hana");
+  Login(kHanako);
   for (int i = 0; i < 5; ++i) {
     const std::string body = std::to_string(i) + std::string(30000, 'x');
     ASSERT_TRUE(Send("たろう%広場", "大きい" + std::to_string(i), body,
                      "2030/03/01 10:00:0" + std::to_string(i)))
         << Cp932ToUtf8(msg);
   }
-  Login("たろう", "taro pw%");
+  Login(kTaro);
   ShowAccountRow(st->settei, 1);
   st->site.leave_on_site = false;
   st->site.max_fetch_messages = 2;

@@ -6,7 +6,7 @@
 #include "mail/MailServers.h"
 #include "platform/Codepage.h"
 #include "shell/Soushin.h"
-#include "site/FakeHttp.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "platform/Codepage.h"
 #include "site/Claim.h"
-#include "site/FakeHttp.h"
 #include "site/Receipts.h"
 #include "store/Folders.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {

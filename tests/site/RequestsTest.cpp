@@ -5,12 +5,12 @@
 #include "platform/Codepage.h"
 #include "shell/ConnectionCheck.h"
 #include "shell/SiteFetch.h"
-#include "site/FakeHttp.h"
 #include "site/Fetch.h"
 #include "site/HostLookup.h"
 #include "site/SendHttp.h"
 #include "store/Folders.h"
 #include "support/AppFixture.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {
@@ -149,9 +149,7 @@ TEST_F(Requests, TheSiteIsAskedToDeleteOnlyWhatIsSaved) {
 
   // A save that fails ends the fetch before anything is deleted, and says why.
   Remake();
-  auto fake = std::make_unique<test::FakeHttp>();
-  http = fake.get();
-  st->site.http = std::move(fake);
+  http = test::UseFakeHttp(*st);
   AddAccount("s", "me", "h", "on");
   AddAccount("s", "other", "h", "on");
   std::filesystem::remove_all(dir / "app" / "Data");

@@ -5,9 +5,9 @@
 
 #include "platform/Codepage.h"
 #include "shell/Soushin.h"
-#include "site/FakeHttp.h"
 #include "site/SiteWire.h"
 #include "store/Folders.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {

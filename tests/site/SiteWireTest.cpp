@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
-#include "site/FakeHttp.h"
 #include "site/SendHttp.h"
 #include "site/SiteWire.h"
 #include "support/AppFixture.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {

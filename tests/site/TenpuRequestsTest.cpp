@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/Codepage.h"
-#include "site/FakeHttp.h"
 #include "site/TenpuDownload.h"
 #include "store/MastRecord.h"
+#include "support/FakeHttp.h"
 
 namespace sorami {
 namespace {

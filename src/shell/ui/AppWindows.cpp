@@ -146,7 +146,7 @@ void AppWindows::WireMain(AppState& st) {
   site.hooks.check = [this, &st](const std::string& site_name, const std::string& nick,
                                  const std::string& pass_box, std::string& status) {
     const CheckOutcome out = SetsuzokuKakunin(st, site_name, nick, pass_box);
-    status = out.status;
+    status = out.msg;
     if (out.refused) return false;
     if (settei) {
       settei->ShowValues();

@@ -26,15 +26,19 @@ class FakeHttp : public HttpClient {
   std::deque<HttpResponse> answers;
 };
 
-// A run's state whose site requests go to a FakeHttp, with the directory server "dir:1".
+// Sends the run's site requests to a new FakeHttp, with the directory server "dir:1".
+inline FakeHttp* UseFakeHttp(AppState& st) {
+  auto fake = std::make_unique<FakeHttp>();
+  FakeHttp* http = fake.get();
+  st.site.http = std::move(fake);
+  st.site.directory_host = "dir:1";
+  return http;
+}
+
+// A run's state whose site requests go to a FakeHttp.
 class FakeSiteTest : public AppTest {
  protected:
-  FakeSiteTest() {
-    auto fake = std::make_unique<FakeHttp>();
-    http = fake.get();
-    st->site.http = std::move(fake);
-    st->site.directory_host = "dir:1";
-  }
+  FakeSiteTest() : http(UseFakeHttp(*st)) {}
   FakeHttp* http;
 };
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace sorami::sitetest {
+namespace sorami::test {
 
 struct CommandResult {
   int exitCode = -1;
@@ -44,4 +44,4 @@ class ServerProcess {
   std::string address_;
 };
 
-}  // namespace sorami::sitetest
+}  // namespace sorami::test

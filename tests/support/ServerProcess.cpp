@@ -1,4 +1,4 @@
-#include "ServerProcess.h"
+#include "support/ServerProcess.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace sorami::sitetest {
+namespace sorami::test {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* actions) {
@@ -45,13 +45,12 @@ CommandResult RunServerCommand(const std::vector<std::string>& args,
     if (waited >= limitSeconds * 10) {
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
-      return {-1, test::ReadFileBytes(out), test::ReadFileBytes(err)};
+      return {-1, ReadFileBytes(out), ReadFileBytes(err)};
     }
     usleep(100'000);
   }
   if (limitSeconds <= 0) waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFileBytes(out),
-          test::ReadFileBytes(err)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(out), ReadFileBytes(err)};
 }
 
 ServerProcess::ServerProcess(const std::vector<std::string>& args,
@@ -99,4 +98,4 @@ void ServerProcess::Stop(int signal) {
   pid_ = -1;
 }
 
-}  // namespace sorami::sitetest
+}  // namespace sorami::test
