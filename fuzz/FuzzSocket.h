@@ -1,6 +1,6 @@
-// A line socket whose server side is the fuzzer's input: every line the client reads is the
-// next line of the input, what it writes is taken and dropped; the input's end is the server
-// closing the connection.
+// A line socket whose server side is the fuzzer's input: every line (or counted block) the
+// client reads is the next part of the input, what it writes is taken and dropped; the
+// input's end is the server closing the connection.
 #pragma once
 
 #include <string>
@@ -35,6 +35,15 @@ class InputSocket : public LineSocket {
       error = "line too long";
       return false;
     }
+    return true;
+  }
+  bool ReadBytes(size_t count, std::string& bytes, std::string& error) override {
+    if (rest_.size() < count) {
+      error = "closed";
+      return false;
+    }
+    bytes.append(rest_.substr(0, count));
+    rest_.remove_prefix(count);
     return true;
   }
   bool Write(std::string_view bytes, std::string&) override {

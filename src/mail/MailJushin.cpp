@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mail/JushinLog.h"
+#include "mail/MailIntake.h"
 #include "mail/ReceivedIds.h"
 #include "platform/Codepage.h"
 #include "platform/Digest.h"
@@ -19,40 +20,31 @@ class Receive {
  public:
   Receive(JushinSession& session, JushinPlace& place, const PopConfig& config, LineSocket& socket)
       : session_(session),
-        place_(place),
         config_(config),
         log_(place.drop.log),
+        data_dir_(place.drop.data_dir),
         client_(socket, place.events),
-        ids_(place.drop.data_dir, config.host, config.user) {}
+        ids_(place.drop.data_dir, config.host, config.user),
+        intake_(session, place, out_) {}
 
   JushinOutcome GetPopMessage();
 
  private:
-  void Label(const std::string& text) {
-    out_.label = text;
-    if (place_.events) place_.events->Label(text);
-  }
   bool Fail(const std::string& label, const std::string& why) {
-    Label(label);
-    out_.status = why;
     client_.Close();
-    return false;
+    return intake_.Fail(label, why);
   }
   // Retrieves and stores every mail not stored before; false when the connection broke.
   bool GetPOPAll();
   // The server's id of message n when it names that message alone; empty without UIDL, when
   // the server listed no id for it, or when it gave the same id to another message too.
   std::string UsableUid(int n) const;
-  // Message n stays on the server: it could not be stored.
-  void Keep(int n, const std::string& why);
-  // Saves the store, then the ids of what it holds; false when the store could not be saved.
-  bool SaveStored();
   void DeleteStored();
 
   JushinSession& session_;
-  JushinPlace& place_;
   const PopConfig& config_;
   DiagLog& log_;
+  std::filesystem::path data_dir_;
   Pop3Client client_;
   ReceivedIds ids_;
   std::map<int, std::string> uids_;                // the server's ids by number, empty without UIDL
@@ -60,19 +52,12 @@ class Receive {
   std::vector<std::string> on_server_;  // ids and content keys of what the server still holds
   std::vector<int> stored_;             // message numbers safely stored, this time or before
   JushinOutcome out_;
+  MailIntake intake_;
 };
 
 JushinOutcome Receive::GetPopMessage() {
   log_.Log(".GetPopMessage :0");
-  if (config_.host.empty()) {
-    log_.Log("HOST 指定なし"_cp932);
-    Fail("HOST 指定なし"_cp932, "HOST 指定なし"_cp932);
-    return out_;
-  }
-  log_.Log("Connecting.... " + config_.host);
-  // The password stays out of the log.
-  log_.Log("--- HOST :" + config_.host + " ID:" + config_.user + " Pass:****");
-  Label("接続中... "_cp932);
+  if (!intake_.Begin(config_)) return out_;
   std::string error;
   if (!client_.Open(config_, error)) {
     log_.Log(" ERROR gethost " + error);
@@ -85,20 +70,13 @@ JushinOutcome Receive::GetPopMessage() {
     Fail("ホスト・エラー"_cp932, error);
     return out_;
   }
-  log_.Log(" readCnt:" + std::to_string(out_.count) + " ");
-  Label(" " + std::to_string(out_.count) + " 件"_cp932);
+  intake_.Found(config_.host + "/" + config_.user, out_.count);
   if (out_.count < 1) {
     client_.Quit(error);
     out_.ok = true;
     return out_;
   }
-  AppendRireki(log_, config_.host + "/" + config_.user, out_.count);
-  if (!session_.rireki_checked) {
-    RirekiCheckHost(log_, 0);
-    session_.rireki_checked = true;
-  }
-  if (!ids_.Load())
-    log_.Log("Cannot Read: " + PathText(ReceivedIds::FilePath(place_.drop.data_dir)));
+  if (!ids_.Load()) log_.Log("Cannot Read: " + PathText(ReceivedIds::FilePath(data_dir_)));
   if (!client_.Uidl(out_.count, uids_, error)) {
     if (client_.failure() != Pop3Failure::kRefused) {
       Fail("エラー"_cp932, error);
@@ -114,7 +92,7 @@ JushinOutcome Receive::GetPopMessage() {
   AppendRireki(log_, "登録完了"_cp932, out_.stored);
   // What the server no longer lists is forgotten, once the whole list was walked.
   if (whole && !uids_.empty()) ids_.KeepOnly(on_server_);
-  const bool saved = SaveStored();
+  const bool saved = intake_.Save(ids_);
   if (!whole) return out_;
   if (!saved) {
     Fail("エラー"_cp932, "メッセージを保存できないため、サーバーから削除しません"_cp932);
@@ -128,7 +106,7 @@ JushinOutcome Receive::GetPopMessage() {
     return out_;
   }
   if (out_.kept > 0) {
-    Label("ERROR(POP)");
+    intake_.Label("ERROR(POP)");
     return out_;
   }
   out_.ok = true;
@@ -141,27 +119,13 @@ std::string Receive::UsableUid(int n) const {
   return uid_uses_.at(found->second) == 1 ? found->second : std::string();
 }
 
-void Receive::Keep(int n, const std::string& why) {
-  log_.Log("サーバーに残します :"_cp932 + std::to_string(n) + " " + why);
-  ++out_.kept;
-  out_.status = "メール "_cp932 + std::to_string(n) +
-                " を保存できないため、サーバーに残しました : "_cp932 + why;
-}
-
 bool Receive::GetPOPAll() {
   log_.Log(".GetPOPAll :hx:0 msgcnt:" + std::to_string(out_.count));
   log_.Log("処理 fromNo:1  toNo:"_cp932 + std::to_string(out_.count));
-  int shown = 0;
   std::string raw, error;
   for (int n = 1; n <= out_.count; ++n) {
     if (session_.cancelled) return Fail("中止"_cp932, "受信を中止しました"_cp932);
-    if (place_.events) {
-      place_.events->ProcessEvents();
-      if ((n - shown) * 50 >= out_.count || n == out_.count) {
-        place_.events->Progress(n, out_.count);
-        shown = n;
-      }
-    }
+    intake_.Tick(n, out_.count);
     // Known by an id that names this message alone: stored by an earlier receive.
     const std::string uid = UsableUid(n);
     if (!uid.empty() && ids_.Has(uid)) {
@@ -178,7 +142,7 @@ bool Receive::GetPOPAll() {
     }
     if (!client_.Retr(n, size, raw, error)) {
       if (client_.failure() == Pop3Failure::kRefused) {  // the dialogue goes on
-        Keep(n, error);
+        intake_.Keep(n, error);
         continue;
       }
       log_.Log("error retreiveHeader ***************: errono:" + std::to_string(n));
@@ -201,37 +165,13 @@ bool Receive::GetPOPAll() {
     const auto earlier = [this, &uid](const std::string& message_id) {
       return uid.empty() && ids_.Has(message_id);
     };
-    try {
-      const NewMail mail = MakeNewMail(place_.drop, n, std::move(raw), earlier);
-      out_.parse_error |= mail.damaged;
-      if (mail.stored) {
-        ++out_.stored;
-        stored_.push_back(n);
-        ids_.Add(key);
-      } else if (!mail.failure.empty()) {
-        Keep(n, mail.failure);
-      } else {
-        ++out_.known;
-      }
-    } catch (const std::exception& e) {
-      // The mail stays on the server, and so do those after it.
-      log_.Log("Error(MakeNewMail) ******************* :" + std::to_string(n) + " " + e.what());
-      Keep(n, e.what());
+    const MailIntake::Result result = intake_.Store(n, std::move(raw), earlier);
+    if (result == MailIntake::Result::kStored) {
+      stored_.push_back(n);
+      ids_.Add(key);
+    } else if (result == MailIntake::Result::kStop) {
       break;
     }
-  }
-  return true;
-}
-
-bool Receive::SaveStored() {
-  if (out_.stored > 0) {
-    std::string msg;
-    const bool saved = SaveMaster(place_.master, place_.drop.store, msg);
-    log_.Log(msg);
-    if (!saved) return false;
-  }
-  if (!ids_.Save()) {
-    log_.Log("Cannot Write: " + PathText(ReceivedIds::FilePath(place_.drop.data_dir)));
   }
   return true;
 }
@@ -263,13 +203,15 @@ void CancelMailJushin(JushinSession& session) {
 JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopConfig& config,
                          LineSocket& socket) {
   DiagLog& log = place.drop.log;
+  const bool imap = config.protocol == MailProtocol::kImap;
   log.Log(".MailJushin");
-  log.Log(".StartPOP3");
+  log.Log(imap ? ".StartIMAP" : ".StartPOP3");
   JushinOutcome out;
   session.active = &socket;
   session.cancelled = false;
   try {
-    out = Receive(session, place, config, socket).GetPopMessage();
+    out = imap ? ImapJushin(session, place, config, socket)
+               : Receive(session, place, config, socket).GetPopMessage();
   } catch (const std::exception& e) {
     log.Log(std::string(" ERROR gethost ") + e.what());
     socket.Close();
@@ -284,11 +226,11 @@ JushinOutcome MailJushin(JushinSession& session, JushinPlace& place, const PopCo
   }
   if (place.aclog && !config.host.empty()) {
     place.aclog->AddLogLine(
-        "POP ", out.ok ? "OK" : "NG",
+        imap ? "IMAP" : "POP ", out.ok ? "OK" : "NG",
         out.ok ? " "_cp932 + std::to_string(out.stored) + " 件"_cp932 : out.status, config.host,
         std::to_string(config.port), config.user);
   }
-  log.Log("EndPOP3");
+  log.Log(imap ? "EndIMAP" : "EndPOP3");
   return out;
 }
 

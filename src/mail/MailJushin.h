@@ -1,6 +1,7 @@
-// The receive of Internet mail from one POP3 mailbox into the message store: log in, count,
-// retrieve each mail not stored before, store it in the inbox, save the store, delete from
-// the server what is safely stored (unless mail is left there), log out.
+// The receive of Internet mail from one POP3 mailbox, or from folders of an IMAP mailbox,
+// into the message store: log in, count, retrieve each mail not stored before, store it in
+// the inbox, save the store, delete from the server what is safely stored (unless mail is
+// left there), log out.
 //
 // A mail is deleted from the server only after the store holding it was saved, and only when
 // it was stored by this receive or is proven stored by an earlier one: by the server's id
@@ -22,9 +23,15 @@
 
 namespace sorami {
 
-// The mail receive job: the mailbox and whether its mail stays on the server.
+// How mail is read from the server (the mail page's "受信方式", in box order).
+enum class MailProtocol { kPop3 = 0, kImap = 1 };
+
+// The mail receive job: the mailbox, how it is read and whether its mail stays on the server.
 struct PopConfig : Pop3Account {
   bool leave_on_server = false;
+  MailProtocol protocol = MailProtocol::kPop3;
+  // The IMAP folders read, separated by commas (code page 932).
+  std::string folders = "INBOX";
 };
 
 // What the receive shows while it runs.

@@ -1,4 +1,5 @@
-// What the receive has already stored, per POP3 host and user: the server's unique id of
+// What the receive has already stored, per POP3 host and user (an IMAP folder keeps its own
+// entries under the names the IMAP receive gives it): the server's unique id of
 // each message (UIDL), or "sha256:" and the digest of its bytes when the server has no UIDL
 // or gave that id to several messages (older files hold a Message-Id there). A mail left on the
 // server is then never stored twice, and a mail stored by an earlier receive may be deleted
@@ -33,6 +34,7 @@ class ReceivedIds {
   bool Save() const;
 
   size_t size() const { return ids_.size(); }
+  const std::vector<std::string>& ids() const { return ids_; }  // oldest first
   static std::filesystem::path FilePath(const std::filesystem::path& data_dir) {
     return data_dir / "PopReceived.dat";
   }

@@ -1,5 +1,5 @@
-// The connection the POP3 and SMTP dialogues speak over: lines in, bytes out, one call at a
-// time, blocking the caller while the user interface keeps running.
+// The connection the POP3, IMAP and SMTP dialogues speak over: lines (and counted blocks) in,
+// bytes out, one call at a time, blocking the caller while the user interface keeps running.
 //
 // Bytes pass unchanged both ways: no code conversion, no line-end conversion. Every call that
 // waits has a time-out, and a connection the server closed is a failure with an error text,
@@ -42,8 +42,8 @@ struct ConnectPlan {
   bool operator==(const ConnectPlan&) const = default;
 };
 
-// The security box and the port as a way to connect. "自動": 995 and 465 are TLS from the
-// first byte, 587 requires STARTTLS, any other port takes STARTTLS when the server offers it.
+// The security box and the port as a way to connect. "自動": 995, 993 and 465 are TLS from
+// the first byte, 587 requires STARTTLS, any other port takes STARTTLS when the server offers it.
 // "なし": plain; "STARTTLS": required; "SSL/TLS": TLS from the first byte.
 inline ConnectPlan PlanConnection(MailSecurity choice, int port) {
   switch (choice) {
@@ -56,10 +56,21 @@ inline ConnectPlan PlanConnection(MailSecurity choice, int port) {
     case MailSecurity::kAuto:
       break;
   }
-  if (port == 995 || port == 465) return {SocketSecurity::kTls, StartTlsRule::kNever};
+  if (port == 995 || port == 993 || port == 465)
+    return {SocketSecurity::kTls, StartTlsRule::kNever};
   if (port == 587) return {SocketSecurity::kPlain, StartTlsRule::kRequired};
   return {SocketSecurity::kPlain, StartTlsRule::kIfOffered};
 }
+
+// A mailbox on a receive server (POP3 or IMAP) and how to reach it.
+struct MailboxLogin {
+  std::string host;
+  int port = 110;
+  MailSecurity security = MailSecurity::kAuto;
+  std::string user;
+  std::string password;
+  std::string ca_file;  // trusted besides the system's authorities; empty: none
+};
 
 struct LineSocketTimeouts {
   int connect_ms = 15000;  // to connect, and for each TLS negotiation
@@ -97,6 +108,11 @@ class LineSocket {
   // One line without its line end: CR LF, or a lone LF, ends a line; a CR elsewhere stays.
   // A line longer than kMaxLineBytes fails and closes the connection.
   virtual bool ReadLine(std::string& line, std::string& error) = 0;
+
+  // Appends exactly `count` bytes to `bytes`, whatever they hold (a counted block of a
+  // reply, such as an IMAP literal); the caller bounds the count. Fails, like ReadLine, when
+  // the connection ends or times out first.
+  virtual bool ReadBytes(size_t count, std::string& bytes, std::string& error) = 0;
 
   // Sends exactly these bytes, and returns once they have left.
   virtual bool Write(std::string_view bytes, std::string& error) = 0;

@@ -13,8 +13,21 @@ const std::vector<std::string>& SmtpPortList() {
 }
 
 const std::vector<std::string>& PopPortList() {
-  static const std::vector<std::string> list = {"110", "995"};
+  static const std::vector<std::string> list = {"110", "995", "143", "993"};
   return list;
+}
+
+const std::vector<std::string>& ReceiveProtocolList() {
+  static const std::vector<std::string> list = {"POP3", "IMAP"};
+  return list;
+}
+
+void FollowReceiveProtocol(SetteiValues& v) {
+  if (!v.pop_port_text.empty()) return;
+  const bool imap = v.receive_protocol_index == 1;
+  // The list holds POP3's ports at 0 and 1, IMAP's plain and TLS ports at 2 and 3.
+  if (imap && (v.pop_port_index == 0 || v.pop_port_index == 1)) v.pop_port_index += 2;
+  if (!imap && (v.pop_port_index == 2 || v.pop_port_index == 3)) v.pop_port_index -= 2;
 }
 
 const std::vector<std::string>& SecurityList() {
@@ -59,6 +72,8 @@ bool MakeReceiveJob(const SetteiValues& v, MailReceiveJob& job, std::string& msg
   }
   job.enabled = v.pop_enabled;
   job.leave_on_server = v.leave_mail_on_server;
+  job.imap = v.receive_protocol_index == 1;
+  job.folders = v.imap_folders;
   job.security = MailSecurityFromIndex(v.pop_tls_index);
   job.host = v.pop_host;
   job.user = v.pop_user;

@@ -106,6 +106,8 @@ constexpr Field kSettingFields[] = {
     {"CbPopTls", &SetteiValues::pop_tls_index},
     {"TlsCaFile", &SetteiValues::tls_ca_file},
     {"EdSmtpPass", &SetteiValues::smtp_password},
+    {"CbJushinHoushiki", &SetteiValues::receive_protocol_index},
+    {"ImapFolders", &SetteiValues::imap_folders},
 };
 
 constexpr std::string_view kPrefix = "fmKairoSettei";

@@ -40,6 +40,10 @@ struct SetteiValues {
   std::string tls_ca_file;
   // The SMTP login's own password ("EdSmtpPass"); empty: the receive password logs in.
   std::string smtp_password;
+  // How mail is received ("CbJushinHoushiki": 0 "POP3", 1 "IMAP") and, for IMAP, the folders
+  // read ("ImapFolders", comma-separated).
+  long receive_protocol_index = 0;
+  std::string imap_folders = "INBOX";
   // "CkAngouka" as read or written: the switch itself lives with the master file
   // (SetteiStore::angouka); this carries it through the settings table.
   bool encrypt_store = true;

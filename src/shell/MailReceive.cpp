@@ -1,21 +1,24 @@
 #include "shell/MailReceive.h"
 
 #include "platform/Codepage.h"
-#include "settings/MailSettings.h"
 #include "views/FolderCounts.h"
 
 namespace sorami {
 
+PopConfig PopConfigFromJob(const MailReceiveJob& job) {
+  PopConfig c;
+  static_cast<Pop3Account&>(c) = {job.host, job.port,     job.security,
+                                  job.user, job.password, job.ca_file};
+  c.leave_on_server = job.leave_on_server;
+  c.protocol = job.imap ? MailProtocol::kImap : MailProtocol::kPop3;
+  c.folders = job.folders;
+  return c;
+}
+
 bool PopConfigFromSettei(const SetteiValues& v, PopConfig& c, std::string& msg) {
   MailReceiveJob job;
   if (!MakeReceiveJob(v, job, msg)) return false;
-  c.host = job.host;
-  c.port = job.port;
-  c.security = job.security;
-  c.user = job.user;
-  c.password = job.password;
-  c.ca_file = job.ca_file;
-  c.leave_on_server = job.leave_on_server;
+  c = PopConfigFromJob(job);
   return true;
 }
 

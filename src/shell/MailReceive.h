@@ -8,6 +8,7 @@
 #include <string>
 
 #include "mail/MailJushin.h"
+#include "settings/MailSettings.h"
 #include "shell/AppState.h"
 
 namespace sorami {
@@ -17,9 +18,11 @@ struct MailReceiveReport : JushinOutcome {
 };
 
 // The receive job from the stored mail settings: host, port (typed, or of the box's index),
-// security, user, password, extra CA file, leave on server. False with the reason in msg when
-// the port box holds no port number.
+// security, user, password, extra CA file, leave on server, POP3 or IMAP and its folders. False
+// with the reason in msg when the port box holds no port number.
 bool PopConfigFromSettei(const SetteiValues& v, PopConfig& c, std::string& msg);
+// The receive job of a "受信" press.
+PopConfig PopConfigFromJob(const MailReceiveJob& job);
 
 // Receives with this job; socket: the connection to use (when none: st.mail.make_socket's, or
 // a Qt socket). When mail came, the folder counts are refreshed and the status line is their

@@ -144,27 +144,35 @@ TEST_F(MailPageTest, CancelEndsTheReceiveKeepingWhatCameAndDeletingNothing) {
       if (bytes.starts_with("RETR 2") && on_retr2) on_retr2();
       return ScriptedLineSocket::Write(bytes, error);
     }
+    // The receive owns the connection and ends it: what the client sent is kept here.
+    ~Server() override {
+      if (sent_out) *sent_out = sent();
+    }
     std::function<void()> on_retr2;
+    std::string* sent_out = nullptr;
   };
   StartPage();
   Edit("EditPop")->setText(QStringLiteral("pop.example.jp"));
   Edit("EditPopUser")->setText(QStringLiteral("taro"));
   Edit("EditMailPass")->setText(QStringLiteral("himitsu"));
   Combo("CbPopTls")->setCurrentIndex(static_cast<int>(MailSecurity::kNone));
-  Server* server = nullptr;
+  bool made = false;
+  std::string sent;
   st->mail.make_socket = [&] {
     auto s = std::make_unique<Server>(Login() + Stat(2) + Uidl({"a", "b"}) +
                                       Retr(1, Mail("one", "1\n")) + Retr(2, Mail("two", "2\n")) +
                                       Dele(1) + Dele(2) + Quit());
     s->on_retr2 = [this] { Find<QPushButton>(settei, "BtCancel")->click(); };
-    server = s.get();
+    s->sent_out = &sent;
+    made = true;
     return s;
   };
   Find<QPushButton>(settei, "BtJushin")->click();
-  ASSERT_NE(server, nullptr);
+  ASSERT_TRUE(made);
   EXPECT_EQ(settei->StatusText(), QStringLiteral("受信を中止しました"));
   EXPECT_EQ(Find<QLabel>(settei, "LabelPop")->text(), QStringLiteral("中止"));
-  EXPECT_EQ(server->sent().find("DELE"), std::string::npos);
+  EXPECT_NE(sent.find("RETR 1"), std::string::npos);
+  EXPECT_EQ(sent.find("DELE"), std::string::npos);
   EXPECT_EQ(StoreColumn(MastCol::kTitle), (std::vector<std::string>{"one"}));
   EXPECT_FALSE(Find<QPushButton>(settei, "BtCancel")->isEnabled());
 }

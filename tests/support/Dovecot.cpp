@@ -47,9 +47,11 @@ bool Dovecot::Installed() {
   return fs::exists("/usr/sbin/dovecot") && fs::exists("/usr/lib/dovecot/pop3");
 }
 
-Dovecot::Dovecot(bool tls) {
-  if (!Installed()) {
-    why_not_ = "dovecot-pop3d is not installed (scripts/setup installs it)";
+bool Dovecot::ImapInstalled() { return Installed() && fs::exists("/usr/lib/dovecot/imap"); }
+
+Dovecot::Dovecot(bool tls, Imap imap) {
+  if (!Installed() || (imap == Imap::kOn && !ImapInstalled())) {
+    why_not_ = "dovecot-pop3d or dovecot-imapd is not installed (scripts/setup installs them)";
     return;
   }
   // Short, and reachable by the mail user when run as root: Dovecot's socket paths are
@@ -66,6 +68,14 @@ Dovecot::Dovecot(bool tls) {
   if (tls) {
     pop3s_port_ = FreeLoopbackPort();
     command += " --pop3s-port " + std::to_string(pop3s_port_);
+  }
+  if (imap == Imap::kOn) {
+    imap_port_ = FreeLoopbackPort();
+    command += " --imap-port " + std::to_string(imap_port_);
+    if (tls) {
+      imaps_port_ = FreeLoopbackPort();
+      command += " --imaps-port " + std::to_string(imaps_port_);
+    }
   }
   command += " " + Quote(state_) + " " + std::to_string(port_);
   const fs::path out = state_ / "start.out";

@@ -1,6 +1,7 @@
 // A line socket that plays a server dialogue written as data, for protocol tests without a
 // network. The script has one step a line:
-//   S: text   the server sends this line ("S:" alone: an empty line)
+//   S: text   the server sends this line ("S:" alone: an empty line); a counted read
+//             (ReadBytes) takes the server's lines as bytes, each ended by CR LF
 //   C: text   the client must send exactly this line, then CR LF
 //   TLS       the client must call StartTls() here
 //   # ...     a comment; blank lines are skipped too
@@ -73,12 +74,31 @@ class ScriptedLineSocket : public LineSocket {
     line.clear();
     if (!Usable(error)) return false;
     if (!pending_.empty()) return Fail("client line without CR LF: " + pending_, error);
+    if (!partial_.empty()) {  // the rest of a line a counted read began
+      line = partial_.substr(0, partial_.size() - (partial_.ends_with("\r\n") ? 2 : 1));
+      partial_.clear();
+      return true;
+    }
     if (pos_ == steps_.size()) {
       error = "connection closed";
       return false;
     }
     if (!Expect(Step::kServer, "reads", error)) return false;
     line = steps_[pos_++].text;
+    return true;
+  }
+  bool ReadBytes(size_t count, std::string& bytes, std::string& error) override {
+    if (!Usable(error)) return false;
+    while (partial_.size() < count) {
+      if (pos_ == steps_.size()) {
+        error = "connection closed";
+        return false;
+      }
+      if (!Expect(Step::kServer, "reads", error)) return false;
+      partial_ += steps_[pos_++].text + "\r\n";
+    }
+    bytes.append(partial_, 0, count);
+    partial_.erase(0, count);
     return true;
   }
   bool Write(std::string_view bytes, std::string& error) override {
@@ -99,7 +119,9 @@ class ScriptedLineSocket : public LineSocket {
   void Close() override { open_ = false; }
 
   // Every step was played and the client left no half-written line.
-  bool Finished() const { return pos_ == steps_.size() && pending_.empty() && !broken_; }
+  bool Finished() const {
+    return pos_ == steps_.size() && pending_.empty() && partial_.empty() && !broken_;
+  }
   const std::string& sent() const { return sent_; }  // all client bytes, in order
   bool open() const { return open_; }
   // Every SetDeadline() the client made, in order.
@@ -141,6 +163,7 @@ class ScriptedLineSocket : public LineSocket {
   std::vector<Entry> steps_;
   size_t pos_ = 0;
   std::string pending_;  // client bytes after the last CR LF
+  std::string partial_;  // server bytes a counted read took from a line but did not use
   std::string sent_, connect_error_;
   std::vector<int> deadlines_;
   bool open_ = false, broken_ = false;

@@ -13,14 +13,7 @@
 namespace sorami {
 
 // A POP3 mailbox and how to reach it.
-struct Pop3Account {
-  std::string host;
-  int port = 110;
-  MailSecurity security = MailSecurity::kAuto;
-  std::string user;
-  std::string password;
-  std::string ca_file;  // trusted besides the system's authorities; empty: none
-};
+using Pop3Account = MailboxLogin;
 
 // Told how a retrieval goes, so a window can show it and keep repainting.
 class Pop3Progress {

@@ -184,6 +184,28 @@ class QtLineSocket : public LineSocket {
     return true;
   }
 
+  bool ReadBytes(size_t count, std::string& bytes, std::string& error) override {
+    auto complete = [&] {
+      Drain();
+      return buffer_.size() - read_pos_ >= count;
+    };
+    if (!complete()) {
+      if (!IsOpen(error)) return false;
+      if (!Wait(complete, timeouts_.reply_ms, true,
+                "タイムアウト : サーバーから応答がありません"_cp932, error)) {
+        return false;
+      }
+    }
+    bytes.append(buffer_, read_pos_, count);
+    read_pos_ += count;
+    if (read_pos_ >= buffer_.size() / 2) {
+      buffer_.erase(0, read_pos_);
+      read_pos_ = 0;
+    }
+    scanned_ = read_pos_;
+    return true;
+  }
+
   bool Write(std::string_view bytes, std::string& error) override {
     if (!IsOpen(error)) return false;
     const auto size = static_cast<qint64>(bytes.size());

@@ -121,6 +121,16 @@ QWidget* MailPage::BuildPopGroup() {
   edit_mail_pass_->setEchoMode(QLineEdit::Password);
   combo_pop_ = PortBox(group, "ComboPop", PopPortList(), v_.pop_port_index, v_.pop_port_text);
   cb_pop_tls_ = SecurityBox(group, "CbPopTls", v_.pop_tls_index);
+  cb_protocol_ = Named(new QComboBox(group), "CbJushinHoushiki");
+  for (const std::string& name : ReceiveProtocolList()) cb_protocol_->addItem(Qs(name));
+  connect(cb_protocol_, &QComboBox::currentIndexChanged, this, [this](int i) {
+    v_.receive_protocol_index = i < 0 ? 0 : i;
+    FollowReceiveProtocol(v_);
+    ShowPort(combo_pop_, v_.pop_port_index, v_.pop_port_text, PopPortList());
+    edit_imap_folders_->setEnabled(v_.receive_protocol_index == 1);
+  });
+  edit_imap_folders_ = TextBox(group, "EditImapFolders", v_.imap_folders);
+  edit_imap_folders_->setPlaceholderText(QStringLiteral("INBOX (カンマ区切りで複数)"));
   ck_nokosu_ = Switch(group, QStringLiteral("サーバーに受信メールを残す"), "CkNokosu",
                       v_.leave_mail_on_server);
   ck_pop_ = Switch(group, QStringLiteral("有効"), "CkPop", v_.pop_enabled);
@@ -136,11 +146,16 @@ QWidget* MailPage::BuildPopGroup() {
   buttons->addWidget(bt_cancel_);
   buttons->addWidget(label_pop_, 1);
   auto* form = new QFormLayout(group);
-  form->addRow(QStringLiteral("受信ホスト"), edit_pop_);
+  auto* server = new QHBoxLayout;
+  server->addWidget(edit_pop_, 1);
+  server->addWidget(new QLabel(QStringLiteral("受信方式"), group));
+  server->addWidget(cb_protocol_);
+  form->addRow(QStringLiteral("受信ホスト"), server);
   form->addRow(QStringLiteral("アカウント"), edit_pop_user_);
   form->addRow(QStringLiteral("パスワード"), edit_mail_pass_);
   form->addRow(QStringLiteral("ポート番号"), combo_pop_);
   form->addRow(QStringLiteral("接続の保護"), cb_pop_tls_);
+  form->addRow(QStringLiteral("IMAP フォルダ"), edit_imap_folders_);
   form->addRow(ck_nokosu_);
   form->addRow(buttons);
   // The click itself toggles the button; BtJushinClick sets its state.
@@ -160,7 +175,8 @@ void MailPage::ShowValues() {
                             {edit_pop_, &v_.pop_host},
                             {edit_pop_user_, &v_.pop_user},
                             {edit_mail_pass_, &v_.pop_password},
-                            {edit_ca_file_, &v_.tls_ca_file}}) {
+                            {edit_ca_file_, &v_.tls_ca_file},
+                            {edit_imap_folders_, &v_.imap_folders}}) {
     ShowText(edit, *text);
   }
   ShowPort(combo_smtp_, v_.smtp_port_index, v_.smtp_port_text, SmtpPortList());
@@ -170,6 +186,11 @@ void MailPage::ShowValues() {
     const QSignalBlocker quiet(box);
     box->setCurrentIndex(static_cast<int>(MailSecurityFromIndex(index)));
   }
+  {
+    const QSignalBlocker quiet(cb_protocol_);
+    cb_protocol_->setCurrentIndex(v_.receive_protocol_index == 1 ? 1 : 0);
+  }
+  edit_imap_folders_->setEnabled(v_.receive_protocol_index == 1);
   ShowSwitch(ck_server_, v_.send_through_site);
   ShowSwitch(ck_nokosu_, v_.leave_mail_on_server);
   ShowSwitch(ck_pop_, v_.pop_enabled);

@@ -1,5 +1,6 @@
 // The settings window's page "メール": the SMTP server and sender ("メール送信（ＳＭＴＰ）設定")
-// and the POP3 server and login ("メール受信（ＰＯＰ３）設定") with the receive button. The
+// and the receive server and login ("メール受信（ＰＯＰ３）設定": POP3 or IMAP by "受信方式",
+// the IMAP folders read) with the receive button. The
 // controls show the settings values and write every change back at once, so a send or a
 // receive uses what the boxes show, saved or not.
 #pragma once
@@ -57,9 +58,10 @@ class MailPage : public QWidget {
   SetteiValues& v_;
   QLineEdit *edit_smtp_ = nullptr, *edit_user_ = nullptr, *edit_name_ = nullptr,
             *edit_address_ = nullptr, *edit_pop_ = nullptr, *edit_pop_user_ = nullptr,
-            *edit_mail_pass_ = nullptr, *edit_smtp_pass_ = nullptr, *edit_ca_file_ = nullptr;
+            *edit_mail_pass_ = nullptr, *edit_smtp_pass_ = nullptr, *edit_ca_file_ = nullptr,
+            *edit_imap_folders_ = nullptr;
   QComboBox *combo_smtp_ = nullptr, *combo_pop_ = nullptr, *cb_smtp_tls_ = nullptr,
-            *cb_pop_tls_ = nullptr;
+            *cb_pop_tls_ = nullptr, *cb_protocol_ = nullptr;
   QCheckBox *ck_server_ = nullptr, *ck_nokosu_ = nullptr, *ck_pop_ = nullptr;
   QPushButton *bt_jushin_ = nullptr, *bt_cancel_ = nullptr;
   QLabel* label_pop_ = nullptr;

@@ -193,10 +193,7 @@ void AppWindows::WireMailPage(AppState& st) {
         if (show) show(text);
       }
     } events(label);
-    PopConfig c;
-    static_cast<Pop3Account&>(c) = {job.host, job.port,     job.security,
-                                    job.user, job.password, job.ca_file};
-    c.leave_on_server = job.leave_on_server;
+    const PopConfig c = PopConfigFromJob(job);
     MailReceiveReport out;
     AnnounceNew([&] { out = ReceiveMail(st, c, &events); });
     if (out.stored > 0) main->browser().ShowFolder(Folder::kInbox);
