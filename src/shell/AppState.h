@@ -20,6 +20,7 @@
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
 #include "store/MasterFile.h"
+#include "store/Originals.h"
 #include "store/TenpuWait.h"
 #include "views/History.h"
 
@@ -44,9 +45,10 @@ class AppState {
   DiagLog log;
   AccountLog aclog;  // the account log ("送受信ログ")
 
-  TArMastd store;      // ArMast with CtMaster
-  MasterFiles master;  // the master file; master.encrypt is CkAngouka
-  Settei settei;       // the settings window's values and account list
+  TArMastd store;               // ArMast with CtMaster
+  MasterFiles master;           // the master file; master.encrypt is CkAngouka
+  Originals originals{master};  // received mails as their servers sent them
+  Settei settei;                // the settings window's values and account list
   SiteAccount& cur = settei.cur;
   Busy busy;                            // one exchange with a server at a time
   SiteSession site;                     // site requests: HTTP client, progress window
