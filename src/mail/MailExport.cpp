@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "store/Folders.h"
+#include "store/OriginalsSync.h"
 
 namespace sorami {
 
@@ -104,7 +105,8 @@ ImportOutcome ImportMbox(MailDrop& drop, MasterFiles& master, const std::filesys
   }
   if (out.stored > 0) {
     std::string msg;
-    if (!SaveMaster(master, drop.store, msg)) {
+    if ((drop.originals && !SyncOriginals(*drop.originals, msg)) ||
+        !SaveMaster(master, drop.store, msg)) {
       out.msg = msg;
       return out;
     }

@@ -9,6 +9,7 @@
 #include "mail/ReceivedIds.h"
 #include "platform/Codepage.h"
 #include "platform/Digest.h"
+#include "store/OriginalsSync.h"
 
 namespace sorami {
 
@@ -226,6 +227,11 @@ bool Receive::GetPOPAll() {
 bool Receive::SaveStored() {
   if (out_.stored > 0) {
     std::string msg;
+    // The originals reach the disk before the store that lists their mails.
+    if (place_.drop.originals && !SyncOriginals(*place_.drop.originals, msg)) {
+      log_.Log("保存失敗 :"_cp932 + msg);
+      return false;
+    }
     const bool saved = SaveMaster(place_.master, place_.drop.store, msg);
     log_.Log(msg);
     if (!saved) return false;

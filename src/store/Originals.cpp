@@ -8,6 +8,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "platform/Digest.h"
+#include "platform/SyncFiles.h"
+#include "store/OriginalsSync.h"
 
 namespace sorami {
 
@@ -56,14 +58,22 @@ bool Originals::Put(const std::string& key, std::string_view bytes, std::string&
   bool ok = false;
   if (master_.encrypt && master_.crypto != nullptr) {
     std::unique_ptr<EncryptedWriter> out = master_.crypto->OpenEncrypted(SealedPath(key));
-    ok = out && out->Write(bytes) && out->Commit();
+    ok = out && out->Write(bytes) && out->Commit();       // sealed files are synced one by one
     if (ok) std::filesystem::remove(PlainPath(key), ec);  // no plain copy stays beside it
   } else {
-    ok = WriteFileAtomic(PlainPath(key), bytes);
+    ok = WriteFileUnsynced(PlainPath(key), bytes);  // synced with the others: SyncOriginals
     if (ok) std::filesystem::remove(SealedPath(key), ec);
   }
   if (!ok) why = Reason("write failed") + " : " + PathText(Dir());
   return ok;
+}
+
+bool SyncOriginals(const Originals& originals, std::string& why) {
+  if (!PathExists(originals.Dir())) return true;  // none was written
+  errno = 0;
+  if (SyncFileSystem(originals.Dir())) return true;
+  why = Reason("sync failed") + " : " + PathText(originals.Dir());
+  return false;
 }
 
 bool Originals::Get(const std::string& key, std::string& bytes) const {
