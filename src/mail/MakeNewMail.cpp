@@ -137,7 +137,7 @@ NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
   std::vector<std::filesystem::path> written;
   if (!SaveAttachments(drop, msg, attachments, out.failure, written)) return out;
   if (drop.originals) {
-    const std::string key = Originals::KeyOf(send_date, msg.From, msg.SendTo, msg.Subject);
+    const std::string key = Originals::KeyOf(send_date, msg.From, msg.SendTo, msg.Subject, body);
     if (!drop.originals->Put(key, original, out.failure)) {
       log.Log("保存失敗 :"_cp932 + out.failure);
       std::error_code ec;

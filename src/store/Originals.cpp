@@ -32,10 +32,10 @@ std::string Reason(const char* fallback) {
 }  // namespace
 
 std::string Originals::KeyOf(std::string_view send_date, std::string_view sender,
-                             std::string_view to, std::string_view title) {
+                             std::string_view to, std::string_view title, std::string_view body) {
   std::string joined;
-  joined.reserve(send_date.size() + sender.size() + to.size() + title.size() + 3);
-  for (std::string_view part : {send_date, sender, to, title}) {
+  joined.reserve(send_date.size() + sender.size() + to.size() + title.size() + body.size() + 4);
+  for (std::string_view part : {send_date, sender, to, title, body}) {
     joined.append(part);
     joined += '\0';
   }
@@ -44,7 +44,8 @@ std::string Originals::KeyOf(std::string_view send_date, std::string_view sender
 
 std::string Originals::KeyOfRecord(const TArMastd& store, int32_t row) {
   return KeyOf(store.Get(row, MastCol::kSendDate), store.Get(row, MastCol::kSender),
-               store.Get(row, MastCol::kTo), store.Get(row, MastCol::kTitle));
+               store.Get(row, MastCol::kTo), store.Get(row, MastCol::kTitle),
+               store.Get(row, MastCol::kBody));
 }
 
 bool Originals::Put(const std::string& key, std::string_view bytes, std::string& why) const {

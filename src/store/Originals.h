@@ -2,9 +2,12 @@
 // mail's every character survives, whatever the store's code page 932 text could hold.
 //
 // A record finds its original by a key made from columns it already holds (send date,
-// sender, recipient, title), so the store's own format stays as it is. A file is written
-// atomically and synced before the mail counts as stored; it is encrypted with the store's
-// key while the store is encrypted (Data/Originals/KEY.enc, else KEY.eml).
+// sender, recipient, title, body), so the store's own format stays as it is. The body is part
+// of the key because the duplicate test lets two mails differ in their body alone: without it
+// the second would overwrite the first one's original. A record whose body was edited by hand
+// no longer finds its original, so the pane shows the edit instead of hiding it; the file stays. A
+// file is written atomically and synced before the mail counts as stored; it is encrypted with the
+// store's key while the store is encrypted (Data/Originals/KEY.enc, else KEY.eml).
 #pragma once
 
 #include <cstdint>
@@ -25,7 +28,7 @@ class Originals {
 
   // The key of a mail stored with these column texts (64 hexadecimal digits).
   static std::string KeyOf(std::string_view send_date, std::string_view sender, std::string_view to,
-                           std::string_view title);
+                           std::string_view title, std::string_view body);
   static std::string KeyOfRecord(const TArMastd& store, int32_t row);
 
   std::filesystem::path Dir() const { return master_.data_dir / "Originals"; }
