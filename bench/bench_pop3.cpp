@@ -1,7 +1,10 @@
 // Receiving the 1000-message mailbox of fill-mailbox.py (8.5 MB, six kinds of Japanese mail)
 // from Dovecot on loopback: the whole receive into the store (parse, attachments, Recv.log,
 // the master file saved) against mpop delivering the same mailbox into a Maildir. Both keep
-// the mail on the server, so every run sees the same mailbox. Run by hand:
+// the mail on the server, so every run sees the same mailbox. The receive runs without and
+// with the originals kept (first argument 0 / 1), on a plain and on an encrypted store
+// (second argument 0 / 1).
+// Run by hand:
 //   build/release/bench/bench_pop3 [--benchmark_repetitions=5]
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -45,17 +48,24 @@ void BM_SoramiReceive(benchmark::State& state) {
   config.password = test::Dovecot::kPassword;
   config.leave_on_server = true;
   int stored = 0;
+  const bool kept = state.range(0) != 0, sealed = state.range(1) != 0;
+  std::unique_ptr<FileCrypto> crypto =
+      sealed ? MakeSodiumFileCrypto(fs::temp_directory_path() / "sorami-bench-pop3.key") : nullptr;
   for (auto _ : state) {
     state.PauseTiming();
     fs::remove_all(dir);
     DiagLog log;
     log.Attach();
     TArMastd store;
-    MasterFiles master{dir / "Data", nullptr, log};
-    master.encrypt = false;
+    MasterFiles master{dir / "Data", crypto.get(), log};
+    master.encrypt = sealed;
+    const Originals originals(master);
     JushinSession session;
     JushinPlace place{
-        {store, log, dir / "Data", dir / "ATTACH", nullptr}, master, nullptr, nullptr};
+        {store, log, dir / "Data", dir / "ATTACH", nullptr, kept ? &originals : nullptr},
+        master,
+        nullptr,
+        nullptr};
     auto socket = MakeQtLineSocket();
     state.ResumeTiming();
     stored = MailJushin(session, place, config, *socket).stored;
@@ -91,7 +101,13 @@ void BM_Mpop(benchmark::State& state) {
   fs::remove_all(dir);
 }
 
-BENCHMARK(BM_SoramiReceive)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SoramiReceive)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 BENCHMARK(BM_Mpop)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

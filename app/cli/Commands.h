@@ -26,6 +26,13 @@ int CliList(AppState& st, const std::vector<std::string>& args);
 // show N: the message pane's header labels and body of record N, as JSON
 int CliShow(AppState& st, const std::vector<std::string>& args);
 
+// original N: the original bytes of record N's mail on stdout; 1 when it has none
+int CliOriginal(AppState& st, const std::vector<std::string>& args);
+// export FOLDER FILE.mbox: the folder's records as an mbox file
+int CliExport(AppState& st, const std::vector<std::string>& args);
+// import FILE.mbox: each mail filed in the inbox as received mail, then the store saved
+int CliImport(AppState& st, const std::vector<std::string>& args);
+
 // search [--or] KEYWORD...: the rows the message list shows for the search, as JSON lines
 int CliSearch(AppState& st, const std::vector<std::string>& args);
 // folders: the user folder list, as JSON lines

@@ -7,6 +7,7 @@
 #include "base/MbText.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "mail/mime/UnicodeMail.h"
 #include "platform/Codepage.h"
 #include "store/MasterFile.h"
 #include "views/FolderTree.h"
@@ -129,27 +130,39 @@ int CliShow(AppState& st, const std::vector<std::string>& args) {
   }
   const auto r = static_cast<int32_t>(row);
   const TArMastd& s = st.store;
-  const std::pair<const char*, std::string> labels[] = {
-      {"LabelFromID", std::string(s.Get(r, MastCol::kSender))},
-      {"LabelTitle", std::string(s.Get(r, MastCol::kTitle))},
-      {"LabelToName", SetToName(st.log, s.Get(r, MastCol::kTo), s.Get(r, MastCol::kToList))},
-      {"LabelFromDate", std::string(s.Get(r, MastCol::kDate))},
-      {"LabelUptime", std::string(s.Get(r, MastCol::kReadDate))},
-      {"LabelFolder", std::string(s.Get(r, MastCol::kFolder))},
-      {"LabelCC", std::string(s.Get(r, MastCol::kCc))},
-      {"LabelBcc", std::string(s.Get(r, MastCol::kBcc))},
+  // Every value as UTF-8; a mail kept as its server sent it shows its own full text.
+  std::pair<const char*, std::string> labels[] = {
+      {"LabelFromID", Cp932ToUtf8(s.Get(r, MastCol::kSender))},
+      {"LabelTitle", Cp932ToUtf8(s.Get(r, MastCol::kTitle))},
+      {"LabelToName",
+       Cp932ToUtf8(SetToName(st.log, s.Get(r, MastCol::kTo), s.Get(r, MastCol::kToList)))},
+      {"LabelFromDate", Cp932ToUtf8(s.Get(r, MastCol::kDate))},
+      {"LabelUptime", Cp932ToUtf8(s.Get(r, MastCol::kReadDate))},
+      {"LabelFolder", Cp932ToUtf8(s.Get(r, MastCol::kFolder))},
+      {"LabelCC", Cp932ToUtf8(s.Get(r, MastCol::kCc))},
+      {"LabelBcc", Cp932ToUtf8(s.Get(r, MastCol::kBcc))},
       // The displayed kind: "メール" or "メッセージ".
       {"kind",
-       std::string(s.Get(r, MastCol::kCategory) == MailCategory() ? MailCategory()
+       Cp932ToUtf8(s.Get(r, MastCol::kCategory) == MailCategory() ? MailCategory()
                                                                   : FolderName(Folder::kRoot))},
-      {"body", UnescapeField(s.Get(r, MastCol::kBody))},
+      {"body", Cp932ToUtf8(UnescapeField(s.Get(r, MastCol::kBody)))},
   };
+  std::string original;
+  const bool has_original = st.originals.OfRecord(s, r, original);
+  if (has_original) {
+    const UnicodeMail mail = ReadUnicodeMail(original);
+    labels[0].second = mail.from;
+    labels[1].second = mail.subject;
+    labels[2].second = mail.to;
+    labels[6].second = mail.cc;
+    labels[9].second = mail.body;
+  }
   std::string out = "{";
   for (const auto& [name, value] : labels) {
     if (out.size() > 1) out += ", ";
-    out += JsonUtf8(name) + ": " + JsonText(value);
+    out += JsonUtf8(name) + ": " + JsonUtf8(value);
   }
-  out += "}";
+  out += std::string(", \"original\": ") + (has_original ? "true" : "false") + "}";
   std::puts(out.c_str());
   return kExitOk;
 }

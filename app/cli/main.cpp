@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "  list FOLDER [--sort COLUMN]...\n"
     "                   the rows the message list shows for a tree node (text or index),\n"
     "                   after clicking each column (caption or number) in turn\n"
-    "  show N           the message pane's labels and body of record N\n"
+    "  show N           the message pane's labels and body of record N (a mail kept as its\n"
+    "                   server sent it: its own text, every character)\n"
     "  search [--or] KEYWORD...\n"
     "                   the records holding every keyword (or any), as list rows\n"
     "  folders          the user folders, one JSON line each\n"
@@ -57,6 +58,10 @@ constexpr const char* kUsage =
     "                   the compose fields of a reply (or resend) as JSON; --send sends them\n"
     "  claim N [--kankei] [--shubetsu] [--comment TEXT]\n"
     "                   report record N's relation or category as false\n"
+    "  original N       the bytes of record N's mail as its server sent them\n"
+    "  export FOLDER FILE.mbox\n"
+    "                   write a folder's messages to an mbox file (mail from its originals)\n"
+    "  import FILE.mbox file each mail of an mbox file in the inbox as received mail, then save\n"
     "  mail receive     receive Internet mail with the stored mail settings, then save\n"
     "  mail log         the same receive, printing the account log's lines as they come\n"
     "  mime parse FILE  read a mail as the receive does and print it as JSON\n"
@@ -78,6 +83,9 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"master", CliMaster},
+    {"original", CliOriginal},
+    {"export", CliExport},
+    {"import", CliImport},
     {"list", CliList},
     {"show", CliShow},
     {"search", CliSearch},
@@ -102,8 +110,9 @@ constexpr Command kCommands[] = {
 
 // Whether a command line changes files of the data directory.
 bool Writes(const std::vector<std::string>& args) {
-  static constexpr const char* kReaders[] = {"list",  "show", "search", "folders",     "help",
-                                             "sites", "mime", "kanji",  "attachments", "addresses"};
+  static constexpr const char* kReaders[] = {"list",        "show",      "search",   "folders",
+                                             "help",        "sites",     "mime",     "kanji",
+                                             "attachments", "addresses", "original", "export"};
   if (args[0] == "attachments") return args.size() > 2 && args[2] == "--download";
   for (const char* r : kReaders) {
     if (args[0] == r) return false;

@@ -5,6 +5,7 @@
 #include "mail/JushinLog.h"
 #include "platform/Codepage.h"
 #include "store/MasterFile.h"
+#include "store/OriginalsSync.h"
 
 namespace sorami {
 
@@ -72,6 +73,11 @@ void MailIntake::Keep(int n, const std::string& why) {
 bool MailIntake::Save(const ReceivedIds& ids) {
   if (out_.stored > 0) {
     std::string msg;
+    // The originals reach the disk before the store that lists their mails.
+    if (place_.drop.originals && !SyncOriginals(*place_.drop.originals, msg)) {
+      log_.Log("保存失敗 :"_cp932 + msg);
+      return false;
+    }
     const bool saved = SaveMaster(place_.master, place_.drop.store, msg);
     log_.Log(msg);
     if (!saved) return false;

@@ -30,7 +30,8 @@ bool EndsWithNoCase(std::string_view name, std::string_view ext) {
 // Saves the attachments and gives the record's column: "MailTenpu;a.txt;a_01.txt", or
 // empty when none was saved. False, with the reason, when a file could not be written; the
 // files written before it are removed again.
-bool SaveAttachments(MailDrop& drop, TVexMsg& msg, std::string& column, std::string& why) {
+bool SaveAttachments(MailDrop& drop, TVexMsg& msg, std::string& column, std::string& why,
+                     std::vector<std::filesystem::path>& written) {
   DiagLog& log = drop.log;
   column.clear();
   log.Log("  kosu:0  atacchno:" + std::to_string(msg.Attachments.Count()));
@@ -39,7 +40,6 @@ bool SaveAttachments(MailDrop& drop, TVexMsg& msg, std::string& column, std::str
   std::error_code ec;
   std::filesystem::create_directories(drop.attach_dir, ec);
   std::string list = "MailTenpu";
-  std::vector<std::filesystem::path> written;
   for (size_t k = 0; k < msg.Attachments.Count(); ++k) {
     TAttachedFile& item = msg.Attachments[k];
     if (!IsSavedAttachment(item)) continue;
@@ -58,6 +58,7 @@ bool SaveAttachments(MailDrop& drop, TVexMsg& msg, std::string& column, std::str
       log.Log("保存失敗 :"_cp932 + why);
       if (!path.empty()) written.push_back(path);  // whatever part of it was written
       for (const std::filesystem::path& done : written) std::filesystem::remove(done, ec);
+      written.clear();
       return false;
     }
     written.push_back(path);
@@ -107,6 +108,8 @@ NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
   TVexMsg msg;
   log.Log(" CreateOK");
   log.Log("vex Begin");
+  // The parse takes the text over; the original is kept as the server sent it.
+  const std::string original = drop.originals ? raw : std::string();
   ReadRetrievedMail(parser, msg, std::move(raw), &log);
   out.damaged = !msg.Damage.empty();
   out.message_id = msg.MessageId;
@@ -117,18 +120,34 @@ NewMail MakeNewMail(MailDrop& drop, int number, std::string raw,
     return out;
   }
   log.Log("本文:"_cp932 + LogHead(msg.BodyText(), 100));
-  std::string attachments;
-  if (!SaveAttachments(drop, msg, attachments, out.failure)) return out;
-  SaveJushinLog(log, drop.data_dir, msg, "");
-
   const std::string body = msg.BodyText();
-  log.Log("honbun:" + LogHead(body, 30));
   MailDateTime date = msg.DateValue;
   if (date < 10000) {  // missing, unreadable or before 1927
     log.Log("Invalid(YMD) :" + std::to_string(date));
     date = MailDateTimeNow();
   }
   const std::string send_date = FormatMailDateTime(date);
+  if (drop.skip_duplicates &&
+      drop.store.Exists({send_date, msg.From, {}, {}, msg.SendTo, msg.Subject, body})) {
+    log.Log("メッセージ 登録済み :"_cp932 + msg.MessageId);
+    out.duplicate = true;
+    return out;
+  }
+  std::string attachments;
+  std::vector<std::filesystem::path> written;
+  if (!SaveAttachments(drop, msg, attachments, out.failure, written)) return out;
+  if (drop.originals) {
+    const std::string key = Originals::KeyOf(send_date, msg.From, msg.SendTo, msg.Subject, body);
+    if (!drop.originals->Put(key, original, out.failure)) {
+      log.Log("保存失敗 :"_cp932 + out.failure);
+      std::error_code ec;
+      for (const std::filesystem::path& done : written) std::filesystem::remove(done, ec);
+      return out;
+    }
+  }
+  SaveJushinLog(log, drop.data_dir, msg, "");
+
+  log.Log("honbun:" + LogHead(body, 30));
   std::array<std::string_view, TArMastData::kColumns> cols{};
   cols[ColIndex(MastCol::kTo)] = msg.SendTo;
   cols[ColIndex(MastCol::kTitle)] = msg.Subject;

@@ -21,6 +21,7 @@
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
 #include "store/MasterFile.h"
+#include "store/Originals.h"
 #include "store/TenpuWait.h"
 #include "views/History.h"
 
@@ -47,6 +48,7 @@ class AppState {
 
   TArMastd store;      // ArMast with CtMaster
   MasterFiles master;  // the master file; master.encrypt is CkAngouka
+  Originals originals{master};  // received mails as their servers sent them
   Settei settei;       // the settings window's values and account list
   // Where the passwords of the settings and the account list are kept: the files, until
   // start-up finds the desktop's keyring (OpenPasswordVault).

@@ -29,10 +29,11 @@ MailReceiveReport ReceiveMail(AppState& st, const PopConfig& config, JushinEvent
     own = st.mail.make_socket ? st.mail.make_socket() : MakeQtLineSocket();
     socket = own.get();
   }
-  JushinPlace place{{st.store, st.log, st.paths.DataDir(), st.paths.AttachDir(), events},
-                    st.master,
-                    &st.aclog,
-                    events};
+  JushinPlace place{
+      {st.store, st.log, st.paths.DataDir(), st.paths.AttachDir(), events, &st.originals},
+      st.master,
+      &st.aclog,
+      events};
   MailReceiveReport report;
   BusyGuard guard(st.busy);
   if (!guard.acquired()) {

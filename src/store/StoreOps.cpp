@@ -13,8 +13,9 @@ bool IsRecord(const TArMastd& store, int32_t row) { return row >= 0 && row < sto
 }  // namespace
 
 bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& rows,
-                   std::string& msg, std::vector<int32_t>* deleted) {
+                   std::string& msg, std::vector<int32_t>* deleted, const Originals* originals) {
   log.Log(".SakujoMessage");
+  std::vector<Originals::Ref> erased;
   long count = 0;
   const std::string_view wastebasket = FolderName(Folder::kDeleted);
   for (const int32_t row : rows) {
@@ -23,12 +24,14 @@ bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& ro
       continue;
     }
     if (IsDeletedFolder(store.Get(row, MastCol::kFolder))) {
+      if (originals) erased.push_back(Originals::RefOfRecord(store, row));
       for (int col = 0; col <= 23; ++col) store.Set(row, col, "");
     }
     store.Set(row, MastCol::kFolder, wastebasket);
     if (deleted) deleted->push_back(row);
     ++count;
   }
+  if (originals && !erased.empty()) originals->RemoveUnused(store, erased);
   if (count > 0) {
     msg = "削除完了 :"_cp932 + std::to_string(count) + " 件"_cp932;
     return true;

@@ -10,15 +10,18 @@
 
 #include "base/DiagLog.h"
 #include "store/MastStore.h"
+#include "store/Originals.h"
 
 namespace sorami {
 
 // Deletes the records of the selected list rows (given last to first, as the list walks
 // them): a record moves to "削除済み"; one already there has its columns 0..23 erased first.
 // A row that is not a record of the store logs "ERROR " and is skipped. msg "削除完了 :N 件",
-// or "削除失敗" (false) when nothing was deleted. `deleted` receives the rows deleted.
+// or "削除失敗" (false) when nothing was deleted. `deleted` receives the rows deleted. A mail
+// erased so has its original removed too (unless another record shares it).
 bool SakujoMessage(TArMastd& store, DiagLog& log, const std::vector<int32_t>& rows,
-                   std::string& msg, std::vector<int32_t>* deleted = nullptr);
+                   std::string& msg, std::vector<int32_t>* deleted = nullptr,
+                   const Originals* originals = nullptr);
 
 // Moves a record to a folder; moving to "受信箱" makes it unread again. False (nothing
 // changed) when the row is not a record or the record is already in that folder.

@@ -39,7 +39,8 @@ class MailTest : public ::testing::Test {
   }
 
   JushinOutcome Receive(LineSocket& socket) {
-    JushinPlace place{{store, log, data_dir(), attach_dir(), &events}, master, &aclog, &events};
+    JushinPlace place{
+        {store, log, data_dir(), attach_dir(), &events, originals}, master, &aclog, &events};
     return MailJushin(session, place, config, socket);
   }
 
@@ -66,6 +67,7 @@ class MailTest : public ::testing::Test {
   JushinSession session;
   RecordedEvents events;
   PopConfig config;
+  const Originals* originals = nullptr;  // set: received mails keep their originals
 };
 
 // Server scripts (see ScriptedLineSocket) for a plain login as taro.

@@ -184,14 +184,25 @@ TEST(ParseMsg, HtmlOnlyMailShowsItsText) {
   EXPECT_TRUE(alt.Attachments[0].BodyAlternative);
 }
 
-TEST(ParseMsg, EnclosedMessageIsReadForItsBody) {
+TEST(ParseMsg, AForwardedMessageStaysAMessageAttachedAsEml) {
+  const std::string inner =
+      "From: jiro@example.jp\nDate: Tue, 1 Dec 2026 10:00:00 +0900\nSubject: "
+      "=?UTF-8?B?5YaF5YG0?=\nContent-Type: text/plain; charset=utf-8\n"
+      "Content-Transfer-Encoding: base64\n\n" +
+      Base64Encode("\xE5\x86\x85\xE5\x81\xB4");
   const TVexMsg msg = ParseMail(
       "Subject: fwd\nContent-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n"
-      "see below\n--b\nContent-Type: message/rfc822\n\nSubject: inner\n"
-      "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64\n\n" +
-      Base64Encode("\xE5\x86\x85\xE5\x81\xB4") + "\n--b--\n");
+      "see below\n--b\nContent-Type: message/rfc822\n\n" +
+      inner + "\n--b--\n");
   EXPECT_EQ(U8(msg.Subject), "fwd");
-  EXPECT_EQ(BodyUtf8(msg), (std::vector<std::string>{"see below", "内側"}));
+  EXPECT_EQ(BodyUtf8(msg), (std::vector<std::string>{"see below"}));
+  ASSERT_EQ(msg.Attachments.Count(), 1u);
+  EXPECT_EQ(U8(msg.Attachments[0].Name), "内側.eml");  // named after its own subject
+  EXPECT_EQ(msg.Attachments[0].ContentType, "message/rfc822");
+  // Its sender, date and subject are still in it, as the forwarder sent them.
+  std::string crlf;
+  for (char c : inner) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  EXPECT_EQ(msg.Attachments[0].Data, crlf);
 }
 
 TEST(ParseMsg, HeaderFieldsAreDecodedAndMissingTypeMeansPlainText) {

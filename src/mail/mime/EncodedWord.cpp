@@ -111,7 +111,26 @@ std::string DecodeJisHeader(std::string_view text) {
   return out;
 }
 
-std::string DecodeHeader(std::string_view text) {
+namespace {
+
+// Appends decoded UTF-8 header text without its control characters (a tab becomes a blank).
+void AppendCleanUtf8(std::string& out, std::string_view text) {
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\t') {
+      out += ' ';
+    } else if (u >= 0x20 && u != 0x7F) {
+      out += c;
+    }
+  }
+}
+
+// Decodes the encoded words of a header value: convert(bytes, charset) turns a word's bytes
+// into the target text, literal(bytes) the text between words; append(out, text) adds target
+// text without control characters.
+template <typename Convert, typename Literal, typename Append>
+std::string DecodeWords(std::string_view text, Convert convert, Literal literal_text,
+                        Append append) {
   std::string out;
   out.reserve(text.size());
   std::string pending;          // decoded bytes of adjacent words of one charset
@@ -120,16 +139,15 @@ std::string DecodeHeader(std::string_view text) {
 
   auto flush = [&] {
     if (!have_pending) return;
-    AppendClean(out, CharsetToSjis(pending, pending_cs));
+    append(out, convert(pending, pending_cs));
     pending.clear();
     have_pending = false;
   };
   auto literal = [&](std::string_view s) {
     if (s.empty()) return;
     flush();
-    AppendClean(out, GuessToSjis(s));
+    append(out, literal_text(s));
   };
-
   size_t pos = 0;     // start of text not yet handled
   size_t search = 0;  // where to look for the next "=?"
   bool after_word = false;
@@ -161,6 +179,20 @@ std::string DecodeHeader(std::string_view text) {
   literal(text.substr(pos));
   flush();
   return out;
+}
+
+}  // namespace
+
+std::string DecodeHeader(std::string_view text) {
+  return DecodeWords(
+      text, [](std::string_view b, std::string_view cs) { return CharsetToSjis(b, cs); },
+      [](std::string_view b) { return GuessToSjis(b); }, AppendClean);
+}
+
+std::string DecodeHeaderUtf8(std::string_view text) {
+  return DecodeWords(
+      text, [](std::string_view b, std::string_view cs) { return CharsetToUtf8Text(b, cs); },
+      [](std::string_view b) { return CharsetToUtf8Text(b, ""); }, AppendCleanUtf8);
 }
 
 std::string DecodeSubjectText(std::string_view text) {

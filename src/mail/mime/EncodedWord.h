@@ -18,6 +18,9 @@ std::string DecodeJisHeader(std::string_view text);
 // decoded text go (a tab becomes a blank).
 std::string DecodeHeader(std::string_view text);
 
+// The same to UTF-8, every character of the header kept (emoji, Hangul, ...).
+std::string DecodeHeaderUtf8(std::string_view text);
+
 // DecodeJisHeader, then ConvertKanji to Shift_JIS.
 std::string DecodeSubjectText(std::string_view text);
 

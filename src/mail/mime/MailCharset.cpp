@@ -173,6 +173,63 @@ std::string CharsetToSjis(std::string_view bytes, std::string_view charset) {
   return GuessToSjis(bytes);
 }
 
+namespace {
+
+// Valid UTF-8 as it is; each byte that starts no valid sequence becomes U+FFFD.
+std::string CleanUtf8(std::string_view s) {
+  if (s.size() >= 3 && s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
+  if (IsValidUtf8(s)) return std::string(s);
+  std::string out;
+  out.reserve(s.size() + 16);
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t len = 1;
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    if (b >= 0xC2 && b <= 0xDF) len = 2;
+    if (b >= 0xE0 && b <= 0xEF) len = 3;
+    if (b >= 0xF0 && b <= 0xF4) len = 4;
+    if (i + len <= s.size() && IsValidUtf8(s.substr(i, len))) {
+      out.append(s.substr(i, len));
+      i += len;
+    } else {
+      out.append("\xEF\xBF\xBD");
+      ++i;
+    }
+  }
+  return out;
+}
+
+bool IsJapaneseLabel(const std::string& label) {
+  return label.starts_with("iso-2022-jp") || label.starts_with("cp5022") ||
+         label.starts_with("euc") || label.find("jis") != std::string::npos ||
+         IsOneOf(label, {"csiso2022jp", "x-windows-50220", "x-windows-50221", "cp51932", "ms_kanji",
+                         "windows-31j", "cswindows31j", "cp932", "ms932", "x-ms-cp932", "ibm-943",
+                         "x-euc", "cseucpkdfmtjapanese"});
+}
+
+}  // namespace
+
+std::string CharsetToUtf8Text(std::string_view bytes, std::string_view charset) {
+  const std::string label = NormalLabel(charset);
+  if (IsOneOf(label, {"utf-8", "utf8", "unicode-1-1-utf-8", "x-unicode20utf8"})) {
+    if (HasJisEscape(bytes) && !HasHighBytes(bytes)) return Cp932ToUtf8(JisToSjis(bytes));
+    return CleanUtf8(bytes);
+  }
+  if (HasJisEscape(bytes) || IsJapaneseLabel(label)) {
+    return Cp932ToUtf8(CharsetToSjis(bytes, label));
+  }
+  if (!HasHighBytes(bytes)) return std::string(bytes);
+  std::string utf8;
+  if (!label.empty() &&
+      !IsOneOf(label, {"us-ascii", "ascii", "unknown-8bit", "x-unknown", "unknown", "default",
+                       "7bit", "8bit"}) &&
+      CharsetToUtf8(bytes, label, utf8)) {
+    return CleanUtf8(utf8);
+  }
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return Cp932ToUtf8(GuessToSjis(bytes));
+}
+
 std::string Utf8ToSjis(std::string_view utf8) {
   std::u16string units;
   units.reserve(utf8.size());

@@ -13,6 +13,14 @@ namespace sorami {
 // GuessToSjis. A character code page 932 cannot hold becomes "〓".
 std::string CharsetToSjis(std::string_view bytes, std::string_view charset);
 
+// Converts text declared in the named MIME charset to UTF-8, keeping every character the text
+// holds. Japanese sets go through the system's own converters (so the characters of code page
+// 932 that plain JIS lacks, such as ① or half-width katakana, survive); other known sets
+// through the platform; an empty, ASCII or unknown label: valid UTF-8 stands as it is,
+// anything else is guessed as GuessToSjis does. Bytes that are not valid UTF-8 in a UTF-8 text
+// become U+FFFD.
+std::string CharsetToUtf8Text(std::string_view bytes, std::string_view charset);
+
 // Converts text whose character set nobody declared: JIS escapes mean ISO-2022-JP, valid
 // UTF-8 with non-ASCII characters means UTF-8, otherwise DetectKanjiCode decides between
 // EUC-JP and Shift_JIS (undecided text that is valid EUC-JP is read as EUC-JP).

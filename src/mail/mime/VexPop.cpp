@@ -252,6 +252,10 @@ void TVexPOP::Parse(Context& ctx, LinesView lines, int depth) {
     ParseMultipart(ctx, lines, depth);
     return;
   }
+  if (depth > 0 && h.media() == MediaType::kMessageRfc822) {
+    AttachForwarded(ctx, SkipHeaderBlock(lines), h);
+    return;
+  }
   if (depth < kMaxDepth && h.media() == MediaType::kMessageRfc822) {
     LinesView inner = lines;
     StripHeaderLines(inner);
@@ -327,7 +331,7 @@ void TVexPOP::ParseMultipart(Context& ctx, LinesView lines, int depth) {
     const PartHeaders& h = headers[i];
     const LinesView body = leaf.headerless ? leaf.lines : SkipHeaderBlock(leaf.lines);
     if (h.media() == MediaType::kMessageRfc822) {
-      Parse(ctx, body, depth + 1);
+      AttachForwarded(ctx, body, h);
       continue;
     }
     if (IsMultipart(h.media())) {
@@ -458,6 +462,19 @@ void TVexPOP::Attach(Context& ctx, LinesView part, const PartHeaders& h, bool bo
     ctx.html_text = HtmlToText(CharsetToSjis(item.Data, h.charset));
     std::replace(ctx.html_text.begin(), ctx.html_text.end(), '\0', ' ');
   }
+}
+
+void TVexPOP::AttachForwarded(Context& ctx, LinesView part, const PartHeaders& h) {
+  PartHeaders named = h;
+  if (TrimView(named.name).empty()) {
+    // Named after the forwarded message's subject, so it reads as the mail it is.
+    std::string subject;
+    named.name = GetHeaderLine("SUBJECT:", part, subject) ? DecodeHeader(HeaderValue(subject))
+                                                          : std::string();
+    if (TrimView(named.name).empty()) named.name = "message";
+    named.name += ".eml";
+  }
+  Attach(ctx, part, named, false);
 }
 
 void TVexPOP::ProcessAttach(TVexMsg& msg, LinesView part, std::string file_name,

@@ -122,6 +122,9 @@ class TVexPOP {
                Split& split);
   void AppendTextBody(Context& ctx, LinesView body, const PartHeaders& h);
   void Attach(Context& ctx, LinesView part, const PartHeaders& h, bool body_alternative);
+  // A forwarded message (message/rfc822) stays a message: an ".eml" attachment with its own
+  // header fields, never text merged into the body.
+  void AttachForwarded(Context& ctx, LinesView part, const PartHeaders& h);
   void LogLine(std::string_view text);
 };
 

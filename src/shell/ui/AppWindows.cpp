@@ -111,6 +111,7 @@ void AppWindows::Wire(AppState& st) {
   WireCompose(st);
   WireClaim(st);
   WireTenpu(st);
+  WireMailFiles(st);
 }
 
 // The progress window shows while a site request waits.

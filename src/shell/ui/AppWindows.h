@@ -65,6 +65,7 @@ struct AppWindows {
   void WireRecovery(AppState& st);
   void WireClaim(AppState& st);
   void WireTenpu(AppState& st);
+  void WireMailFiles(AppState& st);
   void TimedFetch();
   // Runs an exchange that may bring messages, then tells the desktop of those it added to the
   // inbox (when "新着通知" is on) and of the unread count.

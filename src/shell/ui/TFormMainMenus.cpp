@@ -32,6 +32,10 @@ void TFormMain::BuildMenus() {
   connect(AddAction(file, "S5", QStringLiteral("テキストファイルで保存(&S)")), &QAction::triggered,
           this, [this] { SaveMasterToStatus(true); });
   file->addSeparator();
+  // Wired with the mail files (an mbox file out of a folder, into the inbox).
+  AddAction(file, "MenuExport", QStringLiteral("エクスポート(&E)..."));
+  AddAction(file, "MenuImport", QStringLiteral("インポート(&I)..."));
+  file->addSeparator();
   connect(AddAction(file, "X1", QStringLiteral("終了(&X)")), &QAction::triggered, this,
           &QWidget::close);
   connect(AddAction(file, "C1", QStringLiteral("保存しないで終了(&C)")), &QAction::triggered, this,

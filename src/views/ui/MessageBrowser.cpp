@@ -336,6 +336,11 @@ bool MessageBrowser::HyoujiMessage(bool direct, int index, std::string& msg) {
   {
     const FillingBody filling(filling_body_);
     panel_honbun_->ShowRecord(store_, log_, row);
+    std::string original;
+    if (originals_ && store_.Get(row, MastCol::kCategory) == MailCategory() &&
+        originals_->OfRecord(store_, row, original)) {
+      panel_honbun_->ShowUnicode(ReadUnicodeMail(original));
+    }
   }
   body_edit_.Shown(row);
   // Reading from the inbox marks read, and so does reading a received message from the root

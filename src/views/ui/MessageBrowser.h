@@ -24,6 +24,7 @@
 #include "base/DiagLog.h"
 #include "store/Folders.h"
 #include "store/MastStore.h"
+#include "store/Originals.h"
 #include "store/StoreOps.h"
 #include "views/BodyEdit.h"
 #include "views/History.h"
@@ -72,6 +73,9 @@ class MessageBrowser : public QObject {
     // The list's pop-up "返信する" and "再送信", and "クレーム報告", on the last clicked row.
     std::function<void(ReplyKind kind)> reply;
     std::function<void()> claim;
+    // The mail file of a record ("名前を付けて保存", the source): its original, or a mail made
+    // of its texts.
+    std::function<std::string(int32_t row)> mail_file;
   };
 
   using ColumnWidths = std::array<long, kListColumns>;
@@ -80,6 +84,10 @@ class MessageBrowser : public QObject {
   MessageBrowser(TArMastd& store, DiagLog& log, History& history, QWidget* parent);
 
   Hooks hooks;
+
+  // Where received mails are kept as sent: a mail that has its original is shown in full
+  // Unicode, and a mail erased for good takes its original along.
+  void SetOriginals(const Originals* originals) { originals_ = originals; }
 
   // The controls, for the window to place.
   QWidget* tree_panel() const { return tree_panel_; }
@@ -144,6 +152,16 @@ class MessageBrowser : public QObject {
   void MenuUPDClick();
   void ClearBody();
   void MenuHenkanClick();
+  // The list's pop-up on the last clicked row (MessageBrowserMail.cpp): "ソースを表示" shows
+  // the mail file in a window of its own; "名前を付けて保存" asks for a file name and writes
+  // the mail file there as ".eml".
+  void ShowSource();
+  void SaveMailClick();
+  // Writes the mail file of the last clicked row; false when there is none or it cannot be
+  // written (the status bar says which).
+  bool SaveMailAs(const std::filesystem::path& file);
+  // The window "ソースを表示" opened, or null.
+  QWidget* source_window() const { return source_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -188,6 +206,8 @@ class MessageBrowser : public QObject {
 
   // The kind of the shown record, "メッセージ" or "メール" (the claim button needs it).
   std::string shown_kind_;
+  const Originals* originals_ = nullptr;
+  QWidget* source_ = nullptr;
   BodyEdit body_edit_;
   // Set while the browser itself fills the body box, so that is not taken for typing.
   bool filling_body_ = false;

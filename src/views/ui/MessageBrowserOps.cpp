@@ -85,6 +85,11 @@ void MessageBrowser::BuildListMenu() {
     user_slots_.back()->setVisible(false);
   }
   pmenu_folder_->addSeparator();
+  connect(AddItem(pmenu_folder_, "MenuSource", QStringLiteral("ソースを表示")), &QAction::triggered,
+          this, [this] { ShowSource(); });
+  connect(AddItem(pmenu_folder_, "MenuSaveEml", QStringLiteral("名前を付けて保存...")),
+          &QAction::triggered, this, [this] { SaveMailClick(); });
+  pmenu_folder_->addSeparator();
   connect(AddItem(pmenu_folder_, "N9", QStringLiteral("クレーム報告")), &QAction::triggered, this,
           [this] {
             if (hooks.claim) hooks.claim();
@@ -147,7 +152,7 @@ void MessageBrowser::BtSakujoClick() {
 
   std::string msg;
   std::vector<int32_t> deleted;
-  if (!SakujoMessage(store_, log_, records, msg, &deleted)) return;
+  if (!SakujoMessage(store_, log_, records, msg, &deleted, originals_)) return;
 
   // Only the rows whose record was deleted leave the list, all in one pass.
   std::vector<bool> gone(static_cast<size_t>(store_.CtMaster()), false);

@@ -94,6 +94,14 @@ void MessagePane::ShowRecord(const TArMastd& s, DiagLog& log, int32_t row) {
   record_ = row;
 }
 
+void MessagePane::ShowUnicode(const UnicodeMail& mail) {
+  values_[0]->setText(QString::fromStdString(mail.from));
+  values_[1]->setText(QString::fromStdString(mail.subject));
+  values_[2]->setText(QString::fromStdString(mail.to));
+  values_[6]->setText(QString::fromStdString(mail.cc));
+  memo_rich_->setPlainText(QString::fromStdString(mail.body));
+}
+
 void MessagePane::Clear() {
   for (QLabel* l : values_) l->clear();
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/DiagLog.h"
+#include "mail/mime/UnicodeMail.h"
 #include "platform/Codepage.h"
 #include "store/MastStore.h"
 
@@ -34,6 +35,9 @@ class MessagePane : public QWidget {
   // Fills the header labels and the body box from a record of the store: "送信先" made by
   // SetToName, the body unescaped. Remembers the record as the one shown.
   void ShowRecord(const TArMastd& store, DiagLog& log, int32_t row);
+  // Puts the full Unicode text of the shown mail's original in place of the record's code
+  // page 932 sender, title, recipient, CC and body.
+  void ShowUnicode(const UnicodeMail& mail);
   // Empties the eight value labels.
   void Clear();
   // The record last shown, or -1.
