@@ -190,10 +190,24 @@ std::string FormatLocalTime(std::time_t t, const char* format) {
   return buf;
 }
 
+size_t Format4dTo(long value, char* out) {
+  if (value < 0) return static_cast<size_t>(std::snprintf(out, 24, "%4.4ld", value));
+  // Digits from the right, then at least four of them.
+  char digits[24];
+  size_t n = 0;
+  auto v = static_cast<unsigned long>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  while (n < 4) digits[n++] = '0';
+  for (size_t i = 0; i < n; ++i) out[i] = digits[n - 1 - i];
+  return n;
+}
+
 std::string Format4d(long value) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%4.4ld", value);
-  return buf;
+  char buf[24];
+  return std::string(buf, Format4dTo(value, buf));
 }
 
 std::string BodyFromBox(std::string_view box_text) {

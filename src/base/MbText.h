@@ -70,5 +70,7 @@ std::string UnescapeField(std::string_view value);
 
 // "%4.4d": at least four digits, zero-padded.
 std::string Format4d(long value);
+// The same written to out (room for 24 bytes), without a terminator; returns its length.
+size_t Format4dTo(long value, char* out);
 
 }  // namespace sorami

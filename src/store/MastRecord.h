@@ -46,13 +46,20 @@ class TArMastData {
  public:
   static constexpr int kColumns = 25;
 
+  TArMastData() = default;
+  TArMastData(const TArMastData& other);
+  TArMastData(TArMastData&& other) noexcept;
+  TArMastData& operator=(const TArMastData& other);
+  TArMastData& operator=(TArMastData&& other) noexcept;
+  ~TArMastData() { Release(); }
+
   std::string_view operator[](int col) const {
-    return std::string_view(Text() + (end_[col] - Len(col)), Len(col));
+    return std::string_view(text_ + (end_[col] - Len(col)), Len(col));
   }
   std::string_view operator[](MastCol col) const { return (*this)[static_cast<int>(col)]; }
   // Columns 0 .. last as one run of text (they follow each other in column order), and where
   // column col ends in it.
-  std::string_view Through(int last) const { return std::string_view(Text(), end_[last]); }
+  std::string_view Through(int last) const { return std::string_view(text_, end_[last]); }
   uint32_t EndOf(int col) const { return end_[col]; }
   // Replaces one column's text.
   void Set(int col, std::string_view value);
@@ -60,17 +67,23 @@ class TArMastData {
   // Replaces every column at once (index k is column k), the text written to `space`, which
   // holds the total length of the columns and outlives the record's use of it.
   void AssignAt(char* space, const std::array<std::string_view, kColumns>& cols);
+  // Takes columns already written one after another at `space` (which outlives the record's
+  // use of it), column k ending at ends[k].
+  void AssignWritten(const char* space, const std::array<uint32_t, kColumns>& ends);
   void Clear();
   bool Empty() const { return end_[kColumns - 1] == 0; }
   std::array<std::string, kColumns> Columns() const;
 
  private:
   uint32_t Len(int col) const { return end_[col] - (col == 0 ? 0 : end_[col - 1]); }
-  const char* Text() const { return shared_ != nullptr ? shared_ : buf_.data(); }
+  // Frees text of the record's own.
+  void Release();
 
-  const char* shared_ = nullptr;  // the text in a block of the store, or null: buf_ holds it
-  std::string buf_;
-  std::array<uint32_t, kColumns> end_{};  // end offset of each column in buf_
+  // The text: in a block of the store (written once, never freed by the record), or when
+  // owned_ a copy of the record's own (new[]), or null when every column is empty.
+  const char* text_ = nullptr;
+  std::array<uint32_t, kColumns> end_{};  // end offset of each column in the text
+  bool owned_ = false;
 };
 
 }  // namespace sorami

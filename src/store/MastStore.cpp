@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@ TArMastd::TArMastd(const TArMastd& other)
       ct_master_(other.ct_master_),
       capacity_(other.capacity_),
       index_(other.index_),
+      index_held_(other.index_held_),
+      held_hashes_(other.held_hashes_),
       blocks_(other.blocks_),
       text_bytes_(other.text_bytes_) {}  // block_size_ 0: its appends go to a block of its own
 
@@ -24,10 +27,15 @@ TArMastd::TArMastd(TArMastd&& other) noexcept
       ct_master_(other.ct_master_),
       capacity_(other.capacity_),
       index_(std::move(other.index_)),
+      index_held_(std::exchange(other.index_held_, false)),
+      held_hashes_(std::move(other.held_hashes_)),
       blocks_(std::move(other.blocks_)),
       block_size_(std::exchange(other.block_size_, 0)),
       block_used_(std::exchange(other.block_used_, 0)),
-      text_bytes_(std::exchange(other.text_bytes_, 0)) {}
+      text_bytes_(std::exchange(other.text_bytes_, 0)),
+      open_text_(std::exchange(other.open_text_, nullptr)),
+      open_room_(other.open_room_),
+      open_number_(other.open_number_) {}
 
 TArMastd& TArMastd::operator=(const TArMastd& other) {
   if (this != &other) *this = TArMastd(other);
@@ -40,10 +48,15 @@ TArMastd& TArMastd::operator=(TArMastd&& other) noexcept {
   ct_master_ = other.ct_master_;
   capacity_ = other.capacity_;
   index_ = std::move(other.index_);
+  index_held_ = std::exchange(other.index_held_, false);
+  held_hashes_ = std::move(other.held_hashes_);
   blocks_ = std::move(other.blocks_);
   block_size_ = std::exchange(other.block_size_, 0);
   block_used_ = std::exchange(other.block_used_, 0);
   text_bytes_ = std::exchange(other.text_bytes_, 0);
+  open_text_ = std::exchange(other.open_text_, nullptr);
+  open_room_ = other.open_room_;
+  open_number_ = other.open_number_;
   NotifyReset();
   return *this;
 }
@@ -67,11 +80,30 @@ uint64_t TArMastd::KeyHash(std::string_view date, std::string_view sender) {
 }
 
 void TArMastd::IndexAdd(int32_t row) {
-  index_.Add(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)), row);
+  const uint64_t hash = KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender));
+  if (index_held_) {
+    // Room for as many as the rows reserved: only what is filled takes memory, and the
+    // hashes never move.
+    if (held_hashes_.capacity() == 0) held_hashes_.reserve(rows_.capacity());
+    held_hashes_.push_back(hash);  // rows are appended in order: row == its position
+  } else {
+    index_.Add(hash, row);
+  }
 }
 
 void TArMastd::IndexRemove(int32_t row) {
+  if (index_held_) BuildIndex();  // a changed key: the index is whole from now on
   index_.Remove(KeyHash(Get(row, MastCol::kDate), Get(row, MastCol::kSender)), row);
+}
+
+void TArMastd::BuildIndex() {
+  index_held_ = false;
+  index_.Reserve(index_.size() + held_hashes_.size());
+  const auto first = static_cast<int32_t>(ct_master_ - static_cast<int32_t>(held_hashes_.size()));
+  for (size_t i = 0; i < held_hashes_.size(); ++i) {
+    index_.Add(held_hashes_[i], first + static_cast<int32_t>(i));
+  }
+  std::vector<uint64_t>().swap(held_hashes_);
 }
 
 namespace {
@@ -101,6 +133,7 @@ char* TArMastd::TextSpace(size_t n) {
 }
 
 void TArMastd::DropText() {
+  open_text_ = nullptr;
   blocks_.clear();
   blocks_.shrink_to_fit();
   block_size_ = block_used_ = text_bytes_ = 0;
@@ -123,6 +156,7 @@ void TArMastd::Set(int32_t row, int col, std::string_view value) {
 }
 
 int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumns>& cols) {
+  DropOpenRecord();
   const int32_t row = ct_master_;
   const std::string number = Format4d(row);
   auto with_number = cols;
@@ -130,6 +164,41 @@ int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumn
   size_t total = 0;
   for (const auto& c : with_number) total += c.size();
   rows_[static_cast<size_t>(row)].AssignAt(TextSpace(total), with_number);
+  Appended(row);
+  return row;
+}
+
+void TArMastd::DropOpenRecord() {
+  if (open_text_ == nullptr) return;
+  block_used_ -= open_room_;
+  open_text_ = nullptr;
+}
+
+char* TArMastd::OpenRecord(size_t n) {
+  DropOpenRecord();
+  char number[24];
+  const size_t digits = Format4dTo(ct_master_, number);
+  open_room_ = digits + n;
+  open_text_ = TextSpace(open_room_);
+  std::memcpy(open_text_, number, digits);
+  open_number_ = static_cast<uint32_t>(digits);
+  return open_text_ + digits;
+}
+
+int32_t TArMastd::CommitRecord(const std::array<uint32_t, TArMastData::kColumns>& ends) {
+  std::array<uint32_t, TArMastData::kColumns> at;
+  at[0] = 0;
+  at[1] = open_number_;
+  for (int c = 2; c < TArMastData::kColumns; ++c) at[c] = open_number_ + ends[c];
+  block_used_ -= open_room_ - at[TArMastData::kColumns - 1];  // the room left over
+  const int32_t row = ct_master_;
+  rows_[static_cast<size_t>(row)].AssignWritten(open_text_, at);
+  open_text_ = nullptr;
+  Appended(row);
+  return row;
+}
+
+void TArMastd::Appended(int32_t row) {
   ++ct_master_;
   IndexAdd(row);
   if (ct_master_ >= capacity_) {
@@ -137,13 +206,14 @@ int32_t TArMastd::Append(const std::array<std::string_view, TArMastData::kColumn
     rows_.resize(static_cast<size_t>(capacity_) + 1);
   }
   for (StoreObserver* o : observers_) o->Appended(row);
-  return row;
 }
 
 void TArMastd::Clear() {
   for (auto& r : rows_) r.Clear();
   ct_master_ = 0;
   index_.Clear();
+  index_held_ = false;
+  held_hashes_.clear();
   DropText();
   NotifyReset();
 }
@@ -155,14 +225,13 @@ void TArMastd::Reset() {
   rows_.resize(static_cast<size_t>(capacity_) + 1);
   ct_master_ = 0;
   index_.Clear();
+  index_held_ = false;
+  held_hashes_.clear();
   DropText();
   NotifyReset();
 }
 
-void TArMastd::Reserve(size_t n) {
-  rows_.reserve(std::max(rows_.size(), n + 1));
-  index_.Reserve(n);
-}
+void TArMastd::Reserve(size_t n) { rows_.reserve(std::max(rows_.size(), n + 1)); }
 
 void TArMastd::SetCapacity(int32_t capacity) {
   if (capacity <= capacity_) return;

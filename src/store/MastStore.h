@@ -53,13 +53,25 @@ class TArMastd {
   // Appends a record into row CtMaster(): columns as given, column 1 := the row index
   // ("%4.4d"); grows the table by the capacity rule. Returns the row; the views hear Appended.
   int32_t Append(const std::array<std::string_view, TArMastData::kColumns>& cols);
+  // Appending a record written in place (the read of a master file): OpenRecord(n) gives room
+  // for up to n bytes of columns 2 .. 24, to be written there one after another;
+  // CommitRecord(ends) appends them as a record as Append does, ends[k] (k >= 2) being where
+  // column k ends counted from the room's start. A record opened and not committed takes no
+  // room: the next OpenRecord reuses it.
+  char* OpenRecord(size_t n);
+  int32_t CommitRecord(const std::array<uint32_t, TArMastData::kColumns>& ends);
   // Empties every row and sets CtMaster to 0; the table keeps its size. The views hear Reset.
   void Clear();
   // Back to the start state: 2001 empty rows. The views hear Reset.
   void Reset();
-  // Makes room for about n records (a read of a large file): the rows and the duplicate index
-  // then take them without moving. MastCapacity() stays as the capacity rule has it.
+  // Makes room for about n records (a read of a large file): the rows then take them without
+  // moving. MastCapacity() stays as the capacity rule has it.
   void Reserve(size_t n);
+  // While a read fills a fresh table, its duplicate index can wait: after HoldIndex() the
+  // appended rows are only noted, and BuildIndex() indexes them all at once, in a table sized
+  // for them. Exists() is meant for after BuildIndex().
+  void HoldIndex() { index_held_ = true; }
+  void BuildIndex();
   // Grows an empty table to the given capacity (MastCapacity() + 1 rows).
   void SetCapacity(int32_t capacity);
 
@@ -81,18 +93,29 @@ class TArMastd {
   void NotifyReset();
   // Room for n bytes of record text in the current block, or in a new one.
   char* TextSpace(size_t n);
+  // Gives back the room of an open record that was not committed.
+  void DropOpenRecord();
+  // The row appended last: index, capacity and views brought up to date.
+  void Appended(int32_t row);
   void DropText();
 
   std::vector<TArMastData, HugeAllocator<TArMastData>> rows_;
   int32_t ct_master_ = 0;
   int32_t capacity_ = kInitialCapacity;
   RowIndex index_;  // hash of (date, sender) -> row
+  bool index_held_ = false;
+  std::vector<uint64_t> held_hashes_;  // of rows appended while the index is held, in order
   // The text of the appended records, in few large blocks written once and shared with the
   // copies of the store: a copy never writes into a block it shares.
   std::vector<std::shared_ptr<char[]>> blocks_;
   size_t block_size_ = 0;
   size_t block_used_ = 0;
   size_t text_bytes_ = 0;  // of all blocks
+  // The record opened by OpenRecord: where its text starts, the room it took, and the length
+  // of its row number in front.
+  char* open_text_ = nullptr;
+  size_t open_room_ = 0;
+  uint32_t open_number_ = 0;
   mutable std::vector<StoreObserver*> observers_;
 };
 

@@ -8,6 +8,10 @@
 #include <system_error>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "base/MbText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
@@ -31,28 +35,6 @@ void KeepAside(DiagLog& log, const fs::path& p, std::string_view why) {
   fs::path kept;
   const bool moved = sorami::KeepAside(p, why, kept);
   log.Log((moved ? "Kept : " : "Keep failed : ") + PathText(kept));
-}
-
-// Fills cols[2..23] from one file line (the sequence number before the first TAB is
-// dropped). Unescaped values that differ from the line's bytes are kept in scratch.
-void ParseMasterLine(std::string_view line,
-                     std::array<std::string_view, TArMastData::kColumns>& cols,
-                     std::array<std::string, TArMastData::kColumns>& scratch) {
-  cols.fill({});
-  size_t tab = line.find('\t');
-  if (tab == std::string_view::npos) return;
-  line.remove_prefix(tab + 1);
-  for (int col = 2; col <= 23; ++col) {
-    tab = line.find('\t');
-    std::string_view field = line.substr(0, tab);
-    if (field.find('\x0C') != std::string_view::npos) {
-      scratch[col] = UnescapeMasterField(field);
-      field = scratch[col];
-    }
-    cols[col] = field;
-    if (tab == std::string_view::npos) break;
-    line.remove_prefix(tab + 1);
-  }
 }
 
 // Whether a line is long enough to be written: at least 8 characters once the bytes at or
@@ -118,37 +100,77 @@ std::string EscapeMasterField(std::string_view value) {
   return out;
 }
 
-std::string UnescapeMasterField(std::string_view field) {
-  std::string out;
-  out.reserve(field.size());
-  size_t i = 0;
-  while (i < field.size()) {
-    const size_t at = field.find('\x0C', i);
-    out.append(field.substr(i, at == std::string_view::npos ? std::string_view::npos : at - i));
-    if (at == std::string_view::npos) break;
-    const char next = at + 1 < field.size() ? field[at + 1] : '\0';
-    i = at + 2;
+namespace {
+
+// Unescapes the field starting at in up to the next TAB (or end) into out; returns where
+// the reading stopped (at the TAB, or end). out needs room for the bytes from in to end: plain
+// bytes are copied sixteen at a time as they are looked at, and as a value is never longer
+// than its field, such a copy never passes that room.
+const char* UnescapeRun(const char* in, const char* end, char*& out) {
+  for (;;) {
+    bool stopped = false;
+#ifdef __SSE2__
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i ff = _mm_set1_epi8('\x0C');
+    while (end - in >= 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+      const int mask =
+          _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, ff)));
+      if (mask != 0) {
+        const int plain = __builtin_ctz(static_cast<unsigned>(mask));
+        in += plain;
+        out += plain;
+        stopped = true;
+        break;
+      }
+      in += 16;
+      out += 16;
+    }
+#endif
+    if (!stopped) {
+      while (in < end && *in != '\t' && *in != '\x0C') *out++ = *in++;
+      if (in == end) return in;
+    }
+    if (*in == '\t') return in;
+    const char next = in + 1 < end ? in[1] : '\0';
+    const char* const at = in;
+    in = at + 2;
     switch (next) {
       case '\x08':
-        out += '\t';
+        *out++ = '\t';
         break;
       case '\x0B':
-        out += "\r\n";
+        *out++ = '\r';
+        *out++ = '\n';
         break;
       case '\x0E':
-        out += '\r';
+        *out++ = '\r';
         break;
       case '\x0F':
-        out += '\n';
+        *out++ = '\n';
         break;
       case '\x0C':
-        out += '\x0C';
+        *out++ = '\x0C';
         break;
       default:  // not an escape: the byte stays
-        out += '\x0C';
-        i = at + 1;
+        *out++ = '\x0C';
+        in = at + 1;
     }
   }
+}
+
+}  // namespace
+
+std::string UnescapeMasterField(std::string_view field) {
+  std::string out(field.size(), '\0');  // an unescaped value is never longer
+  char* w = out.data();
+  const char* end = field.data() + field.size();
+  for (const char* in = field.data(); in < end;) {
+    in = UnescapeRun(in, end, w);
+    if (in < end) *w++ = *in++;  // a TAB in a value given here stays
+  }
+  out.resize(static_cast<size_t>(w - out.data()));
   return out;
 }
 
@@ -175,6 +197,8 @@ class MasterParser {
     // Records of a store run to a few hundred bytes each: a generous guess of their number
     // lets the table fill without regrowing (a guess too large costs only address space).
     fresh_.Reserve(size_hint / 256);
+    // The duplicate index is made once the records are in, sized for their number.
+    fresh_.HoldIndex();
   }
   void Feed(std::string_view chunk) {
     while (!chunk.empty()) {
@@ -196,20 +220,42 @@ class MasterParser {
   void Finish() {
     if (!carry_.empty()) Line(carry_);
     carry_.clear();
+    fresh_.BuildIndex();
   }
 
  private:
+  // A record from one line: its sequence number (before the first TAB) is dropped, columns
+  // 2 .. 23 are the fields after it, unescaped straight into the store's text (a value is
+  // never longer than its field). A record of a deleted folder is not kept.
   void Line(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ParseMasterLine(line, cols_, scratch_);
-    if (IsDeletedFolder(cols_[ColIndex(MastCol::kFolder)])) return;
-    fresh_.Append(cols_);
+    const size_t tab = line.find('\t');
+    line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+    char* const start = fresh_.OpenRecord(line.size());
+    char* w = start;
+    std::array<uint32_t, TArMastData::kColumns> ends{};
+    const char* in = line.data();
+    const char* const end = in + line.size();
+    int col = 2;
+    if (tab != std::string_view::npos) {
+      for (;; ++col) {
+        in = UnescapeRun(in, end, w);
+        ends[col] = static_cast<uint32_t>(w - start);
+        if (in == end || col == 23) break;
+        ++in;  // the TAB
+      }
+    }
+    for (int c = col + 1; c < TArMastData::kColumns; ++c) ends[c] = ends[col];
+    const int folder = static_cast<int>(MastCol::kFolder);
+    if (IsDeletedFolder(
+            std::string_view(start + ends[folder - 1], ends[folder] - ends[folder - 1]))) {
+      return;
+    }
+    fresh_.CommitRecord(ends);
   }
 
   TArMastd& fresh_;
   std::string carry_;
-  std::array<std::string_view, TArMastData::kColumns> cols_;
-  std::array<std::string, TArMastData::kColumns> scratch_;
 };
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -261,7 +307,7 @@ bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
     }
     parsed = true;
   } else if (FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose); file) {
-    std::vector<char> buf(size_t{1} << 20);
+    std::vector<char> buf(size_t{256} << 10);  // large enough for few reads, small beside the store
     size_t n;
     while ((n = std::fread(buf.data(), 1, buf.size(), file.get())) > 0) {
       parser.Feed(std::string_view(buf.data(), n));

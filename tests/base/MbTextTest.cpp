@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 
 #include "base/MbText.h"
 
@@ -68,6 +69,15 @@ TEST(MbText, SplitTokenCutsAtWholeCharactersAndIgnoresLatinCase) {
     fields.push_back(token);
   }
   EXPECT_EQ(fields, (std::vector<std::string>{"1", "", "2"}));
+}
+
+TEST(MbText, Format4dPadsToFourDigitsAsPrintfDoes) {
+  for (long v :
+       {0L, 7L, 42L, 999L, 1000L, 9999L, 10000L, 123456L, 2147483647L, -1L, -5L, -12345L}) {
+    char want[32];
+    std::snprintf(want, sizeof want, "%4.4ld", v);
+    EXPECT_EQ(Format4d(v), want) << v;
+  }
 }
 
 TEST(MbText, ReplaceAllReplacesEveryWholeCharacterOccurrenceWithoutOverlap) {

@@ -126,6 +126,41 @@ TEST_F(StoreText, ALargeStoreRoundTripsPlainAndEncryptedAndBothSavesHoldTheSameT
   }
 }
 
+TEST_F(StoreText, ARecordLeftOutOfAReadLeavesNoTextAndAChangedRecordCopiesWhole) {
+  // Deleted records among kept ones (the last one too), bodies crossing 16-byte runs of
+  // escapes, then records appended after the read.
+  std::string file;
+  std::vector<std::string> kept;
+  for (int i = 0; i < 40; ++i) {
+    const bool gone = i % 3 != 1;
+    std::string body(static_cast<size_t>(i * 7), 'x');
+    for (size_t k = 0; k < body.size(); k += 5 + i % 4) body[k] = "\t\n\x0C"[k % 3];
+    std::string line = Format4d(i + 1);
+    for (int c = 2; c <= 23; ++c) {
+      line += '\t';
+      if (c == static_cast<int>(MastCol::kBody)) line += EscapeMasterField(body);
+      if (c == static_cast<int>(MastCol::kFolder)) line += gone ? "削除済み"_cp932 : "受信箱"_cp932;
+    }
+    file += line + "\r\n";
+    if (!gone) kept.push_back(body);
+  }
+  test::WriteFileBytes(DataFile("Master.dat"), file);
+  ASSERT_TRUE(ReadMaster(st->master, st->store, msg)) << msg;
+  ASSERT_EQ(st->store.CtMaster(), static_cast<int32_t>(kept.size()));
+  Add("after", "appended", "受信箱", "new body");
+  st->store.Set(0, MastCol::kTitle, "own title");
+  TArMastd copy = st->store;
+  st->store.Set(0, MastCol::kBody, "changed after the copy");
+  for (int32_t r = 0; r < static_cast<int32_t>(kept.size()); ++r) {
+    ASSERT_EQ(copy.Get(r, MastCol::kBody), kept[r]) << r;
+    ASSERT_EQ(copy.Get(r, MastCol::kNumber), Format4d(r)) << r;
+  }
+  EXPECT_EQ(copy.Get(0, MastCol::kTitle), "own title");
+  EXPECT_EQ(st->store.Get(0, MastCol::kBody), "changed after the copy");
+  EXPECT_EQ(copy.Get(copy.CtMaster() - 1, MastCol::kBody), "new body");
+  EXPECT_EQ(copy.Get(copy.CtMaster() - 1, MastCol::kTitle), "appended");
+}
+
 TEST(AccountRow, AFieldEndingInALeadByteKeepsTheFieldsAfterIt) {
   // 0xEB starts a double-byte character; here the nickname ends with it.
   const SiteAccount a = ParseAccountRow("site\tni\xEB\tpw\t2026/01/01 00:00:00\th:1\tsys\ton\t$k");
