@@ -46,10 +46,10 @@ class AppState {
   DiagLog log;
   AccountLog aclog;  // the account log ("送受信ログ")
 
-  TArMastd store;      // ArMast with CtMaster
-  MasterFiles master;  // the master file; master.encrypt is CkAngouka
+  TArMastd store;               // ArMast with CtMaster
+  MasterFiles master;           // the master file; master.encrypt is CkAngouka
   Originals originals{master};  // received mails as their servers sent them
-  Settei settei;       // the settings window's values and account list
+  Settei settei;                // the settings window's values and account list
   // Where the passwords of the settings and the account list are kept: the files, until
   // start-up finds the desktop's keyring (OpenPasswordVault).
   SettingPasswords passwords;
