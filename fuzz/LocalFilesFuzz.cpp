@@ -5,6 +5,7 @@
 #include "compose/SendList.h"
 #include "platform/IniStore.h"
 #include "settings/Settei.h"
+#include "settings/SettingPasswords.h"
 #include "store/MasterFile.h"
 #include "store/UserFolders.h"
 
@@ -52,7 +53,8 @@ void KrList(std::string_view bytes) {
   Registry registry(Scratch() / "cfg");
   bool angouka = false;
   const std::string directory = "d";
-  const SetteiStore where{registry, Scratch(), log, aclog, angouka, directory};
+  SettingPasswords passwords;  // no keyring: the passwords stay in the file, as read
+  const SetteiStore where{registry, Scratch(), log, aclog, angouka, directory, passwords};
   Settei s;
   std::string msg;
   if (!ReadKairoIDList(s, where, msg)) return;
