@@ -14,8 +14,7 @@ using namespace test;
 
 // The server's lines of one FETCH answer carrying a mail (LF lines), as a literal.
 std::string FetchBody(int seq, uint32_t uid, const std::string& mail) {
-  std::string wire;
-  for (const char c : mail) wire += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string wire = Crlf(mail);
   std::string s = "S: * " + std::to_string(seq) + " FETCH (UID " + std::to_string(uid) +
                   " BODY[] {" + std::to_string(wire.size()) + "}\n";
   size_t start = 0;

@@ -30,9 +30,7 @@ class MakeNewMailTest : public MailTest {
  protected:
   NewMail Make(const std::string& lf_mail) {
     MailDrop drop{store, log, data_dir(), attach_dir(), nullptr};
-    std::string raw;
-    for (char c : lf_mail) raw += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return MakeNewMail(drop, 1, raw);
+    return MakeNewMail(drop, 1, Crlf(lf_mail));
   }
 };
 

@@ -10,12 +10,6 @@ namespace {
 
 using namespace test;
 
-std::string Crlf(const std::string& lf) {
-  std::string out;
-  for (char c : lf) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return out;
-}
-
 const std::string kEmoji =
     "From: taro@example.jp\nTo: hanako@example.jp\nSubject: =?UTF-8?B?8J+YgA==?=\n"
     "Date: Tue, 1 Dec 2026 10:00:00\nContent-Type: text/plain; charset=UTF-8\n\n"

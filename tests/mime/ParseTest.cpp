@@ -200,9 +200,7 @@ TEST(ParseMsg, AForwardedMessageStaysAMessageAttachedAsEml) {
   EXPECT_EQ(U8(msg.Attachments[0].Name), "内側.eml");  // named after its own subject
   EXPECT_EQ(msg.Attachments[0].ContentType, "message/rfc822");
   // Its sender, date and subject are still in it, as the forwarder sent them.
-  std::string crlf;
-  for (char c : inner) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(msg.Attachments[0].Data, crlf);
+  EXPECT_EQ(msg.Attachments[0].Data, test::Crlf(inner));
 }
 
 TEST(ParseMsg, HeaderFieldsAreDecodedAndMissingTypeMeansPlainText) {

@@ -12,12 +12,6 @@ namespace {
 
 using namespace test;
 
-std::string Crlf(const std::string& lf) {
-  std::string out;
-  for (char c : lf) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return out;
-}
-
 TEST(UnicodeMail, EveryCharacterOfAUtf8MailSurvivesWhereTheStoreTextLosesIt) {
   const std::string text = "絵文字😀と𠮷野家、한국어、①、ｶﾀｶﾅ";
   const std::string raw =

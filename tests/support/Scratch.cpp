@@ -30,6 +30,12 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+std::string Crlf(const std::string& lf) {
+  std::string out;
+  for (char c : lf) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return out;
+}
+
 std::string ReadFileBytes(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + p.string());

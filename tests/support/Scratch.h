@@ -23,5 +23,7 @@ std::string ReadFileBytes(const std::filesystem::path& p);
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
 // A file of tests/data.
 std::filesystem::path DataFile(const std::string& relative);
+// Text written with LF line ends, as a mail server sends it: every LF becomes CR LF.
+std::string Crlf(const std::string& lf);
 
 }  // namespace sorami::test
