@@ -152,7 +152,7 @@ JushinOutcome ImapReceive::Run() {
   AppendRireki(log_, "登録完了"_cp932, out_.stored);
   if (!client_.Logout(error)) log_.Log(" ERROR logout " + error);  // all is done by now
   if (out_.kept > 0 || refused_) {
-    intake_.Label("ERROR(POP)");
+    intake_.Label(ReceiveErrorLabel(MailProtocol::kImap));
     return out_;
   }
   out_.ok = true;

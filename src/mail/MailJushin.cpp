@@ -106,7 +106,7 @@ JushinOutcome Receive::GetPopMessage() {
     return out_;
   }
   if (out_.kept > 0) {
-    intake_.Label("ERROR(POP)");
+    intake_.Label(ReceiveErrorLabel(MailProtocol::kPop3));
     return out_;
   }
   out_.ok = true;

@@ -34,6 +34,12 @@ struct PopConfig : Pop3Account {
   std::string folders = "INBOX";
 };
 
+// The status label of a receive that left mail on the server or could not read one whole:
+// "ERROR(POP)", or "ERROR(IMAP)" for an IMAP mailbox.
+inline const char* ReceiveErrorLabel(MailProtocol protocol) {
+  return protocol == MailProtocol::kImap ? "ERROR(IMAP)" : "ERROR(POP)";
+}
+
 // What the receive shows while it runs.
 class JushinEvents : public DecodeEvents, public Pop3Progress {
  public:

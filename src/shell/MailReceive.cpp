@@ -49,7 +49,7 @@ MailReceiveReport ReceiveMail(AppState& st, const PopConfig& config, JushinEvent
   } else {
     report.bar = report.status.empty() ? report.label : report.status;
   }
-  if (report.parse_error || report.kept > 0) report.bar = "ERROR(POP)";
+  if (report.parse_error || report.kept > 0) report.bar = ReceiveErrorLabel(config.protocol);
   if (report.kept > 0) report.bar += " " + report.status;  // what stayed on the server, and why
   return report;
 }

@@ -67,9 +67,18 @@ TEST(UnicodeMail, TheBodyIsThePlainRenderingAndForwardedMailIsAFile) {
   EXPECT_NE(shown.find("Attachment: 転送😀.eml\n"), std::string::npos) << shown;
   EXPECT_TRUE(shown.ends_with("\n\nplain 😀\n")) << shown;
 
-  // A mail of HTML alone shows the text of its HTML.
+  // A mail of HTML alone shows the text of its HTML, every character kept: raw, by reference,
+  // in a charset the store cannot hold, with markup-like bytes inside a multi-byte character.
   EXPECT_EQ(ReadUnicodeMail("Content-Type: text/html; charset=utf-8\r\n\r\n<p>only</p>\r\n").body,
             "only");
+  EXPECT_EQ(ReadUnicodeMail(Crlf("Content-Type: text/html; charset=utf-8\n\n"
+                                 "<p>絵文字😀 &#x1F600;&#134071; &hellip; 한국어</p><p>&lt;①&gt; "
+                                 "&#0;</p>\n"))
+                .body,
+            "絵文字😀 😀𠮷 … 한국어\n\n<①> 〓");  // paragraphs apart, as in the store
+  EXPECT_EQ(
+      ReadUnicodeMail("Content-Type: text/html; charset=iso-8859-1\r\n\r\n<b>caf\xe9</b>\r\n").body,
+      "café");
 }
 
 TEST(Mbox, FromLinesAreQuotedOnTheWayOutAndGivenBackOnTheWayIn) {

@@ -42,9 +42,32 @@ std::string CodePointToSjis(unsigned long cp) {
   return Utf16ToCp932(u);
 }
 
+// A code point as UTF-8; "〓" for what is no character.
+std::string CodePointToUtf8(unsigned long cp) {
+  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return "\xE3\x80\x93";
+  std::string out;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
 // The text of a character reference at html[i] ("&amp;", "&#12354;", "&#x3042;"), and its
 // length; 0 when it is not one.
-size_t ReadEntity(std::string_view html, size_t i, std::string& text) {
+// The text is code page 932, or UTF-8 when utf8 is set.
+size_t ReadEntity(std::string_view html, size_t i, bool utf8, std::string& text) {
   const size_t semi_at = html.substr(i, 12).find(';');  // names are short: look no further
   if (semi_at == std::string_view::npos) return 0;
   const size_t semi = i + semi_at;
@@ -56,7 +79,7 @@ size_t ReadEntity(std::string_view html, size_t i, std::string& text) {
     const auto [p, ec] =
         std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
     if (ec != std::errc() || p != digits.data() + digits.size()) return 0;
-    text = cp == 0xA0 ? " " : CodePointToSjis(cp);
+    text = cp == 0xA0 ? " " : utf8 ? CodePointToUtf8(cp) : CodePointToSjis(cp);
     return semi - i + 1;
   }
   static constexpr std::pair<std::string_view, std::string_view> kNamed[] = {{"amp", "&"},
@@ -77,16 +100,14 @@ size_t ReadEntity(std::string_view html, size_t i, std::string& text) {
                                                                              {"raquo", "\x81\x74"}};
   for (const auto& [n, t] : kNamed) {
     if (name == n) {
-      text = t;
+      text = utf8 ? Cp932ToUtf8(t) : std::string(t);
       return semi - i + 1;
     }
   }
   return 0;
 }
 
-}  // namespace
-
-std::string HtmlToText(std::string_view html) {
+std::string HtmlToTextIn(std::string_view html, bool utf8) {
   std::string out;
   out.reserve(html.size() / 2);
   bool pending_blank = false;
@@ -168,7 +189,7 @@ std::string HtmlToText(std::string_view html) {
     }
     if (c == '&') {
       std::string text;
-      const size_t len = ReadEntity(html, i, text);
+      const size_t len = ReadEntity(html, i, utf8, text);
       if (len > 0) {
         put_text(text);
         i += len;
@@ -176,7 +197,8 @@ std::string HtmlToText(std::string_view html) {
       }
     }
     const unsigned char u = static_cast<unsigned char>(c);
-    const bool lead = (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+    // A double-byte character stays whole; UTF-8 needs no care, its bytes are never markup.
+    const bool lead = !utf8 && ((u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC));
     const size_t len = lead && i + 1 < n ? 2 : 1;
     put_text(html.substr(i, len));
     i += len;
@@ -184,5 +206,11 @@ std::string HtmlToText(std::string_view html) {
   while (out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0) out.resize(out.size() - 2);
   return out;
 }
+
+}  // namespace
+
+std::string HtmlToText(std::string_view html) { return HtmlToTextIn(html, false); }
+
+std::string HtmlToUtf8Text(std::string_view html) { return HtmlToTextIn(html, true); }
 
 }  // namespace sorami

@@ -12,4 +12,8 @@ namespace sorami {
 // blank. Lines are separated by CR LF.
 std::string HtmlToText(std::string_view html);
 
+// The same for UTF-8 HTML to UTF-8 text, for the pane that shows a mail from its original: every
+// character reference resolves, emoji and all ("〓" only for a reference to no character).
+std::string HtmlToUtf8Text(std::string_view html);
+
 }  // namespace sorami

@@ -123,7 +123,7 @@ class Reader {
   // The text of the first HTML rendering stands in when the mail has no plain text.
   void Html(LinesView body, const PartHeaders& h) {
     if (!html_.empty()) return;
-    html_ = WithLf(Cp932ToUtf8(HtmlToText(CharsetToSjis(Decoded(body, h), h.charset))));
+    html_ = WithLf(HtmlToUtf8Text(CharsetToUtf8Text(Decoded(body, h), h.charset)));
   }
 
   void Forwarded(LinesView body, const PartHeaders& h) {
