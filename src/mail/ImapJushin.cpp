@@ -138,14 +138,8 @@ class ImapReceive {
 
 JushinOutcome ImapReceive::Run() {
   log_.Log(".GetImapMessage :0");
-  if (!intake_.Begin(config_)) return out_;
+  if (!intake_.Connect(config_, client_)) return out_;
   std::string error;
-  if (!client_.Open(config_, error)) {
-    log_.Log(" ERROR gethost " + error);
-    Fail("ホスト・エラー"_cp932, error);
-    return out_;
-  }
-  log_.Log("Connect OK");
   for (const std::string& folder : SplitFolders(config_.folders)) {
     if (!ReadFolder(folder)) return out_;
   }

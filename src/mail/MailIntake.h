@@ -8,6 +8,7 @@
 
 #include "mail/MailJushin.h"
 #include "mail/ReceivedIds.h"
+#include "platform/Codepage.h"
 
 namespace sorami {
 
@@ -25,6 +26,20 @@ class MailIntake {
 
   // The start every receive logs: false (with the label and status set) without a host.
   bool Begin(const PopConfig& config);
+  // Begins the receive and opens the client's connection (POP3 or IMAP): false, with the label
+  // and status set, without a host or when the server cannot be reached.
+  template <class Client>
+  bool Connect(const PopConfig& config, Client& client) {
+    if (!Begin(config)) return false;
+    std::string error;
+    if (!client.Open(config, error)) {
+      log_.Log(" ERROR gethost " + error);
+      client.Close();
+      return Fail("ホスト・エラー"_cp932, error);
+    }
+    log_.Log("Connect OK");
+    return true;
+  }
   // The mailbox holds `count` mails: the label and the history lines.
   void Found(const std::string& mailbox, int count);
   // Message n of count, for the progress bar now and then; lets windows repaint.

@@ -57,14 +57,8 @@ class Receive {
 
 JushinOutcome Receive::GetPopMessage() {
   log_.Log(".GetPopMessage :0");
-  if (!intake_.Begin(config_)) return out_;
+  if (!intake_.Connect(config_, client_)) return out_;
   std::string error;
-  if (!client_.Open(config_, error)) {
-    log_.Log(" ERROR gethost " + error);
-    Fail("ホスト・エラー"_cp932, error);
-    return out_;
-  }
-  log_.Log("Connect OK");
   if (!client_.Stat(out_.count, error)) {
     log_.Log(" ERROR gethost " + error);
     Fail("ホスト・エラー"_cp932, error);

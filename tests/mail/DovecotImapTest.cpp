@@ -44,11 +44,6 @@ class DovecotImapTest : public MailTest {
     auto socket = MakeQtLineSocket({5000, 10000});
     return Receive(*socket);
   }
-  static bool LastLoginUsedTls() {
-    const std::string log = server_->LogText();
-    const size_t login = log.rfind("Login: user=<test>");
-    return login != std::string::npos && log.find(", TLS", login) < log.find('\n', login);
-  }
   // The Maildir flags of every mail ("" for a mail still in new/).
   static std::vector<std::string> Flags() {
     std::vector<std::string> out;
@@ -85,7 +80,7 @@ TEST_F(DovecotImapTest, PlainStartTlsAndImplicitTlsEachReceive) {
     EXPECT_TRUE(out.ok) << Cp932ToUtf8(out.status);
     EXPECT_EQ(out.stored, 1);
     EXPECT_EQ(out.deleted, 1);
-    EXPECT_EQ(LastLoginUsedTls(), c.tls);
+    EXPECT_EQ(server_->LastLoginUsedTls(), c.tls);
     ASSERT_EQ(store.CtMaster(), before + 1);
     EXPECT_EQ(Col(before, MastCol::kTitle), c.name);
   }

@@ -54,12 +54,6 @@ class DovecotReceiveTest : public MailTest {
     auto socket = MakeQtLineSocket({5000, 10000});
     return Receive(*socket);
   }
-  // The security of the last login Dovecot logged.
-  static bool LastLoginUsedTls() {
-    const std::string log = server_->LogText();
-    const size_t login = log.rfind("Login: user=<test>");
-    return login != std::string::npos && log.find(", TLS", login) < log.find('\n', login);
-  }
   void AddThree() {
     for (const char* s : {"one", "two", "three"}) server_->AddMail(Mail(s, std::string(s) + "\n"));
   }
@@ -79,7 +73,7 @@ TEST_F(DovecotReceiveTest, Pop3sAndStlsAndMailLeftOnTheServerIsStoredOnceAndDele
   config.port = server_->pop3s_port();
   const JushinOutcome implicit = ReceiveHere();
   EXPECT_TRUE(implicit.ok) << Cp932ToUtf8(implicit.status);
-  EXPECT_TRUE(LastLoginUsedTls());
+  EXPECT_TRUE(server_->LastLoginUsedTls());
   EXPECT_EQ(implicit.stored, 3);
 
   server_->AddMail(Mail("four", "4\n"));
@@ -87,7 +81,7 @@ TEST_F(DovecotReceiveTest, Pop3sAndStlsAndMailLeftOnTheServerIsStoredOnceAndDele
   config.port = server_->port();
   const JushinOutcome upgraded = ReceiveHere();
   EXPECT_TRUE(upgraded.ok) << Cp932ToUtf8(upgraded.status);
-  EXPECT_TRUE(LastLoginUsedTls());
+  EXPECT_TRUE(server_->LastLoginUsedTls());
   EXPECT_EQ(upgraded.stored, 1);
   EXPECT_EQ(upgraded.known, 3);
 

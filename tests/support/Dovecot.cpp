@@ -100,6 +100,12 @@ Dovecot::~Dovecot() {
 
 std::string Dovecot::LogText() const { return ReadFileBytes(state_ / "dovecot.log"); }
 
+bool Dovecot::LastLoginUsedTls() const {
+  const std::string log = LogText();
+  const size_t login = log.rfind("Login: user=<" + std::string(kUser) + ">");
+  return login != std::string::npos && log.find(", TLS", login) < log.find('\n', login);
+}
+
 void Dovecot::AddMail(const std::string& bytes) {
   const std::string name = "1700000000.M" + std::to_string(++mails_added_) + "P" +
                            std::to_string(::getpid()) + ".sorami-test";

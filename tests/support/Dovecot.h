@@ -37,6 +37,8 @@ class Dovecot {
 
   // What the server logged so far (logins name "TLS" when the connection used it).
   std::string LogText() const;
+  // Whether the last login the server logged came over TLS.
+  bool LastLoginUsedTls() const;
 
   // Puts one mail into the mailbox, as a delivery would (LF line ends are fine).
   void AddMail(const std::string& bytes);
