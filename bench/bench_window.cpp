@@ -1,15 +1,16 @@
 // The start of the windows on a store: from the program's start to the main window shown with
 // its message list painted (the window grabbed into an image, which paints every visible
-// row). Prints the seconds. Run offscreen by scripts/bench-vs-tools:
+// row), along the program's own start (the Qt application, then DesktopRun). Prints the
+// seconds. Run offscreen by scripts/bench-vs-tools:
 //
 //   QT_QPA_PLATFORM=offscreen bench_window APPDIR CONFIGDIR
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
 
-#include "platform/FileCrypto.h"
 #include "shell/AppState.h"
 #include "shell/ui/AppWindows.h"
+#include "shell/ui/DesktopRun.h"
 #include "shell/ui/TFormMain.h"
 
 int main(int argc, char** argv) {
@@ -18,17 +19,20 @@ int main(int argc, char** argv) {
     std::fputs("usage: bench_window APPDIR CONFIGDIR\n", stderr);
     return 2;
   }
-  QApplication app(argc, argv);
-  const sorami::AppPaths paths{argv[1], argv[2], false};
-  sorami::AppState st(paths, sorami::MakeSodiumFileCrypto(paths.KeyFile()));
-  st.LoadCoreSettings();
-  sorami::AppWindows windows(st);
-  windows.main->show();
+  sorami::CommonOptions options;
+  options.paths.app_dir = argv[1];
+  options.paths.config_dir = argv[2];
+  int qt_argc = 1;
+  QApplication app(qt_argc, argv);
+  sorami::DesktopRun run;
+  if (!run.Open(options)) return 1;
+  sorami::TFormMain& main = *run.windows().main;
+  main.show();
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents();
-  const QPixmap shot = windows.main->grab();
+  const QPixmap shot = main.grab();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%.4f %d\n", seconds, st.store.CtMaster());
+  std::printf("%.4f %d\n", seconds, run.state().store.CtMaster());
   return shot.isNull() ? 1 : 0;
 }

@@ -17,6 +17,7 @@
 #include "settings/Settei.h"
 #include "settings/SettingPasswords.h"
 #include "shell/Busy.h"
+#include "shell/MasterPreload.h"
 #include "site/Receipts.h"
 #include "site/SiteSession.h"
 #include "store/MastStore.h"
@@ -65,6 +66,9 @@ class AppState {
   std::filesystem::path help_dir;
   std::string doc_root;      // glDocRoot: the help directory
   bool save_on_exit = true;  // SaveOnExit
+  // The master file being read while the windows are built; last, so it is waited for
+  // before anything it uses goes.
+  MasterPreload preload;
 };
 
 }  // namespace sorami

@@ -45,6 +45,12 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, s
 }
 
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
+  auto st = MakeLocalAppState(options);
+  ConnectAppState(*st);
+  return st;
+}
+
+std::unique_ptr<AppState> MakeLocalAppState(const CommonOptions& options) {
   const auto exe_dir = ExecutableDir();
   AppPaths paths = ResolveAppPaths(options.paths, exe_dir);
   KeepPrivate({paths.DataDir(), paths.AttachDir()});
@@ -59,10 +65,13 @@ std::unique_ptr<AppState> MakeAppState(const CommonOptions& options) {
   } else if (auto env = ProcessEnv("SORAMI_DIRECTORY_HOST"); env && !env->empty()) {
     st->site.directory_host = *env;
   }
-  st->site.http = MakeQtHttpClient();
   st->LoadCoreSettings();
-  OpenPasswordVault(*st);
   return st;
+}
+
+void ConnectAppState(AppState& st) {
+  st.site.http = MakeQtHttpClient();
+  OpenPasswordVault(st);
 }
 
 void OpenPasswordVault(AppState& st) {

@@ -28,6 +28,11 @@ bool TakeCommonOptions(std::vector<std::string>& args, CommonOptions& options, s
 // help topics as the default help directory. The data and attachment folders, and all the
 // run writes, are private to the user.
 std::unique_ptr<AppState> MakeAppState(const CommonOptions& options);
+// MakeAppState in its two steps: the state from the options and the files alone (no Qt
+// application needed, nothing reached over the network or the session bus), then the HTTP
+// client and the password vault. The windows' start reads the store between the two.
+std::unique_ptr<AppState> MakeLocalAppState(const CommonOptions& options);
+void ConnectAppState(AppState& st);
 
 // Where the passwords of the settings and the account list are kept from now on: the desktop's
 // keyring (the Secret Service on the session D-Bus), unless the copy is portable (its

@@ -8,8 +8,10 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "gui/GuiFixture.h"
+#include "shell/ui/DesktopRun.h"
 #include "store/Folders.h"
 
 namespace sorami::test {
@@ -29,6 +31,20 @@ std::string MasterLine(int number, const std::string& title, const std::string& 
 }
 
 using MainWindowTest = GuiFixture;
+
+// The program's own start (DesktopRun) on the fixture's folders.
+CommonOptions RunOptions(const AppPaths& paths) {
+  CommonOptions options;
+  options.paths = {paths.app_dir.string(), paths.config_dir.string()};
+  return options;
+}
+
+bool Logged(const AppState& st, const std::string& text) {
+  const auto& lines = st.log.lines();
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+    return l.size() >= text.size() && l.compare(l.size() - text.size(), text.size(), text) == 0;
+  });
+}
 
 TEST_F(MainWindowTest, OnlyTheFirstShowingReadsTheStoreAndAnUnreadStoreIsNeverSaved) {
   const std::string before = MasterLine(1, "a", J("受信箱")) + MasterLine(2, "b", J("既読"));
@@ -132,6 +148,50 @@ TEST_F(MainWindowTest, SaveAsTextLeavesAPlainMasterFileEvenWithEncryptionOn) {
   EXPECT_EQ(main->StatusText(), QStringLiteral("保存完了 :1 件"));
   EXPECT_TRUE(std::filesystem::exists(MasterDat()));
   EXPECT_FALSE(std::filesystem::exists(MasterEnc()));
+}
+
+TEST_F(MainWindowTest, TheStartReadsTheStoreWhileTheWindowsAreBuiltAndTheFirstShowingTakesIt) {
+  PresetMaster(MasterLine(1, "a", J("受信箱")) + MasterLine(2, "b", J("既読")));
+  {
+    DesktopRun unshown;  // ended before its window showed: its read is waited for, its lock freed
+    ASSERT_TRUE(unshown.Open(RunOptions(Paths())));
+  }
+  DesktopRun run;
+  ASSERT_TRUE(run.Open(RunOptions(Paths())));
+  EXPECT_EQ(run.state().store.CtMaster(), 0);  // the read is handed over when the window shows
+  run.windows().main->show();
+  EXPECT_EQ(run.state().store.CtMaster(), 2);
+  EXPECT_EQ(Find<QTreeView>(run.windows().main.get(), "LViewData")->model()->rowCount(), 1);
+  // The read's steps reach the run's log once, in their order.
+  const auto& lines = run.state().log.lines();
+  const auto read = std::find_if(lines.begin(), lines.end(),
+                                 [](const std::string& l) { return l.ends_with(" ReadMaster"); });
+  ASSERT_GE(std::distance(read, lines.end()), 3);
+  EXPECT_TRUE(read[1].ends_with(PathText(MasterDat())));
+  EXPECT_TRUE(read[2].ends_with(J("読込完了 :2 件")));
+  EXPECT_EQ(std::count_if(read, lines.end(),
+                          [](const std::string& l) { return l.ends_with(" ReadMaster"); }),
+            1);
+}
+
+TEST_F(MainWindowTest, ADamagedStoreStillOpensTheWindowAndIsKeptAsideBeforeTheFirstSave) {
+  const std::string damaged = "not an encrypted store";
+  std::filesystem::create_directories(MasterEnc().parent_path());
+  WriteFileBytes(MasterEnc(), damaged);
+  DesktopRun run;
+  ASSERT_TRUE(run.Open(RunOptions(Paths())));
+  TFormMain* window = run.windows().main.get();
+  window->show();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(run.state().store.CtMaster(), 0);
+  EXPECT_TRUE(Logged(run.state(), J("暗号復号失敗")));
+  Action(window, "S2")->trigger();
+  EXPECT_EQ(window->StatusText(), QStringLiteral("保存完了 :0 件"));
+  int kept = 0;
+  for (const auto& e : std::filesystem::directory_iterator(MasterEnc().parent_path())) {
+    kept += e.path() != MasterEnc() && ReadFileBytes(e.path()) == damaged;
+  }
+  EXPECT_EQ(kept, 1);
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::FormShow() {
   setWindowTitle(MainCaption());
   std::string msg;
-  ReadMasterAndShow(msg);
+  ReadMasterAndShow(msg, /*at_start=*/true);
   st_.log.Log(msg);
   if (hooks.read_address_list) hooks.read_address_list();
   browser_->ShowFolder(Folder::kInbox);
@@ -209,8 +209,10 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormMain::ReadMasterAndShow(std::string& msg) {
-  if (!ReadMaster(st_.master, st_.store, msg)) return;
+void TFormMain::ReadMasterAndShow(std::string& msg, bool at_start) {
+  const bool read = at_start ? ReadMasterAtStart(st_.preload, st_.master, st_.store, msg)
+                             : ReadMaster(st_.master, st_.store, msg);
+  if (!read) return;
   browser_->SelectTreeNode(FolderNode(Folder::kRoot));
   browser_->ShowListMessages();
   SetStatus(Qs(msg));

@@ -97,7 +97,9 @@ class TFormMain : public QMainWindow {
   void WireBrowserAndSite();
 
   // Commands.
-  void ReadMasterAndShow(std::string& msg);
+  // Reads the store (at the start of the run: takes the read begun before the window was
+  // made, if one was) and shows it from the root folder.
+  void ReadMasterAndShow(std::string& msg, bool at_start = false);
   void SaveMasterToStatus(bool plain_text);
   void ShowDebugMenus(bool on);
   bool DebugMenusVisible() const;

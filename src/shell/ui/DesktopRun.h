@@ -1,0 +1,44 @@
+// The start of the windows' run once the Qt application exists, as the program makes it:
+// the program's name and icon, Qt's texts in Japanese, the state of the run from its files,
+// the data folder's lock, the leftovers of a killed run removed, the store's read begun on a
+// worker thread, then (while it reads) the HTTP client, the password vault and the windows,
+// wired to end the run. The caller shows the main window; its first showing takes the read.
+// The benchmark of the start goes this same way.
+#pragma once
+
+#include <QTranslator>
+#include <memory>
+
+#include "platform/DataLock.h"
+#include "shell/AppState.h"
+#include "shell/Startup.h"
+
+namespace sorami {
+
+struct AppWindows;
+class SignalClose;
+
+class DesktopRun {
+ public:
+  DesktopRun();
+  // The windows go first, then the state (a read still running is waited for), then the lock.
+  ~DesktopRun();
+  DesktopRun(const DesktopRun&) = delete;
+  DesktopRun& operator=(const DesktopRun&) = delete;
+
+  // Makes the run. False when another program holds the data folder; the user has been told
+  // then, and nothing was read or built.
+  bool Open(const CommonOptions& options);
+
+  AppState& state() { return *st_; }
+  AppWindows& windows() { return *windows_; }
+
+ private:
+  QTranslator qt_japanese_;
+  std::unique_ptr<DataLock> lock_;
+  std::unique_ptr<AppState> st_;
+  std::unique_ptr<AppWindows> windows_;
+  std::unique_ptr<SignalClose> signal_close_;
+};
+
+}  // namespace sorami
