@@ -8,6 +8,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
@@ -16,6 +19,42 @@
 namespace sorami {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Thirty-two places at a time, where the processor has AVX2: those where both the first and
+// the last byte of the needle stand are compared whole. Returns where it stopped looking (a
+// hit, or the place the remaining ones start) and sets found.
+__attribute__((target("avx2"))) size_t Find32(const char* h, size_t i, size_t last,
+                                              std::string_view needle, bool& found) {
+  const size_t m = needle.size();
+  const __m256i first = _mm256_set1_epi8(needle[0]);
+  const __m256i final = _mm256_set1_epi8(needle[m - 1]);
+  for (; i + 31 <= last; i += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + i + m - 1));
+    auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, final))));
+    while (mask != 0) {
+      const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+      if (std::memcmp(h + at + 1, needle.data() + 1, m - 2) == 0) {
+        found = true;
+        return at;
+      }
+      mask &= mask - 1;
+    }
+  }
+  return i;
+}
+
+bool HaveAvx2() {
+  static const bool have = __builtin_cpu_supports("avx2");
+  return have;
+}
+#endif
+
+}  // namespace
 
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   const size_t m = needle.size();
@@ -27,9 +66,15 @@ size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   }
   const size_t last = hay.size() - m;  // the last place the needle can start
   size_t i = from;
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (HaveAvx2()) {
+    bool found = false;
+    i = Find32(h, i, last, needle, found);
+    if (found) return i;
+  }
+#endif
 #ifdef __SSE2__
-  // Sixteen places at a time: those where both the first and the last byte of the needle
-  // stand are compared whole.
+  // Sixteen places at a time, as above.
   const __m128i first = _mm_set1_epi8(needle[0]);
   const __m128i final = _mm_set1_epi8(needle[m - 1]);
   for (; i + 15 <= last; i += 16) {
@@ -121,8 +166,8 @@ MasterScan ScanMasterFile(MasterFiles& mf, const std::vector<std::string>& words
   FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose);
   if (!file) return MasterScan::kUnreadable;
   LineScanner scanner(words, line);
-  // A run of a megabyte stays in the cache while every word is searched through it.
-  std::vector<char> buf(size_t{1} << 20);
+  // A run of a quarter megabyte stays in the cache while every word is searched through it.
+  std::vector<char> buf(size_t{256} << 10);
   size_t held = 0;  // bytes of a line begun in the run before
   for (;;) {
     if (held == buf.size()) buf.resize(buf.size() * 2);  // a line longer than the run
