@@ -31,6 +31,10 @@ TEST(Cp932Table, TextsOfMixedValidAndBrokenBytesConvertAsIconvConvertsThem) {
     for (char& c : text) c = bytes[random() % bytes.size()];
     ASSERT_EQ(Cp932ToUtf8ByTable(text), Cp932ToUtf8ByIconv(text)) << round;
   }
+  // A long text (a message body) takes a buffer of its own.
+  std::string body(100000, ' ');
+  for (char& c : body) c = bytes[random() % bytes.size()];
+  EXPECT_EQ(Cp932ToUtf8ByTable(body), Cp932ToUtf8ByIconv(body));
 }
 
 }  // namespace

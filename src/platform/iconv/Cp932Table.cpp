@@ -115,11 +115,14 @@ char* PutUtf8(char32_t cp, char* out) {
 
 std::string Cp932ToUtf8ByTable(std::string_view cp932) {
   Tables& t = TheTables();
-  // A byte becomes at most four bytes of UTF-8: written to a buffer of the thread's that only
-  // grows, then copied out at the length made.
-  thread_local std::string room;
-  if (room.size() < cp932.size() * 4) room.resize(cp932.size() * 4);
-  char* const start = room.data();
+  // A byte becomes at most four bytes of UTF-8, written to a buffer and copied out at the
+  // length made. A short text (a column of the list) uses a buffer the thread keeps; a long one
+  // its own, so that no thread holds on to the room a long text took.
+  constexpr size_t kKept = 16 << 10;
+  thread_local std::string kept(kKept * 4, '\0');
+  std::string own;
+  if (cp932.size() > kKept) own.resize(cp932.size() * 4);
+  char* const start = cp932.size() > kKept ? own.data() : kept.data();
   char* w = start;
   const auto* in = reinterpret_cast<const unsigned char*>(cp932.data());
   const size_t n = cp932.size();
