@@ -44,6 +44,8 @@ int CliHelp(AppState& st, const std::vector<std::string>& args);
 
 // The message list's rows as JSON lines {"index": record, "cols": [10 texts]}.
 void PrintListRows(const TArMastd& store, const MessageList& list);
+// One such line for record rec of row `row`.
+void AppendListRow(std::string& out, const TArMastData& rec, int32_t row);
 // Reads the store for a command; prints the message when it cannot be read.
 bool ReadStore(AppState& st);
 

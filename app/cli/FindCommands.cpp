@@ -17,6 +17,7 @@
 #include "views/HelpText.h"
 #include "views/MessageList.h"
 #include "views/Search.h"
+#include "views/SearchFile.h"
 
 namespace sorami::cli {
 
@@ -61,6 +62,30 @@ int CliSearch(AppState& st, const std::vector<std::string>& args) {
   }
   if (SearchKeywords(text).empty()) return kExitUsage;
   st.master.read_only = true;
+  // A plain store is searched straight from its file: only the lines holding the keywords
+  // are read as records. The rows go out in batches as they are found.
+  std::string out;
+  auto flush = [&out] {
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+  };
+  SearchResult found;
+  const FileSearch how = KensakuFile(
+      st.master, st.log, text, mode,
+      [&](int32_t row, const TArMastData& rec) {
+        AppendListRow(out, rec, row);
+        if (out.size() >= (1 << 16)) flush();
+      },
+      found);
+  if (how != FileSearch::kNotPlain) {
+    if (how == FileSearch::kFailed) {
+      PrintError(found.msg);
+      return kExitFailed;
+    }
+    flush();
+    PrintError(found.msg);
+    return kExitOk;
+  }
   if (!ReadStore(st)) return kExitFailed;
   const SearchResult r = KensakuJikkou(st.store, st.log, text, mode);
   MessageList list;

@@ -98,19 +98,23 @@ int CliList(AppState& st, const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+void AppendListRow(std::string& out, const TArMastData& rec, int32_t row) {
+  out += "{\"index\": ";
+  out += std::to_string(row);
+  out += ", \"cols\": [";
+  for (int c = 0; c < kListColumns; ++c) {
+    if (c > 0) out += ", ";
+    AppendJsonText(out, ListText(rec, row, static_cast<ListCol>(c)));
+  }
+  out += "]}\n";
+}
+
 void PrintListRows(const TArMastd& store, const MessageList& list) {
   // The lines go out in batches, built in one buffer.
   std::string out;
   out.reserve(1 << 17);
-  for (size_t i = 0; i < list.size(); ++i) {
-    out += "{\"index\": ";
-    out += std::to_string(*list.RecordOf(static_cast<int64_t>(i)));
-    out += ", \"cols\": [";
-    for (int c = 0; c < kListColumns; ++c) {
-      if (c > 0) out += ", ";
-      AppendJsonText(out, list.Text(store, i, static_cast<ListCol>(c)));
-    }
-    out += "]}\n";
+  for (const int32_t row : list.rows()) {
+    AppendListRow(out, store.Row(row), row);
     if (out.size() >= (1 << 16)) {
       std::fwrite(out.data(), 1, out.size(), stdout);
       out.clear();

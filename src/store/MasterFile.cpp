@@ -186,6 +186,38 @@ fs::file_time_type ModTime(const fs::path& p) {
   return ec ? fs::file_time_type::min() : t;
 }
 
+// The fields part of a file line (its LF taken off): a CR before the line end is dropped, and
+// so is the sequence number before the first TAB (the store numbers its rows itself); empty
+// when the line has no TAB.
+std::string_view LineFields(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const size_t tab = line.find('\t');
+  return tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
+}
+
+// Unescapes the fields of a line as columns 2 .. 23 into start (room for fields.size() bytes),
+// ends[k] being where column k ends (columns 0 and 1 end at 0; missing ones are empty, fields
+// past column 23 are not read). Whether a read keeps the record: not one of a deleted folder.
+bool UnescapeFields(std::string_view fields, char* start,
+                    std::array<uint32_t, TArMastData::kColumns>& ends) {
+  char* w = start;
+  const char* in = fields.data();
+  const char* const end = in + fields.size();
+  int col = 2;
+  if (!fields.empty()) {
+    for (;; ++col) {
+      in = UnescapeRun(in, end, w);
+      ends[col] = static_cast<uint32_t>(w - start);
+      if (in == end || col == 23) break;
+      ++in;  // the TAB
+    }
+  }
+  for (int c = col + 1; c < TArMastData::kColumns; ++c) ends[c] = ends[col];
+  const int folder = static_cast<int>(MastCol::kFolder);
+  return !IsDeletedFolder(
+      std::string_view(start + ends[folder - 1], ends[folder] - ends[folder - 1]));
+}
+
 // Reads the bytes of a master file, a chunk at a time as they come from the file or from the
 // decryption, into a fresh table: a line within a chunk is read where it stands, only a line
 // across two chunks is gathered. A line ends at LF (a CR before it is dropped); a last line
@@ -224,34 +256,13 @@ class MasterParser {
   }
 
  private:
-  // A record from one line: its sequence number (before the first TAB) is dropped, columns
-  // 2 .. 23 are the fields after it, unescaped straight into the store's text (a value is
-  // never longer than its field). A record of a deleted folder is not kept.
+  // A record from one line, unescaped straight into the store's text; a record of a deleted
+  // folder is not kept.
   void Line(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const size_t tab = line.find('\t');
-    line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
-    char* const start = fresh_.OpenRecord(line.size());
-    char* w = start;
+    const std::string_view fields = LineFields(line);
+    char* const start = fresh_.OpenRecord(fields.size());
     std::array<uint32_t, TArMastData::kColumns> ends{};
-    const char* in = line.data();
-    const char* const end = in + line.size();
-    int col = 2;
-    if (tab != std::string_view::npos) {
-      for (;; ++col) {
-        in = UnescapeRun(in, end, w);
-        ends[col] = static_cast<uint32_t>(w - start);
-        if (in == end || col == 23) break;
-        ++in;  // the TAB
-      }
-    }
-    for (int c = col + 1; c < TArMastData::kColumns; ++c) ends[c] = ends[col];
-    const int folder = static_cast<int>(MastCol::kFolder);
-    if (IsDeletedFolder(
-            std::string_view(start + ends[folder - 1], ends[folder] - ends[folder - 1]))) {
-      return;
-    }
-    fresh_.CommitRecord(ends);
+    if (UnescapeFields(fields, start, ends)) fresh_.CommitRecord(ends);
   }
 
   TArMastd& fresh_;
@@ -269,6 +280,22 @@ std::string SaveFailure(int err, std::string_view fallback, const fs::path& path
 }
 
 }  // namespace
+
+bool ReadMasterLine(std::string_view line, int32_t row, std::string& text, TArMastData& rec) {
+  const std::string_view fields = LineFields(line);
+  char number[24];
+  const size_t digits = Format4dTo(row, number);
+  text.resize(digits + fields.size());
+  std::memcpy(text.data(), number, digits);
+  std::array<uint32_t, TArMastData::kColumns> ends{};
+  if (!UnescapeFields(fields, text.data() + digits, ends)) return false;
+  std::array<uint32_t, TArMastData::kColumns> at;
+  at[0] = 0;
+  at[1] = static_cast<uint32_t>(digits);
+  for (int c = 2; c < TArMastData::kColumns; ++c) at[c] = static_cast<uint32_t>(digits) + ends[c];
+  rec.AssignWritten(text.data(), at);
+  return true;
+}
 
 bool ReadMaster(MasterFiles& mf, TArMastd& store, std::string& msg) {
   mf.log.Log("ReadMaster");

@@ -60,6 +60,11 @@ std::string MakeMasterLine(const TArMastd& store, int32_t row);
 std::string EscapeMasterField(std::string_view value);
 std::string UnescapeMasterField(std::string_view field);
 
+// One line of a master file (its LF taken off) as a read makes it record `row`: column 1 its
+// number, columns 2 .. 23 unescaped into `text`, which rec then points into (rec is valid while
+// text is not changed). False for a line a read does not keep (a record of the deleted folder).
+bool ReadMasterLine(std::string_view line, int32_t row, std::string& text, TArMastData& rec);
+
 // The fields of a fetched record, indexed by column (0 .. 24).
 struct MastFields : std::array<std::string, TArMastData::kColumns> {
   using std::array<std::string, TArMastData::kColumns>::operator[];

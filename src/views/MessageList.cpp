@@ -100,11 +100,15 @@ std::string NodeFolder(std::string_view node_text) {
 }
 
 std::string ListText(const TArMastd& store, int32_t row, ListCol col) {
+  return ListText(store.Row(row), row, col);
+}
+
+std::string ListText(const TArMastData& rec, int32_t row, ListCol col) {
   if (col == ListCol::kIndex) return std::to_string(row);
   if (col == ListCol::kBody) {
     // One line in the list: the line breaks of the body's start (real or in the site's escaped
     // form) show as blanks.
-    std::string head = MbCopy(store.Get(row, MastCol::kBody), 1, 20);
+    std::string head = MbCopy(rec[MastCol::kBody], 1, 20);
     ReplaceAll("\r\n", " ", head);
     ReplaceAll("\x0C\x0B", " ", head);
     for (char& c : head) {
@@ -112,7 +116,7 @@ std::string ListText(const TArMastd& store, int32_t row, ListCol col) {
     }
     return MbCopy(head, 1, 10);
   }
-  return std::string(store.Get(row, kSource[static_cast<size_t>(col)]));
+  return std::string(rec[kSource[static_cast<size_t>(col)]]);
 }
 
 bool MessageList::Listed(std::string_view folder) const {

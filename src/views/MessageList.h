@@ -92,5 +92,7 @@ class MessageList {
 
 // Column text of a store row as the list shows it.
 std::string ListText(const TArMastd& store, int32_t row, ListCol col);
+// The same for a record of row `row`.
+std::string ListText(const TArMastData& rec, int32_t row, ListCol col);
 
 }  // namespace sorami

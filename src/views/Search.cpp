@@ -60,7 +60,11 @@ bool OccursInRecord(const TArMastData& rec, std::string_view word) {
 
 bool MatchRecord(const TArMastd& store, SearchMode mode, int32_t row,
                  const std::vector<std::string>& keywords) {
-  const TArMastData& rec = store.Row(row);
+  return MatchRecord(store.Row(row), mode, keywords);
+}
+
+bool MatchRecord(const TArMastData& rec, SearchMode mode,
+                 const std::vector<std::string>& keywords) {
   auto occurs = [&rec](const std::string& word) { return OccursInRecord(rec, word); };
   for (const std::string& word : keywords) {
     const bool hit = occurs(word);
@@ -83,10 +87,14 @@ SearchResult KensakuJikkou(const TArMastd& store, DiagLog& log, std::string_view
   for (int32_t row = 0; row < store.CtMaster(); ++row) {
     if (MatchRecord(store, mode, row, keywords)) out.rows.push_back(row);
   }
+  FinishSearch(out);
+  return out;
+}
+
+void FinishSearch(SearchResult& out) {
   out.found = !out.rows.empty();
   out.msg = out.found ? "検索完了 :"_cp932 + std::to_string(out.rows.size()) + " 件"_cp932
                       : "検索該当無し"_cp932;
-  return out;
 }
 
 }  // namespace sorami

@@ -29,6 +29,8 @@ bool ContainsChars(std::string_view text, std::string_view keyword);
 // in any column.
 bool MatchRecord(const TArMastd& store, SearchMode mode, int32_t row,
                  const std::vector<std::string>& keywords);
+// The same for one record.
+bool MatchRecord(const TArMastData& rec, SearchMode mode, const std::vector<std::string>& keywords);
 
 struct SearchResult {
   bool found = false;         // at least one record matched
@@ -40,5 +42,7 @@ struct SearchResult {
 // The search of "検索実行(&K)" over rows 0 .. CtMaster-1.
 SearchResult KensakuJikkou(const TArMastd& store, DiagLog& log, std::string_view text,
                            SearchMode mode);
+// found and msg of a search whose rows are in.
+void FinishSearch(SearchResult& out);
 
 }  // namespace sorami

@@ -46,6 +46,31 @@ TEST_F(CliFindTest, SearchListsFoldersAndMoveFilesAndSaves) {
   EXPECT_EQ(Cp932ToUtf8(st->store.Get(1, MastCol::kFolder)), "友達");
 }
 
+TEST_F(CliFindTest, SearchPrintsTheSameFromAPlainFileAsFromAnEncryptedOne) {
+  if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI names the command line under test";
+  Add("to", "花見の予定", "受信箱", "公園で\r\n\"十時\"");
+  Add("to", "会議", "削除済み");  // not kept by a read: the rows after it move up
+  Add("to", "会議の花見", "送信箱", "", "2026/01/02");
+  Add("to", "ソ\\", "重要", "0002");
+  std::filesystem::create_directories(dir / "app" / "Data");
+  ASSERT_TRUE(SaveMaster(st->master, st->store, msg));
+  const std::vector<std::string> searches = {"search 花見", "search --or 0001 \\ 十時",
+                                             "search 会議 花見", "search 削除済み"};
+  std::vector<std::string> plain;
+  int status = 0;
+  std::string err;
+  for (const std::string& args : searches) {
+    plain.push_back(Run(args, status, &err) + err);
+    EXPECT_EQ(status, 0);
+  }
+  EXPECT_NE(plain[0].find("\"index\": 1, "), std::string::npos) << plain[0];
+  ASSERT_TRUE(SaveMasterAs(st->master, st->store, true, msg)) << msg;
+  ASSERT_FALSE(Has("Master.dat"));
+  for (size_t i = 0; i < searches.size(); ++i) {
+    EXPECT_EQ(Run(searches[i], status, &err) + err, plain[i]) << searches[i];
+  }
+}
+
 TEST_F(CliFindTest, HelpFindsTheTopicFileAndPrintsItsText) {
   if (!test::HaveCli()) GTEST_SKIP() << "SORAMI_CLI names the command line under test";
   int status = 0;
