@@ -1,4 +1,4 @@
-// Memory for the store's large tables (duplicate index, record text). A piece of 2 MiB
+// Memory for the store's large tables (rows, duplicate index, record text). A piece of 2 MiB
 // or more is laid on huge pages where the system offers them: filling a large store then
 // costs a page fault per 2 MiB instead of one per 4 KiB.
 #pragma once

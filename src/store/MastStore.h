@@ -99,9 +99,9 @@ class TArMastd {
   void Appended(int32_t row);
   void DropText();
 
-  // Ordinary pages: the last huge page of a table filled only in part would all count, and
-  // the rows are few pages beside the text.
-  std::vector<TArMastData> rows_;
+  // On huge pages: a page fault per 4 KiB of rows costs a large read more time than the
+  // unfilled part of the last huge page costs memory.
+  std::vector<TArMastData, HugeAllocator<TArMastData>> rows_;
   int32_t ct_master_ = 0;
   int32_t capacity_ = kInitialCapacity;
   RowIndex index_;  // hash of (date, sender) -> row

@@ -73,7 +73,8 @@ class Sealer : public EncryptedWriter {
   Sealer& operator=(const Sealer&) = delete;
 
   bool Open(const unsigned char* key, const std::filesystem::path& dest) {
-    if (!out_.Open(dest)) return false;
+    // The sealed chunks go out whole, one write each: no stream buffer beside them.
+    if (!out_.Open(dest, 0)) return false;
     unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
     crypto_secretstream_xchacha20poly1305_init_push(&st_, header, key);
     return out_.Write(std::string_view(kMagic, sizeof kMagic)) &&
@@ -174,7 +175,7 @@ int Unseal(const unsigned char* key, std::FILE* in, const PlainSink& sink) {
   Unsealer unsealer(in);
   if (const int rc = unsealer.Start(key)) return rc;
   constexpr size_t kSlots = 3;
-  constexpr size_t kPerBatch = 4;  // chunks
+  constexpr size_t kPerBatch = 2;  // chunks
   struct Batch {
     std::vector<unsigned char> bytes = std::vector<unsigned char>(kPerBatch * kChunk);
     std::array<size_t, kPerBatch> lengths{};  // of its chunks, one after another in bytes
