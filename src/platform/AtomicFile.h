@@ -18,8 +18,11 @@ class AtomicFileWriter {
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Creates the temporary file beside target; false when it cannot be created.
-  bool Open(const std::filesystem::path& target);
+  // A stream buffer large enough that a save of the store goes out in few large writes.
+  static constexpr size_t kLargeBuffer = size_t{1} << 20;
+  // Creates the temporary file beside target; false when it cannot be created. A writer that
+  // hands over large pieces only asks for no buffer (0): each piece is then one write.
+  bool Open(const std::filesystem::path& target, size_t buffer_bytes = kLargeBuffer);
   // Appends bytes; false once any write has failed.
   bool Write(std::string_view bytes);
   // Flushes, syncs and renames over the target; false (old file untouched) on any failure.
@@ -32,8 +35,9 @@ class AtomicFileWriter {
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::FILE* file_ = nullptr;
-  // The stream's own buffer: a save of the store goes out in few large writes.
+  // The stream's own buffer, of buffer_bytes_.
   std::unique_ptr<char[]> buffer_;
+  size_t buffer_bytes_ = 0;
   bool failed_ = false;
   int write_errno_ = 0;  // errno of the write that failed
 };

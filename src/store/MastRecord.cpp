@@ -18,19 +18,25 @@ char* CopyText(const char* text, size_t n) {
 }  // namespace
 
 // A store of a hundred thousand records holds as many rows: each byte here counts.
-static_assert(sizeof(void*) != 8 || sizeof(TArMastData) <= 112);
+static_assert(sizeof(void*) != 8 || sizeof(TArMastData) <= 64);
 
-TArMastData::TArMastData(const TArMastData& other) : end_(other.end_) {
-  // A copy shares the block's text but never another record's own.
-  owned_ = other.owned_;
-  text_ = owned_ ? CopyText(other.text_, end_[kColumns - 1]) : other.text_;
-  if (text_ == nullptr) owned_ = false;
+TArMastData::TArMastData(const TArMastData& other) : ends_(other.ends_) {
+  // A copy shares the block's text but never another record's own text or wide table.
+  if (other.wide()) {
+    SetWideEnds(new uint32_t[kColumns]);
+    std::memcpy(WideEnds(), other.WideEnds(), sizeof(uint32_t) * kColumns);
+  }
+  const bool owned = (other.flags_ & kOwned) != 0;
+  text_ = owned ? CopyText(other.text_, other.EndOf(kColumns - 1)) : other.text_;
+  flags_ = static_cast<uint8_t>((other.flags_ & kWide) | (owned && text_ != nullptr ? kOwned : 0));
 }
 
 TArMastData::TArMastData(TArMastData&& other) noexcept
     : text_(std::exchange(other.text_, nullptr)),
-      end_(std::exchange(other.end_, {})),
-      owned_(std::exchange(other.owned_, false)) {}
+      ends_(other.ends_),
+      flags_(std::exchange(other.flags_, 0)) {
+  other.ends_.fill(0);
+}
 
 TArMastData& TArMastData::operator=(const TArMastData& other) {
   if (this != &other) *this = TArMastData(other);
@@ -40,23 +46,56 @@ TArMastData& TArMastData::operator=(const TArMastData& other) {
 TArMastData& TArMastData::operator=(TArMastData&& other) noexcept {
   if (this == &other) return *this;
   Release();
+  ReleaseEnds();
   text_ = std::exchange(other.text_, nullptr);
-  end_ = std::exchange(other.end_, {});
-  owned_ = std::exchange(other.owned_, false);
+  ends_ = other.ends_;
+  flags_ = std::exchange(other.flags_, 0);
+  other.ends_.fill(0);
   return *this;
 }
 
+TArMastData::~TArMastData() {
+  Release();
+  ReleaseEnds();
+}
+
 void TArMastData::Release() {
-  if (owned_) delete[] text_;
+  if ((flags_ & kOwned) != 0) delete[] text_;
   text_ = nullptr;
-  owned_ = false;
+  flags_ = static_cast<uint8_t>(flags_ & ~kOwned);
+}
+
+void TArMastData::ReleaseEnds() {
+  if (wide()) delete[] WideEnds();
+  ends_.fill(0);
+  flags_ = static_cast<uint8_t>(flags_ & ~kWide);
+}
+
+TArMastData::Ends TArMastData::AllEnds() const {
+  Ends ends;
+  for (int c = 0; c < kColumns; ++c) ends[c] = EndOf(c);
+  return ends;
+}
+
+void TArMastData::SetEnds(const Ends& ends) {
+  if (ends[kColumns - 1] <= UINT16_MAX) {
+    ReleaseEnds();
+    for (int c = 0; c < kColumns; ++c) ends_[c] = static_cast<uint16_t>(ends[c]);
+    return;
+  }
+  if (!wide()) {
+    SetWideEnds(new uint32_t[kColumns]);
+    flags_ |= kWide;
+  }
+  std::memcpy(WideEnds(), ends.data(), sizeof(uint32_t) * kColumns);
 }
 
 void TArMastData::Set(int col, std::string_view value) {
   // The new text is made whole beside the old: a block's text stays as it is.
-  const uint32_t start = end_[col] - Len(col);
-  const uint32_t old_len = Len(col);
-  const uint32_t total = end_[kColumns - 1];
+  Ends ends = AllEnds();
+  const uint32_t start = col == 0 ? 0 : ends[col - 1];
+  const uint32_t old_len = ends[col] - start;
+  const uint32_t total = ends[kColumns - 1];
   const size_t new_total = total - old_len + value.size();
   char* text = new_total == 0 ? nullptr : new char[new_total];
   if (start > 0) std::memcpy(text, text_, start);
@@ -66,13 +105,14 @@ void TArMastData::Set(int col, std::string_view value) {
   }
   Release();
   text_ = text;
-  owned_ = text != nullptr;
+  if (text != nullptr) flags_ |= kOwned;
   const int64_t delta = static_cast<int64_t>(value.size()) - old_len;
-  for (int c = col; c < kColumns; ++c) end_[c] = static_cast<uint32_t>(end_[c] + delta);
+  for (int c = col; c < kColumns; ++c) ends[c] = static_cast<uint32_t>(ends[c] + delta);
+  SetEnds(ends);
 }
 
 void TArMastData::AssignAt(char* space, const std::array<std::string_view, kColumns>& cols) {
-  std::array<uint32_t, kColumns> ends;
+  Ends ends;
   uint32_t at = 0;
   for (int c = 0; c < kColumns; ++c) {
     if (!cols[c].empty()) std::memcpy(space + at, cols[c].data(), cols[c].size());
@@ -82,15 +122,15 @@ void TArMastData::AssignAt(char* space, const std::array<std::string_view, kColu
   AssignWritten(space, ends);
 }
 
-void TArMastData::AssignWritten(const char* space, const std::array<uint32_t, kColumns>& ends) {
+void TArMastData::AssignWritten(const char* space, const Ends& ends) {
   Release();
   text_ = space;
-  end_ = ends;
+  SetEnds(ends);
 }
 
 void TArMastData::Clear() {
   Release();
-  end_.fill(0);
+  ReleaseEnds();
 }
 
 std::array<std::string, TArMastData::kColumns> TArMastData::Columns() const {

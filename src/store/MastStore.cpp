@@ -18,7 +18,7 @@ TArMastd::TArMastd(const TArMastd& other)
       capacity_(other.capacity_),
       index_(other.index_),
       index_held_(other.index_held_),
-      held_hashes_(other.held_hashes_),
+      held_tags_(other.held_tags_),
       blocks_(other.blocks_),
       text_bytes_(other.text_bytes_) {}  // block_size_ 0: its appends go to a block of its own
 
@@ -28,7 +28,7 @@ TArMastd::TArMastd(TArMastd&& other) noexcept
       capacity_(other.capacity_),
       index_(std::move(other.index_)),
       index_held_(std::exchange(other.index_held_, false)),
-      held_hashes_(std::move(other.held_hashes_)),
+      held_tags_(std::move(other.held_tags_)),
       blocks_(std::move(other.blocks_)),
       block_size_(std::exchange(other.block_size_, 0)),
       block_used_(std::exchange(other.block_used_, 0)),
@@ -49,7 +49,7 @@ TArMastd& TArMastd::operator=(TArMastd&& other) noexcept {
   capacity_ = other.capacity_;
   index_ = std::move(other.index_);
   index_held_ = std::exchange(other.index_held_, false);
-  held_hashes_ = std::move(other.held_hashes_);
+  held_tags_ = std::move(other.held_tags_);
   blocks_ = std::move(other.blocks_);
   block_size_ = std::exchange(other.block_size_, 0);
   block_used_ = std::exchange(other.block_used_, 0);
@@ -84,8 +84,8 @@ void TArMastd::IndexAdd(int32_t row) {
   if (index_held_) {
     // Room for as many as the rows reserved: only what is filled takes memory, and the
     // hashes never move.
-    if (held_hashes_.capacity() == 0) held_hashes_.reserve(rows_.capacity());
-    held_hashes_.push_back(hash);  // rows are appended in order: row == its position
+    if (held_tags_.capacity() == 0) held_tags_.reserve(rows_.capacity());
+    held_tags_.push_back(RowIndex::Tag(hash));  // rows are appended in order: row == its position
   } else {
     index_.Add(hash, row);
   }
@@ -98,12 +98,12 @@ void TArMastd::IndexRemove(int32_t row) {
 
 void TArMastd::BuildIndex() {
   index_held_ = false;
-  index_.Reserve(index_.size() + held_hashes_.size());
-  const auto first = static_cast<int32_t>(ct_master_ - static_cast<int32_t>(held_hashes_.size()));
-  for (size_t i = 0; i < held_hashes_.size(); ++i) {
-    index_.Add(held_hashes_[i], first + static_cast<int32_t>(i));
+  index_.Reserve(index_.size() + held_tags_.size());
+  const auto first = static_cast<int32_t>(ct_master_ - static_cast<int32_t>(held_tags_.size()));
+  for (size_t i = 0; i < held_tags_.size(); ++i) {
+    index_.AddTag(held_tags_[i], first + static_cast<int32_t>(i));
   }
-  std::vector<uint64_t>().swap(held_hashes_);
+  std::vector<uint32_t>().swap(held_tags_);
 }
 
 namespace {
@@ -213,7 +213,7 @@ void TArMastd::Clear() {
   ct_master_ = 0;
   index_.Clear();
   index_held_ = false;
-  held_hashes_.clear();
+  held_tags_.clear();
   DropText();
   NotifyReset();
 }
@@ -226,7 +226,7 @@ void TArMastd::Reset() {
   ct_master_ = 0;
   index_.Clear();
   index_held_ = false;
-  held_hashes_.clear();
+  held_tags_.clear();
   DropText();
   NotifyReset();
 }

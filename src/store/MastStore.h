@@ -99,12 +99,14 @@ class TArMastd {
   void Appended(int32_t row);
   void DropText();
 
+  // On huge pages: a page fault per 4 KiB of rows costs a large read more time than the
+  // unfilled part of the last huge page costs memory.
   std::vector<TArMastData, HugeAllocator<TArMastData>> rows_;
   int32_t ct_master_ = 0;
   int32_t capacity_ = kInitialCapacity;
   RowIndex index_;  // hash of (date, sender) -> row
   bool index_held_ = false;
-  std::vector<uint64_t> held_hashes_;  // of rows appended while the index is held, in order
+  std::vector<uint32_t> held_tags_;  // of rows appended while the index is held, in order
   // The text of the appended records, in few large blocks written once and shared with the
   // copies of the store: a copy never writes into a block it shares.
   std::vector<std::shared_ptr<char[]>> blocks_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sodium.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,47 @@ TEST_F(FileCryptoStream, AnUncommittedWriterLeavesTheOldFileAndABadFileFailsAfte
   EXPECT_FALSE(
       crypto_->DecryptToSink(dir_ / "Master.enc", [&](std::string_view) { return ++calls < 2; }));
   EXPECT_EQ(calls, 2);
+}
+
+TEST_F(FileCryptoStream, ALongFileComesInOrderAndStopsAtDamageARefusalOrAThrowFarIntoIt) {
+  // Far more chunks than are decrypted ahead of the sink, the last one short.
+  constexpr size_t kChunks = 41;
+  const std::string plain = Plain(40 * kChunk + 123);
+  std::vector<size_t> chunks(kChunks, kChunk);
+  chunks.back() = 123;
+  const std::string file = Seal(plain, chunks);
+  WriteFileBytes(dir_ / "Master.enc", file);
+  std::vector<size_t> sizes;
+  std::string back;
+  ASSERT_TRUE(crypto_->DecryptToSink(dir_ / "Master.enc", [&](std::string_view chunk) {
+    sizes.push_back(chunk.size());
+    return back.append(chunk), true;
+  }));
+  EXPECT_TRUE(back == plain);
+  ASSERT_EQ(sizes.size(), kChunks);
+  EXPECT_EQ(sizes.back(), 123u);
+
+  std::string damaged = file;
+  damaged[kHead + 29 * (kChunk + kTagBytes) + 7] ^= 1;
+  WriteFileBytes(dir_ / "Master.enc", damaged);
+  bool ok = true;
+  const std::string before = Decrypted(dir_ / "Master.enc", ok);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(before == plain.substr(0, 29 * kChunk));
+
+  WriteFileBytes(dir_ / "Master.enc", file);
+  int calls = 0;
+  EXPECT_FALSE(
+      crypto_->DecryptToSink(dir_ / "Master.enc", [&](std::string_view) { return ++calls < 25; }));
+  EXPECT_EQ(calls, 25);
+  calls = 0;
+  EXPECT_THROW(crypto_->DecryptToSink(dir_ / "Master.enc",
+                                      [&](std::string_view) -> bool {
+                                        if (++calls == 9) throw std::runtime_error("full");
+                                        return true;
+                                      }),
+               std::runtime_error);
+  EXPECT_EQ(calls, 9);
 }
 
 }  // namespace

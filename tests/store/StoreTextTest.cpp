@@ -161,6 +161,36 @@ TEST_F(StoreText, ARecordLeftOutOfAReadLeavesNoTextAndAChangedRecordCopiesWhole)
   EXPECT_EQ(copy.Get(copy.CtMaster() - 1, MastCol::kTitle), "appended");
 }
 
+TEST(Record, ColumnsStayWholeAsTheRecordGrowsPastAndShrinksBelow64KiB) {
+  // Records are kept with short offsets up to 64 KiB and a table of long ones beyond: every
+  // change crossing that line, in both directions, against plain strings; copies and moves
+  // taken on either side keep their own columns.
+  std::array<std::string, TArMastData::kColumns> model;
+  TArMastData rec;
+  std::mt19937 random(3);
+  std::vector<std::pair<TArMastData, std::array<std::string, TArMastData::kColumns>>> copies;
+  for (int step = 0; step < 400; ++step) {
+    const int col = static_cast<int>(random() % TArMastData::kColumns);
+    const size_t sizes[] = {0, 7, 30000, 65535, 65536, 70000};
+    std::string value(sizes[random() % 6], static_cast<char>('a' + step % 26));
+    rec.Set(col, value);
+    model[col] = value;
+    if (step % 40 == 0) copies.emplace_back(rec, model);
+    if (step % 40 == 20) {
+      TArMastData moved = TArMastData(rec);
+      TArMastData assigned;
+      assigned = std::move(moved);
+      EXPECT_TRUE(moved.Empty());
+      copies.emplace_back(std::move(assigned), model);
+    }
+    ASSERT_EQ(rec.Columns(), model) << step;
+  }
+  for (const auto& [copy, want] : copies) ASSERT_EQ(copy.Columns(), want);
+  rec.Clear();
+  EXPECT_TRUE(rec.Empty());
+  EXPECT_EQ(rec[4], "");
+}
+
 TEST(AccountRow, AFieldEndingInALeadByteKeepsTheFieldsAfterIt) {
   // 0xEB starts a double-byte character; here the nickname ends with it.
   const SiteAccount a = ParseAccountRow("site\tni\xEB\tpw\t2026/01/01 00:00:00\th:1\tsys\ton\t$k");

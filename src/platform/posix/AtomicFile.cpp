@@ -26,7 +26,7 @@ void SyncDirectory(const std::filesystem::path& dir) {
 
 AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
 
-bool AtomicFileWriter::Open(const std::filesystem::path& target) {
+bool AtomicFileWriter::Open(const std::filesystem::path& target, size_t buffer_bytes) {
   Abandon();
   target_ = target;
   std::string pattern = target.parent_path().empty() ? "." : target.parent_path().string();
@@ -39,9 +39,15 @@ bool AtomicFileWriter::Open(const std::filesystem::path& target) {
   if (::stat(target.c_str(), &old_stat) == 0) ::fchmod(::fileno(file_), old_stat.st_mode & 07777);
   // glibc takes the size of a buffer only with the buffer itself: without one it keeps its
   // 4 KiB, and a save of the store becomes thousands of small writes.
-  constexpr size_t kBufferBytes = size_t{1} << 20;
-  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferBytes);
-  std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferBytes);
+  if (buffer_bytes == 0) {
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+  } else {
+    if (buffer_bytes_ != buffer_bytes) {
+      buffer_ = std::make_unique_for_overwrite<char[]>(buffer_bytes);
+      buffer_bytes_ = buffer_bytes;
+    }
+    std::setvbuf(file_, buffer_.get(), _IOFBF, buffer_bytes);
+  }
   temp_ = pattern;
   failed_ = false;
   return true;

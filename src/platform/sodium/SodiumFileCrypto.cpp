@@ -3,9 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/AtomicFile.h"
@@ -69,7 +73,8 @@ class Sealer : public EncryptedWriter {
   Sealer& operator=(const Sealer&) = delete;
 
   bool Open(const unsigned char* key, const std::filesystem::path& dest) {
-    if (!out_.Open(dest)) return false;
+    // The sealed chunks go out whole, one write each: no stream buffer beside them.
+    if (!out_.Open(dest, 0)) return false;
     unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
     crypto_secretstream_xchacha20poly1305_init_push(&st_, header, key);
     return out_.Write(std::string_view(kMagic, sizeof kMagic)) &&
@@ -112,39 +117,138 @@ class Sealer : public EncryptedWriter {
   AtomicFileWriter out_;
 };
 
-// Decrypts the file in, handing each checked chunk to sink; non-zero on any failure.
-template <typename Sink>
-int Unseal(const unsigned char* key, std::FILE* in, Sink sink) {
-  char magic[sizeof kMagic];
-  unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
-  if (std::fread(magic, 1, sizeof magic, in) != sizeof magic ||
-      std::memcmp(magic, kMagic, sizeof magic) != 0 ||
-      std::fread(header, 1, sizeof header, in) != sizeof header) {
-    return 8;
+// The reading side of the file layout: checks its head, then opens one chunk at a time.
+class Unsealer {
+ public:
+  explicit Unsealer(std::FILE* in) : in_(in), cipher_(kSealed) {}
+  ~Unsealer() { sodium_memzero(&st_, sizeof st_); }
+  Unsealer(const Unsealer&) = delete;
+  Unsealer& operator=(const Unsealer&) = delete;
+
+  // 0 when the file starts as ours and the key fits its header.
+  int Start(const unsigned char* key) {
+    char magic[sizeof kMagic];
+    unsigned char header[crypto_secretstream_xchacha20poly1305_HEADERBYTES];
+    if (std::fread(magic, 1, sizeof magic, in_) != sizeof magic ||
+        std::memcmp(magic, kMagic, sizeof magic) != 0 ||
+        std::fread(header, 1, sizeof header, in_) != sizeof header ||
+        crypto_secretstream_xchacha20poly1305_init_pull(&st_, header, key) != 0) {
+      return 8;
+    }
+    return 0;
   }
-  crypto_secretstream_xchacha20poly1305_state st;
-  if (crypto_secretstream_xchacha20poly1305_init_pull(&st, header, key) != 0) return 8;
-  std::vector<unsigned char> cipher(kSealed);
-  std::vector<unsigned char> plain(kChunk);
-  for (;;) {
-    const size_t n = std::fread(cipher.data(), 1, cipher.size(), in);
-    if (std::ferror(in)) return 5;
+
+  // Opens the next chunk into out (room for kChunk bytes), its length into len; 0, or why not.
+  // done() once the last chunk is open.
+  int Next(unsigned char* out, size_t& len) {
+    const size_t n = std::fread(cipher_.data(), 1, cipher_.size(), in_);
+    if (std::ferror(in_)) return 5;
     unsigned long long plen = 0;
     unsigned char tag = 0;
-    if (crypto_secretstream_xchacha20poly1305_pull(&st, plain.data(), &plen, &tag, cipher.data(), n,
+    if (crypto_secretstream_xchacha20poly1305_pull(&st_, out, &plen, &tag, cipher_.data(), n,
                                                    nullptr, 0) != 0) {
       return 9;  // wrong key, damaged or truncated
     }
-    if (!sink(std::string_view(reinterpret_cast<char*>(plain.data()), plen))) return 6;
+    len = static_cast<size_t>(plen);
     if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
       unsigned char extra;
-      if (std::fread(&extra, 1, 1, in) != 0) return 10;  // data after the end
-      break;
+      if (std::fread(&extra, 1, 1, in_) != 0) return 10;  // data after the end
+      done_ = true;
+      return 0;
     }
-    if (n < cipher.size()) return 11;  // ended without the final chunk
+    return n < cipher_.size() ? 11 : 0;  // 11: ended without the final chunk
   }
-  sodium_memzero(plain.data(), plain.size());
-  return 0;
+  bool done() const { return done_; }
+
+ private:
+  std::FILE* in_;
+  crypto_secretstream_xchacha20poly1305_state st_{};
+  std::vector<unsigned char> cipher_;
+  bool done_ = false;
+};
+
+// Decrypts the file in, handing each checked chunk to sink; non-zero on any failure. The file
+// is read and decrypted on a thread of its own, in batches of chunks a few batches ahead,
+// while sink takes the chunks before on the caller's thread: a large store is parsed as fast
+// as it is decrypted, with a small, fixed room in between.
+int Unseal(const unsigned char* key, std::FILE* in, const PlainSink& sink) {
+  Unsealer unsealer(in);
+  if (const int rc = unsealer.Start(key)) return rc;
+  constexpr size_t kSlots = 3;
+  constexpr size_t kPerBatch = 2;  // chunks
+  struct Batch {
+    std::vector<unsigned char> bytes = std::vector<unsigned char>(kPerBatch * kChunk);
+    std::array<size_t, kPerBatch> lengths{};  // of its chunks, one after another in bytes
+    size_t chunks = 0;
+  };
+  std::array<Batch, kSlots> ring;
+  std::mutex m;
+  std::condition_variable cv;
+  size_t made = 0;   // batches ready, written by the decrypting thread only
+  size_t taken = 0;  // batches the sink took, written by the caller's thread only
+  bool finished = false;
+  bool stop = false;
+  int decrypt_rc = 0;
+  std::thread decrypting([&] {
+    int rc = 0;
+    while (rc == 0 && !unsealer.done()) {
+      {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return stop || made - taken < kSlots; });
+        if (stop) break;
+      }
+      Batch& b = ring[made % kSlots];  // not the sink's: it takes only batches before made
+      b.chunks = 0;
+      for (size_t at = 0; b.chunks < kPerBatch && rc == 0 && !unsealer.done(); ++b.chunks) {
+        rc = unsealer.Next(b.bytes.data() + at, b.lengths[b.chunks]);
+        if (rc != 0) break;
+        at += b.lengths[b.chunks];
+      }
+      std::lock_guard lock(m);
+      if (b.chunks > 0) ++made;  // the chunks before a failure checked out: they go on
+      cv.notify_all();
+    }
+    std::lock_guard lock(m);
+    decrypt_rc = rc;
+    finished = true;
+    cv.notify_all();
+  });
+  auto halt = [&] {
+    {
+      std::lock_guard lock(m);
+      stop = true;
+    }
+    cv.notify_all();
+    decrypting.join();
+  };
+  int rc = 0;
+  try {
+    for (;;) {
+      std::unique_lock lock(m);
+      cv.wait(lock, [&] { return taken < made || finished; });
+      if (taken == made) break;  // all decrypted and taken
+      const Batch& b = ring[taken % kSlots];
+      lock.unlock();
+      bool more = true;
+      const char* at = reinterpret_cast<const char*>(b.bytes.data());
+      for (size_t k = 0; k < b.chunks && more; at += b.lengths[k++]) {
+        more = sink(std::string_view(at, b.lengths[k]));
+      }
+      lock.lock();
+      ++taken;
+      cv.notify_all();
+      if (!more) {
+        rc = 6;
+        break;
+      }
+    }
+  } catch (...) {
+    halt();
+    throw;
+  }
+  halt();
+  for (Batch& b : ring) sodium_memzero(b.bytes.data(), b.bytes.size());
+  return rc != 0 ? rc : decrypt_rc;
 }
 
 class SodiumFileCrypto : public FileCrypto {
