@@ -48,9 +48,10 @@ const std::vector<Place>* PackIndex::Find(std::string_view raw_key) const {
 }
 
 void PackIndex::Appended(const std::string& pack, const Entry& e, uint64_t end, uint64_t identity) {
-  Seen& seen = packs_[pack];
-  if (seen.identity != identity) {
-    Forget(pack);
+  const auto seen = packs_.find(pack);
+  const bool known = seen != packs_.end() && seen->second.identity == identity;
+  if (!known) {
+    if (seen != packs_.end()) Forget(pack);  // another file took the name
     packs_[pack] = Seen{identity, 0};
   }
   Add(pack, e);
