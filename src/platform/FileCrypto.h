@@ -42,6 +42,11 @@ class FileCrypto {
   // (wrong key, damaged or truncated file, the sink refusing), also after chunks were handed
   // on: what the sink built from them is then to be dropped.
   virtual bool DecryptToSink(const std::filesystem::path& source, const PlainSink& sink) = 0;
+  // Seals bytes in memory with the same key, bound to `bound` (a name the sealed bytes belong
+  // to, which opening must give again); false when the key cannot be had.
+  virtual bool SealBytes(std::string_view plain, std::string_view bound, std::string& sealed) = 0;
+  // Opens what SealBytes made; false (plain left empty) on a wrong key or bound, or damage.
+  virtual bool OpenBytes(std::string_view sealed, std::string_view bound, std::string& plain) = 0;
 };
 
 // XChaCha20-Poly1305 secret stream (libsodium) under a 32-byte key kept in key_file; the key

@@ -8,7 +8,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/Codepage.h"
 #include "platform/Digest.h"
-#include "platform/SyncFiles.h"
+#include "platform/PackFile.h"
+#include "store/OriginalsIndex.h"
 #include "store/OriginalsSync.h"
 
 namespace sorami {
@@ -30,6 +31,20 @@ std::string Reason(const char* fallback) {
 }
 
 }  // namespace
+
+struct Originals::State {
+  pack::PackIndex index;
+  AppendFile writer;        // the pack of the originals put since the last sync
+  std::string writer_pack;  // its file name
+  uint64_t writer_identity = 0;
+  std::vector<std::string> put;  // raw keys put into it
+  bool unsynced = false;         // an earlier pack of this receive could not be synced
+};
+
+Originals::Originals(const MasterFiles& master)
+    : master_(master), state_(std::make_unique<State>()) {}
+
+Originals::~Originals() = default;  // an unsynced pack is closed as it is
 
 std::string Originals::KeyOf(std::string_view send_date, std::string_view sender,
                              std::string_view to, std::string_view title, std::string_view body) {
@@ -53,33 +68,106 @@ bool Originals::Put(const std::string& key, std::string_view bytes, std::string&
     why = "bad key";
     return false;
   }
-  std::error_code ec;
-  std::filesystem::create_directories(Dir(), ec);
-  errno = 0;
-  bool ok = false;
-  if (master_.encrypt && master_.crypto != nullptr) {
-    std::unique_ptr<EncryptedWriter> out = master_.crypto->OpenEncrypted(SealedPath(key));
-    ok = out && out->Write(bytes) && out->Commit();       // sealed files are synced one by one
-    if (ok) std::filesystem::remove(PlainPath(key), ec);  // no plain copy stays beside it
-  } else {
-    ok = WriteFileUnsynced(PlainPath(key), bytes);  // synced with the others: SyncOriginals
-    if (ok) std::filesystem::remove(SealedPath(key), ec);
+  State& st = *state_;
+  const std::string raw = pack::RawKey(key);
+  std::string sealed;
+  const bool seal = master_.encrypt;
+  if (seal && (master_.crypto == nullptr || !master_.crypto->SealBytes(bytes, raw, sealed))) {
+    why = "cannot seal : " + PathText(Dir());
+    return false;
   }
-  if (!ok) why = Reason("write failed") + " : " + PathText(Dir());
+  const std::string_view out = seal ? std::string_view(sealed) : bytes;
+  errno = 0;
+  if (!st.writer.is_open()) {
+    std::error_code ec;
+    std::filesystem::create_directories(Dir(), ec);
+    st.writer_pack = pack::NewPackName();
+    uint64_t size = 0;
+    if (!st.writer.Create(Dir() / st.writer_pack) ||
+        !FileSizeAndIdentity(Dir() / st.writer_pack, size, st.writer_identity)) {
+      why = Reason("cannot create") + " : " + PathText(Dir());
+      st.writer.Close();
+      return false;
+    }
+  }
+  pack::Entry e{raw, st.writer.size(), out.size(), seal};
+  if (!st.writer.Append(pack::Header(raw, out, seal)) || !st.writer.Append(out)) {
+    // The pack ends in a cut-short entry, which reading ignores; the next one starts a new
+    // pack. The mails already in this one still count: they are synced now.
+    why = Reason("write failed") + " : " + PathText(Dir());
+    if (!st.writer.Sync() || !SyncDirectory(Dir())) st.unsynced = true;
+    st.writer.Close();
+    return false;
+  }
+  st.index.Appended(st.writer_pack, e, st.writer.size(), st.writer_identity);
+  st.put.push_back(raw);
+  return true;
+}
+
+bool Originals::FinishPack(std::string& why) const {
+  State& st = *state_;
+  if (st.unsynced) {
+    st.unsynced = false;
+    why = "sync failed : " + PathText(Dir());
+    st.writer.Close();
+    return false;
+  }
+  if (!st.writer.is_open()) return true;
+  errno = 0;
+  // The pack is new: its name reaches the disk with the folder's sync.
+  const bool ok = st.writer.Sync() && SyncDirectory(Dir());
+  if (!ok) why = Reason("sync failed") + " : " + PathText(Dir());
+  st.writer.Close();
   return ok;
 }
 
 bool SyncOriginals(const Originals& originals, std::string& why) {
-  if (!PathExists(originals.Dir())) return true;  // none was written
-  errno = 0;
-  if (SyncFileSystem(originals.Dir())) return true;
-  why = Reason("sync failed") + " : " + PathText(originals.Dir());
+  Originals::State& st = *originals.state_;
+  if (!st.writer.is_open() && !st.unsynced) return true;  // none was written, or all synced
+  if (!originals.FinishPack(why)) return false;
+  // A key put again leaves no older copy behind (nor a plain one once the store is sealed).
+  st.index.RefreshIfMoved(originals.Dir());
+  std::vector<std::string> again;
+  for (const std::string& raw : st.put) {
+    const std::vector<pack::Place>* places = st.index.Find(raw);
+    bool older = false;
+    for (size_t i = 0; places && i < places->size(); ++i) {
+      older = older || (*places)[i].pack != st.writer_pack;
+    }
+    if (older) again.push_back(raw);
+    if (st.index.single_files()) originals.RemoveSingleFiles(pack::HexKey(raw));
+  }
+  if (!again.empty()) originals.RemovePacked(again, st.writer_pack);
+  st.put.clear();
+  return true;
+}
+
+bool Originals::GetPacked(const std::string& raw, std::string& bytes) const {
+  State& st = *state_;
+  st.index.RefreshIfMoved(Dir());
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (attempt == 1) st.index.Refresh(Dir());  // a pack grew or was rewritten meanwhile
+    const std::vector<pack::Place>* places = st.index.Find(raw);
+    if (places == nullptr) continue;
+    const std::vector<pack::Place> found = *places;
+    for (auto it = found.rbegin(); it != found.rend(); ++it) {  // the latest first
+      OffsetReader file;
+      std::string stored;
+      if (!file.Open(Dir() / it->pack) || !pack::ReadEntry(file, it->entry, stored)) continue;
+      if (!it->entry.sealed) {
+        bytes = std::move(stored);
+        return true;
+      }
+      if (master_.crypto != nullptr && master_.crypto->OpenBytes(stored, raw, bytes)) return true;
+    }
+  }
   return false;
 }
 
 bool Originals::Get(const std::string& key, std::string& bytes) const {
   bytes.clear();
   if (!IsKey(key)) return false;
+  if (GetPacked(pack::RawKey(key), bytes)) return true;
   if (PathExists(SealedPath(key))) {
     if (master_.crypto == nullptr) return false;
     std::string plain;
@@ -94,14 +182,48 @@ bool Originals::Get(const std::string& key, std::string& bytes) const {
 }
 
 bool Originals::Has(const std::string& key) const {
-  return IsKey(key) && (PathExists(SealedPath(key)) || PathExists(PlainPath(key)));
+  if (!IsKey(key)) return false;
+  if (PathExists(SealedPath(key)) || PathExists(PlainPath(key))) return true;
+  State& st = *state_;
+  const std::string raw = pack::RawKey(key);
+  st.index.RefreshIfMoved(Dir());
+  if (st.index.Find(raw) != nullptr) return true;
+  st.index.Refresh(Dir());
+  return st.index.Find(raw) != nullptr;
+}
+
+void Originals::RemoveSingleFiles(const std::string& key) const {
+  std::error_code ec;
+  std::filesystem::remove(SealedPath(key), ec);
+  std::filesystem::remove(PlainPath(key), ec);
+}
+
+void Originals::RemovePacked(const std::vector<std::string>& raw_keys,
+                             const std::string& keep) const {
+  State& st = *state_;
+  std::string why;
+  FinishPack(why);  // the pack being written may be one to rewrite
+  st.index.Refresh(Dir());
+  const std::unordered_set<std::string> drop(raw_keys.begin(), raw_keys.end());
+  std::set<std::string> packs;
+  for (const std::string& raw : raw_keys) {
+    const std::vector<pack::Place>* places = st.index.Find(raw);
+    for (size_t i = 0; places && i < places->size(); ++i) {
+      if ((*places)[i].pack != keep) packs.insert((*places)[i].pack);
+    }
+  }
+  for (const std::string& name : packs) {
+    pack::RewriteWithout(
+        Dir() / name, [&drop](std::string_view raw) { return drop.contains(std::string(raw)); },
+        why);
+  }
+  if (!packs.empty()) st.index.Refresh(Dir());
 }
 
 void Originals::Remove(const std::string& key) const {
   if (!IsKey(key)) return;
-  std::error_code ec;
-  std::filesystem::remove(SealedPath(key), ec);
-  std::filesystem::remove(PlainPath(key), ec);
+  RemovePacked({pack::RawKey(key)}, "");
+  RemoveSingleFiles(key);
 }
 
 void Originals::RemoveUnused(const TArMastd& store, const std::vector<Ref>& removed) const {
@@ -117,7 +239,12 @@ void Originals::RemoveUnused(const TArMastd& store, const std::vector<Ref>& remo
     if (!dates.contains(store.Get(r, MastCol::kSendDate))) continue;
     unused.erase(KeyOfRecord(store, r));
   }
-  for (const std::string& key : unused) Remove(key);
+  std::vector<std::string> raw_keys;
+  for (const std::string& key : unused) {
+    raw_keys.push_back(pack::RawKey(key));
+    RemoveSingleFiles(key);
+  }
+  if (!raw_keys.empty()) RemovePacked(raw_keys, "");
 }
 
 }  // namespace sorami

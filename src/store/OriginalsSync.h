@@ -1,5 +1,6 @@
-// The originals a receive writes reach the disk together: each is put in place unsynced, and
-// this one call makes them all durable before the store that lists their mails is saved.
+// The originals a receive writes reach the disk together: each is appended to the receive's pack
+// unsynced, and this one call makes them all durable before the store that lists their mails is
+// saved. The next original put after it starts a new pack.
 #pragma once
 
 #include <string>

@@ -42,6 +42,26 @@ TEST_F(FileCryptoTest, RoundTripsFilesOfEverySizeAcrossChunkBoundaries) {
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
+TEST_F(FileCryptoTest, SealedBytesOpenOnlyWithTheirKeyAndNameAndUndamaged) {
+  const std::string plain = "Subject: x\r\n\r\n\xf0\x9f\x98\x80\r\n";
+  std::string sealed, again, back;
+  ASSERT_TRUE(crypto->SealBytes(plain, "name-1", sealed));
+  ASSERT_TRUE(crypto->SealBytes(plain, "name-1", again));
+  EXPECT_NE(sealed, again) << "each sealing takes a new nonce";
+  EXPECT_EQ(sealed.find("Subject"), std::string::npos);
+  ASSERT_TRUE(crypto->OpenBytes(sealed, "name-1", back));
+  EXPECT_EQ(back, plain);
+  EXPECT_FALSE(crypto->OpenBytes(sealed, "name-2", back)) << "sealed for another name";
+  EXPECT_TRUE(back.empty());
+  std::string flipped = sealed;
+  flipped[sealed.size() / 2] ^= 1;
+  EXPECT_FALSE(crypto->OpenBytes(flipped, "name-1", back));
+  EXPECT_FALSE(crypto->OpenBytes(sealed.substr(0, 30), "name-1", back));
+  auto other = MakeSodiumFileCrypto(dir / "other.key");
+  ASSERT_TRUE(other->SealBytes("make the other key", "", again));
+  EXPECT_FALSE(other->OpenBytes(sealed, "name-1", back));
+}
+
 TEST_F(FileCryptoTest, WrongKeyDamageAndTruncationFailWithoutLeavingAPlainFile) {
   std::string plain(150000, 'x');
   WriteFileBytes(dir / "plain", plain);

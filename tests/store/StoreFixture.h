@@ -24,6 +24,12 @@ class FailingCrypto : public FileCrypto {
   bool DecryptToSink(const std::filesystem::path&, const PlainSink&) override {
     return ++calls, false;
   }
+  bool SealBytes(std::string_view, std::string_view, std::string&) override {
+    return ++calls, false;
+  }
+  bool OpenBytes(std::string_view, std::string_view, std::string&) override {
+    return ++calls, false;
+  }
   int calls = 0;
 };
 

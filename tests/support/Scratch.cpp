@@ -42,6 +42,15 @@ std::string ReadFileBytes(const std::filesystem::path& p) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string FolderBytes(const std::filesystem::path& dir) {
+  std::string all;
+  if (!std::filesystem::exists(dir)) return all;
+  for (const auto& f : std::filesystem::recursive_directory_iterator(dir)) {
+    if (f.is_regular_file()) all += ReadFileBytes(f.path());
+  }
+  return all;
+}
+
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes) {
   std::filesystem::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary | std::ios::trunc);

@@ -20,6 +20,8 @@ class ScratchDir {
 };
 
 std::string ReadFileBytes(const std::filesystem::path& p);
+// The bytes of every file under dir, one after another (what a grep of the folder would see).
+std::string FolderBytes(const std::filesystem::path& dir);
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
 // A file of tests/data.
 std::filesystem::path DataFile(const std::string& relative);

@@ -17,4 +17,12 @@ std::string Sha256Hex(std::string_view bytes) {
   return out;
 }
 
+std::string CheckSum128(std::string_view bytes) {
+  std::string out(16, '\0');
+  crypto_generichash(reinterpret_cast<unsigned char*>(out.data()), out.size(),
+                     reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), nullptr,
+                     0);
+  return out;
+}
+
 }  // namespace sorami

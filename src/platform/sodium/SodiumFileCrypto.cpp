@@ -254,6 +254,11 @@ int Unseal(const unsigned char* key, std::FILE* in, const PlainSink& sink) {
 class SodiumFileCrypto : public FileCrypto {
  public:
   explicit SodiumFileCrypto(std::filesystem::path key_file) : key_file_(std::move(key_file)) {}
+  ~SodiumFileCrypto() override {
+    if (cached_key_ != nullptr) sodium_free(cached_key_);
+  }
+  SodiumFileCrypto(const SodiumFileCrypto&) = delete;
+  SodiumFileCrypto& operator=(const SodiumFileCrypto&) = delete;
 
   int EncryptFile(const char* source, const char* dest, const char*) override {
     File in = OpenRead(source);
@@ -307,8 +312,61 @@ class SodiumFileCrypto : public FileCrypto {
     return rc == 0;
   }
 
+  // Layout: a random nonce, then the cipher text with its tag; bound is the associated data.
+  bool SealBytes(std::string_view plain, std::string_view bound, std::string& sealed) override {
+    sealed.clear();
+    const unsigned char* key = Key(true);
+    if (key == nullptr) return false;
+    constexpr size_t kNonce = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+    sealed.resize(kNonce + plain.size() + crypto_aead_xchacha20poly1305_ietf_ABYTES);
+    auto* out = reinterpret_cast<unsigned char*>(sealed.data());
+    randombytes_buf(out, kNonce);
+    unsigned long long clen = 0;
+    crypto_aead_xchacha20poly1305_ietf_encrypt(
+        out + kNonce, &clen, reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
+        reinterpret_cast<const unsigned char*>(bound.data()), bound.size(), nullptr, out, key);
+    sealed.resize(kNonce + clen);
+    return true;
+  }
+
+  bool OpenBytes(std::string_view sealed, std::string_view bound, std::string& plain) override {
+    plain.clear();
+    constexpr size_t kNonce = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+    constexpr size_t kTag = crypto_aead_xchacha20poly1305_ietf_ABYTES;
+    const unsigned char* key = Key(false);
+    if (key == nullptr || sealed.size() < kNonce + kTag) return false;
+    const auto* in = reinterpret_cast<const unsigned char*>(sealed.data());
+    std::string out(sealed.size() - kNonce - kTag, '\0');
+    unsigned long long plen = 0;
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+            reinterpret_cast<unsigned char*>(out.data()), &plen, nullptr, in + kNonce,
+            sealed.size() - kNonce, reinterpret_cast<const unsigned char*>(bound.data()),
+            bound.size(), in, key) != 0) {
+      return false;
+    }
+    out.resize(plen);
+    plain = std::move(out);
+    return true;
+  }
+
  private:
+  // The key for the in-memory calls, read once (they come one per mail) and kept in guarded
+  // memory; null when it cannot be had (create: make it when there is no key file yet).
+  const unsigned char* Key(bool create) {
+    if (cached_key_ != nullptr) return cached_key_;
+    if (sodium_init() < 0) return nullptr;
+    auto* key = static_cast<unsigned char*>(sodium_malloc(kKeyBytes));
+    if (key == nullptr) return nullptr;
+    if (!(create ? LoadOrCreateKey(key_file_, key) : ReadKey(key_file_, key))) {
+      sodium_free(key);
+      return nullptr;
+    }
+    cached_key_ = key;
+    return cached_key_;
+  }
+
   std::filesystem::path key_file_;
+  unsigned char* cached_key_ = nullptr;
 };
 
 }  // namespace
