@@ -1,8 +1,8 @@
 // "sorami-cli mail receive" and "mail log" with the settings a user types on the mail page.
 #include <gtest/gtest.h>
 
+#include "mail/ReceiveSettings.h"
 #include "platform/Codepage.h"
-#include "platform/IniStore.h"
 #include "support/Cli.h"
 #include "support/Dovecot.h"
 #include "support/Scratch.h"
@@ -46,15 +46,7 @@ TEST(CliMail, TheStoredPortSecurityAndCertificateReachTheServer) {
   server.AddMail("Subject: one\nMessage-Id: <1@x>\n\nfirst\n");
   server.AddMail("Subject: two\nMessage-Id: <2@x>\n\nsecond\n");
   ScratchDir app, config;
-  IniStore ini = Registry(config.path()).Open(kCommonKey);
-  ini.WriteString("Setting", "fmKairoSettei.EdPop", "127.0.0.1");
-  ini.WriteString("Setting", "fmKairoSettei.EdPopUser", Dovecot::kUser);
-  ini.WriteString("Setting", "fmKairoSettei.EdMailPass", Dovecot::kPassword);
-  ini.WriteString("Setting", "fmKairoSettei.PopPort", std::to_string(server.pop3s_port()));
-  ini.WriteInteger("Setting", "fmKairoSettei.CbPopTls", 3);  // "SSL/TLS"
-  ini.WriteBool("Setting", "fmKairoSettei.CkNokosu", true);
-  ini.WriteString("Setting", "fmKairoSettei.TlsCaFile", server.ca_file().string());
-  ASSERT_TRUE(ini.Save());
+  WriteReceiveSettings(config.path(), server, server.pop3s_port(), 3);  // "SSL/TLS"
 
   int status = 0;
   std::string err;

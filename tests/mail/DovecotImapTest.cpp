@@ -3,10 +3,8 @@
 // delete mode and a folder the server renumbered.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
-#include "mail/MailFixture.h"
-#include "platform/IniStore.h"
+#include "mail/DovecotSuite.h"
+#include "mail/ReceiveSettings.h"
 #include "support/Cli.h"
 #include "support/Dovecot.h"
 
@@ -16,33 +14,14 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-class DovecotImapTest : public MailTest {
+class DovecotImapTest : public DovecotSuite<Dovecot::Imap::kOn> {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("mail_tests"), nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    if (Dovecot::ImapInstalled()) server_ = new Dovecot(true, Dovecot::Imap::kOn);
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
   void SetUp() override {
-    if (!server_) GTEST_SKIP() << "dovecot-imapd is not installed (scripts/setup installs it)";
-    ASSERT_TRUE(server_->running()) << server_->why_not();
-    server_->Clear();
+    DovecotSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     config.protocol = MailProtocol::kImap;
-    config.host = "127.0.0.1";
     config.port = server_->imap_port();
     config.security = MailSecurity::kNone;
-    config.user = Dovecot::kUser;
-    config.password = Dovecot::kPassword;
-    config.ca_file = server_->ca_file().string();
-  }
-  JushinOutcome ReceiveHere() {
-    auto socket = MakeQtLineSocket({5000, 10000});
-    return Receive(*socket);
   }
   // The Maildir flags of every mail ("" for a mail still in new/).
   static std::vector<std::string> Flags() {
@@ -56,10 +35,7 @@ class DovecotImapTest : public MailTest {
     }
     return out;
   }
-
-  static Dovecot* server_;
 };
-Dovecot* DovecotImapTest::server_ = nullptr;
 
 TEST_F(DovecotImapTest, PlainStartTlsAndImplicitTlsEachReceive) {
   struct Case {
@@ -158,15 +134,7 @@ TEST_F(DovecotImapTest, TheCommandLineReceivesByImapWhenTheSettingsSaySo) {
   if (!HaveCli()) GTEST_SKIP() << "SORAMI_CLI names no sorami-cli";
   server_->AddMail(Mail("one", "1\n", "<1@x>"));
   ScratchDir app, cfg;
-  IniStore ini = Registry(cfg.path()).Open(kCommonKey);
-  ini.WriteString("Setting", "fmKairoSettei.EdPop", "127.0.0.1");
-  ini.WriteString("Setting", "fmKairoSettei.EdPopUser", Dovecot::kUser);
-  ini.WriteString("Setting", "fmKairoSettei.EdMailPass", Dovecot::kPassword);
-  ini.WriteString("Setting", "fmKairoSettei.PopPort", std::to_string(server_->imap_port()));
-  ini.WriteInteger("Setting", "fmKairoSettei.CbPopTls", 1);  // "なし"
-  ini.WriteInteger("Setting", "fmKairoSettei.CbJushinHoushiki", 1);
-  ini.WriteBool("Setting", "fmKairoSettei.CkNokosu", true);
-  ASSERT_TRUE(ini.Save());
+  WriteReceiveSettings(cfg.path(), *server_, server_->imap_port(), 1, true);  // "なし", IMAP
   int status = 0;
   std::string err;
   const std::string out = RunCli("mail receive", app.path(), cfg.path(), status, &err);

@@ -1,12 +1,11 @@
 // The receive against a real Dovecot on loopback: plain POP3, POP3S and STLS.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <fstream>
 #include <map>
 #include <memory>
 
-#include "mail/MailFixture.h"
+#include "mail/DovecotSuite.h"
 #include "platform/Digest.h"
 #include "support/Dovecot.h"
 
@@ -28,39 +27,17 @@ std::string JsonField(const std::string& line, const std::string& key) {
   return out;
 }
 
-class DovecotReceiveTest : public MailTest {
+class DovecotReceiveTest : public DovecotSuite<Dovecot::Imap::kOff> {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("mail_tests"), nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    if (Dovecot::Installed()) server_ = new Dovecot(true);
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
   void SetUp() override {
-    if (!server_) GTEST_SKIP() << "dovecot-pop3d is not installed (scripts/setup installs it)";
-    ASSERT_TRUE(server_->running()) << server_->why_not();
-    server_->Clear();
-    config.host = "127.0.0.1";
+    DovecotSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     config.port = server_->port();
-    config.user = Dovecot::kUser;
-    config.password = Dovecot::kPassword;
-    config.ca_file = server_->ca_file().string();
-  }
-  JushinOutcome ReceiveHere() {
-    auto socket = MakeQtLineSocket({5000, 10000});
-    return Receive(*socket);
   }
   void AddThree() {
     for (const char* s : {"one", "two", "three"}) server_->AddMail(Mail(s, std::string(s) + "\n"));
   }
-
-  static Dovecot* server_;
 };
-Dovecot* DovecotReceiveTest::server_ = nullptr;
 
 TEST_F(DovecotReceiveTest, Pop3sAndStlsAndMailLeftOnTheServerIsStoredOnceAndDeletedLater) {
   const JushinOutcome empty = ReceiveHere();

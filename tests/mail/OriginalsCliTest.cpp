@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/IniStore.h"
+#include "mail/ReceiveSettings.h"
 #include "support/Cli.h"
 #include "support/Dovecot.h"
 #include "support/Scratch.h"
@@ -25,18 +25,6 @@ const std::string kFromLine =
     "Date: Wed, 2 Dec 2026 11:00:00 +0900\nMessage-Id: <plain@example.jp>\n\n"
     "From the start of a line\n>From quoted already\n";
 
-void WriteSettings(const std::filesystem::path& config, const Dovecot& server) {
-  IniStore ini = Registry(config).Open(kCommonKey);
-  ini.WriteString("Setting", "fmKairoSettei.EdPop", "127.0.0.1");
-  ini.WriteString("Setting", "fmKairoSettei.EdPopUser", Dovecot::kUser);
-  ini.WriteString("Setting", "fmKairoSettei.EdMailPass", Dovecot::kPassword);
-  ini.WriteString("Setting", "fmKairoSettei.PopPort", std::to_string(server.pop3s_port()));
-  ini.WriteInteger("Setting", "fmKairoSettei.CbPopTls", 3);  // "SSL/TLS"
-  ini.WriteBool("Setting", "fmKairoSettei.CkNokosu", true);
-  ini.WriteString("Setting", "fmKairoSettei.TlsCaFile", server.ca_file().string());
-  ASSERT_TRUE(ini.Save());
-}
-
 TEST(OriginalsCli, ReceivedMailKeepsItsBytesAndShowsEveryCharacter) {
   if (!HaveCli()) GTEST_SKIP() << "SORAMI_CLI names no sorami-cli";
   if (!Dovecot::Installed()) GTEST_SKIP() << "dovecot-pop3d is not installed";
@@ -45,7 +33,7 @@ TEST(OriginalsCli, ReceivedMailKeepsItsBytesAndShowsEveryCharacter) {
   server.AddMail(kEmoji);
   server.AddMail(kFromLine);
   ScratchDir app, config;
-  WriteSettings(config.path(), server);
+  WriteReceiveSettings(config.path(), server, server.pop3s_port(), 3);  // "SSL/TLS"
   int status = 0;
   std::string err;
   std::string out = RunCli("mail receive", app.path(), config.path(), status, &err);
