@@ -1,5 +1,4 @@
 // sorami-cli: the headless front end of ソラミメッセージ on the same core as the windows.
-#include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "cli/MailCommands.h"
 #include "platform/Codepage.h"
 #include "platform/DataLock.h"
+#include "platform/QtServices.h"
 #include "settings/Settei.h"
 #include "shell/Startup.h"
 #include "shell/TenpuFetch.h"
@@ -76,36 +76,46 @@ void PrintUsage(FILE* to) {
   std::fputs(app::kOptionsHelp, to);
 }
 
+// A local command works on the files alone: it needs neither the network nor the passwords
+// (it never saves the settings), so it starts without the HTTP client and the keyring, and
+// without loading the Qt services at all.
+enum class Reach { kLocal, kOnline };
+
 struct Command {
   const char* name;
   int (*run)(AppState&, const std::vector<std::string>&);
+  Reach reach;
 };
 
+int Mime(AppState&, const std::vector<std::string>& a) { return CliMime(a); }
+int Kanji(AppState&, const std::vector<std::string>& a) { return CliKanji(a); }
+
+constexpr Reach kLocal = Reach::kLocal;
+constexpr Reach kOnline = Reach::kOnline;
 constexpr Command kCommands[] = {
-    {"master", CliMaster},
-    {"original", CliOriginal},
-    {"export", CliExport},
-    {"import", CliImport},
-    {"list", CliList},
-    {"show", CliShow},
-    {"search", CliSearch},
-    {"folders", CliFolders},
-    {"move", CliMove},
-    {"help", CliHelp},
-    {"account", CliAccount},
-    {"check", CliCheck},
-    {"fetch", CliFetch},
-    {"send", CliSend},
-    {"addresses", CliAddresses},
-    {"read", CliRead},
-    {"reply", CliReply},
-    {"claim", CliClaim},
-    {"attachments", CliAttachments},
-    {"sites", CliSites},
-    {"mail", CliMail},
-    {"mime", [](AppState&, const std::vector<std::string>& a) { return CliMime(a); }},
-    {"kanji", [](AppState&, const std::vector<std::string>& a) { return CliKanji(a); }},
-    {"mail", CliMail},
+    {"master", CliMaster, kLocal},
+    {"original", CliOriginal, kLocal},
+    {"export", CliExport, kLocal},
+    {"import", CliImport, kLocal},
+    {"list", CliList, kLocal},
+    {"show", CliShow, kLocal},
+    {"search", CliSearch, kLocal},
+    {"folders", CliFolders, kLocal},
+    {"move", CliMove, kLocal},
+    {"help", CliHelp, kLocal},
+    {"account", CliAccount, kOnline},
+    {"check", CliCheck, kOnline},
+    {"fetch", CliFetch, kOnline},
+    {"send", CliSend, kOnline},
+    {"addresses", CliAddresses, kOnline},
+    {"read", CliRead, kOnline},
+    {"reply", CliReply, kOnline},
+    {"claim", CliClaim, kOnline},
+    {"attachments", CliAttachments, kOnline},
+    {"sites", CliSites, kOnline},
+    {"mail", CliMail, kOnline},
+    {"mime", Mime, kLocal},
+    {"kanji", Kanji, kLocal},
 };
 
 // Whether a command line changes files of the data directory.
@@ -150,7 +160,7 @@ int Main(int argc, char** argv) {
   }
   for (const Command& c : kCommands) {
     if (args[0] != c.name) continue;
-    auto st = MakeAppState(options);
+    auto st = c.reach == kLocal ? MakeLocalAppState(options) : MakeAppState(options);
     // One writer per data directory: a second one waits a little, then stops; readers go on.
     std::unique_ptr<DataLock> lock;
     if (Writes(args)) {
@@ -177,6 +187,7 @@ int Main(int argc, char** argv) {
 }  // namespace sorami::cli
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);  // the HTTP client's event loop
-  return sorami::cli::Main(argc, argv);
+  const int rc = sorami::cli::Main(argc, argv);
+  sorami::ReleaseQtServices();  // after every service object of the run is gone
+  return rc;
 }

@@ -29,8 +29,12 @@ metainfo_valid "appstreamcli validate on the packaged metainfo" \
 
 same "sorami-cli --version from the unpacked package" "sorami-cli (ソラミメッセージ) $version" \
   "$("$root/usr/bin/sorami-cli" --version)"
-missing=$(ldd "$root/usr/bin/sorami" "$root/usr/bin/sorami-site-server" | grep 'not found')
+missing=$(ldd "$root/usr/bin/sorami" "$root/usr/bin/sorami-site-server" \
+  "$root/usr/lib/sorami/sorami-qt.so" | grep 'not found')
 same "every library the programs need is on the system" "" "$missing"
+"$root/usr/bin/sorami-cli" --appdir "$scratch/debdata" send --to 事務局 --title 下書き --body 本文 \
+  --draft >/dev/null
+check "the unpacked sorami-cli loads its Qt module (a draft stored)" test $? -eq 0
 out=$("$root/usr/bin/sorami-cli" help 設定\(メール\))
 contains "the unpacked sorami-cli finds the packaged help topics" "$out" \
   "^\{\"path\": \"$root/usr/share/sorami/help/設定\(メール\)\.rtf\""

@@ -75,4 +75,8 @@ contains "a stale remembered help directory falls back to the installed one" "$o
   "^\{\"path\": \"$share/sorami/help/概要.rtf\""
 same "sorami-cli --version from the moved install" "sorami-cli (ソラミメッセージ) $version" \
   "$("$usr/bin/sorami-cli" --version)"
+# A command that loads the Qt module finds it in the moved tree's lib/sorami.
+check "the Qt module is installed in lib/sorami" test -f "$usr/lib/sorami/sorami-qt.so"
+"$usr/bin/sorami-cli" send --to 事務局 --title 下書き --body 本文 --draft >/dev/null
+check "a draft stored by the moved install's sorami-cli" test $? -eq 0
 finish

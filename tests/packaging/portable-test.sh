@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 usb=$scratch/usb/sorami
 mkdir -p "$usb/Data" "$usb/Help"
-cp "$build/app/sorami-cli" "$usb/"
+cp "$build/app/sorami-cli" "$build/lib/sorami/sorami-qt.so" "$usb/"
 cp "$src"/help/*.rtf "$usb/Help/"
 # An installed tree's help folder beside it too: a portable copy still reads its own Help.
 mkdir -p "$scratch/usb/share/sorami/help"
@@ -31,9 +31,20 @@ out=$("$usb/sorami-cli" help 概要)
 contains "the portable copy's help topics" "$out" "^\{\"path\": \"$usb/Help/概要.rtf\""
 same "still nothing written to the user's folders" "" "$(find "$home" -mindepth 1)"
 
+# A copy without its Qt module: the local commands still work; one that needs the module stops
+# with the file it looked for and stores nothing.
+mkdir -p "$scratch/bare/Data"
+cp "$build/app/sorami-cli" "$scratch/bare/"
+out=$("$scratch/bare/sorami-cli" folders 2>&1)
+check "a copy without its module lists its folders" test $? -eq 0
+out=$("$scratch/bare/sorami-cli" send --to 事務局 --title 下書き --body 本文 --draft 2>&1)
+same "without its module a draft fails" 1 "$?"
+contains "and says which file is missing" "$out" "cannot load .*/lib/sorami/sorami-qt\.so"
+check "and stores nothing" test ! -e "$scratch/bare/Data/Master.enc"
+
 # Without a Data folder beside it the same program keeps to the user's folders.
 mkdir -p "$scratch/plain"
-cp "$build/app/sorami-cli" "$scratch/plain/"
+cp "$build/app/sorami-cli" "$build/lib/sorami/sorami-qt.so" "$scratch/plain/"
 "$scratch/plain/sorami-cli" send --to 事務局 --title 下書き --body 本文 --draft >/dev/null
 check "a draft stored by a copy without Data" test $? -eq 0
 check "its store in the user's data folder" test -f "$home/.local/share/sorami/Data/Master.enc"
