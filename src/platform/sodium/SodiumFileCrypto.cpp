@@ -14,6 +14,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FileCrypto.h"
+#include "platform/sodium/StreamOpener.h"
 
 namespace sorami {
 
@@ -143,13 +144,10 @@ class Unsealer {
   int Next(unsigned char* out, size_t& len) {
     const size_t n = std::fread(cipher_.data(), 1, cipher_.size(), in_);
     if (std::ferror(in_)) return 5;
-    unsigned long long plen = 0;
     unsigned char tag = 0;
-    if (crypto_secretstream_xchacha20poly1305_pull(&st_, out, &plen, &tag, cipher_.data(), n,
-                                                   nullptr, 0) != 0) {
+    if (opener_.Pull(st_, out, len, tag, cipher_.data(), n) != 0) {
       return 9;  // wrong key, damaged or truncated
     }
-    len = static_cast<size_t>(plen);
     if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
       unsigned char extra;
       if (std::fread(&extra, 1, 1, in_) != 0) return 10;  // data after the end
@@ -163,6 +161,7 @@ class Unsealer {
  private:
   std::FILE* in_;
   crypto_secretstream_xchacha20poly1305_state st_{};
+  StreamOpener opener_;
   std::vector<unsigned char> cipher_;
   bool done_ = false;
 };
