@@ -48,7 +48,10 @@ void AppendJsonUtf8(std::string& out, std::string_view utf8) {
 }
 
 void AppendJsonText(std::string& out, std::string_view cp932) {
-  AppendJsonUtf8(out, Cp932ToUtf8(cp932));
+  thread_local std::string utf8;  // kept: a listing prints hundreds of thousands of texts
+  utf8.clear();
+  AppendCp932AsUtf8(utf8, cp932);
+  AppendJsonUtf8(out, utf8);
 }
 
 std::string JsonUtf8(std::string_view utf8) {

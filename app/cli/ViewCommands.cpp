@@ -104,7 +104,12 @@ void AppendListRow(std::string& out, const TArMastData& rec, int32_t row) {
   out += ", \"cols\": [";
   for (int c = 0; c < kListColumns; ++c) {
     if (c > 0) out += ", ";
-    AppendJsonText(out, ListText(rec, row, static_cast<ListCol>(c)));
+    const auto col = static_cast<ListCol>(c);
+    if (col == ListCol::kIndex || col == ListCol::kBody) {
+      AppendJsonText(out, ListText(rec, row, col));
+    } else {
+      AppendJsonText(out, ListFieldText(rec, col));  // no copy of the field
+    }
   }
   out += "]}\n";
 }

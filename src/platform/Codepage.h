@@ -10,6 +10,8 @@
 namespace sorami {
 
 std::string Cp932ToUtf8(std::string_view cp932);
+// Cp932ToUtf8(cp932) appended to out, with no string in between (printing many texts).
+void AppendCp932AsUtf8(std::string& out, std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);

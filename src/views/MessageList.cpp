@@ -116,7 +116,11 @@ std::string ListText(const TArMastData& rec, int32_t row, ListCol col) {
     }
     return MbCopy(head, 1, 10);
   }
-  return std::string(rec[kSource[static_cast<size_t>(col)]]);
+  return std::string(ListFieldText(rec, col));
+}
+
+std::string_view ListFieldText(const TArMastData& rec, ListCol col) {
+  return rec[kSource[static_cast<size_t>(col)]];
 }
 
 bool MessageList::Listed(std::string_view folder) const {

@@ -94,5 +94,8 @@ class MessageList {
 std::string ListText(const TArMastd& store, int32_t row, ListCol col);
 // The same for a record of row `row`.
 std::string ListText(const TArMastData& rec, int32_t row, ListCol col);
+// The text of a column that shows a field of the record as it stands: every column but the
+// index and the body's start (for those, ListText).
+std::string_view ListFieldText(const TArMastData& rec, ListCol col);
 
 }  // namespace sorami

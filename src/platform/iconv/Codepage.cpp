@@ -51,6 +51,14 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   return detail::Cp932ToUtf8ByTable(cp932);
 }
 
+void AppendCp932AsUtf8(std::string& out, std::string_view cp932) {
+  if (IsAscii(cp932)) {
+    out.append(cp932);
+  } else {
+    detail::AppendCp932AsUtf8ByTable(out, cp932);
+  }
+}
+
 std::string Utf8ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
   return FromUtf8ToCp932().Run(utf8, Utf8SeqLen, kGetaMark);

@@ -113,16 +113,12 @@ char* PutUtf8(char32_t cp, char* out) {
 
 }  // namespace
 
-std::string Cp932ToUtf8ByTable(std::string_view cp932) {
+void AppendCp932AsUtf8ByTable(std::string& out, std::string_view cp932) {
   Tables& t = TheTables();
-  // A byte becomes at most four bytes of UTF-8, written to a buffer and copied out at the
-  // length made. A short text (a column of the list) uses a buffer the thread keeps; a long one
-  // its own, so that no thread holds on to the room a long text took.
-  constexpr size_t kKept = 16 << 10;
-  thread_local std::string kept(kKept * 4, '\0');
-  std::string own;
-  if (cp932.size() > kKept) own.resize(cp932.size() * 4);
-  char* const start = cp932.size() > kKept ? own.data() : kept.data();
+  // A byte becomes at most four bytes of UTF-8: room for that, then cut to the length made.
+  const size_t had = out.size();
+  out.resize(had + cp932.size() * 4);
+  char* const start = out.data() + had;
   char* w = start;
   const auto* in = reinterpret_cast<const unsigned char*>(cp932.data());
   const size_t n = cp932.size();
@@ -144,7 +140,22 @@ std::string Cp932ToUtf8ByTable(std::string_view cp932) {
       ++i;
     }
   }
-  return std::string(start, static_cast<size_t>(w - start));
+  out.resize(had + static_cast<size_t>(w - start));
+}
+
+std::string Cp932ToUtf8ByTable(std::string_view cp932) {
+  // A short text (a column of the list) is made in a buffer the thread keeps and copied out at
+  // its length; a long one in its own string, so that no thread holds on to the room it took.
+  constexpr size_t kKept = 16 << 10;
+  std::string own;
+  if (cp932.size() > kKept) {
+    AppendCp932AsUtf8ByTable(own, cp932);
+    return own;
+  }
+  thread_local std::string kept;
+  kept.clear();
+  AppendCp932AsUtf8ByTable(kept, cp932);
+  return kept;
 }
 
 std::string Cp932ToUtf8ByIconv(std::string_view cp932) {
