@@ -142,7 +142,9 @@ void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(cons
                std::string command = body.form.Get("COMMAND");
                if (body.form.Get("OPTION") == "AZUKARI") command += "/AZUKARI";
                LogRequest(program, command, LogMember(body.form), Outcome(answer) + failure);
-               res.set_content(answer.Body(), kAnswerType);
+               // The answer's text is handed over, not copied: a fetch's can be megabytes.
+               res.body = answer.Body();
+               res.set_header("Content-Type", kAnswerType);
              });
 }
 
