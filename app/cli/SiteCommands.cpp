@@ -90,11 +90,9 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
   } else if (!args.empty()) {
     return kExitUsage;
   }
-  std::string msg;
-  if (!ReadMaster(st.master, st.store, msg) && st.master.unread_file_on_disk) {
-    PrintError(msg);  // never fetch into a store whose file could not be read
-    return kExitFailed;
-  }
+  // The store is read while the site answers the first request; nothing looks at it before
+  // the read is done.
+  const auto store_ready = ReadStoreWhileFetching(st);
   st.site.leave_on_site =
       st.registry.Open(kCommonKey).ReadBool("Setting", "fmKairo.CkNokosu", false);
   SavedSince saved(st.store);
@@ -104,7 +102,13 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
     if (ok) saved.Saved(m);
     return ok;
   };
+  hooks.store_ready = store_ready;
   const FetchReport out = FetchNewMessages(st, row, hooks);
+  std::string msg;
+  if (!store_ready(msg)) {
+    PrintError(msg);  // never fetch into a store whose file could not be read
+    return kExitFailed;
+  }
   if (out.save_failed) {
     PrintError(out.status);  // what came stays on the site for the next fetch
     return kExitFailed;

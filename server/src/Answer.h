@@ -16,6 +16,8 @@ struct Answer {
   std::string head;
   std::string status;
   std::vector<std::string> lines;
+  // Value lines after `lines`, already joined by CR LF: a long answer is built in one piece.
+  std::string joined;
 
   bool ok() const { return std::string_view(status).starts_with(kOkMark); }
   std::string Body() const;

@@ -106,10 +106,18 @@ void Stmt::Run() {
   }
 }
 
-std::string Stmt::Text(int column) const {
+void Stmt::Reset() {
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+std::string Stmt::Text(int column) const { return std::string(View(column)); }
+
+std::string_view Stmt::View(int column) const {
   const void* p = sqlite3_column_blob(stmt_, column);
   int n = sqlite3_column_bytes(stmt_, column);
-  return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string();
+  return p ? std::string_view(static_cast<const char*>(p), static_cast<std::size_t>(n))
+           : std::string_view();
 }
 
 std::int64_t Stmt::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
@@ -117,7 +125,9 @@ std::int64_t Stmt::Int(int column) const { return sqlite3_column_int64(stmt_, co
 bool Stmt::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
 Db::Db(const std::string& path, bool create) {
-  int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  // A connection serves one request or command on one thread at a time: SQLite need not lock
+  // around every call on it.
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);

@@ -26,7 +26,11 @@ class Stmt {
   bool Step();
   // Runs the statement to its end.
   void Run();
+  // Makes the statement ready to run again with new bindings.
+  void Reset();
   std::string Text(int column) const;
+  // The same bytes without a copy, valid until the next Step or Reset.
+  std::string_view View(int column) const;
   std::int64_t Int(int column) const;
   bool IsNull(int column) const;
 

@@ -15,12 +15,17 @@ std::string NoticeLine(Db& db) {
   return "SYS\t" + EscapeField(s.Text(0));
 }
 
-std::string AttachmentList(Db& db, std::int64_t letterId) {
-  Stmt s = db.Prepare("SELECT name FROM attachment WHERE letter_id = ?1 ORDER BY seq");
-  s.Bind(1, letterId);
+// The names of a letter's attachments, comma separated; `names` is the prepared look-up, run
+// again for every letter.
+void AppendAttachmentList(std::string& out, Stmt& names, std::int64_t letterId) {
+  names.Reset();
+  names.Bind(1, letterId);
   std::string list;
-  while (s.Step()) list += (list.empty() ? "" : ",") + s.Text(0);
-  return list;
+  while (names.Step()) {
+    if (!list.empty()) list += ',';
+    list.append(names.View(0));
+  }
+  AppendEscapedField(out, list);
 }
 
 }  // namespace
@@ -45,8 +50,12 @@ Answer Fetch(const Request& r, bool remove) {
       "l.replyto, l.title, l.honbun, l.kankei, l.shubetsu FROM delivery d "
       "JOIN letter l ON l.id = d.letter_id WHERE d.member_id = ?1 AND d.taken = 0 ORDER BY d.id");
   s.Bind(1, me.id);
-  std::vector<std::string> lines;
+  Stmt names = r.db.Prepare("SELECT name FROM attachment WHERE letter_id = ?1 ORDER BY seq");
+  // The lines are written into one block as they are read, joined by CR LF.
+  std::string block;
+  std::size_t count = 0;
   std::map<std::int64_t, Member> senders;
+  const std::string inbox = Sj("受信箱");
   while (s.Step()) {
     std::int64_t senderId = s.Int(2);
     if (!senders.count(senderId)) {
@@ -56,32 +65,22 @@ Answer Fetch(const Request& r, bool remove) {
     }
     const Member& from = senders.at(senderId);
     // The 23 fields of a message line, in order. Bcc recipients are not disclosed.
-    const std::string fields[23] = {std::to_string(lines.size() + 1),
-                                    s.Text(5),
-                                    s.Text(9),
-                                    s.Text(10),
-                                    s.Text(4),
-                                    s.Text(0),
-                                    from.nick,
-                                    s.Text(3),
-                                    "",
-                                    s.Text(4),
-                                    from.site.name,
-                                    from.site.host,
-                                    Sj("受信箱"),
-                                    from.site.sysuser,
-                                    s.Text(6),
-                                    site.sysuser,
-                                    s.Text(11),
-                                    s.Text(12),
-                                    from.site.dynkey,
-                                    AttachmentList(r.db, s.Int(1)),
-                                    s.Text(7),
-                                    "",
-                                    s.Text(8)};
-    std::string line;
-    for (const std::string& f : fields) line += (line.empty() ? "" : "\t") + EscapeField(f);
-    lines.push_back(std::move(line));
+    const std::string number = std::to_string(++count);
+    const std::string_view fields[19] = {
+        number,          s.View(5),         s.View(9), s.View(10),   s.View(4),      s.View(0),
+        from.nick,       s.View(3),         "",        s.View(4),    from.site.name, from.site.host,
+        inbox,           from.site.sysuser, s.View(6), site.sysuser, s.View(11),     s.View(12),
+        from.site.dynkey};
+    if (count > 1) block += "\r\n";
+    for (std::string_view f : fields) {
+      AppendEscapedField(block, f);
+      block += '\t';
+    }
+    AppendAttachmentList(block, names, s.Int(1));
+    for (std::string_view f : {s.View(7), std::string_view(), s.View(8)}) {
+      block += '\t';
+      AppendEscapedField(block, f);
+    }
   }
   // Attachments stay open for a limited time from the first delivery of their message.
   Stmt fetched = r.db.Prepare(
@@ -92,9 +91,9 @@ Answer Fetch(const Request& r, bool remove) {
     del.Bind(1, me.id).Run();
     tx->Commit();
   }
-  Answer a = Success(remove ? "GETDEL" : "GET", "新着 " + std::to_string(lines.size()) + " 件");
+  Answer a = Success(remove ? "GETDEL" : "GET", "新着 " + std::to_string(count) + " 件");
   if (std::string notice = NoticeLine(r.db); !notice.empty()) a.lines.push_back(notice);
-  for (std::string& line : lines) a.lines.push_back(std::move(line));
+  a.joined = std::move(block);
   return a;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "RequestBody.h"
 #include "RequestLog.h"
@@ -11,6 +12,13 @@ namespace sorami::site {
 namespace {
 
 constexpr const char* kAnswerType = "text/plain; charset=Shift_JIS";
+
+// The database connection of the request this thread answers, closed only once the answer was
+// written: closing the last connection folds the write-ahead log back into the file, with
+// syncs of its own, and the client need not wait for that. What the request changed was
+// committed and synced before it answered. (An answer whose head could not be written leaves
+// its connection to the thread's next request, which closes it first.)
+thread_local std::optional<Db> answering;
 
 Answer DispatchMessage(const Request& r) {
   const std::string& c = r.form.Get("COMMAND");
@@ -96,6 +104,8 @@ Service::Service(Config config, const ConnectionLimits& limits)
     const auto it = headers.find("Accept-Encoding");
     if (it != headers.end()) it->second = WithoutBrotli(it->second);
   };
+  // Called once a request's answer was written.
+  http_.set_logger([](const httplib::Request&, const httplib::Response&) { answering.reset(); });
   AddPostProgram("WbMessage.exe", DispatchMessage);
   AddPostProgram("WbUpdate.exe", DispatchUpdate);
   AddPostProgram("WbClaim.exe", DispatchClaim);
@@ -131,7 +141,7 @@ void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(cons
                Answer answer;
                std::string failure;  // what went wrong inside, for the log only
                try {
-                 Db db(config_.dbPath);
+                 Db& db = answering.emplace(config_.dbPath);
                  answer = dispatch(Request{db, config_, body.form});
                } catch (const Refused& e) {
                  answer = Refusal("NG", e.message());
@@ -142,7 +152,9 @@ void Service::AddPostProgram(const std::string& program, Answer (*dispatch)(cons
                std::string command = body.form.Get("COMMAND");
                if (body.form.Get("OPTION") == "AZUKARI") command += "/AZUKARI";
                LogRequest(program, command, LogMember(body.form), Outcome(answer) + failure);
-               res.set_content(answer.Body(), kAnswerType);
+               // The answer's text is handed over, not copied: a fetch's can be megabytes.
+               res.body = answer.Body();
+               res.set_header("Content-Type", kAnswerType);
              });
 }
 

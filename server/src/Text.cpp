@@ -65,24 +65,26 @@ std::string ReplaceChars(std::string_view s, std::string_view from, std::string_
 }
 
 std::string EscapeField(std::string_view v) {
-  std::string tabs;
-  for (char c : v) {
-    if (c == '\t') {
-      tabs += "\x0C\x08";
-    } else {
-      tabs += c;
-    }
-  }
   std::string out;
-  for (std::size_t i = 0; i < tabs.size(); ++i) {
-    if (tabs[i] == '\r' && i + 1 < tabs.size() && tabs[i + 1] == '\n') {
-      out += "\x0C\x0B";
-      ++i;
-    } else {
-      out += tabs[i];
-    }
-  }
+  AppendEscapedField(out, v);
   return out;
+}
+
+void AppendEscapedField(std::string& out, std::string_view v) {
+  // A TAB's escape holds neither CR nor LF, so both escapes are made in one pass; the plain
+  // runs between them are copied whole.
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const char c = v[i];
+    if (c != '\t' && c != '\r') continue;
+    const bool crlf = c == '\r' && i + 1 < v.size() && v[i + 1] == '\n';
+    if (c == '\r' && !crlf) continue;
+    out.append(v, run, i - run);
+    out += crlf ? "\x0C\x0B" : "\x0C\x08";
+    if (crlf) ++i;
+    run = i + 1;
+  }
+  out.append(v, run, v.size() - run);
 }
 
 std::string UnescapeField(std::string_view v) {

@@ -29,6 +29,8 @@ std::string ReplaceChars(std::string_view s, std::string_view from, std::string_
 // The escaped form of a field inside a TAB-separated line: TAB becomes 0x0C 0x08, then CR LF
 // becomes 0x0C 0x0B. UnescapeField is its inverse.
 std::string EscapeField(std::string_view v);
+// Appends the escaped form of v to out.
+void AppendEscapedField(std::string& out, std::string_view v);
 std::string UnescapeField(std::string_view v);
 
 // Removes blanks (space, TAB, CR, LF) at both ends.

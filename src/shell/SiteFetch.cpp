@@ -42,6 +42,14 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
   SendWaitingReceipts(st.site, st.receipts);
   static_cast<FetchOutcome&>(report) =
       SaishinShutoku(st.site, st.store, st.settei.rows, row, hooks);
+  // The folder counts and the waiting files below look at the store: it must be ready.
+  if (!report.unreadable && hooks.store_ready && !hooks.store_ready(report.read_msg)) {
+    report.unreadable = true;
+  }
+  if (report.unreadable) {
+    report.status = report.read_msg;
+    return report;
+  }
   if (report.any_new) {
     SetDisplay(st.store, st.log, report.status);
   } else {
@@ -61,6 +69,27 @@ FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks) {
   report.tenpu_msg = files.msg;
   if (files.failed > 0) report.status += "　"_cp932 + files.msg;
   return report;
+}
+
+std::function<bool(std::string& msg)> ReadStoreWhileFetching(AppState& st) {
+  struct Read {
+    bool taken = false;
+    bool usable = false;
+    std::string msg;
+  };
+  st.preload.Start(st.master);
+  auto read = std::make_shared<Read>();
+  return [&st, read](std::string& msg) {
+    if (!read->taken) {
+      read->taken = true;
+      const bool ok = st.preload.Take(st.master, st.store, read->msg);
+      // A missing file is a first run's empty store; one that is there unread is never
+      // fetched into (a save would set it aside).
+      read->usable = ok || !st.master.unread_file_on_disk;
+    }
+    if (!read->usable) msg = read->msg;
+    return read->usable;
+  };
 }
 
 }  // namespace sorami

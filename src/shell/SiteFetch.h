@@ -2,6 +2,8 @@
 // list handed to the site fetch, and its outcome turned into the status line.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,16 @@ struct FetchReport : FetchOutcome {
 // summary when something new came (the folder counts are refreshed), "新着メッセージ無し"
 // otherwise, and the number of accounts that failed; a refused fetch says another request is
 // running; a failed save gives its "保存失敗 : ..." text.
+// A store still being read (hooks.store_ready) is waited for before anything looks at it; one
+// that could not be read ends the fetch before anything is stored, with its read message.
 FetchReport FetchNewMessages(AppState& st, int row, FetchHooks hooks = {});
+
+// Starts reading the master file on a worker thread, so the read overlaps the fetch's first
+// request, and returns the wait for it to hand over as FetchHooks::store_ready. The first call
+// of the wait takes the read into st.store as ReadMaster would have left it; every call gives
+// its result: false, with the read's message, when a master file exists but could not be read
+// (nothing may be fetched into that store), true otherwise (also for a first run's missing
+// file).
+std::function<bool(std::string& msg)> ReadStoreWhileFetching(AppState& st);
 
 }  // namespace sorami

@@ -137,6 +137,10 @@ AccountFetch GetMessage(SiteSession& ss, TArMastd& store, const SiteAccount& a, 
       if (spool.write_failed) out.result = FetchResult::kSaveFailed;
       return out;
     }
+    if (hooks.store_ready && !hooks.store_ready(msg)) {
+      out.result = FetchResult::kUnreadable;  // the answer is dropped: all stays on the site
+      return out;
+    }
     got = StoreMessageLines(ss, store, host, SpoolLines(spool), hooks, ss.max_fetch_messages);
   }
   out.added = got.added;
@@ -182,6 +186,12 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
                             const FetchHooks& hooks) {
   FetchOutcome out;
   ss.log.Log("SaishinShutoku :" + std::to_string(row));
+  // Whether the store can be looked at; when it cannot, the fetch stops there.
+  const auto unreadable = [&](const std::string& why) {
+    out.unreadable = true;
+    out.read_msg = why;
+    ss.log.Log(why);
+  };
   out.checked_at = NowText();
   for (size_t i = 0; i < accounts.size(); ++i) {
     if (row >= 0 && static_cast<size_t>(row) != i) continue;
@@ -194,6 +204,10 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
       }
       std::string msg;
       const AccountFetch got = GetMessage(ss, store, a, ss.leave_on_site, hooks, msg);
+      if (got.result == FetchResult::kUnreadable) {
+        unreadable(msg);
+        break;
+      }
       if (got.added > 0) out.any_new = out.changed = true;
       ss.log.Log(msg);
       ss.aclog.AddLogLine("GET ", a.nickname, a.site, a.host, a.sys_user, msg);
@@ -205,6 +219,10 @@ FetchOutcome SaishinShutoku(SiteSession& ss, TArMastd& store,
       }
       if (got.result == FetchResult::kFailed) ++out.failed;
       std::string fmsg;
+      if (hooks.get_feedback && hooks.store_ready && !hooks.store_ready(fmsg)) {
+        unreadable(fmsg);
+        break;
+      }
       if (hooks.get_feedback && hooks.get_feedback(a, fmsg)) {
         // The site hands receipts over once: they are saved at once as well.
         out.changed = true;

@@ -32,6 +32,11 @@ struct FetchHooks {
   // The site is asked to delete nothing before what it handed over was saved. Empty: nothing
   // is written and no fetch asks the site to delete anything.
   std::function<bool(std::string& msg)> save;
+  // Makes the store ready before the fetch first looks at it: its read may still be running
+  // while the first request is answered. False, with the read's message in msg, when the store
+  // cannot be fetched into: nothing is stored or saved then and no further site is asked.
+  // Empty: the store is ready.
+  std::function<bool(std::string& msg)> store_ready;
 };
 
 // How one account's fetch ended.
@@ -39,6 +44,7 @@ enum class FetchResult {
   kDone,        // answered (and, unless left on the site, deleted there once saved)
   kFailed,      // a request failed; what an earlier step stored is saved
   kSaveFailed,  // what came could not be saved: nothing more is asked of any site
+  kUnreadable,  // the store could not be read: nothing was stored, nothing more is asked
 };
 
 struct AccountFetch {
@@ -54,6 +60,8 @@ struct FetchOutcome {
   int failed = 0;            // accounts whose request failed
   bool save_failed = false;  // the store could not be saved; the fetch stopped there
   std::string save_msg;      // "保存失敗 : " and the reason, when the save failed
+  bool unreadable = false;   // the store could not be read; the fetch stopped before storing
+  std::string read_msg;      // why, when it could not be read
   std::string checked_at;    // the last-check time "yyyy/mm/dd hh:nn:ss"
 };
 

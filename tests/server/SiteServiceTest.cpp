@@ -33,7 +33,7 @@ TEST_F(SiteService, AnswerLinesHoldTheTwentyThreeFieldsWithTabAndCrLfEscaped) {
   const std::string date = "2030/02/03 04:05:06";
   // The same member named twice (To and Bcc) gets one copy; blanks around pieces are ignored.
   Reply r = world->Send(kTaro, {"はなこ%広場/2", "じろう%別館/9", " ソ表%秘密 , はなこ%広場",
-                                "件\t名", "1行目\r\n2行目\tx\ry\nz\r\n", date});
+                                "件\t名", "1行目\r\n2行目\tx\ry\nz\r\t\n\r\r\n", date});
   ASSERT_TRUE(r.ok) << Utf(r.status);
   EXPECT_EQ(Utf(r.message), "送信完了");
   ASSERT_EQ(r.lines.size(), 1u);
@@ -46,11 +46,12 @@ TEST_F(SiteService, AnswerLinesHoldTheTwentyThreeFieldsWithTabAndCrLfEscaped) {
   EXPECT_EQ(got.lines[0], "SYS\t" + Sj("保守のお知らせ\f\b夜間"));
   const Line f = Split(got.lines[1]);
   ASSERT_EQ(f.size(), 23u);
-  // Number, To, title, body (TAB as 0C 08, CR LF as 0C 0B), send date, server number (#),
-  // sender, receive time (#), -, send date, sender's site, host, folder and system user, -,
-  // the recipient's system user, relation, kind, dynamic key, attachments, Cc, -, -.
-  Line want = Split(Sj("1\tはなこ%広場/2\t件\f\b名\t1行目\f\v2行目\f\bx\ry\nz\f\v\t" + date +
-                       "\t#\tたろう\t#\t\t" + date + "\t広場\t" + world->address() +
+  // Number, To, title, body (TAB as 0C 08, CR LF as 0C 0B, a CR before anything but LF kept),
+  // send date, server number (#), sender, receive time (#), -, send date, sender's site, host,
+  // folder and system user, -, the recipient's system user, relation, kind, dynamic key,
+  // attachments, Cc, -, -.
+  Line want = Split(Sj("1\tはなこ%広場/2\t件\f\b名\t1行目\f\v2行目\f\bx\ry\nz\r\f\b\n\r\f\v\t" +
+                       date + "\t#\tたろう\t#\t\t" + date + "\t広場\t" + world->address() +
                        "\t受信箱\thiroba\t\thiroba\t知人\t一般連絡\t\t\tじろう%別館/9\t\t"));
   want[5] = f[5];
   want[7] = f[7];

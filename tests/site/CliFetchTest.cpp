@@ -1,7 +1,7 @@
 // sorami-cli fetch as a user runs it against the reference site service: killed at any moment
 // it loses nothing the site handed over, and a save that fails says why, exits 1 and leaves
-// the messages on the site for the next fetch. Killed during its attachments' downloads it
-// keeps the records and the next fetch brings every file.
+// the messages on the site for the next fetch, as does a store that cannot be read. Killed during
+// its attachments' downloads it keeps the records and the next fetch brings every file.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -114,6 +114,27 @@ TEST_F(CliFetch, ASaveThatFailsSaysWhyExitsOneAndLeavesTheMessagesOnTheSite) {
   EXPECT_NE(out.find("保存失敗 : File too large ("), std::string::npos) << out;
 
   int rc = 0;
+  Cli("fetch", rc);
+  EXPECT_EQ(rc, 0) << err;
+  EXPECT_EQ(StoredCount(), 1);
+}
+
+TEST_F(CliFetch, AStoreThatCannotBeReadIsNeverFetchedIntoAndTheMessagesStayOnTheSite) {
+  ASSERT_TRUE(Send("たろう%広場", "待つ", "body", "2030/05/02 10:00:00")) << Cp932ToUtf8(msg);
+  // The store is read while the site answers: a damaged file must still stop the fetch.
+  const std::filesystem::path damaged = app() / "Data" / "Master.enc";
+  const std::string bytes(300, '\x5a');
+  test::WriteFileBytes(damaged, bytes);
+  const size_t deletes = world.Logged("GETDEL");
+  int rc = 0;
+  const std::string out = Cli("fetch", rc);
+  EXPECT_EQ(rc, 1) << out;
+  EXPECT_NE(err.find("暗号復号失敗"), std::string::npos) << err;
+  EXPECT_EQ(test::ReadFileBytes(damaged), bytes);  // neither saved over nor set aside
+  EXPECT_FALSE(std::filesystem::exists(app() / "Data" / "Master.dat"));
+  EXPECT_EQ(world.Logged("GETDEL"), deletes);
+
+  std::filesystem::remove(damaged);
   Cli("fetch", rc);
   EXPECT_EQ(rc, 0) << err;
   EXPECT_EQ(StoredCount(), 1);
