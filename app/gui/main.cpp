@@ -12,6 +12,7 @@
 #include "shell/Startup.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/DesktopRun.h"
+#include "shell/ui/FontConfigAhead.h"
 #include "shell/ui/TFormMain.h"
 
 namespace {
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  QApplication app(argc, argv);  // takes the options of Qt itself out of argv
+  const sorami::FontConfigAhead fonts;  // read while the application and the windows are made
+  QApplication app(argc, argv);         // takes the options of Qt itself out of argv
   std::vector<std::string> rest(argv + 1, argv + argc);
   sorami::CommonOptions unused;
   sorami::TakeCommonOptions(rest, unused, error);
