@@ -65,6 +65,21 @@ TEST_F(MainWindowTest, OnlyTheFirstShowingReadsTheStoreAndAnUnreadStoreIsNeverSa
   EXPECT_EQ(st->store.CtMaster(), 3);
 }
 
+TEST_F(MainWindowTest, TheCountTabCountsTheStoreWhenItFirstShows) {
+  PresetMaster(MasterLine(1, "a", J("受信箱")) + MasterLine(2, "b", J("既読")));
+  StartAndShow();
+  auto* counts = Find<QTreeView>(main, "ListV");
+  EXPECT_EQ(counts->model(), nullptr);  // out of sight: nothing is counted
+  st->store.Set(0, MastCol::kFolder, J("重要"));
+  Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);  // the tab "件数"
+  ASSERT_NE(counts->model(), nullptr);
+  QStringList shown;
+  for (int r = 0; r < counts->model()->rowCount(); ++r) {
+    shown << counts->model()->index(r, 1).data().toString();
+  }
+  EXPECT_EQ(shown.join(','), QStringLiteral("0 件,1 件,0 件,0 件,1 件,0 件"));
+}
+
 TEST_F(MainWindowTest, TheControlsAndTheSiteAccountComeBackAtTheNextStart) {
   StartAndShow();
   Find<QCheckBox>(main, "CkNokosu")->setChecked(true);

@@ -101,17 +101,24 @@ void MessageBrowser::BuildTree() {
   TightColumn(tree_panel_)->addWidget(tree_);
 }
 
+// The count list takes its model when it is first shown (its tab brought to the front, or
+// the window shown with that tab in front): a view asks for the counts as soon as it has
+// them, and counting a large store is not worth it for a tab out of sight.
 void MessageBrowser::BuildCountList() {
   list_v_ = Named(new QTreeView, "ListV");
   count_model_ = new FolderCountModel(store_, list_v_);
-  list_v_->setModel(count_model_);
   list_v_->setRootIsDecorated(false);
   list_v_->setUniformRowHeights(true);
   list_v_->header()->setStretchLastSection(false);
-  list_v_->setColumnWidth(0, 70);
-  list_v_->setColumnWidth(1, 60);
   list_v_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_v_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void MessageBrowser::ShowCountList() {
+  if (list_v_->model() == count_model_) return;
+  list_v_->setModel(count_model_);
+  list_v_->setColumnWidth(0, 70);
+  list_v_->setColumnWidth(1, 60);
 }
 
 void MessageBrowser::BuildList() {

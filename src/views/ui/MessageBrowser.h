@@ -169,6 +169,8 @@ class MessageBrowser : public QObject {
  private:
   void BuildTree();
   void BuildCountList();
+  // Gives the count list its model, the first time it shows.
+  void ShowCountList();
   void BuildList();
   void BuildBottom();
   void BuildListMenu();
