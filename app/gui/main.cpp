@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AppInfo.h"
@@ -50,13 +51,14 @@ int main(int argc, char** argv) {
   }
 
   const sorami::FontConfigAhead fonts;  // read while the application and the windows are made
-  QApplication app(argc, argv);         // takes the options of Qt itself out of argv
+  sorami::EarlyStart early = sorami::BeginRun(options);  // the store's read begins here
+  QApplication app(argc, argv);  // takes the options of Qt itself out of argv
   std::vector<std::string> rest(argv + 1, argv + argc);
   sorami::CommonOptions unused;
   sorami::TakeCommonOptions(rest, unused, error);
   if (!rest.empty()) return Usage("unknown argument: " + rest.front());
   sorami::DesktopRun run;
-  if (!run.Open(options)) return 1;
+  if (!run.Open(options, std::move(early))) return 1;
   run.windows().main->show();
   return app.exec();
 }

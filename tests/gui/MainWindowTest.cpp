@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <utility>
 
 #include "gui/GuiFixture.h"
 #include "shell/ui/DesktopRun.h"
@@ -187,6 +188,25 @@ TEST_F(MainWindowTest, TheStartReadsTheStoreWhileTheWindowsAreBuiltAndTheFirstSh
   EXPECT_EQ(std::count_if(read, lines.end(),
                           [](const std::string& l) { return l.ends_with(" ReadMaster"); }),
             1);
+}
+
+TEST_F(MainWindowTest, ARunBegunBeforeTheApplicationHandsItsLockAndItsReadToTheWindows) {
+  PresetMaster(MasterLine(1, "a", J("受信箱")) + MasterLine(2, "b", J("既読")));
+  {
+    auto other = LockDataDir(Paths().DataDir(), 0);  // another program holds the folder
+    EarlyStart early = BeginRun(RunOptions(Paths()));
+    EXPECT_EQ(early.lock, nullptr);
+    EXPECT_FALSE(early.st->preload.pending());  // nothing is read without the lock
+  }
+  EarlyStart early = BeginRun(RunOptions(Paths()));
+  ASSERT_NE(early.lock, nullptr);
+  EXPECT_TRUE(early.st->preload.pending());
+  DesktopRun run;
+  ASSERT_TRUE(run.Open(RunOptions(Paths()), std::move(early)));
+  EXPECT_EQ(LockDataDir(Paths().DataDir(), 0), nullptr);  // the run holds it
+  run.windows().main->show();
+  EXPECT_EQ(run.state().store.CtMaster(), 2);
+  EXPECT_EQ(Find<QTreeView>(run.windows().main.get(), "LViewData")->model()->rowCount(), 1);
 }
 
 TEST_F(MainWindowTest, ADamagedStoreStillOpensTheWindowAndIsKeptAsideBeforeTheFirstSave) {
