@@ -1,8 +1,7 @@
 // The start of the windows on a store: from the program's start to the main window shown with
 // its message list painted (the window grabbed into an image, which paints every visible
-// row), along the program's own start (the font configuration read ahead, the run begun,
-// the Qt application, then DesktopRun). Prints the seconds. Run offscreen by
-// scripts/bench-vs-tools:
+// row), along the program's own start (the run begun, the Qt application, then
+// DesktopRun). Prints the seconds. Run offscreen by scripts/bench-vs-tools:
 //
 //   QT_QPA_PLATFORM=offscreen bench_window APPDIR CONFIGDIR
 #include <QApplication>
@@ -13,7 +12,6 @@
 #include "shell/AppState.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/DesktopRun.h"
-#include "shell/ui/FontConfigAhead.h"
 #include "shell/ui/TFormMain.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +23,6 @@ int main(int argc, char** argv) {
   sorami::CommonOptions options;
   options.paths.app_dir = argv[1];
   options.paths.config_dir = argv[2];
-  const sorami::FontConfigAhead fonts;
   sorami::EarlyStart early = sorami::BeginRun(options);
   int qt_argc = 1;
   QApplication app(qt_argc, argv);

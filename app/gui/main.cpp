@@ -13,7 +13,6 @@
 #include "shell/Startup.h"
 #include "shell/ui/AppWindows.h"
 #include "shell/ui/DesktopRun.h"
-#include "shell/ui/FontConfigAhead.h"
 #include "shell/ui/TFormMain.h"
 
 namespace {
@@ -50,8 +49,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const sorami::FontConfigAhead fonts;  // read while the application and the windows are made
-  sorami::EarlyStart early = sorami::BeginRun(options);  // the store's read begins here
+  // The font configuration's and the store's reads begin before the Qt application is made.
+  sorami::EarlyStart early = sorami::BeginRun(options);
   QApplication app(argc, argv);  // takes the options of Qt itself out of argv
   std::vector<std::string> rest(argv + 1, argv + argc);
   sorami::CommonOptions unused;

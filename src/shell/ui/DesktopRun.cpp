@@ -26,6 +26,7 @@ DesktopRun::~DesktopRun() {
 
 EarlyStart BeginRun(const CommonOptions& options) {
   EarlyStart early;
+  early.fonts = std::make_unique<FontConfigAhead>();
   early.st = MakeLocalAppState(options);
   early.lock = LockDataDir(early.st->paths.DataDir(), 0);
   if (early.lock) {
@@ -63,6 +64,7 @@ bool DesktopRun::Open(const CommonOptions& options, EarlyStart early) {
     st_->preload.Start(st_->master);
   }
   ConnectAppState(*st_);  // the keyring's answer is waited for while the store is read
+  if (early.fonts) early.fonts->Wait();  // the first window asks for a font
   windows_ = std::make_unique<AppWindows>(*st_);
   // Closing the main window ends the run, also while other windows are still shown.
   QObject::connect(windows_->main.get(), &TFormMain::closed, qApp, &QApplication::quit,

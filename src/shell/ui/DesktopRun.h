@@ -13,17 +13,20 @@
 #include "platform/DataLock.h"
 #include "shell/AppState.h"
 #include "shell/Startup.h"
+#include "shell/ui/FontConfigAhead.h"
 
 namespace sorami {
 
 struct AppWindows;
 class SignalClose;
 
-// What a run does before the Qt application exists, so that the store's read starts sooner:
-// the state of the run from its files and, when the data folder's lock is free at once, the
-// lock, the leftovers of a killed run removed and the read begun. DesktopRun::Open takes it
-// over and does the rest (a lock held elsewhere is waited for there, as without it).
+// What a run does before the Qt application exists, so that the slow reads start sooner: the
+// font configuration's load begun, the state of the run from its files and, when the data
+// folder's lock is free at once, the lock, the leftovers of a killed run removed and the
+// store's read begun. DesktopRun::Open takes it over and does the rest (a lock held
+// elsewhere is waited for there, as without it).
 struct EarlyStart {
+  std::unique_ptr<FontConfigAhead> fonts;
   std::unique_ptr<DataLock> lock;  // let go last: a read still running is waited for first
   std::unique_ptr<AppState> st;
 };

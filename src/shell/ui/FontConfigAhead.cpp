@@ -8,7 +8,9 @@ namespace sorami {
 // loads at once both succeed, and one of them is kept.
 FontConfigAhead::FontConfigAhead() : loader_([] { FcInit(); }) {}
 
-FontConfigAhead::~FontConfigAhead() {
+FontConfigAhead::~FontConfigAhead() { Wait(); }
+
+void FontConfigAhead::Wait() {
   if (loader_.joinable()) loader_.join();
 }
 
