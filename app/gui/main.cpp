@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AppInfo.h"
@@ -48,13 +49,15 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // The font configuration's and the store's reads begin before the Qt application is made.
+  sorami::EarlyStart early = sorami::BeginRun(options);
   QApplication app(argc, argv);  // takes the options of Qt itself out of argv
   std::vector<std::string> rest(argv + 1, argv + argc);
   sorami::CommonOptions unused;
   sorami::TakeCommonOptions(rest, unused, error);
   if (!rest.empty()) return Usage("unknown argument: " + rest.front());
   sorami::DesktopRun run;
-  if (!run.Open(options)) return 1;
+  if (!run.Open(options, std::move(early))) return 1;
   run.windows().main->show();
   return app.exec();
 }

@@ -132,6 +132,7 @@ void MessageList::Fill(const TArMastd& store, int node, std::string_view folder)
   rows_.clear();
   RowsChanged();
   const int32_t n = store.CtMaster();
+  rows_.reserve(static_cast<size_t>(n));  // one allocation, however many records are listed
   for (int32_t row = 0; row < n; ++row) {
     if (Listed(store.Get(row, MastCol::kFolder))) rows_.push_back(row);
   }

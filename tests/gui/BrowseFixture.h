@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QHeaderView>
+#include <QTabWidget>
 #include <QTreeView>
 #include <QTreeWidgetItemIterator>
 
@@ -42,7 +43,11 @@ class BrowseFixture : public GuiFixture {
   }
   QTreeWidget* Tree() { return Find<QTreeWidget>(main, "TreeV"); }
   QTreeView* List() { return Find<QTreeView>(main, "LViewData"); }
-  QTreeView* Counts() { return Find<QTreeView>(main, "ListV"); }
+  // The count list, its tab "件数" brought to the front as the user does to read it.
+  QTreeView* Counts() {
+    Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);
+    return Find<QTreeView>(main, "ListV");
+  }
 
   void ClickNode(int index) {
     int i = 0;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QTreeView>
 
@@ -138,6 +139,7 @@ TEST_F(ComposeWindowTest, AFailedSendKeepsEverythingAndASentOneIsFiledAndCloses)
   Find<QPushButton>(w, "BtSoukou")->click();
   EXPECT_EQ(StoreColumn(MastCol::kFolder), (std::vector<std::string>{"送信箱", "草稿", "草稿"}));
   // The count list follows the filed copies by itself (row k stands for tree node k + 1).
+  Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);  // the tab "件数"
   const QAbstractItemModel* counts = Find<QTreeView>(main, "ListV")->model();
   EXPECT_EQ(counts->index(2, 1).data().toString() + counts->index(3, 1).data().toString(),
             QStringLiteral("1 件2 件"));

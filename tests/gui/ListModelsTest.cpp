@@ -116,6 +116,12 @@ TEST_F(ListModelsTest, TheCountModelFollowsEveryChangeOfTheStore) {
   EXPECT_EQ(counts(), QStringLiteral("0 件,1 件,0 件,0 件,1 件,0 件"));
   st->store.Clear();
   EXPECT_EQ(counts(), QStringLiteral("0 件,0 件,0 件,0 件,0 件,0 件"));
+  // Changes between a new store and the next look are counted once.
+  st->store.Clear();
+  Add("", "c", "受信箱");
+  Add("", "d", "受信箱");
+  st->store.Set(1, MastCol::kFolder, Utf8ToCp932("重要"));
+  EXPECT_EQ(counts(), QStringLiteral("1 件,0 件,0 件,0 件,1 件,0 件"));
   EXPECT_EQ(g_failures, 0);
 }
 

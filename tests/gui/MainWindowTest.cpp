@@ -9,6 +9,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
+#include <utility>
 
 #include "gui/GuiFixture.h"
 #include "shell/ui/DesktopRun.h"
@@ -63,6 +64,21 @@ TEST_F(MainWindowTest, OnlyTheFirstShowingReadsTheStoreAndAnUnreadStoreIsNeverSa
   main->hide();
   main->show();  // not a start: the store is not read again
   EXPECT_EQ(st->store.CtMaster(), 3);
+}
+
+TEST_F(MainWindowTest, TheCountTabCountsTheStoreWhenItFirstShows) {
+  PresetMaster(MasterLine(1, "a", J("受信箱")) + MasterLine(2, "b", J("既読")));
+  StartAndShow();
+  auto* counts = Find<QTreeView>(main, "ListV");
+  EXPECT_EQ(counts->model(), nullptr);  // out of sight: nothing is counted
+  st->store.Set(0, MastCol::kFolder, J("重要"));
+  Find<QTabWidget>(main, "PageCon")->setCurrentIndex(2);  // the tab "件数"
+  ASSERT_NE(counts->model(), nullptr);
+  QStringList shown;
+  for (int r = 0; r < counts->model()->rowCount(); ++r) {
+    shown << counts->model()->index(r, 1).data().toString();
+  }
+  EXPECT_EQ(shown.join(','), QStringLiteral("0 件,1 件,0 件,0 件,1 件,0 件"));
 }
 
 TEST_F(MainWindowTest, TheControlsAndTheSiteAccountComeBackAtTheNextStart) {
@@ -172,6 +188,25 @@ TEST_F(MainWindowTest, TheStartReadsTheStoreWhileTheWindowsAreBuiltAndTheFirstSh
   EXPECT_EQ(std::count_if(read, lines.end(),
                           [](const std::string& l) { return l.ends_with(" ReadMaster"); }),
             1);
+}
+
+TEST_F(MainWindowTest, ARunBegunBeforeTheApplicationHandsItsLockAndItsReadToTheWindows) {
+  PresetMaster(MasterLine(1, "a", J("受信箱")) + MasterLine(2, "b", J("既読")));
+  {
+    auto other = LockDataDir(Paths().DataDir(), 0);  // another program holds the folder
+    EarlyStart early = BeginRun(RunOptions(Paths()));
+    EXPECT_EQ(early.lock, nullptr);
+    EXPECT_FALSE(early.st->preload.pending());  // nothing is read without the lock
+  }
+  EarlyStart early = BeginRun(RunOptions(Paths()));
+  ASSERT_NE(early.lock, nullptr);
+  EXPECT_TRUE(early.st->preload.pending());
+  DesktopRun run;
+  ASSERT_TRUE(run.Open(RunOptions(Paths()), std::move(early)));
+  EXPECT_EQ(LockDataDir(Paths().DataDir(), 0), nullptr);  // the run holds it
+  run.windows().main->show();
+  EXPECT_EQ(run.state().store.CtMaster(), 2);
+  EXPECT_EQ(Find<QTreeView>(run.windows().main.get(), "LViewData")->model()->rowCount(), 1);
 }
 
 TEST_F(MainWindowTest, ADamagedStoreStillOpensTheWindowAndIsKeptAsideBeforeTheFirstSave) {

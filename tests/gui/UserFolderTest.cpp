@@ -38,6 +38,7 @@ TEST_F(UserFolderTest, AFolderIsDefinedAppliedAndUsedToFileAMessage) {
             "0\t" + J("友達") + "\ton\r\n");
   ASSERT_EQ(NodeCount(), 7);
   EXPECT_EQ(Tree()->topLevelItem(0)->child(6)->text(0), QStringLiteral("友達"));
+  EXPECT_FALSE(Tree()->topLevelItem(0)->child(6)->icon(0).isNull());  // a folder's icon
   QAction* slot = Action(main, "User11");
   EXPECT_EQ(slot->text(), QStringLiteral("友達"));
 

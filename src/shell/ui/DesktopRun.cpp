@@ -24,7 +24,19 @@ DesktopRun::~DesktopRun() {
   lock_.reset();
 }
 
-bool DesktopRun::Open(const CommonOptions& options) {
+EarlyStart BeginRun(const CommonOptions& options) {
+  EarlyStart early;
+  early.fonts = std::make_unique<FontConfigAhead>();
+  early.st = MakeLocalAppState(options);
+  early.lock = LockDataDir(early.st->paths.DataDir(), 0);
+  if (early.lock) {
+    RemoveLeftoverFiles(early.st->paths);
+    early.st->preload.Start(early.st->master);
+  }
+  return early;
+}
+
+bool DesktopRun::Open(const CommonOptions& options, EarlyStart early) {
   // The menu entry's name and icon, so the window system pairs the windows with them.
   QApplication::setApplicationVersion(QStringLiteral(SORAMI_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral(SORAMI_APP_ID));
@@ -35,9 +47,9 @@ bool DesktopRun::Open(const CommonOptions& options) {
     std::fprintf(stderr, "sorami: Qt's Japanese texts not found: %s\n",
                  qPrintable(QtJapaneseFile()));
   }
-  st_ = MakeLocalAppState(options);
+  st_ = early.st ? std::move(early.st) : MakeLocalAppState(options);
   // One writer per data directory: the window holds the lock for the whole run.
-  lock_ = LockDataDir(st_->paths.DataDir(), 3000);
+  lock_ = early.lock ? std::move(early.lock) : LockDataDir(st_->paths.DataDir(), 3000);
   if (!lock_) {
     QMessageBox::critical(nullptr, QStringLiteral("ソラミメッセージ"),
                           QStringLiteral("データフォルダは他のプログラムが更新中です。"
@@ -45,11 +57,14 @@ bool DesktopRun::Open(const CommonOptions& options) {
                               QString::fromStdString(st_->paths.DataDir().string()));
     return false;
   }
-  RemoveLeftoverFiles(st_->paths);  // what a killed run left half-written
-  // The store is read while the windows are built; the main window's first showing waits
-  // for it. Both take the encryption switch from the same setting.
-  st_->preload.Start(st_->master);
+  if (!st_->preload.pending()) {
+    RemoveLeftoverFiles(st_->paths);  // what a killed run left half-written
+    // The store is read while the windows are built; the main window's first showing waits
+    // for it. Both take the encryption switch from the same setting.
+    st_->preload.Start(st_->master);
+  }
   ConnectAppState(*st_);  // the keyring's answer is waited for while the store is read
+  if (early.fonts) early.fonts->Wait();  // the first window asks for a font
   windows_ = std::make_unique<AppWindows>(*st_);
   // Closing the main window ends the run, also while other windows are still shown.
   QObject::connect(windows_->main.get(), &TFormMain::closed, qApp, &QApplication::quit,

@@ -213,9 +213,11 @@ void TFormMain::ReadMasterAndShow(std::string& msg, bool at_start) {
   const bool read = at_start ? ReadMasterAtStart(st_.preload, st_.master, st_.store, msg)
                              : ReadMaster(st_.master, st_.store, msg);
   if (!read) return;
+  SetStatus(Qs(msg));
+  // The start goes on to list the inbox: the list is filled once, for the folder shown.
+  if (at_start) return;
   browser_->SelectTreeNode(FolderNode(Folder::kRoot));
   browser_->ShowListMessages();
-  SetStatus(Qs(msg));
 }
 
 void TFormMain::WireBrowserAndSite() {

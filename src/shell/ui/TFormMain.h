@@ -97,8 +97,9 @@ class TFormMain : public QMainWindow {
   void WireBrowserAndSite();
 
   // Commands.
-  // Reads the store (at the start of the run: takes the read begun before the window was
-  // made, if one was) and shows it from the root folder.
+  // Reads the store and shows it from the root folder. At the start of the run it takes the
+  // read begun before the window was made, if one was, and lists nothing: the start lists
+  // the inbox next.
   void ReadMasterAndShow(std::string& msg, bool at_start = false);
   void SaveMasterToStatus(bool plain_text);
   void ShowDebugMenus(bool on);

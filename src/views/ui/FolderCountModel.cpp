@@ -14,7 +14,16 @@ FolderCountModel::~FolderCountModel() { store_.Unwatch(this); }
 void FolderCountModel::SetNodes(const std::vector<std::string>& node_texts) {
   beginResetModel();
   tally_.SetNodes(store_, node_texts);
+  stale_ = false;
   endResetModel();
+}
+
+const FolderTally& FolderCountModel::Tally() const {
+  if (stale_) {
+    tally_.Recount(store_);
+    stale_ = false;
+  }
+  return tally_;
 }
 
 void FolderCountModel::CountChanged(size_t row) {
@@ -23,16 +32,17 @@ void FolderCountModel::CountChanged(size_t row) {
 }
 
 void FolderCountModel::Appended(int32_t row) {
+  if (stale_) return;  // the count to come takes it
   if (const auto changed = tally_.Add(store_.Get(row, MastCol::kFolder))) CountChanged(*changed);
 }
 
 void FolderCountModel::Changed(int32_t row, MastCol col, std::string_view before) {
-  if (col != MastCol::kFolder) return;
+  if (col != MastCol::kFolder || stale_) return;
   for (size_t r : tally_.Move(before, store_.Get(row, MastCol::kFolder))) CountChanged(r);
 }
 
 void FolderCountModel::Reset() {
-  tally_.Recount(store_);
+  stale_ = true;
   if (rowCount() > 0) emit dataChanged(index(0, 1), index(rowCount() - 1, 1), {Qt::DisplayRole});
 }
 
@@ -48,7 +58,8 @@ QVariant FolderCountModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() < 0 || index.row() >= rowCount()) return {};
   const auto row = static_cast<size_t>(index.row());
   if (role == Qt::DisplayRole) {
-    return Qs(index.column() == 0 ? tally_.Caption(row) : CountText(tally_.Count(row)));
+    const FolderTally& tally = Tally();
+    return Qs(index.column() == 0 ? tally.Caption(row) : CountText(tally.Count(row)));
   }
   if (role == Qt::TextAlignmentRole && index.column() == 1) {
     return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));

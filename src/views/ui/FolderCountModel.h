@@ -1,6 +1,7 @@
 // The count list ListV of the tab "件数" as a table model: one row per folder node below the
 // root (row k stands for tree node k + 1), captions "フォルダー" and "件数". It watches the
-// store and keeps its counts in step with every change.
+// store and keeps its counts in step with every change. A store emptied or read anew is
+// counted when a count is next asked for, so a count list not shown costs no pass over it.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -34,9 +35,12 @@ class FolderCountModel : public QAbstractTableModel, private StoreObserver {
   void Changed(int32_t row, MastCol col, std::string_view before) override;
   void Reset() override;
   void CountChanged(size_t row);
+  // The tally, counted again first when the store was replaced since it was last asked.
+  const FolderTally& Tally() const;
 
   const TArMastd& store_;
-  FolderTally tally_;
+  mutable FolderTally tally_;
+  mutable bool stale_ = false;
 };
 
 }  // namespace sorami

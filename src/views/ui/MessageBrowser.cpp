@@ -94,24 +94,33 @@ void MessageBrowser::BuildTree() {
   const std::vector<std::string> nodes = SystemNodeTexts();  // "受信箱(未読)" for the inbox
   auto* root = new QTreeWidgetItem(tree_, {Qs(nodes[FolderNode(Folder::kRoot)])});
   root->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DriveHDIcon));
-  const QIcon folder = tree_->style()->standardIcon(QStyle::SP_DirIcon);
+  // One folder icon for every folder node, the user folders' too: the style loads its images
+  // anew each time it is asked.
+  folder_icon_ = tree_->style()->standardIcon(QStyle::SP_DirIcon);
   for (int i = FolderNode(Folder::kInbox); i <= FolderNode(Folder::kDeleted); ++i) {
-    (new QTreeWidgetItem(root, {Qs(nodes[static_cast<size_t>(i)])}))->setIcon(0, folder);
+    (new QTreeWidgetItem(root, {Qs(nodes[static_cast<size_t>(i)])}))->setIcon(0, folder_icon_);
   }
   TightColumn(tree_panel_)->addWidget(tree_);
 }
 
+// The count list takes its model when it is first shown (its tab brought to the front, or
+// the window shown with that tab in front): a view asks for the counts as soon as it has
+// them, and counting a large store is not worth it for a tab out of sight.
 void MessageBrowser::BuildCountList() {
   list_v_ = Named(new QTreeView, "ListV");
   count_model_ = new FolderCountModel(store_, list_v_);
-  list_v_->setModel(count_model_);
   list_v_->setRootIsDecorated(false);
   list_v_->setUniformRowHeights(true);
   list_v_->header()->setStretchLastSection(false);
-  list_v_->setColumnWidth(0, 70);
-  list_v_->setColumnWidth(1, 60);
   list_v_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_v_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void MessageBrowser::ShowCountList() {
+  if (list_v_->model() == count_model_) return;
+  list_v_->setModel(count_model_);
+  list_v_->setColumnWidth(0, 70);
+  list_v_->setColumnWidth(1, 60);
 }
 
 void MessageBrowser::BuildList() {
@@ -254,8 +263,7 @@ bool MessageBrowser::ExistsMainTree(const std::string& name) const {
 void MessageBrowser::AddUserFolder(size_t slot, const std::string& name) {
   if (ExistsMainTree(name) || slot >= user_slots_.size()) return;
   QTreeWidgetItem* root = tree_->topLevelItem(0);
-  (new QTreeWidgetItem(root, {Qs(name)}))
-      ->setIcon(0, tree_->style()->standardIcon(QStyle::SP_DirIcon));
+  (new QTreeWidgetItem(root, {Qs(name)}))->setIcon(0, folder_icon_);
   user_slots_[slot]->setText(Qs(name));
   user_slots_[slot]->setVisible(true);
   CountKensuu();

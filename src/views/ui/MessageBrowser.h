@@ -12,6 +12,7 @@
 // receipt, attachments, mail details, help topics) it reaches through its hooks.
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -169,6 +170,8 @@ class MessageBrowser : public QObject {
  private:
   void BuildTree();
   void BuildCountList();
+  // Gives the count list its model, the first time it shows.
+  void ShowCountList();
   void BuildList();
   void BuildBottom();
   void BuildListMenu();
@@ -192,6 +195,7 @@ class MessageBrowser : public QObject {
 
   QWidget* tree_panel_ = nullptr;
   QTreeWidget* tree_ = nullptr;
+  QIcon folder_icon_;
   QTreeView* list_v_ = nullptr;
   FolderCountModel* count_model_ = nullptr;
   QWidget* list_panel_ = nullptr;

@@ -105,6 +105,7 @@ void MessageBrowser::BuildListMenu() {
 }
 
 bool MessageBrowser::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_v_ && event->type() == QEvent::Show) ShowCountList();
   if (event->type() != QEvent::KeyRelease) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
   if (key->isAutoRepeat()) return false;  // a held key shows the row it stops on
