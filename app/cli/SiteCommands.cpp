@@ -90,9 +90,6 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
   } else if (!args.empty()) {
     return kExitUsage;
   }
-  // The store is read while the site answers the first request; nothing looks at it before
-  // the read is done.
-  const auto store_ready = ReadStoreWhileFetching(st);
   st.site.leave_on_site =
       st.registry.Open(kCommonKey).ReadBool("Setting", "fmKairo.CkNokosu", false);
   SavedSince saved(st.store);
@@ -102,11 +99,12 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
     if (ok) saved.Saved(m);
     return ok;
   };
-  hooks.store_ready = store_ready;
+  // The store is read while the site answers the first request; nothing looks at it before
+  // the read is done.
+  hooks.store_ready = ReadStoreWhileFetching(st);
   const FetchReport out = FetchNewMessages(st, row, hooks);
-  std::string msg;
-  if (!store_ready(msg)) {
-    PrintError(msg);  // never fetch into a store whose file could not be read
+  if (out.unreadable) {
+    PrintError(out.status);  // never fetch into a store whose file could not be read
     return kExitFailed;
   }
   if (out.save_failed) {
@@ -114,6 +112,7 @@ int Fetch(AppState& st, const std::vector<std::string>& args) {
     return kExitFailed;
   }
   PrintLine(out.status);
+  std::string msg;
   if (!saved.Unchanged(msg) && !SaveMaster(st.master, st.store, msg)) {
     PrintError(msg);
     return kExitFailed;
