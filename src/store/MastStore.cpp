@@ -110,10 +110,8 @@ namespace {
 
 // A block of record text; the largest blocks are a huge page each.
 std::shared_ptr<char[]> NewBlock(size_t n) {
-  if (n >= kHugePage) {
-    if (void* p = HugeAlloc(n)) return std::shared_ptr<char[]>(static_cast<char*>(p), std::free);
-  }
-  return std::make_unique_for_overwrite<char[]>(n);
+  if (void* p = HugeAlloc(n)) return std::shared_ptr<char[]>(static_cast<char*>(p), std::free);
+  throw std::bad_alloc();
 }
 
 }  // namespace
@@ -122,7 +120,7 @@ char* TArMastd::TextSpace(size_t n) {
   if (block_used_ + n > block_size_) {
     // Blocks grow with the store, up to 2 MiB: a small store takes little, a large one few.
     constexpr size_t kSmallest = 16 * 1024;
-    block_size_ = std::max(n, std::clamp(text_bytes_, kSmallest, kHugePage));
+    block_size_ = std::max(n, std::clamp(std::max(text_bytes_, text_hint_), kSmallest, kHugePage));
     blocks_.push_back(NewBlock(block_size_));
     block_used_ = 0;
     text_bytes_ += block_size_;
@@ -136,7 +134,7 @@ void TArMastd::DropText() {
   open_text_ = nullptr;
   blocks_.clear();
   blocks_.shrink_to_fit();
-  block_size_ = block_used_ = text_bytes_ = 0;
+  block_size_ = block_used_ = text_bytes_ = text_hint_ = 0;
 }
 
 void TArMastd::Set(int32_t row, int col, std::string_view value) {
@@ -231,7 +229,10 @@ void TArMastd::Reset() {
   NotifyReset();
 }
 
-void TArMastd::Reserve(size_t n) { rows_.reserve(std::max(rows_.size(), n + 1)); }
+void TArMastd::Reserve(size_t n, size_t text_bytes) {
+  rows_.reserve(std::max(rows_.size(), n + 1));
+  text_hint_ = text_bytes;
+}
 
 void TArMastd::SetCapacity(int32_t capacity) {
   if (capacity <= capacity_) return;

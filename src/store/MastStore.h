@@ -65,8 +65,10 @@ class TArMastd {
   // Back to the start state: 2001 empty rows. The views hear Reset.
   void Reset();
   // Makes room for about n records (a read of a large file): the rows then take them without
-  // moving. MastCapacity() stays as the capacity rule has it.
-  void Reserve(size_t n);
+  // moving. MastCapacity() stays as the capacity rule has it. text_bytes, about the size of
+  // their text, sizes the first text block: a large read starts on whole huge pages instead
+  // of growing through small blocks, and a small one takes one block that fits.
+  void Reserve(size_t n, size_t text_bytes = 0);
   // While a read fills a fresh table, its duplicate index can wait: after HoldIndex() the
   // appended rows are only noted, and BuildIndex() indexes them all at once, in a table sized
   // for them. Exists() is meant for after BuildIndex().
@@ -113,6 +115,7 @@ class TArMastd {
   size_t block_size_ = 0;
   size_t block_used_ = 0;
   size_t text_bytes_ = 0;  // of all blocks
+  size_t text_hint_ = 0;   // from Reserve, for the size of the first block
   // The record opened by OpenRecord: where its text starts, the room it took, and the length
   // of its row number in front.
   char* open_text_ = nullptr;

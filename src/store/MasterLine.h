@@ -26,7 +26,7 @@ class MasterParser {
     fresh_.SetCapacity(capacity);
     // Records of a store run to a few hundred bytes each: a generous guess of their number
     // lets the table fill without regrowing (a guess too large costs only address space).
-    fresh_.Reserve(size_hint / 256);
+    fresh_.Reserve(size_hint / 256, size_hint);
     // The duplicate index is made once the records are in, sized for their number.
     fresh_.HoldIndex();
   }
