@@ -62,8 +62,8 @@ int CliSearch(AppState& st, const std::vector<std::string>& args) {
   }
   if (SearchKeywords(text).empty()) return kExitUsage;
   st.master.read_only = true;
-  // A plain store is searched straight from its file: only the lines holding the keywords
-  // are read as records. The rows go out in batches as they are found.
+  // The store is searched straight from its file: only the lines holding the keywords are
+  // read as records. The rows go out in batches as they are found.
   std::string out;
   auto flush = [&out] {
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -77,7 +77,7 @@ int CliSearch(AppState& st, const std::vector<std::string>& args) {
         if (out.size() >= (1 << 16)) flush();
       },
       found);
-  if (how != FileSearch::kNotPlain) {
+  if (how != FileSearch::kNotScanned) {
     if (how == FileSearch::kFailed) {
       PrintError(found.msg);
       return kExitFailed;

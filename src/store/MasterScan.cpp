@@ -151,6 +151,50 @@ class LineScanner {
   TArMastData record_;
 };
 
+// Whole lines go to the scanner a run of a quarter megabyte at a time, a run staying in the
+// cache while every word is searched through it; a line begun at the end of one run is
+// carried into the next.
+class RunReader {
+ public:
+  explicit RunReader(LineScanner& scanner) : scanner_(scanner), buf_(size_t{256} << 10) {}
+
+  // Room for the next bytes, after those carried; Filled(n) says how many were put there.
+  char* Room(size_t& n) {
+    if (held_ == buf_.size()) buf_.resize(buf_.size() * 2);  // a line longer than the run
+    n = buf_.size() - held_;
+    return buf_.data() + held_;
+  }
+  void Filled(size_t n) {
+    held_ += n;
+    if (held_ < buf_.size()) return;  // the run is scanned once it is full, or at the end
+    const void* lf = memrchr(buf_.data(), '\n', held_);
+    if (lf == nullptr) return;
+    const size_t whole = static_cast<size_t>(static_cast<const char*>(lf) - buf_.data()) + 1;
+    scanner_.Lines(std::string_view(buf_.data(), whole));
+    held_ -= whole;
+    std::memmove(buf_.data(), buf_.data() + whole, held_);
+  }
+  void Add(std::string_view bytes) {
+    while (!bytes.empty()) {
+      size_t room = 0;
+      char* at = Room(room);
+      const size_t n = std::min(room, bytes.size());
+      std::memcpy(at, bytes.data(), n);
+      bytes.remove_prefix(n);
+      Filled(n);
+    }
+  }
+  void Finish() {
+    if (held_ > 0) scanner_.Lines(std::string_view(buf_.data(), held_));
+    held_ = 0;
+  }
+
+ private:
+  LineScanner& scanner_;
+  std::vector<char> buf_;
+  size_t held_ = 0;  // bytes in buf_ not yet scanned
+};
+
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 }  // namespace
@@ -158,34 +202,40 @@ using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 MasterScan ScanMasterFile(MasterFiles& mf, const std::vector<std::string>& words,
                           const ScanLine& line, int32_t& rows) {
   rows = 0;
-  if (words.size() > kMaxScanWords) return MasterScan::kNotPlain;
+  if (words.size() > kMaxScanWords) return MasterScan::kNotScanned;
   const fs::path plain = MasterPath(mf);
-  if (PathExists(mf.data_dir / "Master.enc") || !PathExists(plain)) return MasterScan::kNotPlain;
+  const fs::path enc = mf.data_dir / "Master.enc";
+  const bool has_plain = PathExists(plain);
+  const bool has_enc = PathExists(enc);
+  // Both files (the read chooses the newer and keeps the other aside) or none: the read says.
+  if (has_plain == has_enc || (has_enc && !mf.crypto)) return MasterScan::kNotScanned;
   mf.log.Log("ReadMaster");
   mf.log.Log(PathText(plain));
-  FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose);
-  if (!file) return MasterScan::kUnreadable;
   LineScanner scanner(words, line);
-  // A run of a quarter megabyte stays in the cache while every word is searched through it.
-  std::vector<char> buf(size_t{256} << 10);
-  size_t held = 0;  // bytes of a line begun in the run before
-  for (;;) {
-    if (held == buf.size()) buf.resize(buf.size() * 2);  // a line longer than the run
-    const size_t n = std::fread(buf.data() + held, 1, buf.size() - held, file.get());
-    if (n == 0) break;
-    const size_t filled = held + n;
-    const void* lf = memrchr(buf.data(), '\n', filled);
-    if (lf == nullptr) {
-      held = filled;
-      continue;
+  RunReader runs(scanner);
+  if (has_enc) {
+    // Decrypted a chunk at a time, as the read decrypts it: the plain text is never whole in
+    // memory, and never on disk.
+    if (!mf.crypto->DecryptToSink(enc, [&runs](std::string_view chunk) {
+          runs.Add(chunk);
+          return true;
+        })) {
+      mf.log.Log("暗号復号失敗"_cp932);
+      return MasterScan::kUndecryptable;
     }
-    const size_t whole = static_cast<size_t>(static_cast<const char*>(lf) - buf.data()) + 1;
-    scanner.Lines(std::string_view(buf.data(), whole));
-    held = filled - whole;
-    std::memmove(buf.data(), buf.data() + whole, held);
+  } else {
+    FilePtr file(std::fopen(plain.c_str(), "rb"), &std::fclose);
+    if (!file) return MasterScan::kUnreadable;
+    for (;;) {
+      size_t room = 0;
+      char* at = runs.Room(room);
+      const size_t n = std::fread(at, 1, room, file.get());
+      if (n == 0) break;
+      runs.Filled(n);
+    }
+    if (std::ferror(file.get()) != 0) return MasterScan::kUnreadable;
   }
-  if (std::ferror(file.get()) != 0) return MasterScan::kUnreadable;
-  if (held > 0) scanner.Lines(std::string_view(buf.data(), held));
+  runs.Finish();
   rows = scanner.rows();
   mf.log.Log("読込完了 :"_cp932 + std::to_string(rows) + " 件"_cp932);
   return MasterScan::kDone;

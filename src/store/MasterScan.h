@@ -1,6 +1,6 @@
-// A pass over a plain master file that finds the lines holding some byte strings, numbered
-// as a read of the store numbers its rows, without making the store: a search over a large
-// store looks closely only at the few records that can match.
+// A pass over the master file (plain, or decrypted a chunk at a time) that finds the lines holding
+// some byte strings, numbered as a read of the store numbers its rows, without making the store: a
+// search over a large store looks closely only at the few records that can match.
 #pragma once
 
 #include <cstdint>
@@ -23,13 +23,15 @@ using ScanLine = std::function<void(int32_t row, std::string_view line, uint32_t
 
 enum class MasterScan {
   kDone,
-  kNotPlain,    // the store is not a plain file alone (Master.enc exists, or Master.dat does
-                // not), or there are more than kMaxScanWords words: `line` was given nothing
-  kUnreadable,  // the file could not be read: what `line` was given is void
+  kNotScanned,     // the store is not one file (both Master.dat and Master.enc exist, or
+                   // neither), Master.enc without its key, or more than kMaxScanWords words:
+                   // `line` was given nothing
+  kUnreadable,     // the file could not be read: what `line` was given is void
+  kUndecryptable,  // Master.enc did not decrypt (damaged, or another key): the same
 };
 
-// Scans Data/Master.dat, logging as a read does; rows is then the number of records a read
-// would make.
+// Scans Data/Master.dat or Data/Master.enc, logging as a read does; rows is then the number
+// of records a read would make.
 MasterScan ScanMasterFile(MasterFiles& mf, const std::vector<std::string>& words,
                           const ScanLine& line, int32_t& rows);
 

@@ -27,10 +27,10 @@ FileSearch KensakuFile(MasterFiles& mf, DiagLog& log, std::string_view text, Sea
                        const SearchFound& found, SearchResult& out) {
   out = SearchResult();
   const std::vector<std::string> keywords = SearchKeywords(text);
-  if (keywords.empty()) return FileSearch::kNotPlain;
+  if (keywords.empty()) return FileSearch::kNotScanned;
   uint32_t numeric = 0;  // the keywords a row number can hold
   for (size_t k = 0; k < keywords.size(); ++k) {
-    if (!SearchableInFile(keywords[k])) return FileSearch::kNotPlain;
+    if (!SearchableInFile(keywords[k])) return FileSearch::kNotScanned;
     if (AllDigits(keywords[k])) numeric |= 1u << k;
   }
   const uint32_t every = (1u << keywords.size()) - 1;
@@ -57,11 +57,15 @@ FileSearch KensakuFile(MasterFiles& mf, DiagLog& log, std::string_view text, Sea
   };
   int32_t rows = 0;
   switch (ScanMasterFile(mf, keywords, line, rows)) {
-    case MasterScan::kNotPlain:
-      return FileSearch::kNotPlain;
+    case MasterScan::kNotScanned:
+      return FileSearch::kNotScanned;
     case MasterScan::kUnreadable:
       out = SearchResult();
       out.msg = "Cannot Read : " + PathText(MasterPath(mf));
+      return FileSearch::kFailed;
+    case MasterScan::kUndecryptable:
+      out = SearchResult();
+      out.msg = "暗号復号失敗"_cp932;
       return FileSearch::kFailed;
     case MasterScan::kDone:
       break;

@@ -69,6 +69,13 @@ TEST_F(CliFindTest, SearchPrintsTheSameFromAPlainFileAsFromAnEncryptedOne) {
   for (size_t i = 0; i < searches.size(); ++i) {
     EXPECT_EQ(Run(searches[i], status, &err) + err, plain[i]) << searches[i];
   }
+  // A damaged encrypted store: no rows, and the read's failure.
+  std::string sealed = test::ReadFileBytes(DataFile("Master.enc"));
+  sealed[sealed.size() - 3] ^= 1;
+  test::WriteFileBytes(DataFile("Master.enc"), sealed);
+  EXPECT_EQ(Run(searches[0], status, &err), "");
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.find("暗号復号失敗"), std::string::npos) << err;
 }
 
 TEST_F(CliFindTest, HelpFindsTheTopicFileAndPrintsItsText) {

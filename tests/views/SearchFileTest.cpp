@@ -122,9 +122,19 @@ TEST_F(SearchFileTest, FindsExactlyTheRowsAndRecordsOfTheReadStore) {
     }
     ExpectSame(text, round % 2 == 0 ? SearchMode::kAnd : SearchMode::kOr);
   }
+
+  // The same bytes encrypted: scanned as they decrypt, the long line across many chunks.
+  ASSERT_EQ(
+      st->crypto->EncryptFile(DataFile("Master.dat").c_str(), DataFile("Master.enc").c_str(), ""),
+      0);
+  std::filesystem::remove(DataFile("Master.dat"));
+  for (const char* text : {"a", "0003", "99", "削除済み", "bb a", "9a"}) {
+    ExpectSame(Utf8ToCp932(text), SearchMode::kAnd);
+    ExpectSame(Utf8ToCp932(text), SearchMode::kOr);
+  }
 }
 
-TEST_F(SearchFileTest, AnEmptyFileFindsNothingAndAStoreItCannotSearchIsLeftToTheRead) {
+TEST_F(SearchFileTest, AnEmptyFileFindsNothingAndAStoreItCannotScanIsLeftToTheRead) {
   std::filesystem::create_directories(dir / "app" / "Data");
   test::WriteFileBytes(DataFile("Master.dat"), "");
   SearchResult out;
@@ -136,19 +146,29 @@ TEST_F(SearchFileTest, AnEmptyFileFindsNothingAndAStoreItCannotSearchIsLeftToThe
 
   // A keyword holding a byte the file writes escaped, and no keyword at all.
   EXPECT_EQ(KensakuFile(st->master, st->log, "a\tb", SearchMode::kAnd, count, out),
-            FileSearch::kNotPlain);
+            FileSearch::kNotScanned);
   EXPECT_EQ(KensakuFile(st->master, st->log, "  ", SearchMode::kAnd, count, out),
-            FileSearch::kNotPlain);
+            FileSearch::kNotScanned);
 
-  // An encrypted store is read whole.
+  // A store in both files is left to the read, which chooses between them.
   Add("to", "花見", "受信箱");
   ASSERT_TRUE(SaveMasterAs(st->master, st->store, true, msg)) << msg;
   ASSERT_TRUE(Has("Master.enc"));
+  test::WriteFileBytes(DataFile("Master.dat"), "");
   EXPECT_EQ(KensakuFile(st->master, st->log, "a", SearchMode::kOr, count, out),
-            FileSearch::kNotPlain);
+            FileSearch::kNotScanned);
+  std::filesystem::remove(DataFile("Master.dat"));
+  // A damaged encrypted store fails as its read fails, and gives nothing.
+  std::string sealed = test::ReadFileBytes(DataFile("Master.enc"));
+  sealed[sealed.size() - 3] ^= 1;
+  test::WriteFileBytes(DataFile("Master.enc"), sealed);
+  EXPECT_EQ(KensakuFile(st->master, st->log, "花見"_cp932, SearchMode::kOr, count, out),
+            FileSearch::kFailed);
+  EXPECT_EQ(Cp932ToUtf8(out.msg), "暗号復号失敗");
+  EXPECT_TRUE(out.rows.empty());
   std::filesystem::remove(DataFile("Master.enc"));
   EXPECT_EQ(KensakuFile(st->master, st->log, "a", SearchMode::kOr, count, out),
-            FileSearch::kNotPlain);  // no store: the read says so
+            FileSearch::kNotScanned);  // no store: the read says so
   // A file that cannot be read fails as its read fails.
   std::filesystem::create_directory(DataFile("Master.dat"));
   EXPECT_EQ(KensakuFile(st->master, st->log, "a", SearchMode::kOr, count, out),
