@@ -33,6 +33,7 @@ TArMastd::TArMastd(TArMastd&& other) noexcept
       block_size_(std::exchange(other.block_size_, 0)),
       block_used_(std::exchange(other.block_used_, 0)),
       text_bytes_(std::exchange(other.text_bytes_, 0)),
+      text_hint_(std::exchange(other.text_hint_, 0)),
       open_text_(std::exchange(other.open_text_, nullptr)),
       open_room_(other.open_room_),
       open_number_(other.open_number_) {}
@@ -54,6 +55,7 @@ TArMastd& TArMastd::operator=(TArMastd&& other) noexcept {
   block_size_ = std::exchange(other.block_size_, 0);
   block_used_ = std::exchange(other.block_used_, 0);
   text_bytes_ = std::exchange(other.text_bytes_, 0);
+  text_hint_ = std::exchange(other.text_hint_, 0);
   open_text_ = std::exchange(other.open_text_, nullptr);
   open_room_ = other.open_room_;
   open_number_ = other.open_number_;
